@@ -1,0 +1,375 @@
+// Manager: construction, variables, unique table, look-ups, renaming and stubs.
+#include <cassert>
+#include <cstdlib>
+#include <iostream>
+#include <new>
+#include <unordered_set>
+
+#include "Stringpp.h"
+#include "bdd_tables.h"
+#include "bddpp.h"
+
+bddpp_manager::bddpp_manager()
+    : internal_bdd_vars(0),
+      internal_max_bdd_vars(16),
+      internal_next_node_id(2),
+      internal_names_table(16),
+      internal_variables_table(16, nullptr),
+      internal_idtoindex_table(16, 0),
+      internal_assoc_var_table(16, nullptr),
+      internal_assoc_link_table(16, 1),
+      internal_bdd_node_map(new bdd_unique_table()),
+      internal_bdd_node_one(nullptr),
+      internal_state(new bddpp_internals()) {
+  internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
+}
+
+bddpp_manager::bddpp_manager(bddpp_manager* other)
+    : internal_bdd_vars(other->internal_bdd_vars),
+      internal_max_bdd_vars(other->internal_max_bdd_vars),
+      internal_next_node_id(2),
+      internal_names_table(other->internal_max_bdd_vars),
+      internal_variables_table(other->internal_max_bdd_vars, nullptr),
+      internal_idtoindex_table(other->internal_max_bdd_vars, 0),
+      internal_assoc_var_table(other->internal_max_bdd_vars, nullptr),
+      internal_assoc_link_table(other->internal_max_bdd_vars, 1),
+      internal_bdd_node_map(new bdd_unique_table()),
+      internal_names_map(other->internal_names_map),
+      internal_bdd_node_one(nullptr),
+      internal_state(new bddpp_internals()) {
+  internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
+  for (long i = 0; i < internal_bdd_vars; ++i) {
+    internal_names_table[i] = other->internal_names_table[i];
+    bdd_node* own = New_node(internal_next_node_id, i, -1, internal_bdd_node_one, internal_bdd_node_one);
+    ++internal_next_node_id;
+    internal_variables_table[i] = own;
+    internal_idtoindex_table[i] = other->internal_idtoindex_table[i];
+    internal_assoc_var_table[i] = own;
+    internal_assoc_link_table[i] = 1;
+  }
+  internal_state->literals.assign(internal_max_bdd_vars, 2);
+}
+
+bddpp_manager::~bddpp_manager() {
+  // Handles must be gone before their manager.
+  assert(internal_live_handles == 0);
+  bdd_unique_table* table = internal_bdd_node_map;
+  internal_bdd_node_map = nullptr;
+  if (table) {
+    // The manager's own nodes go with its storage; nodes made by callers are only detached.
+    if (internal_state->caller_nodes > 0)
+      table->for_each([](bdd_node* n) {
+        if (!n->internal_pooled) n->internal_manager_ref = nullptr;
+      });
+    delete table;
+  }
+  delete internal_state;
+}
+
+bdd_node* bddpp_manager::New_node(long global_id, long var_index, int else_link_type, bdd_node* then_node,
+                                  bdd_node* else_node) {
+  void* p = internal_state->nodes.allocate();
+  internal_state->making_nodes = 1;
+  bdd_node* n = new (p) bdd_node(this, global_id, var_index, 1, else_link_type, then_node, else_node);
+  internal_state->making_nodes = 0;
+  n->internal_pooled = true;
+  return n;
+}
+
+void bddpp_manager::Free_node(bdd_node* n) {
+  if (!n->internal_pooled) {
+    delete n;
+    return;
+  }
+  n->~bdd_node();
+  internal_state->nodes.release(n);
+}
+
+std::string bddpp_manager::Bdd_version() { return ::Bdd_version(); }
+
+void bddpp_manager::Grow_tables() {
+  internal_max_bdd_vars *= 2;
+  size_t cap = static_cast<size_t>(internal_max_bdd_vars);
+  internal_names_table.resize(cap);
+  internal_variables_table.resize(cap, nullptr);
+  internal_idtoindex_table.resize(cap, 0);
+  internal_assoc_var_table.resize(cap, nullptr);
+  internal_assoc_link_table.resize(cap, 1);
+}
+
+bdd_node* bddpp_manager::New_node_var_last(const std::string& name) {
+  if (internal_bdd_vars >= internal_max_bdd_vars) Grow_tables();
+  auto it = internal_names_map.find(name);
+  if (it != internal_names_map.end()) return internal_variables_table[it->second];
+  long index = internal_bdd_vars;
+  internal_names_table[index] = name;
+  internal_names_map[name] = index;
+  bdd_node* own = New_node(internal_next_node_id, index, -1, internal_bdd_node_one, internal_bdd_node_one);
+  internal_variables_table[index] = own;
+  ++internal_next_node_id;
+  internal_idtoindex_table[index] = index;
+  internal_assoc_var_table[index] = own;
+  internal_assoc_link_table[index] = 1;
+  ++internal_bdd_vars;
+  if (static_cast<long>(internal_state->literals.size()) < internal_max_bdd_vars)
+    internal_state->literals.resize(internal_max_bdd_vars, 2);
+  return own;
+}
+
+bdd bddpp_manager::New_var_last(const std::string& name) { return bdd(this, 1, New_node_var_last(name)); }
+
+// ----- unique table -----
+
+void bddpp_manager::Map_integrate(bdd_node* n) {
+  if (!internal_bdd_node_map) return;
+  if (!internal_state->making_nodes) ++internal_state->caller_nodes;
+  if (internal_state->making_nodes && internal_state->pending_insert)
+    internal_bdd_node_map->insert_new(n, internal_state->pending_hash);
+  else
+    internal_bdd_node_map->insert_or_replace(n);
+}
+
+void bddpp_manager::Map_suppress(bdd_node* n) {
+  if (internal_bdd_node_map)
+    internal_bdd_node_map->erase(n->internal_var_index, n->internal_then, n->internal_else,
+                                 n->internal_else_link_type);
+}
+
+bdd_node* bddpp_manager::Find_or_create_bdd_node(long var_index, int link_then, int link_else, bdd_node* then_node,
+                                                 bdd_node* else_node, int& link_out) {
+  link_out *= link_then;
+  if (var_index == -1) return internal_bdd_node_one;
+  int else_link = link_else * link_then;
+  if (var_index < -1) return nullptr;
+  if (var_index >= internal_bdd_vars) {
+    std::cerr << "FATAL ERROR: Bad call of bddpp_manager::Find_or_create_bdd_node():\n"
+              << "  index " << var_index << " is not a variable of this manager (" << internal_bdd_vars
+              << " variables)" << std::endl;
+    std::exit(1);
+  }
+  bdd_node* one = internal_bdd_node_one;
+  if (then_node == one && else_node == one)
+    return else_link == 1 ? one : internal_variables_table[var_index];
+  bool then_bad = then_node->internal_var_index >= 0 && then_node->internal_var_index <= var_index;
+  bool else_bad = else_node->internal_var_index >= 0 && else_node->internal_var_index <= var_index;
+  if (then_bad || else_bad) {
+    std::cerr << "FATAL ERROR: Bad call of bddpp_manager::Find_or_create_bdd_node():\n"
+              << "  index " << var_index << " is not less than ";
+    if (then_bad)
+      std::cerr << " its then node index (" << then_node->internal_var_index << ")";
+    else
+      std::cerr << " its else node index (" << else_node->internal_var_index << ")";
+    std::cerr << std::endl;
+    std::exit(1);
+  }
+  int link = 1;
+  bdd_node* n = Find_or_create_ordered(var_index, 1, else_link, then_node, else_node, link);
+  return n;
+}
+
+bdd_node* bddpp_manager::Find_or_create_ordered(long var_index, int link_then, int link_else, bdd_node* then_node,
+                                                bdd_node* else_node, int& link_out) {
+  link_out *= link_then;
+  int else_link = link_else * link_then;
+  bdd_node* one = internal_bdd_node_one;
+  if (then_node == one && else_node == one)
+    return else_link == 1 ? one : internal_variables_table[var_index];
+  uint64_t h;
+  bdd_node* found = internal_bdd_node_map->find(var_index, then_node, else_node, else_link, h);
+  if (found) {
+    found->inc_nbrefs();
+    return found;
+  }
+  // The node is known to be absent: it goes straight into the slot the look-up ended on.
+  internal_state->pending_hash = h;
+  internal_state->pending_insert = true;
+  bdd_node* n = New_node(internal_next_node_id, var_index, else_link, then_node, else_node);
+  internal_state->pending_insert = false;
+  ++internal_next_node_id;
+  then_node->inc_nbrefs();
+  else_node->inc_nbrefs();
+  return n;
+}
+
+void bddpp_manager::Bdd_gc() {
+  if (!internal_bdd_node_map) return;
+  std::vector<bdd_node*> doomed;
+  internal_bdd_node_map->for_each([&](bdd_node* n) {
+    if (n == internal_bdd_node_one) return;
+    if (internal_variables_table[n->internal_var_index] == n) return;
+    if (n->internal_nb_refs <= 0) doomed.push_back(n);
+  });
+  // The association table names nodes without counting them: its entries stay.
+  std::unordered_set<const bdd_node*> roots(internal_assoc_var_table.begin(),
+                                            internal_assoc_var_table.begin() + internal_bdd_vars);
+  std::vector<bdd_node*> kept;
+  for (bdd_node* n : doomed)
+    if (!roots.count(n)) kept.push_back(n);
+  internal_state->cache.clear();
+  for (bdd_node* n : kept) Free_node(n);
+}
+
+bdd bddpp_manager::Bdd_dup(bdd f) {
+  std::cerr << "Warning: bddpp_manager::Bdd_dup() is became useless ..." << std::endl;
+  return f;
+}
+
+void bddpp_manager::Bdd_free(bdd) { std::cerr << "bddpp_manager::Bdd_free() is now became useless" << std::endl; }
+
+// ----- look-ups -----
+
+bdd bddpp_manager::Bdd_var_by_index(long index) {
+  if (index >= 0 && index < internal_bdd_vars) return bdd(this, 1, internal_variables_table[index]);
+  if (index == -1) return Bdd_one();
+  std::cerr << "calling bddpp_manager::Bdd_var_by_index() with index= " << index << " :out of range!" << std::endl;
+  return bdd();
+}
+
+bdd bddpp_manager::Bdd_var_by_id(long id) {
+  if (id >= 0 && id < internal_bdd_vars) return bdd(this, 1, internal_variables_table[internal_idtoindex_table[id]]);
+  std::cerr << "calling bddpp_manager::Bdd_var_by_id() with id= " << id << " :out of range!" << std::endl;
+  return Bdd_zero();
+}
+
+bdd bddpp_manager::Bdd_var_by_name(const std::string& name) {
+  auto it = internal_names_map.find(name);
+  if (it == internal_names_map.end()) return Bdd_zero();
+  return Bdd_var_by_index(it->second);
+}
+
+long int bddpp_manager::Index_var_by_name(const std::string& name) {
+  auto it = internal_names_map.find(name);
+  return it == internal_names_map.end() ? -1 : it->second;
+}
+
+long int bddpp_manager::Id_var_by_name(const std::string& name) {
+  auto it = internal_names_map.find(name);
+  if (it == internal_names_map.end()) return -1;
+  return Bdd_if_id(Bdd_var_by_index(it->second));
+}
+
+std::string bddpp_manager::Name_var_by_index(long index) {
+  if (index < 0 || index >= internal_bdd_vars) {
+    std::cerr << "Error in bddpp_manager::Name_var_by_index(): index " << index << " out of range!" << std::endl;
+    return "";
+  }
+  return internal_names_table[index];
+}
+
+long int bddpp_manager::Bdd_if_index(bdd f) {
+  if (f.internal_manager_ref != this || !f.internal_bdd_node) {
+    std::cerr << "Error in bddpp_manager::Bdd_if_index(): bad Bdd manager or bdd not initialized!" << std::endl;
+    return -3;
+  }
+  return f.internal_bdd_node->internal_var_index;
+}
+
+long int bddpp_manager::Index_var_by_bdd(bdd f) { return Bdd_if_index(f); }
+
+long int bddpp_manager::Bdd_if_id(bdd f) {
+  if (f.internal_manager_ref != this || !f.internal_bdd_node) {
+    std::cerr << "Error in bddpp_manager::Bdd_if_id(): bad Bdd manager or bdd not initialized!" << std::endl;
+    return -3;
+  }
+  long index = f.internal_bdd_node->internal_var_index;
+  if (index == -1) return -1;
+  if (index < 0) {
+    std::cerr << "Error in bddpp_manager::Bdd_if_id(): incorrect index!" << std::endl;
+    return -3;
+  }
+  // Ids equal indexes in every manager of the package: try that first.
+  if (index < internal_bdd_vars && internal_idtoindex_table[index] == index) return index;
+  for (long id = 0; id < internal_bdd_vars; ++id)
+    if (internal_idtoindex_table[id] == index) return id;
+  std::cerr << "Warning in bddpp_manager::Bdd_if_id(): id not found!" << std::endl;
+  return -3;
+}
+
+long int bddpp_manager::Id_var_by_bdd(bdd f) { return Bdd_if_id(f); }
+
+bdd bddpp_manager::Bdd_if(bdd f) {
+  long index = f.internal_bdd_node ? f.internal_bdd_node->internal_var_index : -3;
+  if (index < 0 || index >= internal_bdd_vars) {
+    std::cerr << "\ncalling bddpp_manager::Bdd_if() with bdd index= " << index << " :out of range!" << std::endl;
+    return Bdd_zero();
+  }
+  return bdd(this, 1, internal_variables_table[index]);
+}
+
+std::string bddpp_manager::Name_var_by_bdd(bdd f) {
+  long index = Index_var_by_bdd(f);
+  if (index >= 0 && index < internal_bdd_vars) return internal_names_table[index];
+  bdd_node* n = f.internal_bdd_node;
+  if (n && n->internal_var_index == -1) return f.internal_link_type == 1 ? "1" : "0";
+  std::cerr << "error in bddpp_manager::Name_var_by_bdd()\n"
+            << "bdd defined by: " << f << ", is not correct ...\n"
+            << "(typebdd = " << (n ? n->internal_var_index : -3) << ")" << std::endl;
+  std::exit(1);
+}
+
+// ----- renaming -----
+
+void bddpp_manager::Rename_var(const std::string& new_name, const std::string& old_name) {
+  for (long i = 0; i < internal_bdd_vars; ++i) {
+    if (internal_names_table[i] == new_name) {
+      std::cerr << "in bdd_manager::Rename_var(): " << "WARNING " << new_name << " ALREADY DEFINED !\n"
+                << "renaming process aborted ..." << std::endl;
+      return;
+    }
+  }
+  for (long i = 0; i < internal_bdd_vars; ++i) {
+    if (internal_names_table[i] == old_name) {
+      internal_names_table[i] = new_name;
+      return;
+    }
+  }
+  std::cerr << "in bdd_manager::Rename_var(): " << "WARNING " << old_name << " NOT FOUND !\n"
+            << "renaming process aborted ..." << std::endl;
+}
+
+void bddpp_manager::Replace_char_in_all_names(char from, char to) {
+  for (long i = 0; i < internal_bdd_vars; ++i)
+    if (!internal_names_table[i].empty()) internal_names_table[i] = substitute_char(internal_names_table[i], from, to);
+}
+
+void bddpp_manager::No_begin_underscore_name() {
+  for (long i = 0; i < internal_bdd_vars; ++i) {
+    std::string& s = internal_names_table[i];
+    if (!s.empty() && s[0] == '_') s = "v" + s;
+  }
+}
+
+void bddpp_manager::Change_name_by_index(long index, const std::string& name) {
+  if (index < 0 || index >= internal_bdd_vars) {
+    std::cerr << "Error in bddpp_manager::Change_name_by_index(): index " << index << " out of range!" << std::endl;
+    return;
+  }
+  internal_names_table[index] = name;
+}
+
+void bddpp_manager::Change_name_by_id(long id, const std::string& name) {
+  if (id < 0 || id >= internal_bdd_vars) {
+    std::cerr << "Error in bddpp_manager::Change_name_by_id(): id " << id << " out of range!" << std::endl;
+    return;
+  }
+  internal_names_table[internal_idtoindex_table[id]] = name;
+}
+
+// ----- stubs -----
+
+bdd bddpp_manager::New_var_before(const bdd&, const std::string&) {
+  std::cerr << "bddpp_manager::New_var_before() A FAIRE" << std::endl;
+  return Bdd_zero();
+}
+
+bdd bddpp_manager::New_var_after(const bdd&, const std::string&) {
+  std::cerr << "bddpp_manager::New_var_after() A FAIRE" << std::endl;
+  return Bdd_zero();
+}
+
+bdd bddpp_manager::Bdd_swap_vars(bdd, bdd, bdd) {
+  std::cerr << "bddpp_manager::Bdd_swap_vars(bdd f) A FAIRE" << std::endl;
+  return Bdd_zero();
+}
+
+void bddpp_manager::Bdd_var_reorder() { std::cerr << "bddpp_manager::Bdd_var_reorder(void) A FAIRE" << std::endl; }

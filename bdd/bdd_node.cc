@@ -1,0 +1,177 @@
+// Nodes, handles and the display signature.
+#include <climits>
+#include <ostream>
+
+#include "bdd_tables.h"
+#include "bddpp.h"
+
+long bdd_node_signature(long var_index, int else_link_type, bdd_node* then_node, bdd_node* else_node) {
+  if (var_index == -1 || var_index == -3) return var_index;
+  // Packed with OR: unique only below 2^22 global ids and 2^19 variables, so display only.
+  uint64_t s = static_cast<uint64_t>(var_index);
+  s = (s << 22) | static_cast<uint64_t>(then_node ? then_node->internal_global_id : 0);
+  s = (s << 22) | static_cast<uint64_t>(else_node ? else_node->internal_global_id : 0);
+  s = (s << 1) | (else_link_type == 1 ? 1u : 0u);
+  return static_cast<long>(s);
+}
+
+// ----- bdd_node -----
+
+static bdd_support* detached_empty_support() {
+  static bdd_support empty;
+  return &empty;
+}
+
+bdd_node::bdd_node()
+    : internal_var_index(-3),
+      internal_then(nullptr),
+      internal_else(nullptr),
+      internal_else_link_type(1),
+      internal_nb_refs(0),
+      internal_manager_ref(nullptr),
+      internal_signature(-3),
+      internal_var_index_dep(detached_empty_support()),
+      internal_local_id(0),
+      internal_global_id(0),
+      internal_mark(0) {}
+
+bdd_node::bdd_node(bddpp_manager* manager, long global_id, long var_index, int nb_refs, int else_link_type,
+                   bdd_node* then_node, bdd_node* else_node)
+    : internal_var_index(var_index),
+      internal_then(then_node),
+      internal_else(else_node),
+      internal_else_link_type(else_link_type),
+      internal_nb_refs(nb_refs),
+      internal_manager_ref(manager),
+      internal_signature(-1),
+      internal_var_index_dep(nullptr),
+      internal_local_id(0),
+      internal_global_id(global_id),
+      internal_mark(0) {
+  if (var_index < 0) {
+    internal_signature = var_index == -1 ? -1 : var_index;
+    internal_var_index_dep = manager ? manager->internal_state->supports.empty() : detached_empty_support();
+    return;
+  }
+  if (!manager) {
+    const bdd_support* none = detached_empty_support();
+    internal_var_index_dep = bdd_support_pool::make_union(var_index, then_node ? then_node->support() : none,
+                                                          else_node ? else_node->support() : none);
+    internal_owns_support = true;
+  }
+  internal_signature = bdd_node_signature(var_index, else_link_type, then_node, else_node);
+  if (manager) manager->Map_integrate(this);
+}
+
+bdd_node::~bdd_node() {
+  if (internal_var_index >= 0 && internal_manager_ref) internal_manager_ref->Map_suppress(this);
+  if (internal_owns_support) delete internal_var_index_dep;
+}
+
+// Union of the children's supports and the node's own variable, interned by the manager.
+const bdd_support* bdd_node::support() const {
+  if (internal_var_index_dep) return internal_var_index_dep;
+  const bdd_support* none = detached_empty_support();
+  const bdd_support* ts = internal_then ? internal_then->support() : none;
+  const bdd_support* es = internal_else ? internal_else->support() : none;
+  internal_var_index_dep = internal_manager_ref->internal_state->supports.unite(internal_var_index, ts, es);
+  return internal_var_index_dep;
+}
+
+std::set<long> bdd_node::var_index_dep() const {
+  std::set<long> out;
+  for (int32_t v : support()->vars) out.insert(out.end(), v);
+  return out;
+}
+
+int bdd_node::var_index_dep(long index) const {
+  // Variables above the node's own one never occur below it.
+  if (internal_var_index >= 0) {
+    if (index < internal_var_index) return 0;
+    if (index == internal_var_index) return 1;
+  }
+  return support()->contains(index) ? 1 : 0;
+}
+
+long bdd_node::var_index_dep_size() const { return static_cast<long>(support()->vars.size()); }
+
+int bdd_node::nbrefs() const {
+  if (internal_nb_refs > INT_MAX) return INT_MAX;
+  if (internal_nb_refs < INT_MIN) return INT_MIN;
+  return static_cast<int>(internal_nb_refs);
+}
+
+bool operator==(const bdd_node& a, const bdd_node& b) {
+  return a.internal_var_index == b.internal_var_index && a.internal_else_link_type == b.internal_else_link_type &&
+         a.internal_then == b.internal_then && a.internal_else == b.internal_else &&
+         a.support()->vars == b.support()->vars;
+}
+
+// ----- bdd -----
+
+static inline void count_handle(bddpp_manager* m, long delta) {
+#ifndef NDEBUG
+  if (m) m->internal_live_handles += delta;
+#else
+  (void)m;
+  (void)delta;
+#endif
+}
+
+bdd::bdd() : internal_manager_ref(nullptr), internal_link_type(0), internal_bdd_node(nullptr) {}
+
+bdd::bdd(bddpp_manager* manager, int link_type, bdd_node* node)
+    : internal_manager_ref(manager), internal_link_type(link_type), internal_bdd_node(node) {
+  if (node) node->inc_nbrefs();
+  count_handle(manager, 1);
+}
+
+bdd::bdd(const bdd& other)
+    : internal_manager_ref(other.internal_manager_ref),
+      internal_link_type(other.internal_link_type),
+      internal_bdd_node(other.internal_bdd_node) {
+  if (internal_bdd_node) internal_bdd_node->inc_nbrefs();
+  count_handle(internal_manager_ref, 1);
+}
+
+bdd& bdd::operator=(const bdd& other) {
+  if (internal_manager_ref != other.internal_manager_ref) {
+    count_handle(internal_manager_ref, -1);
+    count_handle(other.internal_manager_ref, 1);
+  }
+  internal_manager_ref = other.internal_manager_ref;
+  internal_link_type = other.internal_link_type;
+  if (internal_bdd_node != other.internal_bdd_node) {
+    if (internal_bdd_node) internal_bdd_node->dec_nbrefs();
+    internal_bdd_node = other.internal_bdd_node;
+    if (internal_bdd_node) internal_bdd_node->inc_nbrefs();
+  }
+  return *this;
+}
+
+bdd::~bdd() {
+  if (internal_bdd_node) internal_bdd_node->dec_nbrefs();
+  count_handle(internal_manager_ref, -1);
+}
+
+bool operator==(const bdd& a, const bdd& b) {
+  return a.internal_manager_ref == b.internal_manager_ref && a.internal_link_type == b.internal_link_type &&
+         a.internal_bdd_node == b.internal_bdd_node;
+}
+
+bool operator!=(const bdd& a, const bdd& b) { return !(a == b); }
+
+std::ostream& operator<<(std::ostream& os, const bdd& f) {
+  os << "adr manager= " << static_cast<const void*>(f.internal_manager_ref) << ", link type =" << f.internal_link_type
+     << ", adr node= " << static_cast<const void*>(f.internal_bdd_node) << ", ";
+  if (f.internal_bdd_node) os << "node signature: " << f.internal_bdd_node->internal_signature;
+  return os;
+}
+
+std::string Bdd_version() { return "3.4c"; }
+
+uint64_t String_table_memory_size(const std::string* table, int n) {
+  uint64_t sum = 0;
+  for (int i = 0; i < n; ++i) sum += table[i].capacity();
+  return sum;
+}

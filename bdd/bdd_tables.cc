@@ -1,0 +1,317 @@
+// Interned supports, unique table and computed table.
+#include "bdd_tables.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+#include "bddpp.h"
+
+// ----- large allocations -----
+
+static const size_t kHugePage = size_t(2) << 20;
+
+void* bdd_big_allocate(size_t bytes) {
+  if (bytes < kHugePage) return ::operator new(bytes);
+  size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  void* p = std::aligned_alloc(kHugePage, rounded);
+  if (!p) throw std::bad_alloc();
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  madvise(p, rounded, MADV_HUGEPAGE);
+#endif
+  return p;
+}
+
+void bdd_big_free(void* p, size_t bytes) {
+  if (!p) return;
+  if (bytes < kHugePage)
+    ::operator delete(p);
+  else
+    std::free(p);
+}
+
+// ----- supports -----
+
+bool bdd_support::contains(long index) const {
+  if (index < INT32_MIN || index > INT32_MAX) return false;
+  return std::binary_search(vars.begin(), vars.end(), static_cast<int32_t>(index));
+}
+
+static uint64_t support_hash(const std::vector<int32_t>& v) {
+  uint64_t h = 0x9e3779b97f4a7c15ULL ^ v.size();
+  for (int32_t x : v) h = bdd_mix(h ^ static_cast<uint32_t>(x)) + 0x632be59bd9b4e019ULL;
+  return h;
+}
+
+bdd_support_pool::bdd_support_pool() : empty_(new bdd_support()), slots_(256, nullptr) {
+  empty_->hash = support_hash(empty_->vars);
+}
+
+bdd_support_pool::~bdd_support_pool() {
+  for (bdd_support* s : slots_) delete s;
+  delete empty_;
+}
+
+static void merge_into(std::vector<int32_t>& out, long index, const bdd_support* a, const bdd_support* b) {
+  out.clear();
+  const std::vector<int32_t>& x = a->vars;
+  const std::vector<int32_t>& y = b->vars;
+  out.reserve(x.size() + y.size() + 1);
+  out.push_back(static_cast<int32_t>(index));
+  // Children's variables are all greater than index.
+  size_t i = 0, j = 0;
+  while (i < x.size() || j < y.size()) {
+    int32_t v;
+    if (j == y.size() || (i < x.size() && x[i] < y[j]))
+      v = x[i++];
+    else if (i == x.size() || y[j] < x[i])
+      v = y[j++];
+    else {
+      v = x[i++];
+      ++j;
+    }
+    if (v != out.back()) out.push_back(v);
+  }
+  if (out.size() > 1 && out[1] < out[0]) std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+}
+
+bdd_support* bdd_support_pool::make_union(long index, const bdd_support* a, const bdd_support* b) {
+  bdd_support* s = new bdd_support();
+  merge_into(s->vars, index, a, b);
+  s->hash = support_hash(s->vars);
+  return s;
+}
+
+const bdd_support* bdd_support_pool::unite(long index, const bdd_support* a, const bdd_support* b) {
+  merge_into(scratch_, index, a, b);
+  return intern(scratch_);
+}
+
+const bdd_support* bdd_support_pool::intern(std::vector<int32_t>& vars) {
+  uint64_t h = support_hash(vars);
+  size_t mask = slots_.size() - 1;
+  for (size_t i = h & mask;; i = (i + 1) & mask) {
+    bdd_support* s = slots_[i];
+    if (!s) break;
+    if (s->hash == h && s->vars == vars) return s;
+  }
+  if ((count_ + 1) * 2 > slots_.size()) {
+    grow();
+    mask = slots_.size() - 1;
+  }
+  bdd_support* s = new bdd_support();
+  s->vars = vars;
+  s->hash = h;
+  size_t i = h & mask;
+  while (slots_[i]) i = (i + 1) & mask;
+  slots_[i] = s;
+  ++count_;
+  return s;
+}
+
+void bdd_support_pool::grow() {
+  std::vector<bdd_support*> old(slots_.size() * 2, nullptr);
+  old.swap(slots_);
+  size_t mask = slots_.size() - 1;
+  for (bdd_support* s : old) {
+    if (!s) continue;
+    size_t i = s->hash & mask;
+    while (slots_[i]) i = (i + 1) & mask;
+    slots_[i] = s;
+  }
+}
+
+// ----- unique table -----
+
+bdd_unique_table::bdd_unique_table() : slots_(1024), mask_(1023) {}
+
+uint64_t bdd_unique_table::hash(long var, const bdd_node* t, const bdd_node* e, int else_link) {
+  uint64_t h = static_cast<uint64_t>(var) * 0x9e3779b97f4a7c15ULL + bdd_ptr_bits(t) * 0xc2b2ae3d27d4eb4fULL +
+               (bdd_ptr_bits(e) + static_cast<uint64_t>(else_link == 1 ? 1 : 2)) * 0x165667b19e3779f9ULL;
+  return h ^ (h >> 29);
+}
+
+bool bdd_unique_table::same_key(const bdd_node* n, long var, const bdd_node* t, const bdd_node* e,
+                                int else_link) {
+  return n->internal_var_index == var && n->internal_then == t && n->internal_else == e &&
+         n->internal_else_link_type == else_link;
+}
+
+bdd_node* bdd_unique_table::find(long var, const bdd_node* t, const bdd_node* e, int else_link) const {
+  uint64_t h;
+  return find(var, t, e, else_link, h);
+}
+
+void bdd_unique_table::insert_new(bdd_node* n, uint64_t h) {
+  if ((count_ + 1) * 2 > slots_.size()) grow();
+  size_t i = h & mask_;
+  while (slots_[i].n) i = (i + 1) & mask_;
+  slots_[i].n = n;
+  slots_[i].hash = h;
+  ++count_;
+}
+
+bdd_node* bdd_unique_table::find(long var, const bdd_node* t, const bdd_node* e, int else_link,
+                                 uint64_t& h_out) const {
+  uint64_t h = hash(var, t, e, else_link);
+  h_out = h;
+  for (size_t i = h & mask_;; i = (i + 1) & mask_) {
+    const slot& s = slots_[i];
+    if (!s.n) return nullptr;
+    if (s.hash == h && same_key(s.n, var, t, e, else_link)) return s.n;
+  }
+}
+
+void bdd_unique_table::insert_or_replace(bdd_node* n) {
+  if ((count_ + 1) * 2 > slots_.size()) grow();
+  long var = n->internal_var_index;
+  uint64_t h = hash(var, n->internal_then, n->internal_else, n->internal_else_link_type);
+  for (size_t i = h & mask_;; i = (i + 1) & mask_) {
+    slot& s = slots_[i];
+    if (!s.n) {
+      s.n = n;
+      s.hash = h;
+      ++count_;
+      return;
+    }
+    if (s.hash == h && same_key(s.n, var, n->internal_then, n->internal_else, n->internal_else_link_type)) {
+      s.n = n;
+      return;
+    }
+  }
+}
+
+void bdd_unique_table::erase(long var, const bdd_node* t, const bdd_node* e, int else_link) {
+  uint64_t h = hash(var, t, e, else_link);
+  size_t i = h & mask_;
+  for (;; i = (i + 1) & mask_) {
+    if (!slots_[i].n) return;
+    if (slots_[i].hash == h && same_key(slots_[i].n, var, t, e, else_link)) break;
+  }
+  // Backward-shift deletion keeps every probe chain unbroken.
+  size_t hole = i;
+  for (size_t j = (hole + 1) & mask_; slots_[j].n; j = (j + 1) & mask_) {
+    size_t home = slots_[j].hash & mask_;
+    // The entry may fill the hole when its home is not cyclically within (hole, j].
+    bool movable = (hole <= j) ? (home <= hole || home > j) : (home <= hole && home > j);
+    if (movable) {
+      slots_[hole] = slots_[j];
+      hole = j;
+    }
+  }
+  slots_[hole] = slot();
+  --count_;
+}
+
+std::vector<bdd_node*> bdd_unique_table::nodes() const {
+  std::vector<bdd_node*> out;
+  out.reserve(count_);
+  for (const slot& s : slots_)
+    if (s.n) out.push_back(s.n);
+  return out;
+}
+
+void bdd_unique_table::grow() {
+  std::vector<slot, bdd_big_allocator<slot>> old(slots_.size() * 2);
+  old.swap(slots_);
+  mask_ = slots_.size() - 1;
+  for (const slot& s : old) {
+    if (!s.n) continue;
+    size_t i = s.hash & mask_;
+    while (slots_[i].n) i = (i + 1) & mask_;
+    slots_[i] = s;
+  }
+}
+
+// ----- node storage -----
+
+bdd_node_pool::~bdd_node_pool() {
+  for (auto& c : chunks_) bdd_big_free(c.first, c.second);
+}
+
+void* bdd_node_pool::allocate() {
+  if (free_) {
+    void* p = free_;
+    free_ = *static_cast<void**>(free_);
+    return p;
+  }
+  if (next_ == end_) {
+    size_t bytes = chunk_nodes_ * sizeof(bdd_node);
+    char* c = static_cast<char*>(bdd_big_allocate(bytes));
+    chunks_.emplace_back(c, bytes);
+    next_ = c;
+    end_ = c + bytes;
+    if (chunk_nodes_ < (size_t(1) << 16)) chunk_nodes_ *= 2;
+  }
+  void* p = next_;
+  next_ += sizeof(bdd_node);
+  return p;
+}
+
+void bdd_node_pool::release(void* p) {
+  *static_cast<void**>(p) = free_;
+  free_ = p;
+}
+
+// ----- computed table -----
+
+void bdd_computed_table::normalise(int& lx, const bdd_node*& x, int& ly, const bdd_node*& y) {
+  // and/or are symmetric and make the same node requests in either operand order.
+  if (bdd_ptr_bits(y) < bdd_ptr_bits(x) || (x == y && ly < lx)) {
+    std::swap(x, y);
+    std::swap(lx, ly);
+  }
+}
+
+size_t bdd_computed_table::slot(int op, int lx, const bdd_node* x, int ly, const bdd_node* y) const {
+  uint64_t h = bdd_ptr_bits(x) * 0x9e3779b97f4a7c15ULL + bdd_ptr_bits(y) * 0xc2b2ae3d27d4eb4fULL +
+               static_cast<uint64_t>((op << 4) | ((lx + 1) << 2) | (ly + 1)) * 0x165667b19e3779f9ULL;
+  return static_cast<size_t>(h ^ (h >> 29)) & mask_;
+}
+
+bool bdd_computed_table::lookup(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node*& r,
+                                int& rl) const {
+  if (entries_.empty()) return false;
+  normalise(lx, x, ly, y);
+  const entry& e = entries_[slot(op, lx, x, ly, y)];
+  if (e.op != op || e.x != x || e.y != y || e.lx != lx || e.ly != ly) return false;
+  r = e.r;
+  rl = e.rl;
+  return true;
+}
+
+void bdd_computed_table::store(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node* r,
+                               int rl) {
+  if (entries_.empty()) return;
+  normalise(lx, x, ly, y);
+  entry& e = entries_[slot(op, lx, x, ly, y)];
+  e.x = x;
+  e.y = y;
+  e.r = r;
+  e.op = static_cast<int8_t>(op);
+  e.lx = static_cast<int8_t>(lx);
+  e.ly = static_cast<int8_t>(ly);
+  e.rl = static_cast<int8_t>(rl);
+}
+
+void bdd_computed_table::clear() {
+  for (entry& e : entries_) e = entry();
+}
+
+void bdd_computed_table::fit(size_t nodes) {
+  const size_t min_size = size_t(1) << 12;
+  const size_t max_size = size_t(1) << 20;
+  size_t want = entries_.empty() ? min_size : entries_.size();
+  while (want < nodes && want < max_size) want *= 2;
+  if (want == entries_.size()) return;
+  // Growing keeps what the table holds.
+  std::vector<entry, bdd_big_allocator<entry>> old(want);
+  old.swap(entries_);
+  mask_ = want - 1;
+  for (const entry& e : old)
+    if (e.op) entries_[slot(e.op, e.lx, e.x, e.ly, e.y)] = e;
+}

@@ -1,0 +1,248 @@
+// Internal tables of the BDD package: interned supports, the unique table, the computed table
+// of the and/or cores and the per-call memos of the graph walks.
+#ifndef BDD_BDD_TABLES_H
+#define BDD_BDD_TABLES_H
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+class bdd_node;
+
+// Large tables are backed by huge pages where the system offers them: the unique table and the
+// computed table are read at random, so TLB misses would dominate their look-ups.
+void* bdd_big_allocate(size_t bytes);
+void bdd_big_free(void* p, size_t bytes);
+
+template <class T>
+struct bdd_big_allocator {
+  using value_type = T;
+  bdd_big_allocator() = default;
+  template <class U>
+  bdd_big_allocator(const bdd_big_allocator<U>&) {}
+  T* allocate(size_t n) { return static_cast<T*>(bdd_big_allocate(n * sizeof(T))); }
+  void deallocate(T* p, size_t n) { bdd_big_free(p, n * sizeof(T)); }
+  template <class U>
+  bool operator==(const bdd_big_allocator<U>&) const { return true; }
+  template <class U>
+  bool operator!=(const bdd_big_allocator<U>&) const { return false; }
+};
+
+inline uint64_t bdd_mix(uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdULL;
+  h ^= h >> 33;
+  h *= 0xc4ceb9fe1a85ec53ULL;
+  h ^= h >> 33;
+  return h;
+}
+
+inline uint64_t bdd_ptr_bits(const void* p) { return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)); }
+
+// An immutable sorted set of variable indexes, shared by every node with that support.
+struct bdd_support {
+  std::vector<int32_t> vars;
+  uint64_t hash = 0;
+  bool contains(long index) const;
+};
+
+class bdd_support_pool {
+ public:
+  bdd_support_pool();
+  ~bdd_support_pool();
+  bdd_support_pool(const bdd_support_pool&) = delete;
+  bdd_support_pool& operator=(const bdd_support_pool&) = delete;
+
+  const bdd_support* empty() const { return empty_; }
+  // {index} united with a and b.
+  const bdd_support* unite(long index, const bdd_support* a, const bdd_support* b);
+
+  static bdd_support* make_union(long index, const bdd_support* a, const bdd_support* b);
+
+ private:
+  const bdd_support* intern(std::vector<int32_t>& vars);
+  void grow();
+
+  bdd_support* empty_;
+  std::vector<bdd_support*> slots_;
+  size_t count_ = 0;
+  std::vector<int32_t> scratch_;
+};
+
+// Open addressing (linear probing, backward-shift erase) on the full node key.
+class bdd_unique_table {
+ public:
+  bdd_unique_table();
+
+  bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link) const;
+  // find() that also gives the key's hash, for insert_new() of a node found absent.
+  bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link, uint64_t& h) const;
+  void insert_new(bdd_node* n, uint64_t h);
+  void insert_or_replace(bdd_node* n);
+  void erase(long var, const bdd_node* t, const bdd_node* e, int else_link);
+  size_t size() const { return count_; }
+  std::vector<bdd_node*> nodes() const;
+  template <class F>
+  void for_each(F f) const {
+    for (const slot& s : slots_)
+      if (s.n) f(s.n);
+  }
+
+ private:
+  struct slot {
+    bdd_node* n = nullptr;
+    uint64_t hash = 0;  // full hash of the key: most mismatches are told without reading the node
+  };
+  static uint64_t hash(long var, const bdd_node* t, const bdd_node* e, int else_link);
+  static bool same_key(const bdd_node* n, long var, const bdd_node* t, const bdd_node* e, int else_link);
+  void grow();
+
+  std::vector<slot, bdd_big_allocator<slot>> slots_;
+  size_t mask_;
+  size_t count_ = 0;
+};
+
+// Lossy direct-mapped table of and/or results keyed by the complete operands.
+class bdd_computed_table {
+ public:
+  enum op_code : int8_t { op_and = 1, op_or = 2 };
+
+  bool lookup(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node*& r, int& rl) const;
+  void store(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node* r, int rl);
+  void prefetch(int op, int lx, const bdd_node* x, int ly, const bdd_node* y) const {
+    if (entries_.empty()) return;
+    normalise(lx, x, ly, y);
+    __builtin_prefetch(&entries_[slot(op, lx, x, ly, y)]);
+  }
+  void clear();
+  // Keeps the table in proportion to the number of nodes.
+  void fit(size_t nodes);
+
+ private:
+  struct entry {
+    const bdd_node* x = nullptr;
+    const bdd_node* y = nullptr;
+    bdd_node* r = nullptr;
+    int8_t op = 0;
+    int8_t lx = 0;
+    int8_t ly = 0;
+    int8_t rl = 0;
+  };
+  static void normalise(int& lx, const bdd_node*& x, int& ly, const bdd_node*& y);
+  size_t slot(int op, int lx, const bdd_node* x, int ly, const bdd_node* y) const;
+
+  std::vector<entry, bdd_big_allocator<entry>> entries_;
+  size_t mask_ = 0;
+};
+
+// Memo keyed by (node, link) for one call of a walk; begin() empties it in O(1).
+template <class V>
+class bdd_memo {
+ public:
+  void begin() {
+    ++epoch_;
+    used_ = 0;
+    if (epoch_ == 0) {  // wrapped: forget every stamp
+      for (slot& s : slots_) s.epoch = 0;
+      epoch_ = 1;
+    }
+  }
+  const V* find(const bdd_node* n, int link) const {
+    if (slots_.empty()) return nullptr;
+    for (size_t i = index(n, link);; i = (i + 1) & mask_) {
+      const slot& s = slots_[i];
+      if (s.epoch != epoch_) return nullptr;
+      if (s.n == n && s.link == link) return &s.value;
+    }
+  }
+  void put(const bdd_node* n, int link, const V& v) {
+    if ((used_ + 1) * 2 > slots_.size()) grow();
+    for (size_t i = index(n, link);; i = (i + 1) & mask_) {
+      slot& s = slots_[i];
+      if (s.epoch != epoch_) {
+        s.n = n;
+        s.link = link;
+        s.epoch = epoch_;
+        s.value = v;
+        ++used_;
+        return;
+      }
+      if (s.n == n && s.link == link) {
+        s.value = v;
+        return;
+      }
+    }
+  }
+
+ private:
+  struct slot {
+    const bdd_node* n = nullptr;
+    int link = 0;
+    uint32_t epoch = 0;
+    V value{};
+  };
+  size_t index(const bdd_node* n, int link) const {
+    return static_cast<size_t>(bdd_mix(bdd_ptr_bits(n) ^ static_cast<uint64_t>(link + 2))) & mask_;
+  }
+  void grow() {
+    std::vector<slot> old;
+    old.swap(slots_);
+    size_t cap = old.empty() ? 64 : old.size() * 2;
+    slots_.assign(cap, slot());
+    mask_ = cap - 1;
+    uint32_t e = epoch_;
+    used_ = 0;
+    for (const slot& s : old)
+      if (s.epoch == e) put(s.n, s.link, s.value);
+  }
+
+  std::vector<slot> slots_;
+  size_t mask_ = 0;
+  size_t used_ = 0;
+  uint32_t epoch_ = 1;
+};
+
+// Storage of the nodes a manager makes: chunks handed out in creation order, a free list for
+// collected nodes, everything released with the manager.
+class bdd_node_pool {
+ public:
+  bdd_node_pool() = default;
+  ~bdd_node_pool();
+  bdd_node_pool(const bdd_node_pool&) = delete;
+  bdd_node_pool& operator=(const bdd_node_pool&) = delete;
+  void* allocate();
+  void release(void* p);
+
+ private:
+  std::vector<std::pair<void*, size_t>> chunks_;
+  char* next_ = nullptr;
+  char* end_ = nullptr;
+  void* free_ = nullptr;
+  size_t chunk_nodes_ = 256;
+};
+
+using bdd_node_link = std::pair<bdd_node*, int>;
+
+struct bddpp_internals {
+  bdd_node_pool nodes;
+  bdd_support_pool supports;
+  bdd_computed_table cache;
+  bdd_memo<bdd_node_link> restrict_memo;
+  bdd_memo<bdd_node_link> compose_memo;
+  bdd_memo<bdd_node_link> replace_memo;
+  bdd_memo<bdd_node_link> keep_memo;
+  bdd_memo<int> eval_memo;
+  bdd_memo<int> correct_memo;
+  bdd_memo<char> visit_memo;
+  int making_nodes = 0;        // set while the manager builds a node of its own storage
+  bool pending_insert = false; // that node is known absent from the table, with this hash:
+  uint64_t pending_hash = 0;
+  long caller_nodes = 0;       // nodes made by callers that entered the table
+  // Literal of each variable for the restriction in progress (2 = free); kept all 2 between calls.
+  std::vector<int> literals;
+  std::vector<long> cube_indexes;     // indexes set in literals by a restriction
+  std::vector<long> satisfy_indexes;  // indexes set in literals by Bdd_satisfy
+};
+
+#endif

@@ -1,0 +1,455 @@
+// BDD package: reduced ordered BDDs with complement edges, shared in one manager.
+//
+// bdd_node   a node of the shared graph (then edge always plain, else edge may be complemented).
+// bdd        a counted handle (manager, link type +1/-1, node); negation flips the link.
+// bddpp_manager  owns the variables, the unique table, the terminal and every operation.
+//
+// Global ids are handed out in the exact order of node requests, and later tools print them, so
+// every operation below keeps a fixed order of sub-computations (see bdd_ops.cc). The computed
+// table and the per-call memos (BDD_EXACT_CACHE=1) skip repeated work only: they never change a
+// node, an id or a text, only reference counts.
+//
+// Limits: recursion depth follows the number of variable levels; a manager's nodes and handles
+// belong to one thread; handles must be destroyed before their manager.
+#ifndef BDD_BDDPP_H
+#define BDD_BDDPP_H
+
+#include <cstdint>
+#include <cstdio>
+#include <iosfwd>
+#include <list>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#ifndef BDD_EXACT_CACHE
+#define BDD_EXACT_CACHE 1
+#endif
+
+class bddpp_manager;
+class bdd_node;
+class bdd;
+struct bdd_support;        // interned sorted support (bdd_tables.h)
+class bdd_unique_table;    // hash table on (variable, then, else, else link) (bdd_tables.h)
+struct bddpp_internals;    // computed table, memos, scratch buffers (bdd_tables.h)
+
+// ---------------------------------------------------------------------------------------------
+// Node
+// ---------------------------------------------------------------------------------------------
+class bdd_node {
+ public:
+  // The fields read by every table look-up come first (one cache line).
+  long internal_var_index;               // -1 terminal, -3 detached
+  bdd_node* internal_then;
+  bdd_node* internal_else;
+  int internal_else_link_type;
+
+ private:
+  friend class bddpp_manager;
+  bool internal_owns_support = false;  // a node without manager keeps its own support
+  bool internal_pooled = false;        // allocated by its manager, freed with it
+
+ public:
+  int64_t internal_nb_refs;
+  bddpp_manager* internal_manager_ref;
+  long internal_signature;               // display key; -1 terminal, -3 detached
+  // Support, shared between nodes; computed on first use (null until then) through support().
+  mutable const bdd_support* internal_var_index_dep;
+  long internal_local_id;
+  long internal_global_id;
+  long internal_mark;
+
+  bdd_node();
+  bdd_node(bddpp_manager* manager, long global_id, long var_index, int nb_refs, int else_link_type,
+           bdd_node* then_node, bdd_node* else_node);
+  ~bdd_node();
+  bdd_node(const bdd_node&) = delete;
+  bdd_node& operator=(const bdd_node&) = delete;
+
+  bddpp_manager* my_manager() const { return internal_manager_ref; }
+  long signature() const { return internal_signature; }
+  long var_index() const { return internal_var_index; }
+  std::set<long> var_index_dep() const;       // a copy of the support
+  int var_index_dep(long index) const;        // 1 when index is in the support
+  long var_index_dep_size() const;            // number of variables in the support
+  const bdd_support* support() const;         // the interned support
+  long local_id() const { return internal_local_id; }
+  void local_id(long id) { internal_local_id = id; }
+  long global_id() const { return internal_global_id; }
+  int else_link_type() const { return internal_else_link_type; }
+  bdd_node* then_node() const { return internal_then; }
+  bdd_node* else_node() const { return internal_else; }
+
+  void clear_mark() { internal_mark = 0; }
+  void mark() { internal_mark = 1; }
+  int is_marked() const { return static_cast<int>(internal_mark); }
+
+  void inc_nbrefs() { ++internal_nb_refs; }
+  void dec_nbrefs() { --internal_nb_refs; }
+  int nbrefs() const;  // clamped to the int range
+
+  int is_correct() const;
+};
+
+long bdd_node_signature(long var_index, int else_link_type, bdd_node* then_node, bdd_node* else_node);
+bool operator==(const bdd_node& a, const bdd_node& b);
+void Print_bdd_node(std::ostream& os, bdd_node* n);
+
+// ---------------------------------------------------------------------------------------------
+// Handle
+// ---------------------------------------------------------------------------------------------
+class bdd {
+ public:
+  bddpp_manager* internal_manager_ref;
+  int internal_link_type;  // +1 plain, -1 complemented, 0 uninitialised
+  bdd_node* internal_bdd_node;
+
+  bdd();
+  bdd(bddpp_manager* manager, int link_type, bdd_node* node);
+  bdd(const bdd& other);
+  bdd& operator=(const bdd& other);
+  ~bdd();
+
+  bddpp_manager* manager_ref() const { return internal_manager_ref; }
+  int link_type() const { return internal_link_type; }
+  bdd_node* node() const { return internal_bdd_node; }
+
+  // --- node-network names (added with the network emitters) ---
+  std::string vhdl_node_name(const std::string& prefix) const;  // "not " if complemented, prefix(gid)
+};
+
+bool operator==(const bdd& a, const bdd& b);
+bool operator!=(const bdd& a, const bdd& b);
+std::ostream& operator<<(std::ostream& os, const bdd& f);
+
+std::string Bdd_version();
+uint64_t String_table_memory_size(const std::string* table, int n);
+
+// ---------------------------------------------------------------------------------------------
+// Manager
+// ---------------------------------------------------------------------------------------------
+class bddpp_manager {
+ public:
+  long internal_bdd_vars;
+  long internal_max_bdd_vars;
+  long internal_next_node_id;
+  std::vector<std::string> internal_names_table;        // by order index (capacity entries)
+  std::vector<bdd_node*> internal_variables_table;       // own node of each variable
+  std::vector<long> internal_idtoindex_table;            // id -> order index
+  std::vector<bdd_node*> internal_assoc_var_table;       // association: node ...
+  std::vector<int> internal_assoc_link_table;            // ... read through this link
+  bdd_unique_table* internal_bdd_node_map;
+  std::map<std::string, long> internal_names_map;        // creation name -> order index
+  bdd_node* internal_bdd_node_one;
+
+  // ----- construction, variables -----
+  bddpp_manager();
+  explicit bddpp_manager(bddpp_manager* other);
+  ~bddpp_manager();
+  bddpp_manager(const bddpp_manager&) = delete;
+  bddpp_manager& operator=(const bddpp_manager&) = delete;
+
+  bdd_node* New_node_var_last(const std::string& name);
+  bdd New_var_last(const std::string& name);
+  long int Nb_bdd_vars() { return internal_bdd_vars; }
+  bdd_node* Bdd_node_one() { return internal_bdd_node_one; }
+  std::string Bdd_version();
+
+  // ----- unique table -----
+  void Map_integrate(bdd_node* n);
+  void Map_suppress(bdd_node* n);
+  bdd_node* Find_or_create_bdd_node(long var_index, int link_then, int link_else, bdd_node* then_node,
+                                    bdd_node* else_node, int& link_out);
+  void Bdd_gc();
+  bdd Bdd_dup(bdd f);
+  void Bdd_free(bdd f);
+
+  // ----- look-ups (-1: constant or unknown name; -3: foreign/uninitialised handle or unknown id) -----
+  bdd Bdd_var_by_index(long index);
+  bdd Bdd_var_by_id(long id);
+  bdd Bdd_var_by_name(const std::string& name);
+  long int Index_var_by_name(const std::string& name);
+  long int Id_var_by_name(const std::string& name);
+  std::string Name_var_by_index(long index);
+  long int Bdd_if_index(bdd f);
+  long int Index_var_by_bdd(bdd f);
+  long int Bdd_if_id(bdd f);
+  long int Id_var_by_bdd(bdd f);
+  bdd Bdd_if(bdd f);
+  std::string Name_var_by_bdd(bdd f);
+
+  // ----- renaming (names table only; the name index keeps creation names) -----
+  void Rename_var(const std::string& new_name, const std::string& old_name);
+  void Replace_char_in_all_names(char from, char to);
+  void No_begin_underscore_name();
+  void Change_name_by_index(long index, const std::string& name);
+  void Change_name_by_id(long id, const std::string& name);
+
+  // ----- announced, not implemented -----
+  bdd New_var_before(const bdd& f, const std::string& name);
+  bdd New_var_after(const bdd& f, const std::string& name);
+  bdd Bdd_swap_vars(bdd f, bdd x, bdd y);
+  void Bdd_var_reorder();
+
+  // ----- boolean operations -----
+  bdd Bdd_one();
+  bdd Bdd_zero();
+  bdd Bdd_not(bdd f);
+  bdd Bdd_then(bdd f);
+  bdd Bdd_else(bdd f);
+  bdd_node* Bdd_and(int lx, bdd_node* x, int ly, bdd_node* y, int& link);
+  bdd_node* Bdd_or(int lx, bdd_node* x, int ly, bdd_node* y, int& link);
+  bdd Bdd_and(bdd f, bdd g);
+  bdd Bdd_or(bdd f, bdd g);
+  bdd Bdd_nand(bdd f, bdd g);
+  bdd Bdd_nor(bdd f, bdd g);
+  bdd Bdd_xor(bdd f, bdd g);
+  bdd Bdd_xnor(bdd f, bdd g);
+  bdd Bdd_eq(bdd f, bdd g);
+  bdd Bdd_implication(bdd f, bdd g);
+  bdd Bdd_ite(bdd f, bdd g, bdd h);
+  bdd Bdd_ite(int link, long int index, bdd g, bdd h);
+  int Bdd_equiv(bdd f, bdd g);
+  int Bdd_imply(bdd f, bdd g);
+  int Bdds_excl(bdd f, bdd g);
+  int Bdds_exclude(bdd f, bdd g);
+
+  // ----- supports, dependence, predicates -----
+  std::set<long> set_of_index_depend_on(bdd f);
+  void Present_variables(bdd f, int* present);
+  int exists_common_variables(bdd& f, bdd& g);
+  int Bdd_node_depends_on(bdd_node* n, bdd_node* v);
+  int Bdd_depends_on(bdd f, bdd g);
+  int Bdd_is_var(bdd f);
+  int Bdd_is_negvar(bdd f);
+  int Bdd_is_tautology(bdd f, int value);
+  int Bdd_is_tautology(bdd f);
+  int Bdd_is_zero_tautologic(bdd f);
+  int Bdd_is_one_tautologic(bdd f);
+  int Bdd_is_cube(bdd f);
+
+  // ----- restriction, quantification, composition -----
+  bdd Bdd_cube_reduce(bdd f, bdd c);
+  bdd_node* Bdd_cube_reduce(int link, bdd_node* f, int link_c, bdd_node* c, int& link_out);
+  bdd_node* Bdd_cube_reduce(int link, bdd_node* f, int* literals, int& link_out);
+  bdd Bdd_reduce(bdd f, bdd c);
+  bdd Bdd_keep_first_variables(bdd f, long int k);
+  bdd Bdd_exist(bdd f, bdd v);
+  bdd Bdd_forall(bdd f, bdd v);
+  bdd Bdd_compose(bdd f, bdd v, bdd g);
+  bdd Bdd_compose_loc(bdd f, bdd v, bdd g);
+  bdd Bdd_replace_vars(bdd f, long int* map);
+  void Bdd_assoc_bdd_to_var(bdd e, bdd v);
+  bdd Bdd_follow_assoc(bdd f, int* self);
+  bdd Bdd_simplify(bdd f, bdd c);
+  bdd Bdd_simplify2(bdd f, bdd c);
+  int Bdd_OneSat(bdd_node* n, int link, int* literals);
+  bdd Bdd_satisfy(bdd f);
+
+  // ----- evaluation, literals, truth tables -----
+  int Bdd_eval_for_literal(bdd f, int* context);
+  int Bdd_eval_for_literal(bdd f, const int* context, long context_size);  // checked form
+  bdd Bdd_eval(bdd f, int* literals);
+  bdd Literals_to_bdd(int* literals);
+  void Bdd_to_literals(bdd f, int* literals);
+  void Bdd_node_to_literals(int link, bdd_node* n, int* literals);
+  bdd Minterm(int code, int n, bdd* vars);
+  void Truth_table(bdd f, int n, bdd* vars, char* out);
+  void Bdd_truth_table(bdd f, int n, bdd* vars, bdd* out);
+  int Variable_awaited(bdd f, long int index);
+  int Variable_true_awaited(bdd f, long int index);
+  int Variable_false_awaited(bdd f, long int index);
+
+  // ----- implicants and sums of products (added with the implicant methods; Bdd_simplify3 too) -----
+  // Covers are computed into growable vectors capped at Max_number_of_terms() products; the
+  // bdd* forms copy the result into a caller's array of at least that many entries.
+  long int Max_number_of_terms();
+  int Bdd_prime_implicants(bdd f, bdd* out);
+  int Bdd_prime_implicants(bdd f, std::vector<bdd>& out);
+  void Bdd_essential_implicants(bdd f, int* n_essential, bdd* essential, int* n_other, bdd* other);
+  void Bdd_essential_implicants(bdd f, std::vector<bdd>& essential, std::vector<bdd>& other);
+  bdd Bdd_one_implicant(bdd f);
+  int Bdd_sop(bdd f, bdd* out, int method);
+  int Bdd_sop(bdd f, std::vector<bdd>& out, int method);
+  int Bdd_sop_0(bdd f, std::vector<bdd>& out);  // disjoint then-first cubes
+  int Bdd_sop_1(bdd f, std::vector<bdd>& out);  // enlarged and pruned cubes
+  int Bdd_sop_2(bdd f, std::vector<bdd>& out);  // essential primes, then greedy completion
+  int Bdd_sop_3(bdd f, std::vector<bdd>& out);  // the cover of method 0 (no reordering)
+  std::vector<bdd> internal_sop_buffer;  // printers' product buffer, left empty between calls
+  bdd Bdd_simplify3(bdd f, bdd c, int unused);  // prime implicants enlarged while disjoint from c
+
+  // ----- traversals, sizes, consistency, statistics -----
+  void Bdd_clear_marks(bdd_node* n);
+  void Bdd_clear_marks(bdd f);
+  void Bdd_global_clear_marks();
+  long int Bdd_incremental_id(bdd_node* n, long int id);
+  long int Bdd_node_size(bdd_node* n);
+  long int Bdd_size(bdd f);
+  long int Bdd_total_size();
+  int Bdd_is_correct(bdd f);
+  void Bdd_stats(std::ostream& out);
+
+  // ----- node records -----
+  void Print_bdd_node(std::ostream& os, bdd_node* n);
+  void Print_bdd_node(std::ostream& os, bdd_node* n, long int* renumber);
+  void Print_bdd_node_with_adress(std::ostream& os, bdd_node* n);
+
+  // ----- structure dump -----
+  void Print_bdd_structure(std::ostream& os, bdd f);
+  void Print_bdd_structure_loc(std::ostream& os, int indent, bdd_node* n);
+  void Print_bdd_structure(FILE* file, bdd f);
+  void Chars(char c, int n, std::ostream& os);
+
+  // ----- node lists, variable dumps, fixed points (added with the node lists) -----
+  void Print_bdds_list_by_nodes_list(std::ostream& os, std::list<bdd>& l, long int* renumber);
+  void Print_bdds_list_by_nodes_list(std::ostream& os, std::list<bdd>& l);
+  void Print_bdd_by_nodes_list(std::ostream& os, bdd f);
+  void Print_bdd_by_nodes_list(std::ostream& os, bdd f, long int* renumber);
+  void Print_bdd_by_nodes_list_loc(std::ostream& os, bdd_node* n);
+  void Print_bdd_by_nodes_list_loc(std::ostream& os, bdd_node* n, long int* renumber);
+  void debug_variables(std::ostream& os);
+  void Print_Fixes_Points(std::ostream& os, bdd f);
+  void JXC_print(std::ostream& os, long int* renumber, bdd defined, bdd definition, int method);
+
+  // ----- text forms of products and sums of products (added with the text forms) -----
+  // Operator texts: or, and, not-open, not-close; pref/suff surround each variable name.
+  std::string Print_product_to_String_pref_suff(const char* and_text, const char* not_open,
+                                                const char* not_close, bdd p, const char* pref,
+                                                const char* suff);
+  std::string Print_product_to_String(const char* and_text, const char* not_open, const char* not_close,
+                                      bdd p);
+  void Print_product(const char* and_text, const char* not_open, const char* not_close, std::ostream& os,
+                     bdd p);
+  void Print_product_pref_suff(const char* and_text, const char* not_open, const char* not_close,
+                               std::ostream& os, bdd p, const char* pref, const char* suff);
+  std::string Print_sop_to_String_pref_suff(const char* or_text, const char* and_text, const char* not_open,
+                                            const char* not_close, bdd f, const char* pref,
+                                            const char* suff, int method);
+  std::string Print_sop_to_String(const char* or_text, const char* and_text, const char* not_open,
+                                  const char* not_close, bdd f, int method);
+  void Print_sop(const char* or_text, const char* and_text, const char* not_open, const char* not_close,
+                 std::ostream& os, bdd f, int method);
+  void Print_sop_pref_suff(const char* or_text, const char* and_text, const char* not_open,
+                           const char* not_close, std::ostream& os, bdd f, const char* pref,
+                           const char* suff, int method);
+  std::string Print_sop_to_ESTEREL_String(bdd f, int method);
+  std::string Print_sop_to_VHDL_String(bdd f, int method);
+  void Print_dkproduct(const char* and_text, const char* not_open, const char* not_close, std::ostream& os,
+                       bdd p, const std::string& stem);
+  void Print_dksop(const char* or_text, const char* and_text, const char* not_open, const char* not_close,
+                   std::ostream& os, bdd f, const std::string& stem, int method);
+  // Two-level tables; the seven texts: pref, suff, header-start, header-end, row-separator,
+  // last-row-end, literal-separator.
+  void PLA_print_pref_suff(std::ostream& os, bdd defined, bdd definition, const char* pref,
+                           const char* suff, const char* header_start, const char* header_end,
+                           const char* row_separator, const char* last_row_end,
+                           const char* literal_separator, int method);
+  void PLA_print_pref_suff_with_renaming(std::ostream& os, bdd defined, bdd definition, const char* pref,
+                                         const char* suff, const char* header_start,
+                                         const char* header_end, const char* row_separator,
+                                         const char* last_row_end, const char* literal_separator,
+                                         int method, long int* renumber);
+  void BLIF_print(std::ostream& os, bdd defined, bdd definition, int method);
+
+  // ----- node networks (added with the network emitters) -----
+  // One assignment per unmarked node reachable from n, children first; callers clear the marks.
+  void Print_node_for_eval(const std::string& or_text, const std::string& and_text,
+                           const std::string& not_open, const std::string& not_close,
+                           const std::string& var_prefix, const std::string& var_suffix,
+                           const std::string& false_text, const std::string& end_text,
+                           const std::string& array, std::ostream& os, bdd_node* n);
+  void Print_node_for_eval(const std::string& or_text, const std::string& and_text,
+                           const std::string& not_open, const std::string& not_close,
+                           const std::string& var_prefix, const std::string& var_suffix,
+                           const std::string& false_text, const std::string& end_text,
+                           const std::string& indent, const std::string& array, std::ostream& os,
+                           bdd_node* n);
+  void Print_node_for_eval_arrayless(const std::string& or_text, const std::string& and_text,
+                                     const std::string& not_open, const std::string& not_close,
+                                     const std::string& var_prefix, const std::string& var_suffix,
+                                     const std::string& false_text, const std::string& end_text,
+                                     const std::string& stem, std::ostream& os, bdd_node* n);
+  void Print_node_for_eval_arrayless(const std::string& or_text, const std::string& and_text,
+                                     const std::string& not_open, const std::string& not_close,
+                                     const std::string& var_prefix, const std::string& var_suffix,
+                                     const std::string& false_text, const std::string& end_text,
+                                     const std::string& indent, const std::string& stem,
+                                     std::ostream& os, bdd_node* n);
+  void Print_node_for_eval_NUSMV(const std::string& var_prefix, const std::string& var_suffix,
+                                 const std::string& indent, const std::string& stem, std::ostream& os,
+                                 bdd_node* n);
+  void Print_node_for_eval_VHDL(const std::string& var_prefix, const std::string& var_suffix,
+                                const std::string& signal, std::ostream& os, bdd_node* n);
+  void Print_node_for_eval_BLIF(const std::string& var_prefix, const std::string& var_suffix,
+                                const std::string& stem, std::ostream& os, bdd_node* n);
+  void Print_node_for_eval_VHDL_reset_input(const std::string& signal, std::ostream& os,
+                                            const std::string& name);
+  void Print_node_for_eval_VHDL_input(const std::string& var_prefix, const std::string& var_suffix,
+                                      const std::string& signal, std::ostream& os,
+                                      const std::string& name);
+
+  // ----- expression parser (added with the parser) -----
+  // error: 0 success, 1 refused or syntax/semantic error, 2 memory exhausted; null pointers allowed.
+  bdd Parse_expression(const std::string& text, int* priority, int* error);
+
+  bddpp_internals* internal_state;  // caches, memos and scratch buffers
+
+ private:
+  void Grow_tables();
+  // Find_or_create_bdd_node for callers whose children lie below var_index by construction.
+  bdd_node* Find_or_create_ordered(long var_index, int link_then, int link_else, bdd_node* then_node,
+                                   bdd_node* else_node, int& link_out);
+  bdd_node* New_node(long global_id, long var_index, int else_link_type, bdd_node* then_node, bdd_node* else_node);
+  void Free_node(bdd_node* n);
+  [[noreturn]] void Null_reference_report(const char* op, bdd_node* x, bdd_node* y, bool bad_manager);
+  [[noreturn]] void Post_check_report(const char* op, int lx, bdd_node* x, int ly, bdd_node* y, int lr,
+                                      bdd_node* r);
+  bdd_node* Restrict_rec(const int* literals, long literals_max, int link, bdd_node* f, int& link_out);
+  int OneSat_rec(bdd_node* n, int link, int* literals, std::vector<long>* touched);
+  bdd Conjoin_literals(const int* literals, const std::vector<long>& indexes);
+  int Eval_rec(int link, bdd_node* n, const int* context, long size);
+  bdd Compose_rec(bdd f, long v_index, const bdd& g);
+  bdd Replace_rec(bdd f, long int* map);
+  bdd Keep_first_rec(bdd f, long int k);
+  void Clear_marks_rec(bdd_node* n);
+
+ public:
+  long internal_live_handles = 0;  // handles naming this manager; kept in debug builds only
+};
+
+// ----- sums of products for debugging: " + ", " . ", "!" and method 0 -----
+void Print_debug_bdd(std::ostream& os, bdd f);
+
+// ----- ternary decision tree: then, else and don't-care (then and else) subtrees, unshared -----
+class Tdd {
+ public:
+  bddpp_manager* internal_manager_ref;
+  bdd internal_bdd;      // top variable as a positive literal, or the constant of a leaf
+  Tdd* internal_then;    // null in a leaf
+  Tdd* internal_else;
+  Tdd* internal_dont_care;
+
+  Tdd(bddpp_manager* m, bdd f);
+  ~Tdd();
+  Tdd(const Tdd&) = delete;
+  Tdd& operator=(const Tdd&) = delete;
+
+  void Print_bdd_structure(std::ostream& out);
+  void Print_bdd_structure_loc(std::ostream& out, int indent);
+  // Implicants below this tree under cube, appended to (or enlarging) out[0..n-1]; returns the count.
+  int Bdd_implicants_loc(bdd cube, int n, std::vector<bdd>& out);
+  int Bdd_implicants_loc(bdd cube, int n, bdd* out);
+  int Bdd_prime_implicants(std::vector<bdd>& out);
+  int Bdd_prime_implicants(bdd* out);
+};
+
+// ----- copies between managers (m1 receives, m2 is the source) -----
+bdd_node* Bdd_isomorphe(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n);
+bdd Bdd_isomorphe(bddpp_manager* m1, bddpp_manager* m2, bdd f);
+bdd_node* Bdd_isomorphe(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, long int* map);
+bdd Bdd_isomorphe(bddpp_manager* m1, bddpp_manager* m2, bdd& f, long int* map);
+bdd_node* Bdd_isomorphe_by_name(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n);
+bdd Bdd_isomorphe_by_name(bddpp_manager* m1, bddpp_manager* m2, bdd f);
+
+#endif
