@@ -1,0 +1,353 @@
+// One equation: construction, copies, accessors and the changes of its right side.
+#include "Bddexpression.h"
+
+#include <iostream>
+
+namespace {
+
+bool initialised(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
+
+// Index of b in m without the manager's error text for handles it does not own.
+long quiet_index(bddpp_manager* m, const bdd& b) {
+  if (m == nullptr || !initialised(b) || b.manager_ref() != m) return -3;
+  return m->Bdd_if_index(b);
+}
+
+// b copied into `to`; an uninitialised handle stays uninitialised.
+bdd translate(bddpp_manager* to, const bdd& b) {
+  if (!initialised(b) || to == nullptr) return bdd();
+  if (b.manager_ref() == to) return b;
+  return Bdd_isomorphe(to, b.manager_ref(), b);
+}
+
+}  // namespace
+
+bool Bddexpression::has_manager() const { return pw != nullptr && pw->man != nullptr; }
+
+bddpp_manager* Bddexpression::my_bdd_manager() const { return pw != nullptr ? pw->man : nullptr; }
+
+long Bddexpression::my_index_var() const { return quiet_index(my_bdd_manager(), bdd_var); }
+
+// ----- construction -----
+
+Bddexpression::Bddexpression()
+    : pw(nullptr), abstraction(1), w(1), earliest_date(0), usertype(0) {}
+
+Bddexpression::Bddexpression(Bddexpressionwood* wood)
+    : pw(wood), abstraction(1), w(1), earliest_date(0), usertype(0) {}
+
+Bddexpression::Bddexpression(const std::string& n, Bddexpressionwood* wood, bdd var, bdd exp, long early, long late)
+    : Bddexpression(n, wood, var, exp, std::string(), early, late, 0) {}
+
+Bddexpression::Bddexpression(const std::string& n, Bddexpressionwood* wood, bdd var, bdd exp, long early, long late,
+                             int type)
+    : Bddexpression(n, wood, var, exp, std::string(), early, late, type) {}
+
+Bddexpression::Bddexpression(const std::string& n, Bddexpressionwood* wood, bdd var, bdd exp,
+                             const std::string& def, long early, long late, int type)
+    : pw(wood), name(n), abstraction(1), exp_def(def), w(1), earliest_date(early), usertype(type) {
+  if (!has_manager()) return;
+  abstraction = def.empty() ? 0 : 1;
+  bdd_var = var;
+  bdd_exp = exp;
+  build_normal_dependances();
+  pw->learn_expression(this);
+  setLateDate(late);
+}
+
+Bddexpression::Bddexpression(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late)
+    : pw(wood), abstraction(1), w(1), earliest_date(early), usertype(0) {
+  if (!has_manager()) return;
+  bddpp_manager* m = pw->man;
+  if (initialised(var) && var.manager_ref() == m) name = m->Name_var_by_bdd(var);
+  abstraction = 0;
+  bdd_var = var;
+  bdd_exp = exp;
+  build_normal_dependances();
+  pw->learn_expression(this);
+  setLateDate(late);
+}
+
+Bddexpression::Bddexpression(long id, Bddexpressionwood* wood, std::set<long>* readers, std::set<long>* deps,
+                             long early, long late)
+    : Bddexpression(id, wood, readers, deps, std::string(), early, late) {}
+
+Bddexpression::Bddexpression(long id, Bddexpressionwood* wood, std::set<long>* readers, std::set<long>* deps,
+                             const std::string& def, long early, long late)
+    : pw(wood), abstraction(1), exp_def(def), w(1), earliest_date(early), usertype(0) {
+  if (deps != nullptr) vars_dependance = *deps;
+  if (!has_manager()) return;
+  bddpp_manager* m = pw->man;
+  if (id >= 0 && id < m->Nb_bdd_vars()) {
+    bdd_var = m->Bdd_var_by_id(id);
+    name = m->Name_var_by_bdd(bdd_var);
+  }
+  pw->learn_abstract_expression(this, readers);
+  setLateDate(late);
+}
+
+Bddexpression::Bddexpression(long id, Bddexpressionwood* wood, std::set<long>& deps, const std::string& def,
+                             long early, long late)
+    : Bddexpression(id, wood, nullptr, &deps, def, early, late) {}
+
+Bddexpression::Bddexpression(Bddexpressionwood* from, Bddexpressionwood* to, Bddexpression& e)
+    : pw(to),
+      name(e.name),
+      abstraction(1),
+      exp_def(e.exp_def),
+      w(e.w),
+      vars_dependance(e.vars_dependance),
+      earliest_date(e.earliest_date),
+      usertype(e.usertype) {
+  (void)from;  // the handles name their own manager
+  if (!has_manager()) return;
+  abstraction = e.abstraction;
+  bdd_var = translate(to->man, e.bdd_var);
+  if (abstraction == 0) bdd_exp = translate(to->man, e.bdd_exp);
+  build_normal_dependances();
+  to->learn_expression(this);
+}
+
+Bddexpression::Bddexpression(Bddexpressionwood* to, Bddexpression& e)
+    : pw(to),
+      name(e.name),
+      abstraction(1),
+      exp_def(e.exp_def),
+      w(e.w),
+      vars_dependance(e.vars_dependance),
+      earliest_date(e.earliest_date),
+      usertype(e.usertype) {
+  if (!has_manager()) return;
+  abstraction = e.abstraction;
+  bdd_var = translate(to->man, e.bdd_var);
+  if (abstraction == 0) bdd_exp = translate(to->man, e.bdd_exp);
+  internal_build_dependances();
+}
+
+void Bddexpression::copy_fields(const Bddexpression& e) {
+  pw = e.pw;
+  name = e.name;
+  abstraction = e.abstraction;
+  exp_def = e.exp_def;
+  w = e.w;
+  vars_dependance = e.vars_dependance;
+  earliest_date = e.earliest_date;
+  usertype = e.usertype;
+  if (has_manager()) {
+    bdd_var = e.bdd_var;
+    bdd_exp = abstraction == 0 ? e.bdd_exp : bdd();
+  } else {
+    abstraction = 1;
+    bdd_var = bdd();
+    bdd_exp = bdd();
+  }
+}
+
+Bddexpression::Bddexpression(const Bddexpression& e) : pw(nullptr), abstraction(1), w(1), earliest_date(0), usertype(0) {
+  copy_fields(e);
+  if (has_manager()) internal_build_dependances();
+}
+
+Bddexpression::Bddexpression(Bddexpression& e) : Bddexpression(static_cast<const Bddexpression&>(e)) {}
+
+Bddexpression& Bddexpression::operator=(const Bddexpression& e) {
+  if (this == &e) return *this;
+  copy_fields(e);
+  if (!has_manager()) abstraction = e.abstraction;
+  return *this;
+}
+
+Bddexpression& Bddexpression::operator=(Bddexpression& e) { return *this = static_cast<const Bddexpression&>(e); }
+
+Bddexpression::~Bddexpression() = default;
+
+// ----- accessors -----
+
+std::string Bddexpression::my_bddname() const {
+  bddpp_manager* m = my_bdd_manager();
+  if (m == nullptr || !initialised(bdd_var) || bdd_var.manager_ref() != m) return "";
+  return m->Name_var_by_bdd(bdd_var);
+}
+
+long Bddexpression::getLateDate() const {
+  if (pw == nullptr) return 0;
+  long k = quiet_index(pw->man, bdd_var);
+  return pw->valid_id(k) ? pw->latest(k) : 0;
+}
+
+void Bddexpression::setLateDate(long d) {
+  if (pw == nullptr) {
+    std::cerr << "internal error in Bddexpression::setLateDate(): no wood found!" << std::endl;
+    return;
+  }
+  long k = quiet_index(pw->man, bdd_var);
+  if (pw->valid_id(k)) pw->latest(k) = d;
+}
+
+void Bddexpression::setExpDef(const std::string& def) {
+  exp_def = def;
+  if (!def.empty()) abstraction = 1;
+}
+
+void Bddexpression::setBddexpressionwood(Bddexpressionwood* wood) {
+  pw = wood;
+  if (wood != nullptr) wood->learn_expression(this);
+}
+
+std::set<long> Bddexpression::set_of_index_used_variables() const {
+  std::set<long> r = vars_dependance;
+  if (has_manager()) {
+    long k = my_index_var();
+    if (k >= 0) r.insert(k);
+  }
+  return r;
+}
+
+void Bddexpression::internal_build_dependances() {
+  if (has_manager()) internal_build_dependances(pw->man);
+}
+
+void Bddexpression::internal_build_dependances(bddpp_manager* m) {
+  if (abstraction != 0 || m == nullptr) return;
+  if (!initialised(bdd_exp) || bdd_exp.manager_ref() != m) {
+    vars_dependance.clear();
+    return;
+  }
+  vars_dependance = m->set_of_index_depend_on(bdd_exp);
+}
+
+void Bddexpression::build_normal_dependances() {
+  if (pw != nullptr && pw->man != nullptr) pw->update_bdd_vars();
+  internal_build_dependances();
+}
+
+// ----- right side -----
+
+void Bddexpression::setBddVar(bddpp_manager*, bdd var) {
+  if (pw != nullptr) {
+    std::cerr << "In Bddexpression::setBddVar(bddpp_manager *, bdd): " << std::endl;
+    std::cerr << "   wood already defined! Aborted  ..." << std::endl;
+    return;
+  }
+  bdd_var = var;
+}
+
+void Bddexpression::setBddExp(bddpp_manager* m, bdd f) {
+  if (pw != nullptr) {
+    std::cerr << "In Bddexpression::setBddExp(bddpp_manager *, bdd): " << std::endl;
+    std::cerr << "   wood already defined! Aborted  ..." << std::endl;
+    std::cerr << "   use only Bddexpression::setBddExp(bdd) !!!" << std::endl;
+    return;
+  }
+  bdd_exp = f;
+  abstraction = 0;
+  internal_build_dependances(m);
+}
+
+// kind 0: replace, 1: or, 2: and. Keeps the wood's reader table exact.
+void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
+  if (!has_manager()) {
+    std::cerr << "In Bddexpression::" << op << "(): " << std::endl;
+    std::cerr << "   no wood defined! Aborted  ..." << std::endl;
+    return;
+  }
+  Bddexpressionwood* wood = pw;
+  bddpp_manager* m = wood->man;
+  long k = my_index_var();
+  bool keyed = wood->valid_id(k);
+  if (keyed)
+    for (long d : vars_dependance)
+      if (wood->valid_id(d)) wood->readers(d).erase(k);
+  if (kind == 0) {
+    bdd_exp = g;
+  } else if (!initialised(bdd_exp)) {
+    bdd_exp = g;
+  } else {
+    bdd_exp = kind == 1 ? m->Bdd_or(bdd_exp, g) : m->Bdd_and(bdd_exp, g);
+  }
+  abstraction = 0;
+  build_normal_dependances();
+  if (!keyed) return;
+  wood->down_critical_path(k, 0, 0);
+  // The up walk reads dependences only, which the reader insertions do not change: one walk
+  // gives every result unless it needed the literal walk (a cycle), which may change the wood.
+  bool walked = false;
+  std::set<long> deps = vars_dependance;
+  for (long d : deps) {
+    if (!wood->valid_id(d)) continue;
+    wood->readers(d).insert(k);
+    if (walked) continue;
+    long v = 0, h = 0;
+    wood->start_walk();
+    if (wood->slot(k) == nullptr || (wood->memo_up(k, v, h) && h < wood->nb_var_bdd))
+      walked = true;
+    else
+      wood->up_critical_path(k, 0, 1);
+  }
+}
+
+void Bddexpression::setBddExp(bdd f) { change_right_side("setBddExp", 0, f); }
+
+void Bddexpression::append_or_exp(bdd g) { change_right_side("append_or_exp", 1, g); }
+
+void Bddexpression::append_and_exp(bdd g) { change_right_side("append_and_exp", 2, g); }
+
+void Bddexpression::setBddExp(bdd f, long early, long late) {
+  if (!has_manager()) {
+    std::cerr << "In Bddexpression::setBddExp(): " << std::endl;
+    std::cerr << "   no wood defined! Aborted  ..." << std::endl;
+    return;
+  }
+  Bddexpressionwood* wood = pw;
+  long k = my_index_var();
+  bool keyed = wood->valid_id(k);
+  if (keyed)
+    for (long d : vars_dependance)
+      if (wood->valid_id(d)) wood->readers(d).erase(k);
+  bdd_exp = f;
+  earliest_date = early;
+  setLateDate(late);
+  abstraction = 0;
+  build_normal_dependances();
+  if (!keyed) return;
+  for (long d : vars_dependance)
+    if (wood->valid_id(d)) wood->readers(d).insert(k);
+}
+
+void Bddexpression::append_not_exp() {
+  if (!has_manager()) {
+    std::cerr << "In Bddexpression::append_not_exp(): " << std::endl;
+    std::cerr << "   no wood defined! Aborted  ..." << std::endl;
+    return;
+  }
+  if (initialised(bdd_exp)) bdd_exp = pw->man->Bdd_not(bdd_exp);
+}
+
+void Bddexpression::Shannon_expand(long var, long& then_id, long& else_id) {
+  then_id = -3;
+  else_id = -3;
+  if (!has_manager() || abstraction != 0 || !initialised(bdd_exp)) return;
+  bddpp_manager* m = pw->man;
+  if (var < 0 || var >= m->Nb_bdd_vars()) return;
+  bdd x = m->Bdd_var_by_id(var);
+  std::string xname = m->Name_var_by_index(var);
+  // Named after the defined variable, which is unique (the status and value equations of one
+  // signal share their equation name); a name already in the manager gets a numeric suffix.
+  std::string stem = my_bddname();
+  if (stem.empty()) stem = name;
+  auto fresh = [m](const std::string& base) {
+    std::string candidate = base;
+    for (long k = 1; m->Index_var_by_name(candidate) >= 0; ++k) candidate = base + "_" + std::to_string(k);
+    return candidate;
+  };
+  bdd t = pw->New_var_last(fresh(stem + "_" + xname));
+  bdd e = pw->New_var_last(fresh(stem + "_not" + xname));
+  setBddExp(m->Bdd_ite(x, t, e), 0, 0);
+  then_id = m->Index_var_by_bdd(t);
+  else_id = m->Index_var_by_bdd(e);
+}
+
+bool Bddexpression::operator==(const Bddexpression& e) const {
+  return abstraction == e.abstraction && bdd_var == e.bdd_var && bdd_exp == e.bdd_exp && usertype == e.usertype &&
+         w == e.w && name == e.name && exp_def == e.exp_def;
+}

@@ -1,0 +1,321 @@
+// Equations v := f over one BDD manager (Bddexpression) and equation systems (Bddexpressionwood).
+//
+// A wood holds at most one equation per BDD variable, indexed by the variable id, with the reverse
+// dependence table (the readers of each variable), the latest dates and the number of date levels.
+// Its tables grow by doubling with the manager, up to 2^29 slots.
+//
+// Ownership: a wood owns the equations in its table and, unless common_bdd_manager is 1, its
+// manager. Equations that enter a wood must be allocated with new. An equation that the wood stops
+// referring to without destroying it (replaced in its slot by another one, or removed by clean)
+// stays alive until the wood is destroyed and must not be deleted by the caller. BDD handles into
+// a wood's manager must be released before the wood is destroyed.
+//
+// Walks over the dependence graph are iterative. Critical paths and the full dating are computed
+// by memoised walks that give the same results as the depth-bounded ones on acyclic graphs; the
+// depth-bounded walk runs only when a cycle is found, so the cycle behaviour is kept.
+#ifndef PERT_EXP_BDDEXPRESSION_H
+#define PERT_EXP_BDDEXPRESSION_H
+
+#include <iosfwd>
+#include <list>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "bddpp.h"
+
+class Bddexpressionwood;
+
+class Bddexpression {
+ public:
+  Bddexpressionwood* pw;  // not owned; may be null
+  std::string name;
+  bdd bdd_var;            // the defined variable; uninitialised when there is none
+  int abstraction;        // 1: defined by exp_def with an explicit dependence set
+  std::string exp_def;
+  bdd bdd_exp;            // the right side; uninitialised for an abstract equation
+  long w;                 // weight for the critical paths
+  std::set<long> vars_dependance;
+  long earliest_date;
+  int usertype;           // Compilation kind code, 0 when none
+
+  // ----- construction -----
+  Bddexpression();
+  explicit Bddexpression(Bddexpressionwood* wood);
+  Bddexpression(const std::string& name, Bddexpressionwood* wood, bdd var, bdd exp, long early, long late);
+  Bddexpression(const std::string& name, Bddexpressionwood* wood, bdd var, bdd exp, long early, long late,
+                int usertype);
+  Bddexpression(const std::string& name, Bddexpressionwood* wood, bdd var, bdd exp, const std::string& exp_def,
+                long early, long late, int usertype);
+  Bddexpression(Bddexpressionwood* wood, bdd var, bdd exp, long early, long late);
+  // Abstract forms: no right side, the dependence set given.
+  Bddexpression(long id, Bddexpressionwood* wood, std::set<long>* readers, std::set<long>* deps, long early,
+                long late);
+  Bddexpression(long id, Bddexpressionwood* wood, std::set<long>* readers, std::set<long>* deps,
+                const std::string& exp_def, long early, long late);
+  Bddexpression(long id, Bddexpressionwood* wood, std::set<long>& deps, const std::string& exp_def, long early,
+                long late);
+  // Translation of e from one wood into another (learned by `to`), and the unlearned form.
+  Bddexpression(Bddexpressionwood* from, Bddexpressionwood* to, Bddexpression& e);
+  Bddexpression(Bddexpressionwood* to, Bddexpression& e);
+  Bddexpression(const Bddexpression& e);
+  Bddexpression(Bddexpression& e);
+  Bddexpression& operator=(const Bddexpression& e);
+  Bddexpression& operator=(Bddexpression& e);
+  ~Bddexpression();
+
+  // ----- accessors -----
+  std::string my_bddname() const;
+  const std::string& my_name() const { return name; }
+  Bddexpressionwood* my_manager() const { return pw; }
+  bddpp_manager* my_bdd_manager() const;
+  long my_index_var() const;  // index of bdd_var, -3 when uninitialised or foreign
+  bdd my_bdd_var() const { return bdd_var; }
+  bdd my_bdd_exp() const { return bdd_exp; }
+  const std::string& my_exp_def() const { return exp_def; }
+  long getEarlyDate() const { return earliest_date; }
+  void setEarlyDate(long d) { earliest_date = d; }
+  long getLateDate() const;
+  void setLateDate(long d);
+  int getAbstraction() const { return abstraction; }
+  const std::set<long>& set_of_var_dependances() const { return vars_dependance; }
+  long getW() const { return w; }
+  void setW(long weight) { w = weight; }
+  int getUserType() const { return usertype; }
+  void setUserType(int t) { usertype = t; }
+  void setAbstraction(int a) { abstraction = a; }
+  void setExpDef(const std::string& def);
+  void setBddexpressionwood(Bddexpressionwood* wood);
+
+  // ----- right side -----
+  void setBddVar(bddpp_manager* m, bdd var);
+  void setBddExp(bddpp_manager* m, bdd f);
+  void setBddExp(bdd f);
+  void append_or_exp(bdd g);
+  void append_and_exp(bdd g);
+  void setBddExp(bdd f, long early, long late);
+  void append_not_exp();
+  void add_specific_var_dependance(long id) { vars_dependance.insert(id); }
+  std::set<long> set_of_index_used_variables() const;
+  void internal_build_dependances();
+  void internal_build_dependances(bddpp_manager* m);
+  void build_normal_dependances();
+  void Shannon_expand(long var, long& then_id, long& else_id);
+
+  bool operator==(const Bddexpression& e) const;
+  bool operator!=(const Bddexpression& e) const { return !(*this == e); }
+
+  // ----- text forms -----
+  std::string debug_in_string() const;
+  void put_doc(std::ostream& os, const std::string& node_name) const;
+  void put_lustre_compatibilite(std::ostream& os, int method) const;
+  void put_jxc(std::ostream& os, long* renumbering) const;
+  void put_jxc_2_0_4(std::ostream& os, long* renumbering) const;
+  void put_jxc_0_3_0(std::ostream& os, long* renumbering, int method) const;
+
+ private:
+  bool has_manager() const;
+  void copy_fields(const Bddexpression& e);
+  void change_right_side(const char* op, int kind, const bdd& g);
+  void put_jxc_head(std::ostream& os, long* renumbering) const;
+};
+
+std::ostream& operator<<(std::ostream& os, const Bddexpression& e);
+
+class Bddexpressionwood {
+ public:
+  int common_bdd_manager;  // 1: the manager is shared and not destroyed with this wood
+  bddpp_manager* man;
+  std::set<long> ens_exp;  // ids that have an equation
+  long nb_var_bdd;         // slots in use (the manager's variable count after each growth)
+  long nb_max_var_bdd;     // allocated length of the three tables, a power of two
+  std::vector<Bddexpression*> exp_table;
+  std::vector<std::set<long>> amont_dep_table;  // readers of each variable
+  std::vector<long> latest_date_table;          // 0: not set
+  long nb_level;                                // 0: dates not computed
+
+  // ----- construction -----
+  Bddexpressionwood();
+  explicit Bddexpressionwood(bddpp_manager* m);  // destroys m with the wood unless the flag is set to 1
+  explicit Bddexpressionwood(Bddexpressionwood* src);
+  Bddexpressionwood& operator=(const Bddexpressionwood& src);
+  Bddexpressionwood& operator=(Bddexpressionwood& src);
+  ~Bddexpressionwood();
+  Bddexpressionwood(const Bddexpressionwood&) = delete;
+
+  int get_common_bdd_manager() const { return common_bdd_manager; }
+  void set_common_bdd_manager(int flag) { common_bdd_manager = flag; }
+
+  // ----- variables and table growth -----
+  void update_bdd_vars();
+  void update_bdd_vars(long k);
+  bdd New_var_last(const std::string& name);
+  long Index_new_var_last(const std::string& name);
+  bdd New_var_before_by_bdd(bdd b, const std::string& name);
+  bdd New_var_before_by_index(long i, const std::string& name);
+  bdd New_var_after_by_bdd(bdd b, const std::string& name);
+  bdd New_var_after_by_index(long i, const std::string& name);
+
+  // ----- learning and forgetting -----
+  void learn_expression(Bddexpression* e);
+  void learn_abstract_expression(Bddexpression* e, std::set<long>* readers);
+  void forget_expression_by_bddid(long id);
+  void absolute_forget_expression_by_bddid(long id);
+  void clean(std::set<long>& keep);
+  void clean(std::list<long>& keep);
+
+  // ----- look-ups -----
+  Bddexpression* exp_by_index(long id);
+  Bddexpression* exp_by_bdd(bdd b);
+  Bddexpression* exp_by_bddname(const std::string& s);
+  Bddexpression* exp_by_name(const std::string& s);
+  long Index_exp_by_name(const std::string& s);
+  std::string Bddname_exp_by_index(long i);
+  std::string Name_exp_by_index(long i);
+  std::string Bddname_exp_by_bdd(bdd b);
+  std::string Name_exp_by_bdd(bdd b);
+  Bddexpression* exp(int n);
+
+  // ----- small accessors -----
+  int exp_number() const { return static_cast<int>(ens_exp.size()); }
+  long Nb_bdd_vars() const { return nb_var_bdd; }
+  long Nb_level() const { return nb_level; }
+  Bddexpression** Exp_table() { return exp_table.data(); }
+  bddpp_manager* my_bdd_manager() const { return man; }
+  void update_nb_level(long n) { nb_level = n; }
+  void append_not_expression(long id);
+
+  // ----- BDD operations forwarded to the manager -----
+  bdd Bdd_one() { return man->Bdd_one(); }
+  bdd Bdd_zero() { return man->Bdd_zero(); }
+  bdd Bdd_not(bdd f) { return man->Bdd_not(f); }
+  bdd Bdd_and(bdd f, bdd g) { return man->Bdd_and(f, g); }
+  bdd Bdd_or(bdd f, bdd g) { return man->Bdd_or(f, g); }
+  bdd Bdd_nand(bdd f, bdd g) { return man->Bdd_nand(f, g); }
+  bdd Bdd_nor(bdd f, bdd g) { return man->Bdd_nor(f, g); }
+  bdd Bdd_xor(bdd f, bdd g) { return man->Bdd_xor(f, g); }
+  bdd Bdd_xnor(bdd f, bdd g) { return man->Bdd_xnor(f, g); }
+  bdd Bdd_eq(bdd f, bdd g) { return man->Bdd_eq(f, g); }
+  bdd Bdd_implication(bdd f, bdd g) { return man->Bdd_implication(f, g); }
+  bdd Bdd_ite(bdd f, bdd g, bdd h) { return man->Bdd_ite(f, g, h); }
+  bdd Bdd_exist(bdd f, bdd v) { return man->Bdd_exist(f, v); }
+  bdd Bdd_forall(bdd f, bdd v) { return man->Bdd_forall(f, v); }
+  bdd Bdd_compose(bdd f, bdd v, bdd g) { return man->Bdd_compose(f, v, g); }
+  bdd Bdd_reduce(bdd f, bdd c) { return man->Bdd_reduce(f, c); }
+  bdd Bdd_replace_vars(bdd f, long* map) { return man->Bdd_replace_vars(f, map); }
+  bdd Bdd_var_by_index(long i) { return man->Bdd_var_by_index(i); }
+  bdd Bdd_var_by_id(long id) { return man->Bdd_var_by_id(id); }
+  bdd Bdd_var_by_name(const std::string& s) { return man->Bdd_var_by_name(s); }
+  long Index_var_by_name(const std::string& s) { return man->Index_var_by_name(s); }
+  long Index_var_by_bdd(bdd f) { return man->Index_var_by_bdd(f); }
+  long Bdd_if_index(bdd f) { return man->Bdd_if_index(f); }
+  std::string Name_var_by_index(long i) { return man->Name_var_by_index(i); }
+  std::string Name_var_by_bdd(bdd f) { return man->Name_var_by_bdd(f); }
+  int Bdd_is_tautology(bdd f) { return man->Bdd_is_tautology(f); }
+  int Bdd_is_tautology(bdd f, int value) { return man->Bdd_is_tautology(f, value); }
+  std::set<long> set_of_index_depend_on(bdd f) { return man->set_of_index_depend_on(f); }
+
+  // ----- dependences and critical paths -----
+  std::set<long> down_dependances(long v, long depth, std::set<long>& acc);
+  std::set<long> up_dependances(long v, long depth, std::set<long>& acc);
+  long down_critical_path(long v, long depth, long acc);
+  long up_critical_path(long v, long depth, long acc);
+  void coherence_dependances_check(std::ostream& os) const;
+  void internal_global_build_dependances();
+  void useless_local(long v);
+  void stat_early_dep(std::ostream& os, long v);
+  void internal_stat_early_dep(std::ostream& os, long v, int depth, std::list<long>* seen);
+
+  // ----- dating and cycle detection -----
+  long compute_dates();
+  long compute_dates(std::list<long>& ids);
+  std::list<long> loop_detection();
+  std::list<long> earliest_sort() const;
+  std::list<long> latest_sort() const;
+  void early_propagation(long v, long date);
+  void late_propagation(long v, long date);
+
+  // ----- optimisations -----
+  void constants_propagation(std::list<int>& keep);
+  void constants_propagation();
+  void suppress_wires(std::list<int>& keep);
+  void suppress_wires();
+  void suppress_locals(std::list<int>& keep);
+  void suppress_locals();
+  void reduce_expressions(bdd c, std::list<int>& keep);
+  void reduce_expressions(bdd c);
+  void reduce_expressions_when_var_forgotten_by_exist_op(long index);
+  void reduce_expressions_when_var_forgotten_by_forall_op(long index);
+  std::set<long> loop_breaking(std::set<long> eligible, int& ok);
+  int global_tautology();
+  void Put_jxa(std::ostream& os, long* renumber, std::set<long>& kept, int unused);
+  void Put_jxa(std::ostream& os, long* renumber, std::set<long>& kept, int unused, const std::string& module);
+
+  // ----- merging -----
+  std::set<long> Set_of_index_used_variables();
+  void suppress_local(long id);
+  void Include_wood_instance(Bddexpressionwood& instance, std::string& suffix);
+
+  // ----- text forms and statistics -----
+  void stat(std::ostream& os) const;
+  void Put_jxc(std::ostream& os, long* renumbering, int comments);
+  void Put_jxc_2_0_4(std::ostream& os, long* renumbering, int comments);
+  void Put_jxc_0_3_0(std::ostream& os, long* renumbering, int method, int comments);
+  bdd reduce_proposition();
+  void delete_prefixe_names(const std::string& prefix);
+
+  // ----- internal helpers shared by the parts of the implementation -----
+  bool valid_id(long id) const { return id >= 0 && id < nb_var_bdd; }
+  Bddexpression* slot(long id) const { return valid_id(id) ? exp_table[static_cast<size_t>(id)] : nullptr; }
+  std::set<long>& readers(long id) { return amont_dep_table[static_cast<size_t>(id)]; }
+  const std::set<long>& readers(long id) const { return amont_dep_table[static_cast<size_t>(id)]; }
+  long& latest(long id) { return latest_date_table[static_cast<size_t>(id)]; }
+  long latest(long id) const { return latest_date_table[static_cast<size_t>(id)]; }
+
+ private:
+  std::set<Bddexpression*> released;  // equations dropped from the table, destroyed with the wood
+
+  // Per-call memo of the critical-path walks, stamped so that no clearing is needed.
+  std::vector<unsigned long> walk_stamp;
+  std::vector<long> walk_value;
+  std::vector<long> walk_height;
+  std::vector<char> walk_colour;
+  unsigned long walk_generation = 0;
+
+  void size_tables_at_construction();
+  void init_slots(long from, long to);
+  void grow_capacity(long n);
+  void copy_from(const Bddexpressionwood& src);
+  void destroy_contents();
+  void release(Bddexpression* e);
+  bool adopt(Bddexpression* e);  // deletes e when learning refused it; true when it is in the table
+  void destroy_equation(long id);
+  void clean_reader_table();
+  bool in_keep(const std::list<int>& keep, int usertype) const;
+  bool reader_is_abstract(long id) const;
+
+  // Walks: memoised forms return false when a cycle (or the depth bound) needs the literal walk.
+  void start_walk();
+  bool memo_up(long v, long& value, long& height);
+  bool memo_down(long v, long& value, long& height);
+  long literal_up_critical_path(long v, long depth, long acc);
+  long literal_down_critical_path(long v, long depth, long acc);
+  bool dates_by_topological_order();
+  void date_step(long i, const char* error_text);
+  void reduce_all(int kind, const bdd& c);
+  friend class Bddexpression;
+};
+
+std::ostream& operator<<(std::ostream& os, const Bddexpressionwood& w);
+
+// Free functions of the dependence and dating parts.
+std::set<long> set_reencoding(const std::set<long>& s, long* table);
+long PERT(Bddexpressionwood* w);
+long PERT_original_version(long count, Bddexpression** table);
+long PERT_original_version(long count, Bddexpression* table);
+int learn_upstream_dependance(long N, long* dates, Bddexpression& e, int* overflow);
+int learn_downstream_dependance(long N, long* dates, Bddexpression& e, int* overflow);
+long normalise_min_min(long N, long* a, long* b);
+void affiche_level(long N, bddpp_manager* m, long* levels);
+
+#endif

@@ -1,0 +1,447 @@
+// Equation systems: construction, copies, table growth, learning, forgetting and look-ups.
+#include <cstdlib>
+#include <iostream>
+
+#include "Bddexpression.h"
+#include "list.h"
+
+namespace {
+
+const long kMaxSlots = 0x1fffffff;
+
+bool initialised(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
+
+[[noreturn]] void table_limit(const char* who) {
+  std::cerr << "in " << who << ": Nb bdd vars reached!" << std::endl;
+  std::cerr << "program aborted ..." << std::endl;
+  std::exit(1);
+}
+
+}  // namespace
+
+// ----- construction, copy, destruction -----
+
+void Bddexpressionwood::init_slots(long from, long to) {
+  for (long i = from; i < to; ++i) {
+    exp_table[static_cast<size_t>(i)] = nullptr;
+    amont_dep_table[static_cast<size_t>(i)].clear();
+    latest_date_table[static_cast<size_t>(i)] = 0;
+  }
+}
+
+void Bddexpressionwood::size_tables_at_construction() {
+  long n = man != nullptr ? man->Nb_bdd_vars() : 0;
+  long c = 1;
+  if (n >= 2) {
+    for (;;) {
+      c *= 2;
+      if (c >= n) break;
+      if (c > kMaxSlots) table_limit("Bddexpression");
+    }
+  }
+  nb_var_bdd = n;
+  nb_max_var_bdd = c;
+  exp_table.assign(static_cast<size_t>(c), nullptr);
+  amont_dep_table.assign(static_cast<size_t>(c), std::set<long>());
+  latest_date_table.assign(static_cast<size_t>(c), 0);
+}
+
+Bddexpressionwood::Bddexpressionwood()
+    : common_bdd_manager(0), man(new bddpp_manager()), nb_var_bdd(0), nb_max_var_bdd(1), nb_level(0) {
+  size_tables_at_construction();
+}
+
+Bddexpressionwood::Bddexpressionwood(bddpp_manager* m)
+    : common_bdd_manager(0), man(m), nb_var_bdd(0), nb_max_var_bdd(1), nb_level(0) {
+  size_tables_at_construction();
+}
+
+// Copies src into this (empty) wood. The new manager may hold more variables than src's tables
+// (variables added straight into the manager): those slots start empty.
+void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
+  nb_level = src.nb_level;
+  common_bdd_manager = src.common_bdd_manager;
+  if (src.man == nullptr)
+    man = nullptr;
+  else
+    man = common_bdd_manager == 1 ? src.man : new bddpp_manager(src.man);
+  ens_exp = src.ens_exp;
+  nb_var_bdd = man != nullptr ? man->Nb_bdd_vars() : 0;
+  nb_max_var_bdd = src.nb_max_var_bdd < 1 ? 1 : src.nb_max_var_bdd;
+  while (nb_max_var_bdd < nb_var_bdd) {
+    if (nb_max_var_bdd > kMaxSlots) table_limit("Bddexpressionwood");
+    nb_max_var_bdd *= 2;
+  }
+  exp_table.assign(static_cast<size_t>(nb_max_var_bdd), nullptr);
+  amont_dep_table.assign(static_cast<size_t>(nb_max_var_bdd), std::set<long>());
+  latest_date_table.assign(static_cast<size_t>(nb_max_var_bdd), 0);
+  long shared = src.nb_var_bdd < nb_var_bdd ? src.nb_var_bdd : nb_var_bdd;
+  for (long i = 0; i < shared; ++i) {
+    size_t s = static_cast<size_t>(i);
+    if (src.exp_table[s] != nullptr) exp_table[s] = new Bddexpression(this, *src.exp_table[s]);
+    amont_dep_table[s] = src.amont_dep_table[s];
+    latest_date_table[s] = src.latest_date_table[s];
+  }
+  for (auto it = ens_exp.begin(); it != ens_exp.end();) {
+    if (slot(*it) == nullptr)
+      it = ens_exp.erase(it);
+    else
+      ++it;
+  }
+}
+
+Bddexpressionwood::Bddexpressionwood(Bddexpressionwood* src)
+    : common_bdd_manager(0), man(nullptr), nb_var_bdd(0), nb_max_var_bdd(1), nb_level(0) {
+  if (src == nullptr) {
+    man = new bddpp_manager();
+    size_tables_at_construction();
+    return;
+  }
+  copy_from(*src);
+}
+
+void Bddexpressionwood::destroy_contents() {
+  for (long i = 0; i < nb_var_bdd; ++i) {
+    Bddexpression* e = exp_table[static_cast<size_t>(i)];
+    if (e != nullptr) {
+      released.erase(e);
+      delete e;
+    }
+    exp_table[static_cast<size_t>(i)] = nullptr;
+  }
+  for (Bddexpression* e : released) delete e;
+  released.clear();
+}
+
+Bddexpressionwood& Bddexpressionwood::operator=(const Bddexpressionwood& src) {
+  if (this == &src) return *this;
+  bddpp_manager* old_man = man;
+  int old_flag = common_bdd_manager;
+  destroy_contents();
+  exp_table.clear();
+  amont_dep_table.clear();
+  latest_date_table.clear();
+  bool old_is_source = old_man == src.man;
+  if (old_flag == 0 && !old_is_source) {
+    delete old_man;
+    old_man = nullptr;
+  }
+  // A manager that this wood shared with src stays with src.
+  copy_from(src);
+  return *this;
+}
+
+Bddexpressionwood& Bddexpressionwood::operator=(Bddexpressionwood& src) {
+  return *this = static_cast<const Bddexpressionwood&>(src);
+}
+
+Bddexpressionwood::~Bddexpressionwood() {
+  destroy_contents();
+  if (common_bdd_manager == 0) delete man;
+}
+
+// ----- table growth -----
+
+void Bddexpressionwood::grow_capacity(long n) {
+  if (nb_max_var_bdd >= n) return;
+  do {
+    if (nb_max_var_bdd > kMaxSlots) table_limit("Bddexpressionwood");
+    nb_max_var_bdd *= 2;
+  } while (nb_max_var_bdd < n);
+  exp_table.resize(static_cast<size_t>(nb_max_var_bdd), nullptr);
+  amont_dep_table.resize(static_cast<size_t>(nb_max_var_bdd));
+  latest_date_table.resize(static_cast<size_t>(nb_max_var_bdd), 0);
+  for (long i = 0; i < nb_var_bdd; ++i) {
+    Bddexpression* e = exp_table[static_cast<size_t>(i)];
+    if (e != nullptr) e->internal_build_dependances();
+  }
+}
+
+void Bddexpressionwood::update_bdd_vars() {
+  if (man == nullptr) return;
+  long n = man->Nb_bdd_vars();
+  if (nb_var_bdd >= n) return;
+  grow_capacity(n);
+  init_slots(nb_var_bdd, n);
+  nb_var_bdd = n;
+}
+
+void Bddexpressionwood::update_bdd_vars(long k) {
+  long n = man != nullptr ? man->Nb_bdd_vars() : 0;
+  if (n != nb_var_bdd + 1 || k < 0 || k > nb_var_bdd) {
+    std::cerr << "Internal error in update_bdd_vars(nouv_index):" << std::endl;
+    std::cerr << "awaited " << (nb_var_bdd + 1) << " variables, found: " << n << std::endl;
+    return;
+  }
+  if (nb_max_var_bdd < n) {
+    do {
+      if (nb_max_var_bdd > kMaxSlots) table_limit("Bddexpressionwood");
+      nb_max_var_bdd *= 2;
+    } while (nb_max_var_bdd < n);
+  }
+  std::vector<Bddexpression*> exps(static_cast<size_t>(nb_max_var_bdd), nullptr);
+  std::vector<std::set<long>> readers_table(static_cast<size_t>(nb_max_var_bdd));
+  auto shift = [k](long id) { return id >= k ? id + 1 : id; };
+  for (long j = 0; j < nb_var_bdd; ++j) {
+    size_t to = static_cast<size_t>(shift(j));
+    exps[to] = exp_table[static_cast<size_t>(j)];
+    for (long r : amont_dep_table[static_cast<size_t>(j)]) readers_table[to].insert(shift(r));
+  }
+  std::set<long> ids;
+  for (long id : ens_exp) ids.insert(shift(id));
+  exp_table.swap(exps);
+  amont_dep_table.swap(readers_table);
+  latest_date_table.assign(static_cast<size_t>(nb_max_var_bdd), 0);
+  ens_exp.swap(ids);
+  nb_var_bdd = n;
+  for (long j = 0; j < nb_var_bdd; ++j) {
+    Bddexpression* e = exp_table[static_cast<size_t>(j)];
+    if (e != nullptr) e->internal_build_dependances();
+  }
+}
+
+bdd Bddexpressionwood::New_var_last(const std::string& name) {
+  bdd v = man->New_var_last(name);
+  update_bdd_vars();
+  return v;
+}
+
+long Bddexpressionwood::Index_new_var_last(const std::string& name) {
+  bdd v = New_var_last(name);
+  return man->Bdd_if_index(v);
+}
+
+bdd Bddexpressionwood::New_var_before_by_bdd(bdd b, const std::string& name) {
+  long k = man->Bdd_if_index(b);
+  bdd r = man->New_var_before(b, name);
+  update_bdd_vars(k);
+  return r;
+}
+
+bdd Bddexpressionwood::New_var_before_by_index(long i, const std::string& name) {
+  bdd b = man->Bdd_var_by_index(i);
+  bdd r = man->New_var_before(b, name);
+  update_bdd_vars(i);
+  return r;
+}
+
+bdd Bddexpressionwood::New_var_after_by_bdd(bdd b, const std::string& name) {
+  long k = man->Bdd_if_index(b);
+  bdd r = man->New_var_after(b, name);
+  update_bdd_vars(k + 1);
+  return r;
+}
+
+bdd Bddexpressionwood::New_var_after_by_index(long i, const std::string& name) {
+  bdd b = man->Bdd_var_by_index(i);
+  bdd r = man->New_var_after(b, name);
+  update_bdd_vars(i + 1);
+  return r;
+}
+
+// ----- learning and forgetting -----
+
+void Bddexpressionwood::release(Bddexpression* e) {
+  if (e != nullptr) released.insert(e);
+}
+
+bool Bddexpressionwood::adopt(Bddexpression* e) {
+  long k = e->my_index_var();
+  if (valid_id(k) && slot(k) == e) return true;
+  delete e;
+  return false;
+}
+
+void Bddexpressionwood::learn_expression(Bddexpression* e) {
+  learn_abstract_expression(e, nullptr);
+}
+
+void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<long>* given_readers) {
+  const char* heading = "INTERNAL ERROR in Bddexpressionwood::learn_expression():";
+  if (e == nullptr) {
+    std::cerr << heading << std::endl << "no expression !!!" << std::endl << std::endl;
+    return;
+  }
+  bddpp_manager* em = e->pw != nullptr ? e->pw->man : nullptr;
+  long k = -3;
+  if (em != nullptr && initialised(e->bdd_var) && e->bdd_var.manager_ref() == em) k = em->Bdd_if_index(e->bdd_var);
+  long count = man != nullptr ? man->Nb_bdd_vars() : 0;
+  if (k < 0 || k >= count) {
+    std::cerr << heading << std::endl;
+    std::cerr << (k >= 0 ? "bdd variable doesn't exist in Bdd manager" : "no left member in expression") << std::endl
+              << std::endl;
+    return;
+  }
+  if (nb_var_bdd <= k) update_bdd_vars();
+  Bddexpression* old = exp_table[static_cast<size_t>(k)];
+  if (old == e) return;
+  if (old != nullptr) {
+    for (long d : old->vars_dependance)
+      if (valid_id(d)) readers(d).erase(k);
+    release(old);
+  } else {
+    ens_exp.insert(k);
+  }
+  exp_table[static_cast<size_t>(k)] = e;
+  released.erase(e);
+  bool abstract = given_readers != nullptr || e->abstraction != 0;
+  for (long d : e->vars_dependance) {
+    if (valid_id(d)) {
+      readers(d).insert(k);
+    } else if (abstract) {
+      std::cerr << "Warning in Bddexpressionwood::learn_abstract_expression(): dependance " << d
+                << " of variable " << k << " ignored (no such variable)" << std::endl;
+    }
+  }
+  if (given_readers != nullptr)
+    for (long x : *given_readers)
+      if (valid_id(x)) readers(k).insert(x);
+  if (e->earliest_date > nb_level) nb_level = e->earliest_date;
+  if (latest(k) > nb_level) nb_level = latest(k);
+}
+
+void Bddexpressionwood::destroy_equation(long id) {
+  Bddexpression* e = exp_table[static_cast<size_t>(id)];
+  exp_table[static_cast<size_t>(id)] = nullptr;
+  released.erase(e);
+  delete e;
+}
+
+void Bddexpressionwood::forget_expression_by_bddid(long id) {
+  if (!valid_id(id)) {
+    std::cerr << "Error in Bddexpressionwood::forget_expression_by_bddid(): " << std::endl;
+    std::cerr << id << " value not found ..." << std::endl;
+    return;
+  }
+  Bddexpression* e = slot(id);
+  if (e == nullptr || !readers(id).empty()) return;
+  for (long d : e->vars_dependance)
+    if (valid_id(d)) readers(d).erase(id);
+  destroy_equation(id);
+  ens_exp.erase(id);
+  latest(id) = 0;
+}
+
+void Bddexpressionwood::absolute_forget_expression_by_bddid(long id) {
+  if (!valid_id(id)) {
+    std::cerr << "Error in Bddexpressionwood::absolute_forget_expression_by_bddid(): " << std::endl;
+    std::cerr << id << " value not found ..." << std::endl;
+    return;
+  }
+  if (slot(id) == nullptr || !readers(id).empty()) return;
+  destroy_equation(id);
+  ens_exp.erase(id);
+}
+
+void Bddexpressionwood::clean(std::set<long>& keep) {
+  for (long id = 0; id < nb_var_bdd; ++id) {
+    if (ens_exp.count(id) == 0) continue;
+    Bddexpression* e = slot(id);
+    if (e == nullptr) {
+      std::cerr << "Warning in Bddexpressionwood::clean():" << "  Expression for id var " << id
+                << " should be existed ..." << std::endl;
+      continue;
+    }
+    if (keep.count(id) != 0) continue;
+    if (readers(id).empty() && e->vars_dependance.empty()) {
+      exp_table[static_cast<size_t>(id)] = nullptr;
+      release(e);
+      ens_exp.erase(id);
+    }
+  }
+}
+
+void Bddexpressionwood::clean(std::list<long>& keep) {
+  std::set<long> s(keep.begin(), keep.end());
+  clean(s);
+}
+
+// ----- look-ups -----
+
+Bddexpression* Bddexpressionwood::exp_by_index(long id) {
+  if (valid_id(id)) return slot(id);
+  std::cerr << "ERROR in Bddexpressionwood::exp_by_index : id `" << id << "' not found!" << std::endl;
+  return nullptr;
+}
+
+Bddexpression* Bddexpressionwood::exp_by_bdd(bdd b) {
+  long k = man != nullptr ? man->Index_var_by_bdd(b) : -3;
+  if (valid_id(k)) return slot(k);
+  std::cerr << "ERROR in Bddexpressionwood::exp_by_bdd : bdd not found!" << std::endl;
+  return nullptr;
+}
+
+Bddexpression* Bddexpressionwood::exp_by_bddname(const std::string& s) {
+  long k = man != nullptr ? man->Index_var_by_name(s) : -1;
+  if (valid_id(k)) return slot(k);
+  std::cerr << "ERROR in Bddexpressionwood::exp_by_bddname : `" << s << "' not found!" << std::endl;
+  return nullptr;
+}
+
+Bddexpression* Bddexpressionwood::exp_by_name(const std::string& s) {
+  for (long id = 0; id < nb_var_bdd; ++id) {
+    Bddexpression* e = slot(id);
+    if (e != nullptr && e->name == s) return e;
+  }
+  std::cerr << "ERROR in Bddexpressionwood::exp_by_name : `" << s << "' not found!" << std::endl;
+  return nullptr;
+}
+
+long Bddexpressionwood::Index_exp_by_name(const std::string& s) {
+  for (long id = 0; id < nb_var_bdd; ++id) {
+    Bddexpression* e = slot(id);
+    if (e != nullptr && e->name == s) return id;
+  }
+  std::cerr << "ERROR in Bddexpressionwood::Index_exp_by_name : `" << s << "' not found!" << std::endl;
+  return -1;
+}
+
+std::string Bddexpressionwood::Bddname_exp_by_index(long i) {
+  if (!valid_id(i)) {
+    std::cerr << "ERROR: in Bddexpressionwood::Bddname_exp_by_index(): id " << i << " not found!" << std::endl;
+    return "";
+  }
+  Bddexpression* e = slot(i);
+  return e != nullptr ? e->my_bddname() : std::string();
+}
+
+std::string Bddexpressionwood::Name_exp_by_index(long i) {
+  if (!valid_id(i)) {
+    std::cerr << "ERROR: in Bddexpressionwood::Name_exp_by_index(): index " << i << " not found!" << std::endl;
+    return "";
+  }
+  Bddexpression* e = slot(i);
+  return e != nullptr ? e->name : std::string();
+}
+
+std::string Bddexpressionwood::Bddname_exp_by_bdd(bdd b) { return man->Name_var_by_bdd(b); }
+
+std::string Bddexpressionwood::Name_exp_by_bdd(bdd b) {
+  long k = man != nullptr ? man->Index_var_by_bdd(b) : -3;
+  if (!valid_id(k)) {
+    std::cerr << "ERROR: in Bddexpressionwood::Name_exp_by_bdd(): bdd not found!" << std::endl;
+    return "";
+  }
+  Bddexpression* e = slot(k);
+  return e != nullptr ? e->name : std::string();
+}
+
+Bddexpression* Bddexpressionwood::exp(int n) {
+  if (n >= 0) {
+    int i = 0;
+    for (long id : ens_exp) {
+      Bddexpression* e = slot(id);
+      if (e == nullptr) continue;
+      if (i == n) return e;
+      ++i;
+    }
+  }
+  std::cerr << "ERROR in Bddexpressionwood::exp(): " << n << " bad number ..." << std::endl;
+  std::cerr << "possible: " << ens_exp << std::endl;
+  return nullptr;
+}
+
+void Bddexpressionwood::append_not_expression(long id) {
+  Bddexpression* e = slot(id);
+  if (e != nullptr) e->append_not_exp();
+}

@@ -1,0 +1,379 @@
+// Dating of an equation system (earliest and latest dates), the sorts and cycle detection.
+//
+// The full computation first tries a topological pass: on an acyclic graph whose dates stay
+// under the bound 2n it gives the same dates and level count as the propagation, in linear time.
+// Otherwise (a cycle) the propagation runs, on explicit stacks in the recursive visiting order.
+#include <algorithm>
+#include <iostream>
+#include <utility>
+
+#include "Bddexpression.h"
+
+namespace {
+
+bool initialised(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
+
+const char* kFullError = "ERREUR dans compute_date(): nombre de variables trop grand :";
+const char* kListError = "ERREUR dans compute_date(list ident): numero de variables trop grand :";
+
+}  // namespace
+
+// ----- propagation -----
+
+void Bddexpressionwood::early_propagation(long v, long date) {
+  struct frame {
+    long date;
+    std::set<long>::const_iterator it, end;
+  };
+  std::vector<frame> stack;
+  const long bound = 2 * nb_var_bdd;
+  auto enter = [&](long x, long d) {
+    Bddexpression* e = slot(x);
+    if (e == nullptr || d <= e->earliest_date) return;
+    e->earliest_date = d;
+    if (d + 1 > nb_level) nb_level = d + 1;
+    if (nb_level > bound) return;
+    stack.push_back(frame{d, readers(x).begin(), readers(x).end()});
+  };
+  enter(v, date);
+  while (!stack.empty()) {
+    frame& f = stack.back();
+    if (f.it == f.end) {
+      stack.pop_back();
+      continue;
+    }
+    long r = *f.it;
+    ++f.it;
+    long d = f.date + 1;
+    if (r >= 0 && r < nb_var_bdd) enter(r, d);
+  }
+}
+
+void Bddexpressionwood::late_propagation(long v, long date) {
+  struct frame {
+    long date;
+    std::vector<long> deps;
+    size_t i;
+  };
+  std::vector<frame> stack;
+  const long bound = 2 * nb_var_bdd;
+  auto enter = [&](long x, long d) {
+    if (!valid_id(x)) return;
+    long& late = latest(x);
+    if (late >= d && late != 0) return;
+    late = d;
+    if (d + 1 > nb_level) nb_level = d + 1;
+    Bddexpression* e = slot(x);
+    if (e == nullptr || nb_level > bound) return;
+    stack.push_back(frame{d, std::vector<long>(e->vars_dependance.begin(), e->vars_dependance.end()), 0});
+  };
+  enter(v, date);
+  while (!stack.empty()) {
+    frame& f = stack.back();
+    if (f.i == f.deps.size()) {
+      stack.pop_back();
+      continue;
+    }
+    long d = f.deps[f.i++];
+    long next = f.date + 1;
+    if (d >= 0 && d < nb_var_bdd) enter(d, next);
+  }
+}
+
+// Steps a to c of the computation for the id i.
+void Bddexpressionwood::date_step(long i, const char* error_text) {
+  const long n = nb_var_bdd;
+  Bddexpression* e = slot(i);
+  if (!readers(i).empty()) {
+    std::vector<long> rs(readers(i).begin(), readers(i).end());
+    for (long r : rs) {
+      if (r < 0) continue;
+      if (r >= n) {
+        std::cerr << error_text << r << ">= " << n << std::endl;
+        continue;
+      }
+      long s = e != nullptr ? slot(i)->earliest_date + 1 : 1;
+      early_propagation(r, s);
+    }
+  } else if (e != nullptr && nb_level <= e->earliest_date) {
+    nb_level = e->earliest_date + 1;
+  }
+  if (e != nullptr) {
+    long late = e->getLateDate();
+    std::vector<long> deps(e->vars_dependance.begin(), e->vars_dependance.end());
+    for (long d : deps)
+      if (d >= 0 && d < n) late_propagation(d, late + 1);
+  }
+}
+
+// Dates of an acyclic system in topological order; false (nothing changed) when a cycle, an
+// equation stored outside its variable's slot or a date past the bound needs the propagation.
+bool Bddexpressionwood::dates_by_topological_order() {
+  const long n = nb_var_bdd;
+  const size_t sn = static_cast<size_t>(n);
+  for (long i = 0; i < n; ++i) {
+    Bddexpression* e = slot(i);
+    if (e == nullptr) continue;
+    if (!initialised(e->bdd_var) || e->bdd_var.manager_ref() != man || man->Bdd_if_index(e->bdd_var) != i)
+      return false;
+  }
+  // Earliest dates: an edge p -> r for each reader r of p that has an equation.
+  std::vector<long> early(sn, 0);
+  std::vector<long> pending(sn, 0);
+  for (long p = 0; p < n; ++p) {
+    Bddexpression* e = slot(p);
+    if (e != nullptr) early[static_cast<size_t>(p)] = e->earliest_date;
+  }
+  for (long p = 0; p < n; ++p) {
+    bool from_input = slot(p) == nullptr;
+    for (long r : readers(p)) {
+      if (r < 0 || r >= n || slot(r) == nullptr) continue;
+      if (from_input)
+        early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], 1L);
+      else
+        ++pending[static_cast<size_t>(r)];
+    }
+  }
+  std::vector<long> ready;
+  for (long i = 0; i < n; ++i)
+    if (slot(i) != nullptr && pending[static_cast<size_t>(i)] == 0) ready.push_back(i);
+  long done = 0;
+  while (!ready.empty()) {
+    long p = ready.back();
+    ready.pop_back();
+    ++done;
+    long s = early[static_cast<size_t>(p)] + 1;
+    for (long r : readers(p)) {
+      if (r < 0 || r >= n || slot(r) == nullptr) continue;
+      size_t sr = static_cast<size_t>(r);
+      early[sr] = std::max(early[sr], s);
+      if (--pending[sr] == 0) ready.push_back(r);
+    }
+  }
+  long equations = 0;
+  for (long i = 0; i < n; ++i)
+    if (slot(i) != nullptr) ++equations;
+  if (done != equations) return false;
+
+  // Latest dates: an edge x -> d for each dependence d of the equation of x.
+  std::vector<long> late(sn, 0);
+  std::fill(pending.begin(), pending.end(), 0);
+  for (long x = 0; x < n; ++x) {
+    Bddexpression* e = slot(x);
+    if (e == nullptr) continue;
+    for (long d : e->vars_dependance)
+      if (d >= 0 && d < n && slot(d) != nullptr) ++pending[static_cast<size_t>(d)];
+  }
+  for (long i = 0; i < n; ++i)
+    if (slot(i) != nullptr && pending[static_cast<size_t>(i)] == 0) ready.push_back(i);
+  done = 0;
+  while (!ready.empty()) {
+    long x = ready.back();
+    ready.pop_back();
+    ++done;
+    long s = late[static_cast<size_t>(x)] + 1;
+    for (long d : slot(x)->vars_dependance) {
+      if (d < 0 || d >= n) continue;
+      size_t sd = static_cast<size_t>(d);
+      late[sd] = std::max(late[sd], s);
+      if (slot(d) != nullptr && --pending[sd] == 0) ready.push_back(d);
+    }
+  }
+  if (done != equations) return false;
+
+  long level = 0;
+  for (long i = 0; i < n; ++i) {
+    Bddexpression* e = slot(i);
+    size_t s = static_cast<size_t>(i);
+    if (e != nullptr && (early[s] > e->earliest_date || readers(i).empty())) level = std::max(level, early[s] + 1);
+    if (late[s] > 0) level = std::max(level, late[s] + 1);
+  }
+  if (level > 2 * n) return false;
+
+  for (long i = 0; i < n; ++i) {
+    for (long r : readers(i))
+      if (r >= n) std::cerr << kFullError << r << ">= " << n << std::endl;
+    Bddexpression* e = slot(i);
+    if (e != nullptr) e->earliest_date = early[static_cast<size_t>(i)];
+    latest(i) = late[static_cast<size_t>(i)];
+  }
+  nb_level = level;
+  return true;
+}
+
+long Bddexpressionwood::compute_dates() {
+  update_bdd_vars();
+  const long n = nb_var_bdd;
+  if (nb_level != 0 || n <= 0) return nb_level;
+  if (dates_by_topological_order()) return nb_level;
+  for (long i = 0; i < n; ++i) latest(i) = 0;
+  for (long i = 0; i < n; ++i) date_step(i, kFullError);
+  return nb_level;
+}
+
+long Bddexpressionwood::compute_dates(std::list<long>& ids) {
+  update_bdd_vars();
+  if (nb_level <= 0) {
+    nb_level = compute_dates();
+    return nb_level;
+  }
+  for (long i : ids) {
+    if (!valid_id(i)) {
+      std::cerr << kListError << i << ">= " << nb_var_bdd << std::endl;
+      continue;
+    }
+    date_step(i, kListError);
+  }
+  return nb_level;
+}
+
+long PERT(Bddexpressionwood* w) { return w != nullptr ? w->compute_dates() : 0; }
+
+std::list<long> Bddexpressionwood::loop_detection() {
+  std::list<long> r;
+  if (nb_level == 0) compute_dates();
+  const long n = nb_var_bdd;
+  if (nb_level <= n || n < 1) return r;
+  for (long v = 0; v < n; ++v) {
+    Bddexpression* e = slot(v);
+    if (e != nullptr && (e->earliest_date > n || latest(v) > n)) r.push_back(v);
+  }
+  return r;
+}
+
+// Both sorts run up to the greater of the level count and the highest date, so that an equation
+// dated past the level count (dates set by critical paths) is not lost.
+std::list<long> Bddexpressionwood::earliest_sort() const {
+  std::list<long> r;
+  if (nb_level < 0) return r;
+  std::vector<std::pair<long, long>> dated;
+  for (long id = 0; id < nb_var_bdd; ++id) {
+    Bddexpression* e = slot(id);
+    if (e != nullptr && e->earliest_date >= 0) dated.emplace_back(e->earliest_date, id);
+  }
+  std::sort(dated.begin(), dated.end());
+  for (const auto& d : dated) r.push_back(d.second);
+  return r;
+}
+
+std::list<long> Bddexpressionwood::latest_sort() const {
+  std::list<long> r;
+  if (nb_level < 0) return r;
+  std::vector<std::pair<long, long>> dated;
+  for (long id = 0; id < nb_var_bdd; ++id)
+    if (slot(id) != nullptr && latest(id) >= 0) dated.emplace_back(-latest(id), id);
+  std::sort(dated.begin(), dated.end());
+  for (const auto& d : dated) r.push_back(d.second);
+  return r;
+}
+
+// ----- the older, self-contained computation -----
+
+namespace {
+
+long table_index(Bddexpression& e, long N) {
+  bddpp_manager* m = e.my_bdd_manager();
+  if (m == nullptr || !initialised(e.bdd_var) || e.bdd_var.manager_ref() != m) return -1;
+  long x = m->Bdd_if_index(e.bdd_var);
+  return x >= 0 && x < N ? x : -1;
+}
+
+template <class At>
+long pert_original(long count, At at) {
+  if (count < 1) return 0;
+  bddpp_manager* m = at(0).my_bdd_manager();
+  long N = m != nullptr ? m->Nb_bdd_vars() : 0;
+  std::vector<long> early(static_cast<size_t>(N), 0), late(static_cast<size_t>(N), 0);
+  for (long i = 0; i < count; ++i) {
+    long x = table_index(at(i), N);
+    if (x < 0) continue;
+    early[static_cast<size_t>(x)] = at(i).getEarlyDate();
+    late[static_cast<size_t>(x)] = at(i).getLateDate();
+  }
+  int overflow = 0, overflow2 = 0;
+  for (bool changed = true; changed && overflow == 0;) {
+    changed = false;
+    for (long i = 0; i < count && !changed && overflow == 0; ++i)
+      changed = learn_upstream_dependance(N, early.data(), at(i), &overflow) != 0;
+  }
+  for (bool changed = true; changed && overflow2 == 0;) {
+    changed = false;
+    for (long i = 0; i < count && !changed && overflow2 == 0; ++i)
+      changed = learn_downstream_dependance(N, late.data(), at(i), &overflow2) != 0;
+  }
+  if (overflow == 0 && overflow2 == 0) {
+    long result = normalise_min_min(N, early.data(), late.data()) + 1;
+    for (long i = 0; i < count; ++i) {
+      long x = table_index(at(i), N);
+      if (x < 0) continue;
+      at(i).setEarlyDate(early[static_cast<size_t>(x)]);
+      at(i).setLateDate(late[static_cast<size_t>(x)]);
+    }
+    return result;
+  }
+  std::cout << "CYCLE DE CAUSALITE SUR:" << std::endl;
+  for (long i = 0; i < count; ++i) {
+    long x = table_index(at(i), N);
+    if (x < 0) continue;
+    if (early[static_cast<size_t>(x)] >= N && late[static_cast<size_t>(x)] >= N) std::cout << at(i) << std::endl;
+  }
+  std::cout << std::endl;
+  return -1;
+}
+
+int learn_dependance(long N, long* dates, Bddexpression& e, int* overflow, bool upstream, const char* error) {
+  long x = table_index(e, N);
+  *overflow = 0;
+  if (x < 0) {
+    std::cerr << error << std::endl;
+    return 0;
+  }
+  int changed = 0;
+  for (long d : e.vars_dependance) {
+    if (d < 0 || d >= N) continue;
+    long& to = upstream ? dates[x] : dates[d];
+    long from = upstream ? dates[d] : dates[x];
+    if (to <= from) {
+      to = from + 1;
+      changed = 1;
+      if (from + 1 >= 2 * N) *overflow = 1;
+    }
+  }
+  return changed;
+}
+
+}  // namespace
+
+long PERT_original_version(long count, Bddexpression** table) {
+  return pert_original(count, [table](long i) -> Bddexpression& { return *table[i]; });
+}
+
+long PERT_original_version(long count, Bddexpression* table) {
+  return pert_original(count, [table](long i) -> Bddexpression& { return table[i]; });
+}
+
+int learn_upstream_dependance(long N, long* dates, Bddexpression& e, int* overflow) {
+  return learn_dependance(N, dates, e, overflow, true, "INTERNAL ERROR in learn_upstream_dependance()");
+}
+
+int learn_downstream_dependance(long N, long* dates, Bddexpression& e, int* overflow) {
+  return learn_dependance(N, dates, e, overflow, false, "INTERNAL ERROR in learn_downstream_dependance()");
+}
+
+long normalise_min_min(long N, long* a, long* b) {
+  if (N < 1) return 0;
+  long ma = *std::min_element(a, a + N);
+  long mb = *std::min_element(b, b + N);
+  long top = 0;
+  for (long i = 0; i < N; ++i) {
+    a[i] -= ma;
+    b[i] -= mb;
+    top = std::max(top, std::max(a[i], b[i]));
+  }
+  return top;
+}
+
+void affiche_level(long N, bddpp_manager* m, long* levels) {
+  for (long i = 0; i < N; ++i) std::cout << m->Name_var_by_index(i) << ":" << levels[i] << " ";
+  std::cout << std::endl;
+}

@@ -1,0 +1,366 @@
+// Simplifications of an equation system in place: constant propagation, wire and local
+// suppression, reduction under a condition or a quantified variable, loop breaking, the
+// tautology check and the abstract (jxa) text.
+#include <algorithm>
+#include <iostream>
+
+#include "Bddexpression.h"
+#include "list.h"
+
+namespace {
+
+bool initialised(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
+
+// An equation whose right side a pass may rewrite.
+bool rewritable(const Bddexpression* e) { return e != nullptr && e->abstraction == 0 && initialised(e->bdd_exp); }
+
+}  // namespace
+
+bool Bddexpressionwood::in_keep(const std::list<int>& keep, int usertype) const {
+  return std::find(keep.begin(), keep.end(), usertype) != keep.end();
+}
+
+void Bddexpressionwood::clean_reader_table() {
+  for (long id = 0; id < nb_var_bdd; ++id) {
+    std::set<long>& rs = readers(id);
+    for (auto it = rs.begin(); it != rs.end();) {
+      Bddexpression* e = slot(*it);
+      if (e == nullptr || e->vars_dependance.count(id) == 0)
+        it = rs.erase(it);
+      else
+        ++it;
+    }
+  }
+}
+
+// ----- constant propagation -----
+
+void Bddexpressionwood::constants_propagation(std::list<int>& keep) {
+  std::set<long> removed;
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (long id : ens_exp) {
+      Bddexpression* e = slot(id);
+      if (e == nullptr || e->abstraction != 0 || readers(id).empty() || !initialised(e->bdd_exp)) continue;
+      bool one = man->Bdd_is_tautology(e->bdd_exp, 1) != 0;
+      bool zero = !one && man->Bdd_is_tautology(e->bdd_exp, 0) != 0;
+      if (!one && !zero) continue;
+      bdd x = man->Bdd_var_by_index(id);
+      bdd literal = one ? x : man->Bdd_not(x);
+      for (long r : readers(id)) {
+        Bddexpression* re = slot(r);
+        if (!rewritable(re)) continue;
+        re->bdd_exp = man->Bdd_reduce(re->bdd_exp, literal);
+        re->internal_build_dependances();
+      }
+      if (!in_keep(keep, e->usertype)) {
+        destroy_equation(id);
+        removed.insert(id);
+      }
+      readers(id).clear();
+      changed = true;
+    }
+  }
+  for (long id : removed) ens_exp.erase(id);
+  internal_global_build_dependances();
+}
+
+void Bddexpressionwood::constants_propagation() {
+  std::list<int> none;
+  constants_propagation(none);
+}
+
+// ----- wire and local suppression -----
+
+void Bddexpressionwood::suppress_wires(std::list<int>& keep) {
+  for (long id = 0; id < nb_var_bdd; ++id) {
+    Bddexpression* e = slot(id);
+    if (!rewritable(e) || in_keep(keep, e->usertype) || readers(id).empty()) continue;
+    if (e->vars_dependance.size() != 1) continue;
+    long d = *e->vars_dependance.begin();
+    // A loop of length one (x := f(x)) is kept: its readers would read a variable left undefined.
+    if (d == id || !valid_id(d) || reader_is_abstract(id)) continue;
+    readers(d).erase(id);
+    ens_exp.erase(id);
+    std::set<long> rs = readers(id);
+    for (long r : rs) {
+      Bddexpression* re = slot(r);
+      if (re != nullptr) {
+        re->bdd_exp = man->Bdd_compose(re->bdd_exp, e->bdd_var, e->bdd_exp);
+        re->vars_dependance.erase(id);
+        re->vars_dependance.insert(d);
+      }
+      readers(d).insert(r);
+    }
+    destroy_equation(id);
+    readers(id).clear();
+    latest(id) = 0;
+  }
+  constants_propagation(keep);
+  clean_reader_table();
+
+  // Dates by critical paths; one memoised sweep serves every id when the graph is acyclic.
+  const long n = nb_var_bdd;
+  start_walk();
+  std::vector<long> up(static_cast<size_t>(n), 0), up_h(static_cast<size_t>(n), 0);
+  std::vector<long> down(static_cast<size_t>(n), 0), down_h(static_cast<size_t>(n), 0);
+  bool acyclic = true;
+  for (long id = 0; id < n && acyclic; ++id) {
+    if (slot(id) == nullptr) continue;
+    size_t s = static_cast<size_t>(id);
+    if (walk_stamp[s] == walk_generation && walk_colour[s] == 2) {
+      up[s] = walk_value[s];
+      up_h[s] = walk_height[s];
+      continue;
+    }
+    acyclic = memo_up(id, up[s], up_h[s]);
+  }
+  if (acyclic) {
+    start_walk();
+    for (long id = 0; id < n && acyclic; ++id) {
+      if (slot(id) == nullptr || readers(id).empty()) continue;
+      size_t s = static_cast<size_t>(id);
+      if (walk_stamp[s] == walk_generation && walk_colour[s] == 2) {
+        down[s] = walk_value[s];
+        down_h[s] = walk_height[s];
+        continue;
+      }
+      acyclic = memo_down(id, down[s], down_h[s]);
+    }
+  }
+  for (long id = 0; id < n; ++id) {
+    Bddexpression* e = slot(id);
+    if (e == nullptr) continue;
+    size_t s = static_cast<size_t>(id);
+    long early, late;
+    if (acyclic && 1 + up_h[s] < n)
+      early = 1 + up[s];
+    else
+      early = up_critical_path(id, 1, 1);
+    e->earliest_date = early;
+    if (readers(id).empty())
+      late = 0;
+    else if (acyclic && (down_h[s] == 0 || down_h[s] < n))
+      late = down[s];
+    else
+      late = down_critical_path(id, 1, 0);
+    e->setLateDate(late);
+    // The level count covers every date given here.
+    nb_level = std::max(nb_level, std::max(early, e->getLateDate()) + 1);
+  }
+}
+
+void Bddexpressionwood::suppress_wires() {
+  std::list<int> none;
+  suppress_wires(none);
+}
+
+void Bddexpressionwood::suppress_locals(std::list<int>& keep) {
+  for (long id = 0; id < nb_var_bdd; ++id) {
+    Bddexpression* e = slot(id);
+    if (e == nullptr || in_keep(keep, e->usertype) || readers(id).empty() || e->vars_dependance.empty()) continue;
+    // Abstract equations have no right side to substitute; a loop of length one is kept.
+    if (!rewritable(e) || reader_is_abstract(id) || e->vars_dependance.count(id) != 0) continue;
+    std::set<long> deps = e->vars_dependance;
+    std::set<long> rs = readers(id);
+    for (long r : rs) {
+      Bddexpression* re = slot(r);
+      if (re == nullptr) continue;
+      re->bdd_exp = man->Bdd_compose(re->bdd_exp, e->bdd_var, e->bdd_exp);
+      re->vars_dependance.erase(id);
+      re->vars_dependance.insert(deps.begin(), deps.end());
+    }
+    for (long d : deps) {
+      if (!valid_id(d)) continue;
+      readers(d).insert(rs.begin(), rs.end());
+      readers(d).erase(id);
+    }
+    destroy_equation(id);
+    readers(id).clear();
+    ens_exp.erase(id);
+  }
+  constants_propagation(keep);
+  clean_reader_table();
+}
+
+void Bddexpressionwood::suppress_locals() {
+  std::list<int> none;
+  suppress_locals(none);
+}
+
+// ----- reduction and quantification -----
+
+// kind 0: Bdd_reduce by c, 1: exist over c, 2: forall over c.
+void Bddexpressionwood::reduce_all(int kind, const bdd& c) {
+  if (!initialised(c) || c.manager_ref() != man) return;
+  for (long id : ens_exp) {
+    Bddexpression* e = slot(id);
+    if (e == nullptr || !initialised(e->bdd_exp)) continue;
+    std::set<long> before = e->set_of_index_used_variables();
+    if (kind == 0)
+      e->bdd_exp = man->Bdd_reduce(e->bdd_exp, c);
+    else if (kind == 1)
+      e->bdd_exp = man->Bdd_exist(e->bdd_exp, c);
+    else
+      e->bdd_exp = man->Bdd_forall(e->bdd_exp, c);
+    e->build_normal_dependances();
+    std::set<long> after = e->set_of_index_used_variables();
+    if (before == after) continue;
+    for (long v : priv(after, before))
+      if (valid_id(v)) readers(v).insert(id);
+    for (long v : priv(before, after))
+      if (valid_id(v)) readers(v).erase(id);
+  }
+}
+
+void Bddexpressionwood::reduce_expressions(bdd c, std::list<int>& keep) {
+  reduce_all(0, c);
+  constants_propagation(keep);
+}
+
+void Bddexpressionwood::reduce_expressions(bdd c) {
+  std::list<int> none;
+  reduce_expressions(c, none);
+}
+
+void Bddexpressionwood::reduce_expressions_when_var_forgotten_by_exist_op(long index) {
+  if (index >= 0 && index < man->Nb_bdd_vars()) reduce_all(1, man->Bdd_var_by_index(index));
+  constants_propagation();
+}
+
+void Bddexpressionwood::reduce_expressions_when_var_forgotten_by_forall_op(long index) {
+  if (index >= 0 && index < man->Nb_bdd_vars()) reduce_all(2, man->Bdd_var_by_index(index));
+  constants_propagation();
+}
+
+// ----- loop breaking -----
+
+std::set<long> Bddexpressionwood::loop_breaking(std::set<long> eligible, int& ok) {
+  std::set<long> ineligible;
+  for (long id = 0; id < nb_var_bdd; ++id)
+    if (eligible.count(id) == 0) ineligible.insert(id);
+  // Dates only rise during a computation: start each detection from cleared dates.
+  auto detect = [this]() {
+    for (long id = 0; id < nb_var_bdd; ++id) {
+      latest(id) = 0;
+      if (Bddexpression* e = slot(id)) e->earliest_date = 0;
+    }
+    nb_level = 0;
+    return loop_detection();
+  };
+  std::list<long> loop = detect();
+  ok = 1;
+  std::set<long> created;
+  while (!loop.empty() && ok == 1) {
+    std::vector<long> count(static_cast<size_t>(nb_var_bdd), 0);
+    for (long id : loop)
+      if (Bddexpression* e = slot(id))
+        for (long d : e->vars_dependance)
+          if (valid_id(d)) ++count[static_cast<size_t>(d)];
+    long cut = -1, best = 0;
+    for (long id = 0; id < nb_var_bdd; ++id) {
+      if (ineligible.count(id) != 0) continue;
+      Bddexpression* e = slot(id);
+      if (e != nullptr && !e->vars_dependance.empty()) continue;
+      if (count[static_cast<size_t>(id)] > best) {
+        best = count[static_cast<size_t>(id)];
+        cut = id;
+      }
+    }
+    if (cut < 0) {
+      ok = 0;
+      break;
+    }
+    ineligible.insert(cut);
+    // Expansion: each equation v := f becomes ite(x, v_x, v_notx), the copies defined by the
+    // cofactors of f.
+    struct pair_ids {
+      long expanded, positive, negative;
+    };
+    std::vector<pair_ids> pairs;
+    bdd x = man->Bdd_var_by_id(cut);
+    for (long id : loop) {
+      Bddexpression* e = slot(id);
+      if (e == nullptr || !rewritable(e)) continue;
+      bdd f = e->bdd_exp;
+      long t = -3, el = -3;
+      e->Shannon_expand(cut, t, el);
+      if (t >= 0)
+        adopt(new Bddexpression(man->Name_var_by_index(t), this, man->Bdd_var_by_index(t), man->Bdd_reduce(f, x), 0,
+                                0));
+      if (el >= 0)
+        adopt(new Bddexpression(man->Name_var_by_index(el), this, man->Bdd_var_by_index(el),
+                                man->Bdd_reduce(f, man->Bdd_not(x)), 0, 0));
+      for (long c : {t, el})
+        if (c >= 0) {
+          ineligible.insert(c);
+          created.insert(c);
+        }
+      pairs.push_back(pair_ids{id, t, el});
+    }
+    long vars = man->Nb_bdd_vars();
+    std::vector<long> positive(static_cast<size_t>(vars)), negative(static_cast<size_t>(vars));
+    for (long i = 0; i < vars; ++i) positive[static_cast<size_t>(i)] = negative[static_cast<size_t>(i)] = i;
+    for (const pair_ids& p : pairs) {
+      if (p.positive >= 0) positive[static_cast<size_t>(p.expanded)] = p.positive;
+      if (p.negative >= 0) negative[static_cast<size_t>(p.expanded)] = p.negative;
+    }
+    for (const pair_ids& p : pairs) {
+      for (int side = 0; side < 2; ++side) {
+        long c = side == 0 ? p.positive : p.negative;
+        Bddexpression* copy = slot(c);
+        if (copy == nullptr || !initialised(copy->bdd_exp)) continue;
+        long* table = side == 0 ? positive.data() : negative.data();
+        copy->setBddExp(man->Bdd_replace_vars(copy->bdd_exp, table), 0, 0);
+      }
+    }
+    loop = detect();
+  }
+  return created;
+}
+
+// ----- tautology check -----
+
+int Bddexpressionwood::global_tautology() {
+  constants_propagation();
+  for (long id : ens_exp) {
+    Bddexpression* e = slot(id);
+    if (e == nullptr) continue;
+    if (!initialised(e->bdd_exp) || man->Bdd_is_tautology(e->bdd_exp) == 0) return 0;
+  }
+  return 1;
+}
+
+// ----- abstract text -----
+
+void Bddexpressionwood::Put_jxa(std::ostream& os, long* renumber, std::set<long>& kept, int unused) {
+  (void)unused;
+  for (long id = 0; id < nb_var_bdd; ++id) {
+    if (renumber[id] < 0) continue;
+    std::set<long> none;
+    std::set<long> up = set_reencoding(set_inter(up_dependances(id, 1, none), kept), renumber);
+    std::set<long> down = set_reencoding(set_inter(down_dependances(id, 1, none), kept), renumber);
+    long early = up_critical_path(id, 1, 1);
+    long late = down_critical_path(id, 1, 0);
+    os << renumber[id] << " : " << up << ":" << early << ", " << down << ":" << late;
+    Bddexpression* e = slot(id);
+    if (e != nullptr && !e->exp_def.empty()) os << "[\"" << e->exp_def << "\"]";
+    os << ";" << std::endl;
+  }
+}
+
+void Bddexpressionwood::Put_jxa(std::ostream& os, long* renumber, std::set<long>& kept, int unused,
+                                const std::string& module) {
+  (void)unused;
+  for (long id = 0; id < nb_var_bdd; ++id) {
+    if (renumber[id] < 0) continue;
+    std::set<long> none;
+    std::set<long> up = set_reencoding(set_inter(up_dependances(id, 1, none), kept), renumber);
+    std::set<long> down = set_reencoding(set_inter(down_dependances(id, 1, none), kept), renumber);
+    long early = up_critical_path(id, 1, 1);
+    long late = down_critical_path(id, 1, 0);
+    os << renumber[id] << " : " << up << ":" << early << ", " << down << ":" << late;
+    os << "[\"" << module << ".jxc:" << renumber[id] << "\"]";
+    os << ";" << std::endl;
+  }
+}

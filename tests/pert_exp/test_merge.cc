@@ -1,0 +1,143 @@
+// Inclusion of an instance's system under a suffix, suppression of one local, used variables.
+#include <gtest/gtest.h>
+
+#include "pert_test_util.h"
+
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+TEST(Merge, IncludeInTheSameManager) {
+  test_system s;
+  s.var("x");
+  s.var("a");
+  s.var("b");
+  auto* e = s.eq("x", s.w->Bdd_and(s.v("a"), s.v("b")), 5);
+  e->name = "eqx";
+  e->earliest_date = 2;
+  s.w->latest(s.id("x")) = 1;
+  s.w->nb_level = 4;
+  Bddexpressionwood host(s.m());
+  host.set_common_bdd_manager(1);
+  std::string suffix = "_1";
+  host.Include_wood_instance(*s.w, suffix);
+  EXPECT_EQ(s.m()->Name_var_by_index(3), "x_1");
+  EXPECT_EQ(s.m()->Name_var_by_index(4), "a_1");
+  EXPECT_EQ(s.m()->Name_var_by_index(5), "b_1");
+  Bddexpression* copy = host.slot(3);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->name, "eqx_1");
+  EXPECT_EQ(copy->bdd_exp, s.w->Bdd_and(s.v("a_1"), s.v("b_1")));
+  EXPECT_EQ(copy->usertype, 5);
+  EXPECT_EQ(copy->earliest_date, 2);
+  EXPECT_EQ(host.latest(3), 1);
+  EXPECT_EQ(host.Nb_level(), 4);
+  EXPECT_EQ(host.readers(4), std::set<long>{3});
+  EXPECT_EQ(s.w->ens_exp, std::set<long>{0});  // the instance keeps its equations
+  EXPECT_EQ(s.w->nb_var_bdd, 6);
+  // a second inclusion reuses the variables; its copies take the slots of the first ones
+  host.Include_wood_instance(*s.w, suffix);
+  EXPECT_EQ(s.m()->Nb_bdd_vars(), 6);
+  EXPECT_NE(host.slot(3), copy);
+  EXPECT_EQ(host.exp_number(), 1);
+}
+
+TEST(Merge, IncludeAbstractEquationInTheSameManager) {
+  test_system s;
+  long a = s.var("a"), x = s.var("x");
+  std::set<long> deps{a};
+  auto* abs = new Bddexpression(x, s.w, deps, "EXT", 1, 0);
+  abs->usertype = 6;
+  s.eq("r", s.v("x"));
+  Bddexpressionwood host(s.m());
+  host.set_common_bdd_manager(1);
+  std::string suffix = "@M_i1";
+  host.Include_wood_instance(*s.w, suffix);
+  long xc = s.id("x@M_i1"), ac = s.id("a@M_i1"), rc = s.id("r@M_i1");
+  Bddexpression* c = host.slot(xc);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->abstraction, 1);
+  EXPECT_EQ(c->usertype, 0);
+  EXPECT_EQ(c->vars_dependance, std::set<long>{ac});
+  EXPECT_EQ(host.readers(xc), std::set<long>{rc});  // the instance's reader, renamed
+  EXPECT_EQ(host.readers(ac), std::set<long>{xc});
+  EXPECT_EQ(host.slot(rc)->bdd_exp, s.v("x@M_i1"));
+}
+
+TEST(Merge, IncludeFromAnotherManager) {
+  test_system inst;
+  long a = inst.var("a");
+  inst.var("unused");
+  inst.var("b");
+  inst.eq("x", inst.w->Bdd_or(inst.v("a"), inst.v("b")), 3);
+  std::set<long> deps{a};
+  auto* abs = new Bddexpression(inst.var("d"), inst.w, deps, "EXT", 0, 0);
+  abs->usertype = 4;
+  inst.w->nb_level = 7;
+  test_system host;
+  host.var("h");
+  std::string suffix = "_2";
+  host.w->Include_wood_instance(*inst.w, suffix);
+  EXPECT_EQ(host.id("unused_2"), -1);
+  ASSERT_NE(host.at("x_2"), nullptr);
+  EXPECT_EQ(host.at("x_2")->bdd_exp, host.w->Bdd_or(host.v("a_2"), host.v("b_2")));
+  EXPECT_EQ(host.at("x_2")->usertype, 3);
+  ASSERT_NE(host.at("d_2"), nullptr);
+  EXPECT_EQ(host.at("d_2")->usertype, 4);
+  EXPECT_EQ(host.at("d_2")->vars_dependance, host.ids({"a_2"}));
+  EXPECT_EQ(host.w->Nb_level(), 7);
+  // a stale dependence set does not leave a variable of the right side without its copy
+  test_system stale;
+  Bddexpression* y = stale.eq("y", stale.w->Bdd_and(stale.v("p"), stale.v("q")));
+  y->vars_dependance = {stale.id("p"), -1};
+  test_system host2;
+  host2.w->Include_wood_instance(*stale.w, suffix);
+  ASSERT_NE(host2.at("y_2"), nullptr);
+  EXPECT_EQ(host2.at("y_2")->bdd_exp, host2.w->Bdd_and(host2.v("p_2"), host2.v("q_2")));
+}
+
+TEST(Merge, EmptyInstanceOnlyRaisesTheLevelCount) {
+  test_system inst;
+  inst.var("a");
+  inst.w->nb_level = 3;
+  test_system host;
+  std::string suffix = "_1";
+  host.w->Include_wood_instance(*inst.w, suffix);
+  EXPECT_EQ(host.m()->Nb_bdd_vars(), 0);
+  EXPECT_EQ(host.w->Nb_level(), 3);
+}
+
+TEST(Merge, UsedVariablesReportMissingEquations) {
+  test_system s;
+  s.eq("x", s.v("a"));
+  s.w->ens_exp.insert(s.id("a"));
+  CaptureStderr();
+  EXPECT_EQ(s.w->Set_of_index_used_variables(), s.ids({"x", "a"}));
+  EXPECT_EQ(GetCapturedStderr(),
+            "internal error in Bddexpressionwood::Set_of_index_used_variables(): expression not found!!!"
+            "   about id:0\n");
+}
+
+TEST(Merge, SuppressLocal) {
+  test_system s;
+  s.eq("l", s.w->Bdd_and(s.v("a"), s.v("b")));
+  s.eq("r", s.w->Bdd_or(s.v("l"), s.v("c")));
+  s.w->readers(s.id("l")).insert(s.id("c"));  // a reader without equation
+  s.w->suppress_local(s.id("l"));
+  EXPECT_EQ(s.at("l"), nullptr);
+  EXPECT_EQ(s.at("r")->bdd_exp, s.w->Bdd_or(s.w->Bdd_and(s.v("a"), s.v("b")), s.v("c")));
+  EXPECT_EQ(s.w->readers(s.id("a")), s.ids({"r"}));
+  EXPECT_EQ(s.w->ens_exp, s.ids({"r"}));
+  // a self-dependence is reported and nothing changes
+  s.eq("z", s.w->Bdd_and(s.v("z"), s.v("a")));
+  CaptureStderr();
+  s.w->suppress_local(s.id("z"));
+  EXPECT_EQ(GetCapturedStderr().rfind("ERROR: detected self-dependance about variable : 5 !!!\nin associated wood:\n", 0),
+            0u);
+  EXPECT_NE(s.at("z"), nullptr);
+  // an abstract local is not substituted
+  std::set<long> deps{s.id("a")};
+  new Bddexpression(s.var("q"), s.w, deps, "EXT", 0, 0);
+  s.eq("rq", s.v("q"));
+  s.w->suppress_local(s.id("q"));
+  EXPECT_NE(s.at("q"), nullptr);
+}
