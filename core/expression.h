@@ -1,0 +1,243 @@
+// Four-valued expression trees over the dual-rail code.
+//
+// Every node denotes, in one equation system and for one module, a pair of BDDs of that
+// system's manager: the status rail and the value rail. The four values are the pairs
+// (status, value): true (1, 0), false (0, 1), bottom (0, 0) and error (1, 1).
+//
+// Nodes are created with new and handled by raw pointer; trees may share nodes and no node
+// is ever destroyed by the tree. Operands are stored, not copied.
+#ifndef EXPRESSION_H
+#define EXPRESSION_H
+
+#include <iosfwd>
+
+#include "bddpp.h"
+
+class Bddexpressionwood;
+class Module;
+class EquationTable;
+class Signal;
+
+class Expression {
+ public:
+  Expression() = default;
+  Expression(const Expression&) = default;
+  Expression& operator=(const Expression&) = default;
+
+  // The rails in the current occurrences of the signals, then in their initial ones
+  // (occurrence 0). The base class throws AbstractMethodCallException.
+  virtual bdd getBddStatus(Module* m, Bddexpressionwood* w);
+  virtual bdd getBddValue(Module* m, Bddexpressionwood* w);
+  virtual bdd getInitialBddStatus(Module* m, Bddexpressionwood* w);
+  virtual bdd getInitialBddValue(Module* m, Bddexpressionwood* w);
+
+  virtual bool isBottomExpr();
+  virtual bool isErrorExpr();
+  virtual bool isTrueExpr();
+  virtual bool isFalseExpr();
+
+  // Disjunction and conjunction folding the constants; the result is one of the two
+  // operands or a new node. The module is not used.
+  virtual Expression* plus(Expression* other, Module* m);
+  virtual Expression* mult(Expression* other, Module* m);
+
+  // Deep copy; null in the base class.
+  virtual Expression* duplicate();
+  // The expression over the current occurrences; the node itself in the base class.
+  virtual Expression* buildCurrentExpression(EquationTable* table, Module* m);
+
+  // Infix text; the base class writes nothing.
+  virtual std::ostream& print(std::ostream& os);
+  // The rail as a sum of products in the system's manager.
+  virtual void printBddStatus(std::ostream& os, Module* m, Bddexpressionwood* w);
+  virtual void printBddValue(std::ostream& os, Module* m, Bddexpressionwood* w);
+
+  // Trees never destroy their nodes; the destructor is virtual so an owner may.
+  virtual ~Expression() = default;
+};
+
+class BinaryExpression : public Expression {
+ public:
+  BinaryExpression(Expression* left, Expression* right) : left(left), right(right) {}
+  Expression* getLeft() const { return left; }
+  Expression* getRight() const { return right; }
+
+  Expression* left;
+  Expression* right;
+};
+
+class OrExpression : public BinaryExpression {
+ public:
+  OrExpression(Expression* left, Expression* right) : BinaryExpression(left, right) {}
+  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
+  Expression* duplicate() override;
+  Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
+  std::ostream& print(std::ostream& os) override;
+};
+
+class AndExpression : public BinaryExpression {
+ public:
+  AndExpression(Expression* left, Expression* right) : BinaryExpression(left, right) {}
+  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
+  Expression* duplicate() override;
+  Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
+  std::ostream& print(std::ostream& os) override;
+};
+
+// Exchanges true and false; keeps bottom and error.
+class NotExpression : public Expression {
+ public:
+  explicit NotExpression(Expression* expr) : expr(expr) {}
+  Expression* getExpr() const { return expr; }
+  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
+  Expression* duplicate() override;
+  Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
+  std::ostream& print(std::ostream& os) override;
+
+  Expression* expr;
+};
+
+// Not present: true -> false, false -> true, bottom -> true, error -> error.
+class NpExpression : public Expression {
+ public:
+  explicit NpExpression(Expression* expr) : expr(expr) {}
+  Expression* getExpr() const { return expr; }
+  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
+  Expression* duplicate() override;
+  Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
+  std::ostream& print(std::ostream& os) override;
+
+  Expression* expr;
+};
+
+// identifier where bool_expr is true, bottom elsewhere.
+class ThenExpression : public Expression {
+ public:
+  ThenExpression(Expression* bool_expr, Expression* identifier) : bool_expr(bool_expr), identifier(identifier) {}
+  Expression* getBoolExpr() const { return bool_expr; }
+  Expression* getIdentifier() const { return identifier; }
+  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
+  Expression* duplicate() override;
+  std::ostream& print(std::ostream& os) override;
+
+  Expression* bool_expr;
+  Expression* identifier;
+};
+
+// bottom where bool_expr is true, identifier elsewhere (false, bottom or error).
+class ElseExpression : public Expression {
+ public:
+  ElseExpression(Expression* bool_expr, Expression* identifier) : bool_expr(bool_expr), identifier(identifier) {}
+  Expression* getBoolExpr() const { return bool_expr; }
+  Expression* getIdentifier() const { return identifier; }
+  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
+  Expression* duplicate() override;
+  std::ostream& print(std::ostream& os) override;
+
+  Expression* bool_expr;
+  Expression* identifier;
+};
+
+// expression where the signal condition is true, bottom elsewhere.
+class CondExpression : public Expression {
+ public:
+  CondExpression(Expression* expression, Signal* condition) : expression(expression), condition(condition) {}
+  Expression* getExpression() const { return expression; }
+  Signal* getCond() const { return condition; }
+  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
+  Expression* duplicate() override;
+  std::ostream& print(std::ostream& os) override;
+
+  Expression* expression;
+  Signal* condition;
+};
+
+class TrueExpression : public Expression {
+ public:
+  TrueExpression() = default;
+  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
+  bool isTrueExpr() override { return true; }
+  Expression* plus(Expression* other, Module* m) override;
+  Expression* mult(Expression* other, Module* m) override;
+  Expression* duplicate() override;
+  std::ostream& print(std::ostream& os) override;
+};
+
+class FalseExpression : public Expression {
+ public:
+  FalseExpression() = default;
+  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
+  bool isFalseExpr() override { return true; }
+  Expression* plus(Expression* other, Module* m) override;
+  Expression* mult(Expression* other, Module* m) override;
+  Expression* duplicate() override;
+  std::ostream& print(std::ostream& os) override;
+};
+
+class BottomExpression : public Expression {
+ public:
+  BottomExpression() = default;
+  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
+  bool isBottomExpr() override { return true; }
+  Expression* plus(Expression* other, Module* m) override;
+  Expression* mult(Expression* other, Module* m) override;
+  Expression* duplicate() override;
+  std::ostream& print(std::ostream& os) override;
+};
+
+class ErrorExpression : public Expression {
+ public:
+  ErrorExpression() = default;
+  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
+  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
+  bool isErrorExpr() override { return true; }
+  Expression* plus(Expression* other, Module* m) override;
+  Expression* mult(Expression* other, Module* m) override;
+  Expression* duplicate() override;
+  std::ostream& print(std::ostream& os) override;
+};
+
+// One equation of a Mealy machine: the defined signal and its right side.
+struct Equation {
+  Equation() = default;
+  Equation(Signal* s, Expression* e) : signal(s), expression(e) {}
+  Signal* getSignal() const { return signal; }
+  Expression* getExpression() const { return expression; }
+
+  Signal* signal = nullptr;
+  Expression* expression = nullptr;
+};
+
+#endif

@@ -1,0 +1,328 @@
+#include "signal_manager.h"
+
+#include <algorithm>
+#include <ostream>
+#include <set>
+
+#include "Bddexpression.h"
+#include "module.h"
+#include "sexception.h"
+
+namespace {
+// Every live manager, so that a destroyed equation system is forgotten by all of them.
+std::set<SignalManager*>& live_managers() {
+  static std::set<SignalManager*> managers;
+  return managers;
+}
+}  // namespace
+
+// ----- SignalRef -----
+
+SignalRef::SignalRef(const std::string& name, Module* m, Bddexpressionwood* w)
+    : SignalRef(name, name, name, 0, m, w, false) {}
+
+SignalRef::SignalRef(const std::string& original, const std::string& internal, Module* m, Bddexpressionwood* w)
+    : SignalRef(original, internal, internal, 0, m, w, false) {}
+
+SignalRef::SignalRef(const std::string& original, const std::string& internal, Module* m, Bddexpressionwood* w,
+                     bool valued)
+    : SignalRef(original, internal, internal, 0, m, w, valued) {}
+
+SignalRef::SignalRef(const std::string& original, const std::string& internal, const std::string& current,
+                     int occurrence, Module* m, Bddexpressionwood* w)
+    : SignalRef(original, internal, current, occurrence, m, w, false) {}
+
+SignalRef::SignalRef(const std::string& original, const std::string& internal, const std::string& current,
+                     int occurrence, Module* m, Bddexpressionwood* w, bool valued)
+    : original_name(original),
+      internal_name(internal),
+      current_name(current),
+      current_occurrence(occurrence),
+      type("pure"),
+      bdd_ids_wood(new BddIdsWood()),
+      is_pre(false),
+      is_valued(valued) {
+  construct(m, w);
+}
+
+void SignalRef::construct(Module* m, Bddexpressionwood* w) {
+  SignalManager* sm = m->getSignalManager();
+  try {
+    long sid = computeId("_s_" + current_name, w);
+    long vid = computeId("_v_" + current_name, w);
+    addBddIds(sid, vid, w);
+    sm->addSignalRef(this);
+  } catch (...) {
+    // The object is being destroyed: leave no pointer to it behind.
+    sm->forget(this);
+    for (auto& entry : *bdd_ids_wood) delete entry.second;
+    delete bdd_ids_wood;
+    throw;
+  }
+}
+
+SignalRef::~SignalRef() {
+  for (auto& entry : *bdd_ids_wood) delete entry.second;
+  delete bdd_ids_wood;
+}
+
+long SignalRef::computeId(const std::string& name, Bddexpressionwood* w) {
+  long id = w->Index_var_by_name(name);
+  if (id == -1) id = w->Index_new_var_last(name);
+  return id;
+}
+
+long SignalRef::getBddStatusId(Bddexpressionwood* w) const {
+  auto it = bdd_ids_wood->find(w);
+  if (it == bdd_ids_wood->end())
+    throw IllegalOperationException("SignalRef::getBddStatusId:unknown wood", current_name);
+  return it->second->first;
+}
+
+long SignalRef::getBddValueId(Bddexpressionwood* w) const {
+  auto it = bdd_ids_wood->find(w);
+  if (it == bdd_ids_wood->end())
+    throw IllegalOperationException("SignalRef::getBddValueId:unknown wood", current_name);
+  return it->second->second;
+}
+
+bool SignalRef::isDefinedWood(Bddexpressionwood* w) const { return bdd_ids_wood->count(w) != 0; }
+
+void SignalRef::addBddIds(long status_id, long value_id, Bddexpressionwood* w) {
+  if (isDefinedWood(w)) throw IllegalOperationException("SignalRef::addBddIds: wood already added", current_name);
+  (*bdd_ids_wood)[w] = new std::pair<long, long>(status_id, value_id);
+}
+
+void SignalRef::setBddStatusId(long id, Bddexpressionwood* w) {
+  auto it = bdd_ids_wood->find(w);
+  if (it == bdd_ids_wood->end())
+    throw IllegalOperationException("SignalRef::setBddStausId: wood not found", static_cast<const char*>(nullptr));
+  it->second->first = id;
+}
+
+void SignalRef::setBddValueId(long id, Bddexpressionwood* w) {
+  auto it = bdd_ids_wood->find(w);
+  if (it == bdd_ids_wood->end())
+    throw IllegalOperationException("SignalRef::setBddValueId: wood not found", static_cast<const char*>(nullptr));
+  it->second->second = id;
+}
+
+std::ostream& operator<<(std::ostream& os, SignalRef& r) {
+  os << "\n"
+     << "Signal Ref:"
+     << "original: " << r.original_name << "  internal:  " << r.internal_name << "  current:  " << r.current_name
+     << "\n";
+  for (auto& entry : *r.bdd_ids_wood)
+    os << "Bdd ids for wood:" << static_cast<const void*>(entry.first) << " : (" << entry.second->first << ", "
+       << entry.second->second << ")"
+       << "\n";
+  return os;
+}
+
+// ----- SignalRefTable -----
+
+SignalRefTable::SignalRefTable(long n)
+    : size(n < 0 ? 0 : n), signal_ref_table(new SignalRef*[static_cast<size_t>(size)]()) {}
+
+SignalRefTable::~SignalRefTable() { delete[] signal_ref_table; }
+
+SignalRef* SignalRefTable::getSignalRef(long id) const {
+  if (id < 0 || id >= size) return nullptr;
+  return signal_ref_table[id];
+}
+
+void SignalRefTable::setSignalRef(long id, SignalRef* r) {
+  if (id < 0 || id >= size) return;
+  signal_ref_table[id] = r;
+}
+
+namespace {
+// A table of n entries holding the entries of old (when given) at the same ids.
+SignalRefTable* grown_table(const SignalRefTable* old, long n) {
+  long size = std::max(n, old != nullptr ? old->size : 0L);
+  auto* t = new SignalRefTable(size);
+  if (old != nullptr) std::copy(old->signal_ref_table, old->signal_ref_table + old->size, t->signal_ref_table);
+  return t;
+}
+}  // namespace
+
+// ----- SignalManager -----
+
+SignalManager::SignalManager()
+    : signalref_table(new std::map<std::string, SignalRef*>()),
+      signalref_id_table(new std::map<Bddexpressionwood*, SignalRefTable*>()) {
+  live_managers().insert(this);
+}
+
+SignalManager::~SignalManager() {
+  live_managers().erase(this);
+  for (auto& entry : *signalref_id_table) delete entry.second;
+  delete signalref_id_table;
+  for (auto& entry : *signalref_table) delete entry.second;
+  delete signalref_table;
+}
+
+void SignalManager::addSignalRef(SignalRef* r) {
+  if (signalref_table->count(r->current_name) != 0)
+    throw HashTableAddException(r->current_name, "SignalManager::addSignalRef");
+  (*signalref_table)[r->current_name] = r;
+  occurrence_index.emplace(std::make_pair(r->internal_name, r->current_occurrence), r);
+  for (auto& entry : *r->bdd_ids_wood) addSignalRefIdTable(entry.second->first, entry.second->second, r, entry.first);
+}
+
+void SignalManager::addSignalRefIdTable(long sid, long vid, SignalRef* r, Bddexpressionwood* w) {
+  if (sid < 0 || vid < 0) throw IllegalOperationException("addSignalRef: negative variable id", r->current_name);
+  w->update_bdd_vars();
+  long needed = std::max(w->Nb_bdd_vars(), std::max(sid, vid) + 1);
+  auto it = signalref_id_table->find(w);
+  if (it != signalref_id_table->end()) {
+    SignalRefTable* t = it->second;
+    if (needed > t->size) {
+      it->second = grown_table(t, needed);
+      delete t;
+      t = it->second;
+    }
+    if (t->signal_ref_table[sid] != nullptr) throw IllegalOperationException("addSignalRef (excep1)", r->current_name);
+    t->signal_ref_table[sid] = r;
+    if (t->signal_ref_table[vid] != nullptr) throw IllegalOperationException("addSignalRef (excep2)", r->current_name);
+    t->signal_ref_table[vid] = r;
+  } else {
+    auto* t = new SignalRefTable(needed);
+    t->signal_ref_table[sid] = r;
+    t->signal_ref_table[vid] = r;
+    (*signalref_id_table)[w] = t;
+  }
+}
+
+void SignalManager::extendSignalRef(long sid, long vid, SignalRef* r, Bddexpressionwood* w) {
+  r->addBddIds(sid, vid, w);
+  addSignalRefIdTable(sid, vid, r, w);
+}
+
+void SignalManager::extendIdTable(Bddexpressionwood* w) {
+  auto it = signalref_id_table->find(w);
+  SignalRefTable* old = it != signalref_id_table->end() ? it->second : nullptr;
+  SignalRefTable* t = grown_table(old, w->Nb_bdd_vars());
+  delete old;
+  (*signalref_id_table)[w] = t;
+}
+
+SignalRef* SignalManager::getSignalRefByName(const std::string& name) const {
+  auto it = signalref_table->find(name);
+  return it == signalref_table->end() ? nullptr : it->second;
+}
+
+SignalRef* SignalManager::getSignalRefByOccurrence(const Signal* s, int n) const {
+  return getSignalRefByOccurrence(s->internal_name, n);
+}
+
+SignalRef* SignalManager::getSignalRefByOccurrence(const std::string& internal, int n) const {
+  auto it = occurrence_index.find(std::make_pair(internal, n));
+  return it == occurrence_index.end() ? nullptr : it->second;
+}
+
+SignalRef* SignalManager::getSignalRefById(long id, Bddexpressionwood* w) const {
+  auto it = signalref_id_table->find(w);
+  if (it == signalref_id_table->end()) return nullptr;
+  return it->second->getSignalRef(id);
+}
+
+std::list<SignalRef*>* SignalManager::getAllSignalRef(const Signal* s, Bddexpressionwood* w) const {
+  auto* refs = new std::list<SignalRef*>();
+  for (auto& entry : *signalref_table) {
+    SignalRef* r = entry.second;
+    if (r != nullptr && r->internal_name == s->internal_name && r->isDefinedWood(w)) refs->push_back(r);
+  }
+  return refs;
+}
+
+SignalRef* SignalManager::getCurrentOccurrence(const Signal* s, Bddexpressionwood* w) const {
+  std::list<SignalRef*>* refs = getAllSignalRef(s, w);
+  SignalRef* best = nullptr;
+  for (SignalRef* r : *refs)
+    if (best == nullptr || r->current_occurrence > best->current_occurrence) best = r;
+  delete refs;
+  return best;
+}
+
+std::string SignalManager::getOccurrenceName(const std::string& internal, int n) const {
+  if (SignalRef* r = getSignalRefByOccurrence(internal, n)) return r->current_name;
+  std::string wanted = n == 0 ? internal : internal + "_" + std::to_string(n);
+  if (signalref_table->count(wanted) == 0) return wanted;
+  std::string base = internal + "__" + std::to_string(n);
+  std::string name = base;
+  for (long k = 1; signalref_table->count(name) != 0; ++k) name = base + "_" + std::to_string(k);
+  return name;
+}
+
+void SignalManager::duplicate(Bddexpressionwood* to, Bddexpressionwood* from) {
+  for (auto& entry : *signalref_table) {
+    SignalRef* r = entry.second;
+    if (r == nullptr || !r->isDefinedWood(from)) continue;
+    long sid = r->getBddStatusId(from);
+    long vid = r->getBddValueId(from);
+    r->addBddIds(sid, vid, to);
+    addSignalRefIdTable(sid, vid, r, to);
+  }
+}
+
+void SignalManager::deleteWood(Bddexpressionwood* w) {
+  if (w == nullptr) return;
+  forgetWood(w);
+  delete w;
+}
+
+
+void SignalManager::forgetWood(Bddexpressionwood* w) {
+  for (SignalManager* sm : live_managers()) {
+    for (auto& entry : *sm->signalref_table) {
+      SignalRef* r = entry.second;
+      if (r == nullptr) continue;
+      auto it = r->bdd_ids_wood->find(w);
+      if (it == r->bdd_ids_wood->end()) continue;
+      delete it->second;
+      r->bdd_ids_wood->erase(it);
+    }
+    auto it = sm->signalref_id_table->find(w);
+    if (it != sm->signalref_id_table->end()) {
+      delete it->second;
+      sm->signalref_id_table->erase(it);
+    }
+  }
+  Signal::forgetWood(w);
+}
+
+void SignalManager::forget(SignalRef* r) {
+  auto named = signalref_table->find(r->current_name);
+  if (named != signalref_table->end() && named->second == r) signalref_table->erase(named);
+  auto indexed = occurrence_index.find(std::make_pair(r->internal_name, r->current_occurrence));
+  if (indexed != occurrence_index.end() && indexed->second == r) occurrence_index.erase(indexed);
+  for (auto& entry : *signalref_id_table) {
+    SignalRefTable* t = entry.second;
+    for (long i = 0; i < t->size; ++i)
+      if (t->signal_ref_table[i] == r) t->signal_ref_table[i] = nullptr;
+  }
+}
+
+void SignalManager::printSignalTableByName(std::ostream& os) const {
+  for (auto& entry : *signalref_table) {
+    os << entry.first << ":";
+    if (entry.second != nullptr)
+      os << *entry.second;
+    else
+      os << "0";
+  }
+}
+
+void SignalManager::printSignalTableById(std::ostream& os) const {
+  for (auto& entry : *signalref_id_table) {
+    os << "wood address:" << static_cast<const void*>(entry.first) << ":" << "\n";
+    SignalRefTable* t = entry.second;
+    for (long i = 0; i < t->size; ++i) {
+      SignalRef* r = t->signal_ref_table[i];
+      if (r == nullptr) continue;
+      os << i << ": current: " << r->current_name << "  internal:" << r->internal_name
+         << " original: " << r->original_name << "\n";
+    }
+  }
+}

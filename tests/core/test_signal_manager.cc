@@ -1,0 +1,176 @@
+#include "signal_manager.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "Bddexpression.h"
+#include "module.h"
+#include "sexception.h"
+
+namespace {
+
+template <typename F>
+std::string illegal(F f) {
+  try {
+    f();
+  } catch (const IllegalOperationException& e) {
+    return std::string(e.operation_name()) + " | " + (e.argument_name() ? e.argument_name() : "(none)");
+  }
+  return "no exception";
+}
+
+class ManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m = new Module("M");
+    w = m->getBddWood();
+    sm = m->getSignalManager();
+  }
+  Module* m;
+  Bddexpressionwood* w;
+  SignalManager* sm;
+};
+
+TEST_F(ManagerTest, ReferencesCreateOrReuseTheirVariables) {
+  long n = w->Nb_bdd_vars();
+  auto* r = new SignalRef("A", m, w);
+  EXPECT_EQ(r->getBddStatusId(w), n);
+  EXPECT_EQ(r->getBddValueId(w), n + 1);
+  EXPECT_EQ(w->Name_var_by_index(n), "_s_A");
+  EXPECT_EQ(r->getType(), "pure");
+  EXPECT_EQ(sm->getSignalRefById(n + 1, w), r);
+  EXPECT_EQ(sm->getSignalRefByName("A"), r);
+
+  Module* m2 = new Module("N");
+  auto* shared = new SignalRef("a", "A", m2, w, true);
+  EXPECT_EQ(shared->getBddStatusId(w), n);
+  EXPECT_TRUE(shared->isValued());
+  EXPECT_EQ(w->Nb_bdd_vars(), n + 2);
+
+  try {
+    new SignalRef("A", m, w);
+    FAIL();
+  } catch (const HashTableAddException& e) {
+    EXPECT_STREQ(e.name(), "A");
+    EXPECT_STREQ(e.function_name(), "SignalManager::addSignalRef");
+  }
+  EXPECT_EQ(sm->getSignalRefByName("A"), r);
+  EXPECT_EQ(sm->getSignalRefById(n, w), r);
+}
+
+TEST_F(ManagerTest, IdTableLookupsAndGrowth) {
+  auto* r = new SignalRef("A", m, w);
+  EXPECT_EQ(sm->getSignalRefById(-1, w), nullptr);
+  EXPECT_EQ(sm->getSignalRefById(-3, w), nullptr);
+  EXPECT_EQ(sm->getSignalRefById(w->Nb_bdd_vars(), w), nullptr);
+  auto* other = new Bddexpressionwood();
+  EXPECT_EQ(sm->getSignalRefById(0, other), nullptr);
+
+  // Ids beyond the system's variable count grow the table instead of writing past it.
+  sm->extendSignalRef(40, 41, r, other);
+  EXPECT_EQ(sm->getSignalRefById(41, other), r);
+  EXPECT_GE(sm->signalref_id_table->at(other)->getSize(), 42);
+  auto* b = new SignalRef("B", m, w);
+  EXPECT_EQ(illegal([&] { sm->addSignalRefIdTable(40, 7, b, other); }), "addSignalRef (excep1) | B");
+  EXPECT_EQ(illegal([&] { sm->addSignalRefIdTable(7, 41, b, other); }), "addSignalRef (excep2) | B");
+  EXPECT_EQ(sm->getSignalRefById(7, other), b);
+  EXPECT_EQ(illegal([&] { sm->addSignalRefIdTable(-1, 8, b, other); }), "addSignalRef: negative variable id | B");
+  sm->extendIdTable(other);
+  EXPECT_EQ(sm->getSignalRefById(40, other), r);
+}
+
+TEST_F(ManagerTest, OccurrenceLookups) {
+  Signal* a = new Signal("A", m, w);
+  a->is_local = true;
+  auto* other = new Bddexpressionwood();
+  EXPECT_EQ(sm->getCurrentOccurrence(a, other), nullptr);
+  a->newOccurrence(w, m);
+  a->newOccurrence(w, m);
+  EXPECT_EQ(sm->getCurrentOccurrence(a, w)->getCurrentName(), "A_2");
+  EXPECT_EQ(sm->getSignalRefByOccurrence(a, 0)->getCurrentName(), "A");
+  EXPECT_EQ(sm->getSignalRefByOccurrence(a, 3), nullptr);
+  new SignalRef("A_0", m, w);
+  EXPECT_EQ(sm->getSignalRefByOccurrence(a, 0)->getCurrentName(), "A");
+
+  sm->extendSignalRef(0, 1, sm->getSignalRefByName("A_1"), other);
+  EXPECT_EQ(sm->getCurrentOccurrence(a, other)->getCurrentName(), "A_1");
+  std::unique_ptr<std::list<SignalRef*>> all(sm->getAllSignalRef(a, w));
+  ASSERT_EQ(all->size(), 3u);
+  EXPECT_EQ(all->back()->getCurrentName(), "A_2");
+}
+
+TEST_F(ManagerTest, DuplicateAndDeleteWood) {
+  Signal* a = new Signal("A", m, w);
+  Signal* b = new Signal("B", m, w);
+  a->is_local = true;
+  a->newOccurrence(w, m);
+  auto* to = new Bddexpressionwood(w);
+  sm->duplicate(to, w);
+  for (long id = 0; id < w->Nb_bdd_vars(); ++id) EXPECT_EQ(sm->getSignalRefById(id, to), sm->getSignalRefById(id, w));
+  EXPECT_EQ(illegal([&] { sm->duplicate(to, w); }), "SignalRef::addBddIds: wood already added | A");
+
+  a->extendCurrentOccurrenceTable(to, 1);
+  b->extendCurrentOccurrenceTable(to, 0);
+  Signal copy(*b);
+  Module* m2 = new Module("N");
+  auto* foreign = new SignalRef("F", m2, to);
+  sm->deleteWood(to);
+  EXPECT_FALSE(foreign->isDefinedWood(to));
+  EXPECT_EQ(m2->getSignalManager()->getSignalRefById(0, to), nullptr);
+  EXPECT_NE(sm->getSignalRefByName("A_1"), nullptr);
+  EXPECT_FALSE(sm->getSignalRefByName("A_1")->isDefinedWood(to));
+  EXPECT_FALSE(sm->getSignalRefByName("B")->isDefinedWood(to));
+  EXPECT_EQ(sm->signalref_id_table->count(to), 0u);
+  // No signal keeps an entry for the destroyed system, shared tables included.
+  EXPECT_EQ(a->occurrence_table->count(to), 0u);
+  EXPECT_EQ(copy.occurrence_table->count(to), 0u);
+  EXPECT_EQ(a->getCurrentOccurrence(w), 1);
+  sm->deleteWood(nullptr);
+}
+
+TEST_F(ManagerTest, ReferenceIdsAndTexts) {
+  auto* r = new SignalRef("o", "I", "I_3", 3, m, w);
+  EXPECT_EQ(r->getCurrentOccurrence(), 3);
+  EXPECT_EQ(w->Name_var_by_index(r->getBddValueId(w)), "_v_I_3");
+  auto* other = new Bddexpressionwood();
+  EXPECT_EQ(illegal([&] { r->getBddStatusId(other); }), "SignalRef::getBddStatusId:unknown wood | I_3");
+  EXPECT_EQ(illegal([&] { r->getBddValueId(other); }), "SignalRef::getBddValueId:unknown wood | I_3");
+  EXPECT_EQ(illegal([&] { r->setBddStatusId(1, other); }), "SignalRef::setBddStausId: wood not found | (none)");
+  EXPECT_EQ(illegal([&] { r->setBddValueId(1, other); }), "SignalRef::setBddValueId: wood not found | (none)");
+  r->addBddIds(5, 6, other);
+  r->setBddValueId(9, other);
+  EXPECT_EQ(r->getBddValueId(other), 9);
+
+  std::ostringstream os;
+  os << *r;
+  std::ostringstream expected;
+  expected << "\nSignal Ref:original: o  internal:  I  current:  I_3\n";
+  // Entries in table (address) order.
+  for (auto& e : *r->getBddIdsWood())
+    expected << "Bdd ids for wood:" << static_cast<const void*>(e.first) << " : (" << e.second->first << ", "
+             << e.second->second << ")\n";
+  EXPECT_EQ(os.str(), expected.str());
+
+  SignalManager empty;
+  os.str("");
+  empty.printSignalTableByName(os);
+  empty.printSignalTableById(os);
+  EXPECT_EQ(os.str(), "");
+  os.str("");
+  sm->printSignalTableById(os);
+  std::ostringstream by_id;
+  by_id << "wood address:" << static_cast<const void*>(w) << ":\n"
+        << r->getBddStatusId(w) << ": current: I_3  internal:I original: o\n"
+        << r->getBddStatusId(w) + 1 << ": current: I_3  internal:I original: o\n";
+  EXPECT_EQ(os.str(), by_id.str());
+  os.str("");
+  sm->printSignalTableByName(os);
+  std::ostringstream by_name;
+  by_name << "I_3:" << *r;
+  EXPECT_EQ(os.str(), by_name.str());
+}
+
+}  // namespace
