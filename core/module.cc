@@ -1,18 +1,319 @@
 #include "module.h"
 
+#include <cstdlib>
 #include <iostream>
+#include <string>
 
+#include "Bddexpression.h"
+#include "equationtable.h"
+#include "module_signal.h"
 #include "sexception.h"
+#include "signal_manager.h"
+#include "statement.h"
+
+// ----- environment -----
+
+std::string my_getenv(const char* variable) {
+  if (variable == nullptr) return "./";
+  const char* value = std::getenv(variable);
+  return value != nullptr ? std::string(value) : std::string("./");
+}
+
+// ----- registers -----
+
+regclass::regclass(Signal* actual, Signal* next, int initially_true)
+    : internal_actual_var(actual), internal_next_var(next), internal_is_initialy_true(initially_true) {}
+
+bool regclass::operator==(const regclass& r) const {
+  return internal_actual_var == r.internal_actual_var && internal_next_var == r.internal_next_var &&
+         internal_is_initialy_true == r.internal_is_initialy_true;
+}
+
+std::ostream& operator<<(std::ostream& os, const regclass& r) {
+  if (r.next_var() != nullptr)
+    os << r.next_var()->getInternalName() << ' ';
+  else
+    os << "? ";
+  if (r.actual_var() != nullptr)
+    os << r.actual_var()->getInternalName() << ' ';
+  else
+    os << "? ";
+  os << (r.is_initialy_true() != 0 ? "1" : "0");
+  return os;
+}
+
+// ----- module settings -----
+
+std::string Module::SimulationDir = my_getenv("/tmp");
+std::string Module::SimulationJxcDir = ".";
+std::string Module::OutputDir = ".";
+std::string Module::OutputFile;
+std::list<std::string>* Module::CompilationFileList = nullptr;
+
+int Module::PauseNumber = 0;
+int Module::NothingNumber = 0;
+int Module::HaltNumber = 0;
+int Module::ParallelNumber = 0;
+int Module::SequenceNumber = 0;
+int Module::PresentNumber = 0;
+int Module::LoopNumber = 0;
+int Module::LocalNumber = 0;
+int Module::WaitNumber = 0;
+int Module::AbortNumber = 0;
+int Module::EmitNumber = 0;
+int Module::NoEmitNumber = 0;
+int Module::SustainUntilNumber = 0;
+int Module::RunNumber = 0;
+int Module::SustainNumber = 0;
+int Module::AutomatonNumber = 0;
+int Module::MealyMachineNumber = 0;
+int Module::TransitionNumber = 0;
+
+namespace {
+
+int next_int(int n) { return static_cast<int>(static_cast<unsigned>(n) + 1u); }
+
+// The first signal of the list whose name (by the given accessor) is name; a null list holds none.
+template <typename Key>
+Signal* find_in(const std::list<Signal*>* l, const std::string& name, Key key) {
+  if (l == nullptr) return nullptr;
+  for (Signal* s : *l)
+    if (s != nullptr && key(s) == name) return s;
+  return nullptr;
+}
+
+const std::string& original_of(const Signal* s) { return s->getOriginalName(); }
+const std::string& internal_of(const Signal* s) { return s->getInternalName(); }
+
+}  // namespace
+
+// ----- construction -----
+
+Module::Module(const std::string& n)
+    : name(n),
+      statement(nullptr),
+      input_signal_list(new std::list<Signal*>),
+      output_signal_list(new std::list<Signal*>),
+      local_signal_list(new std::list<Signal*>),
+      data_signal_list(new std::list<Signal*>),
+      run_decl_table(nullptr),
+      register_list(new std::list<regclass*>),
+      compilation(nullptr),
+      set_wire(nullptr),
+      reset_wire(nullptr),
+      rtl_wire(nullptr),
+      reincarnate(false),
+      finalised(0),
+      current_instance(-1),
+      local_stack(new std::list<Scope*>),
+      signal_manager(new SignalManager),
+      data_table(nullptr) {
+  compilation = new EquationTable(name, new Bddexpressionwood());
+}
+
+Module::Module(const std::string& n, std::list<Signal*>* inputs, std::list<Signal*>* outputs,
+               std::list<Signal*>* locals, std::list<Signal*>* data_signals, std::list<regclass*>* registers,
+               std::list<Signal*>* wires, Bddexpressionwood* wood)
+    : name(n),
+      statement(nullptr),
+      input_signal_list(inputs),
+      output_signal_list(outputs),
+      local_signal_list(locals),
+      data_signal_list(data_signals),
+      run_decl_table(nullptr),
+      register_list(registers),
+      compilation(nullptr),
+      set_wire(nullptr),
+      reset_wire(nullptr),
+      rtl_wire(nullptr),
+      reincarnate(false),
+      finalised(0),
+      current_instance(0),
+      local_stack(nullptr),
+      signal_manager(nullptr),
+      data_table(nullptr) {
+  if (wires == nullptr || wires->size() < 3)
+    throw IllegalOperationException("Module::Module: fewer than three wires", name);
+  auto it = wires->begin();
+  set_wire = *it++;
+  reset_wire = *it++;
+  rtl_wire = *it;
+  if (register_list != nullptr) {
+    for (regclass* r : *register_list) {
+      if (r == nullptr || r->actual_var() == nullptr)
+        throw IllegalOperationException("Register not declared local! ", "");
+      if (r->next_var() == nullptr) throw IllegalOperationException("Register not declared local: ", "");
+      r->actual_var()->is_wire = true;
+      r->actual_var()->is_register = true;
+      r->next_var()->is_wire = true;
+      r->next_var()->is_register = true;
+    }
+  }
+  signal_manager = new SignalManager;
+  compilation = new EquationTable(name, wood);
+}
+
+Module::~Module() {
+  if (compilation == nullptr) return;
+  // Through the signal manager, so that no reference or signal keeps an entry for it.
+  Bddexpressionwood* w = compilation->getBddexpressionWood();
+  if (signal_manager != nullptr)
+    signal_manager->deleteWood(w);
+  else
+    delete w;
+  compilation->setBddexpressionWood(nullptr);
+}
+
+Bddexpressionwood* Module::getBddWood() const {
+  return compilation != nullptr ? compilation->getBddexpressionWood() : nullptr;
+}
+
+// ----- signal look-ups -----
+
+Signal* Module::getInputSignal(const std::string& n) const { return find_in(input_signal_list, n, original_of); }
+
+Signal* Module::getOutputSignal(const std::string& n) const { return find_in(output_signal_list, n, original_of); }
+
+Signal* Module::getLocalSignal(const std::string& n) const { return find_in(local_signal_list, n, internal_of); }
+
+Signal* Module::getDataSignal(const std::string& n) const { return find_in(data_signal_list, n, internal_of); }
+
+Signal* Module::getSignal(const std::string& n) const {
+  Signal* s = getInputSignal(n);
+  if (s == nullptr) s = getOutputSignal(n);
+  if (s == nullptr) s = getDataSignal(n);
+  if (s == nullptr) s = getLocalSignal(n);
+  return s;
+}
+
+Signal* Module::getSignalFromInternalName(const std::string& n) const {
+  Signal* s = find_in(input_signal_list, n, internal_of);
+  if (s == nullptr) s = find_in(output_signal_list, n, internal_of);
+  if (s == nullptr) s = find_in(data_signal_list, n, internal_of);
+  if (s == nullptr) s = find_in(local_signal_list, n, internal_of);
+  return s;
+}
+
+Signal* Module::getRenamedSignal(const std::string& n, std::list<Local*>* scopes) const {
+  if (scopes == nullptr) return nullptr;
+  for (Local* l : *scopes) {
+    if (l == nullptr) continue;
+    Signal* s = find_in(l->getSignalList(), n, original_of);
+    if (s != nullptr) return s;
+  }
+  return nullptr;
+}
+
+Signal* Module::getInputRenamedSignal(const std::string& n, std::list<Local*>* scopes) const {
+  Signal* s = getRenamedSignal(n, scopes);
+  return s != nullptr ? s : getInputSignal(n);
+}
+
+Signal* Module::getOutputRenamedSignal(const std::string& n, std::list<Local*>* scopes) const {
+  Signal* s = getRenamedSignal(n, scopes);
+  return s != nullptr ? s : getOutputSignal(n);
+}
+
+Signal* Module::getValuedRenamedSignal(const std::string& n, std::list<Local*>* scopes) const {
+  Signal* s = getRenamedSignal(n, scopes);
+  if (s == nullptr) s = getInputSignal(n);
+  if (s == nullptr) s = getOutputSignal(n);
+  return s;
+}
+
+Signal* Module::getStackLocalSignal(const std::string& n) const {
+  if (local_stack == nullptr) return nullptr;
+  for (Scope* scope : *local_stack) {
+    if (scope == nullptr) continue;
+    auto it = scope->find(n);
+    if (it != scope->end()) return it->second;
+  }
+  return nullptr;
+}
+
+// ----- look-ups by variable id -----
+
+Signal* Module::getSignalById(long id, Bddexpressionwood* wood) const {
+  SignalRef* r = signal_manager->getSignalRefById(id, wood);
+  if (r == nullptr) return nullptr;
+  // Inputs and outputs match by original name: a renamed one is found by its internal name.
+  Signal* s = getSignal(r->getInternalName());
+  return s != nullptr ? s : getSignalFromInternalName(r->getInternalName());
+}
+
+std::string Module::getSignalNameById(long id, Bddexpressionwood* wood) const {
+  SignalRef* r = signal_manager->getSignalRefById(id, wood);
+  if (r == nullptr)
+    throw IllegalOperationException("Module::getSignalNameById: no signal reference for this bdd id",
+                                    std::to_string(id));
+  return r->getCurrentName();
+}
+
+long Module::getOtherBddId(long id, Bddexpressionwood* wood) const {
+  SignalRef* r = signal_manager->getSignalRefById(id, wood);
+  if (r == nullptr)
+    throw IllegalOperationException("Module::getOtherBddId: no signal in table for this bdd id:",
+                                    std::to_string(id));
+  long value_id = r->getBddValueId(wood);
+  return id != value_id ? value_id : r->getBddStatusId(wood);
+}
+
+// ----- registers and signals -----
+
+void Module::addRegisterSignal(Signal* current, Signal* next) { addRegisterSignal(current, next, 0); }
+
+void Module::addRegisterSignal(Signal* current, Signal* next, int initially_true) {
+  addRegisterSignal(new regclass(current, next, initially_true));
+}
+
+void Module::addRegisterSignal(regclass* r) {
+  if (register_list == nullptr) register_list = new std::list<regclass*>;
+  register_list->push_back(r);
+}
+
+void Module::addRegisterDecl(const char* current, int initially_true, const char* next) {
+  Bddexpressionwood* w = getBddWood();
+  Signal* cur = new Signal(std::string(current), this, w, true);
+  Signal* nxt = new Signal(std::string(next), this, w, true);
+  for (Signal* s : {cur, nxt}) {
+    s->is_local = true;
+    s->is_input = false;
+    s->is_output = false;
+  }
+  addLocalSignal(cur);
+  addLocalSignal(nxt);
+  addRegisterSignal(cur, nxt, initially_true);
+}
+
+void Module::addLocalSignal(Signal* s) {
+  if (local_signal_list == nullptr) local_signal_list = new std::list<Signal*>;
+  const std::string& key = s->getInternalName();
+  local_signal_list->remove_if([&key](Signal* l) { return l != nullptr && l->getInternalName() == key; });
+  local_signal_list->push_back(s);
+}
+
+std::string Module::generateName(const char* prefix, int& counter) const {
+  std::string result = name;
+  if (prefix != nullptr) result += std::string(prefix) + "_" + std::to_string(counter);
+  counter = next_int(counter);
+  return result;
+}
+
+void Module::incrCurrentInstance() { current_instance = next_int(current_instance); }
+
+// ----- module table -----
 
 ModuleTable::ModuleTable() : table(new std::map<std::string, Module*>), out(&std::cout) {}
 
 ModuleTable::~ModuleTable() { delete table; }
 
-Module* ModuleTable::get(const std::string& name) const {
-  auto it = table->find(name);
+Module* ModuleTable::get(const std::string& n) const {
+  auto it = table->find(n);
   return it != table->end() ? it->second : nullptr;
 }
 
-void ModuleTable::add(const std::string& name, Module* m) {
-  if (!table->emplace(name, m).second) throw HashTableAddException(name);
+void ModuleTable::add(Module* m) { add(m->getName(), m); }
+
+void ModuleTable::add(const std::string& n, Module* m) {
+  if (!table->emplace(n, m).second) throw HashTableAddException(n);
 }

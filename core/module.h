@@ -1,12 +1,196 @@
-// Module model: the table of modules by name.
+// Module model: one synchronous module (its signals, registers, body, equation table,
+// wires and signal manager), its registers, and the table of modules by name.
 #ifndef MODULE_H
 #define MODULE_H
 
 #include <iosfwd>
+#include <list>
 #include <map>
 #include <string>
 
+class Bddexpressionwood;
+class DataBinding;
+class EquationTable;
+class Local;
 class Module;
+class Signal;
+class SignalManager;
+class Statement;
+
+// The value of an environment variable; "./" when it is not set (or the name is null).
+std::string my_getenv(const char* variable);
+
+// One register: current-state and next-state signals and the initial value. The signals
+// belong to the module.
+class regclass {
+ public:
+  regclass(Signal* actual, Signal* next, int initially_true);
+  regclass(const regclass&) = default;
+  regclass& operator=(const regclass&) = default;
+  ~regclass() = default;
+
+  Signal* actual_var() const { return internal_actual_var; }
+  Signal* next_var() const { return internal_next_var; }
+  int is_initialy_true() const { return internal_is_initialy_true; }
+  void actual_var(Signal* s) { internal_actual_var = s; }
+  void next_var(Signal* s) { internal_next_var = s; }
+  void is_initialy_true(int flag) { internal_is_initialy_true = flag; }
+
+  // Signals compare by identity.
+  bool operator==(const regclass& r) const;
+  bool operator!=(const regclass& r) const { return !(*this == r); }
+
+  Signal* internal_actual_var;
+  Signal* internal_next_var;
+  int internal_is_initialy_true;
+};
+
+// "next current flag": each internal name followed by a blank ("? " when missing), then
+// 1 or 0; no line end.
+std::ostream& operator<<(std::ostream& os, const regclass& r);
+
+// A module. Its signals, registers, statements, lists, equation table object, signal
+// manager and bindings are never freed by it; the destructor destroys the equation system
+// only.
+class Module {
+ public:
+  typedef std::map<std::string, Signal*> Scope;
+
+  // Empty module with its own equation system (and BDD manager), equation table and
+  // signal manager; current_instance -1.
+  explicit Module(const std::string& name);
+  // Module from a reader's lists, taken over as given (none of them copied). wires holds
+  // the Set, Reset and RTL wires in that order; fewer than three throw
+  // IllegalOperationException. A register lacking its current-state (next-state) signal
+  // throws IllegalOperationException("Register not declared local! " / "Register not
+  // declared local: ", ""); the signals of each register are marked wire and register.
+  Module(const std::string& name, std::list<Signal*>* inputs, std::list<Signal*>* outputs,
+         std::list<Signal*>* locals, std::list<Signal*>* data_signals, std::list<regclass*>* registers,
+         std::list<Signal*>* wires, Bddexpressionwood* wood);
+  ~Module();
+  Module(const Module&) = delete;
+  Module& operator=(const Module&) = delete;
+
+  // ----- signal look-ups: whole-string matches, first match wins, null when none -----
+  Signal* getInputSignal(const std::string& name) const;   // original name
+  Signal* getOutputSignal(const std::string& name) const;  // original name
+  Signal* getLocalSignal(const std::string& name) const;   // internal name
+  Signal* getDataSignal(const std::string& name) const;    // internal name
+  // Inputs, outputs, data signals, locals, each by its own rule.
+  Signal* getSignal(const std::string& name) const;
+  // Inputs, outputs, data signals, locals by internal name.
+  Signal* getSignalFromInternalName(const std::string& name) const;
+  // The declared signals of each scope in order, by original name.
+  Signal* getRenamedSignal(const std::string& name, std::list<Local*>* scopes) const;
+  Signal* getInputRenamedSignal(const std::string& name, std::list<Local*>* scopes) const;
+  Signal* getOutputRenamedSignal(const std::string& name, std::list<Local*>* scopes) const;
+  Signal* getValuedRenamedSignal(const std::string& name, std::list<Local*>* scopes) const;
+  // The scope maps of the local stack, front to back.
+  Signal* getStackLocalSignal(const std::string& name) const;
+
+  // ----- look-ups by BDD variable id, through the signal manager -----
+  // The signal owning the id in wood, or null.
+  Signal* getSignalById(long id, Bddexpressionwood* wood) const;
+  // The occurrence name owning the id; IllegalOperationException when none.
+  std::string getSignalNameById(long id, Bddexpressionwood* wood) const;
+  // The other rail's id of the occurrence owning id; IllegalOperationException when none.
+  long getOtherBddId(long id, Bddexpressionwood* wood) const;
+
+  // ----- registers and signals -----
+  void addRegisterSignal(Signal* current, Signal* next);
+  void addRegisterSignal(Signal* current, Signal* next, int initially_true);
+  void addRegisterSignal(regclass* r);
+  // Two new register signals in the module's equation system, locals (current first),
+  // and their register.
+  void addRegisterDecl(const char* current, int initially_true, const char* next);
+  // Removes every local of s's internal name, then appends s.
+  void addLocalSignal(Signal* s);
+  void addInputSignal(Signal* s) { input_signal_list->push_back(s); }
+  void addOutputSignal(Signal* s) { output_signal_list->push_back(s); }
+  void addDataSignal(Signal* s) { data_signal_list->push_back(s); }
+
+  // Module name + prefix + "_" + counter (the module name alone for a null prefix); the
+  // counter is incremented afterwards.
+  std::string generateName(const char* prefix, int& counter) const;
+
+  // ----- fields -----
+  const std::string& getName() const { return name; }
+  void setName(const std::string& n) { name = n; }
+  Statement* getStatement() const { return statement; }
+  void addBodyStatement(Statement* s) { statement = s; }
+  EquationTable* getCompilation() const { return compilation; }
+  EquationTable* getEquationTable() const { return compilation; }
+  Bddexpressionwood* getBddWood() const;
+  SignalManager* getSignalManager() const { return signal_manager; }
+  std::list<Signal*>* getInputSignalList() const { return input_signal_list; }
+  std::list<Signal*>* getOutputSignalList() const { return output_signal_list; }
+  std::list<Signal*>* getLocalSignalList() const { return local_signal_list; }
+  std::list<Signal*>* getDataSignalList() const { return data_signal_list; }
+  std::list<regclass*>* getRegisterList() const { return register_list; }
+  std::map<std::string, std::string*>* getRunDeclTable() const { return run_decl_table; }
+  std::map<std::string, DataBinding*>* getDataTable() const { return data_table; }
+  std::list<Scope*>* getLocalStack() const { return local_stack; }
+  void setLocalStack(std::list<Scope*>* stack) { local_stack = stack; }
+  int getCurrentInstance() const { return current_instance; }
+  void setCurrentInstance(int n) { current_instance = n; }
+  void incrCurrentInstance();
+  bool getReincarnate() const { return reincarnate; }
+  void setReincarnate(bool b) { reincarnate = b; }
+  int getFinalised() const { return finalised; }
+  void setFinalised(int level) { finalised = level; }
+  Signal* getSet() const { return set_wire; }
+  Signal* getReset() const { return reset_wire; }
+  Signal* getRtl() const { return rtl_wire; }
+  void setSet(Signal* s) { set_wire = s; }
+  void setReset(Signal* s) { reset_wire = s; }
+  void setRtl(Signal* s) { rtl_wire = s; }
+
+  std::string name;
+  Statement* statement;
+  std::list<Signal*>* input_signal_list;
+  std::list<Signal*>* output_signal_list;
+  std::list<Signal*>* local_signal_list;
+  std::list<Signal*>* data_signal_list;
+  std::map<std::string, std::string*>* run_decl_table;  // null until the first run declaration
+  std::list<regclass*>* register_list;                   // may be null
+  EquationTable* compilation;
+  Signal* set_wire;
+  Signal* reset_wire;
+  Signal* rtl_wire;
+  bool reincarnate;
+  int finalised;
+  int current_instance;
+  std::list<Scope*>* local_stack;  // innermost scope first; may be null
+  SignalManager* signal_manager;
+  std::map<std::string, DataBinding*>* data_table;  // null until the first binding
+
+  // ----- module settings shared by every module -----
+  static std::string SimulationDir;     // the variable named "/tmp", "./" when unset
+  static std::string SimulationJxcDir;  // "."
+  static std::string OutputDir;         // "."
+  static std::string OutputFile;        // empty: no explicit output file
+  static std::list<std::string>* CompilationFileList;
+
+  // Name counters of generated statement names.
+  static int PauseNumber;
+  static int NothingNumber;
+  static int HaltNumber;
+  static int ParallelNumber;
+  static int SequenceNumber;
+  static int PresentNumber;
+  static int LoopNumber;
+  static int LocalNumber;
+  static int WaitNumber;
+  static int AbortNumber;
+  static int EmitNumber;
+  static int NoEmitNumber;
+  static int SustainUntilNumber;
+  static int RunNumber;
+  static int SustainNumber;
+  static int AutomatonNumber;
+  static int MealyMachineNumber;
+  static int TransitionNumber;
+};
 
 // Modules by name, with the stream on which the table's owner writes.
 // The table does not own its modules.
@@ -19,7 +203,7 @@ class ModuleTable {
 
   // The module registered under exactly that name, or null.
   Module* get(const std::string& name) const;
-  // Registers m under its own name (defined with Module).
+  // Registers m under its own name.
   void add(Module* m);
   // Registers m under name; a name already registered is left unchanged and
   // HashTableAddException(name) is thrown.

@@ -1,0 +1,436 @@
+#include "equationtable.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "Bddexpression.h"
+#include "compilation.h"
+#include "expression.h"
+#include "formspp.h"
+#include "module.h"
+#include "module_signal.h"
+#include "sexception.h"
+#include "signal_manager.h"
+
+namespace {
+
+bool initialised(const bdd& f) { return f.node() != nullptr && f.link_type() != 0; }
+
+// Keeps e when its system took it into its table, else destroys it (learning refused it).
+void enter(Bddexpression* e) {
+  Bddexpressionwood* w = e->my_manager();
+  long k = e->my_index_var();
+  if (w != nullptr && w->slot(k) == e) return;
+  delete e;
+}
+
+bool has_entry(const Signal* s, Bddexpressionwood* w) {
+  return s->occurrence_table != nullptr && s->occurrence_table->count(w) != 0;
+}
+
+// The signal of m whose occurrence 0 owns variable id of w: through the signal manager when
+// a reference owns the id, else by the occurrence name (the variable name less its prefix).
+Signal* signal_of_variable(Module* m, Bddexpressionwood* w, long id, const std::string& occurrence) {
+  if (SignalRef* r = m->getSignalManager()->getSignalRefById(id, w)) {
+    if (r->getCurrentOccurrence() != 0) return nullptr;
+    Signal* s = m->getSignalFromInternalName(r->getInternalName());
+    return s != nullptr ? s : m->getSignal(r->getInternalName());
+  }
+  Signal* s = m->getSignal(occurrence);
+  return s != nullptr ? s : m->getSignalFromInternalName(occurrence);
+}
+
+// Index of the variable called name in w, created last when absent.
+long find_or_append(Bddexpressionwood* w, const std::string& name) {
+  long i = w->Index_var_by_name(name);
+  if (i < 0) i = w->Index_var_by_bdd(w->New_var_last(name));
+  return i;
+}
+
+}  // namespace
+
+EquationTable::EquationTable() : bdd_expression_wood(nullptr) {}
+
+EquationTable::EquationTable(const std::string& name) : bdd_expression_wood(nullptr), module_name(name) {}
+
+EquationTable::EquationTable(Bddexpressionwood* wood) : bdd_expression_wood(wood) {}
+
+EquationTable::EquationTable(const std::string& name, Bddexpressionwood* wood)
+    : bdd_expression_wood(wood), module_name(name) {}
+
+// ----- equations of one signal -----
+
+void EquationTable::createEquation(Signal* s, Expression* e, Module* m) { createEquation(s, e, m, false); }
+
+void EquationTable::createEquation(Signal* s, Expression* e, Module* m, bool initial) {
+  if (s == nullptr) throw IllegalOperationException("EquationTable::createEquation: no signal", module_name);
+  if (e == nullptr)
+    throw IllegalOperationException("EquationTable::createEquation: no expression", s->getInternalName());
+  Bddexpressionwood* w = bdd_expression_wood;
+  int status_kind = s->computeStatusType();
+  int value_kind = s->computeValueType();
+  bdd status_def = initial ? e->getInitialBddStatus(m, w) : e->getBddStatus(m, w);
+  bdd status_var = s->getBddStatus(m, w);
+  enter(new Bddexpression(s->getInternalName(), w, status_var, status_def, 0, 0, status_kind));
+  bdd value_def;
+  if (s->is_wire)
+    value_def = w->Bdd_not(status_var);
+  else
+    value_def = initial ? e->getInitialBddValue(m, w) : e->getBddValue(m, w);
+  enter(new Bddexpression(s->getInternalName(), w, s->getBddValue(m, w), value_def, 0, 0, value_kind));
+}
+
+void EquationTable::createUnifyEquation(Signal* s, Expression* e, Module* m, bool initial) {
+  Bddexpressionwood* w = bdd_expression_wood;
+  bdd status_def = initial ? e->getInitialBddStatus(m, w) : e->getBddStatus(m, w);
+  long sid = s->getBddStatusId(m, w);
+  if (Bddexpression* eq = w->slot(sid))
+    eq->append_or_exp(status_def);
+  else
+    std::cerr << "internal error 1 in createUnifyEquation()! about sid=" << sid << std::endl;
+  bdd value_def = initial ? e->getInitialBddValue(m, w) : e->getBddValue(m, w);
+  long vid = s->getBddValueId(m, w);
+  if (Bddexpression* eq = w->slot(vid))
+    eq->append_or_exp(value_def);
+  else
+    std::cerr << "internal error 2 in createUnifyEquation()! about vid=" << vid << std::endl;
+}
+
+void EquationTable::createRegisterEquation(Signal* s, Module* m) {
+  Bddexpressionwood* w = bdd_expression_wood;
+  bdd def = w->Bdd_not(s->getBddStatus(m, w));
+  enter(new Bddexpression(s->getInternalName(), w, s->getBddValue(m, w), def, 0, 0, s->computeValueType()));
+}
+
+void EquationTable::replaceEquation(Signal* s1, Signal* s2, Module* m) {
+  Bddexpressionwood* w = bdd_expression_wood;
+  long sid = s1->getBddStatusId(m, w);
+  if (Bddexpression* eq = w->slot(sid))
+    eq->setBddExp(s2->getBddStatus(m, w));
+  else
+    enter(new Bddexpression(s1->getInternalName(), w, w->Bdd_var_by_index(sid),
+                            w->Bdd_var_by_index(s2->getBddStatusId(m, w)), 0, 0, Compilation::STAT));
+  long vid = s1->getBddValueId(m, w);
+  if (Bddexpression* eq = w->slot(vid))
+    eq->setBddExp(s2->getBddValue(m, w));
+  else
+    enter(new Bddexpression(s1->getInternalName(), w, w->Bdd_var_by_index(vid),
+                            w->Bdd_var_by_index(s2->getBddValueId(m, w)), 0, 0, Compilation::VAL));
+}
+
+void EquationTable::createBottomEquation(Signal* s, Module* m) {
+  Bddexpressionwood* w = bdd_expression_wood;
+  enter(new Bddexpression(s->getInternalName(), w, s->getBddStatus(m, w), w->Bdd_zero(), 0, 0,
+                          s->computeStatusType()));
+  enter(new Bddexpression(s->getInternalName(), w, s->getBddValue(m, w), w->Bdd_zero(), 0, 0,
+                          s->computeValueType()));
+}
+
+void EquationTable::createBottomEquation(Signal* s, Module* m, int occurrence) {
+  Bddexpressionwood* w = bdd_expression_wood;
+  SignalRef* r = m->getSignalManager()->getSignalRefByOccurrence(s, occurrence);
+  if (r == nullptr) throw IllegalOperationException("createBottomEquation: no signalref", s->getInternalName());
+  bdd status_var = w->Bdd_var_by_index(r->getBddStatusId(w));
+  bdd value_var = w->Bdd_var_by_index(r->getBddValueId(w));
+  enter(new Bddexpression(s->getInternalName(), w, status_var, w->Bdd_zero(), 0, 0, s->computeStatusType()));
+  enter(new Bddexpression(s->getInternalName(), w, value_var, w->Bdd_zero(), 0, 0, s->computeValueType()));
+}
+
+void EquationTable::learnSignal(Signal* s, Module* m) {
+  Bddexpressionwood* w = bdd_expression_wood;
+  std::string name = s->getName(m);
+  SignalRef* r = m->getSignalManager()->getSignalRefByName(name);
+  if (r != nullptr && r->isDefinedWood(w)) return;
+  Bddexpressionwood* own = m->getBddWood();
+  if (r == nullptr || s->getBddStatusId(m, own) == -1 || s->getBddValueId(m, own) == -1)
+    throw IllegalOperationException("EquationTable:learSignal: signal not defined in module wood", name);
+  long sid = w->Index_var_by_bdd(w->New_var_last("_s_" + name));
+  long vid = w->Index_var_by_bdd(w->New_var_last("_v_" + name));
+  m->getSignalManager()->extendSignalRef(sid, vid, r, w);
+}
+
+// ----- equations of another system -----
+
+void EquationTable::add(Bddexpression* eq, Module* m) {
+  Bddexpressionwood* w = bdd_expression_wood;
+  Bddexpressionwood* from = eq->my_manager();
+  if (from == nullptr || from->man == nullptr)
+    throw IllegalOperationException("EquationTable::add: equation without system", eq->my_name());
+  bdd var = Bdd_isomorphe_by_name(w->man, from->man, eq->bdd_var);
+  bdd def = Bdd_isomorphe_by_name(w->man, from->man, eq->bdd_exp);
+  long late = 0;
+  if (initialised(eq->bdd_var)) {
+    long k = from->Bdd_if_index(eq->bdd_var);
+    if (k >= 0 && k < from->nb_var_bdd) late = from->latest(k);
+  }
+  enter(new Bddexpression(eq->my_name(), w, var, def, eq->getEarlyDate(), late, eq->getUserType()));
+
+  std::string occurrence = from->Name_var_by_bdd(eq->bdd_var).substr(3);
+  SignalManager* sm = m->getSignalManager();
+  SignalRef* r = sm->getSignalRefByName(occurrence);
+  if (r == nullptr) throw IllegalOperationException("EquationTable::add: no Signal ref", occurrence);
+  if (!r->isDefinedWood(w)) {
+    long sid = find_or_append(w, "_s_" + occurrence);
+    long vid = find_or_append(w, "_v_" + occurrence);
+    sm->extendSignalRef(sid, vid, r, w);
+  }
+  // Occurrence 0 of a module signal: its current occurrence follows it.
+  if (r->getCurrentOccurrence() == 0) {
+    Signal* s = m->getSignalFromInternalName(r->getInternalName());
+    if (s != nullptr && has_entry(s, from)) s->extendCurrentOccurrenceTable(w, s->getCurrentOccurrence(from));
+  }
+}
+
+void EquationTable::unify(EquationTable* other, Module* m) {
+  if (other == nullptr) return;
+  Bddexpressionwood* w = bdd_expression_wood;
+  Bddexpressionwood* ow = other->bdd_expression_wood;
+  if (ow == nullptr) return;
+  if (ow == w) throw IllegalOperationException("EquationTable:unify", "same equation system");
+  SignalManager* sm = m->getSignalManager();
+  w->update_bdd_vars();
+  ow->update_bdd_vars();
+  long n = ow->Nb_bdd_vars();
+
+  // First equation, by id, of each variable name of this system. Equations copied in below
+  // define variables of names that no later index of the other system carries.
+  std::unordered_map<std::string, Bddexpression*> by_name;
+  for (long id : w->ens_exp)
+    if (Bddexpression* e = w->slot(id)) by_name.emplace(e->my_bddname(), e);
+
+  for (long i = 0; i < n; ++i) {
+    if (i >= ow->Nb_bdd_vars()) throw IllegalOperationException("EquationTable::id out of bounds", nullptr);
+    std::string v = ow->Name_var_by_index(i);
+    Bddexpression* eq = ow->slot(i);
+    if (eq == nullptr) {
+      std::string occurrence = v.substr(3);
+      Signal* s = signal_of_variable(m, ow, i, occurrence);
+      if (s == nullptr || !has_entry(s, ow)) continue;
+      s->extendCurrentOccurrenceTable(w, s->getCurrentOccurrence(ow));
+      SignalRef* r = s->getSignalRef(m, ow);
+      if (r != nullptr && !r->isDefinedWood(w)) {
+        long sid = find_or_append(w, "_s_" + r->getCurrentName());
+        long vid = find_or_append(w, "_v_" + r->getCurrentName());
+        sm->extendSignalRef(sid, vid, r, w);
+      }
+      continue;
+    }
+    if (eq->getAbstraction() != 0) continue;
+    auto found = by_name.find(v);
+    if (found == by_name.end()) {
+      add(eq, m);
+      continue;
+    }
+    Bddexpression* here = found->second;
+    int kind = here->getUserType();
+    if (Compilation::isStatusType(kind)) {
+      here->append_or_exp(Bdd_isomorphe_by_name(w->man, ow->man, eq->bdd_exp));
+    } else if (Compilation::isValueType(kind)) {
+      here->append_or_exp(Bdd_isomorphe_by_name(w->man, ow->man, eq->bdd_exp));
+      Signal* s = signal_of_variable(m, ow, i, v.substr(3));
+      if (s != nullptr && has_entry(s, ow)) {
+        int there = s->getCurrentOccurrence(ow);
+        if (!has_entry(s, w) || s->getCurrentOccurrence(w) < there) s->extendCurrentOccurrenceTable(w, there);
+      }
+    } else {
+      throw IllegalOperationException("EquationTable:unify", "Bdd expression neither status nor value equation");
+    }
+  }
+  sm->deleteWood(ow);
+  other->bdd_expression_wood = nullptr;
+}
+
+// ----- whole-module steps -----
+
+void EquationTable::cond(Signal* c, Module* m) {
+  Bddexpressionwood* w = bdd_expression_wood;
+  bdd guard;
+  bool guarded = false;
+  auto condition = [&](long id) {
+    if (id >= w->Nb_bdd_vars()) throw IllegalOperationException("EquationTable::id out of bounds", nullptr);
+    Bddexpression* eq = w->slot(id);
+    // An abstract equation has no BDD definition to condition.
+    if (eq == nullptr || !initialised(eq->bdd_exp)) return;
+    if (!guarded) {
+      guard = c->getBddValue(m, w);
+      guarded = true;
+    }
+    eq->setBddExp(w->Bdd_and(guard, eq->bdd_exp));
+  };
+  if (std::list<Signal*>* outputs = m->getOutputSignalList()) {
+    for (Signal* o : *outputs) {
+      long sid = o->getBddStatusId(m, w);
+      long vid = o->getBddValueId(m, w);
+      condition(sid);
+      condition(vid);
+    }
+  }
+  if (std::list<Signal*>* locals = m->getLocalSignalList()) {
+    for (Signal* l : *locals) {
+      if (!l->is_local || l->is_wire) continue;
+      for (long id : l->getAllBddId(m, w)) condition(id);
+    }
+  }
+}
+
+void EquationTable::pre(Module* m) {
+  Bddexpressionwood* w = bdd_expression_wood;
+  SignalManager* sm = m->getSignalManager();
+  auto old_equation = [&](Signal* s, bool status) -> Bddexpression* {
+    SignalRef* r = sm->getSignalRefByOccurrence(s, 0);
+    if (r == nullptr || !r->isDefinedWood(w)) return nullptr;
+    return w->slot(status ? r->getBddStatusId(w) : r->getBddValueId(w));
+  };
+  // Opens the next occurrence with bottom equations; false when s takes none (neither local
+  // nor output), so that its current equations are left alone.
+  auto open = [&](Signal* s) {
+    int before = s->getCurrentOccurrence(w);
+    s->newOccurrence(w, m);
+    if (s->getCurrentOccurrence(w) == before) return false;
+    createBottomEquation(s, m);
+    return true;
+  };
+  auto chain = [&](Signal* s, Bddexpression* old_status, Bddexpression* old_value) {
+    old_status->append_or_exp(s->getBddStatus(m, w));
+    old_value->append_and_exp(s->getBddValue(m, w));
+  };
+
+  if (std::list<Signal*>* outputs = m->getOutputSignalList()) {
+    for (Signal* o : *outputs) {
+      if (!has_entry(o, w)) continue;
+      if (!open(o)) continue;
+      Bddexpression* old_status = old_equation(o, true);
+      if (old_status == nullptr) {
+        std::cerr << "undefined equation for status of :" << o->getInternalName() << std::endl;
+        std::exit(1);
+      }
+      Bddexpression* old_value = old_equation(o, false);
+      if (old_value == nullptr) {
+        std::cerr << "undefined equation for value of :" << o->getInternalName() << std::endl;
+        std::exit(1);
+      }
+      chain(o, old_status, old_value);
+    }
+  }
+  if (std::list<Signal*>* locals = m->getLocalSignalList()) {
+    for (Signal* l : *locals) {
+      if (l->is_wire || l->is_value || !has_entry(l, w)) continue;
+      Bddexpression* old_status = old_equation(l, true);
+      Bddexpression* old_value = old_equation(l, false);
+      if (old_status == nullptr || old_value == nullptr) continue;
+      if (!open(l)) continue;
+      chain(l, old_status, old_value);
+    }
+  }
+}
+
+EquationTable* EquationTable::duplicate(Module* m) {
+  Bddexpressionwood* w = bdd_expression_wood;
+  std::list<std::list<Signal*>*> lists = {m->getInputSignalList(), m->getOutputSignalList(),
+                                          m->getDataSignalList(), m->getLocalSignalList()};
+  // Checked before anything is made, so that a failure leaves no half-registered copy.
+  for (std::list<Signal*>* l : lists)
+    if (l != nullptr)
+      for (Signal* s : *l)
+        if (s->occurrence_table == nullptr)
+          throw IllegalOperationException("EquationTable::duplicate: no occurrence table for signal",
+                                          s->getInternalName());
+  Bddexpressionwood* copy = new Bddexpressionwood(w);
+  EquationTable* t = new EquationTable(std::string(), copy);
+  m->getSignalManager()->duplicate(copy, w);
+  for (std::list<Signal*>* l : lists)
+    if (l != nullptr)
+      for (Signal* s : *l)
+        if (has_entry(s, w)) s->extendCurrentOccurrenceTable(copy, s->getCurrentOccurrence(w));
+  return t;
+}
+
+// ----- dating -----
+
+long EquationTable::callPert() {
+  long levels = bdd_expression_wood->compute_dates();
+  if (levels < 0) throw ModulePertFailureException();
+  return reportCycles(levels);
+}
+
+long EquationTable::callPert(std::list<long>& order) {
+  long levels = bdd_expression_wood->compute_dates(order);
+  if (levels < 0) throw ModulePertFailureException();
+  return reportCycles(levels);
+}
+
+long EquationTable::reportCycles(long levels) {
+  Bddexpressionwood* w = bdd_expression_wood;
+  std::list<long> cycle = w->loop_detection();
+  if (cycle.empty()) return levels;
+  std::string report = "ERROR in Module `" + module_name + "': detecting variables in a dependance cycle:\n";
+  for (long id : cycle) report += " " + w->Name_var_by_index(id) + "\n";
+  report += "\n\nwhen sorting equations: \n";
+  std::list<long> path;
+  for (long id : cycle) {
+    path.push_back(id);
+    report += computeDependence(path);
+  }
+  fl_show_Smessages(report);
+  std::cerr << report << std::endl;
+  return levels;
+}
+
+std::string EquationTable::computeDependence(std::list<long>& path) {
+  Bddexpressionwood* w = bdd_expression_wood;
+  if (path.empty()) return std::string();
+  Bddexpression* root = w->slot(path.back());
+  if (root == nullptr) return std::string();
+
+  // Depth-first walk over the dependences, ascending, with an explicit stack. A variable
+  // whose walk finished without meeting the path cannot meet it later in this call, so it
+  // is not walked again.
+  std::unordered_map<long, int> on_path;
+  for (long v : path) ++on_path[v];
+  std::unordered_set<long> finished;
+  struct Frame {
+    long v;
+    std::set<long>::const_iterator next, end;
+  };
+  std::vector<Frame> stack;
+  stack.push_back({path.back(), root->vars_dependance.begin(), root->vars_dependance.end()});
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    if (f.next == f.end) {
+      finished.insert(f.v);
+      stack.pop_back();
+      if (!stack.empty()) {
+        --on_path[path.back()];
+        path.pop_back();
+      }
+      continue;
+    }
+    long d = *f.next++;
+    if (on_path[d] > 0) {
+      std::string text;
+      for (long v : path) {
+        if (Bddexpression* e = w->slot(v))
+          text += e->debug_in_string() + "\n\n";
+        else
+          text += w->Name_var_by_index(v) + " = -\n\n";
+      }
+      std::cerr << text << std::endl;
+      std::exit(1);
+    }
+    if (finished.count(d) != 0) continue;
+    Bddexpression* e = w->slot(d);
+    if (e == nullptr) {
+      finished.insert(d);
+      continue;
+    }
+    path.push_back(d);
+    ++on_path[d];
+    stack.push_back({d, e->vars_dependance.begin(), e->vars_dependance.end()});
+  }
+  return std::string();
+}

@@ -1,0 +1,78 @@
+// A module's equation builder over its equation system: one status and one value equation
+// per signal occurrence, or-merging, register and bottom equations, new occurrences (pre),
+// conditioning, copies for branches and their merge back, and dating with the report of
+// dependence cycles.
+#ifndef EQUATIONTABLE_H
+#define EQUATIONTABLE_H
+
+#include <list>
+#include <string>
+
+class Bddexpression;
+class Bddexpressionwood;
+class Expression;
+class Module;
+class Signal;
+
+class EquationTable {
+ public:
+  EquationTable();
+  explicit EquationTable(const std::string& module_name);
+  explicit EquationTable(Bddexpressionwood* wood);
+  EquationTable(const std::string& module_name, Bddexpressionwood* wood);
+  ~EquationTable() = default;  // the equation system belongs to the module
+  EquationTable(const EquationTable&) = delete;
+  EquationTable& operator=(const EquationTable&) = delete;
+
+  Bddexpressionwood* getBddexpressionWood() const { return bdd_expression_wood; }
+  void setBddexpressionWood(Bddexpressionwood* wood) { bdd_expression_wood = wood; }
+  const std::string& getModuleName() const { return module_name; }
+  void setModuleName(const std::string& name) { module_name = name; }
+
+  // New status and value equations of s's current occurrence defined by e's current (or,
+  // with initial, initial) rails; a wire's value rail is NOT its own status variable.
+  void createEquation(Signal* s, Expression* e, Module* m, bool initial);
+  void createEquation(Signal* s, Expression* e, Module* m);
+  // ORs e's rails into s's existing equations; a missing one is reported on standard
+  // error and left as it was.
+  void createUnifyEquation(Signal* s, Expression* e, Module* m, bool initial);
+  // Register variable: value rail := NOT status rail.
+  void createRegisterEquation(Signal* s, Module* m);
+  // s1's rails defined as s2's variables (missing equations are created as STAT / VAL).
+  void replaceEquation(Signal* s1, Signal* s2, Module* m);
+  // Both rails of s's current occurrence (or of the given occurrence) defined as false.
+  void createBottomEquation(Signal* s, Module* m);
+  void createBottomEquation(Signal* s, Module* m, int occurrence);
+  // Gives s's current occurrence variables in this system when it has none here.
+  void learnSignal(Signal* s, Module* m);
+  // Copies an equation of another system into this one, by variable names.
+  void add(Bddexpression* eq, Module* m);
+  // Merges other's system into this one (same variable name: OR; otherwise copied with
+  // add), then removes and destroys other's system (other is left without one).
+  void unify(EquationTable* other, Module* m);
+  // ANDs c's value rail into the equations of the outputs and of the non-wire locals.
+  void cond(Signal* c, Module* m);
+  // Opens a new, bottom occurrence of each output and plain local of this system and
+  // chains it to occurrence 0: status OR new status, value AND new value. A missing
+  // occurrence-0 equation of an output ends the process (exit 1).
+  void pre(Module* m);
+  // A new table (empty module name) on a copy of this system, with the same occurrences;
+  // the caller owns it.
+  EquationTable* duplicate(Module* m);
+  // Dates the system (ModulePertFailureException when that fails) and returns the
+  // number of levels; a dependence cycle is written on standard error and ends the
+  // process (exit 1).
+  long callPert();
+  long callPert(std::list<long>& order);
+  // Depth-first search from the path's last variable; on a dependence cycle the path's
+  // equations are written on standard error and the process ends (exit 1). Returns "".
+  std::string computeDependence(std::list<long>& path);
+
+  Bddexpressionwood* bdd_expression_wood;  // not owned
+  std::string module_name;
+
+ private:
+  long reportCycles(long levels);
+};
+
+#endif
