@@ -1,7 +1,17 @@
 #include "compilation.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <vector>
+
+#include "Stringpp.h"
+#include "formspp.h"
 #include "module.h"
 #include "parse_jx.h"
+#include "sock.h"
 
 int Compilation::GDataConstIndex = -1;
 
@@ -39,3 +49,148 @@ bool Compilation::isStatusType(int t) { return t % 2 == 1; }
 bool Compilation::isValueType(int t) { return t % 2 == 0; }
 
 std::string Compilation::bddNameToSignalName(std::string n) { return n.substr(3); }
+
+// ----- locating and loading modules -----
+
+Compilation::JxcReader Compilation::jxc_reader = nullptr;
+Compilation::JxReader Compilation::jx_reader = nullptr;
+
+namespace {
+
+// The first line of a file, cut at 255 characters; "" when it cannot be opened.
+std::string first_line(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) return std::string();
+  char buffer[256] = {0};
+  in.getline(buffer, sizeof buffer);
+  return std::string(buffer);
+}
+
+// Blank-separated tokens of a line.
+std::vector<std::string> tokens(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> out;
+  std::string t;
+  while (in >> t) out.push_back(t);
+  return out;
+}
+
+// Tokens of the first header line that names exactly module_name; empty when none.
+std::vector<std::string> header_of(const std::string& module_name, std::string* path) {
+  std::list<std::string>* files = Module::CompilationFileList;
+  if (files == nullptr) return {};
+  for (const std::string& f : *files) {
+    std::vector<std::string> t = tokens(first_line(f));
+    if (t.size() >= 2 && t[0] == "module:" && t[1] == module_name) {
+      if (path != nullptr) *path = f;
+      return t;
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string Compilation::getJxcFileName(const std::string& module_name) {
+  std::string path;
+  header_of(module_name, &path);
+  return path;
+}
+
+long Compilation::getReincarnateFromJxcFile(const std::string& module_name) {
+  std::vector<std::string> t = header_of(module_name, nullptr);
+  if (t.empty()) return -1;
+  if (t.size() < 3 || checkuint(t[2]) == 0) return 0;
+  return Stol(t[2]) != 0 ? 1 : 0;
+}
+
+Module* Compilation::jxc_parse(const std::string& file, std::string& instance, std::string& run_instance,
+                               std::list<std::string>* awaited_inputs, std::list<std::string>* awaited_outputs) {
+  std::ifstream in(file);
+  std::fstream log(file + ".log", std::ios::out | std::ios::trunc);
+  Module* result = nullptr;
+  if (!in) {
+    std::cerr << "File: " << file << " does not exist" << std::endl;
+  } else {
+    Module* parsed = nullptr;
+    int status = jxc_reader != nullptr ? jxc_reader(in, log, 1, instance, run_instance, awaited_inputs,
+                                                    awaited_outputs, &parsed)
+                                       : 1;
+    if (status != 0 || parsed == nullptr)
+      std::cerr << "ERROR during loading file : " << file << std::endl;
+    else
+      result = parsed;
+    in.close();
+  }
+  log.close();
+  return result;
+}
+
+Module* Compilation::jxc_parse(const std::string& file, std::string& instance,
+                               std::list<std::string>* awaited_inputs, std::list<std::string>* awaited_outputs) {
+  return jxc_parse(file, instance, *EmptyString, awaited_inputs, awaited_outputs);
+}
+
+Module* Compilation::createModuleFromJxcCode(const std::string& module_name, std::list<std::string>* awaited_inputs,
+                                             std::list<std::string>* awaited_outputs) {
+  std::string path = getJxcFileName(module_name);
+  if (path.empty()) return nullptr;
+  {
+    std::ifstream probe(path);
+    if (!probe) return nullptr;
+  }
+  std::string instance;
+  return jxc_parse(path, instance, awaited_inputs, awaited_outputs);
+}
+
+void Compilation::jx_parse(const char* file) {
+  std::string name = file != nullptr ? file : "";
+  std::ifstream in(name);
+  if (!in) {
+    fl_show_Salert("Can not open input file:\n" + name + "\n");
+    std::exit(1);
+  }
+  if (jx_reader != nullptr) jx_reader(in);
+  in.close();
+}
+
+// ----- value server -----
+
+std::string Compilation::Socket_call(const std::string& request, socket_type* socket) {
+  const size_t max_request = 1023;
+  if (request.size() > max_request) {
+    std::cerr << "Socket_call: request of " << request.size() << " bytes refused (at most " << max_request
+              << ")" << std::endl;
+    return std::string();
+  }
+  // Send the whole request; SOCK_write may accept fewer bytes than asked.
+  long sent = 0;
+  bool failed = false;
+  if (socket != nullptr) {
+    const char* data = request.data();
+    size_t done = 0;
+    while (done < request.size()) {
+      int n = SOCK_write(socket, data + done, static_cast<int>(request.size() - done));
+      if (n <= 0) {
+        failed = true;
+        break;
+      }
+      done += static_cast<size_t>(n);
+    }
+    sent = static_cast<long>(done);
+  }
+  std::cerr << "Socket_call buffer: " << request << std::endl;
+  std::string result;
+  if (socket == nullptr || failed || sent == 0) return result;
+
+  char buffer[1024];
+  std::memset(buffer, 0, sizeof buffer);
+  int r = SOCK_read(socket, buffer, 1023);
+  if (r > 0) {
+    buffer[r] = '\0';
+    result = std::string(buffer);
+  } else if (r == 0) {
+    std::cout << "connexion stopped by client " << std::endl;
+  }
+  return result;
+}

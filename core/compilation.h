@@ -3,13 +3,18 @@
 #ifndef COMPILATION_H
 #define COMPILATION_H
 
+#include <fstream>
+#include <iosfwd>
+#include <list>
 #include <string>
 
 class DataTypeTable;
 class DataMethodTable;
 class DataConstantTable;
+class Module;
 class ModuleTable;
 class class_jx_parser;
+struct socket_type;
 
 class Compilation {
  public:
@@ -66,6 +71,41 @@ class Compilation {
   static bool isValueType(int t);
   // The variable name without its "_s_"/"_v_" prefix; std::out_of_range when shorter than 3.
   static std::string bddNameToSignalName(std::string n);
+
+  // ----- locating and loading modules -----
+  // The first file of Module::CompilationFileList whose header line names exactly that
+  // module ("module:" then the name as a whole token); "" when none.
+  static std::string getJxcFileName(const std::string& module_name);
+  // The reincarnate field of that header (0 or 1 as written), -1 when no file holds it.
+  static long getReincarnateFromJxcFile(const std::string& module_name);
+  // Reads one compiled-module file (log in file + ".log"); null when it is missing or
+  // does not parse, with a line on standard error.
+  static Module* jxc_parse(const std::string& file, std::string& instance, std::string& run_instance,
+                           std::list<std::string>* awaited_inputs, std::list<std::string>* awaited_outputs);
+  static Module* jxc_parse(const std::string& file, std::string& instance,
+                           std::list<std::string>* awaited_inputs, std::list<std::string>* awaited_outputs);
+  // The compiled module of that name from the listed files, or null.
+  static Module* createModuleFromJxcCode(const std::string& module_name, std::list<std::string>* awaited_inputs,
+                                         std::list<std::string>* awaited_outputs);
+  // Reads a source file into ModTable; an unreadable file ends the process (exit 1).
+  static void jx_parse(const char* file);
+
+  // Entry points of the two readers, set when the readers are linked in; while one is
+  // null, jxc_parse reports a load error and jx_parse reads nothing.
+  // The compiled-module reader parses in (echo and log to log) and returns 0 with the
+  // module in *result, or non-zero.
+  typedef int (*JxcReader)(std::istream& in, std::fstream& log, int explain, std::string& instance,
+                           std::string& run_instance, std::list<std::string>* awaited_inputs,
+                           std::list<std::string>* awaited_outputs, Module** result);
+  typedef void (*JxReader)(std::istream& in);
+  static JxcReader jxc_reader;
+  static JxReader jx_reader;
+
+  // ----- value server -----
+  // Sends request whole and returns one reply of at most 1023 bytes (cut at a zero
+  // byte); "" when there is no socket, the send fails, the peer closed or the read fails.
+  // A request longer than 1023 bytes is refused without sending.
+  static std::string Socket_call(const std::string& request, socket_type* socket);
 };
 
 #endif

@@ -8,8 +8,12 @@
 #include <map>
 #include <string>
 
+#include "bddpp.h"
+
 class Bddexpressionwood;
 class DataBinding;
+class DataExpr;
+class Interface;
 class EquationTable;
 class Local;
 class Module;
@@ -112,6 +116,86 @@ class Module {
   // Module name + prefix + "_" + counter (the module name alone for a null prefix); the
   // counter is incremented afterwards.
   std::string generateName(const char* prefix, int& counter) const;
+
+  // ----- bindings, run declarations and inclusion -----
+  // Deep copy for another incarnation, with its own equation system and signals.
+  Module(Module& m);
+  // The binding stored under name, or null.
+  DataBinding* getBinding(const std::string& name) const;
+  void removeBinding(const std::string& name);
+  // Stores b under its bound signal's occurrence name in wood (the module's own system
+  // for the first form), replacing any entry.
+  void addBinding(DataBinding* b);
+  void addBinding(DataBinding* b, Bddexpressionwood* wood);
+  // A fresh valued signal "IData_" + prefix + n for e, bound to it; VALUE_SIGNAL abstract
+  // equations when e reads signals.
+  Signal* addSignalBinding(DataExpr* e, const std::string& prefix);
+  // Binds e to s; VALUE_SIGNAL abstract equations when e reads signals.
+  Signal* addSignalBinding(DataExpr* e, Signal* s);
+  // Binds e to s under clock (none when null); no equation.
+  Signal* addSignalBinding(DataExpr* e, Signal* s, Signal* clock);
+  // A fresh valued signal clock name + "Data_" + prefix + n bound under clock; no equation.
+  Signal* addSignalBinding(DataExpr* e, const std::string& prefix, Signal* clock);
+  // The bound signals clocked by clock (by internal name), in key order; null without a
+  // data table. None bound: message on standard error and exit 10. The caller owns the list.
+  std::list<Signal*>* getSignalBindingByClock(Signal* clock) const;
+  // The bindings clocked by clock; null when none (or no data table). Caller owns the list.
+  std::list<DataBinding*>* getDataBindingByClock(Signal* clock) const;
+  // Records directory + "/" + file for module_name; a known name throws
+  // IllegalOperationException("Run module already exists: ", name).
+  void addRunDecl(const std::string& module_name, const std::string& file, const std::string& directory);
+  // The recorded location, or null.
+  std::string* getModuleLocation(const std::string& module_name) const;
+  // Includes the compiled sub-module sub under the instance suffix, its signals made in
+  // wood and entered in the interface.
+  void includeCompiledModule(Module* sub, Interface* interface, const std::string& suffix,
+                             Bddexpressionwood* wood);
+
+  // ----- compile pipeline -----
+  void createCompileEnv();
+  void compile();
+  void sortCode();
+  void check_over_knowledge();
+  void clean();
+  void suppress_useless_registers();
+  void clean_locals();
+  void constants_propagation();
+  // Default equations, constant propagation, boot register, dates and renaming; a module
+  // already finalised is left as it is. keep_rtl non-zero keeps the RTL wire's status.
+  void finalize(int keep_rtl);
+  void learnStatusWireAssertion();
+  void update_user_type();
+  bdd associate_bdd_state(int state);
+  int possible_transitions(bdd state, bdd* unused);
+  void replace_at_in_name_variables();
+  void loose_first_underscore_in_name_variables();
+
+  // ----- compiled-module file -----
+  // OutputDir + "/" + the file name (name + ".jxc", or OutputFile, ".jxc" added when it
+  // holds none) through JXC_put; IllegalOperationException without an equation table.
+  void save();
+  // Writes the compiled-module text (nothing without an equation system); the two int
+  // arguments in the middle are not used. The text is built whole first: a failure
+  // (an exception) leaves os untouched.
+  void JXC_put(std::ostream& os, int, int, int forget_locals_names);
+  // The binding and evaluation-table sections (nothing without a data table);
+  // renumbering has one entry per variable of the module's BDD manager.
+  void printBinding(std::ostream& os, long* renumbering);
+
+  // ----- generated simulation files -----
+  // SimulationJxcDir/zars_<name>.cc through SIMUL_JXC_put.
+  void save_zars_code();
+  // SimulationJxcDir/user_data_<name>.h and .cc through SIMUL_JXC_put_user_files; an
+  // existing file is first renamed to the same path + ".bak".
+  void save_user_data_code();
+  // Writes SimulationDir + name + ".blif" (finalising first when needed) and runs
+  // "blif_simul <path>" through the shell, the path quoted.
+  void simulate();
+  // Generators; their bodies come with the value-server and target generators and
+  // write nothing until then.
+  void SIMUL_JXC_put(std::ostream& os);
+  void SIMUL_JXC_put_user_files(std::ostream& header, std::ostream& body);
+  void BLIF_put(std::ostream& os, int remove_wires);
 
   // ----- fields -----
   const std::string& getName() const { return name; }

@@ -1,0 +1,391 @@
+// Compile pipeline of a module: compile environment, body compilation, ordering,
+// cleaning passes and finalisation.
+#include <iostream>
+#include <list>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "Bddexpression.h"
+#include "Stringpp.h"
+#include "compilation.h"
+#include "equationtable.h"
+#include "formspp.h"
+#include "module.h"
+#include "module_signal.h"
+#include "sexception.h"
+#include "signal_manager.h"
+#include "statement.h"
+
+namespace {
+
+bool has_bdd(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
+
+// Kinds that the cleaning passes never remove.
+std::list<int> keep_kinds() {
+  return {Compilation::SINPUT, Compilation::VINPUT, Compilation::SOUTPUT, Compilation::VOUTPUT,
+          Compilation::SREG,   Compilation::VREG,   Compilation::SCLOCK,  Compilation::VCLOCK};
+}
+
+// var := def, learned into w at once (a refused equation is freed).
+void learn(Bddexpressionwood* w, const std::string& name, const bdd& var, const bdd& def, int kind) {
+  Bddexpression* e = new Bddexpression(name, w, var, def, 0, 0, kind);
+  if (w->slot(e->my_index_var()) != e) delete e;
+}
+
+void learn(Bddexpressionwood* w, const std::string& name, long var_id, const bdd& def, int kind) {
+  learn(w, name, w->Bdd_var_by_index(var_id), def, kind);
+}
+
+void report(const std::string& text) {
+  fl_show_Smessages(text);
+  std::cerr << text << std::endl;
+}
+
+// (status id, value id) pairs of every occurrence of s.
+std::list<std::pair<long, long>> occurrence_pairs(const Signal* s, Module* m, Bddexpressionwood* w) {
+  std::list<long> ids = s->getAllBddId(m, w);
+  std::list<std::pair<long, long>> pairs;
+  for (auto it = ids.begin(); it != ids.end();) {
+    long sid = *it++;
+    long vid = it != ids.end() ? *it++ : -1;
+    pairs.emplace_back(sid, vid);
+  }
+  return pairs;
+}
+
+void append_ids(std::list<long>& to, const std::list<Signal*>* signals, Module* m, Bddexpressionwood* w) {
+  if (signals == nullptr) return;
+  for (Signal* s : *signals) {
+    std::list<long> ids = s->getAllBddId(m, w);
+    to.insert(to.end(), ids.begin(), ids.end());
+  }
+}
+
+bool is_constant(Bddexpressionwood* w, Bddexpression* e, int value) {
+  return e != nullptr && has_bdd(e->bdd_exp) && w->Bdd_is_tautology(e->bdd_exp, value) != 0;
+}
+
+}  // namespace
+
+// ----- compile -----
+
+void Module::createCompileEnv() {
+  Bddexpressionwood* w = getBddWood();
+  set_wire = new Signal("SET" + name, this, w);
+  reset_wire = new Signal("RESET" + name, this, w);
+  rtl_wire = new Signal("RTL" + name, this, w);
+
+  // The first occurrence of s is tied to a new bottom occurrence that the body extends.
+  auto open = [&](Signal* s, const char* error_text) {
+    SignalRef* r = s->getSignalRef(this, w);
+    if (r == nullptr) throw IllegalOperationException(error_text, s->getName(this, w));
+    s->newOccurrence(w, this);
+    compilation->createBottomEquation(s, this);
+    SignalRef* c = s->getSignalRef(this, w);
+    if (c == nullptr || c == r) return;  // no occurrence could be opened: keep the bottom rails
+    learn(w, s->getInternalName(), r->getBddStatusId(w), w->Bdd_var_by_index(c->getBddStatusId(w)),
+          s->computeStatusType());
+    learn(w, s->getInternalName(), r->getBddValueId(w), w->Bdd_var_by_index(c->getBddValueId(w)),
+          s->computeValueType());
+  };
+
+  if (output_signal_list == nullptr) return;
+  for (Signal* o : *output_signal_list) {
+    open(o, "Module::createCompileEnv: undefined output signal");
+    SignalRef* r = o->getSignalRef(this, w);
+    if (r == nullptr || !r->isValued()) continue;
+    std::unique_ptr<std::list<Signal*>> bound(getSignalBindingByClock(o));
+    if (bound == nullptr) continue;  // no data table: nothing is clocked by o
+    for (Signal* b : *bound) open(b, "Module::createCompileEnv: undefined signal");
+  }
+}
+
+void Module::compile() {
+  createCompileEnv();
+  if (statement == nullptr) throw IllegalOperationException("Module::compile: no body statement", name);
+  statement->compile(this, compilation);
+  statement->connectExternalWires(this);
+  sortCode();
+  reincarnate = statement->reincarnate();
+}
+
+void Module::sortCode() {
+  Bddexpressionwood* w = getBddWood();
+  std::list<long> ids;
+  append_ids(ids, local_signal_list, this, w);
+  append_ids(ids, output_signal_list, this, w);
+  if (statement != nullptr && statement->getPertLevel() != 0) return;
+  long levels = compilation->callPert(ids);
+  if (statement != nullptr) statement->setPertLevel(levels);
+}
+
+void Module::check_over_knowledge() {
+  Bddexpressionwood* w = getBddWood();
+  bdd error = w->Bdd_zero();
+  if (output_signal_list != nullptr) {
+    for (Signal* o : *output_signal_list) {
+      for (const auto& p : occurrence_pairs(o, this, w)) {
+        if (p.first < 0) continue;
+        Bddexpression* st = w->slot(p.first);
+        Bddexpression* va = w->slot(p.second);
+        if (st == nullptr || va == nullptr || !has_bdd(st->bdd_exp) || !has_bdd(va->bdd_exp)) continue;
+        error = w->Bdd_or(error, w->Bdd_and(st->bdd_exp, va->bdd_exp));
+      }
+    }
+  }
+  Signal* s = new Signal("OverKnowledgeError", this, w);
+  s->is_output = true;
+  addOutputSignal(s);
+  compilation->createBottomEquation(s, this);
+  learn(w, s->getInternalName(), s->getBddStatusId(this, w), error, Compilation::SOUTPUT);
+  learn(w, s->getInternalName(), s->getBddValueId(this, w), w->Bdd_not(error), Compilation::VOUTPUT);
+}
+
+// ----- cleaning -----
+
+void Module::clean() {
+  if (Compilation::KeepWiresFlag) return;
+  std::list<int> keep = keep_kinds();
+  getBddWood()->suppress_wires(keep);
+  suppress_useless_registers();
+  clean_locals();
+}
+
+void Module::suppress_useless_registers() {
+  if (register_list == nullptr) return;
+  Bddexpressionwood* w = getBddWood();
+  std::list<int> keep = keep_kinds();
+  std::list<regclass*> kept;
+  for (regclass* r : *register_list) {
+    long next_id = r->next_var() != nullptr ? r->next_var()->getBddStatusId(this, w) : -1;
+    Bddexpression* e = w->slot(next_id);
+    if (e == nullptr) {
+      report("internal error 2 in Module::suppress_useless_registers() about index:" + long2S(next_id));
+      continue;
+    }
+    int initial = r->is_initialy_true() != 0 ? 1 : 0;
+    if (!is_constant(w, e, initial)) {
+      kept.push_back(r);
+      continue;
+    }
+    Signal* current = r->actual_var();
+    std::cout << "detecting useless register " << (current != nullptr ? current->getName(this, w) : "?")
+              << std::endl;
+    long v = current != nullptr ? current->getBddStatusId(this, w) : -1;
+    if (v < 0 || v >= w->Nb_bdd_vars()) {
+      report("internal error 1 in Module::suppress_useless_registers(void)");
+      continue;
+    }
+    bdd var = w->Bdd_var_by_index(v);
+    w->reduce_expressions(initial != 0 ? var : w->Bdd_not(var), keep);
+  }
+  *register_list = kept;
+}
+
+void Module::clean_locals() {
+  Bddexpressionwood* w = getBddWood();
+  if (local_signal_list == nullptr || w == nullptr) return;
+  auto read = [&](long id) { return w->valid_id(id) && !w->readers(id).empty(); };
+  std::list<Signal*> kept;
+  for (Signal* s : *local_signal_list) {
+    SignalRef* r = s->getSignalRef(this, w);
+    bool keep = s->is_register || s->is_value || s->is_clock || (r != nullptr && r->isValued());
+    // Any occurrence read keeps the signal: its declaration carries all of them.
+    if (!keep)
+      for (long id : s->getAllBddId(this, w))
+        if (read(id)) {
+          keep = true;
+          break;
+        }
+    if (keep) kept.push_back(s);
+  }
+  *local_signal_list = kept;
+}
+
+void Module::constants_propagation() {
+  std::list<int> none;
+  getBddWood()->constants_propagation(none);
+}
+
+// ----- finalisation -----
+
+void Module::finalize(int keep_rtl) {
+  if (finalised != 0) return;  // a second pass would add another boot register
+  finalised = 1;
+  Bddexpressionwood* w = getBddWood();
+  bddpp_manager* man = w->my_bdd_manager();
+
+  // Inputs and data signals: a present pure input reads true.
+  for (std::list<Signal*>* l : {input_signal_list, data_signal_list}) {
+    if (l == nullptr) continue;
+    for (Signal* s : *l) {
+      long sid = s->getInitialBddStatusId(this, w);
+      long vid = s->getInitialBddValueId(this, w);
+      if (sid < 0 || vid < 0) continue;
+      learn(w, s->getInternalName(), vid, w->Bdd_not(w->Bdd_var_by_index(sid)), Compilation::VINPUT);
+      man->Rename_var(s->getOriginalName(), w->Name_var_by_index(sid));
+    }
+  }
+
+  auto status_from_value = [&](Signal* s, long sid, long vid) {
+    report("***Warning: Finalize: no status expression and a value expression for:" + w->Name_var_by_index(vid) +
+           "!!!\n => changing status equation ...\n");
+    learn(w, s->getInternalName(), sid, w->Bdd_not(w->Bdd_var_by_index(vid)), s->computeValueType());
+  };
+
+  if (output_signal_list != nullptr) {
+    for (Signal* o : *output_signal_list) {
+      for (const auto& p : occurrence_pairs(o, this, w)) {
+        long sid = p.first, vid = p.second;
+        if (sid < 0) continue;
+        Bddexpression* st = w->slot(sid);
+        Bddexpression* va = w->slot(vid);
+        if (va == nullptr) {
+          learn(w, o->getInternalName(), vid, w->Bdd_not(w->Bdd_var_by_index(sid)), o->computeValueType());
+        } else if (st != nullptr) {
+          if (is_constant(w, st, 0) && is_constant(w, va, 0))
+            learn(w, o->getInternalName(), vid, w->Bdd_one(), va->getUserType());
+        } else {
+          status_from_value(o, sid, vid);
+        }
+      }
+      long initial = o->getInitialBddStatusId(this, w);
+      if (initial >= 0) man->Rename_var(o->getOriginalName(), w->Name_var_by_index(initial));
+    }
+  }
+
+  if (local_signal_list != nullptr) {
+    for (Signal* l : *local_signal_list) {
+      for (const auto& p : occurrence_pairs(l, this, w)) {
+        long sid = p.first, vid = p.second;
+        if (sid < 0) continue;
+        if (w->slot(vid) == nullptr)
+          learn(w, l->getInternalName(), vid, w->Bdd_not(w->Bdd_var_by_index(sid)), l->computeValueType());
+        else if (w->slot(sid) == nullptr && !l->is_register)
+          status_from_value(l, sid, vid);
+      }
+    }
+  }
+
+  std::list<int> keep = keep_kinds();
+  w->constants_propagation(keep);
+  clean();
+
+  // Boot register: raises Set in the first reaction only, never Reset.
+  Signal* boot = new Signal("boot", this, w, true);
+  Signal* bootplus = new Signal("bootplus", this, w, true);
+  if (register_list == nullptr) register_list = new std::list<regclass*>;
+  register_list->push_back(new regclass(boot, bootplus, 1));
+  if (local_signal_list == nullptr) local_signal_list = new std::list<Signal*>;
+  local_signal_list->push_back(boot);
+  local_signal_list->push_back(bootplus);
+  std::list<long> kept_ids;
+  kept_ids.push_back(w->Index_var_by_name("_s_boot"));
+  kept_ids.push_back(w->Index_var_by_name("_s_bootplus"));
+  if (set_wire != nullptr) {
+    long sid = set_wire->getBddStatusId(this, w);
+    learn(w, set_wire->getInternalName(), sid, boot->getBddStatus(this, w), set_wire->computeStatusType());
+    learn(w, set_wire->getInternalName(), set_wire->getBddValueId(this, w),
+          w->Bdd_not(w->Bdd_var_by_index(sid)), set_wire->computeValueType());
+  }
+  if (reset_wire != nullptr) {
+    learn(w, reset_wire->getInternalName(), reset_wire->getBddStatusId(this, w), w->Bdd_zero(),
+          reset_wire->computeStatusType());
+    learn(w, reset_wire->getInternalName(), reset_wire->getBddValueId(this, w), w->Bdd_one(),
+          reset_wire->computeValueType());
+  }
+  learn(w, bootplus->getInternalName(), bootplus->getBddStatusId(this, w), w->Bdd_zero(),
+        bootplus->computeStatusType());
+  learn(w, bootplus->getInternalName(), bootplus->getBddValueId(this, w), w->Bdd_one(),
+        bootplus->computeValueType());
+
+  if (input_signal_list != nullptr)
+    for (Signal* s : *input_signal_list) kept_ids.push_back(s->getInitialBddStatusId(this, w));
+  if (output_signal_list != nullptr)
+    for (Signal* s : *output_signal_list) kept_ids.push_back(s->getInitialBddStatusId(this, w));
+  append_ids(kept_ids, local_signal_list, this, w);
+  if (keep_rtl != 0 && rtl_wire != nullptr) kept_ids.push_back(rtl_wire->getBddStatusId(this, w));
+  w->clean(kept_ids);
+
+  std::list<long> order;
+  append_ids(order, local_signal_list, this, w);
+  append_ids(order, output_signal_list, this, w);
+  w->compute_dates(order);
+
+  replace_at_in_name_variables();
+  loose_first_underscore_in_name_variables();
+}
+
+void Module::learnStatusWireAssertion() {
+  Bddexpressionwood* w = getBddWood();
+  bdd assertion = w->Bdd_one();
+  if (local_signal_list != nullptr)
+    for (Signal* s : *local_signal_list)
+      if (s->is_wire) assertion = w->Bdd_and(assertion, s->getBddStatus(this, w));
+  for (long id : std::set<long>(w->ens_exp)) {
+    Bddexpression* e = w->slot(id);
+    if (e == nullptr || !has_bdd(e->bdd_exp)) continue;
+    learn(w, e->my_name(), e->bdd_var, w->Bdd_reduce(e->bdd_exp, assertion), e->getUserType());
+  }
+}
+
+void Module::update_user_type() {
+  Bddexpressionwood* w = getBddWood();
+  auto set_kind = [&](long id, int kind) {
+    if (Bddexpression* e = w->slot(id)) e->setUserType(kind);
+  };
+  if (output_signal_list != nullptr)
+    for (Signal* o : *output_signal_list) {
+      set_kind(o->getInitialBddStatusId(this, w), Compilation::SOUTPUT);
+      set_kind(o->getInitialBddValueId(this, w), Compilation::VOUTPUT);
+    }
+  if (local_signal_list != nullptr)
+    for (Signal* l : *local_signal_list) {
+      if (!l->is_register) continue;
+      for (const auto& p : occurrence_pairs(l, this, w)) {
+        if (p.first < 0) continue;
+        set_kind(p.first, Compilation::SREG);
+        set_kind(p.second, Compilation::VREG);
+      }
+    }
+}
+
+bdd Module::associate_bdd_state(int state) {
+  Bddexpressionwood* w = getBddWood();
+  if (w == nullptr) return bdd();
+  if (register_list == nullptr) return w->Bdd_zero();
+  unsigned bits = static_cast<unsigned>(state);
+  bdd result = w->Bdd_one();
+  for (regclass* r : *register_list) {
+    bdd v = r->actual_var()->getBddStatus(this, w);
+    result = w->Bdd_and(result, (bits & 1u) != 0 ? v : w->Bdd_not(v));
+    bits >>= 1;
+  }
+  return result;
+}
+
+int Module::possible_transitions(bdd state, bdd*) {
+  Bddexpressionwood* w = getBddWood();
+  if (w == nullptr) return 0;
+  int shared = w->get_common_bdd_manager();
+  w->set_common_bdd_manager(1);
+  {
+    Bddexpressionwood copy(w);
+    copy.reduce_expressions(state);
+  }
+  w->set_common_bdd_manager(shared);
+  return 0;
+}
+
+void Module::replace_at_in_name_variables() {
+  Bddexpressionwood* w = getBddWood();
+  if (w == nullptr || w->my_bdd_manager() == nullptr) return;
+  w->my_bdd_manager()->Replace_char_in_all_names('@', '_');
+}
+
+void Module::loose_first_underscore_in_name_variables() {
+  Bddexpressionwood* w = getBddWood();
+  if (w == nullptr || w->my_bdd_manager() == nullptr) return;
+  w->my_bdd_manager()->No_begin_underscore_name();
+}

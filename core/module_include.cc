@@ -1,0 +1,314 @@
+// Bindings of valued signals, run declarations, inclusion of a compiled sub-module and
+// the deep copy of a module.
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "Bddexpression.h"
+#include "data.h"
+#include "equationtable.h"
+#include "interface.h"
+#include "module.h"
+#include "module_signal.h"
+#include "sexception.h"
+#include "signal_manager.h"
+
+namespace {
+
+int take_indexation() {
+  int n = DataExpr::Indexation;
+  DataExpr::Indexation = static_cast<int>(static_cast<unsigned>(n) + 1u);
+  return n;
+}
+
+bool valued_in(const Signal* s, Module* m, Bddexpressionwood* w) {
+  SignalRef* r = s->getSignalRef(m, w);
+  return r != nullptr && r->isValued();
+}
+
+// Gives s the value type of src (a signal of src_module) when src is valued there.
+void value_like(Signal* s, Module* m, Bddexpressionwood* w, const Signal* src, Module* src_module) {
+  Bddexpressionwood* sw = src_module->getBddWood();
+  if (!valued_in(src, src_module, sw)) return;
+  s->setValueType(src->getSignalRef(src_module, sw)->getType(), m, w);
+}
+
+}  // namespace
+
+// ----- bindings -----
+
+DataBinding* Module::getBinding(const std::string& key) const {
+  if (data_table == nullptr) return nullptr;
+  auto it = data_table->find(key);
+  return it != data_table->end() ? it->second : nullptr;
+}
+
+void Module::removeBinding(const std::string& key) {
+  if (data_table != nullptr) data_table->erase(key);
+}
+
+void Module::addBinding(DataBinding* b) { addBinding(b, getBddWood()); }
+
+void Module::addBinding(DataBinding* b, Bddexpressionwood* wood) {
+  if (data_table == nullptr) data_table = new std::map<std::string, DataBinding*>;
+  (*data_table)[b->getSignal()->getName(this, wood)] = b;
+}
+
+namespace {
+
+// VALUE_SIGNAL abstract equations of both rails of s: s is dated after the signals that
+// e reads.
+void learn_value_dependences(Module* m, Signal* s, DataExpr* e) {
+  std::set<Signal*>* read = e->computeDependencySet();
+  if (read == nullptr) return;
+  Bddexpressionwood* w = m->getBddWood();
+  std::set<long> deps;
+  for (Signal* r : *read) {
+    long sid = r->getBddStatusId(m, w);
+    long vid = r->getBddValueId(m, w);
+    if (sid >= 0) deps.insert(sid);
+    if (vid >= 0) deps.insert(vid);
+  }
+  for (long id : {s->getBddStatusId(m, w), s->getBddValueId(m, w)}) {
+    Bddexpression* eq = new Bddexpression(id, w, deps, "VALUE_SIGNAL", 0, 0);
+    if (w->slot(id) != eq) delete eq;
+  }
+}
+
+}  // namespace
+
+Signal* Module::addSignalBinding(DataExpr* e, const std::string& prefix) {
+  int n = take_indexation();
+  Signal* s = new Signal("IData_" + prefix + std::to_string(n), this, getBddWood());
+  if (e->getType().empty()) e->computeType(this);
+  s->setValueType(e->getType(), this);
+  s->is_value = true;
+  if (data_table == nullptr) data_table = new std::map<std::string, DataBinding*>;
+  (*data_table)[s->getInternalName()] = new DataBinding(s, e);
+  learn_value_dependences(this, s, e);
+  return s;
+}
+
+Signal* Module::addSignalBinding(DataExpr* e, Signal* s) {
+  s->is_value = true;
+  if (data_table == nullptr) data_table = new std::map<std::string, DataBinding*>;
+  (*data_table)[s->getInternalName()] = new DataBinding(s, e);
+  learn_value_dependences(this, s, e);
+  return s;
+}
+
+Signal* Module::addSignalBinding(DataExpr* e, Signal* s, Signal* clock) {
+  if (data_table == nullptr) data_table = new std::map<std::string, DataBinding*>;
+  if (clock != nullptr) {
+    clock->is_clock = true;
+    (*data_table)[s->getInternalName()] = new DataBinding(s, e, clock);
+  } else {
+    (*data_table)[s->getInternalName()] = new DataBinding(s, e);
+  }
+  s->is_value = true;
+  return s;
+}
+
+Signal* Module::addSignalBinding(DataExpr* e, const std::string& prefix, Signal* clock) {
+  if (clock == nullptr) throw IllegalOperationException("Module::addSignalBinding: no clock signal", prefix);
+  clock->is_clock = true;
+  int n = take_indexation();
+  Signal* s = new Signal(clock->getInternalName() + "Data_" + prefix + std::to_string(n), this, getBddWood());
+  if (e->getType().empty()) e->computeType(this);
+  s->setValueType(e->getType(), this);
+  s->is_value = true;
+  if (data_table == nullptr) data_table = new std::map<std::string, DataBinding*>;
+  (*data_table)[s->getInternalName()] = new DataBinding(s, e, clock);
+  return s;
+}
+
+std::list<Signal*>* Module::getSignalBindingByClock(Signal* clock) const {
+  if (data_table == nullptr) return nullptr;
+  std::list<Signal*>* bound = new std::list<Signal*>;
+  for (const auto& entry : *data_table) {
+    Signal* c = entry.second->getClock();
+    if (c != nullptr && c->getInternalName() == clock->getInternalName()) bound->push_back(entry.second->getSignal());
+  }
+  if (bound->empty()) {
+    delete bound;
+    std::cerr << "Module::getSignalBindingByClock: no binding for signal: " << clock->getInternalName() << std::endl;
+    std::exit(10);
+  }
+  return bound;
+}
+
+std::list<DataBinding*>* Module::getDataBindingByClock(Signal* clock) const {
+  if (data_table == nullptr || data_table->empty()) return nullptr;
+  std::list<DataBinding*>* found = nullptr;
+  for (const auto& entry : *data_table) {
+    Signal* c = entry.second->getClock();
+    if (c == nullptr || c->getInternalName() != clock->getInternalName()) continue;
+    if (found == nullptr) found = new std::list<DataBinding*>;
+    found->push_back(entry.second);
+  }
+  return found;
+}
+
+// ----- run declarations -----
+
+void Module::addRunDecl(const std::string& module_name, const std::string& file, const std::string& directory) {
+  if (run_decl_table != nullptr && run_decl_table->count(module_name) != 0)
+    throw IllegalOperationException("Run module already exists: ", module_name);
+  if (run_decl_table == nullptr) run_decl_table = new std::map<std::string, std::string*>;
+  (*run_decl_table)[module_name] = new std::string(directory + "/" + file);
+}
+
+std::string* Module::getModuleLocation(const std::string& module_name) const {
+  if (run_decl_table == nullptr) return nullptr;
+  auto it = run_decl_table->find(module_name);
+  return it != run_decl_table->end() ? it->second : nullptr;
+}
+
+// ----- inclusion -----
+
+void Module::includeCompiledModule(Module* sub, Interface* interface, const std::string& suffix,
+                                   Bddexpressionwood* wood) {
+  Bddexpressionwood* sw = sub->getBddWood();
+  SignalManager* ssm = sub->getSignalManager();
+  auto make_local = [&](Signal* s) {
+    s->is_local = true;
+    s->is_input = false;
+    s->is_output = false;
+  };
+  // Locals for occurrences n .. 1 of src, named after the occurrence names in sub.
+  auto further_occurrences = [&](Signal* src) {
+    for (int k = src->getCurrentOccurrence(sw); k >= 1; --k) {
+      SignalRef* r = ssm->getSignalRefByOccurrence(src, k);
+      std::string occurrence = r != nullptr ? r->getCurrentName() : src->getInternalName() + "_" + std::to_string(k);
+      Signal* s = new Signal(src->getOriginalName(), occurrence + suffix, this, wood);
+      make_local(s);
+      value_like(s, this, wood, src, sub);
+      addLocalSignal(s);
+    }
+  };
+
+  if (std::list<Signal*>* l = sub->getInputSignalList())
+    for (Signal* in : *l) {
+      Signal* s = new Signal(in->getOriginalName(), in->getInternalName() + suffix, this, wood);
+      make_local(s);
+      value_like(s, this, wood, in, sub);
+      addLocalSignal(s);
+      interface->addInput(in->getOriginalName(), s);
+    }
+  if (std::list<Signal*>* l = sub->getDataSignalList())
+    for (Signal* d : *l) {
+      Signal* s = new Signal(d->getOriginalName(), d->getInternalName() + suffix, this, wood);
+      s->is_input = true;
+      addDataSignal(s);
+      interface->addData(d->getOriginalName(), s);
+    }
+  if (std::list<Signal*>* l = sub->getOutputSignalList())
+    for (Signal* o : *l) {
+      further_occurrences(o);
+      Signal* s = new Signal(o->getOriginalName(), o->getInternalName() + suffix, this, wood);
+      make_local(s);
+      value_like(s, this, wood, o, sub);
+      addLocalSignal(s);
+      interface->addOutput(o->getOriginalName(), s);
+    }
+  if (std::list<Signal*>* l = sub->getLocalSignalList())
+    for (Signal* loc : *l) {
+      Signal* s = new Signal(loc->getOriginalName(), loc->getInternalName() + suffix, this, wood, loc->is_register);
+      make_local(s);
+      if (loc->is_wire) s->is_wire = true;
+      value_like(s, this, wood, loc, sub);
+      further_occurrences(loc);
+      local_signal_list->push_back(s);
+      interface->addLocal(loc->getInternalName(), s);
+    }
+  for (Signal* wire : {sub->getSet(), sub->getReset(), sub->getRtl()}) {
+    if (wire == nullptr) continue;
+    Signal* s = new Signal(wire->getName(sub, sw) + suffix, this, wood);
+    make_local(s);
+    s->is_wire = true;
+    addLocalSignal(s);
+  }
+  if (std::list<regclass*>* l = sub->getRegisterList())
+    for (regclass* r : *l) {
+      std::string current = r->actual_var()->getName(sub, sw) + suffix;
+      std::string next = r->next_var()->getName(sub, sw) + suffix;
+      Signal* c = getLocalSignal(current);
+      if (c == nullptr)
+        throw IllegalOperationException("Module::includeCompiledModule: register signal not found", current);
+      Signal* n = getLocalSignal(next);
+      if (n == nullptr)
+        throw IllegalOperationException("Module::includeCompiledModule: register signal not found", next);
+      for (Signal* s : {c, n}) {
+        s->is_wire = true;
+        s->is_register = true;
+      }
+      regclass* copy = new regclass(c, n, r->is_initialy_true());
+      if (register_list == nullptr) register_list = new std::list<regclass*>;
+      register_list->push_back(copy);
+      interface->addRegister(copy);
+    }
+  std::string instance_suffix = suffix;
+  wood->Include_wood_instance(*sw, instance_suffix);
+  if (sub->getReincarnate()) reincarnate = true;
+  if (std::map<std::string, DataBinding*>* table = sub->getDataTable())
+    for (const auto& entry : *table) addBinding(entry.second->instanciate(interface, this, wood), wood);
+}
+
+// ----- copy -----
+
+Module::Module(Module& m)
+    : name(m.name),
+      statement(nullptr),
+      input_signal_list(new std::list<Signal*>),
+      output_signal_list(new std::list<Signal*>),
+      local_signal_list(new std::list<Signal*>),
+      data_signal_list(new std::list<Signal*>),
+      run_decl_table(nullptr),
+      register_list(new std::list<regclass*>),
+      compilation(nullptr),
+      set_wire(nullptr),
+      reset_wire(nullptr),
+      rtl_wire(nullptr),
+      reincarnate(m.reincarnate),
+      finalised(m.finalised),
+      current_instance(m.current_instance),
+      local_stack(m.local_stack),
+      signal_manager(new SignalManager),
+      data_table(nullptr) {
+  // The copy of the equation system (its equations included) gets its own manager.
+  Bddexpressionwood* from = m.getBddWood();
+  int shared = from->get_common_bdd_manager();
+  from->set_common_bdd_manager(0);
+  Bddexpressionwood* w = new Bddexpressionwood(from);
+  from->set_common_bdd_manager(shared);
+  compilation = new EquationTable(name, w);
+
+  auto copy_list = [&](std::list<Signal*>* src, std::list<Signal*>* to) {
+    if (src == nullptr) return;
+    for (Signal* s : *src) to->push_back(new Signal(*s, this, w, &m));
+  };
+  copy_list(m.input_signal_list, input_signal_list);
+  copy_list(m.output_signal_list, output_signal_list);
+  copy_list(m.local_signal_list, local_signal_list);
+  copy_list(m.data_signal_list, data_signal_list);
+  auto copy_wire = [&](Signal* s) -> Signal* {
+    if (s == nullptr) return nullptr;
+    Signal* c = new Signal(*s, this, w, &m);
+    c->is_wire = true;
+    return c;
+  };
+  set_wire = copy_wire(m.set_wire);
+  reset_wire = copy_wire(m.reset_wire);
+  rtl_wire = copy_wire(m.rtl_wire);
+  if (m.register_list != nullptr)
+    for (regclass* r : *m.register_list)
+      register_list->push_back(new regclass(getLocalSignal(r->actual_var()->getInternalName()),
+                                            getLocalSignal(r->next_var()->getInternalName()),
+                                            r->is_initialy_true()));
+  if (m.data_table != nullptr) {
+    data_table = new std::map<std::string, DataBinding*>;
+    for (const auto& entry : *m.data_table) (*data_table)[entry.first] = new DataBinding(*entry.second, this, &m);
+  }
+}

@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "compilation.h"
+#include "formspp.h"
+#include "module.h"
+#include "sexception.h"
+
+namespace {
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+void write_file(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+// A fresh directory per test, the module settings saved and a recording message sink.
+class FilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/zarim_i7b_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir = tmpl;
+    saved_jxc_dir = Module::SimulationJxcDir;
+    saved_sim_dir = Module::SimulationDir;
+    saved_list = Module::CompilationFileList;
+    saved_reader = Compilation::jxc_reader;
+    saved_source_reader = Compilation::jx_reader;
+    forms_sink sink = forms_stderr_sink();
+    sink.show = [this](forms_box_kind, const std::string& text) { boxes.push_back(text); };
+    forms_set_sink(sink);
+  }
+  void TearDown() override {
+    Module::SimulationJxcDir = saved_jxc_dir;
+    Module::SimulationDir = saved_sim_dir;
+    Module::CompilationFileList = saved_list;
+    Compilation::jxc_reader = saved_reader;
+    Compilation::jx_reader = saved_source_reader;
+    forms_reset_sink();
+    std::string command = "rm -rf '" + dir + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+
+  std::string dir;
+  std::vector<std::string> boxes;
+  std::string saved_jxc_dir, saved_sim_dir;
+  std::list<std::string>* saved_list = nullptr;
+  Compilation::JxcReader saved_reader = nullptr;
+  Compilation::JxReader saved_source_reader = nullptr;
+};
+
+using JxcLoadingTest = FilesTest;
+using JxcLoadingDeathTest = FilesTest;
+using ModuleFilesTest = FilesTest;
+
+// Test reader: records what it was given, answers with reader_module (or fails).
+Module* reader_module = nullptr;
+std::string reader_text, reader_instance, reader_run_instance;
+int reader_explain = -1;
+
+int fake_reader(std::istream& in, std::fstream& log, int explain, std::string& instance, std::string& run_instance,
+                std::list<std::string>*, std::list<std::string>*, Module** result) {
+  std::ostringstream s;
+  s << in.rdbuf();
+  reader_text = s.str();
+  reader_instance = instance;
+  reader_run_instance = run_instance;
+  reader_explain = explain;
+  log << "parsed\n";
+  *result = reader_module;
+  return reader_module != nullptr ? 0 : 1;
+}
+
+std::string source_text;
+void fake_source_reader(std::istream& in) {
+  std::ostringstream s;
+  s << in.rdbuf();
+  source_text = s.str();
+}
+
+}  // namespace
+
+TEST_F(JxcLoadingTest, FileNameMatchesTheWholeModuleName) {
+  write_file(dir + "/ab.jxc", "module: AB  0 1\ninput: x ;\n");
+  write_file(dir + "/bar.jxc", "module: BAR  1 1\n");
+  write_file(dir + "/a1.jxc", "module: A  1 1\n");
+  write_file(dir + "/a2.jxc", "module: A  0 1\n");
+  std::list<std::string> files = {dir + "/missing.jxc", dir + "/ab.jxc", dir + "/bar.jxc", dir + "/a1.jxc",
+                                  dir + "/a2.jxc"};
+  Module::CompilationFileList = &files;
+  // A is not matched by AB or BAR; the first file in list order wins.
+  EXPECT_EQ(Compilation::getJxcFileName("A"), dir + "/a1.jxc");
+  EXPECT_EQ(Compilation::getJxcFileName("AB"), dir + "/ab.jxc");
+  EXPECT_EQ(Compilation::getJxcFileName("B"), "");
+  EXPECT_EQ(Compilation::getReincarnateFromJxcFile("A"), 1);
+  EXPECT_EQ(Compilation::getReincarnateFromJxcFile("AB"), 0);
+  EXPECT_EQ(Compilation::getReincarnateFromJxcFile("B"), -1);
+
+  std::list<std::string> empty;
+  Module::CompilationFileList = &empty;
+  EXPECT_EQ(Compilation::getJxcFileName("A"), "");
+  EXPECT_EQ(Compilation::getReincarnateFromJxcFile("A"), -1);
+  Module::CompilationFileList = nullptr;
+  EXPECT_EQ(Compilation::getJxcFileName("A"), "");
+  EXPECT_EQ(Compilation::getReincarnateFromJxcFile("A"), -1);
+  EXPECT_EQ(Compilation::createModuleFromJxcCode("A", nullptr, nullptr), nullptr);
+}
+
+TEST_F(JxcLoadingTest, MissingFileIsReportedAndLeavesALog) {
+  std::string path = dir + "/none.jxc";
+  std::string instance = "i";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Compilation::jxc_parse(path, instance, nullptr, nullptr), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "File: " + path + " does not exist\n");
+  EXPECT_TRUE(exists(path + ".log"));
+}
+
+TEST_F(JxcLoadingTest, ParseGoesThroughTheReader) {
+  std::string path = dir + "/m.jxc";
+  write_file(path, "module: M  0 1\n");
+  Compilation::jxc_reader = fake_reader;
+  Module m("M");
+  reader_module = &m;
+  std::string instance = "inst", run_instance = "run";
+  EXPECT_EQ(Compilation::jxc_parse(path, instance, run_instance, nullptr, nullptr), &m);
+  EXPECT_EQ(reader_text, "module: M  0 1\n");
+  EXPECT_EQ(reader_instance, "inst");
+  EXPECT_EQ(reader_run_instance, "run");
+  EXPECT_EQ(reader_explain, 1);
+  EXPECT_EQ(slurp(path + ".log"), "parsed\n");
+
+  // The four-argument form passes the shared empty run instance.
+  EXPECT_EQ(Compilation::jxc_parse(path, instance, nullptr, nullptr), &m);
+  EXPECT_EQ(reader_run_instance, "");
+
+  std::list<std::string> files = {path};
+  Module::CompilationFileList = &files;
+  EXPECT_EQ(Compilation::createModuleFromJxcCode("M", nullptr, nullptr), &m);
+  EXPECT_EQ(reader_instance, "");
+
+  // A parse failure, and a library without the reader, are load errors.
+  reader_module = nullptr;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Compilation::jxc_parse(path, instance, nullptr, nullptr), nullptr);
+  Compilation::jxc_reader = nullptr;
+  EXPECT_EQ(Compilation::jxc_parse(path, instance, nullptr, nullptr), nullptr);
+  std::string line = "ERROR during loading file : " + path + "\n";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), line + line);
+}
+
+TEST_F(JxcLoadingTest, SourceParseReadsTheFile) {
+  std::string path = dir + "/m.jx";
+  write_file(path, "module M: end");
+  Compilation::jx_reader = fake_source_reader;
+  Compilation::jx_parse(path.c_str());
+  EXPECT_EQ(source_text, "module M: end");
+}
+
+TEST_F(JxcLoadingDeathTest, UnreadableSourceEndsTheProcess) {
+  std::string path = dir + "/none.jx";
+  forms_set_sink(forms_stderr_sink());
+  EXPECT_EXIT(Compilation::jx_parse(path.c_str()), testing::ExitedWithCode(1),
+              "Can not open input file:\n" + path + "\n");
+}
+
+TEST_F(ModuleFilesTest, GeneratedFileNamesAndOpenFailures) {
+  Module m("M");
+  Module::SimulationJxcDir = dir;
+  m.save_zars_code();
+  // The generators write nothing until they are built: the files exist and are empty.
+  EXPECT_TRUE(exists(dir + "/zars_M.cc"));
+  EXPECT_EQ(slurp(dir + "/zars_M.cc"), "");
+  m.save_user_data_code();
+  EXPECT_TRUE(exists(dir + "/user_data_M.h"));
+  EXPECT_TRUE(exists(dir + "/user_data_M.cc"));
+  EXPECT_FALSE(exists(dir + "/user_data_M.h.bak"));
+
+  Module::SimulationJxcDir = dir + "/no/such";
+  testing::internal::CaptureStderr();
+  m.save_zars_code();
+  m.save_user_data_code();
+  std::string err = testing::internal::GetCapturedStderr();
+  std::string zars = "Cannot open zars file:" + dir + "/no/such/zars_M.cc";
+  std::string h = "Cannot open user data file:" + dir + "/no/such/user_data_M.h";
+  std::string cc = "Cannot open user data file:" + dir + "/no/such/user_data_M.cc";
+  EXPECT_EQ(err, zars + "\n" + h + "\n" + cc + "\n");
+  EXPECT_EQ(boxes, (std::vector<std::string>{zars, h, cc}));
+}
+
+TEST_F(ModuleFilesTest, UserDataFilesAreKeptAsBackups) {
+  Module m("M");
+  Module::SimulationJxcDir = dir;
+  write_file(dir + "/user_data_M.h", "completed header");
+  write_file(dir + "/user_data_M.cc", "completed body");
+  testing::internal::CaptureStderr();
+  m.save_user_data_code();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "File: " + dir + "/user_data_M.h already exists. File rewrited.\n" + "File: " + dir +
+                "/user_data_M.cc already exists. File rewrited.\n");
+  EXPECT_EQ(slurp(dir + "/user_data_M.h.bak"), "completed header");
+  EXPECT_EQ(slurp(dir + "/user_data_M.cc.bak"), "completed body");
+  EXPECT_EQ(slurp(dir + "/user_data_M.h"), "");
+}
+
+TEST_F(ModuleFilesTest, SimulateRunsTheStandInOnTheQuotedPath) {
+  // Stand-in simulator first on PATH: records its arguments, one per line.
+  std::string bin = dir + "/bin";
+  ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
+  write_file(bin + "/blif_simul", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > \"" + dir + "/args\"\n");
+  ASSERT_EQ(chmod((bin + "/blif_simul").c_str(), 0755), 0);
+  std::string saved_path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  setenv("PATH", (bin + ":" + saved_path).c_str(), 1);
+
+  std::string sim = dir + "/it's a dir";
+  ASSERT_EQ(mkdir(sim.c_str(), 0755), 0);
+  Module::SimulationDir = sim + "/";  // no separator is added
+  Module m("M");
+  m.setFinalised(1);  // already finalised: not finalised again
+  m.simulate();
+  std::string blif = sim + "/M.blif";
+  EXPECT_TRUE(exists(blif));
+  EXPECT_EQ(slurp(dir + "/args"), blif + "\n");
+
+  testing::internal::CaptureStderr();
+  m.simulate();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "File: " + blif + " already exists. File rewrited.\n");
+
+  // An output file that cannot be opened: reported, and the command is not run.
+  std::remove((dir + "/args").c_str());
+  Module::SimulationDir = dir + "/no/such/";
+  testing::internal::CaptureStderr();
+  m.simulate();
+  std::string text = "Cannot open output file: " + dir + "/no/such/M.blif";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), text + "\n");
+  EXPECT_EQ(boxes, std::vector<std::string>{text});
+  EXPECT_FALSE(exists(dir + "/args"));
+  setenv("PATH", saved_path.c_str(), 1);
+}
+
+TEST_F(ModuleFilesTest, SimulateRequiresCompilation) {
+  Module m("M");
+  EquationTable* table = m.compilation;
+  m.compilation = nullptr;
+  try {
+    m.simulate();
+    ADD_FAILURE() << "no exception";
+  } catch (const IllegalOperationException& e) {
+    EXPECT_STREQ(e.operation_name(), "Simulation requires compilation");
+    EXPECT_EQ(e.argument_name(), nullptr);
+  }
+  m.compilation = table;
+}

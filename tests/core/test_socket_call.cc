@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+
+#include "compilation.h"
+#include "sock.h"
+
+namespace {
+
+// A connected loopback pair: server stands for the value server's accepted connection.
+struct Link {
+  socket_type* server = nullptr;
+  socket_type* client = nullptr;
+  int listen_fd = -1;
+
+  Link() {
+    server = SOCK_make_server(0);
+    if (server == nullptr) return;
+    listen_fd = server->fd;
+    int accepted = 0;
+    std::thread t([&] { accepted = SOCK_accept(server); });
+    client = SOCK_make_client("127.0.0.1", SOCK_port_number(server));
+    t.join();
+    if (accepted != 1) {
+      SOCK_shutdown(client, 1);
+      client = nullptr;
+    }
+  }
+  ~Link() {
+    if (client != nullptr) SOCK_shutdown(client, 1);
+    if (server != nullptr) SOCK_shutdown(server, 1);
+    if (listen_fd >= 0) close(listen_fd);
+  }
+  bool ok() const { return server != nullptr && client != nullptr; }
+};
+
+std::string read_n(socket_type* s, size_t n) {
+  std::string out;
+  char buf[512];
+  while (out.size() < n) {
+    int r = SOCK_read(s, buf, static_cast<int>(std::min(sizeof buf, n - out.size())));
+    if (r <= 0) break;
+    out.append(buf, static_cast<size_t>(r));
+  }
+  return out;
+}
+
+// Serves one request of request_size bytes with reply; returns what it received.
+std::string call(Link& l, const std::string& request, const std::string& reply, std::string* result) {
+  std::string received;
+  std::thread server([&] {
+    received = read_n(l.server, request.size());
+    SOCK_write(l.server, reply.data(), static_cast<int>(reply.size()));
+  });
+  *result = Compilation::Socket_call(request, l.client);
+  server.join();
+  return received;
+}
+
+}  // namespace
+
+TEST(SocketCall, SendsTheExactRequestAndReturnsTheReply) {
+  Link l;
+  ASSERT_TRUE(l.ok());
+  std::string result;
+  testing::internal::CaptureStderr();
+  std::string received = call(l, "MC,3,1,%s%n", "true", &result);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Socket_call buffer: MC,3,1,%s%n\n");
+  EXPECT_EQ(received, "MC,3,1,%s%n");
+  EXPECT_EQ(result, "true");
+
+  // A zero byte ends the reply text.
+  call(l, "q", std::string("fal\0se", 6), &result);
+  EXPECT_EQ(result, "fal");
+}
+
+TEST(SocketCall, ReplyIsOneReadOfAtMost1023Bytes) {
+  Link l;
+  ASSERT_TRUE(l.ok());
+  std::string result;
+  const std::string exact(1023, 'a');
+  call(l, "r1", exact, &result);
+  EXPECT_EQ(result, exact);
+
+  std::string longer(1023, 'b');
+  longer += std::string(477, 'c');
+  call(l, "r2", longer, &result);
+  EXPECT_EQ(result, std::string(1023, 'b'));
+  // The rest waits for the next call's read.
+  call(l, "r3", "", &result);
+  EXPECT_EQ(result, std::string(477, 'c'));
+}
+
+TEST(SocketCall, NoSocketEmptyOrOversizedRequestGiveEmptyReply) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Compilation::Socket_call("abc", nullptr), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Socket_call buffer: abc\n");
+
+  Link l;
+  ASSERT_TRUE(l.ok());
+  // Nothing sent: nothing read (a read here would block forever).
+  EXPECT_EQ(Compilation::Socket_call("", l.client), "");
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Compilation::Socket_call(std::string(1024, 'x'), l.client), "");
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("refused"), std::string::npos);
+  EXPECT_EQ(err.find("Socket_call buffer:"), std::string::npos);
+  // The refused request was not sent: the next request arrives alone.
+  std::string result;
+  EXPECT_EQ(call(l, "next", "ok", &result), "next");
+  EXPECT_EQ(result, "ok");
+}
+
+TEST(SocketCall, ClosedServerGivesEmptyReplyWithoutSignal) {
+  Link l;
+  ASSERT_TRUE(l.ok());
+  SOCK_shutdown(l.server, 1);
+  l.server = nullptr;
+  close(l.listen_fd);
+  l.listen_fd = -1;
+
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Compilation::Socket_call("first", l.client), "");
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "connexion stopped by client \n");
+  // Later sends fail on the closed connection: still an empty reply, and the process
+  // is not killed by SIGPIPE.
+  for (int i = 0; i < 3; ++i) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Compilation::Socket_call("again", l.client), "");
+    testing::internal::GetCapturedStderr();
+  }
+}
