@@ -28,11 +28,11 @@ bdd_node::bdd_node()
       internal_else(nullptr),
       internal_else_link_type(1),
       internal_nb_refs(0),
+      internal_global_id(0),
       internal_manager_ref(nullptr),
       internal_signature(-3),
       internal_var_index_dep(detached_empty_support()),
       internal_local_id(0),
-      internal_global_id(0),
       internal_mark(0) {}
 
 bdd_node::bdd_node(bddpp_manager* manager, long global_id, long var_index, int nb_refs, int else_link_type,
@@ -42,11 +42,11 @@ bdd_node::bdd_node(bddpp_manager* manager, long global_id, long var_index, int n
       internal_else(else_node),
       internal_else_link_type(else_link_type),
       internal_nb_refs(nb_refs),
+      internal_global_id(global_id),
       internal_manager_ref(manager),
       internal_signature(-1),
       internal_var_index_dep(nullptr),
       internal_local_id(0),
-      internal_global_id(global_id),
       internal_mark(0) {
   if (var_index < 0) {
     internal_signature = var_index == -1 ? -1 : var_index;

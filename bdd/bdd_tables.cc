@@ -2,6 +2,7 @@
 #include "bdd_tables.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 #ifdef __linux__
@@ -127,59 +128,44 @@ void bdd_support_pool::grow() {
 
 // ----- unique table -----
 
-bdd_unique_table::bdd_unique_table() : slots_(1024), mask_(1023) {}
+// A manager starts with room for 4096 nodes.
+bdd_unique_table::bdd_unique_table() : slots_(8192, 0), mask_(8191) {}
 
-uint64_t bdd_unique_table::hash(long var, const bdd_node* t, const bdd_node* e, int else_link) {
-  uint64_t h = static_cast<uint64_t>(var) * 0x9e3779b97f4a7c15ULL + bdd_ptr_bits(t) * 0xc2b2ae3d27d4eb4fULL +
-               (bdd_ptr_bits(e) + static_cast<uint64_t>(else_link == 1 ? 1 : 2)) * 0x165667b19e3779f9ULL;
-  return h ^ (h >> 29);
+uint64_t bdd_unique_table::pack(const bdd_node* n, uint64_t h) {
+  uint64_t a = bdd_ptr_bits(n);
+  if (a & ~kAddressMask) {
+    std::fprintf(stderr, "FATAL ERROR: node address %p beyond %d bits\n", static_cast<const void*>(n), kAddressBits);
+    std::exit(1);
+  }
+  return a | tag_of(h);
 }
 
-bool bdd_unique_table::same_key(const bdd_node* n, long var, const bdd_node* t, const bdd_node* e,
-                                int else_link) {
-  return n->internal_var_index == var && n->internal_then == t && n->internal_else == e &&
-         n->internal_else_link_type == else_link;
-}
-
-bdd_node* bdd_unique_table::find(long var, const bdd_node* t, const bdd_node* e, int else_link) const {
-  uint64_t h;
-  return find(var, t, e, else_link, h);
+uint64_t bdd_unique_table::hash_of(const bdd_node* n) {
+  return hash(n->internal_var_index, n->internal_then, n->internal_else, n->internal_else_link_type);
 }
 
 void bdd_unique_table::insert_new(bdd_node* n, uint64_t h) {
   if ((count_ + 1) * 2 > slots_.size()) grow();
   size_t i = h & mask_;
-  while (slots_[i].n) i = (i + 1) & mask_;
-  slots_[i].n = n;
-  slots_[i].hash = h;
+  while (slots_[i]) i = (i + 1) & mask_;
+  slots_[i] = pack(n, h);
   ++count_;
-}
-
-bdd_node* bdd_unique_table::find(long var, const bdd_node* t, const bdd_node* e, int else_link,
-                                 uint64_t& h_out) const {
-  uint64_t h = hash(var, t, e, else_link);
-  h_out = h;
-  for (size_t i = h & mask_;; i = (i + 1) & mask_) {
-    const slot& s = slots_[i];
-    if (!s.n) return nullptr;
-    if (s.hash == h && same_key(s.n, var, t, e, else_link)) return s.n;
-  }
 }
 
 void bdd_unique_table::insert_or_replace(bdd_node* n) {
   if ((count_ + 1) * 2 > slots_.size()) grow();
   long var = n->internal_var_index;
-  uint64_t h = hash(var, n->internal_then, n->internal_else, n->internal_else_link_type);
+  uint64_t h = hash_of(n);
   for (size_t i = h & mask_;; i = (i + 1) & mask_) {
-    slot& s = slots_[i];
-    if (!s.n) {
-      s.n = n;
-      s.hash = h;
+    uint64_t s = slots_[i];
+    if (!s) {
+      slots_[i] = pack(n, h);
       ++count_;
       return;
     }
-    if (s.hash == h && same_key(s.n, var, n->internal_then, n->internal_else, n->internal_else_link_type)) {
-      s.n = n;
+    if ((s & ~kAddressMask) == tag_of(h) &&
+        same_key(node_of(s), var, n->internal_then, n->internal_else, n->internal_else_link_type)) {
+      slots_[i] = pack(n, h);
       return;
     }
   }
@@ -189,13 +175,14 @@ void bdd_unique_table::erase(long var, const bdd_node* t, const bdd_node* e, int
   uint64_t h = hash(var, t, e, else_link);
   size_t i = h & mask_;
   for (;; i = (i + 1) & mask_) {
-    if (!slots_[i].n) return;
-    if (slots_[i].hash == h && same_key(slots_[i].n, var, t, e, else_link)) break;
+    uint64_t s = slots_[i];
+    if (!s) return;
+    if ((s & ~kAddressMask) == tag_of(h) && same_key(node_of(s), var, t, e, else_link)) break;
   }
   // Backward-shift deletion keeps every probe chain unbroken.
   size_t hole = i;
-  for (size_t j = (hole + 1) & mask_; slots_[j].n; j = (j + 1) & mask_) {
-    size_t home = slots_[j].hash & mask_;
+  for (size_t j = (hole + 1) & mask_; slots_[j]; j = (j + 1) & mask_) {
+    size_t home = hash_of(node_of(slots_[j])) & mask_;
     // The entry may fill the hole when its home is not cyclically within (hole, j].
     bool movable = (hole <= j) ? (home <= hole || home > j) : (home <= hole && home > j);
     if (movable) {
@@ -203,26 +190,26 @@ void bdd_unique_table::erase(long var, const bdd_node* t, const bdd_node* e, int
       hole = j;
     }
   }
-  slots_[hole] = slot();
+  slots_[hole] = 0;
   --count_;
 }
 
 std::vector<bdd_node*> bdd_unique_table::nodes() const {
   std::vector<bdd_node*> out;
   out.reserve(count_);
-  for (const slot& s : slots_)
-    if (s.n) out.push_back(s.n);
+  for (uint64_t s : slots_)
+    if (s) out.push_back(node_of(s));
   return out;
 }
 
 void bdd_unique_table::grow() {
-  std::vector<slot, bdd_big_allocator<slot>> old(slots_.size() * 2);
+  std::vector<uint64_t, bdd_big_allocator<uint64_t>> old(slots_.size() * 2, 0);
   old.swap(slots_);
   mask_ = slots_.size() - 1;
-  for (const slot& s : old) {
-    if (!s.n) continue;
-    size_t i = s.hash & mask_;
-    while (slots_[i].n) i = (i + 1) & mask_;
+  for (uint64_t s : old) {
+    if (!s) continue;
+    size_t i = hash_of(node_of(s)) & mask_;
+    while (slots_[i]) i = (i + 1) & mask_;
     slots_[i] = s;
   }
 }
@@ -259,59 +246,18 @@ void bdd_node_pool::release(void* p) {
 
 // ----- computed table -----
 
-void bdd_computed_table::normalise(int& lx, const bdd_node*& x, int& ly, const bdd_node*& y) {
-  // and/or are symmetric and make the same node requests in either operand order.
-  if (bdd_ptr_bits(y) < bdd_ptr_bits(x) || (x == y && ly < lx)) {
-    std::swap(x, y);
-    std::swap(lx, ly);
-  }
-}
-
-size_t bdd_computed_table::slot(int op, int lx, const bdd_node* x, int ly, const bdd_node* y) const {
-  uint64_t h = bdd_ptr_bits(x) * 0x9e3779b97f4a7c15ULL + bdd_ptr_bits(y) * 0xc2b2ae3d27d4eb4fULL +
-               static_cast<uint64_t>((op << 4) | ((lx + 1) << 2) | (ly + 1)) * 0x165667b19e3779f9ULL;
-  return static_cast<size_t>(h ^ (h >> 29)) & mask_;
-}
-
-bool bdd_computed_table::lookup(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node*& r,
-                                int& rl) const {
-  if (entries_.empty()) return false;
-  normalise(lx, x, ly, y);
-  const entry& e = entries_[slot(op, lx, x, ly, y)];
-  if (e.op != op || e.x != x || e.y != y || e.lx != lx || e.ly != ly) return false;
-  r = e.r;
-  rl = e.rl;
-  return true;
-}
-
-void bdd_computed_table::store(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node* r,
-                               int rl) {
-  if (entries_.empty()) return;
-  normalise(lx, x, ly, y);
-  entry& e = entries_[slot(op, lx, x, ly, y)];
-  e.x = x;
-  e.y = y;
-  e.r = r;
-  e.op = static_cast<int8_t>(op);
-  e.lx = static_cast<int8_t>(lx);
-  e.ly = static_cast<int8_t>(ly);
-  e.rl = static_cast<int8_t>(rl);
-}
-
 void bdd_computed_table::clear() {
   for (entry& e : entries_) e = entry();
 }
 
-void bdd_computed_table::fit(size_t nodes) {
-  const size_t min_size = size_t(1) << 12;
-  const size_t max_size = size_t(1) << 20;
-  size_t want = entries_.empty() ? min_size : entries_.size();
-  while (want < nodes && want < max_size) want *= 2;
+void bdd_computed_table::resize(size_t nodes) {
+  size_t want = entries_.empty() ? kMinEntries : entries_.size();
+  while (want < nodes && want < kMaxEntries) want *= 2;
   if (want == entries_.size()) return;
   // Growing keeps what the table holds.
   std::vector<entry, bdd_big_allocator<entry>> old(want);
   old.swap(entries_);
   mask_ = want - 1;
   for (const entry& e : old)
-    if (e.op) entries_[slot(e.op, e.lx, e.x, e.ly, e.y)] = e;
+    if (e.kx) entries_[slot(e.kx, e.ky)] = e;
 }

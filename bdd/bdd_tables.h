@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-class bdd_node;
+#include "bddpp.h"
 
 // Large tables are backed by huge pages where the system offers them: the unique table and the
 // computed table are read at random, so TLB misses would dominate their look-ups.
@@ -70,14 +70,19 @@ class bdd_support_pool {
   std::vector<int32_t> scratch_;
 };
 
-// Open addressing (linear probing, backward-shift erase) on the full node key.
+// Open addressing (linear probing, backward-shift erase) on the full node key. A slot is one
+// word: the node's address in the low 48 bits and 16 bits of the key's hash above them, so that
+// most mismatches are told without reading the node.
 class bdd_unique_table {
  public:
   bdd_unique_table();
 
-  bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link) const;
+  bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link) const {
+    uint64_t h;
+    return find(var, t, e, else_link, h);
+  }
   // find() that also gives the key's hash, for insert_new() of a node found absent.
-  bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link, uint64_t& h) const;
+  inline bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link, uint64_t& h) const;
   void insert_new(bdd_node* n, uint64_t h);
   void insert_or_replace(bdd_node* n);
   void erase(long var, const bdd_node* t, const bdd_node* e, int else_link);
@@ -85,52 +90,90 @@ class bdd_unique_table {
   std::vector<bdd_node*> nodes() const;
   template <class F>
   void for_each(F f) const {
-    for (const slot& s : slots_)
-      if (s.n) f(s.n);
+    for (uint64_t s : slots_)
+      if (s) f(node_of(s));
+  }
+
+  static uint64_t hash(long var, const bdd_node* t, const bdd_node* e, int else_link) {
+    uint64_t h = static_cast<uint64_t>(var) * 0x9e3779b97f4a7c15ULL + bdd_ptr_bits(t) * 0xc2b2ae3d27d4eb4fULL +
+                 (bdd_ptr_bits(e) + static_cast<uint64_t>(else_link == 1 ? 1 : 2)) * 0x165667b19e3779f9ULL;
+    return h ^ (h >> 29);
   }
 
  private:
-  struct slot {
-    bdd_node* n = nullptr;
-    uint64_t hash = 0;  // full hash of the key: most mismatches are told without reading the node
-  };
-  static uint64_t hash(long var, const bdd_node* t, const bdd_node* e, int else_link);
-  static bool same_key(const bdd_node* n, long var, const bdd_node* t, const bdd_node* e, int else_link);
+  static constexpr int kAddressBits = 48;
+  static constexpr uint64_t kAddressMask = (uint64_t(1) << kAddressBits) - 1;
+  static bdd_node* node_of(uint64_t s) { return reinterpret_cast<bdd_node*>(static_cast<uintptr_t>(s & kAddressMask)); }
+  static uint64_t tag_of(uint64_t h) { return h & ~kAddressMask; }
+  static uint64_t pack(const bdd_node* n, uint64_t h);
+  static inline bool same_key(const bdd_node* n, long var, const bdd_node* t, const bdd_node* e, int else_link);
+  static uint64_t hash_of(const bdd_node* n);
   void grow();
 
-  std::vector<slot, bdd_big_allocator<slot>> slots_;
+  std::vector<uint64_t, bdd_big_allocator<uint64_t>> slots_;
   size_t mask_;
   size_t count_ = 0;
 };
 
-// Lossy direct-mapped table of and/or results keyed by the complete operands.
+// Lossy direct-mapped table of and/or results keyed by the complete operands. The links and the
+// operation ride in the low bits of the node addresses (nodes are at least 8-byte aligned).
 class bdd_computed_table {
  public:
   enum op_code : int8_t { op_and = 1, op_or = 2 };
 
-  bool lookup(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node*& r, int& rl) const;
-  void store(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node* r, int rl);
+  bool lookup(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node*& r, int& rl) const {
+    if (!mask_) return false;
+    uint64_t kx, ky;
+    key(op, lx, x, ly, y, kx, ky);
+    const entry& e = entries_[slot(kx, ky)];
+    if (e.kx != kx || e.ky != ky) return false;
+    r = reinterpret_cast<bdd_node*>(static_cast<uintptr_t>(e.r & ~uint64_t(7)));
+    rl = (e.r & 1) ? -1 : 1;
+    return true;
+  }
+  void store(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node* r, int rl) {
+    if (!mask_) return;
+    uint64_t kx, ky;
+    key(op, lx, x, ly, y, kx, ky);
+    entry& e = entries_[slot(kx, ky)];
+    e.kx = kx;
+    e.ky = ky;
+    e.r = bdd_ptr_bits(r) | (rl == 1 ? 0 : 1);
+  }
   void prefetch(int op, int lx, const bdd_node* x, int ly, const bdd_node* y) const {
-    if (entries_.empty()) return;
-    normalise(lx, x, ly, y);
-    __builtin_prefetch(&entries_[slot(op, lx, x, ly, y)]);
+    if (!mask_) return;
+    uint64_t kx, ky;
+    key(op, lx, x, ly, y, kx, ky);
+    __builtin_prefetch(&entries_[slot(kx, ky)]);
   }
   void clear();
   // Keeps the table in proportion to the number of nodes.
-  void fit(size_t nodes);
+  void fit(size_t nodes) {
+    if (nodes > entries_.size() && entries_.size() < kMaxEntries) resize(nodes);
+    else if (!mask_) resize(0);
+  }
 
  private:
+  static constexpr size_t kMinEntries = size_t(1) << 12;
+  static constexpr size_t kMaxEntries = size_t(1) << 21;
   struct entry {
-    const bdd_node* x = nullptr;
-    const bdd_node* y = nullptr;
-    bdd_node* r = nullptr;
-    int8_t op = 0;
-    int8_t lx = 0;
-    int8_t ly = 0;
-    int8_t rl = 0;
+    uint64_t kx = 0;  // x | op << 1 | x complemented; 0 when empty
+    uint64_t ky = 0;  // y | y complemented
+    uint64_t r = 0;   // result | result complemented
   };
-  static void normalise(int& lx, const bdd_node*& x, int& ly, const bdd_node*& y);
-  size_t slot(int op, int lx, const bdd_node* x, int ly, const bdd_node* y) const;
+  // and/or are symmetric and make the same node requests in either operand order.
+  static void key(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, uint64_t& kx, uint64_t& ky) {
+    uint64_t a = bdd_ptr_bits(x) | (lx == 1 ? 0 : 1);
+    uint64_t b = bdd_ptr_bits(y) | (ly == 1 ? 0 : 1);
+    if (b < a) std::swap(a, b);
+    kx = a | static_cast<uint64_t>(op) << 1;
+    ky = b;
+  }
+  size_t slot(uint64_t kx, uint64_t ky) const {
+    uint64_t h = kx * 0x9e3779b97f4a7c15ULL + ky * 0xc2b2ae3d27d4eb4fULL;
+    return static_cast<size_t>(h ^ (h >> 29)) & mask_;
+  }
+  void resize(size_t nodes);
 
   std::vector<entry, bdd_big_allocator<entry>> entries_;
   size_t mask_ = 0;
@@ -244,5 +287,25 @@ struct bddpp_internals {
   std::vector<long> cube_indexes;     // indexes set in literals by a restriction
   std::vector<long> satisfy_indexes;  // indexes set in literals by Bdd_satisfy
 };
+
+// ----- inline look-ups -----
+
+inline bool bdd_unique_table::same_key(const bdd_node* n, long var, const bdd_node* t, const bdd_node* e,
+                                       int else_link) {
+  return n->internal_then == t && n->internal_else == e && n->internal_var_index == var &&
+         n->internal_else_link_type == else_link;
+}
+
+inline bdd_node* bdd_unique_table::find(long var, const bdd_node* t, const bdd_node* e, int else_link,
+                                        uint64_t& h_out) const {
+  uint64_t h = hash(var, t, e, else_link);
+  h_out = h;
+  uint64_t tag = tag_of(h);
+  for (size_t i = h & mask_;; i = (i + 1) & mask_) {
+    uint64_t s = slots_[i];
+    if (!s) return nullptr;
+    if ((s & ~kAddressMask) == tag && same_key(node_of(s), var, t, e, else_link)) return node_of(s);
+  }
+}
 
 #endif

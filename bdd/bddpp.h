@@ -39,7 +39,8 @@ struct bddpp_internals;    // computed table, memos, scratch buffers (bdd_tables
 // ---------------------------------------------------------------------------------------------
 class bdd_node {
  public:
-  // The fields read by every table look-up come first (one cache line).
+  // The fields read by table look-ups, the cores and the parents' signatures share the first
+  // cache line; the walks' fields follow.
   long internal_var_index;               // -1 terminal, -3 detached
   bdd_node* internal_then;
   bdd_node* internal_else;
@@ -52,12 +53,12 @@ class bdd_node {
 
  public:
   int64_t internal_nb_refs;
+  long internal_global_id;
   bddpp_manager* internal_manager_ref;
   long internal_signature;               // display key; -1 terminal, -3 detached
   // Support, shared between nodes; computed on first use (null until then) through support().
   mutable const bdd_support* internal_var_index_dep;
   long internal_local_id;
-  long internal_global_id;
   long internal_mark;
 
   bdd_node();

@@ -47,7 +47,6 @@ int bs_nvar(int index) { return bdd_nithvar(index); }
 int bs_and(int f, int g) { return bdd_apply(f, g, bddop_and); }
 int bs_or(int f, int g) { return bdd_apply(f, g, bddop_or); }
 int bs_not(int f) { return bdd_not(f); }
-int bs_xor(int f, int g) { return bdd_apply(f, g, bddop_xor); }
 int bs_ite(int f, int g, int h) { return bdd_ite(f, g, h); }
 
 int bs_exist(int f, int index) {

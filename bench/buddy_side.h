@@ -22,7 +22,6 @@ int bs_nvar(int index);
 int bs_and(int f, int g);
 int bs_or(int f, int g);
 int bs_not(int f);
-int bs_xor(int f, int g);
 int bs_ite(int f, int g, int h);
 /* f with variable index existentially quantified */
 int bs_exist(int f, int index);

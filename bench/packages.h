@@ -38,7 +38,6 @@ class OursPkg {
   B and_(const B& f, const B& g) { return m_.Bdd_and(f, g); }
   B or_(const B& f, const B& g) { return m_.Bdd_or(f, g); }
   B not_(const B& f) { return m_.Bdd_not(f); }
-  B xor_(const B& f, const B& g) { return m_.Bdd_xor(f, g); }
   B ite(const B& f, const B& g, const B& h) { return m_.Bdd_ite(f, g, h); }
 
   int eval(const B& f, const int* ctx) { return m_.Bdd_eval_for_literal(f, const_cast<int*>(ctx)); }
@@ -114,8 +113,9 @@ class BuddyPkg {
  public:
   using B = BRef;
 
-  // Starting sizes comparable to our package's (a unique table of 1024 slots
-  // and a computed table of 4096 entries, both growing with the nodes).
+  // Starting sizes equal to our package's: room for 4096 nodes and a computed
+  // table of 4096 entries that grows with the node table (ours up to 2^21
+  // entries). Dynamic reordering stays off.
   static constexpr int kInitialNodes = 1 << 12;
   static constexpr int kCacheEntries = 1 << 12;
 
@@ -133,7 +133,6 @@ class BuddyPkg {
   B and_(const B& f, const B& g) { return B(bs_and(f.get(), g.get())); }
   B or_(const B& f, const B& g) { return B(bs_or(f.get(), g.get())); }
   B not_(const B& f) { return B(bs_not(f.get())); }
-  B xor_(const B& f, const B& g) { return B(bs_xor(f.get(), g.get())); }
   B ite(const B& f, const B& g, const B& h) { return B(bs_ite(f.get(), g.get(), h.get())); }
 
   int eval(const B& f, const int* ctx) { return bs_eval3(f.get(), ctx); }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <memory>
 #include <sstream>
 
 #include "bdd_tables.h"
@@ -239,6 +240,34 @@ TEST(BddUniqueTable, GcKeepsLiveNodesAndAssociations) {
   bdd again = m.Bdd_and(x0, x2);
   EXPECT_EQ(Table(m, again, 3), "00000101");
   EXPECT_EQ(m.Bdd_is_correct(again), 1);
+}
+
+// Many keys through several growths, then erasures in creation order and re-insertions: every
+// probe chain must stay whole, including the ones that wrap past the table's end.
+TEST(BddUniqueTable, EraseAndGrowthKeepEveryKeyReachable) {
+  bdd_node leaf;
+  std::vector<std::unique_ptr<bdd_node>> nodes;
+  bdd_unique_table table;
+  const int n = 20000;
+  auto key_else = [&](int i) { return i == 0 ? &leaf : nodes[i / 2].get(); };
+  for (int i = 0; i < n; ++i) {
+    nodes.emplace_back(new bdd_node(nullptr, i + 2, i % 7, 1, (i & 1) ? 1 : -1, &leaf, key_else(i)));
+    table.insert_or_replace(nodes.back().get());
+  }
+  ASSERT_EQ(table.size(), static_cast<size_t>(n));
+  auto present = [&](int i) {
+    return table.find(i % 7, &leaf, key_else(i), (i & 1) ? 1 : -1) == nodes[i].get();
+  };
+  for (int i = 0; i < n; i += 3) table.erase(i % 7, &leaf, key_else(i), (i & 1) ? 1 : -1);
+  EXPECT_EQ(table.size(), static_cast<size_t>(n - (n + 2) / 3));
+  int wrong = 0;
+  for (int i = 0; i < n; ++i) wrong += present(i) != (i % 3 != 0);
+  EXPECT_EQ(wrong, 0);
+  for (int i = 0; i < n; i += 3) table.insert_or_replace(nodes[i].get());
+  wrong = 0;
+  for (int i = 0; i < n; ++i) wrong += !present(i);
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(table.nodes().size(), static_cast<size_t>(n));
 }
 
 TEST(BddUniqueTable, DupAndFreeWarn) {
