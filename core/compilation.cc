@@ -1,4 +1,5 @@
 #include "compilation.h"
+#include "parse_jxc.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -52,7 +53,7 @@ std::string Compilation::bddNameToSignalName(std::string n) { return n.substr(3)
 
 // ----- locating and loading modules -----
 
-Compilation::JxcReader Compilation::jxc_reader = nullptr;
+Compilation::JxcReader Compilation::jxc_reader = &jxc_read_module;
 Compilation::JxReader Compilation::jx_reader = nullptr;
 
 namespace {

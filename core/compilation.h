@@ -90,8 +90,8 @@ class Compilation {
   // Reads a source file into ModTable; an unreadable file ends the process (exit 1).
   static void jx_parse(const char* file);
 
-  // Entry points of the two readers, set when the readers are linked in; while one is
-  // null, jxc_parse reports a load error and jx_parse reads nothing.
+  // Entry points of the two readers (replaceable for tests); while one is null,
+  // jxc_parse reports a load error and jx_parse reads nothing.
   // The compiled-module reader parses in (echo and log to log) and returns 0 with the
   // module in *result, or non-zero.
   typedef int (*JxcReader)(std::istream& in, std::fstream& log, int explain, std::string& instance,

@@ -1,34 +1,104 @@
-// Compiled-module (.jxc) reader: the parser object, one parse at a time.
+// Compiled-module (.jxc) reader: the scanner class, the parser object (one parse at a time,
+// through the global pjxc_parser) and the grammar's entry points.
 #ifndef PARSE_JXC_H
 #define PARSE_JXC_H
 
 #include <fstream>
+#include <iosfwd>
 #include <list>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "parse_supl.h"
+
+// jxcFlexLexer(std::istream* in, std::ostream* log): the generated scanner defines
+// JXC_SCANNER_CLASS before including this header, having declared the class itself.
+#ifndef JXC_SCANNER_CLASS
+#define JXC_SCANNER_CLASS 1
+#undef yyFlexLexer
+#define yyFlexLexer jxcFlexLexer
+#include <FlexLexer.h>
+#undef yyFlexLexer
+#endif
+
+class Bddexpressionwood;
 class Module;
-class jxcFlexLexer;  // jxcFlexLexer(std::istream* in, std::ostream* echo)
+class Signal;
+class regclass;
 
 class class_jxc_parser {
  public:
-  // Empties the instance names and the global signal list, zeroes the counters and
-  // registers this object as the current compiled-module parser.
+  // Empty instance names and signal list, counters 0, awaited lists null; registers this
+  // object as the current compiled-module parser (pjxc_parser).
   class_jxc_parser();
-  // Frees the global signal list and the two instance names only.
+  // Frees the parse's own lists and records; not the module, the scanner or the log.
   ~class_jxc_parser();
   class_jxc_parser(const class_jxc_parser&) = delete;
   class_jxc_parser& operator=(const class_jxc_parser&) = delete;
 
-  // Runs jxcparse on plexer; 0 on success (pmodule_parse then holds the module with
-  // its equations, signals, registers and bindings), non-zero on a syntax error.
+  // Runs jxcparse on plexer: 0 when the whole file was accepted (pmodule_parse then holds
+  // the module with its equations, signals, registers and bindings), 1 on a syntax error or
+  // a broken file (a "line N: " message on standard error), 2 when the parser stack is
+  // exhausted. The short form keeps Compilation::EmptyString as the run instance.
+  int parse(std::fstream& log, int explain, std::string& instance);
   int parse(std::fstream& log, int explain, std::string& instance, std::string& run_instance);
 
+  long premier_bdd_id = 0;  // added to the value id of a binding without clock
+  int explain_param = 0;    // 1: trace lines in the log
+  std::ostream* parse_os = nullptr;
   jxcFlexLexer* plexer = nullptr;
-  Module* pmodule_parse = nullptr;
+  Module* pmodule_parse = nullptr;  // null until the module header has been read
+  std::string instance;             // suffix of every declared signal's internal name
+  std::string run_instance;         // kept for the caller
+  Bddexpressionwood* pw = nullptr;  // the module's equation system once it exists
+  std::list<Signal*>* global_signal_list;
   std::list<std::string>* awaited_input_list = nullptr;
   std::list<std::string>* awaited_output_list = nullptr;
+
+  // BDD node table of the equation section.
+  jxc_node_table parsed_nodes_table;
+  long parsed_nodes_number = 0;
+
+  // For the n-th method, type and constant of the file, its index in the global table.
+  long nb_methods = 0;
+  std::vector<int> corres_methodid;
+  long nb_types = 0;
+  std::vector<int> corres_typeid;
+  long nb_constantes = 0;
+  std::vector<int> corres_constantesid;
+
+  // ----- state of the parse in progress (grammar actions) -----
+  std::list<Signal*> inputs, outputs, data_signals, locals;
+  std::list<regclass*>* registers = nullptr;  // null until a register section is read
+  long reincarnate_number = 0;
+  long finalised_number = 0;
+  std::list<bindingparse> bindings;
+  std::list<evalnodeparse> evalnodes;
+  std::unique_ptr<binding_declaration_parse> binding_section;
+  std::list<long> pending_ids;
+  std::list<long> pending_args;
 };
 
+// The parser in progress (set by the constructor; cleared by its destructor).
+extern class_jxc_parser* pjxc_parser;
+// The module name once the header has been read.
+extern std::string moduleName;
+
+// The grammar (generated): 0 accepted, 1 syntax error or broken file, 2 stack exhausted.
 int jxcparse();
+// The grammar's token function: the next token code of pjxc_parser's scanner.
+int jxclex();
+// "line N: " + message on standard error.
+void jxcerror(const char* message);
+// With explain 1: rule, "," and level unless level is 1, " --> ", text and a newline.
+void jxc_debuger_law(int rule, int level, const char* text, int explain, std::ostream& log);
+
+// Reads one compiled module from in (the log stream receives the unrecognised characters
+// and the trace lines); the entry point behind Compilation::jxc_reader. 0 with the module in
+// *result, else non-zero (an exception of the reconstruction counts as a failure).
+int jxc_read_module(std::istream& in, std::fstream& log, int explain, std::string& instance,
+                    std::string& run_instance, std::list<std::string>* awaited_inputs,
+                    std::list<std::string>* awaited_outputs, Module** result);
 
 #endif

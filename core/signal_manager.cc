@@ -178,7 +178,8 @@ void SignalManager::addSignalRefIdTable(long sid, long vid, SignalRef* r, Bddexp
   if (it != signalref_id_table->end()) {
     SignalRefTable* t = it->second;
     if (needed > t->size) {
-      it->second = grown_table(t, needed);
+      // Geometric growth: one signal at a time must not copy the table each time.
+      it->second = grown_table(t, std::max(needed, 2 * t->size));
       delete t;
       t = it->second;
     }

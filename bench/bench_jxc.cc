@@ -1,0 +1,68 @@
+// Reading compiled-module files: a generated .jxc of N equations over 64 inputs, three BDD
+// nodes of its own per equation (the reader's unique table merges the equal ones).
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "compilation.h"
+#include "data.h"
+#include "module.h"
+#include "parse_jxc.h"
+
+namespace {
+
+const long kInputs = 64;
+
+// Inputs x0..x63 (ids 2j, 2j+1), locals y0..y(n/2-1) (ids from 128 on); equation i defines
+// variable 128 + i (both rails of each local) as x_a & (x_b | !x_c) or its complement,
+// a < b < c picked from i.
+std::string generate(long n) {
+  std::ostringstream os;
+  os << "module: big  0 1\ninput:";
+  for (long j = 0; j < kInputs; ++j) os << " x" << j;
+  os << ";\nlocal:";
+  for (long i = 0; i < (n + 1) / 2; ++i) os << " y" << i;
+  os << ";\nconnexion: SETbig RESETbig RTLbig;\n\nequation_def:\n" << 3 * n + 1 << "\n0: -1:-3:-3,1\n";
+  for (long i = 0; i < n; ++i) {
+    long a = i % 20, b = 20 + (i / 20) % 20, c = 40 + (i / 400) % 24;
+    long k = 3 * i + 1;
+    os << k << ": " << 2 * c << ":0:0,-1\n";                          // x_c
+    os << k + 1 << ": " << 2 * b << ":0:" << k << ",-1\n";            // x_b | !x_c
+    os << k + 2 << ": " << 2 * a << ":" << k + 1 << ":0,-1\n";        // x_a & ...
+  }
+  os << "expressions:\n";
+  for (long i = 0; i < n; ++i)
+    os << "1 1 " << 2 * kInputs + i << ":" << 3 * i + 3 << "," << (i % 2 == 0 ? 1 : -1) << ",()\n";
+  os << "end:\n";
+  return os.str();
+}
+
+void BM_ReadJxc(benchmark::State& state) {
+  const long n = state.range(0);
+  const std::string text = generate(n);
+  std::fstream log("/dev/null", std::ios::out);
+  for (auto _ : state) {
+    std::istringstream in(text);
+    std::string instance, run_instance;
+    jxcFlexLexer lexer(&in, &log);
+    class_jxc_parser parser;
+    parser.plexer = &lexer;
+    int status = parser.parse(log, 0, instance, run_instance);
+    state.PauseTiming();
+    if (status != 0) {
+      state.SkipWithError("the generated file was refused");
+      break;
+    }
+    delete parser.pmodule_parse;
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_ReadJxc)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

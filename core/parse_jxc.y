@@ -1,0 +1,601 @@
+/* Compiled-module (.jxc) grammar. Tokens carry no value: the actions read the scanner's
+   text, which is still the reduced token's own text for the one-token rules (ident,
+   number, string), those states reducing without a look-ahead. */
+
+%define api.prefix {jxc}
+%define parse.error simple
+
+%code requires {
+#include <list>
+#include <string>
+class Signal;
+struct jxc_pair {
+  long status;
+  long value;
+  bool present;
+};
+}
+
+%code {
+#include <cstdlib>
+#include <iostream>
+
+#include "compilation.h"
+#include "Bddexpression.h"
+#include "data.h"
+#include "formspp.h"
+#include "module.h"
+#include "module_signal.h"
+#include "parse_jxc.h"
+
+#define JXC pjxc_parser
+#define TOKEN_TEXT (pjxc_parser->plexer->YYText())
+#define TRACE(rule, level, text) \
+  jxc_debuger_law((rule), (level), (text), pjxc_parser->explain_param, *pjxc_parser->parse_os)
+
+namespace {
+bool jxc_number(const char* text, long* out);
+void jxc_module_header(const std::string& name, long reincarnate, long finalised);
+Signal* jxc_signal_declaration(const std::string& name, const std::string* type);
+void jxc_inputs(std::list<Signal*>* list);
+void jxc_outputs(std::list<Signal*>* list);
+void jxc_data_signals(std::list<Signal*>* list);
+void jxc_locals(std::list<Signal*>* list);
+void jxc_register(const std::string& next, const std::string& current, long initial);
+void jxc_connexion(const std::string& set, const std::string& reset, const std::string& rtl);
+bool jxc_node_count(long count);
+void jxc_node_record(long k, long var, long then_id, long else_id, long link);
+bool jxc_expression_record(long earliest, long latest, long var, long node, long link);
+void jxc_binding_record(const jxc_pair& signal, long eval, const jxc_pair& clock);
+void jxc_evaluation(int kind, long code);
+void jxc_binding_section();
+void jxc_type(const std::string& name);
+void jxc_method(const std::string& result, const std::string& name, const std::list<std::string>* args);
+void jxc_constant(const std::string& type, const std::string& name, const std::string* value);
+bool jxc_final_step();
+}  // namespace
+}
+
+%union {
+  long number;
+  std::string* text;
+  std::list<std::string>* texts;
+  std::list<Signal*>* signals;
+  Signal* signal;
+  jxc_pair pair;
+}
+
+%token TOKEN_MODULE 258
+%token TOKEN_INPUTS 259
+%token TOKEN_OUTPUTS 260
+%token TOKEN_DATA_SIGNAL 261
+%token TOKEN_LOCALS 262
+%token TOKEN_REGISTERS 263
+%token TOKEN_CONNEXION 264
+%token TOKEN_EQUATION_DEF 265
+%token TOKEN_EXPRESSION_DEF 266
+%token TOKEN_EGAL 267
+%token TOKEN_END 268
+%token TOKEN_BINDING 269
+%token TOKEN_EVALTABLE 270
+%token TOKEN_VALUE 271
+%token TOKEN_CLOCK 272
+%token TOKEN_CONSTANT 273
+%token TOKEN_DATA 274
+%token TOKEN_TYPE 275
+%token TOKEN_METHOD 276
+%token TOKEN_IMMEDIAT 277
+%token TOKEN_DEUX_POINTS 278
+%token TOKEN_VIRGULE 279
+%token TOKEN_POUVRANTE 280
+%token TOKEN_PFERMANTE 281
+%token TOKEN_IDENT 282
+%token TOKEN_NUMBER 283
+%token TOKEN_REAL 284
+%token TOKEN_CHAINE_CARACTERES 285
+%token TOKEN_SEP 286
+%token TOKEN_DOUBLEPOURCENT 287
+%token TOKEN_POURCENT 288
+
+%type <text> ident opt_type opt_string next_name current_name arg_type
+%type <number> number dollar_constant initial_value
+%type <signals> signal_list
+%type <signal> signal_declaration
+%type <pair> id_pair opt_clock
+%type <texts> arg_types arg_type_list
+
+%destructor { delete $$; } <text> <texts> <signals>
+
+%%
+
+module_file
+  : module_header inputs outputs data_signals locals registers connexion equation_section
+    binding_section data_section
+    { TRACE(1, 1, "definition finale"); if (!jxc_final_step()) YYABORT; }
+  ;
+
+module_header
+  : TOKEN_MODULE ident number number
+    { jxc_module_header(*$2, $3, $4); delete $2; TRACE(2, 1, "definition nom declaration"); }
+  ;
+
+inputs
+  : %empty { TRACE(3, 1, "definition liste inputs vide"); }
+  | TOKEN_INPUTS signal_list TOKEN_SEP
+    { jxc_inputs($2); delete $2; TRACE(3, 2, "definition liste inputs"); }
+  ;
+
+outputs
+  : %empty { TRACE(4, 1, "definition liste output vide"); }
+  | TOKEN_OUTPUTS signal_list TOKEN_SEP
+    { jxc_outputs($2); delete $2; TRACE(4, 2, "definition liste output"); }
+  ;
+
+data_signals
+  : %empty { TRACE(3, 1, "definition liste data vide"); }
+  | TOKEN_DATA_SIGNAL signal_list TOKEN_SEP
+    { jxc_data_signals($2); delete $2; TRACE(3, 2, "definition liste data signals"); }
+  ;
+
+locals
+  : %empty { TRACE(5, 1, "definition liste locaux vide"); }
+  | TOKEN_LOCALS signal_list TOKEN_SEP
+    { jxc_locals($2); delete $2; TRACE(5, 2, "definition liste locaux"); }
+  ;
+
+signal_list
+  : signal_declaration
+    { $$ = new std::list<Signal*>(1, $1); TRACE(6, 1, "creation liste iol"); }
+  | signal_list signal_declaration
+    { $$ = $1; $$->push_back($2); TRACE(6, 2, "ajout iol liste"); }
+  ;
+
+signal_declaration
+  : ident opt_type
+    { $$ = jxc_signal_declaration(*$1, $2); delete $1; delete $2; TRACE(7, 1, TOKEN_TEXT); }
+  ;
+
+opt_type
+  : %empty { $$ = nullptr; TRACE(8, 1, TOKEN_TEXT); }
+  | TOKEN_DEUX_POINTS ident { $$ = $2; TRACE(8, 2, TOKEN_TEXT); }
+  ;
+
+registers
+  : %empty { TRACE(9, 1, "definition liste registres vide"); }
+  | TOKEN_REGISTERS register_list { TRACE(9, 2, "definition liste registres"); }
+  ;
+
+register_list
+  : register_declaration { TRACE(10, 1, "creation liste ident"); }
+  | register_list register_declaration { TRACE(10, 2, "ajout ident liste"); }
+  ;
+
+register_declaration
+  : next_name current_name initial_value TOKEN_SEP
+    { jxc_register(*$1, *$2, $3); delete $1; delete $2; TRACE(11, 1, "ajout ident liste"); }
+  ;
+
+next_name
+  : ident { $$ = $1; TRACE(20, 1, "def var suivante"); }
+  ;
+
+current_name
+  : ident { $$ = $1; TRACE(21, 1, "def var actuelle"); }
+  ;
+
+initial_value
+  : number { $$ = $1; TRACE(22, 1, "valeur initiale "); }
+  ;
+
+connexion
+  : TOKEN_CONNEXION ident ident ident TOKEN_SEP
+    { jxc_connexion(*$2, *$3, *$4); delete $2; delete $3; delete $4; TRACE(12, 1, "ajout ident liste"); }
+  ;
+
+equation_section
+  : equation_count node_list TOKEN_EXPRESSION_DEF expression_list TOKEN_END
+    { TRACE(14, 1, "wood declaration"); }
+  ;
+
+equation_count
+  : TOKEN_EQUATION_DEF number { if (!jxc_node_count($2)) YYABORT; }
+  ;
+
+node_list
+  : %empty { TRACE(15, 1, "equation seule"); }
+  | node_list node_record { TRACE(15, 2, "ajout equation gen liste"); }
+  ;
+
+node_record
+  : number TOKEN_DEUX_POINTS number TOKEN_DEUX_POINTS number TOKEN_DEUX_POINTS number TOKEN_VIRGULE number
+    { jxc_node_record($1, $3, $5, $7, $9); TRACE(16, 1, "equation"); }
+  ;
+
+expression_list
+  : %empty { TRACE(17, 1, "expression booleenne gen seule"); }
+  | expression_list expression_record { TRACE(17, 2, "ajout expression gen liste"); }
+  ;
+
+expression_record
+  : number number number TOKEN_DEUX_POINTS number TOKEN_VIRGULE number TOKEN_VIRGULE
+    TOKEN_POUVRANTE id_list TOKEN_PFERMANTE
+    {
+      if (!jxc_expression_record($1, $2, $3, $5, $7)) YYABORT;
+      TRACE(18, 1, "def expression bool");
+    }
+  ;
+
+id_list
+  : %empty
+  | id_list number { JXC->pending_ids.push_back($2); }
+  ;
+
+number
+  : TOKEN_NUMBER { if (!jxc_number(TOKEN_TEXT, &$$)) YYABORT; TRACE(19, 1, TOKEN_TEXT); }
+  ;
+
+ident
+  : TOKEN_IDENT { $$ = new std::string(TOKEN_TEXT); TRACE(13, 1, TOKEN_TEXT); }
+  ;
+
+binding_section
+  : %empty { TRACE(26, 1, ""); }
+  | TOKEN_BINDING binding_list TOKEN_END TOKEN_EVALTABLE evaluation_list TOKEN_END
+    { jxc_binding_section(); TRACE(26, 2, ""); }
+  ;
+
+binding_list
+  : %empty { TRACE(27, 1, ""); }
+  | binding_list binding_record { TRACE(27, 2, ""); }
+  ;
+
+binding_record
+  : id_pair TOKEN_DEUX_POINTS TOKEN_VALUE number opt_clock TOKEN_SEP
+    { jxc_binding_record($1, $4, $5); TRACE(28, 1, ""); }
+  ;
+
+opt_clock
+  : %empty { $$ = jxc_pair{-1, -1, false}; TRACE(29, 1, "clock declaration vide"); }
+  | TOKEN_CLOCK id_pair { $$ = $2; TRACE(29, 2, " clock declaration (nombre,nombre)"); }
+  ;
+
+id_pair
+  : TOKEN_POUVRANTE number TOKEN_VIRGULE number TOKEN_PFERMANTE
+    { $$ = jxc_pair{$2, $4, true}; TRACE(30, 1, "(nombre,nombre)"); }
+  ;
+
+evaluation_list
+  : %empty { TRACE(31, 1, ""); }
+  | evaluation_list evaluation_record { TRACE(31, 2, ""); }
+  ;
+
+evaluation_record
+  : number TOKEN_DEUX_POINTS evaluation TOKEN_SEP
+    { JXC->evalnodes.back().set_nodeident($1); TRACE(32, 1, ""); }
+  ;
+
+evaluation
+  : dollar_constant
+    { JXC->evalnodes.emplace_back(evalnodeparse::CONSTANTE, $1); TRACE(33, 1, ""); }
+  | number
+    { JXC->evalnodes.emplace_back(evalnodeparse::LINK, $1); TRACE(33, 2, ""); }
+  | TOKEN_POURCENT number TOKEN_POUVRANTE arguments TOKEN_PFERMANTE
+    { jxc_evaluation(evalnodeparse::METHODE_EXTERNE, $2); TRACE(33, 3, ""); }
+  | TOKEN_DOUBLEPOURCENT number TOKEN_POUVRANTE arguments TOKEN_PFERMANTE
+    { jxc_evaluation(evalnodeparse::METHODE_PREDEFINIE, $2); TRACE(33, 4, ""); }
+  ;
+
+dollar_constant
+  : TOKEN_IMMEDIAT number { $$ = $2; TRACE(34, 1, ""); }
+  ;
+
+arguments
+  : %empty { TRACE(35, 1, ""); }
+  | argument_list
+  ;
+
+argument_list
+  : argument { TRACE(35, 2, ""); }
+  | argument_list TOKEN_VIRGULE argument { TRACE(35, 3, ""); }
+  ;
+
+argument
+  : number { JXC->pending_args.push_back($1); TRACE(36, 1, ""); }
+  | dollar_constant { JXC->pending_args.push_back($1); TRACE(36, 1, ""); }
+  ;
+
+data_section
+  : %empty { TRACE(41, 1, ""); }
+  | TOKEN_DATA TOKEN_TYPE type_list TOKEN_METHOD method_list constant_section TOKEN_END
+    { TRACE(41, 2, ""); }
+  ;
+
+type_list
+  : %empty { TRACE(42, 1, ""); }
+  | type_list type_declaration { TRACE(42, 2, ""); }
+  ;
+
+type_declaration
+  : ident TOKEN_SEP { jxc_type(*$1); delete $1; TRACE(43, 1, ""); }
+  ;
+
+method_list
+  : %empty { TRACE(44, 1, ""); }
+  | method_list method_declaration { TRACE(44, 2, ""); }
+  ;
+
+method_declaration
+  : ident ident TOKEN_POUVRANTE arg_types TOKEN_PFERMANTE TOKEN_SEP
+    { jxc_method(*$1, *$2, $4); delete $1; delete $2; delete $4; TRACE(45, 1, ""); }
+  ;
+
+arg_types
+  : %empty { $$ = new std::list<std::string>(); TRACE(46, 1, ""); }
+  | arg_type_list { $$ = $1; }
+  ;
+
+arg_type_list
+  : arg_type { $$ = new std::list<std::string>(1, *$1); delete $1; TRACE(46, 2, ""); }
+  | arg_type_list TOKEN_VIRGULE arg_type { $$ = $1; $$->push_back(*$3); delete $3; TRACE(46, 3, ""); }
+  ;
+
+arg_type
+  : ident { $$ = $1; TRACE(47, 1, ""); }
+  ;
+
+constant_section
+  : %empty { TRACE(37, 1, ""); }
+  | TOKEN_CONSTANT constant_list { TRACE(37, 2, ""); }
+  ;
+
+constant_list
+  : %empty { TRACE(38, 1, ""); }
+  | constant_list constant_declaration { TRACE(38, 2, ""); }
+  ;
+
+constant_declaration
+  : ident ident opt_string TOKEN_SEP
+    { jxc_constant(*$1, *$2, $3); delete $1; delete $2; delete $3; TRACE(39, 1, ""); }
+  ;
+
+opt_string
+  : %empty { $$ = nullptr; }
+  | TOKEN_CHAINE_CARACTERES { $$ = new std::string(TOKEN_TEXT); TRACE(40, 1, TOKEN_TEXT); }
+  ;
+
+%%
+
+namespace {
+
+// "line N: " + what on standard error: the file is rejected.
+void jxc_broken(const std::string& what) {
+  std::cerr << "line " << pjxc_parser->plexer->lineno() << ": " << what << std::endl;
+}
+
+// Base-10 integer within 32 bits; anything wider is rejected rather than wrapped.
+bool jxc_number(const char* text, long* out) {
+  const char* p = text;
+  bool negative = *p == '-';
+  if (negative) ++p;
+  long long value = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    value = value * 10 + (*p - '0');
+    if (value > 2147483648LL) break;
+  }
+  if (*p != '\0' || value > (negative ? 2147483648LL : 2147483647LL)) {
+    jxc_broken(std::string("number out of range: ") + text);
+    return false;
+  }
+  *out = static_cast<long>(negative ? -value : value);
+  return true;
+}
+
+void jxc_module_header(const std::string& name, long reincarnate, long finalised) {
+  moduleName = name;
+  JXC->pmodule_parse = new Module(name);
+  JXC->pw = JXC->pmodule_parse->getBddWood();
+  JXC->reincarnate_number = reincarnate;
+  JXC->finalised_number = finalised;
+}
+
+Signal* jxc_signal_declaration(const std::string& name, const std::string* type) {
+  Module* m = JXC->pmodule_parse;
+  Signal* s = new Signal(name, name + JXC->instance, m, JXC->pw);
+  if (type != nullptr) s->setValueType(*type, m);
+  JXC->global_signal_list->push_back(s);
+  return s;
+}
+
+// Inputs (outputs) not awaited by the caller are fatal unless valued.
+void jxc_check_awaited(const std::list<Signal*>& list, const std::list<std::string>* awaited, const char* kind) {
+  if (awaited == nullptr || awaited->empty()) return;
+  Module* m = JXC->pmodule_parse;
+  for (Signal* s : list) {
+    bool known = false;
+    for (const std::string& a : *awaited) known = known || a == s->getOriginalName();
+    if (known || s->isValued(m)) continue;
+    std::string text;
+    if (!moduleName.empty()) text += moduleName + ":";
+    text += std::string("PARSING ERROR: ") + kind + " signal \"" + s->getOriginalName() +
+            "\" is unknown in main module!\n  --> authorised signals:\n";
+    for (const std::string& a : *awaited) text += a + "\n";
+    fl_show_Smessages(text);
+    std::cerr << text;
+    std::exit(1);
+  }
+}
+
+void jxc_inputs(std::list<Signal*>* list) {
+  jxc_check_awaited(*list, JXC->awaited_input_list, "input");
+  for (Signal* s : *list) s->is_input = true;
+  JXC->inputs = *list;
+}
+
+void jxc_outputs(std::list<Signal*>* list) {
+  jxc_check_awaited(*list, JXC->awaited_output_list, "output");
+  for (Signal* s : *list) s->is_output = true;
+  JXC->outputs = *list;
+}
+
+void jxc_data_signals(std::list<Signal*>* list) {
+  for (Signal* s : *list) {
+    s->is_input = true;
+    s->is_data = true;
+  }
+  JXC->data_signals = *list;
+}
+
+void jxc_locals(std::list<Signal*>* list) {
+  for (Signal* s : *list) {
+    s->is_local = true;
+    s->is_input = false;
+    s->is_output = false;
+  }
+  JXC->locals = *list;
+}
+
+Signal* jxc_find_declared(const std::string& internal) {
+  for (Signal* s : *JXC->global_signal_list)
+    if (s->getInternalName() == internal) return s;
+  return nullptr;
+}
+
+void jxc_register(const std::string& next, const std::string& current, long initial) {
+  if (initial >= 2) {
+    const char* text = "Warning: Boolean value expected to initialize register value\n";
+    fl_show_Smessages(text);
+    std::cerr << text;
+  }
+  Signal* n = jxc_find_declared(next + JXC->instance);
+  Signal* c = jxc_find_declared(current + JXC->instance);
+  if (n == nullptr || c == nullptr) {
+    std::cerr << "register " << current << " not defined as local ..." << std::endl;
+    return;
+  }
+  for (Signal* s : {n, c}) {
+    s->is_wire = true;
+    s->is_register = true;
+  }
+  if (JXC->registers == nullptr) JXC->registers = new std::list<regclass*>();
+  JXC->registers->push_back(new regclass(c, n, static_cast<int>(initial)));
+}
+
+void jxc_connexion(const std::string& set, const std::string& reset, const std::string& rtl) {
+  Module* m = JXC->pmodule_parse;
+  Signal* wires[3] = {new Signal(set, m, JXC->pw), new Signal(reset, m, JXC->pw), new Signal(rtl, m, JXC->pw)};
+  for (Signal* s : wires) {
+    s->is_wire = true;
+    JXC->global_signal_list->push_back(s);
+  }
+  m->setSet(wires[0]);
+  m->setReset(wires[1]);
+  m->setRtl(wires[2]);
+}
+
+bool jxc_node_count(long count) {
+  try {
+    JXC->parsed_nodes_table.reset(count);
+  } catch (const std::exception& e) {
+    jxc_broken(e.what());
+    return false;
+  }
+  JXC->parsed_nodes_number = count;
+  return true;
+}
+
+void jxc_node_record(long k, long var, long then_id, long else_id, long link) {
+  if (!JXC->parsed_nodes_table.store(k, parsed_nodes_class(var, then_id, else_id, static_cast<int>(link))))
+    std::cerr << "detecting bad indice about parsed_nodes_table[]! skipping ..." << std::endl;
+}
+
+bool jxc_expression_record(long earliest, long latest, long var, long node, long link) {
+  bool ok = true;
+  try {
+    jxc_bddexpression_convert(JXC->pw, JXC->parsed_nodes_table, earliest, latest, var, node, static_cast<int>(link),
+                              &JXC->pending_ids);
+  } catch (const std::exception& e) {
+    jxc_broken(e.what());
+    ok = false;
+  }
+  JXC->pending_ids.clear();
+  return ok;
+}
+
+void jxc_binding_record(const jxc_pair& signal, long eval, const jxc_pair& clock) {
+  if (clock.present)
+    JXC->bindings.emplace_back(signal.status, signal.value, eval, clock.status, clock.value);
+  else
+    JXC->bindings.emplace_back(signal.status, signal.value + JXC->premier_bdd_id, eval);
+}
+
+void jxc_evaluation(int kind, long code) {
+  std::list<long> args;
+  args.swap(JXC->pending_args);
+  if (kind == evalnodeparse::METHODE_PREDEFINIE && code % DataExpr::NbPredefOp == DataExpr::SignalVal)
+    while (args.size() > 2) args.pop_back();
+  JXC->evalnodes.emplace_back(kind, -1, code, args);
+}
+
+void jxc_binding_section() {
+  JXC->binding_section.reset(new binding_declaration_parse(JXC->bindings, JXC->evalnodes, &JXC->corres_methodid,
+                                                           &JXC->corres_typeid, &JXC->corres_constantesid));
+}
+
+void jxc_type(const std::string& name) {
+  if (Compilation::GDataTypeTable == nullptr) Compilation::GDataTypeTable = new DataTypeTable();
+  Compilation::GDataTypeTable->addType(name);
+  JXC->corres_typeid.push_back(Compilation::GDataTypeTable->getIndex(name));
+  ++JXC->nb_types;
+}
+
+void jxc_method(const std::string& result, const std::string& name, const std::list<std::string>* args) {
+  if (Compilation::GDataMethodTable == nullptr) Compilation::GDataMethodTable = new DataMethodTable();
+  int index = Compilation::GDataMethodTable->getMethodIndex(name);
+  if (Compilation::GDataMethodTable->getMethod(name) == nullptr) {
+    MethodDecl* d = new MethodDecl(&result, &name, args);
+    Compilation::GDataMethodTable->addMethod(d);
+    index = d->getIndex();
+  }
+  JXC->corres_methodid.push_back(index);
+  ++JXC->nb_methods;
+}
+
+void jxc_constant(const std::string& type, const std::string& name, const std::string* value) {
+  if (Compilation::GDataConstantTable == nullptr) Compilation::GDataConstantTable = new DataConstantTable();
+  ConstantDecl* c = Compilation::GDataConstantTable->getConstant(name);
+  if (c == nullptr) {
+    DataValue* v = value != nullptr ? new DataValue(value->substr(1, value->size() - 2)) : nullptr;
+    c = new ConstantDecl(type, name, v);
+    if (v != nullptr) v->setDecl(c);
+    Compilation::GDataConstantTable->addConstant(c);
+  }
+  JXC->corres_constantesid.push_back(c->getConstantIndex());
+  ++JXC->nb_constantes;
+}
+
+bool jxc_final_step() {
+  Module* m = JXC->pmodule_parse;
+  try {
+    *m->input_signal_list = JXC->inputs;
+    *m->output_signal_list = JXC->outputs;
+    *m->data_signal_list = JXC->data_signals;
+    *m->local_signal_list = JXC->locals;
+    if (m->register_list == nullptr) m->register_list = new std::list<regclass*>();
+    m->register_list->clear();
+    if (JXC->registers != nullptr) *m->register_list = *JXC->registers;
+    m->update_user_type();
+    m->setReincarnate(JXC->reincarnate_number != 0);
+    m->setFinalised(JXC->finalised_number != 0 ? 1 : 0);
+    if (JXC->binding_section) JXC->binding_section->createbinding(m);
+    std::list<long> ids;
+    for (Signal* s : JXC->locals) ids.splice(ids.end(), s->getAllBddId(m, JXC->pw));
+    for (Signal* s : JXC->outputs) ids.splice(ids.end(), s->getAllBddId(m, JXC->pw));
+    JXC->pw->compute_dates(ids);
+  } catch (const std::exception& e) {
+    jxc_broken(e.what());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace

@@ -1,0 +1,401 @@
+// The compiled-module reader: scanner tokens, every section and record form, trace lines,
+// syntax errors and broken files, fatal exits, and the writer's golden files read back.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Bddexpression.h"
+#include "compilation.h"
+#include "data.h"
+#include "formspp.h"
+#include "module.h"
+#include "module_signal.h"
+#include "parse_jxc.h"
+#include "parse_jxc.tab.hh"
+
+namespace {
+
+std::string dataDir() {
+  std::string f = __FILE__;
+  return f.substr(0, f.find_last_of('/')) + "/data/";
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Token codes with their texts and lines, and what the scanner echoed.
+struct Scan {
+  std::vector<int> codes;
+  std::vector<std::string> texts;
+  std::vector<int> lines;
+  std::string echo;
+};
+
+Scan scan(const std::string& text) {
+  std::istringstream in(text);
+  std::ostringstream out;
+  jxcFlexLexer lexer(&in, &out);
+  Scan s;
+  for (int t = lexer.yylex(); t != 0; t = lexer.yylex()) {
+    s.codes.push_back(t);
+    s.texts.push_back(lexer.YYText());
+    s.lines.push_back(lexer.lineno());
+  }
+  s.echo = out.str();
+  return s;
+}
+
+const char* TRACE_MINIMAL =
+    "13 --> m\n19 --> 0\n19 --> 0\n2 --> definition nom declaration\n3 --> definition liste inputs vide\n"
+    "4 --> definition liste output vide\n3 --> definition liste data vide\n5 --> definition liste locaux vide\n"
+    "9 --> definition liste registres vide\n13 --> S\n13 --> R\n13 --> T\n12 --> ajout ident liste\n19 --> 0\n"
+    "15 --> equation seule\n17 --> expression booleenne gen seule\n14 --> wood declaration\n26 --> \n41 --> \n"
+    "1 --> definition finale\n";
+
+// The text before "equation_def:" and after the equation section's "end:".
+std::pair<std::string, std::string> outside_equations(const std::string& text) {
+  size_t begin = text.find("equation_def:");
+  size_t end = text.find("end:\n", begin);
+  return {text.substr(0, begin), text.substr(end)};
+}
+
+class JxcReaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_types = Compilation::GDataTypeTable;
+    saved_methods = Compilation::GDataMethodTable;
+    saved_constants = Compilation::GDataConstantTable;
+    Compilation::GDataTypeTable = nullptr;
+    Compilation::GDataMethodTable = nullptr;
+    Compilation::GDataConstantTable = nullptr;
+    forms_sink sink;
+    sink.show = [this](forms_box_kind, const std::string& text) { boxes.push_back(text); };
+    forms_set_sink(sink);
+    char tmpl[] = "/tmp/zarim_jxc_XXXXXX";
+    dir = mkdtemp(tmpl);
+  }
+  void TearDown() override {
+    Compilation::GDataTypeTable = saved_types;
+    Compilation::GDataMethodTable = saved_methods;
+    Compilation::GDataConstantTable = saved_constants;
+    forms_reset_sink();
+    std::string cmd = "rm -rf '" + dir + "'";
+    EXPECT_EQ(system(cmd.c_str()), 0);
+  }
+
+  // Parses path as the loaders do (log in path + ".log"); the module goes to module, the
+  // log text to log and standard error to err.
+  int readPath(const std::string& path, std::string instance = "") {
+    std::ifstream in(path);
+    std::fstream logfile(path + ".log", std::ios::out | std::ios::trunc);
+    jxcFlexLexer lexer(&in, &logfile);
+    class_jxc_parser parser;
+    parser.plexer = &lexer;
+    parser.awaited_input_list = awaited_inputs;
+    parser.awaited_output_list = awaited_outputs;
+    if (capture) testing::internal::CaptureStderr();
+    int status = parser.parse(logfile, 1, instance);
+    if (capture) err = testing::internal::GetCapturedStderr();
+    logfile.close();
+    module = status == 0 ? parser.pmodule_parse : nullptr;
+    log = readFile(path + ".log");
+    return status;
+  }
+  int read(const std::string& text, std::string instance = "") {
+    std::string path = dir + "/f.jxc";
+    std::ofstream(path, std::ios::binary) << text;
+    return readPath(path, instance);
+  }
+  static std::string write(Module* m) {
+    std::ostringstream os;
+    m->JXC_put(os, 2, 1, 0);
+    return os.str();
+  }
+
+  DataTypeTable* saved_types;
+  DataMethodTable* saved_methods;
+  DataConstantTable* saved_constants;
+  std::vector<std::string> boxes;
+  std::string dir;
+  Module* module = nullptr;
+  std::string log;
+  std::string err;
+  std::list<std::string>* awaited_inputs = nullptr;
+  std::list<std::string>* awaited_outputs = nullptr;
+  bool capture = true;  // off in death tests: the message must reach the real stderr
+};
+
+using JxcReaderDeathTest = JxcReaderTest;
+
+}  // namespace
+
+// ----- scanner -----
+
+TEST(JxcScannerTest, KeywordsNeedTheirColonAndAreCaseSensitive) {
+  Scan s = scan("end: end evaltable: module Module: %% % $ , ; ( ) :");
+  std::vector<int> want = {TOKEN_END,   TOKEN_IDENT,          TOKEN_EVALTABLE, TOKEN_IDENT, TOKEN_IDENT,
+                           TOKEN_DEUX_POINTS, TOKEN_DOUBLEPOURCENT, TOKEN_POURCENT, TOKEN_IMMEDIAT,
+                           TOKEN_VIRGULE, TOKEN_SEP, TOKEN_POUVRANTE, TOKEN_PFERMANTE, TOKEN_DEUX_POINTS};
+  EXPECT_EQ(s.codes, want);
+  EXPECT_EQ(s.texts[4], "Module");
+  EXPECT_EQ(TOKEN_MODULE, 258);
+  EXPECT_EQ(TOKEN_POURCENT, 288);
+}
+
+TEST(JxcScannerTest, NumbersRealsAndIdentifiers) {
+  Scan s = scan("-5 -5. 3.25 3.25.1 12a .x @b 7 - 8");
+  std::vector<int> want = {TOKEN_NUMBER, TOKEN_REAL,  TOKEN_REAL,   TOKEN_IDENT, TOKEN_IDENT,
+                           TOKEN_IDENT,  TOKEN_IDENT, TOKEN_NUMBER, TOKEN_NUMBER};
+  EXPECT_EQ(s.codes, want);
+  EXPECT_EQ(s.texts[0], "-5");
+  EXPECT_EQ(s.texts[3], "3.25.1");
+  EXPECT_EQ(s.echo, "-");  // a minus not followed by a digit
+}
+
+TEST(JxcScannerTest, CommentsBlanksAndLineCounting) {
+  Scan s = scan("// comment\nmodule:\r\n\n\tx //tail");
+  std::vector<int> want = {TOKEN_MODULE, TOKEN_IDENT, TOKEN_IDENT};
+  EXPECT_EQ(s.codes, want);
+  std::vector<int> lines = {2, 4, 4};
+  EXPECT_EQ(s.lines, lines);
+  EXPECT_EQ(s.texts[2], "tail");
+  EXPECT_EQ(s.echo, "\r//");  // the carriage return and an unterminated comment's slashes
+}
+
+TEST(JxcScannerTest, StringsKeepTheirQuotesAndRefuseMinusAndAt) {
+  Scan s = scan("\"a b;{}~\" \"a-b\" \"x@\" \xe9");
+  ASSERT_GE(s.codes.size(), 1u);
+  EXPECT_EQ(s.codes[0], TOKEN_CHAINE_CARACTERES);
+  EXPECT_EQ(s.texts[0], "\"a b;{}~\"");
+  std::vector<int> rest(s.codes.begin() + 1, s.codes.end());
+  // a, b, then the closing and the next opening quote form the string " ", then x@.
+  std::vector<int> want = {TOKEN_IDENT, TOKEN_IDENT, TOKEN_CHAINE_CARACTERES, TOKEN_IDENT};
+  EXPECT_EQ(rest, want);
+  EXPECT_EQ(s.echo, "\"-\"\xe9");
+  EXPECT_TRUE(scan("").codes.empty());
+}
+
+// ----- sections and records -----
+
+TEST_F(JxcReaderTest, MinimalFileAndItsTraceLines) {
+  ASSERT_EQ(readPath(dataDir() + "reader/minimal.jxc"), 0) << err;
+  ASSERT_NE(module, nullptr);
+  EXPECT_EQ(module->getName(), "m");
+  EXPECT_TRUE(module->getInputSignalList()->empty());
+  EXPECT_TRUE(module->getOutputSignalList()->empty());
+  EXPECT_TRUE(module->getLocalSignalList()->empty());
+  EXPECT_TRUE(module->getDataSignalList()->empty());
+  ASSERT_NE(module->getRegisterList(), nullptr);
+  EXPECT_TRUE(module->getRegisterList()->empty());
+  EXPECT_EQ(module->getDataTable(), nullptr);
+  EXPECT_EQ(module->getSet()->getInternalName(), "S");
+  EXPECT_EQ(module->getRtl()->getInternalName(), "T");
+  EXPECT_TRUE(module->getSet()->is_wire);
+  EXPECT_FALSE(module->getReincarnate());
+  EXPECT_EQ(module->getFinalised(), 0);
+  EXPECT_EQ(moduleName, "m");
+  EXPECT_EQ(log, TRACE_MINIMAL);
+  std::remove((dataDir() + "reader/minimal.jxc.log").c_str());
+}
+
+TEST_F(JxcReaderTest, SignalSectionsRegistersAndNodeRecords) {
+  ASSERT_EQ(read(readFile(dataDir() + "reader/sections.jxc")), 0) << err;
+  EXPECT_EQ(module->getInputSignalList()->size(), 2u);
+  Signal* b = module->getInputSignalList()->back();
+  EXPECT_TRUE(b->is_input);
+  EXPECT_EQ(b->getValueType(module), "int");
+  EXPECT_TRUE(module->getOutputSignalList()->front()->is_output);
+  Signal* d = module->getDataSignalList()->front();
+  EXPECT_TRUE(d->is_data && d->is_input);
+  Signal* n = module->getLocalSignalList()->front();
+  EXPECT_TRUE(n->is_local && n->is_register && n->is_wire);
+  EXPECT_FALSE(module->getLocalSignalList()->back()->is_register);
+  // The register naming an undeclared signal is left out; the value 2 only warns.
+  ASSERT_EQ(module->getRegisterList()->size(), 1u);
+  regclass* r = module->getRegisterList()->front();
+  EXPECT_EQ(r->next_var(), n);
+  EXPECT_EQ(r->actual_var()->getInternalName(), "c");
+  EXPECT_EQ(r->is_initialy_true(), 2);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "Warning: Boolean value expected to initialize register value\n");
+  EXPECT_NE(err.find("register c not defined as local ...\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("detecting bad indice about parsed_nodes_table[]! skipping ...\n"), std::string::npos);
+  EXPECT_TRUE(module->getReincarnate());
+  EXPECT_EQ(module->getFinalised(), 1);
+  // n := a and o's status := not x.
+  Bddexpressionwood* w = module->getBddWood();
+  bddpp_manager* man = w->man;
+  ASSERT_NE(w->slot(8), nullptr);
+  EXPECT_EQ(man->Name_var_by_index(8), "_s_n");
+  EXPECT_TRUE(w->slot(8)->bdd_exp == man->Bdd_var_by_index(0));
+  ASSERT_NE(w->slot(4), nullptr);
+  EXPECT_TRUE(w->slot(4)->bdd_exp == man->Bdd_not(man->Bdd_var_by_index(12)));
+}
+
+TEST_F(JxcReaderTest, InstanceSuffixRenamesDeclaredSignalsOnly) {
+  ASSERT_EQ(read(readFile(dataDir() + "reader/sections.jxc"), "_1"), 0) << err;
+  Signal* a = module->getInputSignalList()->front();
+  EXPECT_EQ(a->getOriginalName(), "a");
+  EXPECT_EQ(a->getInternalName(), "a_1");
+  EXPECT_EQ(module->getBddWood()->man->Name_var_by_index(8), "_s_n_1");
+  ASSERT_EQ(module->getRegisterList()->size(), 1u);
+  EXPECT_EQ(module->getRegisterList()->front()->actual_var()->getInternalName(), "c_1");
+  EXPECT_EQ(module->getSet()->getInternalName(), "SETsec");
+}
+
+TEST_F(JxcReaderTest, BindingsEvaluationFormsAndDataPart) {
+  ASSERT_EQ(read(readFile(dataDir() + "reader/data.jxc")), 0) << err;
+  DataBinding* y = module->getBinding("Y");
+  ASSERT_NE(y, nullptr);
+  EXPECT_EQ(y->getClock()->getInternalName(), "C");
+  ASSERT_TRUE(y->getValue()->isDataBinaryOp());
+  DataBinding* y1 = module->getBinding("Y_1");
+  ASSERT_NE(y1, nullptr);
+  ASSERT_TRUE(y1->getValue()->isDataMethod());
+  EXPECT_EQ(static_cast<DataMethodCall*>(y1->getValue())->getMethodIndex(), 1);
+  // Types: a repeated name keeps its index.
+  EXPECT_EQ(Compilation::GDataTypeTable->size(), 2);
+  EXPECT_EQ(Compilation::GDataTypeTable->getIndex("bool"), 1);
+  ASSERT_EQ(Compilation::GDataMethodTable->getMethodList()->size(), 2u);
+  MethodDecl* now = Compilation::GDataMethodTable->getMethod("now");
+  ASSERT_NE(now, nullptr);
+  EXPECT_TRUE(now->getArgTypeList() == nullptr || now->getArgTypeList()->empty());
+  EXPECT_EQ(Compilation::GDataMethodTable->getMethod("inc")->getArgTypeList()->front(), "int");
+  ConstantDecl* one = Compilation::GDataConstantTable->getConstant("one");
+  ASSERT_NE(one, nullptr);
+  ASSERT_NE(one->getValue(), nullptr);
+  EXPECT_EQ(static_cast<DataValue*>(one->getValue())->getText(), "1");
+  EXPECT_EQ(Compilation::GDataConstantTable->getConstant("two")->getValue(), nullptr);
+
+  // A second file maps its numbers onto the entries already there.
+  ASSERT_EQ(read(readFile(dataDir() + "reader/data.jxc")), 0) << err;
+  EXPECT_EQ(Compilation::GDataTypeTable->size(), 2);
+  EXPECT_EQ(Compilation::GDataMethodTable->getMethodList()->size(), 2u);
+  EXPECT_EQ(Compilation::GDataConstantTable->getConstantList()->size(), 2u);
+  EXPECT_EQ(static_cast<DataMethodCall*>(module->getBinding("Y_1")->getValue())->getMethodIndex(), 1);
+}
+
+// ----- syntax errors and broken files: parse returns 1 -----
+
+TEST_F(JxcReaderTest, SyntaxErrorsReturnOneWithTheLine) {
+  const std::string m = "module: m 0 0\n";
+  const std::string tail = "connexion: S R T;\nequation_def:\n0\nexpressions:\nend:\n";
+  EXPECT_EQ(read(m + "equation_def:\n0\nexpressions:\nend:\n"), 1);  // no connexion
+  EXPECT_EQ(err, "line 2: syntax error\n");
+  EXPECT_EQ(read(m + "connexion: S R T;\n"), 1);  // no equation section
+  EXPECT_EQ(read(m + "output: o ;\ninput: i ;\n" + tail), 1);  // sections out of order
+  EXPECT_EQ(err, "line 3: syntax error\n");
+  EXPECT_EQ(read("module: m 0 0.5\n" + tail), 1);  // a real
+  EXPECT_EQ(read(m + tail + m + tail), 1);         // one module per file
+  EXPECT_EQ(read(m + "input: a \xe9\n" + tail), 1);  // a stray byte ends no section
+  EXPECT_EQ(err, "line 3: syntax error\n");
+  EXPECT_NE(log.find("\xe9"), std::string::npos);
+  EXPECT_EQ(read(m + "input: a, b ;\n" + tail), 1);
+  EXPECT_EQ(read(""), 1);
+}
+
+TEST_F(JxcReaderTest, BrokenFilesAreRejectedNotRead) {
+  const std::string head = "module: m 0 0\ninput: a ;\nconnexion: S R T;\nequation_def:\n";
+  // Numbers wider than 32 bits are not wrapped.
+  EXPECT_EQ(read("module: m 4294967297 0\nconnexion: S R T;\nequation_def:\n0\nexpressions:\nend:\n"), 1);
+  EXPECT_EQ(err, "line 1: number out of range: 4294967297\n");
+  EXPECT_EQ(read(head + "-1\nexpressions:\nend:\n"), 1);  // negative node count
+  EXPECT_EQ(err.substr(0, 7), "line 5:") << err;
+  // An expression on a node that was never defined, or dropped as out of range.
+  EXPECT_EQ(read(head + "2\n0: 0:1:1,-1\nexpressions:\n1 1 2:1,1,()\nend:\n"), 1);
+  EXPECT_EQ(err.substr(0, 7), "line 8:") << err;
+  EXPECT_EQ(read(head + "1\n1: -1:-3:-3,1\nexpressions:\n1 1 2:1,1,()\nend:\n"), 1);
+  // A node that is its own descendant.
+  EXPECT_EQ(read(head + "1\n0: 0:0:0,-1\nexpressions:\n1 1 2:0,1,()\nend:\n"), 1);
+  EXPECT_EQ(err.substr(0, 7), "line 8:") << err;
+  // An evaluation node naming a constant the data part never declared.
+  const std::string binding = "expressions:\nend:\nbinding:\n (0, 1): value: 0;\nend:\nevaltable:\n 0: $3;\nend:\n";
+  EXPECT_EQ(read(head + "0\n" + binding), 1);
+  EXPECT_EQ(err.substr(0, 5), "line ") << err;
+  // A binding whose status id belongs to no signal.
+  EXPECT_EQ(read(head + "0\nexpressions:\nend:\nbinding:\n (40, 41): value: 0;\nend:\nevaltable:\n 0: %1();\n"
+                        "end:\ndata:\ntype:\nmethod:\nint f();\nint g();\nend:\n"),
+            1);
+  EXPECT_EQ(err.substr(0, 5), "line ") << err;
+}
+
+// ----- fatal exits -----
+
+TEST_F(JxcReaderDeathTest, InputsAndOutputsNotAwaitedAreFatal) {
+  std::list<std::string> only_a = {"a"};
+  const std::string file = "module: m 0 0\ninput: a b : int c ;\noutput: p o ;\nconnexion: S R T;\n"
+                           "equation_def:\n0\nexpressions:\nend:\n";
+  awaited_inputs = &only_a;
+  capture = false;
+  EXPECT_EXIT(read(file), testing::ExitedWithCode(1),
+              "m:PARSING ERROR: input signal \"c\" is unknown in main module!\n  --> authorised signals:\na\n");
+  awaited_inputs = nullptr;
+  std::list<std::string> only_o = {"o"};
+  awaited_outputs = &only_o;
+  EXPECT_EXIT(read(file), testing::ExitedWithCode(1), "m:PARSING ERROR: output signal \"p\" is unknown");
+  // The valued b is accepted, and an empty list accepts everything.
+  std::list<std::string> none;
+  awaited_outputs = &none;
+  awaited_inputs = nullptr;
+  ASSERT_EQ(read(file), 0);
+  EXPECT_TRUE(module->getOutputSignalList()->back()->is_output);
+}
+
+TEST_F(JxcReaderDeathTest, DirectoryGivenAsTheFileEndsWithStatusTwo) {
+  std::string instance;
+  EXPECT_EXIT(Compilation::jxc_parse(dir, instance, nullptr, nullptr), testing::ExitedWithCode(2),
+              "input in flex scanner failed");
+}
+
+// ----- golden files of the writer, and the loader -----
+
+TEST_F(JxcReaderTest, GoldenFilesReadBackAndWriteAgainUnchanged) {
+  for (const char* name : {"top.jxc", "dtop.jxc", "pipe.jxc"}) {
+    Compilation::GDataTypeTable = nullptr;
+    Compilation::GDataMethodTable = nullptr;
+    Compilation::GDataConstantTable = nullptr;
+    std::string golden = readFile(dataDir() + name);
+    ASSERT_EQ(read(golden), 0) << name << err;
+    std::string first = write(module);
+    ASSERT_EQ(read(first), 0) << name << err;
+    EXPECT_EQ(write(module), first) << name;
+  }
+  // Signals, registers, wires, bindings and data tables come back as written; equations are
+  // listed by variable, so their order and node numbers follow the reader's variables.
+  for (const char* name : {"top.jxc", "pipe.jxc"}) {
+    std::string golden = readFile(dataDir() + name);
+    ASSERT_EQ(read(golden), 0) << err;
+    EXPECT_EQ(outside_equations(write(module)), outside_equations(golden)) << name;
+  }
+  Compilation::GDataTypeTable = nullptr;
+  Compilation::GDataMethodTable = nullptr;
+  Compilation::GDataConstantTable = nullptr;
+  std::string dtop = readFile(dataDir() + "dtop.jxc");
+  ASSERT_EQ(read(dtop), 0) << err;
+  std::string again = write(module);
+  EXPECT_EQ(again.substr(0, again.find("equation_def:")), dtop.substr(0, dtop.find("equation_def:")));
+  EXPECT_EQ(again.substr(again.find("data:\n")), dtop.substr(dtop.find("data:\n")));
+}
+
+TEST_F(JxcReaderTest, LoaderReadsThroughTheReader) {
+  std::string path = dir + "/top.jxc";
+  std::ofstream(path) << readFile(dataDir() + "top.jxc");
+  std::string instance;
+  testing::internal::CaptureStderr();
+  Module* m = Compilation::jxc_parse(path, instance, nullptr, nullptr);
+  testing::internal::GetCapturedStderr();
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->getName(), "top");
+  EXPECT_EQ(m->getRegisterList()->size(), 1u);
+  EXPECT_NE(readFile(path + ".log").find("1 --> definition finale\n"), std::string::npos);
+}
