@@ -59,16 +59,12 @@ void DataExpr::C_put(std::ostream&, Module*) { throw AbstractMethodCallException
 
 void DataExpr::CSharp_put(std::ostream&, Module*) { throw AbstractMethodCallException("DataExpr", "CSharp_put"); }
 
-std::string DataExpr::Simul_put(Module*, DataSimulMap*, DataSimulValueMap*, int*, socket_type*) {
-  throw AbstractMethodCallException("DataExpr", "Simul_put");
-}
-
 void DataExpr::LUSTRE_put(std::ostream&, Module*) { throw AbstractMethodCallException("DataExpr", "LUSTRE_put"); }
 
 std::string DataExpr::C_opname(int op) {
   static const char* const names[] = {" + ", " - ",  " * ",  " / ", " -",   " && ", " | ",
                                       " !",  " == ", " != ", " < ", " <= ", " > ",  " >= "};
-  if (op < 0 || op > 13) return "invalid_operator";
+  if (op < 0 || op > 13) throw IllegalOperationException("DataExpr::C_opname", "invalid_operator");
   return names[op];
 }
 

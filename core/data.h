@@ -80,16 +80,21 @@ class DataExpr {
   // Writes the full form of this expression as an evaluation-table entry; operands
   // and arguments are written as references through t (see DataEvalTable).
   virtual void JXC_put(std::ostream& os, DataEvalTable& t) = 0;
-  // Code writers and the value-server request encoder; their bodies belong to the
-  // generators: until then they throw AbstractMethodCallException.
+  // Code writers; their bodies belong to the generators: until then they throw
+  // AbstractMethodCallException.
   virtual void C_put(std::ostream& os, Module* m);
   virtual void CSharp_put(std::ostream& os, Module* m);
-  virtual std::string Simul_put(Module* m, DataSimulMap* signals, DataSimulValueMap* values, int* counter,
-                                socket_type* socket);
+  // Value text of this expression, asking the value server through socket for every
+  // method call, operator and unknown server constant, innermost first (simul_put.cc).
+  // constants: name -> (defining expression, known text, "" while unknown); values:
+  // status id -> value text; context: the simulator's context.
+  virtual std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
+                                socket_type* socket) = 0;
   virtual void LUSTRE_put(std::ostream& os, Module* m);
 
   void setType(const std::string& t) { type = t; }
-  // Operator code to its text in the target language; "invalid_operator" outside 0..13.
+  // Operator code to its text in C and in value-server requests;
+  // IllegalOperationException("DataExpr::C_opname", "invalid_operator") outside 0..13.
   static std::string C_opname(int op);
   // Spellings come with the generators: AbstractMethodCallException until then.
   static std::string CSharp_opname(int op);
@@ -118,6 +123,8 @@ class DataConstant : public DataExpr {
   DataExpr* changeModule(Module* new_module, Module* other) override;
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
+  std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
+                        socket_type* socket) override;
 
  private:
   int constant_index;
@@ -139,6 +146,8 @@ class DataValue : public DataExpr {
   DataExpr* changeModule(Module* new_module, Module* other) override;
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
+  std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
+                        socket_type* socket) override;
 
  private:
   std::string text;
@@ -161,6 +170,8 @@ class DataSignalValue : public DataExpr {
   std::set<Signal*>* computeDependencySet() override;
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
+  std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
+                        socket_type* socket) override;
 
  private:
   Signal* signal;
@@ -181,6 +192,8 @@ class DataUnaryOp : public DataExpr {
   std::set<Signal*>* computeDependencySet() override;
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
+  std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
+                        socket_type* socket) override;
 
  private:
   int op;
@@ -203,6 +216,8 @@ class DataBinaryOp : public DataExpr {
   std::set<Signal*>* computeDependencySet() override;
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
+  std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
+                        socket_type* socket) override;
 
  private:
   int op;
@@ -227,6 +242,8 @@ class DataMethodCall : public DataExpr {
   std::set<Signal*>* computeDependencySet() override;
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
+  std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
+                        socket_type* socket) override;
 
  private:
   int method_index;

@@ -264,14 +264,15 @@ TEST_F(DataTest, OperatorCodesAndGeneratorStubs) {
   EXPECT_EQ(DataEvalTable::evalCode("int", DataExpr::SignalVal), 29);
   EXPECT_EQ(DataExpr::C_opname(DataExpr::And), " && ");
   EXPECT_EQ(DataExpr::C_opname(DataExpr::Supe), " >= ");
-  EXPECT_EQ(DataExpr::C_opname(14), "invalid_operator");
-  EXPECT_EQ(DataExpr::C_opname(-1), "invalid_operator");
-  // Code writers and the request encoder come with the generators.
+  EXPECT_EQ(DataExpr::C_opname(DataExpr::Or), " | ");
+  EXPECT_EQ(DataExpr::C_opname(DataExpr::Uminus), " -");
+  EXPECT_THROW(DataExpr::C_opname(14), IllegalOperationException);
+  EXPECT_THROW(DataExpr::C_opname(-1), IllegalOperationException);
+  // Code writers come with the generators.
   std::ostringstream os;
   DataValue v("1");
   EXPECT_THROW(v.C_put(os, m.get()), AbstractMethodCallException);
   EXPECT_THROW(v.LUSTRE_put(os, m.get()), AbstractMethodCallException);
-  EXPECT_THROW(v.Simul_put(m.get(), nullptr, nullptr, nullptr, nullptr), AbstractMethodCallException);
   EXPECT_THROW(constants->C_put(os, m.get()), AbstractMethodCallException);
   EXPECT_EQ(os.str(), "");
 }
