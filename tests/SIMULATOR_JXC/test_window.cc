@@ -1,0 +1,296 @@
+// The simulator window, driven offscreen: frame, loading, colours reaction after reaction,
+// Init, Set/Reset, failed loads, state buttons, title bars and the command line.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "commandline.h"
+#include "fenetrepricipale.h"
+#include "module.h"
+
+static QApplication* application() {
+  static int argc = 1;
+  static char name[] = "test_window";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = nullptr;
+  if (!app) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    Q_INIT_RESOURCE(ressource);
+    app = new QApplication(argc, argv);
+  }
+  return app;
+}
+
+namespace {
+
+std::string sourceDir() {
+  std::string f = __FILE__;
+  return f.substr(0, f.find_last_of('/')) + "/../../";
+}
+
+// A copy of a bundled module in a scratch folder, so that its ".log" lands there.
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    application();
+    char tmpl[] = "/tmp/zarim_window_XXXXXX";
+    dir = mkdtemp(tmpl);
+    window = new FenPrincipale();
+    window->modalMessages = false;
+    window->useFileDialogs = false;
+  }
+  void TearDown() override {
+    delete window;
+    std::string cmd = "rm -rf '" + dir + "'";
+    EXPECT_EQ(system(cmd.c_str()), 0);
+  }
+  std::string copy(const std::string& from) {
+    std::string to = dir + "/" + from.substr(from.find_last_of('/') + 1);
+    std::ifstream in(sourceDir() + from, std::ios::binary);
+    std::ofstream out(to, std::ios::binary);
+    out << in.rdbuf();
+    return to;
+  }
+  void load(const std::string& path) {
+    window->nextJxcFile = QString::fromStdString(path);
+    window->afficherAll();
+  }
+  QColor inputColour(int row) { return window->inputs_panel->tableWidget->item(row, 0)->background().color(); }
+  QColor outputColour(int row) { return window->outputs_panel->tableWidget->item(row, 0)->background().color(); }
+  QColor localColour(const QString& name) {
+    QListWidget* l = window->locals_panel->listWidget;
+    for (int i = 0; i < l->count(); ++i)
+      if (l->item(i)->text() == name) return l->item(i)->background().color();
+    ADD_FAILURE() << "no local " << name.toStdString();
+    return QColor();
+  }
+  QColor registerColour(int i) { return window->register_panel->listWidget->item(i)->background().color(); }
+  void selectInput(int row, QRadioButton* state) {
+    window->Set_ListColor(window->inputs_panel->tableWidget->model()->index(row, 0));
+    state->setChecked(true);
+  }
+
+  std::string dir;
+  FenPrincipale* window = nullptr;
+};
+
+TEST_F(WindowTest, FrameDocksAndButtons) {
+  EXPECT_EQ(window->windowTitle(), "ZARS");
+  EXPECT_EQ(window->objectName(), "MainWindow");
+  EXPECT_EQ(window->title0->titleText(), "Load Panel");
+  EXPECT_EQ(window->title1->titleText(), "Inputs Panel");
+  EXPECT_EQ(window->title2->titleText(), "Locals Panel");
+  EXPECT_EQ(window->title3->titleText(), "Registers Panel");
+  EXPECT_EQ(window->title4->titleText(), "Outputs Panel");
+  EXPECT_EQ(window->title5->titleText(), "Debugger Panel");
+  EXPECT_EQ(window->dock1->titleBarWidget(), window->title1);
+  EXPECT_EQ(window->go->text(), "Go");
+  EXPECT_EQ(window->set->text(), "Set");
+  EXPECT_EQ(window->reset->text(), "Init");
+  EXPECT_EQ(window->reset->toolTip(), "Reset");
+  EXPECT_EQ(window->config->text(), "Preferences");
+  EXPECT_EQ(window->help->toolTip(), "Show about dialog");
+  EXPECT_EQ(window->go->property("kind").toString(), "toolbar");
+  EXPECT_FALSE(window->go->icon().isNull());
+  EXPECT_EQ(window->file_panel->label_4->text(), "Load JXC File:    ");
+  EXPECT_EQ(window->file_panel->label_3->text(), "Load JX File :     ");
+  EXPECT_TRUE(stringFromResource(":/style/style.qss").contains("QToolButton[kind=\"toolbar\"]"));
+  EXPECT_TRUE(stringFromResource(":/nothing").isEmpty());
+}
+
+TEST_F(WindowTest, LoadFillsThePanelsWithInitialColours) {
+  load(copy("SIMULATOR_JXC/examples/top.jxc"));
+  ASSERT_NE(window->pautom, nullptr);
+  QTableWidget* in = window->inputs_panel->tableWidget;
+  ASSERT_EQ(in->rowCount(), 1);
+  EXPECT_EQ(in->item(0, 0)->text(), "A");
+  EXPECT_EQ(window->inputs_value[0]->text(), "--");
+  EXPECT_EQ(in->horizontalHeaderItem(1)->text(), "Value");
+  ASSERT_EQ(window->outputs_panel->tableWidget->rowCount(), 1);
+  EXPECT_EQ(window->outputs_panel->tableWidget->item(0, 0)->text(), "O");
+  EXPECT_EQ(window->item_empty[0]->text(), "--");
+  EXPECT_EQ(window->register_panel->listWidget->count(), 1);
+  EXPECT_EQ(window->register_panel->listWidget->item(0)->text(), "R");
+  EXPECT_EQ(inputColour(0), QColor(Qt::white));
+  EXPECT_EQ(outputColour(0), QColor(Qt::red));
+  EXPECT_EQ(localColour("L"), QColor(Qt::red));
+  EXPECT_EQ(registerColour(0), QColor(Qt::blue));  // initially true
+  EXPECT_TRUE(window->debugger_panel->set->isChecked());
+  EXPECT_FALSE(window->debugger_panel->reset->isChecked());
+  EXPECT_TRUE(window->debugger_panel->bottom->isHidden());  // finalised: One and Zero only
+}
+
+TEST_F(WindowTest, ReactionsColourOutputsLocalsAndRegisters) {
+  // "emit O when A" compiled and finalised: O := A and boot, boot register initially true.
+  load(copy("SIMULATOR_JXC/examples/pipe.jxc"));
+  ASSERT_NE(window->pautom, nullptr);
+  EXPECT_EQ(outputColour(0), QColor(Qt::red));
+  EXPECT_EQ(registerColour(0), QColor(Qt::blue));
+  selectInput(0, window->debugger_panel->one);
+  EXPECT_EQ(inputColour(0), QColor(Qt::blue));
+  window->Simuler();
+  EXPECT_EQ(outputColour(0), QColor(Qt::blue));
+  EXPECT_EQ(localColour("O_1"), QColor(Qt::blue));
+  EXPECT_EQ(registerColour(0), QColor(Qt::yellow));  // next state shown right after the step
+  EXPECT_FALSE(window->debugger_panel->set->isChecked());
+  EXPECT_FALSE(window->simulation.flags().get_Set());
+  // Past the first instant O stays absent, A present or not.
+  window->Simuler();
+  EXPECT_EQ(outputColour(0), QColor(Qt::yellow));
+  EXPECT_EQ(localColour("boot"), QColor(Qt::yellow));
+  selectInput(0, window->debugger_panel->zero);
+  window->Simuler();
+  EXPECT_EQ(outputColour(0), QColor(Qt::yellow));
+  // Ticking Set applies to the next reaction only.
+  window->debugger_panel->set->setChecked(true);
+  EXPECT_TRUE(window->simulation.flags().get_Set());
+  window->Simuler();
+  EXPECT_FALSE(window->debugger_panel->set->isChecked());
+  EXPECT_FALSE(window->debugger_panel->reset->isChecked());
+
+  window->Initialise();
+  EXPECT_EQ(inputColour(0), QColor(Qt::white));
+  EXPECT_EQ(outputColour(0), QColor(Qt::red));  // depends on an undetermined input
+  EXPECT_EQ(registerColour(0), QColor(Qt::blue));
+  EXPECT_TRUE(window->debugger_panel->set->isChecked());
+  EXPECT_EQ(window->inputs_value[0]->text(), "--");
+  EXPECT_EQ(window->item_empty[0]->text(), "--");
+  EXPECT_FALSE(window->debugger_panel->one->isChecked());
+}
+
+TEST_F(WindowTest, ScreenshotAfterTwoReactions) {
+  load(copy("SIMULATOR_JXC/examples/pipe.jxc"));
+  ASSERT_NE(window->pautom, nullptr);
+  window->setFixedSize(945, 680);
+  window->setStyleSheet(stringFromResource(":/style/style.qss"));
+  window->show();
+  selectInput(0, window->debugger_panel->one);
+  window->Simuler();
+  selectInput(0, window->debugger_panel->zero);
+  window->Simuler();
+  QApplication::processEvents();
+  EXPECT_EQ(window->size(), QSize(945, 680));
+  QImage shot = window->grab().toImage();
+  EXPECT_EQ(shot.size(), QSize(945, 680));
+  EXPECT_TRUE(shot.save("zars_window.png"));
+}
+
+TEST_F(WindowTest, FailedOrCancelledLoadsLeaveAUsableWindow) {
+  ::testing::internal::CaptureStderr();
+  load(dir + "/missing.jxc");
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("FILE NOT FOUND !"), std::string::npos);
+  EXPECT_EQ(window->pautom, nullptr);
+  EXPECT_EQ(window->inputs_panel->tableWidget->rowCount(), 0);
+
+  // A cancelled dialog (empty name) reads nothing and leaves no ".log" behind.
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  ASSERT_EQ(chdir(dir.c_str()), 0);
+  load("");
+  EXPECT_NE(access(".log", F_OK), 0);
+  ASSERT_EQ(chdir(cwd), 0);
+
+  // Go and Init without a module change nothing.
+  ::testing::internal::CaptureStderr();
+  window->Simuler();
+  window->Initialise();
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("Jxc file not loaded"), std::string::npos);
+
+  // The load can then succeed.
+  load(copy("SIMULATOR_JXC/examples/top.jxc"));
+  EXPECT_NE(window->pautom, nullptr);
+  EXPECT_EQ(window->inputs_panel->tableWidget->rowCount(), 1);
+}
+
+TEST_F(WindowTest, StateButtonsWithoutAndWithASelectedInput) {
+  load(copy("SIMULATOR_JXC/examples/top.jxc"));
+  window->debugger_panel->one->setChecked(true);
+  ASSERT_EQ(window->shownMessages.size(), 1);
+  EXPECT_EQ(window->shownMessages[0], "No Input Selected !!");
+  EXPECT_FALSE(window->debugger_panel->one->isChecked());
+  // A never coloured row checks Bottom and stays white; the buttons stay exclusive.
+  window->Set_ListColor(window->inputs_panel->tableWidget->model()->index(0, 0));
+  EXPECT_TRUE(window->debugger_panel->bottom->isChecked());
+  EXPECT_EQ(inputColour(0), QColor(Qt::white));
+  window->debugger_panel->zero->setChecked(true);
+  EXPECT_FALSE(window->debugger_panel->bottom->isChecked());
+  EXPECT_EQ(inputColour(0), QColor(Qt::yellow));
+  window->Check_nothing();
+  for (QRadioButton* b : {window->debugger_panel->one, window->debugger_panel->zero, window->debugger_panel->top,
+                          window->debugger_panel->bottom})
+    EXPECT_FALSE(b->isChecked());
+}
+
+TEST_F(WindowTest, LoadJxShowsTheFileAndEmptiesOnCancel) {
+  std::string path = dir + "/m.jx";
+  std::ofstream(path) << "module m:\nend module\n";
+  window->nextJxFile = QString::fromStdString(path);
+  window->afficher_JX();
+  EXPECT_EQ(window->debugger_panel->plainTextEdit->toPlainText(), "module m:\nend module\n");
+  window->useFileDialogs = false;
+  window->afficher_JX();
+  EXPECT_TRUE(window->debugger_panel->plainTextEdit->toPlainText().isEmpty());
+}
+
+
+
+TEST(TitleBar, CloseButtonAndSizeHints) {
+  application();
+  TitleBar orphan;
+  EXPECT_EQ(orphan.minimumSizeHint(), QSize(30, 20));  // no dock yet: not transposed
+  QDockWidget dock;
+  auto* bar = new TitleBar();
+  dock.setTitleBarWidget(bar);
+  dock.setFeatures(dock.features() | QDockWidget::DockWidgetVerticalTitleBar);
+  EXPECT_EQ(bar->minimumSizeHint(), QSize(20, 30));
+  dock.setFeatures(QDockWidget::DockWidgetClosable);
+  dock.resize(200, 100);
+  dock.show();
+  bar->resize(200, 20);
+  // Pressed on the button, released elsewhere: the dock stays.
+  QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(190, 8));
+  EXPECT_TRUE(bar->closePressed());
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(20, 8));
+  EXPECT_TRUE(dock.isVisible());
+  QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(190, 8));
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(190, 8));
+  EXPECT_FALSE(dock.isVisible());
+}
+
+TEST(CommandLine, ArgumentsHostAndPort) {
+  const char* none[] = {"zars"};
+  CommandLine cl = parseCommandLine(1, none);
+  EXPECT_TRUE(cl.ok);
+  EXPECT_TRUE(cl.module.empty());
+  EXPECT_FALSE(cl.connect);
+  const char* alone[] = {"zars", "m.jxc"};
+  cl = parseCommandLine(2, alone);
+  EXPECT_TRUE(cl.ok);
+  EXPECT_EQ(cl.module, "m.jxc");
+  EXPECT_FALSE(cl.connect);
+  std::string longHost(100, 'h');
+  const char* full[] = {"zars", "m.jxc", longHost.c_str(), "4000"};
+  cl = parseCommandLine(4, full);
+  EXPECT_TRUE(cl.ok);
+  EXPECT_TRUE(cl.connect);
+  EXPECT_EQ(cl.host, std::string(80, 'h'));
+  EXPECT_EQ(cl.port, 4000);
+  const char* three[] = {"zars", "m.jxc", "localhost"};
+  EXPECT_FALSE(parseCommandLine(3, three).ok);
+  for (const char* bad : {"", "0", "65536", "12a", "-1", "+80", "999999", " 80"}) {
+    EXPECT_EQ(parsePort(bad), -1) << bad;
+    const char* line[] = {"zars", "m.jxc", "localhost", bad};
+    EXPECT_FALSE(parseCommandLine(4, line).ok) << bad;
+  }
+  EXPECT_EQ(parsePort("1"), 1);
+  EXPECT_EQ(parsePort("65535"), 65535);
+}
+
+}  // namespace
