@@ -91,23 +91,13 @@ const std::string& internal_of(const Signal* s) { return s->getInternalName(); }
 
 Module::Module(const std::string& n)
     : name(n),
-      statement(nullptr),
       input_signal_list(new std::list<Signal*>),
       output_signal_list(new std::list<Signal*>),
       local_signal_list(new std::list<Signal*>),
       data_signal_list(new std::list<Signal*>),
-      run_decl_table(nullptr),
       register_list(new std::list<regclass*>),
-      compilation(nullptr),
-      set_wire(nullptr),
-      reset_wire(nullptr),
-      rtl_wire(nullptr),
-      reincarnate(false),
-      finalised(0),
-      current_instance(-1),
       local_stack(new std::list<Scope*>),
-      signal_manager(new SignalManager),
-      data_table(nullptr) {
+      signal_manager(new SignalManager) {
   compilation = new EquationTable(name, new Bddexpressionwood());
 }
 
@@ -115,23 +105,12 @@ Module::Module(const std::string& n, std::list<Signal*>* inputs, std::list<Signa
                std::list<Signal*>* locals, std::list<Signal*>* data_signals, std::list<regclass*>* registers,
                std::list<Signal*>* wires, Bddexpressionwood* wood)
     : name(n),
-      statement(nullptr),
       input_signal_list(inputs),
       output_signal_list(outputs),
       local_signal_list(locals),
       data_signal_list(data_signals),
-      run_decl_table(nullptr),
       register_list(registers),
-      compilation(nullptr),
-      set_wire(nullptr),
-      reset_wire(nullptr),
-      rtl_wire(nullptr),
-      reincarnate(false),
-      finalised(0),
-      current_instance(0),
-      local_stack(nullptr),
-      signal_manager(nullptr),
-      data_table(nullptr) {
+      current_instance(0) {
   if (wires == nullptr || wires->size() < 3)
     throw IllegalOperationException("Module::Module: fewer than three wires", name);
   auto it = wires->begin();

@@ -230,23 +230,23 @@ class Module {
   void setRtl(Signal* s) { rtl_wire = s; }
 
   std::string name;
-  Statement* statement;
-  std::list<Signal*>* input_signal_list;
-  std::list<Signal*>* output_signal_list;
-  std::list<Signal*>* local_signal_list;
-  std::list<Signal*>* data_signal_list;
-  std::map<std::string, std::string*>* run_decl_table;  // null until the first run declaration
-  std::list<regclass*>* register_list;                   // may be null
-  EquationTable* compilation;
-  Signal* set_wire;
-  Signal* reset_wire;
-  Signal* rtl_wire;
-  bool reincarnate;
-  int finalised;
-  int current_instance;
-  std::list<Scope*>* local_stack;  // innermost scope first; may be null
-  SignalManager* signal_manager;
-  std::map<std::string, DataBinding*>* data_table;  // null until the first binding
+  Statement* statement = nullptr;
+  std::list<Signal*>* input_signal_list = nullptr;
+  std::list<Signal*>* output_signal_list = nullptr;
+  std::list<Signal*>* local_signal_list = nullptr;
+  std::list<Signal*>* data_signal_list = nullptr;
+  std::map<std::string, std::string*>* run_decl_table = nullptr;  // null until the first run declaration
+  std::list<regclass*>* register_list = nullptr;                   // may be null
+  EquationTable* compilation = nullptr;
+  Signal* set_wire = nullptr;
+  Signal* reset_wire = nullptr;
+  Signal* rtl_wire = nullptr;
+  bool reincarnate = false;
+  int finalised = 0;
+  int current_instance = -1;
+  std::list<Scope*>* local_stack = nullptr;  // innermost scope first; may be null
+  SignalManager* signal_manager = nullptr;
+  std::map<std::string, DataBinding*>* data_table = nullptr;  // null until the first binding
 
   // ----- module settings shared by every module -----
   static std::string SimulationDir;     // the variable named "/tmp", "./" when unset

@@ -260,23 +260,16 @@ void Module::includeCompiledModule(Module* sub, Interface* interface, const std:
 
 Module::Module(Module& m)
     : name(m.name),
-      statement(nullptr),
       input_signal_list(new std::list<Signal*>),
       output_signal_list(new std::list<Signal*>),
       local_signal_list(new std::list<Signal*>),
       data_signal_list(new std::list<Signal*>),
-      run_decl_table(nullptr),
       register_list(new std::list<regclass*>),
-      compilation(nullptr),
-      set_wire(nullptr),
-      reset_wire(nullptr),
-      rtl_wire(nullptr),
       reincarnate(m.reincarnate),
       finalised(m.finalised),
       current_instance(m.current_instance),
       local_stack(m.local_stack),
-      signal_manager(new SignalManager),
-      data_table(nullptr) {
+      signal_manager(new SignalManager) {
   // The copy of the equation system (its equations included) gets its own manager.
   Bddexpressionwood* from = m.getBddWood();
   int shared = from->get_common_bdd_manager();
