@@ -1,6 +1,7 @@
 // BDD node table, evaluation nodes and binding reconstruction of the .jxc reader.
 #include "parse_supl.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -42,7 +43,9 @@ bdd_node* parsed_nodes_class::build(bddpp_manager* manager, jxc_node_table& tabl
   if (manager == nullptr) throw jxc_file_error("no BDD manager to build the nodes in");
   // Depth-first with an explicit stack: a file may chain nodes deeper than the call stack.
   // A node is "in progress" (1) while its children are pending; meeting one again is a cycle.
-  std::vector<parsed_nodes_class*> stack{this};
+  std::vector<parsed_nodes_class*> stack;
+  stack.reserve(32);
+  stack.push_back(this);
   while (!stack.empty()) {
     parsed_nodes_class* n = stack.back();
     if (n->build_state == 2) {
@@ -121,15 +124,14 @@ void jxc_node_table::reset(long count) {
   declared = 0;
   if (count < 0) throw jxc_file_error("negative BDD node count " + num(count));
   declared = count;
+  // Room for the declared records up front (bounded: the count is the file's word).
+  nodes.reserve(static_cast<size_t>(std::min(count, 1L << 18)));
 }
 
 bool jxc_node_table::store(long k, const parsed_nodes_class& node) {
   if (k < 0 || k >= declared) return false;
-  auto it = nodes.find(k);
-  if (it != nodes.end())
-    it->second = node;
-  else
-    nodes.emplace(k, node);
+  auto done = nodes.emplace(k, node);
+  if (!done.second) done.first->second = node;
   return true;
 }
 

@@ -163,9 +163,8 @@ SignalManager::~SignalManager() {
 }
 
 void SignalManager::addSignalRef(SignalRef* r) {
-  if (signalref_table->count(r->current_name) != 0)
+  if (!signalref_table->emplace(r->current_name, r).second)
     throw HashTableAddException(r->current_name, "SignalManager::addSignalRef");
-  (*signalref_table)[r->current_name] = r;
   occurrence_index.emplace(std::make_pair(r->internal_name, r->current_occurrence), r);
   for (auto& entry : *r->bdd_ids_wood) addSignalRefIdTable(entry.second->first, entry.second->second, r, entry.first);
 }

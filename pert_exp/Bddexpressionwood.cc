@@ -280,14 +280,16 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
       if (valid_id(d)) readers(d).erase(k);
     release(old);
   } else {
-    ens_exp.insert(k);
+    ens_exp.insert(ens_exp.end(), k);
   }
   exp_table[static_cast<size_t>(k)] = e;
   released.erase(e);
   bool abstract = given_readers != nullptr || e->abstraction != 0;
   for (long d : e->vars_dependance) {
     if (valid_id(d)) {
-      readers(d).insert(k);
+      // Equations mostly arrive in variable order: hint at the end (constant time then).
+      std::set<long>& r = readers(d);
+      r.insert(r.end(), k);
     } else if (abstract) {
       std::cerr << "Warning in Bddexpressionwood::learn_abstract_expression(): dependance " << d
                 << " of variable " << k << " ignored (no such variable)" << std::endl;

@@ -367,6 +367,11 @@ TEST_F(JxcReaderTest, GoldenFilesReadBackAndWriteAgainUnchanged) {
     std::string golden = readFile(dataDir() + name);
     ASSERT_EQ(read(golden), 0) << name << err;
     std::string first = write(module);
+    // top.jxc is already the fixed point; dtop.jxc (an inlined constant shared by two
+    // bindings) and pipe.jxc (equations in compile order) settle on the second pass.
+    if (std::string(name) == "top.jxc") {
+      EXPECT_EQ(first, golden);
+    }
     ASSERT_EQ(read(first), 0) << name << err;
     EXPECT_EQ(write(module), first) << name;
   }
