@@ -7,6 +7,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 // An owned text that may be absent. Built implicitly from a C string (null: absent)
 // or a std::string (always present), so throw sites may pass either.
@@ -25,44 +26,46 @@ class ExceptionText {
   std::string text_;
 };
 
-class IllegalOperationException : public std::exception {
+// Common body of the exceptions that carry one or two texts.
+class TextException : public std::exception {
  public:
-  IllegalOperationException(ExceptionText operation, ExceptionText argument);
-  const char* operation_name() const { return operation_name_.get(); }
-  const char* argument_name() const { return argument_name_.get(); }
   const char* what() const noexcept override { return what_.c_str(); }
 
+ protected:
+  TextException(const char* class_name, ExceptionText first, ExceptionText second = ExceptionText());
+  const char* first() const { return first_.get(); }
+  const char* second() const { return second_.get(); }
+
  private:
-  ExceptionText operation_name_;
-  ExceptionText argument_name_;
+  ExceptionText first_;
+  ExceptionText second_;
   std::string what_;
 };
 
-class HashTableAddException : public std::exception {
+class IllegalOperationException : public TextException {
  public:
-  explicit HashTableAddException(ExceptionText name);
-  HashTableAddException(ExceptionText name, ExceptionText function);
-  const char* name() const { return name_.get(); }
-  const char* function_name() const { return function_name_.get(); }
-  const char* what() const noexcept override { return what_.c_str(); }
-
- private:
-  ExceptionText name_;
-  ExceptionText function_name_;
-  std::string what_;
+  IllegalOperationException(ExceptionText operation, ExceptionText argument)
+      : TextException("IllegalOperationException", std::move(operation), std::move(argument)) {}
+  const char* operation_name() const { return first(); }
+  const char* argument_name() const { return second(); }
 };
 
-class AbstractMethodCallException : public std::exception {
+class HashTableAddException : public TextException {
  public:
-  AbstractMethodCallException(ExceptionText class_name, ExceptionText method);
-  const char* class_name() const { return class_name_.get(); }
-  const char* method_name() const { return method_name_.get(); }
-  const char* what() const noexcept override { return what_.c_str(); }
+  explicit HashTableAddException(ExceptionText name)
+      : TextException("HashTableAddException", std::move(name)) {}
+  HashTableAddException(ExceptionText name, ExceptionText function)
+      : TextException("HashTableAddException", std::move(name), std::move(function)) {}
+  const char* name() const { return first(); }
+  const char* function_name() const { return second(); }
+};
 
- private:
-  ExceptionText class_name_;
-  ExceptionText method_name_;
-  std::string what_;
+class AbstractMethodCallException : public TextException {
+ public:
+  AbstractMethodCallException(ExceptionText class_name, ExceptionText method)
+      : TextException("AbstractMethodCallException", std::move(class_name), std::move(method)) {}
+  const char* class_name() const { return first(); }
+  const char* method_name() const { return second(); }
 };
 
 class ModulePertFailureException : public std::exception {
@@ -77,102 +80,68 @@ class ModuleBddFailureException : public std::exception {
   const char* what() const noexcept override { return "ModuleBddFailureException"; }
 };
 
-class ModuleUndefinedConstantException : public std::exception {
+class ModuleUndefinedConstantException : public TextException {
  public:
-  ModuleUndefinedConstantException(ExceptionText constant, ExceptionText module);
-  const char* const_name() const { return const_name_.get(); }
-  const char* mod_name() const { return mod_name_.get(); }
-  const char* what() const noexcept override { return what_.c_str(); }
-
- private:
-  ExceptionText const_name_;
-  ExceptionText mod_name_;
-  std::string what_;
+  ModuleUndefinedConstantException(ExceptionText constant, ExceptionText module)
+      : TextException("ModuleUndefinedConstantException", std::move(constant), std::move(module)) {}
+  const char* const_name() const { return first(); }
+  const char* mod_name() const { return second(); }
 };
 
-class ModuleNotMainException : public std::exception {
+class ModuleNotMainException : public TextException {
  public:
-  explicit ModuleNotMainException(ExceptionText module);
-  const char* mod_name() const { return mod_name_.get(); }
-  const char* what() const noexcept override { return what_.c_str(); }
-
- private:
-  ExceptionText mod_name_;
-  std::string what_;
+  explicit ModuleNotMainException(ExceptionText module)
+      : TextException("ModuleNotMainException", std::move(module)) {}
+  const char* mod_name() const { return first(); }
 };
 
-class ModuleAlreadyAssignedSignalException : public std::exception {
+class ModuleAlreadyAssignedSignalException : public TextException {
  public:
-  explicit ModuleAlreadyAssignedSignalException(ExceptionText signal);
-  ModuleAlreadyAssignedSignalException(ExceptionText signal, ExceptionText module);
-  const char* sig_name() const { return sig_name_.get(); }
-  const char* mod_name() const { return mod_name_.get(); }
-  const char* what() const noexcept override { return what_.c_str(); }
-
- private:
-  ExceptionText sig_name_;
-  ExceptionText mod_name_;
-  std::string what_;
+  explicit ModuleAlreadyAssignedSignalException(ExceptionText signal)
+      : TextException("ModuleAlreadyAssignedSignalException", std::move(signal)) {}
+  ModuleAlreadyAssignedSignalException(ExceptionText signal, ExceptionText module)
+      : TextException("ModuleAlreadyAssignedSignalException", std::move(signal), std::move(module)) {}
+  const char* sig_name() const { return first(); }
+  const char* mod_name() const { return second(); }
 };
 
-class ModuleUnknownSignalException : public std::exception {
+class ModuleUnknownSignalException : public TextException {
  public:
-  explicit ModuleUnknownSignalException(ExceptionText signal);
-  ModuleUnknownSignalException(ExceptionText signal, ExceptionText module);
-  const char* sig_name() const { return sig_name_.get(); }
-  const char* mod_name() const { return mod_name_.get(); }
-  const char* what() const noexcept override { return what_.c_str(); }
-
- private:
-  ExceptionText sig_name_;
-  ExceptionText mod_name_;
-  std::string what_;
+  explicit ModuleUnknownSignalException(ExceptionText signal)
+      : TextException("ModuleUnknownSignalException", std::move(signal)) {}
+  ModuleUnknownSignalException(ExceptionText signal, ExceptionText module)
+      : TextException("ModuleUnknownSignalException", std::move(signal), std::move(module)) {}
+  const char* sig_name() const { return first(); }
+  const char* mod_name() const { return second(); }
 };
 
-class AlreadyDefinedException : public std::exception {
+class AlreadyDefinedException : public TextException {
  public:
-  AlreadyDefinedException(ExceptionText object, ExceptionText context);
-  const char* object_name() const { return object_name_.get(); }
-  const char* context_name() const { return context_name_.get(); }
-  const char* what() const noexcept override { return what_.c_str(); }
-
- private:
-  ExceptionText object_name_;
-  ExceptionText context_name_;
-  std::string what_;
+  AlreadyDefinedException(ExceptionText object, ExceptionText context)
+      : TextException("AlreadyDefinedException", std::move(object), std::move(context)) {}
+  const char* object_name() const { return first(); }
+  const char* context_name() const { return second(); }
 };
 
-class UndefinedMethodException : public std::exception {
+class UndefinedMethodException : public TextException {
  public:
-  explicit UndefinedMethodException(ExceptionText name);
-  const char* name() const { return name_.get(); }
-  const char* what() const noexcept override { return what_.c_str(); }
-
- private:
-  ExceptionText name_;
-  std::string what_;
+  explicit UndefinedMethodException(ExceptionText name)
+      : TextException("UndefinedMethodException", std::move(name)) {}
+  const char* name() const { return first(); }
 };
 
-class UndefinedTypeException : public std::exception {
+class UndefinedTypeException : public TextException {
  public:
-  explicit UndefinedTypeException(ExceptionText name);
-  const char* name() const { return name_.get(); }
-  const char* what() const noexcept override { return what_.c_str(); }
-
- private:
-  ExceptionText name_;
-  std::string what_;
+  explicit UndefinedTypeException(ExceptionText name)
+      : TextException("UndefinedTypeException", std::move(name)) {}
+  const char* name() const { return first(); }
 };
 
-class UndefinedStateException : public std::exception {
+class UndefinedStateException : public TextException {
  public:
-  explicit UndefinedStateException(ExceptionText name);
-  const char* name() const { return name_.get(); }
-  const char* what() const noexcept override { return what_.c_str(); }
-
- private:
-  ExceptionText name_;
-  std::string what_;
+  explicit UndefinedStateException(ExceptionText name)
+      : TextException("UndefinedStateException", std::move(name)) {}
+  const char* name() const { return first(); }
 };
 
 class BadValueNumberWaitException : public std::exception {
@@ -188,39 +157,26 @@ class BadValueNumberWaitException : public std::exception {
   std::string what_;
 };
 
-class RunUnknownSignalException : public std::exception {
+class RunUnknownSignalException : public TextException {
  public:
-  RunUnknownSignalException(ExceptionText message, ExceptionText signal);
-  const char* mes() const { return mes_.get(); }
-  const char* sig_name() const { return sig_name_.get(); }
-  const char* what() const noexcept override { return what_.c_str(); }
-
- private:
-  ExceptionText mes_;
-  ExceptionText sig_name_;
-  std::string what_;
+  RunUnknownSignalException(ExceptionText message, ExceptionText signal)
+      : TextException("RunUnknownSignalException", std::move(message), std::move(signal)) {}
+  const char* mes() const { return first(); }
+  const char* sig_name() const { return second(); }
 };
 
-class StatementSignalException : public std::exception {
+class StatementSignalException : public TextException {
  public:
-  explicit StatementSignalException(ExceptionText operation);
-  const char* op_name() const { return op_name_.get(); }
-  const char* what() const noexcept override { return what_.c_str(); }
-
- private:
-  ExceptionText op_name_;
-  std::string what_;
+  explicit StatementSignalException(ExceptionText operation)
+      : TextException("StatementSignalException", std::move(operation)) {}
+  const char* op_name() const { return first(); }
 };
 
-class StatementWireException : public std::exception {
+class StatementWireException : public TextException {
  public:
-  explicit StatementWireException(ExceptionText wire);
-  const char* wire_type() const { return wire_type_.get(); }
-  const char* what() const noexcept override { return what_.c_str(); }
-
- private:
-  ExceptionText wire_type_;
-  std::string what_;
+  explicit StatementWireException(ExceptionText wire)
+      : TextException("StatementWireException", std::move(wire)) {}
+  const char* wire_type() const { return first(); }
 };
 
 #endif
