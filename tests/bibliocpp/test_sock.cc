@@ -1,4 +1,5 @@
 #include "sock.h"
+#include "loopback_pair.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,44 +11,7 @@
 
 namespace {
 
-// A connected pair over loopback: the server handle stands for the accepted connection.
-struct Pair {
-  socket_type* server = nullptr;
-  socket_type* client = nullptr;
-  int listen_fd = -1;
-
-  Pair() {
-    server = SOCK_make_server(0);
-    if (server == nullptr) return;
-    listen_fd = server->fd;
-    int accepted = 0;
-    std::thread t([&] { accepted = SOCK_accept(server); });
-    client = SOCK_make_client("127.0.0.1", SOCK_port_number(server));
-    t.join();
-    if (accepted != 1) {
-      SOCK_shutdown(client, 1);
-      client = nullptr;
-    }
-  }
-  ~Pair() {
-    SOCK_shutdown(client, 1);
-    SOCK_shutdown(server, 1);
-    if (listen_fd >= 0) close(listen_fd);  // accept leaves the listening descriptor open
-  }
-  bool ok() const { return server != nullptr && client != nullptr; }
-};
-
-// Reads exactly n bytes (a stream may deliver them in pieces).
-std::string read_n(socket_type* s, int n) {
-  std::string out;
-  char buf[256];
-  while (static_cast<int>(out.size()) < n) {
-    int r = SOCK_read(s, buf, std::min<int>(sizeof buf, n - static_cast<int>(out.size())));
-    if (r <= 0) break;
-    out.append(buf, static_cast<size_t>(r));
-  }
-  return out;
-}
+using Pair = LoopbackPair;
 
 int free_port() {
   socket_type* s = SOCK_make_server(0);
@@ -71,7 +35,7 @@ TEST(Sock, LoopbackRoundTrip) {
   const std::string request = "MC,3,1,%s%n";
   ASSERT_EQ(SOCK_write(p.client, request.data(), static_cast<int>(request.size())),
             static_cast<int>(request.size()));
-  EXPECT_EQ(read_n(p.server, static_cast<int>(request.size())), request);
+  EXPECT_EQ(read_n(p.server, request.size()), request);
 
   ASSERT_EQ(SOCK_write(p.server, "true", 4), 4);
   EXPECT_EQ(read_n(p.client, 4), "true");

@@ -7,46 +7,11 @@
 
 #include "compilation.h"
 #include "sock.h"
+#include "loopback_pair.h"
 
 namespace {
 
-// A connected loopback pair: server stands for the value server's accepted connection.
-struct Link {
-  socket_type* server = nullptr;
-  socket_type* client = nullptr;
-  int listen_fd = -1;
-
-  Link() {
-    server = SOCK_make_server(0);
-    if (server == nullptr) return;
-    listen_fd = server->fd;
-    int accepted = 0;
-    std::thread t([&] { accepted = SOCK_accept(server); });
-    client = SOCK_make_client("127.0.0.1", SOCK_port_number(server));
-    t.join();
-    if (accepted != 1) {
-      SOCK_shutdown(client, 1);
-      client = nullptr;
-    }
-  }
-  ~Link() {
-    if (client != nullptr) SOCK_shutdown(client, 1);
-    if (server != nullptr) SOCK_shutdown(server, 1);
-    if (listen_fd >= 0) close(listen_fd);
-  }
-  bool ok() const { return server != nullptr && client != nullptr; }
-};
-
-std::string read_n(socket_type* s, size_t n) {
-  std::string out;
-  char buf[512];
-  while (out.size() < n) {
-    int r = SOCK_read(s, buf, static_cast<int>(std::min(sizeof buf, n - out.size())));
-    if (r <= 0) break;
-    out.append(buf, static_cast<size_t>(r));
-  }
-  return out;
-}
+using Link = LoopbackPair;
 
 // Serves one request of request_size bytes with reply; returns what it received.
 std::string call(Link& l, const std::string& request, const std::string& reply, std::string* result) {
