@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -62,11 +64,80 @@ const char* TRACE_MINIMAL =
     "15 --> equation seule\n17 --> expression booleenne gen seule\n14 --> wood declaration\n26 --> \n41 --> \n"
     "1 --> definition finale\n";
 
-// The text before "equation_def:" and after the equation section's "end:".
-std::pair<std::string, std::string> outside_equations(const std::string& text) {
-  size_t begin = text.find("equation_def:");
-  size_t end = text.find("end:\n", begin);
-  return {text.substr(0, begin), text.substr(end)};
+// A written module with its node numbers taken out: equation records keyed by variable,
+// each root expanded through the node table; binding values expanded through the
+// evaluation table. Two files that differ only in record order and node numbering
+// normalise to the same text.
+std::string normalise(const std::string& text) {
+  std::istringstream in(text);
+  std::ostringstream out;
+  std::string line;
+  while (std::getline(in, line) && line != "equation_def:") out << line << "\n";
+  std::map<long, std::string> nodes;  // node -> "var:then:else,link"
+  std::getline(in, line);
+  long count = std::stol(line);
+  for (long i = 0; i < count && std::getline(in, line); ++i)
+    nodes[std::stol(line)] = line.substr(line.find(' ') + 1);
+  std::function<std::string(long)> node = [&](long n) -> std::string {
+    const std::string& r = nodes.at(n);
+    long var, then_node, else_node;
+    int link;
+    char c;
+    std::istringstream f(r);
+    f >> var >> c >> then_node >> c >> else_node >> c >> link;
+    if (var == -1) return "1";
+    return "(" + std::to_string(var) + "?" + node(then_node) + ":" + (link < 0 ? "~" : "") + node(else_node) + ")";
+  };
+  std::map<long, std::string> records;
+  std::getline(in, line);  // expressions:
+  while (std::getline(in, line) && line != "end:") {
+    std::istringstream f(line);
+    long early, late, var, root;
+    int link;
+    char c;
+    f >> early >> late >> var >> c >> root >> c >> link;
+    std::string rest = line.substr(line.find('('));
+    std::string form = root == -3 ? "value" : (link < 0 ? "~" : "") + node(root);
+    records[var] = std::to_string(early) + " " + std::to_string(late) + " " + form + " " + rest;
+  }
+  out << "equations:\n";
+  for (auto& r : records) out << r.first << ": " << r.second << "\n";
+  // Bindings refer to evaluation entries, which follow them.
+  std::vector<std::string> bindings;
+  while (std::getline(in, line) && line != "evaltable:") bindings.push_back(line);
+  std::map<std::string, std::string> entries;  // "i" -> form
+  std::string entry;
+  while (std::getline(in, line) && line != "end:") {
+    entry += line;
+    if (entry.back() != ';') continue;
+    size_t colon = entry.find(':');
+    std::string key = entry.substr(entry.find_first_not_of(' '), colon - entry.find_first_not_of(' '));
+    entries[key] = entry.substr(colon + 2, entry.size() - colon - 3);
+    entry.clear();
+  }
+  std::function<std::string(const std::string&)> expand = [&](const std::string& i) -> std::string {
+    const std::string& f = entries.at(i);
+    size_t open = f.find('(');
+    bool signal_value = f.compare(0, 2, "%%") == 0 && std::stol(f.substr(2)) % DataExpr::NbPredefOp == DataExpr::SignalVal;
+    if (open == std::string::npos || signal_value) return f;  // a constant, or (status, value) ids
+    std::string result = f.substr(0, open + 1);
+    std::istringstream args(f.substr(open + 1, f.find(')') - open - 1));
+    std::string a;
+    while (std::getline(args, a, ',')) result += expand(a.substr(a.find_first_not_of(' '))) + " ";
+    return result + ")";
+  };
+  for (const std::string& b : bindings) {
+    size_t v = b.find("value: ");
+    if (v == std::string::npos) {
+      out << b << "\n";
+      continue;
+    }
+    size_t end = b.find_first_of(" ;", v + 7);
+    out << b.substr(0, v + 7) << expand(b.substr(v + 7, end - v - 7)) << b.substr(end) << "\n";
+  }
+  if (!bindings.empty()) out << "evaltable:\n";
+  while (std::getline(in, line)) out << line << "\n";
+  return out.str();
 }
 
 class JxcReaderTest : public ::testing::Test {
@@ -359,7 +430,7 @@ TEST_F(JxcReaderDeathTest, DirectoryGivenAsTheFileEndsWithStatusTwo) {
 
 // ----- golden files of the writer, and the loader -----
 
-TEST_F(JxcReaderTest, GoldenFilesReadBackAndWriteAgainUnchanged) {
+TEST_F(JxcReaderTest, GoldenFilesReadBackIntoTheSameModule) {
   for (const char* name : {"top.jxc", "dtop.jxc", "pipe.jxc"}) {
     Compilation::GDataTypeTable = nullptr;
     Compilation::GDataMethodTable = nullptr;
@@ -367,29 +438,19 @@ TEST_F(JxcReaderTest, GoldenFilesReadBackAndWriteAgainUnchanged) {
     std::string golden = readFile(dataDir() + name);
     ASSERT_EQ(read(golden), 0) << name << err;
     std::string first = write(module);
-    // top.jxc is already the fixed point; dtop.jxc (an inlined constant shared by two
-    // bindings) and pipe.jxc (equations in compile order) settle on the second pass.
+    // Same signals, registers, wires, equations (dates, functions, dependences), bindings
+    // and data tables.
+    EXPECT_EQ(normalise(first), normalise(golden)) << name;
+    // The read module's variable ids are the file numbers, so its records come in file
+    // order; a compiled module lists them in compile order (pipe, dtop). An expression-
+    // valued constant is written inline, so its sharing between occurrences is not in the
+    // file (dtop). Beyond that, a read module writes itself back unchanged.
     if (std::string(name) == "top.jxc") {
       EXPECT_EQ(first, golden);
     }
     ASSERT_EQ(read(first), 0) << name << err;
     EXPECT_EQ(write(module), first) << name;
   }
-  // Signals, registers, wires, bindings and data tables come back as written; equations are
-  // listed by variable, so their order and node numbers follow the reader's variables.
-  for (const char* name : {"top.jxc", "pipe.jxc"}) {
-    std::string golden = readFile(dataDir() + name);
-    ASSERT_EQ(read(golden), 0) << err;
-    EXPECT_EQ(outside_equations(write(module)), outside_equations(golden)) << name;
-  }
-  Compilation::GDataTypeTable = nullptr;
-  Compilation::GDataMethodTable = nullptr;
-  Compilation::GDataConstantTable = nullptr;
-  std::string dtop = readFile(dataDir() + "dtop.jxc");
-  ASSERT_EQ(read(dtop), 0) << err;
-  std::string again = write(module);
-  EXPECT_EQ(again.substr(0, again.find("equation_def:")), dtop.substr(0, dtop.find("equation_def:")));
-  EXPECT_EQ(again.substr(again.find("data:\n")), dtop.substr(dtop.find("data:\n")));
 }
 
 TEST_F(JxcReaderTest, LoaderReadsThroughTheReader) {

@@ -195,9 +195,8 @@ class SaveTest : public ::testing::Test {
                                     new DataConstant(2));
     std::list<DataExpr*>* call_args = new std::list<DataExpr*>{new DataSignalValue(x)};
     DataExpr* ey = new DataBinaryOp(DataExpr::Plus, new DataMethodCall(0, call_args), new DataConstant(1));
-    m.data_table = new std::map<std::string, DataBinding*>();
-    (*m.data_table)["D"] = new DataBinding(d, ed);
-    (*m.data_table)["Y"] = new DataBinding(y, ey, c);
+    m.addSignalBinding(ed, d);
+    m.addSignalBinding(ey, y, c);
   }
 
   static std::string text(Module& m, int forget = 0) {
