@@ -1,5 +1,6 @@
-// The simulator window, driven offscreen: frame, loading, colours reaction after reaction,
-// Init, Set/Reset, failed loads, state buttons, title bars and the command line.
+// The simulator window, driven offscreen: frame, loading, colours reaction after reaction
+// (registers, an error output, valued signals against a test value server), Init,
+// Set/Reset, failed loads, state buttons, title bars and the command line.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include "commandline.h"
 #include "fenetrepricipale.h"
 #include "module.h"
+#include "value_server.h"
 
 static QApplication* application() {
   static int argc = 1;
@@ -162,6 +164,109 @@ TEST_F(WindowTest, ReactionsColourOutputsLocalsAndRegisters) {
   EXPECT_EQ(window->inputs_value[0]->text(), "--");
   EXPECT_EQ(window->item_empty[0]->text(), "--");
   EXPECT_FALSE(window->debugger_panel->one->isChecked());
+}
+
+// Rails: (x and y) = (sx & sy, vx | vy), (x or y) = (sx | sy, vx & vy); Set is (1,0) on the
+// first reaction and (0,1) after it.
+TEST_F(WindowTest, ErrorOutputIsShownGreen) {
+  load(copy("tests/SIMULATOR_JXC/data/error_or.jxc"));
+  ASSERT_NE(window->pautom, nullptr);
+  EXPECT_FALSE(window->debugger_panel->top->isHidden());  // not finalised: four states
+  DebuggerPanel* p = window->debugger_panel;
+  // A Top (1,1), B Zero (0,1): L = (1,1), O = (1,1): both error.
+  selectInput(0, p->top);
+  selectInput(1, p->zero);
+  EXPECT_EQ(inputColour(0), QColor(Qt::green));
+  window->Simuler();
+  EXPECT_EQ(outputColour(0), QColor(Qt::green));
+  EXPECT_EQ(localColour("L"), QColor(Qt::green));
+  // Set off: L = (0,1), O = (0,1).
+  window->Simuler();
+  EXPECT_EQ(outputColour(0), QColor(Qt::yellow));
+  EXPECT_EQ(localColour("L"), QColor(Qt::yellow));
+  // Set ticked, A Bottom (0,0), B One (1,0): L = (0,0), O = (1,0).
+  p->set->setChecked(true);
+  selectInput(0, p->bottom);
+  selectInput(1, p->one);
+  window->Simuler();
+  EXPECT_EQ(localColour("L"), QColor(Qt::white));
+  EXPECT_EQ(outputColour(0), QColor(Qt::blue));
+  // Set off, A One, B Top: L = (0,1), O = (1,1): error through B alone.
+  selectInput(0, p->one);
+  selectInput(1, p->top);
+  window->Simuler();
+  EXPECT_EQ(localColour("L"), QColor(Qt::yellow));
+  EXPECT_EQ(outputColour(0), QColor(Qt::green));
+}
+
+// Bnd, bound and first in the input list, has no row; valued input A; C := A > 10 asked
+// of the value server; D := C; V := twice(A), O := A + 1, P := V, all emitted when A.
+TEST_F(WindowTest, ValuedSignalsShowTheValueServersReplies) {
+  ValueServer vs;
+  ASSERT_NE(vs.client(), nullptr);
+  window->setSocket(vs.client());
+  load(copy("tests/SIMULATOR_JXC/data/valued.jxc"));
+  ASSERT_NE(window->pautom, nullptr);
+  QTableWidget* in = window->inputs_panel->tableWidget;
+  QTableWidget* out = window->outputs_panel->tableWidget;
+  ASSERT_EQ(in->rowCount(), 1);
+  EXPECT_EQ(in->item(0, 0)->text(), "A");
+  ASSERT_EQ(out->rowCount(), 3);
+  EXPECT_EQ(out->item(2, 0)->text(), "D");
+  auto values = [&] {
+    return (window->item_empty[0]->text() + " " + window->item_empty[1]->text() + " " + window->item_empty[2]->text())
+        .toStdString();
+  };
+  const QColor blue(Qt::blue), yellow(Qt::yellow), white(Qt::white);
+  ::testing::internal::CaptureStderr();
+
+  // A = 41 present: C true, D = C; O = 42, V = P = 82; D has no value.
+  selectInput(0, window->debugger_panel->one);
+  window->inputs_value[0]->setText("41");
+  window->Simuler();
+  for (int r = 0; r < 3; ++r) EXPECT_EQ(outputColour(r), blue) << r;
+  EXPECT_EQ(localColour("C"), blue);
+  EXPECT_EQ(localColour("V"), blue);
+  EXPECT_EQ(values(), "42 82 --");
+  // A = 3: C false, so D absent; O = 4, V = P = 6.
+  window->inputs_value[0]->setText("3");
+  window->Simuler();
+  EXPECT_EQ(outputColour(2), yellow);
+  EXPECT_EQ(localColour("C"), yellow);
+  EXPECT_EQ(values(), "4 6 --");
+  // A absent: its text is not sent, the server answers "--" for C (bottom, so D too);
+  // O and P are absent and keep their values.
+  selectInput(0, window->debugger_panel->zero);
+  window->inputs_value[0]->setText("1000");
+  window->Simuler();
+  EXPECT_EQ(localColour("C"), white);
+  EXPECT_EQ(outputColour(2), white);
+  EXPECT_EQ(outputColour(0), yellow);
+  EXPECT_EQ(localColour("V"), yellow);
+  EXPECT_EQ(values(), "4 6 --");
+  EXPECT_TRUE(window->shownMessages.isEmpty());
+  std::vector<std::string> expected{"BOP,41,int, > ,10,int", "MC,twice,41", "BOP,41,int, + ,1,int",
+                                    "BOP,3,int, > ,10,int",  "MC,twice,3",  "BOP,3,int, + ,1,int",
+                                    "BOP,--,int, > ,10,int"};
+  EXPECT_EQ(vs.requests(), expected);
+
+  // A comma cannot travel in a request: a message, and no reaction.
+  selectInput(0, window->debugger_panel->one);
+  window->inputs_value[0]->setText("4,1");
+  window->Simuler();
+  ASSERT_EQ(window->shownMessages.size(), 1);
+  EXPECT_TRUE(window->shownMessages[0].contains("input A"));
+  EXPECT_EQ(vs.requests().size(), expected.size());
+  EXPECT_EQ(localColour("C"), white);
+
+  // Without a value server the reaction runs and says so in a message.
+  window->setSocket(nullptr);
+  window->inputs_value[0]->setText("5");
+  window->Simuler();
+  ::testing::internal::GetCapturedStderr();
+  ASSERT_EQ(window->shownMessages.size(), 2);
+  EXPECT_EQ(window->shownMessages[1], "***error: FenPrincipale:Simuler: no value server connected");
+  EXPECT_EQ(outputColour(0), blue);
 }
 
 TEST_F(WindowTest, ScreenshotAfterTwoReactions) {

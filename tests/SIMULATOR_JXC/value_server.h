@@ -1,0 +1,123 @@
+// Test support for the simulator: a small value server over loopback that answers the
+// data requests and records every request it reads.
+#ifndef VALUE_SERVER_H
+#define VALUE_SERVER_H
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sock.h"
+
+namespace value_server {
+
+// The comma-separated fields of a request.
+inline std::vector<std::string> split(const std::string& s) {
+  std::vector<std::string> out(1);
+  for (char c : s) {
+    if (c == ',')
+      out.emplace_back();
+    else
+      out.back() += c;
+  }
+  return out;
+}
+
+// A small value server over loopback: int arithmetic and comparisons, "twice" and "now"
+// methods, the constant K; it records every request it reads.
+class ValueServer {
+ public:
+  ValueServer() {
+    server_ = SOCK_make_server(0);
+    if (server_ == nullptr) return;
+    listen_fd_ = server_->fd;
+    int accepted = 0;
+    std::thread t([&] { accepted = SOCK_accept(server_); });
+    client_ = SOCK_make_client("127.0.0.1", SOCK_port_number(server_));
+    t.join();
+    if (accepted != 1) return;
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~ValueServer() {
+    closeClient();
+    if (thread_.joinable()) thread_.join();
+    if (server_ != nullptr) SOCK_shutdown(server_, 1);
+    if (listen_fd_ >= 0) close(listen_fd_);
+  }
+  socket_type* client() const { return client_; }
+  void closeClient() {
+    if (client_ != nullptr) SOCK_shutdown(client_, 1);
+    client_ = nullptr;
+  }
+  // The server side hangs up.
+  void hangUp() {
+    ::shutdown(server_->fd, SHUT_RDWR);
+    if (thread_.joinable()) thread_.join();
+  }
+  std::vector<std::string> requests() {
+    std::lock_guard<std::mutex> l(mu_);
+    return requests_;
+  }
+
+  static std::string answer(const std::string& request) {
+    std::vector<std::string> f = split(request);
+    if (f[0] == "CONST") return f.size() == 2 && f[1] == "K" ? "7" : "--";
+    if (f[0] == "MC" && f.size() >= 3) {
+      if (f[1] == "now") return "12";
+      if (f[1] == "twice") return std::to_string(2 * std::atol(f[2].c_str()));
+      return "";
+    }
+    if (f[0] == "UOP" && f.size() == 4) {
+      if (f[1] == " -") return " -" + f[2];
+      if (f[1] == " !") return f[2] == "true" ? "false" : "true";
+      return "--";
+    }
+    if (f[0] == "BOP" && f.size() == 6) {
+      if (f[2] != f[5] || f[2] != "int" || f[1] == "--" || f[4] == "--") return "--";
+      long a = std::atol(f[1].c_str());
+      long b = std::atol(f[4].c_str());
+      const std::string& op = f[3];
+      auto tf = [](bool x) { return std::string(x ? "true" : "false"); };
+      if (op == " + ") return std::to_string(a + b);
+      if (op == " * ") return std::to_string(a * b);
+      if (op == " > ") return tf(a > b);
+      if (op == " == ") return tf(a == b);
+      return "--";
+    }
+    return "";
+  }
+
+ private:
+  void serve() {
+    char buf[1024];
+    for (;;) {
+      int r = SOCK_read(server_, buf, 1023);
+      if (r <= 0) return;
+      std::string req(buf, static_cast<size_t>(r));
+      {
+        std::lock_guard<std::mutex> l(mu_);
+        requests_.push_back(req);
+      }
+      std::string rep = answer(req);
+      if (SOCK_write(server_, rep.data(), static_cast<int>(rep.size())) < 0) return;
+    }
+  }
+
+  socket_type* server_ = nullptr;
+  socket_type* client_ = nullptr;
+  int listen_fd_ = -1;
+  std::thread thread_;
+  std::mutex mu_;
+  std::vector<std::string> requests_;
+};
+
+}  // namespace value_server
+
+using value_server::ValueServer;
+
+#endif
