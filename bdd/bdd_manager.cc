@@ -98,12 +98,11 @@ void bddpp_manager::Grow_tables() {
 }
 
 bdd_node* bddpp_manager::New_node_var_last(const std::string& name) {
-  if (internal_bdd_vars >= internal_max_bdd_vars) Grow_tables();
-  auto it = internal_names_map.find(name);
-  if (it != internal_names_map.end()) return internal_variables_table[it->second];
   long index = internal_bdd_vars;
+  auto known = internal_names_map.try_emplace(name, index);
+  if (!known.second) return internal_variables_table[known.first->second];
+  if (internal_bdd_vars >= internal_max_bdd_vars) Grow_tables();
   internal_names_table[index] = name;
-  internal_names_map[name] = index;
   bdd_node* own = New_node(internal_next_node_id, index, -1, internal_bdd_node_one, internal_bdd_node_one);
   internal_variables_table[index] = own;
   ++internal_next_node_id;

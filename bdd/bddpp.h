@@ -21,6 +21,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #ifndef BDD_EXACT_CACHE
@@ -141,7 +142,7 @@ class bddpp_manager {
   std::vector<bdd_node*> internal_assoc_var_table;       // association: node ...
   std::vector<int> internal_assoc_link_table;            // ... read through this link
   bdd_unique_table* internal_bdd_node_map;
-  std::map<std::string, long> internal_names_map;        // creation name -> order index
+  std::unordered_map<std::string, long> internal_names_map;  // creation name -> order index
   bdd_node* internal_bdd_node_one;
 
   // ----- construction, variables -----

@@ -39,9 +39,22 @@ std::string generate(long n) {
   return os.str();
 }
 
-void BM_ReadJxc(benchmark::State& state) {
-  const long n = state.range(0);
-  const std::string text = generate(n);
+// Locals y0..y(n-1) valued, paired into registers, each bound to a constant: the register and
+// binding sections look signals up by name.
+std::string generate_bound(long n) {
+  std::ostringstream os;
+  os << "module: bound  0 1\ninput: x0;\nlocal:";
+  for (long i = 0; i < n; ++i) os << " y" << i << " : int";
+  os << ";\nregister:";
+  for (long i = 0; i + 1 < n; i += 2) os << " y" << i << " y" << i + 1 << " 0;";
+  os << "\nconnexion: SETbound RESETbound RTLbound;\n\nequation_def:\n1\n0: -1:-3:-3,1\nexpressions:\nend:\n";
+  os << "binding:\n";
+  for (long i = 0; i < n; ++i) os << "(" << 2 * (i + 1) << ", " << 2 * (i + 1) + 1 << "): value: 0;\n";
+  os << "end:\nevaltable:\n0: $0;\nend:\ndata:\ntype:\nint;\nmethod:\nconstant:\nint one \"1\";\nend:\n";
+  return os.str();
+}
+
+void read_jxc(benchmark::State& state, const std::string& text, long n) {
   std::fstream log("/dev/null", std::ios::out);
   for (auto _ : state) {
     std::istringstream in(text);
@@ -61,7 +74,12 @@ void BM_ReadJxc(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * n);
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
+
+void BM_ReadJxc(benchmark::State& state) { read_jxc(state, generate(state.range(0)), state.range(0)); }
 BENCHMARK(BM_ReadJxc)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_ReadJxcBound(benchmark::State& state) { read_jxc(state, generate_bound(state.range(0)), state.range(0)); }
+BENCHMARK(BM_ReadJxcBound)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

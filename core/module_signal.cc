@@ -57,8 +57,7 @@ void Signal::construct(Module* m, Bddexpressionwood* w, bool always_record) {
   SignalManager* sm = m->getSignalManager();
   bool created = false;
   if (sm->getSignalRefByOccurrence(this, 0) == nullptr) {
-    std::string name = sm->getOccurrenceName(internal_name, 0);
-    new SignalRef(original_name, internal_name, name, 0, m, w);
+    new SignalRef(original_name, internal_name, sm->freeOccurrenceName(internal_name, 0), 0, m, w);
     created = true;
   }
   if (always_record || created) (*occurrence_table)[w] = 0;
@@ -178,7 +177,7 @@ Signal* Signal::newOccurrence(Bddexpressionwood* w, Module* m) {
     long vid = SignalRef::computeId("_v_" + r->current_name, w);
     sm->extendSignalRef(sid, vid, r, w);
   } else {
-    r = new SignalRef(original_name, internal_name, sm->getOccurrenceName(internal_name, n), n, m, w, valued);
+    r = new SignalRef(original_name, internal_name, sm->freeOccurrenceName(internal_name, n), n, m, w, valued);
     r->setIsPre(true);
     if (valued) r->setType(type);
   }
@@ -220,9 +219,10 @@ SignalRef* Signal::getCurrentSignalRef(Bddexpressionwood* w, Module* m) const {
 
 // The reference of the occurrence recorded for w.
 SignalRef* Signal::recordedRef(Module* m, Bddexpressionwood* w, const char* no_entry, const char* no_ref) const {
-  if (occurrence_table == nullptr || occurrence_table->count(w) == 0)
-    throw IllegalOperationException(no_entry, internal_name);
-  SignalRef* r = m->getSignalManager()->getSignalRefByOccurrence(this, occurrence_table->at(w));
+  if (occurrence_table == nullptr) throw IllegalOperationException(no_entry, internal_name);
+  auto entry = occurrence_table->find(w);
+  if (entry == occurrence_table->end()) throw IllegalOperationException(no_entry, internal_name);
+  SignalRef* r = m->getSignalManager()->getSignalRefByOccurrence(this, entry->second);
   if (r == nullptr) throw IllegalOperationException(no_ref, getName(m, w));
   return r;
 }
@@ -261,8 +261,13 @@ std::list<long> Signal::getAllBddId(Module* m, Bddexpressionwood* w) const {
   int n = getCurrentOccurrence(w);
   std::list<long> ids;
   if (n == 0) {
-    ids.push_back(getBddStatusId(m, w));
-    ids.push_back(getBddValueId(m, w));
+    // getBddStatusId and getBddValueId with one look-up of the reference and its ids.
+    SignalRef* r = recordedRef(m, w, "Signal::getBddStatusId: no current occurrence for this wood",
+                               "Signal::getBddStatusId: no ref for signal");
+    auto it = r->bdd_ids_wood->find(w);
+    bool defined = it != r->bdd_ids_wood->end();
+    ids.push_back(defined ? it->second->first : -1);
+    ids.push_back(defined ? it->second->second : -1);
     return ids;
   }
   SignalManager* sm = m->getSignalManager();

@@ -8,6 +8,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "parse_supl.h"
@@ -78,6 +79,10 @@ class class_jxc_parser {
   std::unique_ptr<binding_declaration_parse> binding_section;
   std::list<long> pending_ids;
   std::list<long> pending_args;
+  // The first signal of global_signal_list with each internal name, for the first
+  // declared_indexed signals of the list (brought up to date when the registers are read).
+  std::unordered_map<std::string, Signal*> declared_by_internal;
+  size_t declared_indexed = 0;
 };
 
 // The parser in progress (set by the constructor; cleared by its destructor).

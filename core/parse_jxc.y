@@ -19,6 +19,8 @@ struct jxc_pair {
 %code {
 #include <cstdlib>
 #include <iostream>
+#include <iterator>
+#include <unordered_set>
 
 #include "compilation.h"
 #include "Bddexpression.h"
@@ -30,8 +32,11 @@ struct jxc_pair {
 
 #define JXC pjxc_parser
 #define TOKEN_TEXT (pjxc_parser->plexer->YYText())
-#define TRACE(rule, level, text) \
-  jxc_debuger_law((rule), (level), (text), pjxc_parser->explain_param, *pjxc_parser->parse_os)
+#define TRACE(rule, level, text)                                                                  \
+  do {                                                                                            \
+    if (pjxc_parser->explain_param == 1)                                                          \
+      jxc_debuger_law((rule), (level), (text), pjxc_parser->explain_param, *pjxc_parser->parse_os); \
+  } while (0)
 
 namespace {
 bool jxc_number(const char* text, long* out);
@@ -410,10 +415,9 @@ Signal* jxc_signal_declaration(const std::string& name, const std::string* type)
 void jxc_check_awaited(const std::list<Signal*>& list, const std::list<std::string>* awaited, const char* kind) {
   if (awaited == nullptr || awaited->empty()) return;
   Module* m = JXC->pmodule_parse;
+  const std::unordered_set<std::string> names(awaited->begin(), awaited->end());
   for (Signal* s : list) {
-    bool known = false;
-    for (const std::string& a : *awaited) known = known || a == s->getOriginalName();
-    if (known || s->isValued(m)) continue;
+    if (names.count(s->getOriginalName()) != 0 || s->isValued(m)) continue;
     std::string text;
     if (!moduleName.empty()) text += moduleName + ":";
     text += std::string("PARSING ERROR: ") + kind + " signal \"" + s->getOriginalName() +
@@ -428,13 +432,13 @@ void jxc_check_awaited(const std::list<Signal*>& list, const std::list<std::stri
 void jxc_inputs(std::list<Signal*>* list) {
   jxc_check_awaited(*list, JXC->awaited_input_list, "input");
   for (Signal* s : *list) s->is_input = true;
-  JXC->inputs = *list;
+  JXC->inputs.swap(*list);
 }
 
 void jxc_outputs(std::list<Signal*>* list) {
   jxc_check_awaited(*list, JXC->awaited_output_list, "output");
   for (Signal* s : *list) s->is_output = true;
-  JXC->outputs = *list;
+  JXC->outputs.swap(*list);
 }
 
 void jxc_data_signals(std::list<Signal*>* list) {
@@ -442,7 +446,7 @@ void jxc_data_signals(std::list<Signal*>* list) {
     s->is_input = true;
     s->is_data = true;
   }
-  JXC->data_signals = *list;
+  JXC->data_signals.swap(*list);
 }
 
 void jxc_locals(std::list<Signal*>* list) {
@@ -451,13 +455,22 @@ void jxc_locals(std::list<Signal*>* list) {
     s->is_input = false;
     s->is_output = false;
   }
-  JXC->locals = *list;
+  JXC->locals.swap(*list);
 }
 
+// The first declared signal with this internal name.
 Signal* jxc_find_declared(const std::string& internal) {
-  for (Signal* s : *JXC->global_signal_list)
-    if (s->getInternalName() == internal) return s;
-  return nullptr;
+  const std::list<Signal*>& all = *JXC->global_signal_list;
+  auto& index = JXC->declared_by_internal;
+  if (JXC->declared_indexed < all.size()) {
+    // Signals are only appended: index the ones declared since the last look-up.
+    auto it = all.end();
+    std::advance(it, -static_cast<long>(all.size() - JXC->declared_indexed));
+    for (; it != all.end(); ++it) index.emplace((*it)->getInternalName(), *it);
+    JXC->declared_indexed = all.size();
+  }
+  auto found = index.find(internal);
+  return found == index.end() ? nullptr : found->second;
 }
 
 void jxc_register(const std::string& next, const std::string& current, long initial) {
@@ -576,10 +589,11 @@ void jxc_constant(const std::string& type, const std::string& name, const std::s
 bool jxc_final_step() {
   Module* m = JXC->pmodule_parse;
   try {
-    *m->input_signal_list = JXC->inputs;
-    *m->output_signal_list = JXC->outputs;
-    *m->data_signal_list = JXC->data_signals;
-    *m->local_signal_list = JXC->locals;
+    // The parsed lists become the module's (the parser keeps nothing it needs of them).
+    m->input_signal_list->swap(JXC->inputs);
+    m->output_signal_list->swap(JXC->outputs);
+    m->data_signal_list->swap(JXC->data_signals);
+    m->local_signal_list->swap(JXC->locals);
     if (m->register_list == nullptr) m->register_list = new std::list<regclass*>();
     m->register_list->clear();
     if (JXC->registers != nullptr) *m->register_list = *JXC->registers;
@@ -588,8 +602,8 @@ bool jxc_final_step() {
     m->setFinalised(JXC->finalised_number != 0 ? 1 : 0);
     if (JXC->binding_section) JXC->binding_section->createbinding(m);
     std::list<long> ids;
-    for (Signal* s : JXC->locals) ids.splice(ids.end(), s->getAllBddId(m, JXC->pw));
-    for (Signal* s : JXC->outputs) ids.splice(ids.end(), s->getAllBddId(m, JXC->pw));
+    for (Signal* s : *m->local_signal_list) ids.splice(ids.end(), s->getAllBddId(m, JXC->pw));
+    for (Signal* s : *m->output_signal_list) ids.splice(ids.end(), s->getAllBddId(m, JXC->pw));
     JXC->pw->compute_dates(ids);
   } catch (const std::exception& e) {
     jxc_broken(e.what());

@@ -43,8 +43,8 @@ bdd_node* parsed_nodes_class::build(bddpp_manager* manager, jxc_node_table& tabl
   if (manager == nullptr) throw jxc_file_error("no BDD manager to build the nodes in");
   // Depth-first with an explicit stack: a file may chain nodes deeper than the call stack.
   // A node is "in progress" (1) while its children are pending; meeting one again is a cycle.
-  std::vector<parsed_nodes_class*> stack;
-  stack.reserve(32);
+  std::vector<parsed_nodes_class*>& stack = table.pending;
+  stack.clear();
   stack.push_back(this);
   while (!stack.empty()) {
     parsed_nodes_class* n = stack.back();
@@ -120,24 +120,50 @@ void parsed_nodes_class::print(std::ostream& os) const {
 // =============================================================================================
 
 void jxc_node_table::reset(long count) {
-  nodes.clear();
+  dense.clear();
+  defined.clear();
+  sparse.clear();
+  stored = 0;
   declared = 0;
   if (count < 0) throw jxc_file_error("negative BDD node count " + num(count));
   declared = count;
-  // Room for the declared records up front (bounded: the count is the file's word).
-  nodes.reserve(static_cast<size_t>(std::min(count, 1L << 18)));
+  // Room for the declared records up front (bounded: the count is the file's word; pages
+  // are only touched as records arrive).
+  size_t room = static_cast<size_t>(std::min(count, 1L << 19));
+  dense.reserve(room);
+  defined.reserve(room);
 }
 
 bool jxc_node_table::store(long k, const parsed_nodes_class& node) {
   if (k < 0 || k >= declared) return false;
-  auto done = nodes.emplace(k, node);
-  if (!done.second) done.first->second = node;
+  long size = static_cast<long>(dense.size());
+  // In place when the storage stays within a few times the records read.
+  if (k >= size && k < 4 * stored + 4096) {
+    dense.resize(static_cast<size_t>(k) + 1, parsed_nodes_class(-1, -3, -3, 1));
+    defined.resize(static_cast<size_t>(k) + 1, 0);
+    size = k + 1;
+  }
+  if (k < size) {
+    size_t i = static_cast<size_t>(k);
+    if (!defined[i] && (sparse.empty() || sparse.erase(k) == 0)) ++stored;
+    dense[i] = node;
+    defined[i] = 1;
+    return true;
+  }
+  auto done = sparse.emplace(k, node);
+  if (done.second)
+    ++stored;
+  else
+    done.first->second = node;
   return true;
 }
 
 parsed_nodes_class* jxc_node_table::get(long k) {
-  auto it = nodes.find(k);
-  return it == nodes.end() ? nullptr : &it->second;
+  if (k >= 0 && k < static_cast<long>(dense.size()) && defined[static_cast<size_t>(k)])
+    return &dense[static_cast<size_t>(k)];
+  if (sparse.empty()) return nullptr;
+  auto it = sparse.find(k);
+  return it == sparse.end() ? nullptr : &it->second;
 }
 
 bdd_node* jxc_node_table::build(long k, bddpp_manager* manager) {
@@ -216,6 +242,42 @@ void bindingparse::print(std::ostream& os) const {
 // binding_declaration_parse
 // =============================================================================================
 
+// Module::getSignalById without its walks of the signal lists: the lists indexed once, in
+// the order and by the names its look-ups use (the first match wins).
+struct binding_declaration_parse::signal_index {
+  explicit signal_index(const Module* m) {
+    add(m->input_signal_list, &Signal::getOriginalName, by_name);
+    add(m->output_signal_list, &Signal::getOriginalName, by_name);
+    add(m->data_signal_list, &Signal::getInternalName, by_name);
+    add(m->local_signal_list, &Signal::getInternalName, by_name);
+    for (const std::list<Signal*>* l :
+         {m->input_signal_list, m->output_signal_list, m->data_signal_list, m->local_signal_list})
+      add(l, &Signal::getInternalName, by_internal);
+  }
+  Signal* find(const std::string& internal) const {
+    auto it = by_name.find(internal);
+    if (it != by_name.end()) return it->second;
+    it = by_internal.find(internal);
+    return it == by_internal.end() ? nullptr : it->second;
+  }
+
+ private:
+  typedef const std::string& (Signal::*Key)() const;
+  static void add(const std::list<Signal*>* l, Key key, std::unordered_map<std::string, Signal*>& to) {
+    if (l == nullptr) return;
+    for (Signal* s : *l)
+      if (s != nullptr) to.emplace((s->*key)(), s);
+  }
+  std::unordered_map<std::string, Signal*> by_name, by_internal;
+};
+
+Signal* binding_declaration_parse::signal_by_id(long id, Module* m) {
+  Bddexpressionwood* w = m->getBddWood();
+  if (indexed_signals == nullptr) return m->getSignalById(id, w);
+  SignalRef* r = m->getSignalManager()->getSignalRefById(id, w);
+  return r == nullptr ? nullptr : indexed_signals->find(r->getInternalName());
+}
+
 binding_declaration_parse::binding_declaration_parse(const std::list<bindingparse>& bindings,
                                                      const std::list<evalnodeparse>& evalnodes,
                                                      const std::vector<int>* corres_method,
@@ -281,7 +343,7 @@ DataExpr* binding_declaration_parse::dataexpr_rec(const evalnodeparse& node, Mod
         Bddexpressionwood* w = m->getBddWood();
         SignalRef* ref = m->getSignalManager()->getSignalRefById(id, w);
         if (ref == nullptr) throw jxc_file_error("unknown data signal:" + num(id));
-        Signal* s = m->getSignalById(id, w);
+        Signal* s = signal_by_id(id, m);
         if (s == nullptr) throw jxc_file_error("unknown data signal:" + ref->getCurrentName());
         result = new DataSignalValue(s);
       } else if (args.size() == 2) {
@@ -318,15 +380,28 @@ DataExpr* binding_declaration_parse::dataexpr_rec(const evalnodeparse& node, Mod
 }
 
 void binding_declaration_parse::createbinding(Module* m) {
+  // Binding adds no signal to m: its lists are indexed once for the whole section.
+  const signal_index index(m);
+  indexed_signals = &index;
+  try {
+    bind_all(m);
+  } catch (...) {
+    indexed_signals = nullptr;
+    throw;
+  }
+  indexed_signals = nullptr;
+}
+
+void binding_declaration_parse::bind_all(Module* m) {
   Bddexpressionwood* w = m->getBddWood();
   SignalManager* sm = m->getSignalManager();
   for (const bindingparse& b : binding_list) {
     SignalRef* ref = sm->getSignalRefById(b.instance_status_ident, w);
     if (ref == nullptr) throw jxc_file_error("unknown data signal:" + num(b.instance_status_ident));
-    Signal* s = m->getSignalById(b.instance_status_ident, w);
+    Signal* s = signal_by_id(b.instance_status_ident, m);
     if (s == nullptr) throw jxc_file_error("unknown data signal:" + ref->getCurrentName());
     DataExpr* e = dataexpr(b.eval_ident, m);
-    Signal* clock = b.signal_status_ident != -1 ? m->getSignalById(b.signal_status_ident, w) : nullptr;
+    Signal* clock = b.signal_status_ident != -1 ? signal_by_id(b.signal_status_ident, m) : nullptr;
     if (clock != nullptr)
       m->addSignalBinding(e, s, clock);
     else

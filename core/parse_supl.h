@@ -28,6 +28,7 @@ class bdd_node;
 class Bddexpressionwood;
 class DataExpr;
 class Module;
+class Signal;
 
 // A .jxc file that cannot be rebuilt; what() is the reason, without the line number.
 class jxc_file_error : public std::runtime_error {
@@ -79,7 +80,8 @@ class parsed_nodes_class {
 
 // ---------------------------------------------------------------------------------------------
 // The node table of one parse: node numbers 0 .. count-1, any count the file declares (storage
-// grows with the records actually read).
+// grows with the records actually read: numbers near the records read so far are stored in
+// place, a number far beyond them in a side table).
 // ---------------------------------------------------------------------------------------------
 class jxc_node_table {
  public:
@@ -95,8 +97,13 @@ class jxc_node_table {
   bdd_node* build(long k, bddpp_manager* manager);
 
  private:
+  friend class parsed_nodes_class;
   long declared = 0;
-  std::unordered_map<long, parsed_nodes_class> nodes;
+  long stored = 0;                        // records in the table
+  std::vector<parsed_nodes_class> dense;  // records 0 .. dense.size()-1 where defined[k]
+  std::vector<char> defined;
+  std::unordered_map<long, parsed_nodes_class> sparse;
+  std::vector<parsed_nodes_class*> pending;  // the build walk's stack, kept between builds
 };
 
 // Makes the equation of one expression record "E L V:N,K,(ids)" in wood, nodes taken from
@@ -194,13 +201,18 @@ class binding_declaration_parse {
   const std::vector<int>* corres_constant;
 
  private:
+  struct signal_index;
   const evalnodeparse* find(long id);
   DataExpr* dataexpr_rec(const evalnodeparse& node, Module* m, int depth);
+  // m->getSignalById(id, m's wood), through indexed_signals while createbinding runs.
+  Signal* signal_by_id(long id, Module* m);
+  void bind_all(Module* m);  // createbinding's loop
 
   std::unordered_map<long, const evalnodeparse*> by_ident;  // first node of each number
   std::unordered_map<long, DataExpr*> built;
   std::set<long> in_progress;
   bool indexed = false;
+  const signal_index* indexed_signals = nullptr;
 };
 
 #endif

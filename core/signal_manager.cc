@@ -67,9 +67,8 @@ SignalRef::~SignalRef() {
 }
 
 long SignalRef::computeId(const std::string& name, Bddexpressionwood* w) {
-  long id = w->Index_var_by_name(name);
-  if (id == -1) id = w->Index_new_var_last(name);
-  return id;
+  // A name the manager knows gives its variable back.
+  return w->Index_new_var_last(name);
 }
 
 long SignalRef::getBddStatusId(Bddexpressionwood* w) const {
@@ -247,6 +246,10 @@ SignalRef* SignalManager::getCurrentOccurrence(const Signal* s, Bddexpressionwoo
 
 std::string SignalManager::getOccurrenceName(const std::string& internal, int n) const {
   if (SignalRef* r = getSignalRefByOccurrence(internal, n)) return r->current_name;
+  return freeOccurrenceName(internal, n);
+}
+
+std::string SignalManager::freeOccurrenceName(const std::string& internal, int n) const {
   std::string wanted = n == 0 ? internal : internal + "_" + std::to_string(n);
   if (signalref_table->count(wanted) == 0) return wanted;
   std::string base = internal + "__" + std::to_string(n);

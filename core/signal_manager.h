@@ -6,6 +6,7 @@
 #include <list>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "module_signal.h"
@@ -134,9 +135,17 @@ class SignalManager {
   std::map<Bddexpressionwood*, SignalRefTable*>* signalref_id_table;
 
  private:
+  friend class Signal;
   friend class SignalRef;
+  // getOccurrenceName for an occurrence known to be unregistered.
+  std::string freeOccurrenceName(const std::string& internal, int n) const;
+  struct OccurrenceHash {
+    size_t operator()(const std::pair<std::string, int>& k) const {
+      return std::hash<std::string>()(k.first) * 31 + static_cast<size_t>(k.second);
+    }
+  };
   // (internal name, occurrence number) -> reference; the first registered one wins.
-  std::map<std::pair<std::string, int>, SignalRef*> occurrence_index;
+  std::unordered_map<std::pair<std::string, int>, SignalRef*, OccurrenceHash> occurrence_index;
   // Undoes a partial registration of r (its constructor failed).
   void forget(SignalRef* r);
 };
