@@ -4,7 +4,6 @@
 #define VALUE_SERVER_H
 
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <mutex>
@@ -12,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "loopback_pair.h"
 #include "sock.h"
 
 namespace value_server {
@@ -33,30 +33,20 @@ inline std::vector<std::string> split(const std::string& s) {
 class ValueServer {
  public:
   ValueServer() {
-    server_ = SOCK_make_server(0);
-    if (server_ == nullptr) return;
-    listen_fd_ = server_->fd;
-    int accepted = 0;
-    std::thread t([&] { accepted = SOCK_accept(server_); });
-    client_ = SOCK_make_client("127.0.0.1", SOCK_port_number(server_));
-    t.join();
-    if (accepted != 1) return;
-    thread_ = std::thread([this] { serve(); });
+    if (pair_.ok()) thread_ = std::thread([this] { serve(); });
   }
   ~ValueServer() {
     closeClient();
     if (thread_.joinable()) thread_.join();
-    if (server_ != nullptr) SOCK_shutdown(server_, 1);
-    if (listen_fd_ >= 0) close(listen_fd_);
   }
-  socket_type* client() const { return client_; }
+  socket_type* client() const { return pair_.client; }
   void closeClient() {
-    if (client_ != nullptr) SOCK_shutdown(client_, 1);
-    client_ = nullptr;
+    SOCK_shutdown(pair_.client, 1);
+    pair_.client = nullptr;
   }
   // The server side hangs up.
   void hangUp() {
-    ::shutdown(server_->fd, SHUT_RDWR);
+    ::shutdown(pair_.server->fd, SHUT_RDWR);
     if (thread_.joinable()) thread_.join();
   }
   std::vector<std::string> requests() {
@@ -96,7 +86,7 @@ class ValueServer {
   void serve() {
     char buf[1024];
     for (;;) {
-      int r = SOCK_read(server_, buf, 1023);
+      int r = SOCK_read(pair_.server, buf, 1023);
       if (r <= 0) return;
       std::string req(buf, static_cast<size_t>(r));
       {
@@ -104,13 +94,11 @@ class ValueServer {
         requests_.push_back(req);
       }
       std::string rep = answer(req);
-      if (SOCK_write(server_, rep.data(), static_cast<int>(rep.size())) < 0) return;
+      if (SOCK_write(pair_.server, rep.data(), static_cast<int>(rep.size())) < 0) return;
     }
   }
 
-  socket_type* server_ = nullptr;
-  socket_type* client_ = nullptr;
-  int listen_fd_ = -1;
+  LoopbackPair pair_;
   std::thread thread_;
   std::mutex mu_;
   std::vector<std::string> requests_;
