@@ -54,6 +54,20 @@ std::string generate_bound(long n) {
   return os.str();
 }
 
+// A chain of n equations, each the copy of the one before, all dated "1 1": the reader's
+// dating has to raise every date along the chain.
+std::string generate_chain(long n) {
+  std::ostringstream os;
+  os << "module: chain  0 1\ninput: x;\nlocal:";
+  for (long i = 0; i < (n + 1) / 2; ++i) os << " y" << i;
+  os << ";\nconnexion: S R T;\n\nequation_def:\n" << n + 1 << "\n0: -1:-3:-3,1\n";
+  for (long i = 0; i < n; ++i) os << i + 1 << ": " << i << ":0:0,-1\n";
+  os << "expressions:\n";
+  for (long i = 0; i < n; ++i) os << "1 1 " << i + 2 << ":" << i + 1 << ",1,()\n";
+  os << "end:\n";
+  return os.str();
+}
+
 void read_jxc(benchmark::State& state, const std::string& text, long n) {
   std::fstream log("/dev/null", std::ios::out);
   for (auto _ : state) {
@@ -80,6 +94,9 @@ BENCHMARK(BM_ReadJxc)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMill
 
 void BM_ReadJxcBound(benchmark::State& state) { read_jxc(state, generate_bound(state.range(0)), state.range(0)); }
 BENCHMARK(BM_ReadJxcBound)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_ReadJxcChain(benchmark::State& state) { read_jxc(state, generate_chain(state.range(0)), state.range(0)); }
+BENCHMARK(BM_ReadJxcChain)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

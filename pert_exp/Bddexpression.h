@@ -301,6 +301,7 @@ class Bddexpressionwood {
   long literal_up_critical_path(long v, long depth, long acc);
   long literal_down_critical_path(long v, long depth, long acc);
   bool dates_by_topological_order();
+  bool dates_by_topological_order(const std::list<long>& ids);
   void date_step(long i, const char* error_text);
   void reduce_all(int kind, const bdd& c);
   friend class Bddexpression;

@@ -201,6 +201,111 @@ bool Bddexpressionwood::dates_by_topological_order() {
   return true;
 }
 
+namespace {
+
+// Kahn's order of the vertices 0..n-1 under edges(v, visit); false when there is a cycle.
+template <class Edges>
+bool topological(long n, Edges edges, std::vector<long>& order) {
+  std::vector<long> pending(static_cast<size_t>(n), 0);
+  for (long v = 0; v < n; ++v) edges(v, [&](long t) { ++pending[static_cast<size_t>(t)]; });
+  order.clear();
+  for (long v = 0; v < n; ++v)
+    if (pending[static_cast<size_t>(v)] == 0) order.push_back(v);
+  for (size_t k = 0; k < order.size(); ++k)
+    edges(order[k], [&](long t) {
+      if (--pending[static_cast<size_t>(t)] == 0) order.push_back(t);
+    });
+  return static_cast<long>(order.size()) == n;
+}
+
+}  // namespace
+
+// The propagation from the listed ids, in one pass over each date graph in topological
+// order. Its result is the propagation's whenever the graphs are acyclic, every equation sits
+// in its variable's slot, no latest date is negative (0 stands for "none" there) and the
+// level stays under the bound 2n; otherwise nothing is changed and false is returned.
+// Propagations from one id at a time cost the length of the chain each when the given dates
+// are not yet consistent, quadratic in all.
+bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
+  const long n = nb_var_bdd;
+  const size_t sn = static_cast<size_t>(n);
+  std::vector<long> early(sn, 0), late(sn, 0);
+  for (long i = 0; i < n; ++i) {
+    Bddexpression* e = slot(i);
+    late[static_cast<size_t>(i)] = latest(i);
+    if (late[static_cast<size_t>(i)] < 0) return false;
+    if (e == nullptr) continue;
+    if (!initialised(e->bdd_var) || e->bdd_var.manager_ref() != man || man->Bdd_if_index(e->bdd_var) != i)
+      return false;
+    early[static_cast<size_t>(i)] = e->earliest_date;
+  }
+  auto in_range = [n](long v) { return v >= 0 && v < n; };
+  auto readers_of = [&](long p, auto visit) {
+    for (long r : readers(p))
+      if (in_range(r)) visit(r);
+  };
+  auto dependences_of = [&](long x, auto visit) {
+    if (Bddexpression* e = slot(x))
+      for (long d : e->vars_dependance)
+        if (in_range(d)) visit(d);
+  };
+  std::vector<long> order;
+  std::vector<char> seed(sn, 0);
+  for (long i : ids)
+    if (in_range(i)) seed[static_cast<size_t>(i)] = 1;
+  long level = nb_level;
+
+  // Earliest dates: a listed id passes its date + 1 (1 without equation) to its readers; so
+  // does every equation whose date rises.
+  if (!topological(n, readers_of, order)) return false;
+  std::vector<long> start(early);
+  for (long p : order) {
+    size_t sp = static_cast<size_t>(p);
+    bool has_equation = slot(p) != nullptr;
+    if (!seed[sp] && early[sp] == start[sp]) continue;
+    if (seed[sp] && has_equation && readers(p).empty()) level = std::max(level, early[sp] + 1);
+    long d = has_equation ? early[sp] + 1 : 1;
+    readers_of(p, [&](long r) {
+      size_t sr = static_cast<size_t>(r);
+      if (slot(r) == nullptr || d <= early[sr]) return;
+      early[sr] = d;
+      level = std::max(level, d + 1);
+    });
+  }
+
+  // Latest dates: a listed equation passes its latest date + 1 to its dependences; so does
+  // every equation whose latest date rises.
+  if (!topological(n, dependences_of, order)) return false;
+  start = late;
+  for (long x : order) {
+    size_t sx = static_cast<size_t>(x);
+    if (slot(x) == nullptr || (!seed[sx] && late[sx] == start[sx])) continue;
+    long d = late[sx] + 1;
+    dependences_of(x, [&](long t) {
+      size_t st = static_cast<size_t>(t);
+      if (d <= late[st]) return;
+      late[st] = d;
+      level = std::max(level, d + 1);
+    });
+  }
+  if (level > 2 * n) return false;
+
+  for (long i : ids) {
+    if (!in_range(i)) {
+      std::cerr << kListError << i << ">= " << n << std::endl;
+      continue;
+    }
+    for (long r : readers(i))
+      if (r >= n) std::cerr << kListError << r << ">= " << n << std::endl;
+  }
+  for (long i = 0; i < n; ++i) {
+    if (Bddexpression* e = slot(i)) e->earliest_date = early[static_cast<size_t>(i)];
+    latest(i) = late[static_cast<size_t>(i)];
+  }
+  nb_level = level;
+  return true;
+}
+
 long Bddexpressionwood::compute_dates() {
   update_bdd_vars();
   const long n = nb_var_bdd;
@@ -217,6 +322,7 @@ long Bddexpressionwood::compute_dates(std::list<long>& ids) {
     nb_level = compute_dates();
     return nb_level;
   }
+  if (dates_by_topological_order(ids)) return nb_level;
   for (long i : ids) {
     if (!valid_id(i)) {
       std::cerr << kListError << i << ">= " << nb_var_bdd << std::endl;

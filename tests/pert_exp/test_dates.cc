@@ -41,6 +41,23 @@ struct reference_dates {
     for (long d : std::set<long>(w->slot(v)->vars_dependance))
       if (d < n) late_prop(d, date + 1);
   }
+  // From the listed ids, on the system's current dates (latest ones included).
+  void listed(const std::list<long>& ids) {
+    for (long i = 0; i < n; ++i) late[static_cast<size_t>(i)] = w->latest(i);
+    for (long i : ids) {
+      if (i < 0 || i >= n) continue;
+      Bddexpression* e = w->slot(i);
+      if (!w->readers(i).empty()) {
+        for (long r : std::set<long>(w->readers(i)))
+          if (r >= 0 && r < n) early_prop(r, e ? early[i] + 1 : 1);
+      } else if (e && level <= early[i]) {
+        level = early[i] + 1;
+      }
+      if (e)
+        for (long d : std::set<long>(e->vars_dependance))
+          if (d >= 0 && d < n) late_prop(d, late[i] + 1);
+    }
+  }
   void full() {
     for (long i = 0; i < n; ++i) {
       Bddexpression* e = w->slot(i);
@@ -181,6 +198,43 @@ TEST(Dates, MatchTheRecursivePropagationOnRandomSystems) {
     reference_dates ref(s.w);
     ref.full();
     s.w->compute_dates();
+    for (long i = 0; i < n; ++i) {
+      if (s.w->slot(i)) {
+        EXPECT_EQ(s.w->slot(i)->earliest_date, ref.early[i]) << "round " << round << " id " << i;
+      }
+      EXPECT_EQ(s.w->latest(i), ref.late[i]) << "round " << round << " id " << i;
+    }
+    EXPECT_EQ(s.w->Nb_level(), ref.level) << "round " << round;
+  }
+}
+
+// Dates raised from a list of ids on systems already dated, then given dates that are not
+// consistent (too low, sometimes negative latest ones): the one-pass computation on acyclic
+// systems and the propagation on the others give the recursive propagation's dates, and the
+// same messages.
+TEST(Dates, ListedIdsMatchTheRecursivePropagation) {
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> coin(0, 99);
+  for (int round = 0; round < 90; ++round) {
+    bool cyclic = round % 3 == 2;
+    int n = 8 + round % 30;
+    test_system s;
+    random_system(s, rng, n, cyclic);
+    s.w->compute_dates();
+    std::list<long> ids;
+    for (long i = 0; i < n; ++i) {
+      if (Bddexpression* e = s.w->slot(i)) e->earliest_date = coin(rng) % 3 - 1;
+      s.w->latest(i) = round % 5 == 4 && coin(rng) < 5 ? -1 : coin(rng) % 3;
+      if (coin(rng) < 60) ids.push_back(i);
+    }
+    ids.push_back(n + 3);  // reported, as out of the table
+    if (round % 2 == 0) ids.reverse();
+    reference_dates ref(s.w);
+    ref.listed(ids);
+    CaptureStderr();
+    s.w->compute_dates(ids);
+    EXPECT_EQ(GetCapturedStderr(), "ERREUR dans compute_date(list ident): numero de variables trop grand :" +
+                                       std::to_string(n + 3) + ">= " + std::to_string(n) + "\n");
     for (long i = 0; i < n; ++i) {
       if (s.w->slot(i)) {
         EXPECT_EQ(s.w->slot(i)->earliest_date, ref.early[i]) << "round " << round << " id " << i;
