@@ -14,6 +14,7 @@
 #include "commandline.h"
 #include "fenetrepricipale.h"
 #include "module.h"
+#include "test_scope.h"
 #include "value_server.h"
 
 static QApplication* application() {
@@ -41,16 +42,12 @@ class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     application();
-    char tmpl[] = "/tmp/zarim_window_XXXXXX";
-    dir = mkdtemp(tmpl);
     window = new FenPrincipale();
     window->modalMessages = false;
     window->useFileDialogs = false;
   }
   void TearDown() override {
     delete window;
-    std::string cmd = "rm -rf '" + dir + "'";
-    EXPECT_EQ(system(cmd.c_str()), 0);
   }
   std::string copy(const std::string& from) {
     std::string to = dir + "/" + from.substr(from.find_last_of('/') + 1);
@@ -78,7 +75,8 @@ class WindowTest : public ::testing::Test {
     state->setChecked(true);
   }
 
-  std::string dir;
+  ScratchDir scratch{"zarim_window"};
+  const std::string dir = scratch.path;
   FenPrincipale* window = nullptr;
 };
 

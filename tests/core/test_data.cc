@@ -6,6 +6,7 @@
 
 #include "Bddexpression.h"
 #include "compilation.h"
+#include "data_tables_scope.h"
 #include "data.h"
 #include "interface.h"
 #include "module.h"
@@ -19,9 +20,6 @@ namespace {
 class DataTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_types = Compilation::GDataTypeTable;
-    saved_methods = Compilation::GDataMethodTable;
-    saved_constants = Compilation::GDataConstantTable;
     types = new DataTypeTable();
     types->addType("bool");
     types->addType("int");
@@ -35,12 +33,6 @@ class DataTest : public ::testing::Test {
     Compilation::GDataConstantTable = constants;
     m = std::make_unique<Module>("M");
   }
-  void TearDown() override {
-    Compilation::GDataTypeTable = saved_types;
-    Compilation::GDataMethodTable = saved_methods;
-    Compilation::GDataConstantTable = saved_constants;
-  }
-
   Signal* valued(const std::string& name, const std::string& type) {
     Signal* s = new Signal(name, m.get(), m->getBddWood());
     s->is_input = true;
@@ -74,9 +66,7 @@ class DataTest : public ::testing::Test {
   DataTypeTable* types = nullptr;
   DataMethodTable* methods = nullptr;
   DataConstantTable* constants = nullptr;
-  DataTypeTable* saved_types = nullptr;
-  DataMethodTable* saved_methods = nullptr;
-  DataConstantTable* saved_constants = nullptr;
+  DataTablesScope saved;
   std::unique_ptr<Module> m;
 };
 

@@ -1,6 +1,7 @@
 // The compiled-module reader: scanner tokens, every section and record form, trace lines,
 // syntax errors and broken files, fatal exits, and the writer's golden files read back.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,6 +21,8 @@
 #include "module_signal.h"
 #include "parse_jxc.h"
 #include "parse_jxc.tab.hh"
+#include "data_tables_scope.h"
+#include "test_scope.h"
 
 namespace {
 
@@ -142,28 +145,6 @@ std::string normalise(const std::string& text) {
 
 class JxcReaderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved_types = Compilation::GDataTypeTable;
-    saved_methods = Compilation::GDataMethodTable;
-    saved_constants = Compilation::GDataConstantTable;
-    Compilation::GDataTypeTable = nullptr;
-    Compilation::GDataMethodTable = nullptr;
-    Compilation::GDataConstantTable = nullptr;
-    forms_sink sink;
-    sink.show = [this](forms_box_kind, const std::string& text) { boxes.push_back(text); };
-    forms_set_sink(sink);
-    char tmpl[] = "/tmp/zarim_jxc_XXXXXX";
-    dir = mkdtemp(tmpl);
-  }
-  void TearDown() override {
-    Compilation::GDataTypeTable = saved_types;
-    Compilation::GDataMethodTable = saved_methods;
-    Compilation::GDataConstantTable = saved_constants;
-    forms_reset_sink();
-    std::string cmd = "rm -rf '" + dir + "'";
-    EXPECT_EQ(system(cmd.c_str()), 0);
-  }
-
   // Parses path as the loaders do (log in path + ".log"); the module goes to module, the
   // log text to log and standard error to err.
   int readPath(const std::string& path, std::string instance = "") {
@@ -193,11 +174,11 @@ class JxcReaderTest : public ::testing::Test {
     return os.str();
   }
 
-  DataTypeTable* saved_types;
-  DataMethodTable* saved_methods;
-  DataConstantTable* saved_constants;
-  std::vector<std::string> boxes;
-  std::string dir;
+  DataTablesScope tables;
+  RecordedBoxes recorded;
+  std::vector<std::string>& boxes = recorded.texts;
+  ScratchDir scratch{"zarim_jxc"};
+  const std::string dir = scratch.path;
   Module* module = nullptr;
   std::string log;
   std::string err;
@@ -424,7 +405,9 @@ TEST_F(JxcReaderDeathTest, InputsAndOutputsNotAwaitedAreFatal) {
 
 TEST_F(JxcReaderDeathTest, DirectoryGivenAsTheFileEndsWithStatusTwo) {
   std::string instance;
-  EXPECT_EXIT(Compilation::jxc_parse(dir, instance, nullptr, nullptr), testing::ExitedWithCode(2),
+  std::string sub = dir + "/module.jxc";  // its ".log" stays in the scratch directory
+  ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+  EXPECT_EXIT(Compilation::jxc_parse(sub, instance, nullptr, nullptr), testing::ExitedWithCode(2),
               "input in flex scanner failed");
 }
 
@@ -432,9 +415,7 @@ TEST_F(JxcReaderDeathTest, DirectoryGivenAsTheFileEndsWithStatusTwo) {
 
 TEST_F(JxcReaderTest, GoldenFilesReadBackIntoTheSameModule) {
   for (const char* name : {"top.jxc", "dtop.jxc", "pipe.jxc"}) {
-    Compilation::GDataTypeTable = nullptr;
-    Compilation::GDataMethodTable = nullptr;
-    Compilation::GDataConstantTable = nullptr;
+    DataTablesScope::clear();
     std::string golden = readFile(dataDir() + name);
     ASSERT_EQ(read(golden), 0) << name << err;
     std::string first = write(module);

@@ -12,6 +12,7 @@
 #include "formspp.h"
 #include "module.h"
 #include "sexception.h"
+#include "test_scope.h"
 
 namespace {
 
@@ -33,9 +34,6 @@ void write_file(const std::string& path, const std::string& text) {
 class FilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/zarim_i7b_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
     saved_jxc_dir = Module::SimulationJxcDir;
     saved_sim_dir = Module::SimulationDir;
     saved_list = Module::CompilationFileList;
@@ -52,11 +50,10 @@ class FilesTest : public ::testing::Test {
     Compilation::jxc_reader = saved_reader;
     Compilation::jx_reader = saved_source_reader;
     forms_reset_sink();
-    std::string command = "rm -rf '" + dir + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
   }
 
-  std::string dir;
+  ScratchDir scratch{"zarim_files"};
+  const std::string dir = scratch.path;
   std::vector<std::string> boxes;
   std::string saved_jxc_dir, saved_sim_dir;
   std::list<std::string>* saved_list = nullptr;

@@ -19,6 +19,8 @@
 #include "sexception.h"
 #include "signal_manager.h"
 #include "statement.h"
+#include "data_tables_scope.h"
+#include "test_scope.h"
 
 namespace {
 
@@ -56,35 +58,18 @@ std::string readFile(const std::string& path) {
 class SaveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_types = Compilation::GDataTypeTable;
-    saved_methods = Compilation::GDataMethodTable;
-    saved_constants = Compilation::GDataConstantTable;
     saved_forget = Compilation::ForgetLocalsNameFlag;
     saved_debug = Compilation::DebugFlag;
     saved_dir = Module::OutputDir;
     saved_file = Module::OutputFile;
-    Compilation::GDataTypeTable = nullptr;
-    Compilation::GDataMethodTable = nullptr;
-    Compilation::GDataConstantTable = nullptr;
     Compilation::ForgetLocalsNameFlag = false;
     Compilation::DebugFlag = false;
-    forms_sink sink;
-    sink.show = [this](forms_box_kind, const std::string& text) { boxes.push_back(text); };
-    forms_set_sink(sink);
-    char tmpl[] = "/tmp/zarim_save_XXXXXX";
-    dir = mkdtemp(tmpl);
   }
   void TearDown() override {
-    Compilation::GDataTypeTable = saved_types;
-    Compilation::GDataMethodTable = saved_methods;
-    Compilation::GDataConstantTable = saved_constants;
     Compilation::ForgetLocalsNameFlag = saved_forget;
     Compilation::DebugFlag = saved_debug;
     Module::OutputDir = saved_dir;
     Module::OutputFile = saved_file;
-    forms_reset_sink();
-    std::string cmd = "rm -rf '" + dir + "'";
-    EXPECT_EQ(system(cmd.c_str()), 0);
   }
 
   static Signal* make(Module& m, const std::string& name) { return new Signal(name, &m, m.getBddWood()); }
@@ -205,15 +190,15 @@ class SaveTest : public ::testing::Test {
     return os.str();
   }
 
-  DataTypeTable* saved_types;
-  DataMethodTable* saved_methods;
-  DataConstantTable* saved_constants;
+  DataTablesScope tables;
+  RecordedBoxes recorded;
+  std::vector<std::string>& boxes = recorded.texts;
+  ScratchDir scratch{"zarim_save"};
+  const std::string dir = scratch.path;
   bool saved_forget;
   bool saved_debug;
   std::string saved_dir;
   std::string saved_file;
-  std::vector<std::string> boxes;
-  std::string dir;
 };
 
 using SaveDeathTest = SaveTest;
