@@ -293,6 +293,7 @@ class Bddexpressionwood {
   void clean_reader_table();
   bool in_keep(const std::list<int>& keep, int usertype) const;
   bool reader_is_abstract(long id) const;
+  void put_kept_nodes(std::ostream& os, long* renumbering);
 
   // Walks: memoised forms return false when a cycle (or the depth bound) needs the literal walk.
   void start_walk();

@@ -190,15 +190,20 @@ void Bddexpressionwood::stat(std::ostream& os) const {
   os << std::endl << std::endl;
 }
 
-void Bddexpressionwood::Put_jxc(std::ostream& os, long* renumbering, int comments) {
+// The node list of the kept right sides, in ascending id, then "expressions:". Abstract
+// equations have no right side to list; their records write -3,-3.
+void Bddexpressionwood::put_kept_nodes(std::ostream& os, long* renumbering) {
   std::list<bdd> rights;
   for (long id = 0; id < nb_var_bdd; ++id) {
     Bddexpression* e = slot(id);
-    // Abstract equations have no right side to list; their records write -3,-3.
     if (e != nullptr && renumbering[id] != -1 && owned_by(e->bdd_exp, man)) rights.push_back(e->bdd_exp);
   }
   man->Print_bdds_list_by_nodes_list(os, rights, renumbering);
   os << "expressions:" << std::endl;
+}
+
+void Bddexpressionwood::Put_jxc(std::ostream& os, long* renumbering, int comments) {
+  put_kept_nodes(os, renumbering);
   for (long id : ens_exp) {
     Bddexpression* e = slot(id);
     if (e == nullptr) continue;
@@ -221,13 +226,7 @@ void Bddexpressionwood::Put_jxc(std::ostream& os, long* renumbering, int comment
 }
 
 void Bddexpressionwood::Put_jxc_2_0_4(std::ostream& os, long* renumbering, int comments) {
-  std::list<bdd> rights;
-  for (long id = 0; id < nb_var_bdd; ++id) {
-    Bddexpression* e = slot(id);
-    if (e != nullptr && renumbering[id] != -1 && owned_by(e->bdd_exp, man)) rights.push_back(e->bdd_exp);
-  }
-  man->Print_bdds_list_by_nodes_list(os, rights, renumbering);
-  os << "expressions:" << std::endl;
+  put_kept_nodes(os, renumbering);
   for (long id : ens_exp) {
     Bddexpression* e = slot(id);
     if (e == nullptr) continue;

@@ -9,21 +9,11 @@
 #include "Bddexpression.h"
 #include "compilation.h"
 #include "module.h"
+#include "illegal_text.h"
 #include "sexception.h"
 #include "signal_manager.h"
 
 namespace {
-
-// The operation text of the IllegalOperationException thrown by f, and its argument.
-template <typename F>
-std::string illegal(F f) {
-  try {
-    f();
-  } catch (const IllegalOperationException& e) {
-    return std::string(e.operation_name()) + " | " + (e.argument_name() ? e.argument_name() : "(none)");
-  }
-  return "no exception";
-}
 
 class SignalTest : public ::testing::Test {
  protected:

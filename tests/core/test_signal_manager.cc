@@ -8,19 +8,10 @@
 
 #include "Bddexpression.h"
 #include "module.h"
+#include "illegal_text.h"
 #include "sexception.h"
 
 namespace {
-
-template <typename F>
-std::string illegal(F f) {
-  try {
-    f();
-  } catch (const IllegalOperationException& e) {
-    return std::string(e.operation_name()) + " | " + (e.argument_name() ? e.argument_name() : "(none)");
-  }
-  return "no exception";
-}
 
 class ManagerTest : public ::testing::Test {
  protected:
