@@ -116,7 +116,11 @@ void write_text(std::ostream& os, const char* font, long x, long y, int size, co
      << "   ET\n";
 }
 
-long trunc_long(double v) { return static_cast<long>(v); }
+// c ± r·factor truncated, or c ± r/2 (integer half) where the angle uses the half.
+void around(long c, long r, double factor, bool half, long& plus, long& minus) {
+  plus = half ? c + r / 2 : static_cast<long>(c + r * factor);
+  minus = half ? c - r / 2 : static_cast<long>(c - r * factor);
+}
 
 // One ring of the ellipse approximation: the polygon through (cx ± a·cos θ, cy ± b·sin θ) at
 // 5, 15, 20, 30, 45, 60, 75 and 85 degrees; 30° uses b/2 and 60° i/2 as integer halves.
@@ -127,20 +131,8 @@ void write_ring(std::ostream& os, long cx, long cy, long i, long b) {
                                  0.707106781, 0.866025404, 0.965925826, 0.996194698};
   long right[8], left[8], up[8], down[8];
   for (int k = 0; k < 8; ++k) {
-    if (k == 5) {
-      right[k] = cx + i / 2;
-      left[k] = cx - i / 2;
-    } else {
-      right[k] = trunc_long(cx + i * kCos[k]);
-      left[k] = trunc_long(cx - i * kCos[k]);
-    }
-    if (k == 3) {
-      up[k] = cy + b / 2;
-      down[k] = cy - b / 2;
-    } else {
-      up[k] = trunc_long(cy + b * kSin[k]);
-      down[k] = trunc_long(cy - b * kSin[k]);
-    }
+    around(cx, i, kCos[k], k == 5, right[k], left[k]);
+    around(cy, b, kSin[k], k == 3, up[k], down[k]);
   }
   genere_ligne_pdf(os, right[0], down[0], right[0], up[0]);
   genere_ligne_pdf(os, left[0], down[0], left[0], up[0]);
@@ -159,7 +151,7 @@ void write_rings(std::ostream& os, long x, long y, long w, long h, long first) {
   long rx = w / 2, ry = h / 2;
   long cx = x + rx, cy = y + ry;
   for (long i = first; i <= rx; ++i) {
-    long b = i == 0 ? 0 : trunc_long(static_cast<double>(i) * ry / rx);
+    long b = i == 0 ? 0 : static_cast<long>(static_cast<double>(i) * ry / rx);
     write_ring(os, cx, cy, i, b);
   }
 }
