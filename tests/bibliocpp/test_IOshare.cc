@@ -40,6 +40,15 @@ int left_behind() {
   return n;
 }
 
+// In a fresh IPC namespace (needs CAP_SYS_ADMIN), segments above 4096 bytes cannot be created.
+bool shrink_segment_limit() {
+  if (unshare(CLONE_NEWIPC) != 0) return false;
+  FILE* f = fopen("/proc/sys/kernel/shmmax", "w");
+  if (f == nullptr) return false;
+  bool ok = fputs("4096", f) >= 0;
+  return fclose(f) == 0 && ok;
+}
+
 bool wait_outputs_clock(const IOsharemem_server& s, long value) {
   for (int k = 0; k < 5000; ++k) {
     if (s.get_outputs_clock() == value) return true;
@@ -205,6 +214,21 @@ TEST(IOshareDeathTest, RefusalsEndTheProcess) {
   c.setreset_output("n0", 1);
   EXPECT_EQ(s.output_value(40), 3);
   EXPECT_EQ(s.output_value(0), 1);
+}
+
+TEST(IOshareDeathTest, SegmentThatCannotBeCreated) {
+  pid_t probe = fork();
+  ASSERT_GE(probe, 0);
+  if (probe == 0) _exit(shrink_segment_limit() ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(probe, &status, 0), probe);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) GTEST_SKIP() << "segment limit cannot be lowered here";
+  EXPECT_EXIT(
+      {
+        shrink_segment_limit();
+        IOsharemem_server s({"a"}, {"x"});
+      },
+      testing::ExitedWithCode(1), "^ERREUR interne d'allocation memoire\n\n$");
 }
 
 // Last in this file: every server above removed its segment.
