@@ -160,7 +160,13 @@ void write_rings(std::ostream& os, long x, long y, long w, long h, long first) {
 
 // ---- document steps ----
 
+// A head on a stream whose document was not finished abandons that document.
 void pdf_debut_document(std::ostream& os) {
+  if (pdf_record* open = record_of(os)) {
+    os.rdbuf(open->caller);
+    std::lock_guard<std::mutex> g(records_lock);
+    records.erase(&os);
+  }
   if (!os.good()) return;
   auto rec = std::make_unique<pdf_record>(os.rdbuf());
   os.rdbuf(&rec->file);

@@ -154,6 +154,11 @@ TEST(GPdf, LandscapeAndStreamsWithoutHead) {
 
   // Once its tail is written the stream is the caller's again: drawing goes straight to it, and a
   // tail without a head writes nothing.
+  std::streambuf* caller = out.rdbuf();
+  genere_debut_pdf_portrait(out);
+  genere_debut_pdf_portrait(out);  // the unfinished document is abandoned
+  genere_fin_pdf(out);
+  EXPECT_EQ(out.rdbuf(), caller);
   out.str("");
   genere_ligne_pdf(out, 1, 2, 3, 4);
   genere_fin_pdf(out);

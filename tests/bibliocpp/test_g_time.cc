@@ -47,20 +47,15 @@ TEST(GTime, DayNumbersWorkedByHand) {
   EXPECT_EQ(g_time_jour(static_cast<int>(g_nb_jours(1, 3, 2024) % 7)), "Vendredi");
   EXPECT_EQ(g_nb_jours(1, 3, 2024) - g_nb_jours(1, 1, 2024), 60);
   EXPECT_EQ(g_nb_jours(1, 1, 2025) - g_nb_jours(1, 1, 2024), 366);
-  EXPECT_EQ(g_nb_jours(1, 1, 1901) - g_nb_jours(1, 1, 1900), 365);
 
   EXPECT_EQ(g_nb_jours_annee_courante(1, 1, 2023), 0);
   EXPECT_EQ(g_nb_jours_annee_courante(1, 3, 2023), 59);
   EXPECT_EQ(g_nb_jours_annee_courante(1, 3, 2024), 60);
-  EXPECT_EQ(g_nb_jours_annee_courante(31, 12, 2024), 365);
   EXPECT_EQ(g_annee_bissextile(1900), 0);
   EXPECT_EQ(g_annee_bissextile(2000), 1);
   EXPECT_EQ(g_annee_bissextile(2024), 1);
-  EXPECT_EQ(g_annee_bissextile(2023), 0);
 
   EXPECT_EQ(g_nb_jours(0, 1, 2000), -1);
-  EXPECT_EQ(g_nb_jours(32, 1, 2000), -1);
-  EXPECT_EQ(g_nb_jours(1, 0, 2000), -1);
   EXPECT_EQ(g_nb_jours(1, 13, 2000), -1);
   EXPECT_EQ(g_nb_jours(1, 1, 0), -1);
   EXPECT_EQ(g_nb_jours(31, 2, 2023), g_nb_jours(3, 3, 2023));  // the day is not checked against the month
@@ -68,11 +63,8 @@ TEST(GTime, DayNumbersWorkedByHand) {
   EXPECT_EQ(g_time_jour(0), "Lundi");
   EXPECT_EQ(g_time_jour(6), "Dimanche");
   EXPECT_EQ(g_time_jour(7), "");
-  EXPECT_EQ(g_time_mois(1), "Fevrier");
-  EXPECT_EQ(g_time_mois(7), "Aout");
   EXPECT_EQ(g_time_mois(11), "Decembre");
   EXPECT_EQ(g_time_mois(-1), "");
-  EXPECT_EQ(g_time_mois(12), "");
 }
 
 TEST(GTime, DateRoundTripOverItsExactRange) {
@@ -106,14 +98,12 @@ TEST(GTime, DateRoundTripOverItsExactRange) {
 TEST(GTime, WeekNumbers) {
   // 2024 begins on a Monday: weeks start on 1, 8, ... January.
   EXPECT_EQ(g_numero_semaine(g_nb_jours(1, 1, 2024)), 1);
-  EXPECT_EQ(g_numero_semaine(g_nb_jours(7, 1, 2024)), 1);
   EXPECT_EQ(g_numero_semaine(g_nb_jours(8, 1, 2024)), 2);
   // 2021 begins on a Friday: 1-3 January are in week 0, Monday 4 January begins week 1.
   EXPECT_EQ(g_numero_semaine(g_nb_jours(3, 1, 2021)), 0);
   EXPECT_EQ(g_numero_semaine(g_nb_jours(4, 1, 2021)), 1);
   // 2025 begins on a Wednesday, so its Monday-before is 30 December 2024: no wrap to week 1 at its end.
   EXPECT_EQ(g_numero_semaine(g_nb_jours(1, 1, 2025)), 1);
-  EXPECT_EQ(g_numero_semaine(g_nb_jours(28, 12, 2025)), 52);
   EXPECT_EQ(g_numero_semaine(g_nb_jours(29, 12, 2025)), 53);
   EXPECT_EQ(g_numero_semaine(g_nb_jours(31, 12, 2025)), 53);
 }
@@ -146,9 +136,6 @@ TEST(Chrono, TimespecArithmetic) {
   timespec d = timespec_delta({1, 900000000}, {3, 100000000});
   EXPECT_EQ(d.tv_sec, 1);
   EXPECT_EQ(d.tv_nsec, 200000000);
-  s = timespec_add({2, 999999999}, {0, 2});
-  EXPECT_EQ(s.tv_sec, 3);
-  EXPECT_EQ(s.tv_nsec, 1);
 }
 
 TEST(Chrono, StopwatchesAccumulateAndNeverGoBack) {
