@@ -2,7 +2,8 @@
 # Installs the Debian packages the project needs; quiet and quick when all are there.
 set -euo pipefail
 packages=(build-essential cmake pkg-config libgtest-dev libbenchmark-dev
-          libfltk1.3-dev xvfb xauth flex libfl-dev bison qt6-base-dev libbdd-dev berkeley-abc clang libclang-rt-14-dev)
+          libfltk1.3-dev xvfb xauth flex libfl-dev bison qt6-base-dev libbdd-dev berkeley-abc clang libclang-rt-14-dev
+          qpdf poppler-utils ghostscript)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
