@@ -253,17 +253,19 @@ void OFD_afficheur_filtre_impression::begin_pdf(std::ostream& os) {
   start_object(os, 11);
 }
 
+void OFD_afficheur_filtre_impression::new_width_list(int type, const std::string& line) {
+  if (type == listing_print_column)
+    line_ = 0;  // the next line prints at the top line position
+  else
+    block_ = line_;
+  columns_.read(line);
+}
+
 void OFD_afficheur_filtre_impression::pdf(std::ostream&, const std::string& line) {
-  switch (listing_line_type(line)) {
-    case listing_print_column:
-      line_ = 0;
-      columns_.read(line);
-      return;
-    case listing_column:
-      close_block_pdf("    ");
-      block_ = line_;
-      columns_.read(line);
-      return;
+  const int type = listing_line_type(line);
+  if (type == listing_column) close_block_pdf("    ");
+  if (type == listing_column || type == listing_print_column) return new_width_list(type, line);
+  switch (type) {
     case listing_rule: {
       const int y = top_pdf_ - 10 * line_;
       pdf_segment("    ", margin_, y, margin_ + 5 * columns_.units_before(listing_columns::max_columns), y);
@@ -321,15 +323,22 @@ void OFD_afficheur_filtre_impression::end_pdf(std::ostream& os) {
   put(os, table);
 }
 
-void OFD_afficheur_filtre_impression::imprime_pdf(std::ostream& os) {
+void OFD_afficheur_filtre_impression::print(std::ostream& os, void (Self::*begin)(std::ostream&),
+                                            void (Self::*line)(std::ostream&, const std::string&),
+                                            void (Self::*page)(std::ostream&, int),
+                                            void (Self::*end)(std::ostream&)) {
   const std::vector<int> starts = listing_page_starts(lines_, count_);
-  begin_pdf(os);
+  (this->*begin)(os);
   std::size_t next = 1;
   for (int i = 0; i < count_; ++i) {
-    pdf(os, lines_[i]);
-    if (next < starts.size() && starts[next] == i + 1) next_page_pdf(os, static_cast<int>(next++));
+    (this->*line)(os, lines_[i]);
+    if (next < starts.size() && starts[next] == i + 1) (this->*page)(os, static_cast<int>(next++));
   }
-  end_pdf(os);
+  (this->*end)(os);
+}
+
+void OFD_afficheur_filtre_impression::imprime_pdf(std::ostream& os) {
+  print(os, &Self::begin_pdf, &Self::pdf, &Self::next_page_pdf, &Self::end_pdf);
 }
 
 // ---- PostScript ----
@@ -352,16 +361,10 @@ void OFD_afficheur_filtre_impression::close_block_postscript(std::ostream& os) c
 }
 
 void OFD_afficheur_filtre_impression::postscript(std::ostream& os, const std::string& line) {
-  switch (listing_line_type(line)) {
-    case listing_print_column:
-      line_ = 0;
-      columns_.read(line);
-      return;
-    case listing_column:
-      close_block_postscript(os);
-      block_ = line_;
-      columns_.read(line);
-      return;
+  const int type = listing_line_type(line);
+  if (type == listing_column) close_block_postscript(os);
+  if (type == listing_column || type == listing_print_column) return new_width_list(type, line);
+  switch (type) {
     case listing_rule: {
       const int y = top_ps_ - 10 * line_;
       os << "newpath " << margin_ << ' ' << y << " moveto "
@@ -391,12 +394,5 @@ void OFD_afficheur_filtre_impression::end_postscript(std::ostream& os) {
 }
 
 void OFD_afficheur_filtre_impression::imprime_postscript(std::ostream& os) {
-  const std::vector<int> starts = listing_page_starts(lines_, count_);
-  begin_postscript(os);
-  std::size_t next = 1;
-  for (int i = 0; i < count_; ++i) {
-    postscript(os, lines_[i]);
-    if (next < starts.size() && starts[next] == i + 1) next_page_postscript(os, static_cast<int>(next++));
-  }
-  end_postscript(os);
+  print(os, &Self::begin_postscript, &Self::postscript, &Self::next_page_postscript, &Self::end_postscript);
 }

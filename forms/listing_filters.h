@@ -119,12 +119,21 @@ class OFD_afficheur_filtre_impression {
   void end_postscript(std::ostream& os);
 
  private:
+  using Self = OFD_afficheur_filtre_impression;
+  // The whole document: begin, every line, a new page after each page's last line, end.
+  void print(std::ostream& os, void (Self::*begin)(std::ostream&),
+             void (Self::*line)(std::ostream&, const std::string&), void (Self::*page)(std::ostream&, int),
+             void (Self::*end)(std::ostream&));
+
   struct field {
     int x;
     std::string text;  // escaped
   };
   // Printed fields of an ordinary line, those of exactly one space left out.
   std::vector<field> fields(const std::string& line) const;
+  // A "#P" line moves to the top line, a "#C" line (its block closed by the caller) opens a new
+  // block; both then read their width list.
+  void new_width_list(int type, const std::string& line);
   // Vertical rules of the marked columns closing the current block, PDF form with the given
   // indent before the coordinates.
   void close_block_pdf(const char* indent);

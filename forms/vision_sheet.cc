@@ -38,20 +38,14 @@ ofl_wedge ofl_arrow_wedge(int x1, int y1, int x2, int y2) {
   return {x2, y2, d, 160.0f - a, 200.0f - a};
 }
 
-class OFL_vision_sheet::clip {
- public:
-  explicit clip(const OFL_vision_sheet& s) : pushed_(s.clips()) {
-    if (pushed_) fl_push_clip(s.left_, s.top_, s.right_ - s.left_, s.bottom_ - s.top_);
-  }
-  ~clip() {
-    if (pushed_) fl_pop_clip();
-  }
-  clip(const clip&) = delete;
-  clip& operator=(const clip&) = delete;
-
- private:
-  bool pushed_;
-};
+template <class Draw>
+void OFL_vision_sheet::draw(Fl_Color colour, Draw shape) const {
+  const bool clipped = clips();
+  if (clipped) fl_push_clip(left_, top_, right_ - left_, bottom_ - top_);
+  fl_color(colour);
+  shape();
+  if (clipped) fl_pop_clip();
+}
 
 void OFL_vision_sheet::define(int x, int y, int w, int h, Fl_Color colour) {
   resize(x, y, w, h);
@@ -66,93 +60,83 @@ void OFL_vision_sheet::resize(int x, int y, int w, int h) {
 }
 
 void OFL_vision_sheet::ofl_line(int x1, int y1, int x2, int y2, Fl_Color colour) {
-  clip c(*this);
-  fl_color(colour);
-  fl_line(x1, y1, x2, y2);
+  draw(colour, [&] { fl_line(x1, y1, x2, y2); });
 }
 
 void OFL_vision_sheet::ofl_dash_line(int x1, int y1, int x2, int y2, Fl_Color colour) {
-  clip c(*this);
-  fl_color(colour);
-  fl_line_style(FL_DASH, 0);
-  fl_line(x1, y1, x2, y2);
-  fl_line_style(FL_SOLID);
+  draw(colour, [&] {
+    fl_line_style(FL_DASH, 0);
+    fl_line(x1, y1, x2, y2);
+    fl_line_style(FL_SOLID);
+  });
 }
 
 void OFL_vision_sheet::ofl_break_line(int x1, int y1, int x2, int y2, Fl_Color colour) {
   const std::array<ofl_point, 2> b = ofl_break_points(x1, y1, x2, y2);
-  clip c(*this);
-  fl_color(colour);
-  fl_line(x1, y1, b[0].x, b[0].y);
-  fl_line(b[0].x, b[0].y, b[1].x, b[1].y);
-  fl_line(b[1].x, b[1].y, x2, y2);
+  draw(colour, [&] {
+    fl_line(x1, y1, b[0].x, b[0].y);
+    fl_line(b[0].x, b[0].y, b[1].x, b[1].y);
+    fl_line(b[1].x, b[1].y, x2, y2);
+  });
 }
 
 void OFL_vision_sheet::ofl_rect(int x, int y, int w, int h, Fl_Color colour) {
-  clip c(*this);
-  fl_color(colour);
-  fl_rect(x, y, w, h);
+  draw(colour, [&] { fl_rect(x, y, w, h); });
 }
 
 void OFL_vision_sheet::ofl_rectf(int x, int y, int w, int h, Fl_Color colour) {
-  clip c(*this);
-  fl_color(colour);
-  fl_rectf(x, y, w, h);
+  draw(colour, [&] { fl_rectf(x, y, w, h); });
 }
 
 void OFL_vision_sheet::ofl_rectbound(int x, int y, int w, int h, Fl_Color colour) {
-  clip c(*this);
-  fl_color(colour);
-  fl_rectf(x, y, w, h);
-  fl_color(FL_BLACK);
-  fl_rect(x, y, w, h);
+  draw(colour, [&] {
+    fl_rectf(x, y, w, h);
+    fl_color(FL_BLACK);
+    fl_rect(x, y, w, h);
+  });
 }
 
 void OFL_vision_sheet::ofl_circ(int x, int y, int d, Fl_Color colour) {
-  clip c(*this);
-  fl_color(colour);
-  fl_arc(x, y, d, d, 0.0, 360.0);
+  draw(colour, [&] { fl_arc(x, y, d, d, 0.0, 360.0); });
 }
 
 void OFL_vision_sheet::ofl_circf(int x, int y, int d, Fl_Color colour) {
-  clip c(*this);
-  fl_color(colour);
-  fl_pie(x, y, d, d, 0.0, 360.0);
+  draw(colour, [&] { fl_pie(x, y, d, d, 0.0, 360.0); });
 }
 
 void OFL_vision_sheet::ofl_circbound(int x, int y, int d, Fl_Color colour) {
-  clip c(*this);
-  fl_color(colour);
-  fl_pie(x, y, d, d, 0.0, 360.0);
-  fl_color(FL_BLACK);
-  fl_arc(x, y, d, d, 0.0, 360.0);
+  draw(colour, [&] {
+    fl_pie(x, y, d, d, 0.0, 360.0);
+    fl_color(FL_BLACK);
+    fl_arc(x, y, d, d, 0.0, 360.0);
+  });
 }
 
 void OFL_vision_sheet::ofl_arrowbound(int x1, int y1, int x2, int y2, Fl_Color colour) {
   const ofl_wedge w = ofl_arrow_wedge(x1, y1, x2, y2);
-  clip c(*this);
-  fl_color(colour);
-  fl_pie(w.x, w.y, w.d, w.d, w.a1, w.a2);
-  fl_color(FL_BLACK);
+  draw(colour, [&] {
+    fl_pie(w.x, w.y, w.d, w.d, w.a1, w.a2);
+    fl_color(FL_BLACK);
+  });
 }
 
 void OFL_vision_sheet::ofl_drw_arrow_line(int x1, int y1, int x2, int y2, int length, double angle,
                                           Fl_Color colour) {
   const std::array<ofl_point, 2> head = ofl_arrow_head(x1, y1, x2, y2, length, angle);
-  clip c(*this);
-  fl_color(colour);
-  fl_line(head[0].x, head[0].y, x2, y2);
-  fl_line(head[1].x, head[1].y, x2, y2);
-  fl_line(x1, y1, x2, y2);
+  draw(colour, [&] {
+    fl_line(head[0].x, head[0].y, x2, y2);
+    fl_line(head[1].x, head[1].y, x2, y2);
+    fl_line(x1, y1, x2, y2);
+  });
 }
 
 void OFL_vision_sheet::ofl_drw_text(Fl_Align align, int x, int y, int w, int h, Fl_Color colour, int size,
                                     Fl_Font font, const char* text) {
   if (!text) return;
-  clip c(*this);
-  fl_font(font, size);
-  fl_color(colour);
-  fl_draw(text, x, y, w, h, align, nullptr, 1);
+  draw(colour, [&] {
+    fl_font(font, size);
+    fl_draw(text, x, y, w, h, align, nullptr, 1);
+  });
 }
 
 void OFL_vision_sheet::ofl_drw_String(Fl_Align align, int x, int y, int w, int h, Fl_Color colour,

@@ -67,7 +67,9 @@ class OFL_vision_sheet {
                       const std::string& text);
 
  private:
-  class clip;  // pushes the rectangle's clip for one operation when it clips
+  // Pushes the rectangle's clip when it clips, sets the colour, draws, pops the clip.
+  template <class Draw>
+  void draw(Fl_Color colour, Draw shape) const;
 
   int left_ = 0;
   int top_ = 0;
