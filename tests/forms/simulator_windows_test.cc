@@ -38,8 +38,6 @@ TEST_F(SimulatorWindows, WaitWindowShowsItsTextUntilDestroyed) {
     w = wait.window();
     EXPECT_TRUE(w->shown());
     EXPECT_STREQ(w->label(), "travail en cours ...");
-    EXPECT_EQ(w->w(), 600);
-    EXPECT_EQ(w->h(), 60);
     Fl_FormsText* text = child_of_type<Fl_FormsText>(w);
     ASSERT_NE(text, nullptr);
     EXPECT_STREQ(text->label(), "compiling 100% @");
@@ -52,8 +50,6 @@ TEST_F(SimulatorWindows, InputPanelGoInitQuitAndClose) {
   for (const char* n : {"a", "b", "c"}) in.add(n);
   Fl_Window* w = in.window();
   EXPECT_STREQ(w->label(), "Inputs Pannel");
-  EXPECT_EQ(child_labelled(w, "GO")->x(), 180);
-  EXPECT_EQ(child_labelled(w, "QUIT")->y(), 270);
 
   int init = 7, quit = 7;
   std::vector<int> values(3, 9);
@@ -124,7 +120,6 @@ TEST_F(SimulatorWindows, OutputPanelPagesAndLamps) {
   EXPECT_FALSE(out.lamp(1)->visible());
   EXPECT_EQ(out.lamp(0)->color(), FL_RED);
   EXPECT_EQ(out.lamp(0)->selection_color(), FL_BLACK);
-  EXPECT_EQ(out.lamp(0)->y(), 34);
 
   std::vector<int> values(11, 2);
   values[10] = 1;
