@@ -1,6 +1,5 @@
 // FLTK boxes and windows driven from timeouts; skipped without an X display (run under xvfb-run).
-#include <gtest/gtest.h>  // before FLTK: X11 macros clash with its names
-
+#include "forms_test_support.h"  // first: gtest before FLTK
 #include "formspp.h"
 
 #include <FL/Fl.H>
@@ -23,6 +22,8 @@
 
 namespace {
 
+using namespace forms_test;
+
 class FormsDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -35,18 +36,6 @@ class FormsDialogs : public ::testing::Test {
   }
 };
 
-// Runs one step in FLTK's loop after a short delay.
-std::function<void()> pending_step;
-void run_step(void*) {
-  std::function<void()> step;
-  step.swap(pending_step);
-  if (step) step();
-}
-void after_delay(std::function<void()> step) {
-  pending_step = std::move(step);
-  Fl::add_timeout(0.05, run_step);
-}
-
 Fl_Window* ask_window() { return fl_message_icon()->window(); }
 
 // Text of the box's message (the Fl_Box that is not the icon).
@@ -57,28 +46,6 @@ std::string ask_text() {
     if (b && b != fl_message_icon() && b->label()) return b->label();
   }
   return "<none>";
-}
-
-Fl_Widget* child_labelled(Fl_Group* g, const char* label) {
-  for (int i = 0; i < g->children(); ++i) {
-    Fl_Widget* c = g->child(i);
-    if (c->visible() && c->label() && std::strcmp(c->label(), label) == 0) return c;
-  }
-  return nullptr;
-}
-
-void no_op(void*) {}
-
-// A press queues the button for Fl::readqueue(); the short timeout ends the loop's current
-// Fl::wait(), which a queued widget alone does not.
-void press(Fl_Group* g, const char* label) {
-  Fl_Widget* b = child_labelled(g, label);
-  EXPECT_NE(b, nullptr) << label;
-  if (b)
-    b->do_callback();
-  else
-    g->hide();
-  Fl::add_timeout(0.01, no_op);
 }
 
 Fl_Input* ask_input() {
@@ -249,34 +216,18 @@ TEST_F(FormsDialogs, BigMessagesEndsWhenClosedAndKeepsOddWidthsValid) {
 }
 
 TEST_F(FormsDialogs, DrawingHelpers) {
-  Fl_Image_Surface surface(120, 80);
-  surface.set_current();
-  fl_color(FL_WHITE);
-  fl_rectf(0, 0, 120, 80);
-  fl_rectbound(10, 10, 30, 20, FL_RED);
-  fl_circf(60, 10, 20, static_cast<int>(FL_BLUE));
-  fl_line(10, 60, 100, 60, FL_GREEN);
-  Fl_RGB_Image* image = surface.image();
-  Fl_Display_Device::display_device()->set_current();
-  ASSERT_NE(image, nullptr);
-  ASSERT_GE(image->d(), 3);
-  const uchar* px = reinterpret_cast<const uchar*>(image->data()[0]);
-  const int line = image->ld() ? image->ld() : image->w() * image->d();
-  auto at = [&](int x, int y) {
-    const uchar* p = px + y * line + x * image->d();
-    return std::vector<int>{p[0], p[1], p[2]};
-  };
-  auto rgb = [](Fl_Color c) {
-    unsigned char r, g, b;
-    Fl::get_color(c, r, g, b);
-    return std::vector<int>{r, g, b};
-  };
-  EXPECT_EQ(at(25, 20), rgb(FL_RED));    // inside the rectangle
-  EXPECT_EQ(at(10, 20), rgb(FL_BLACK));  // its outline
-  EXPECT_EQ(at(70, 20), rgb(FL_BLUE));   // centre of the circle's box
-  EXPECT_EQ(at(61, 11), rgb(FL_WHITE));  // (x, y) is a corner, outside the circle
-  EXPECT_EQ(at(50, 60), rgb(FL_GREEN));
-  delete image;
+  const drawn_image image(120, 80, [] {
+    fl_rectbound(10, 10, 30, 20, FL_RED);
+    fl_circf(60, 10, 20, static_cast<int>(FL_BLUE));
+    fl_line(10, 60, 100, 60, FL_GREEN);
+  });
+  ASSERT_TRUE(image.valid());
+  const auto rgb = drawn_image::rgb;
+  EXPECT_EQ(image.at(25, 20), rgb(FL_RED));    // inside the rectangle
+  EXPECT_EQ(image.at(10, 20), rgb(FL_BLACK));  // its outline
+  EXPECT_EQ(image.at(70, 20), rgb(FL_BLUE));   // centre of the circle's box
+  EXPECT_EQ(image.at(61, 11), rgb(FL_WHITE));  // (x, y) is a corner, outside the circle
+  EXPECT_EQ(image.at(50, 60), rgb(FL_GREEN));
 }
 
 }  // namespace
