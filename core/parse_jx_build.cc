@@ -395,23 +395,14 @@ Transition* jx_transition(bool, bool, const std::string*, Expression*, std::list
   not_built("transition");
 }
 
-Expression* jx_value_trigger(DataExpr* value) {
-  Signal* s = TheModule->addSignalBinding(value, TheModule->generateName("TRANS", Module::TransitionNumber));
-  s->is_input = true;
-  TheModule->addDataSignal(s);
-  return s;
-}
+Expression* jx_value_trigger(DataExpr*) { not_built("value trigger"); }
 
 std::list<Signal*>* jx_emission(std::list<Signal*>* list, const std::string& name, DataExpr* value) {
   Signal* s = emitted_signal(name);
   if (s == nullptr) throw ModuleUnknownSignalException(name);
+  if (value != nullptr) not_built("valued emission");
   if (list == nullptr) list = new std::list<Signal*>();
   list->push_back(s);
-  if (value != nullptr) {
-    Signal* v = TheModule->addSignalBinding(value, name + "_Val", s);
-    make_local(v);
-    list->push_back(v);
-  }
   return list;
 }
 
