@@ -6,11 +6,8 @@
 #include <sstream>
 #include <string>
 
-#include "compilation.h"
-#include "data.h"
-#include "module.h"
 #include "parse_jx.h"
-#include "signal_manager.h"
+#include "reader_tables.h"
 
 namespace {
 
@@ -35,17 +32,6 @@ std::string generate_types(long n) {
   return os.str();
 }
 
-void drop_parsed() {
-  for (auto& entry : *Compilation::ModTable->table) {
-    SignalManager* sm = entry.second->getSignalManager();
-    delete entry.second;
-    delete sm;
-  }
-  Compilation::ModTable->table->clear();
-  delete Compilation::GDataTypeTable;
-  Compilation::GDataTypeTable = nullptr;
-}
-
 void read_jx(benchmark::State& state, const std::string& text, long n) {
   for (auto _ : state) {
     std::istringstream in(text);
@@ -56,7 +42,8 @@ void read_jx(benchmark::State& state, const std::string& text, long n) {
       state.SkipWithError(report.c_str());
       break;
     }
-    drop_parsed();
+    drop_modules(Compilation::ModTable);
+    drop_data_tables();
     state.ResumeTiming();
   }
   state.SetItemsProcessed(state.iterations() * n);

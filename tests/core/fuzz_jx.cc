@@ -8,40 +8,11 @@
 #include <sstream>
 #include <string>
 
-#include "compilation.h"
-#include "data.h"
-#include "formspp.h"
-#include "module.h"
 #include "parse_jx.h"
-#include "signal_manager.h"
-
-namespace {
-
-void dropModules() {
-  for (auto& entry : *Compilation::ModTable->table) {
-    // A module leaves its signal manager alive: both go here.
-    SignalManager* sm = entry.second->getSignalManager();
-    delete entry.second;
-    delete sm;
-  }
-  Compilation::ModTable->table->clear();
-}
-
-void dropDataTables() {
-  delete Compilation::GDataTypeTable;
-  Compilation::GDataTypeTable = nullptr;
-  delete Compilation::GDataMethodTable;
-  Compilation::GDataMethodTable = nullptr;
-  delete Compilation::GDataConstantTable;
-  Compilation::GDataConstantTable = nullptr;
-}
-
-}  // namespace
+#include "reader_tables.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  forms_set_sink(forms_sink{[](forms_box_kind, const std::string&) {}, [](const std::string&) { return 0; },
-                            [](const std::string&, const std::string&, std::string&) { return false; },
-                            [](const std::string&, int) {}});
+  forms_set_sink(silent_sink());
   return 0;
 }
 
@@ -52,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     jx_read_source(in, report);
   } catch (const std::exception&) {
   }
-  dropModules();
-  dropDataTables();
+  drop_modules(Compilation::ModTable);
+  drop_data_tables();
   return 0;
 }

@@ -7,6 +7,8 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "compilation.h"
 #include "data.h"
@@ -108,26 +110,30 @@ std::string location(Module* m, const std::string& called) {
 }
 
 TEST_F(JxParseTest, SyntaxErrorsReportTheirLineAndLastToken) {
-  EXPECT_EQ(parse(""), 1);
-  EXPECT_EQ(report, "SYNTAX ERROR at line 1: last token read: \"\"\n\n");
-  EXPECT_EQ(parse("module M:\nInput: A;\nOutput: B;\nInput: C;\nend\n"), 1);
-  EXPECT_EQ(report, "SYNTAX ERROR at line 4: last token read: \"Input:\"\n\n");
-  // A string's and a comment's newlines count.
-  EXPECT_EQ(parse(";; one\ndata: Type: \"a\nb\"; end data"), 1);
-  EXPECT_EQ(report, "SYNTAX ERROR at line 3: last token read: \"\"a\nb\"\"\n\n");
-  // A byte above 127 after a complete module, and an integer wider than 32 bits.
-  EXPECT_EQ(parse("module M: end\n\xE9 module N: end"), 1);
-  EXPECT_EQ(report, "SYNTAX ERROR at line 2: last token read: \"\xE9\"\n\n");
-  EXPECT_EQ(parse("module M: end\nmodule N: Input: A; wait\n4294967297 A end"), 1);
-  EXPECT_EQ(report, "SYNTAX ERROR at line 3: last token read: \"4294967297\"\n\n");
-  // A comment on the last line without a newline, a data part with no module, a doubled ";"
-  // after the run declarations, an automaton as a branch of a sequence.
-  EXPECT_EQ(parse("module M: end\n;; done"), 1);
-  EXPECT_EQ(report, "SYNTAX ERROR at line 2: last token read: \";\"\n\n");
-  EXPECT_EQ(parse("data: end data"), 1);
-  EXPECT_EQ(parse("module M: Run: \"a/b\": B;; end"), 1);
-  EXPECT_EQ(parse("module M: nothing >> automaton state: A; transition: ; end"), 1);
-  EXPECT_EQ(report, "SYNTAX ERROR at line 1: last token read: \"automaton\"\n\n");
+  struct Case {
+    std::string source;
+    int line;
+    std::string token;
+  };
+  const std::vector<Case> cases = {
+      {"", 1, ""},
+      {"module M:\nInput: A;\nOutput: B;\nInput: C;\nend\n", 4, "Input:"},
+      // A string's and a comment's newlines count.
+      {";; one\ndata: Type: \"a\nb\"; end data", 3, "\"a\nb\""},
+      // A byte above 127 after a complete module, and an integer wider than 32 bits.
+      {"module M: end\n\xE9 module N: end", 2, "\xE9"},
+      {"module M: end\nmodule N: Input: A; wait\n4294967297 A end", 3, "4294967297"},
+      // A comment on the last line without a newline, a data part with no module, a doubled
+      // ";" after the run declarations, an automaton as a branch of a sequence.
+      {"module M: end\n;; done", 2, ";"},
+      {"data: end data", 1, ""},
+      {"module M: Run: \"a/b\": B;; end", 1, ";"},
+      {"module M: nothing >> automaton state: A; transition: ; end", 1, "automaton"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(parse(c.source), 1) << c.source;
+    EXPECT_EQ(report, "SYNTAX ERROR at line " + std::to_string(c.line) + ": last token read: \"" + c.token + "\"\n\n");
+  }
   // None of these left a module behind, complete or not.
   EXPECT_EQ(moduleCount(), 0u);
   EXPECT_EQ(parse("module M: end"), 0);
