@@ -70,8 +70,10 @@ std::string opname(int op) {
 
 // A data expression as a prefix text: constants by name, methods by name.
 std::string shape(DataExpr* e) {
-  if (e->isDataConstant())
-    return Compilation::GDataConstantTable->getConstantById(static_cast<DataConstant*>(e)->getConstantIndex())->getName();
+  if (e->isDataConstant()) {
+    int index = static_cast<DataConstant*>(e)->getConstantIndex();
+    return Compilation::GDataConstantTable->getConstantById(index)->getName();
+  }
   if (e->isDataValue()) return "'" + static_cast<DataValue*>(e)->getText() + "'";
   if (e->isDataUnaryOp()) {
     auto* u = static_cast<DataUnaryOp*>(e);
