@@ -54,7 +54,7 @@ std::string Compilation::bddNameToSignalName(std::string n) { return n.substr(3)
 // ----- locating and loading modules -----
 
 Compilation::JxcReader Compilation::jxc_reader = &jxc_read_module;
-Compilation::JxReader Compilation::jx_reader = nullptr;
+Compilation::JxReader Compilation::jx_reader = &jx_read_source;
 
 namespace {
 
@@ -151,8 +151,14 @@ void Compilation::jx_parse(const char* file) {
     fl_show_Salert("Can not open input file:\n" + name + "\n");
     std::exit(1);
   }
-  if (jx_reader != nullptr) jx_reader(in);
+  if (jx_reader == nullptr) return;
+  std::string report;
+  int status = jx_reader(in, report);
   in.close();
+  if (status == 0) return;
+  std::cerr << report << std::endl;
+  if (status == 1) fl_show_Salert(report);
+  std::exit(status);
 }
 
 // ----- value server -----

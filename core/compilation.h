@@ -87,7 +87,10 @@ class Compilation {
   // The compiled module of that name from the listed files, or null.
   static Module* createModuleFromJxcCode(const std::string& module_name, std::list<std::string>* awaited_inputs,
                                          std::list<std::string>* awaited_outputs);
-  // Reads a source file into ModTable; an unreadable file ends the process (exit 1).
+  // Reads a source file into ModTable. An unreadable file ends the process (exit 1) after
+  // the alert "Can not open input file:"; a reader status other than 0 ends it with that
+  // status after its report is written on standard error (and, for status 1, shown in an
+  // alert). Exceptions of the reader pass through.
   static void jx_parse(const char* file);
 
   // Entry points of the two readers (replaceable for tests); while one is null,
@@ -97,7 +100,8 @@ class Compilation {
   typedef int (*JxcReader)(std::istream& in, std::fstream& log, int explain, std::string& instance,
                            std::string& run_instance, std::list<std::string>* awaited_inputs,
                            std::list<std::string>* awaited_outputs, Module** result);
-  typedef void (*JxReader)(std::istream& in);
+  // The source reader parses in and returns 0, or a status with its report.
+  typedef int (*JxReader)(std::istream& in, std::string& report);
   static JxcReader jxc_reader;
   static JxReader jx_reader;
 

@@ -1,18 +1,14 @@
 // libFuzzer target: one compiled-module file per input through the .jxc reader. Message boxes
-// go to standard error; the module and the global data tables are dropped after each input so
-// that memory stays flat over a long run.
+// are dropped; the module and the global data tables are dropped after each input so that
+// memory stays flat over a long run.
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
 
-#include "compilation.h"
-#include "data.h"
-#include "formspp.h"
-#include "module.h"
 #include "parse_jxc.h"
-#include "signal_manager.h"
+#include "reader_tables.h"
 
 namespace {
 
@@ -21,21 +17,10 @@ std::fstream& logStream() {
   return log;
 }
 
-void dropDataTables() {
-  delete Compilation::GDataTypeTable;
-  Compilation::GDataTypeTable = nullptr;
-  delete Compilation::GDataMethodTable;
-  Compilation::GDataMethodTable = nullptr;
-  delete Compilation::GDataConstantTable;
-  Compilation::GDataConstantTable = nullptr;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  forms_set_sink(forms_sink{[](forms_box_kind, const std::string&) {}, [](const std::string&) { return 0; },
-                            [](const std::string&, const std::string&, std::string&) { return false; },
-                            [](const std::string&, int) {}});
+  forms_set_sink(silent_sink());
   return 0;
 }
 
@@ -47,14 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     class_jxc_parser parser;
     parser.plexer = &lexer;
     parser.parse(logStream(), 1, instance, run_instance);
-    if (parser.pmodule_parse != nullptr) {
-      // Modules leave their signal manager alive; every live manager is scanned when a
-      // module goes, so both go here.
-      SignalManager* sm = parser.pmodule_parse->getSignalManager();
-      delete parser.pmodule_parse;
-      delete sm;
-    }
+    if (parser.pmodule_parse != nullptr) drop_module(parser.pmodule_parse);
   }
-  dropDataTables();
+  drop_data_tables();
   return 0;
 }

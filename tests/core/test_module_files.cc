@@ -84,10 +84,11 @@ int fake_reader(std::istream& in, std::fstream& log, int explain, std::string& i
 }
 
 std::string source_text;
-void fake_source_reader(std::istream& in) {
+int fake_source_reader(std::istream& in, std::string&) {
   std::ostringstream s;
   s << in.rdbuf();
   source_text = s.str();
+  return 0;
 }
 
 }  // namespace
