@@ -65,13 +65,24 @@ inline Fl_Widget* child_labelled(Fl_Group* g, const char* label) {
   return nullptr;
 }
 
-inline void no_op(void*) {}
 
-// Queues the widget for Fl::readqueue() as a click would; the short timeout ends the loop's
-// current Fl::wait(), which a queued widget alone does not.
+// Keeps the Fl::wait() that runs it from blocking, and removes itself on its second call,
+// in the next wait. A short timeout would not do: when the step runs late (a loaded
+// machine), FLTK counts the new timeout from the missed time and runs it inside the same
+// wait, which then blocks with the widget still queued.
+inline void wake_once(void*) {
+  static int calls = 0;
+  if (++calls >= 2) {
+    calls = 0;
+    Fl::remove_idle(wake_once);
+  }
+}
+
+// Queues the widget for Fl::readqueue() as a click would, and makes the loop's current
+// Fl::wait() return so that the loop reads it.
 inline void click(Fl_Widget* w) {
   if (w) w->do_callback();
-  Fl::add_timeout(0.01, no_op);
+  if (!Fl::has_idle(wake_once)) Fl::add_idle(wake_once);
 }
 
 // Clicks the button so labelled; hides the group when there is none (the loop then ends).
