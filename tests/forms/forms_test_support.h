@@ -65,7 +65,6 @@ inline Fl_Widget* child_labelled(Fl_Group* g, const char* label) {
   return nullptr;
 }
 
-
 // Keeps the Fl::wait() that runs it from blocking, and removes itself on its second call,
 // in the next wait. A short timeout would not do: when the step runs late (a loaded
 // machine), FLTK counts the new timeout from the missed time and runs it inside the same
