@@ -54,6 +54,19 @@ class Expression {
 
   // Trees never destroy their nodes; the destructor is virtual so an owner may.
   virtual ~Expression() = default;
+
+ protected:
+  // One of the four rail functions above, so that one helper of a subclass serves the current
+  // and the initial forms: it reads the rail asked for, and its sibling in the same occurrence,
+  // on its operands.
+  enum class Rail { status, value, initial_status, initial_value };
+  static bdd read(Expression* e, Rail r, Module* m, Bddexpressionwood* w);
+  static Rail statusOf(Rail r);  // the status rail of r's occurrence
+  static Rail valueOf(Rail r);   // the value rail of r's occurrence
+  static bool isStatus(Rail r) { return statusOf(r) == r; }
+  // The rail r of e where guard, read in r's occurrence, is true (when_true) or is not true
+  // (false, bottom or error); bottom elsewhere.
+  static bdd guarded(Expression* guard, bool when_true, Expression* e, Rail r, Module* m, Bddexpressionwood* w);
 };
 
 class BinaryExpression : public Expression {
@@ -64,6 +77,10 @@ class BinaryExpression : public Expression {
 
   Expression* left;
   Expression* right;
+
+ protected:
+  // op over the rail r of the left operand, then of the right one.
+  bdd onBoth(Rail r, bdd (Bddexpressionwood::*op)(bdd, bdd), Module* m, Bddexpressionwood* w);
 };
 
 class OrExpression : public BinaryExpression {
@@ -76,6 +93,9 @@ class OrExpression : public BinaryExpression {
   Expression* duplicate() override;
   Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
   std::ostream& print(std::ostream& os) override;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w);
 };
 
 class AndExpression : public BinaryExpression {
@@ -88,6 +108,9 @@ class AndExpression : public BinaryExpression {
   Expression* duplicate() override;
   Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
   std::ostream& print(std::ostream& os) override;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w);
 };
 
 // Exchanges true and false; keeps bottom and error.
@@ -120,6 +143,9 @@ class NpExpression : public Expression {
   std::ostream& print(std::ostream& os) override;
 
   Expression* expr;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w);
 };
 
 // identifier where bool_expr is true, bottom elsewhere.
@@ -137,6 +163,9 @@ class ThenExpression : public Expression {
 
   Expression* bool_expr;
   Expression* identifier;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w);
 };
 
 // bottom where bool_expr is true, identifier elsewhere (false, bottom or error).
@@ -154,6 +183,9 @@ class ElseExpression : public Expression {
 
   Expression* bool_expr;
   Expression* identifier;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w);
 };
 
 // expression where the signal condition is true, bottom elsewhere.
@@ -171,6 +203,9 @@ class CondExpression : public Expression {
 
   Expression* expression;
   Signal* condition;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w);
 };
 
 class TrueExpression : public Expression {
