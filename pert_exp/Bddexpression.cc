@@ -279,7 +279,7 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
     if (walked) continue;
     long v = 0, h = 0;
     wood->start_walk();
-    if (wood->slot(k) == nullptr || (wood->memo_up(k, v, h) && h < wood->nb_var_bdd))
+    if (wood->slot(k) == nullptr || (wood->memo_walk(k, true, v, h) && h < wood->nb_var_bdd))
       walked = true;
     else
       wood->up_critical_path(k, 0, 1);
