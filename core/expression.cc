@@ -95,10 +95,6 @@ bdd BinaryExpression::onBoth(Rail r, bdd (Bddexpressionwood::*op)(bdd, bdd), Mod
 bdd OrExpression::rail(Rail r, Module* m, Bddexpressionwood* w) {
   return onBoth(r, isStatus(r) ? &Bddexpressionwood::Bdd_or : &Bddexpressionwood::Bdd_and, m, w);
 }
-bdd OrExpression::getBddStatus(Module* m, Bddexpressionwood* w) { return rail(Rail::status, m, w); }
-bdd OrExpression::getBddValue(Module* m, Bddexpressionwood* w) { return rail(Rail::value, m, w); }
-bdd OrExpression::getInitialBddStatus(Module* m, Bddexpressionwood* w) { return rail(Rail::initial_status, m, w); }
-bdd OrExpression::getInitialBddValue(Module* m, Bddexpressionwood* w) { return rail(Rail::initial_value, m, w); }
 Expression* OrExpression::duplicate() {
   Expression* l = left->duplicate();
   Expression* r = right->duplicate();
@@ -121,10 +117,6 @@ std::ostream& OrExpression::print(std::ostream& os) {
 bdd AndExpression::rail(Rail r, Module* m, Bddexpressionwood* w) {
   return onBoth(r, isStatus(r) ? &Bddexpressionwood::Bdd_and : &Bddexpressionwood::Bdd_or, m, w);
 }
-bdd AndExpression::getBddStatus(Module* m, Bddexpressionwood* w) { return rail(Rail::status, m, w); }
-bdd AndExpression::getBddValue(Module* m, Bddexpressionwood* w) { return rail(Rail::value, m, w); }
-bdd AndExpression::getInitialBddStatus(Module* m, Bddexpressionwood* w) { return rail(Rail::initial_status, m, w); }
-bdd AndExpression::getInitialBddValue(Module* m, Bddexpressionwood* w) { return rail(Rail::initial_value, m, w); }
 Expression* AndExpression::duplicate() {
   Expression* l = left->duplicate();
   Expression* r = right->duplicate();
@@ -145,10 +137,10 @@ std::ostream& AndExpression::print(std::ostream& os) {
 
 // ----- Not / Np -----
 
-bdd NotExpression::getBddStatus(Module* m, Bddexpressionwood* w) { return expr->getBddValue(m, w); }
-bdd NotExpression::getBddValue(Module* m, Bddexpressionwood* w) { return expr->getBddStatus(m, w); }
-bdd NotExpression::getInitialBddStatus(Module* m, Bddexpressionwood* w) { return expr->getInitialBddValue(m, w); }
-bdd NotExpression::getInitialBddValue(Module* m, Bddexpressionwood* w) { return expr->getInitialBddStatus(m, w); }
+// The operand's rails exchanged.
+bdd NotExpression::rail(Rail r, Module* m, Bddexpressionwood* w) {
+  return read(expr, isStatus(r) ? valueOf(r) : statusOf(r), m, w);
+}
 Expression* NotExpression::duplicate() { return new NotExpression(expr->duplicate()); }
 Expression* NotExpression::buildCurrentExpression(EquationTable* t, Module* m) {
   return new NotExpression(expr->buildCurrentExpression(t, m));
@@ -174,10 +166,6 @@ bdd NpExpression::rail(Rail r, Module* m, Bddexpressionwood* w) {
   bdd v = read(expr, valueOf(r), m, w);
   return np_status(w, s, v);
 }
-bdd NpExpression::getBddStatus(Module* m, Bddexpressionwood* w) { return rail(Rail::status, m, w); }
-bdd NpExpression::getBddValue(Module* m, Bddexpressionwood* w) { return rail(Rail::value, m, w); }
-bdd NpExpression::getInitialBddStatus(Module* m, Bddexpressionwood* w) { return rail(Rail::initial_status, m, w); }
-bdd NpExpression::getInitialBddValue(Module* m, Bddexpressionwood* w) { return rail(Rail::initial_value, m, w); }
 Expression* NpExpression::duplicate() { return new NpExpression(expr->duplicate()); }
 Expression* NpExpression::buildCurrentExpression(EquationTable* t, Module* m) {
   return new NpExpression(expr->buildCurrentExpression(t, m));
@@ -207,10 +195,6 @@ bdd Expression::guarded(Expression* guard, bool when_true, Expression* e, Rail r
 bdd ThenExpression::rail(Rail r, Module* m, Bddexpressionwood* w) {
   return guarded(bool_expr, true, identifier, r, m, w);
 }
-bdd ThenExpression::getBddStatus(Module* m, Bddexpressionwood* w) { return rail(Rail::status, m, w); }
-bdd ThenExpression::getBddValue(Module* m, Bddexpressionwood* w) { return rail(Rail::value, m, w); }
-bdd ThenExpression::getInitialBddStatus(Module* m, Bddexpressionwood* w) { return rail(Rail::initial_status, m, w); }
-bdd ThenExpression::getInitialBddValue(Module* m, Bddexpressionwood* w) { return rail(Rail::initial_value, m, w); }
 Expression* ThenExpression::duplicate() {
   Expression* b = bool_expr->duplicate();
   Expression* i = identifier->duplicate();
@@ -227,10 +211,6 @@ std::ostream& ThenExpression::print(std::ostream& os) {
 bdd ElseExpression::rail(Rail r, Module* m, Bddexpressionwood* w) {
   return guarded(bool_expr, false, identifier, r, m, w);
 }
-bdd ElseExpression::getBddStatus(Module* m, Bddexpressionwood* w) { return rail(Rail::status, m, w); }
-bdd ElseExpression::getBddValue(Module* m, Bddexpressionwood* w) { return rail(Rail::value, m, w); }
-bdd ElseExpression::getInitialBddStatus(Module* m, Bddexpressionwood* w) { return rail(Rail::initial_status, m, w); }
-bdd ElseExpression::getInitialBddValue(Module* m, Bddexpressionwood* w) { return rail(Rail::initial_value, m, w); }
 Expression* ElseExpression::duplicate() {
   Expression* b = bool_expr->duplicate();
   Expression* i = identifier->duplicate();
@@ -247,10 +227,6 @@ std::ostream& ElseExpression::print(std::ostream& os) {
 bdd CondExpression::rail(Rail r, Module* m, Bddexpressionwood* w) {
   return guarded(condition, true, expression, r, m, w);
 }
-bdd CondExpression::getBddStatus(Module* m, Bddexpressionwood* w) { return rail(Rail::status, m, w); }
-bdd CondExpression::getBddValue(Module* m, Bddexpressionwood* w) { return rail(Rail::value, m, w); }
-bdd CondExpression::getInitialBddStatus(Module* m, Bddexpressionwood* w) { return rail(Rail::initial_status, m, w); }
-bdd CondExpression::getInitialBddValue(Module* m, Bddexpressionwood* w) { return rail(Rail::initial_value, m, w); }
 Expression* CondExpression::duplicate() {
   Expression* e = expression->duplicate();
   Signal* c = static_cast<Signal*>(condition->duplicate());
@@ -266,10 +242,7 @@ std::ostream& CondExpression::print(std::ostream& os) {
 
 // ----- constants -----
 
-bdd TrueExpression::getBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
-bdd TrueExpression::getBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
-bdd TrueExpression::getInitialBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
-bdd TrueExpression::getInitialBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
+bdd TrueExpression::rail(Rail r, Module*, Bddexpressionwood* w) { return isStatus(r) ? w->Bdd_one() : w->Bdd_zero(); }
 Expression* TrueExpression::plus(Expression* other, Module*) {
   if (other->isErrorExpr()) return other;
   if (!other->isFalseExpr()) return this;
@@ -283,10 +256,7 @@ Expression* TrueExpression::mult(Expression* other, Module*) {
 Expression* TrueExpression::duplicate() { return new TrueExpression(); }
 std::ostream& TrueExpression::print(std::ostream& os) { return os << " 1 "; }
 
-bdd FalseExpression::getBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
-bdd FalseExpression::getBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
-bdd FalseExpression::getInitialBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
-bdd FalseExpression::getInitialBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
+bdd FalseExpression::rail(Rail r, Module*, Bddexpressionwood* w) { return isStatus(r) ? w->Bdd_zero() : w->Bdd_one(); }
 Expression* FalseExpression::plus(Expression* other, Module*) {
   if (other->isBottomExpr()) return this;
   if (!other->isTrueExpr()) return other;
@@ -300,19 +270,13 @@ Expression* FalseExpression::mult(Expression* other, Module*) {
 Expression* FalseExpression::duplicate() { return new FalseExpression(); }
 std::ostream& FalseExpression::print(std::ostream& os) { return os << " 0 "; }
 
-bdd BottomExpression::getBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
-bdd BottomExpression::getBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
-bdd BottomExpression::getInitialBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
-bdd BottomExpression::getInitialBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
+bdd BottomExpression::rail(Rail, Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
 Expression* BottomExpression::plus(Expression* other, Module*) { return other; }
 Expression* BottomExpression::mult(Expression*, Module*) { return this; }
 Expression* BottomExpression::duplicate() { return new BottomExpression(); }
 std::ostream& BottomExpression::print(std::ostream& os) { return os << " bottom "; }
 
-bdd ErrorExpression::getBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
-bdd ErrorExpression::getBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
-bdd ErrorExpression::getInitialBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
-bdd ErrorExpression::getInitialBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
+bdd ErrorExpression::rail(Rail, Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
 Expression* ErrorExpression::plus(Expression*, Module*) { return this; }
 Expression* ErrorExpression::mult(Expression* other, Module*) { return other; }
 Expression* ErrorExpression::duplicate() { return new ErrorExpression(); }

@@ -83,61 +83,51 @@ class BinaryExpression : public Expression {
   bdd onBoth(Rail r, bdd (Bddexpressionwood::*op)(bdd, bdd), Module* m, Bddexpressionwood* w);
 };
 
-class OrExpression : public BinaryExpression {
+// The four rail functions of a node written once, over the rail helper the node defines.
+template <class Base>
+class RailForms : public Base {
  public:
-  OrExpression(Expression* left, Expression* right) : BinaryExpression(left, right) {}
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
-  Expression* duplicate() override;
-  Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
-  std::ostream& print(std::ostream& os) override;
+  using Base::Base;
+  bdd getBddStatus(Module* m, Bddexpressionwood* w) override { return rail(Expression::Rail::status, m, w); }
+  bdd getBddValue(Module* m, Bddexpressionwood* w) override { return rail(Expression::Rail::value, m, w); }
+  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override {
+    return rail(Expression::Rail::initial_status, m, w);
+  }
+  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override {
+    return rail(Expression::Rail::initial_value, m, w);
+  }
 
  private:
-  bdd rail(Rail r, Module* m, Bddexpressionwood* w);
+  virtual bdd rail(Expression::Rail r, Module* m, Bddexpressionwood* w) = 0;
 };
 
-class AndExpression : public BinaryExpression {
+class OrExpression : public RailForms<BinaryExpression> {
  public:
-  AndExpression(Expression* left, Expression* right) : BinaryExpression(left, right) {}
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
+  OrExpression(Expression* left, Expression* right) : RailForms(left, right) {}
   Expression* duplicate() override;
   Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
   std::ostream& print(std::ostream& os) override;
 
  private:
-  bdd rail(Rail r, Module* m, Bddexpressionwood* w);
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
+};
+
+class AndExpression : public RailForms<BinaryExpression> {
+ public:
+  AndExpression(Expression* left, Expression* right) : RailForms(left, right) {}
+  Expression* duplicate() override;
+  Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
+  std::ostream& print(std::ostream& os) override;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
 // Exchanges true and false; keeps bottom and error.
-class NotExpression : public Expression {
+class NotExpression : public RailForms<Expression> {
  public:
   explicit NotExpression(Expression* expr) : expr(expr) {}
   Expression* getExpr() const { return expr; }
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
-  Expression* duplicate() override;
-  Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
-  std::ostream& print(std::ostream& os) override;
-
-  Expression* expr;
-};
-
-// Not present: true -> false, false -> true, bottom -> true, error -> error.
-class NpExpression : public Expression {
- public:
-  explicit NpExpression(Expression* expr) : expr(expr) {}
-  Expression* getExpr() const { return expr; }
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   Expression* duplicate() override;
   Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
   std::ostream& print(std::ostream& os) override;
@@ -145,19 +135,30 @@ class NpExpression : public Expression {
   Expression* expr;
 
  private:
-  bdd rail(Rail r, Module* m, Bddexpressionwood* w);
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
+};
+
+// Not present: true -> false, false -> true, bottom -> true, error -> error.
+class NpExpression : public RailForms<Expression> {
+ public:
+  explicit NpExpression(Expression* expr) : expr(expr) {}
+  Expression* getExpr() const { return expr; }
+  Expression* duplicate() override;
+  Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
+  std::ostream& print(std::ostream& os) override;
+
+  Expression* expr;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
 // identifier where bool_expr is true, bottom elsewhere.
-class ThenExpression : public Expression {
+class ThenExpression : public RailForms<Expression> {
  public:
   ThenExpression(Expression* bool_expr, Expression* identifier) : bool_expr(bool_expr), identifier(identifier) {}
   Expression* getBoolExpr() const { return bool_expr; }
   Expression* getIdentifier() const { return identifier; }
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   Expression* duplicate() override;
   std::ostream& print(std::ostream& os) override;
 
@@ -165,19 +166,15 @@ class ThenExpression : public Expression {
   Expression* identifier;
 
  private:
-  bdd rail(Rail r, Module* m, Bddexpressionwood* w);
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
 // bottom where bool_expr is true, identifier elsewhere (false, bottom or error).
-class ElseExpression : public Expression {
+class ElseExpression : public RailForms<Expression> {
  public:
   ElseExpression(Expression* bool_expr, Expression* identifier) : bool_expr(bool_expr), identifier(identifier) {}
   Expression* getBoolExpr() const { return bool_expr; }
   Expression* getIdentifier() const { return identifier; }
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   Expression* duplicate() override;
   std::ostream& print(std::ostream& os) override;
 
@@ -185,19 +182,15 @@ class ElseExpression : public Expression {
   Expression* identifier;
 
  private:
-  bdd rail(Rail r, Module* m, Bddexpressionwood* w);
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
 // expression where the signal condition is true, bottom elsewhere.
-class CondExpression : public Expression {
+class CondExpression : public RailForms<Expression> {
  public:
   CondExpression(Expression* expression, Signal* condition) : expression(expression), condition(condition) {}
   Expression* getExpression() const { return expression; }
   Signal* getCond() const { return condition; }
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   Expression* duplicate() override;
   std::ostream& print(std::ostream& os) override;
 
@@ -205,63 +198,59 @@ class CondExpression : public Expression {
   Signal* condition;
 
  private:
-  bdd rail(Rail r, Module* m, Bddexpressionwood* w);
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
-class TrueExpression : public Expression {
+class TrueExpression : public RailForms<Expression> {
  public:
   TrueExpression() = default;
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   bool isTrueExpr() override { return true; }
   Expression* plus(Expression* other, Module* m) override;
   Expression* mult(Expression* other, Module* m) override;
   Expression* duplicate() override;
   std::ostream& print(std::ostream& os) override;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
-class FalseExpression : public Expression {
+class FalseExpression : public RailForms<Expression> {
  public:
   FalseExpression() = default;
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   bool isFalseExpr() override { return true; }
   Expression* plus(Expression* other, Module* m) override;
   Expression* mult(Expression* other, Module* m) override;
   Expression* duplicate() override;
   std::ostream& print(std::ostream& os) override;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
-class BottomExpression : public Expression {
+class BottomExpression : public RailForms<Expression> {
  public:
   BottomExpression() = default;
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   bool isBottomExpr() override { return true; }
   Expression* plus(Expression* other, Module* m) override;
   Expression* mult(Expression* other, Module* m) override;
   Expression* duplicate() override;
   std::ostream& print(std::ostream& os) override;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
-class ErrorExpression : public Expression {
+class ErrorExpression : public RailForms<Expression> {
  public:
   ErrorExpression() = default;
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   bool isErrorExpr() override { return true; }
   Expression* plus(Expression* other, Module* m) override;
   Expression* mult(Expression* other, Module* m) override;
   Expression* duplicate() override;
   std::ostream& print(std::ostream& os) override;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
 // One equation of a Mealy machine: the defined signal and its right side.
