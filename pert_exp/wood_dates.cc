@@ -120,28 +120,23 @@ bool Bddexpressionwood::dates_by_topological_order() {
     if (slot(p) == nullptr)
       for (long r : readers(p))
         if (has_equation(r)) early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], 1L);
-  if (!wood_walk::topological(n, readers_of, order)) return false;
-  for (long p : order) {
-    long s = early[static_cast<size_t>(p)] + 1;
-    readers_of(p, [&](long r) { early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], s); });
-  }
+  auto pass_early = [&](long p, long r) {
+    early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], early[static_cast<size_t>(p)] + 1);
+  };
+  if (!wood_walk::topological(n, readers_of, order, pass_early)) return false;
 
-  // Latest dates: an edge x -> d for each dependence d of the equation of x, both with an
-  // equation; a dependence without equation gets its date but passes nothing on.
+  // Latest dates: an edge x -> d for each dependence d of the equation of x; a dependence
+  // without equation gets its date but has no edge out.
   auto dependences_of = [&](long x, auto visit) {
     if (Bddexpression* e = slot(x))
       for (long d : e->vars_dependance)
-        if (has_equation(d)) visit(d);
+        if (d >= 0 && d < n) visit(d);
   };
-  if (!wood_walk::topological(n, dependences_of, order)) return false;
   std::vector<long> late(sn, 0);
-  for (long x : order) {
-    Bddexpression* e = slot(x);
-    if (e == nullptr) continue;
-    long s = late[static_cast<size_t>(x)] + 1;
-    for (long d : e->vars_dependance)
-      if (d >= 0 && d < n) late[static_cast<size_t>(d)] = std::max(late[static_cast<size_t>(d)], s);
-  }
+  auto pass_late = [&](long x, long d) {
+    late[static_cast<size_t>(d)] = std::max(late[static_cast<size_t>(d)], late[static_cast<size_t>(x)] + 1);
+  };
+  if (!wood_walk::topological(n, dependences_of, order, pass_late)) return false;
 
   long level = 0;
   for (long i = 0; i < n; ++i) {

@@ -8,7 +8,6 @@
 #ifndef PERT_EXP_WOOD_WALK_H
 #define PERT_EXP_WOOD_WALK_H
 
-#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -49,28 +48,27 @@ class copied_cursor {
 template <class Frame>
 class depth_first {
  public:
-  // Opens a vertex: its frame goes on top of the stack when the current step returns (so the
-  // frame being stepped stays valid until then). At most one frame per step.
-  void open(Frame f) { pending_.emplace(std::move(f)); }
+  // Opens a vertex: its frame goes on top of the stack. At most one frame per step, so that the
+  // frame being stepped stays where it is (run keeps room for one more).
+  void open(Frame f) { stack_.push_back(std::move(f)); }
   // Ends the walk after the current step; run then returns false.
   void stop() { stopped_ = true; }
 
   // Runs until the stack is empty or stop is called. step(Frame& f, long x) is called for each
   // successor x of the frame on top, and may open the frame of x; leave(Frame& f, Frame* parent)
-  // is called once f has no successor left, after it is popped (parent is null for a root).
+  // is called once f has no successor left, just before it is popped (parent is null for a
+  // root), and opens nothing.
   template <class Step, class Leave>
   bool run(Step step, Leave leave) {
-    push_pending();
     while (!stack_.empty() && !stopped_) {
       long x;
       if (stack_.back().successors.next(x)) {
+        if (stack_.size() == stack_.capacity()) stack_.reserve(2 * stack_.size());
         step(stack_.back(), x);
-        push_pending();
         continue;
       }
-      Frame done = std::move(stack_.back());
+      leave(stack_.back(), stack_.size() > 1 ? &stack_[stack_.size() - 2] : nullptr);
       stack_.pop_back();
-      leave(done, stack_.empty() ? nullptr : &stack_.back());
     }
     return !stopped_;
   }
@@ -80,31 +78,34 @@ class depth_first {
   }
 
  private:
-  void push_pending() {
-    if (!pending_) return;
-    stack_.push_back(std::move(*pending_));
-    pending_.reset();
-  }
-
   std::vector<Frame> stack_;
-  std::optional<Frame> pending_;
   bool stopped_ = false;
 };
 
 // Kahn's order of the vertices 0..n-1 under edges(v, visit), which calls visit(t) for each edge
 // v -> t; false when there is a cycle (order then lacks the vertices on a cycle or after one).
-template <class Edges>
-bool topological(long n, Edges edges, std::vector<long>& order) {
+// relax(v, t) is called for each edge of an ordered v, in order, once every edge into v has been
+// relaxed: a longest-path pass fused into the sort.
+template <class Edges, class Relax>
+bool topological(long n, Edges edges, std::vector<long>& order, Relax relax) {
   std::vector<long> pending(static_cast<size_t>(n), 0);
   for (long v = 0; v < n; ++v) edges(v, [&](long t) { ++pending[static_cast<size_t>(t)]; });
   order.clear();
   for (long v = 0; v < n; ++v)
     if (pending[static_cast<size_t>(v)] == 0) order.push_back(v);
-  for (size_t k = 0; k < order.size(); ++k)
-    edges(order[k], [&](long t) {
+  for (size_t k = 0; k < order.size(); ++k) {
+    long v = order[k];
+    edges(v, [&](long t) {
+      relax(v, t);
       if (--pending[static_cast<size_t>(t)] == 0) order.push_back(t);
     });
+  }
   return static_cast<long>(order.size()) == n;
+}
+
+template <class Edges>
+bool topological(long n, Edges edges, std::vector<long>& order) {
+  return topological(n, edges, order, [](long, long) {});
 }
 
 }  // namespace wood_walk
