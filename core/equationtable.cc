@@ -67,6 +67,8 @@ EquationTable::EquationTable(const std::string& name, Bddexpressionwood* wood)
 
 void EquationTable::createEquation(Signal* s, Expression* e, Module* m) { createEquation(s, e, m, false); }
 
+// Right sides and variables are read into named temporaries, status before value: node ids
+// follow the order in which the BDDs are built.
 void EquationTable::createEquation(Signal* s, Expression* e, Module* m, bool initial) {
   if (s == nullptr) throw IllegalOperationException("EquationTable::createEquation: no signal", module_name);
   if (e == nullptr)
@@ -161,6 +163,7 @@ void EquationTable::add(Bddexpression* eq, Module* m) {
   Bddexpressionwood* from = eq->my_manager();
   if (from == nullptr || from->man == nullptr)
     throw IllegalOperationException("EquationTable::add: equation without system", eq->my_name());
+  // Variable before right side, in named temporaries: node ids follow the order of the copies.
   bdd var = Bdd_isomorphe_by_name(w->man, from->man, eq->bdd_var);
   bdd def = Bdd_isomorphe_by_name(w->man, from->man, eq->bdd_exp);
   long late = 0;

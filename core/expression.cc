@@ -1,3 +1,9 @@
+// Rails of the expression nodes, and the folding of constants.
+//
+// Every rail is built from its operands evaluated into named temporaries, one statement each,
+// in a fixed order (left operand before right, status before value, guard before guarded): BDD
+// operations create nodes, node ids follow the order of creation and are written out, and C++
+// leaves the order of the arguments of one call unspecified.
 #include "expression.h"
 
 #include <ostream>
@@ -19,6 +25,28 @@ bdd Expression::getInitialBddStatus(Module*, Bddexpressionwood*) {
 }
 bdd Expression::getInitialBddValue(Module*, Bddexpressionwood*) {
   throw AbstractMethodCallException("Expression", "getBddValue");
+}
+
+bdd Expression::read(Expression* e, Rail r, Module* m, Bddexpressionwood* w) {
+  switch (r) {
+    case Rail::status:
+      return e->getBddStatus(m, w);
+    case Rail::value:
+      return e->getBddValue(m, w);
+    case Rail::initial_status:
+      return e->getInitialBddStatus(m, w);
+    case Rail::initial_value:
+      break;
+  }
+  return e->getInitialBddValue(m, w);
+}
+
+Expression::Rail Expression::statusOf(Rail r) {
+  return r == Rail::status || r == Rail::value ? Rail::status : Rail::initial_status;
+}
+
+Expression::Rail Expression::valueOf(Rail r) {
+  return r == Rail::status || r == Rail::value ? Rail::value : Rail::initial_value;
 }
 
 bool Expression::isBottomExpr() { return false; }
@@ -57,25 +85,15 @@ void Expression::printBddValue(std::ostream& os, Module* m, Bddexpressionwood* w
 
 // ----- Or / And -----
 
-bdd OrExpression::getBddStatus(Module* m, Bddexpressionwood* w) {
-  bdd l = left->getBddStatus(m, w);
-  bdd r = right->getBddStatus(m, w);
-  return w->Bdd_or(l, r);
+bdd BinaryExpression::onBoth(Rail r, bdd (Bddexpressionwood::*op)(bdd, bdd), Module* m, Bddexpressionwood* w) {
+  bdd a = read(left, r, m, w);
+  bdd b = read(right, r, m, w);
+  return (w->*op)(a, b);
 }
-bdd OrExpression::getBddValue(Module* m, Bddexpressionwood* w) {
-  bdd l = left->getBddValue(m, w);
-  bdd r = right->getBddValue(m, w);
-  return w->Bdd_and(l, r);
-}
-bdd OrExpression::getInitialBddStatus(Module* m, Bddexpressionwood* w) {
-  bdd l = left->getInitialBddStatus(m, w);
-  bdd r = right->getInitialBddStatus(m, w);
-  return w->Bdd_or(l, r);
-}
-bdd OrExpression::getInitialBddValue(Module* m, Bddexpressionwood* w) {
-  bdd l = left->getInitialBddValue(m, w);
-  bdd r = right->getInitialBddValue(m, w);
-  return w->Bdd_and(l, r);
+
+// Present when either operand is; false (the value rail) only when both are.
+bdd OrExpression::rail(Rail r, Module* m, Bddexpressionwood* w) {
+  return onBoth(r, isStatus(r) ? &Bddexpressionwood::Bdd_or : &Bddexpressionwood::Bdd_and, m, w);
 }
 Expression* OrExpression::duplicate() {
   Expression* l = left->duplicate();
@@ -95,25 +113,9 @@ std::ostream& OrExpression::print(std::ostream& os) {
   return os << ")";
 }
 
-bdd AndExpression::getBddStatus(Module* m, Bddexpressionwood* w) {
-  bdd l = left->getBddStatus(m, w);
-  bdd r = right->getBddStatus(m, w);
-  return w->Bdd_and(l, r);
-}
-bdd AndExpression::getBddValue(Module* m, Bddexpressionwood* w) {
-  bdd l = left->getBddValue(m, w);
-  bdd r = right->getBddValue(m, w);
-  return w->Bdd_or(l, r);
-}
-bdd AndExpression::getInitialBddStatus(Module* m, Bddexpressionwood* w) {
-  bdd l = left->getInitialBddStatus(m, w);
-  bdd r = right->getInitialBddStatus(m, w);
-  return w->Bdd_and(l, r);
-}
-bdd AndExpression::getInitialBddValue(Module* m, Bddexpressionwood* w) {
-  bdd l = left->getInitialBddValue(m, w);
-  bdd r = right->getInitialBddValue(m, w);
-  return w->Bdd_or(l, r);
+// Present when both operands are; false (the value rail) when either is.
+bdd AndExpression::rail(Rail r, Module* m, Bddexpressionwood* w) {
+  return onBoth(r, isStatus(r) ? &Bddexpressionwood::Bdd_and : &Bddexpressionwood::Bdd_or, m, w);
 }
 Expression* AndExpression::duplicate() {
   Expression* l = left->duplicate();
@@ -135,10 +137,10 @@ std::ostream& AndExpression::print(std::ostream& os) {
 
 // ----- Not / Np -----
 
-bdd NotExpression::getBddStatus(Module* m, Bddexpressionwood* w) { return expr->getBddValue(m, w); }
-bdd NotExpression::getBddValue(Module* m, Bddexpressionwood* w) { return expr->getBddStatus(m, w); }
-bdd NotExpression::getInitialBddStatus(Module* m, Bddexpressionwood* w) { return expr->getInitialBddValue(m, w); }
-bdd NotExpression::getInitialBddValue(Module* m, Bddexpressionwood* w) { return expr->getInitialBddStatus(m, w); }
+// The operand's rails exchanged.
+bdd NotExpression::rail(Rail r, Module* m, Bddexpressionwood* w) {
+  return read(expr, isStatus(r) ? valueOf(r) : statusOf(r), m, w);
+}
 Expression* NotExpression::duplicate() { return new NotExpression(expr->duplicate()); }
 Expression* NotExpression::buildCurrentExpression(EquationTable* t, Module* m) {
   return new NotExpression(expr->buildCurrentExpression(t, m));
@@ -151,22 +153,19 @@ std::ostream& NotExpression::print(std::ostream& os) {
 namespace {
 // Status of "not present" over the rails (s, v) of the operand: absent, or present with error.
 bdd np_status(Bddexpressionwood* w, const bdd& s, const bdd& v) {
-  return w->Bdd_or(w->Bdd_not(s), w->Bdd_and(s, v));
+  bdd error = w->Bdd_and(s, v);
+  bdd absent = w->Bdd_not(s);
+  return w->Bdd_or(absent, error);
 }
 }  // namespace
 
-bdd NpExpression::getBddStatus(Module* m, Bddexpressionwood* w) {
-  bdd s = expr->getBddStatus(m, w);
-  bdd v = expr->getBddValue(m, w);
+// Status: absent, or present with error; value: the operand's status.
+bdd NpExpression::rail(Rail r, Module* m, Bddexpressionwood* w) {
+  if (!isStatus(r)) return read(expr, statusOf(r), m, w);
+  bdd s = read(expr, r, m, w);
+  bdd v = read(expr, valueOf(r), m, w);
   return np_status(w, s, v);
 }
-bdd NpExpression::getBddValue(Module* m, Bddexpressionwood* w) { return expr->getBddStatus(m, w); }
-bdd NpExpression::getInitialBddStatus(Module* m, Bddexpressionwood* w) {
-  bdd s = expr->getInitialBddStatus(m, w);
-  bdd v = expr->getInitialBddValue(m, w);
-  return np_status(w, s, v);
-}
-bdd NpExpression::getInitialBddValue(Module* m, Bddexpressionwood* w) { return expr->getInitialBddStatus(m, w); }
 Expression* NpExpression::duplicate() { return new NpExpression(expr->duplicate()); }
 Expression* NpExpression::buildCurrentExpression(EquationTable* t, Module* m) {
   return new NpExpression(expr->buildCurrentExpression(t, m));
@@ -185,29 +184,16 @@ bdd is_true(Bddexpressionwood* w, const bdd& s, const bdd& v) { return w->Bdd_an
 bdd is_not_true(Bddexpressionwood* w, const bdd& s, const bdd& v) { return w->Bdd_or(v, w->Bdd_not(s)); }
 }  // namespace
 
-bdd ThenExpression::getBddStatus(Module* m, Bddexpressionwood* w) {
-  bdd s = bool_expr->getBddStatus(m, w);
-  bdd v = bool_expr->getBddValue(m, w);
-  bdd g = is_true(w, s, v);
-  return w->Bdd_and(g, identifier->getBddStatus(m, w));
+bdd Expression::guarded(Expression* guard, bool when_true, Expression* e, Rail r, Module* m, Bddexpressionwood* w) {
+  bdd s = read(guard, statusOf(r), m, w);
+  bdd v = read(guard, valueOf(r), m, w);
+  bdd g = when_true ? is_true(w, s, v) : is_not_true(w, s, v);
+  bdd x = read(e, r, m, w);
+  return w->Bdd_and(g, x);
 }
-bdd ThenExpression::getBddValue(Module* m, Bddexpressionwood* w) {
-  bdd s = bool_expr->getBddStatus(m, w);
-  bdd v = bool_expr->getBddValue(m, w);
-  bdd g = is_true(w, s, v);
-  return w->Bdd_and(g, identifier->getBddValue(m, w));
-}
-bdd ThenExpression::getInitialBddStatus(Module* m, Bddexpressionwood* w) {
-  bdd s = bool_expr->getInitialBddStatus(m, w);
-  bdd v = bool_expr->getInitialBddValue(m, w);
-  bdd g = is_true(w, s, v);
-  return w->Bdd_and(g, identifier->getInitialBddStatus(m, w));
-}
-bdd ThenExpression::getInitialBddValue(Module* m, Bddexpressionwood* w) {
-  bdd s = bool_expr->getInitialBddStatus(m, w);
-  bdd v = bool_expr->getInitialBddValue(m, w);
-  bdd g = is_true(w, s, v);
-  return w->Bdd_and(g, identifier->getInitialBddValue(m, w));
+
+bdd ThenExpression::rail(Rail r, Module* m, Bddexpressionwood* w) {
+  return guarded(bool_expr, true, identifier, r, m, w);
 }
 Expression* ThenExpression::duplicate() {
   Expression* b = bool_expr->duplicate();
@@ -222,29 +208,8 @@ std::ostream& ThenExpression::print(std::ostream& os) {
   return os << "))";
 }
 
-bdd ElseExpression::getBddStatus(Module* m, Bddexpressionwood* w) {
-  bdd s = bool_expr->getBddStatus(m, w);
-  bdd v = bool_expr->getBddValue(m, w);
-  bdd h = is_not_true(w, s, v);
-  return w->Bdd_and(h, identifier->getBddStatus(m, w));
-}
-bdd ElseExpression::getBddValue(Module* m, Bddexpressionwood* w) {
-  bdd s = bool_expr->getBddStatus(m, w);
-  bdd v = bool_expr->getBddValue(m, w);
-  bdd h = is_not_true(w, s, v);
-  return w->Bdd_and(h, identifier->getBddValue(m, w));
-}
-bdd ElseExpression::getInitialBddStatus(Module* m, Bddexpressionwood* w) {
-  bdd s = bool_expr->getInitialBddStatus(m, w);
-  bdd v = bool_expr->getInitialBddValue(m, w);
-  bdd h = is_not_true(w, s, v);
-  return w->Bdd_and(h, identifier->getInitialBddStatus(m, w));
-}
-bdd ElseExpression::getInitialBddValue(Module* m, Bddexpressionwood* w) {
-  bdd s = bool_expr->getInitialBddStatus(m, w);
-  bdd v = bool_expr->getInitialBddValue(m, w);
-  bdd h = is_not_true(w, s, v);
-  return w->Bdd_and(h, identifier->getInitialBddValue(m, w));
+bdd ElseExpression::rail(Rail r, Module* m, Bddexpressionwood* w) {
+  return guarded(bool_expr, false, identifier, r, m, w);
 }
 Expression* ElseExpression::duplicate() {
   Expression* b = bool_expr->duplicate();
@@ -259,29 +224,8 @@ std::ostream& ElseExpression::print(std::ostream& os) {
   return os << "))";
 }
 
-bdd CondExpression::getBddStatus(Module* m, Bddexpressionwood* w) {
-  bdd s = condition->getBddStatus(m, w);
-  bdd v = condition->getBddValue(m, w);
-  bdd k = is_true(w, s, v);
-  return w->Bdd_and(k, expression->getBddStatus(m, w));
-}
-bdd CondExpression::getBddValue(Module* m, Bddexpressionwood* w) {
-  bdd s = condition->getBddStatus(m, w);
-  bdd v = condition->getBddValue(m, w);
-  bdd k = is_true(w, s, v);
-  return w->Bdd_and(k, expression->getBddValue(m, w));
-}
-bdd CondExpression::getInitialBddStatus(Module* m, Bddexpressionwood* w) {
-  bdd s = condition->getInitialBddStatus(m, w);
-  bdd v = condition->getInitialBddValue(m, w);
-  bdd k = is_true(w, s, v);
-  return w->Bdd_and(k, expression->getInitialBddStatus(m, w));
-}
-bdd CondExpression::getInitialBddValue(Module* m, Bddexpressionwood* w) {
-  bdd s = condition->getInitialBddStatus(m, w);
-  bdd v = condition->getInitialBddValue(m, w);
-  bdd k = is_true(w, s, v);
-  return w->Bdd_and(k, expression->getInitialBddValue(m, w));
+bdd CondExpression::rail(Rail r, Module* m, Bddexpressionwood* w) {
+  return guarded(condition, true, expression, r, m, w);
 }
 Expression* CondExpression::duplicate() {
   Expression* e = expression->duplicate();
@@ -298,10 +242,7 @@ std::ostream& CondExpression::print(std::ostream& os) {
 
 // ----- constants -----
 
-bdd TrueExpression::getBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
-bdd TrueExpression::getBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
-bdd TrueExpression::getInitialBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
-bdd TrueExpression::getInitialBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
+bdd TrueExpression::rail(Rail r, Module*, Bddexpressionwood* w) { return isStatus(r) ? w->Bdd_one() : w->Bdd_zero(); }
 Expression* TrueExpression::plus(Expression* other, Module*) {
   if (other->isErrorExpr()) return other;
   if (!other->isFalseExpr()) return this;
@@ -315,10 +256,7 @@ Expression* TrueExpression::mult(Expression* other, Module*) {
 Expression* TrueExpression::duplicate() { return new TrueExpression(); }
 std::ostream& TrueExpression::print(std::ostream& os) { return os << " 1 "; }
 
-bdd FalseExpression::getBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
-bdd FalseExpression::getBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
-bdd FalseExpression::getInitialBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
-bdd FalseExpression::getInitialBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
+bdd FalseExpression::rail(Rail r, Module*, Bddexpressionwood* w) { return isStatus(r) ? w->Bdd_zero() : w->Bdd_one(); }
 Expression* FalseExpression::plus(Expression* other, Module*) {
   if (other->isBottomExpr()) return this;
   if (!other->isTrueExpr()) return other;
@@ -332,19 +270,13 @@ Expression* FalseExpression::mult(Expression* other, Module*) {
 Expression* FalseExpression::duplicate() { return new FalseExpression(); }
 std::ostream& FalseExpression::print(std::ostream& os) { return os << " 0 "; }
 
-bdd BottomExpression::getBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
-bdd BottomExpression::getBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
-bdd BottomExpression::getInitialBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
-bdd BottomExpression::getInitialBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
+bdd BottomExpression::rail(Rail, Module*, Bddexpressionwood* w) { return w->Bdd_zero(); }
 Expression* BottomExpression::plus(Expression* other, Module*) { return other; }
 Expression* BottomExpression::mult(Expression*, Module*) { return this; }
 Expression* BottomExpression::duplicate() { return new BottomExpression(); }
 std::ostream& BottomExpression::print(std::ostream& os) { return os << " bottom "; }
 
-bdd ErrorExpression::getBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
-bdd ErrorExpression::getBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
-bdd ErrorExpression::getInitialBddStatus(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
-bdd ErrorExpression::getInitialBddValue(Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
+bdd ErrorExpression::rail(Rail, Module*, Bddexpressionwood* w) { return w->Bdd_one(); }
 Expression* ErrorExpression::plus(Expression*, Module*) { return this; }
 Expression* ErrorExpression::mult(Expression* other, Module*) { return other; }
 Expression* ErrorExpression::duplicate() { return new ErrorExpression(); }

@@ -54,6 +54,19 @@ class Expression {
 
   // Trees never destroy their nodes; the destructor is virtual so an owner may.
   virtual ~Expression() = default;
+
+ protected:
+  // One of the four rail functions above, so that one helper of a subclass serves the current
+  // and the initial forms: it reads the rail asked for, and its sibling in the same occurrence,
+  // on its operands.
+  enum class Rail { status, value, initial_status, initial_value };
+  static bdd read(Expression* e, Rail r, Module* m, Bddexpressionwood* w);
+  static Rail statusOf(Rail r);  // the status rail of r's occurrence
+  static Rail valueOf(Rail r);   // the value rail of r's occurrence
+  static bool isStatus(Rail r) { return statusOf(r) == r; }
+  // The rail r of e where guard, read in r's occurrence, is true (when_true) or is not true
+  // (false, bottom or error); bottom elsewhere.
+  static bdd guarded(Expression* guard, bool when_true, Expression* e, Rail r, Module* m, Bddexpressionwood* w);
 };
 
 class BinaryExpression : public Expression {
@@ -64,169 +77,180 @@ class BinaryExpression : public Expression {
 
   Expression* left;
   Expression* right;
+
+ protected:
+  // op over the rail r of the left operand, then of the right one.
+  bdd onBoth(Rail r, bdd (Bddexpressionwood::*op)(bdd, bdd), Module* m, Bddexpressionwood* w);
 };
 
-class OrExpression : public BinaryExpression {
+// The four rail functions of a node written once, over the rail helper the node defines.
+template <class Base>
+class RailForms : public Base {
  public:
-  OrExpression(Expression* left, Expression* right) : BinaryExpression(left, right) {}
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
+  using Base::Base;
+  bdd getBddStatus(Module* m, Bddexpressionwood* w) override { return rail(Expression::Rail::status, m, w); }
+  bdd getBddValue(Module* m, Bddexpressionwood* w) override { return rail(Expression::Rail::value, m, w); }
+  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override {
+    return rail(Expression::Rail::initial_status, m, w);
+  }
+  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override {
+    return rail(Expression::Rail::initial_value, m, w);
+  }
+
+ private:
+  virtual bdd rail(Expression::Rail r, Module* m, Bddexpressionwood* w) = 0;
+};
+
+class OrExpression : public RailForms<BinaryExpression> {
+ public:
+  OrExpression(Expression* left, Expression* right) : RailForms(left, right) {}
   Expression* duplicate() override;
   Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
   std::ostream& print(std::ostream& os) override;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
-class AndExpression : public BinaryExpression {
+class AndExpression : public RailForms<BinaryExpression> {
  public:
-  AndExpression(Expression* left, Expression* right) : BinaryExpression(left, right) {}
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
+  AndExpression(Expression* left, Expression* right) : RailForms(left, right) {}
   Expression* duplicate() override;
   Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
   std::ostream& print(std::ostream& os) override;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
 // Exchanges true and false; keeps bottom and error.
-class NotExpression : public Expression {
+class NotExpression : public RailForms<Expression> {
  public:
   explicit NotExpression(Expression* expr) : expr(expr) {}
   Expression* getExpr() const { return expr; }
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   Expression* duplicate() override;
   Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
   std::ostream& print(std::ostream& os) override;
 
   Expression* expr;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
 // Not present: true -> false, false -> true, bottom -> true, error -> error.
-class NpExpression : public Expression {
+class NpExpression : public RailForms<Expression> {
  public:
   explicit NpExpression(Expression* expr) : expr(expr) {}
   Expression* getExpr() const { return expr; }
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   Expression* duplicate() override;
   Expression* buildCurrentExpression(EquationTable* table, Module* m) override;
   std::ostream& print(std::ostream& os) override;
 
   Expression* expr;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
 // identifier where bool_expr is true, bottom elsewhere.
-class ThenExpression : public Expression {
+class ThenExpression : public RailForms<Expression> {
  public:
   ThenExpression(Expression* bool_expr, Expression* identifier) : bool_expr(bool_expr), identifier(identifier) {}
   Expression* getBoolExpr() const { return bool_expr; }
   Expression* getIdentifier() const { return identifier; }
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   Expression* duplicate() override;
   std::ostream& print(std::ostream& os) override;
 
   Expression* bool_expr;
   Expression* identifier;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
 // bottom where bool_expr is true, identifier elsewhere (false, bottom or error).
-class ElseExpression : public Expression {
+class ElseExpression : public RailForms<Expression> {
  public:
   ElseExpression(Expression* bool_expr, Expression* identifier) : bool_expr(bool_expr), identifier(identifier) {}
   Expression* getBoolExpr() const { return bool_expr; }
   Expression* getIdentifier() const { return identifier; }
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   Expression* duplicate() override;
   std::ostream& print(std::ostream& os) override;
 
   Expression* bool_expr;
   Expression* identifier;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
 // expression where the signal condition is true, bottom elsewhere.
-class CondExpression : public Expression {
+class CondExpression : public RailForms<Expression> {
  public:
   CondExpression(Expression* expression, Signal* condition) : expression(expression), condition(condition) {}
   Expression* getExpression() const { return expression; }
   Signal* getCond() const { return condition; }
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   Expression* duplicate() override;
   std::ostream& print(std::ostream& os) override;
 
   Expression* expression;
   Signal* condition;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
-class TrueExpression : public Expression {
+class TrueExpression : public RailForms<Expression> {
  public:
   TrueExpression() = default;
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   bool isTrueExpr() override { return true; }
   Expression* plus(Expression* other, Module* m) override;
   Expression* mult(Expression* other, Module* m) override;
   Expression* duplicate() override;
   std::ostream& print(std::ostream& os) override;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
-class FalseExpression : public Expression {
+class FalseExpression : public RailForms<Expression> {
  public:
   FalseExpression() = default;
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   bool isFalseExpr() override { return true; }
   Expression* plus(Expression* other, Module* m) override;
   Expression* mult(Expression* other, Module* m) override;
   Expression* duplicate() override;
   std::ostream& print(std::ostream& os) override;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
-class BottomExpression : public Expression {
+class BottomExpression : public RailForms<Expression> {
  public:
   BottomExpression() = default;
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   bool isBottomExpr() override { return true; }
   Expression* plus(Expression* other, Module* m) override;
   Expression* mult(Expression* other, Module* m) override;
   Expression* duplicate() override;
   std::ostream& print(std::ostream& os) override;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
-class ErrorExpression : public Expression {
+class ErrorExpression : public RailForms<Expression> {
  public:
   ErrorExpression() = default;
-  bdd getBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getBddValue(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddStatus(Module* m, Bddexpressionwood* w) override;
-  bdd getInitialBddValue(Module* m, Bddexpressionwood* w) override;
   bool isErrorExpr() override { return true; }
   Expression* plus(Expression* other, Module* m) override;
   Expression* mult(Expression* other, Module* m) override;
   Expression* duplicate() override;
   std::ostream& print(std::ostream& os) override;
+
+ private:
+  bdd rail(Rail r, Module* m, Bddexpressionwood* w) override;
 };
 
 // One equation of a Mealy machine: the defined signal and its right side.

@@ -279,7 +279,7 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
     if (walked) continue;
     long v = 0, h = 0;
     wood->start_walk();
-    if (wood->slot(k) == nullptr || (wood->memo_up(k, v, h) && h < wood->nb_var_bdd))
+    if (wood->slot(k) == nullptr || (wood->memo_walk(k, true, v, h) && h < wood->nb_var_bdd))
       walked = true;
     else
       wood->up_critical_path(k, 0, 1);
@@ -340,6 +340,7 @@ void Bddexpression::Shannon_expand(long var, long& then_id, long& else_id) {
     for (long k = 1; m->Index_var_by_name(candidate) >= 0; ++k) candidate = base + "_" + std::to_string(k);
     return candidate;
   };
+  // Then copy before else copy, in named temporaries: variable and node ids follow that order.
   bdd t = pw->New_var_last(fresh(stem + "_" + xname));
   bdd e = pw->New_var_last(fresh(stem + "_not" + xname));
   setBddExp(m->Bdd_ite(x, t, e), 0, 0);

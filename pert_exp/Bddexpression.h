@@ -297,8 +297,8 @@ class Bddexpressionwood {
 
   // Walks: memoised forms return false when a cycle (or the depth bound) needs the literal walk.
   void start_walk();
-  bool memo_up(long v, long& value, long& height);
-  bool memo_down(long v, long& value, long& height);
+  // value and height of v: upwards over the dependences, or downwards over the readers.
+  bool memo_walk(long v, bool up, long& value, long& height);
   long literal_up_critical_path(long v, long depth, long acc);
   long literal_down_critical_path(long v, long depth, long acc);
   bool dates_by_topological_order();

@@ -8,10 +8,36 @@
 #include <utility>
 
 #include "Bddexpression.h"
+#include "wood_walk.h"
 
 namespace {
 
 bool initialised(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
+
+// Whether the equation of slot i, if any, defines the variable i of m.
+bool in_own_slot(Bddexpression* e, bddpp_manager* m, long i) {
+  if (e == nullptr) return true;
+  return initialised(e->bdd_var) && e->bdd_var.manager_ref() == m && m->Bdd_if_index(e->bdd_var) == i;
+}
+
+// Gives the date `date` to v, then date + 1 to the successors (ids 0..n-1) of each vertex
+// whose date rose, depth first. raise(x, d) gives d to x and returns the successors to pass
+// d + 1 to, or null when x keeps its date or the walk stops there.
+template <class Raise>
+void propagate(long n, long v, long date, Raise raise) {
+  struct frame {
+    long date;
+    wood_walk::set_cursor successors;
+  };
+  wood_walk::depth_first<frame> walk;
+  auto enter = [&](long x, long d) {
+    if (const std::set<long>* next = raise(x, d)) walk.open(frame{d, wood_walk::set_cursor(*next)});
+  };
+  enter(v, date);
+  walk.run([&](frame& f, long x) {
+    if (x >= 0 && x < n) enter(x, f.date + 1);
+  });
+}
 
 const char* kFullError = "ERREUR dans compute_date(): nombre de variables trop grand :";
 const char* kListError = "ERREUR dans compute_date(list ident): numero de variables trop grand :";
@@ -21,63 +47,27 @@ const char* kListError = "ERREUR dans compute_date(list ident): numero de variab
 // ----- propagation -----
 
 void Bddexpressionwood::early_propagation(long v, long date) {
-  struct frame {
-    long date;
-    std::set<long>::const_iterator it, end;
-  };
-  std::vector<frame> stack;
   const long bound = 2 * nb_var_bdd;
-  auto enter = [&](long x, long d) {
+  propagate(nb_var_bdd, v, date, [&](long x, long d) -> const std::set<long>* {
     Bddexpression* e = slot(x);
-    if (e == nullptr || d <= e->earliest_date) return;
+    if (e == nullptr || d <= e->earliest_date) return nullptr;
     e->earliest_date = d;
     if (d + 1 > nb_level) nb_level = d + 1;
-    if (nb_level > bound) return;
-    stack.push_back(frame{d, readers(x).begin(), readers(x).end()});
-  };
-  enter(v, date);
-  while (!stack.empty()) {
-    frame& f = stack.back();
-    if (f.it == f.end) {
-      stack.pop_back();
-      continue;
-    }
-    long r = *f.it;
-    ++f.it;
-    long d = f.date + 1;
-    if (r >= 0 && r < nb_var_bdd) enter(r, d);
-  }
+    return nb_level > bound ? nullptr : &readers(x);
+  });
 }
 
 void Bddexpressionwood::late_propagation(long v, long date) {
-  struct frame {
-    long date;
-    std::vector<long> deps;
-    size_t i;
-  };
-  std::vector<frame> stack;
   const long bound = 2 * nb_var_bdd;
-  auto enter = [&](long x, long d) {
-    if (!valid_id(x)) return;
+  propagate(nb_var_bdd, v, date, [&](long x, long d) -> const std::set<long>* {
+    if (!valid_id(x)) return nullptr;
     long& late = latest(x);
-    if (late >= d && late != 0) return;
+    if (late >= d && late != 0) return nullptr;
     late = d;
     if (d + 1 > nb_level) nb_level = d + 1;
     Bddexpression* e = slot(x);
-    if (e == nullptr || nb_level > bound) return;
-    stack.push_back(frame{d, std::vector<long>(e->vars_dependance.begin(), e->vars_dependance.end()), 0});
-  };
-  enter(v, date);
-  while (!stack.empty()) {
-    frame& f = stack.back();
-    if (f.i == f.deps.size()) {
-      stack.pop_back();
-      continue;
-    }
-    long d = f.deps[f.i++];
-    long next = f.date + 1;
-    if (d >= 0 && d < nb_var_bdd) enter(d, next);
-  }
+    return e == nullptr || nb_level > bound ? nullptr : &e->vars_dependance;
+  });
 }
 
 // Steps a to c of the computation for the id i.
@@ -111,75 +101,42 @@ void Bddexpressionwood::date_step(long i, const char* error_text) {
 bool Bddexpressionwood::dates_by_topological_order() {
   const long n = nb_var_bdd;
   const size_t sn = static_cast<size_t>(n);
-  for (long i = 0; i < n; ++i) {
-    Bddexpression* e = slot(i);
-    if (e == nullptr) continue;
-    if (!initialised(e->bdd_var) || e->bdd_var.manager_ref() != man || man->Bdd_if_index(e->bdd_var) != i)
-      return false;
-  }
-  // Earliest dates: an edge p -> r for each reader r of p that has an equation.
-  std::vector<long> early(sn, 0);
-  std::vector<long> pending(sn, 0);
-  for (long p = 0; p < n; ++p) {
-    Bddexpression* e = slot(p);
-    if (e != nullptr) early[static_cast<size_t>(p)] = e->earliest_date;
-  }
-  for (long p = 0; p < n; ++p) {
-    bool from_input = slot(p) == nullptr;
-    for (long r : readers(p)) {
-      if (r < 0 || r >= n || slot(r) == nullptr) continue;
-      if (from_input)
-        early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], 1L);
-      else
-        ++pending[static_cast<size_t>(r)];
-    }
-  }
-  std::vector<long> ready;
   for (long i = 0; i < n; ++i)
-    if (slot(i) != nullptr && pending[static_cast<size_t>(i)] == 0) ready.push_back(i);
-  long done = 0;
-  while (!ready.empty()) {
-    long p = ready.back();
-    ready.pop_back();
-    ++done;
-    long s = early[static_cast<size_t>(p)] + 1;
-    for (long r : readers(p)) {
-      if (r < 0 || r >= n || slot(r) == nullptr) continue;
-      size_t sr = static_cast<size_t>(r);
-      early[sr] = std::max(early[sr], s);
-      if (--pending[sr] == 0) ready.push_back(r);
-    }
-  }
-  long equations = 0;
-  for (long i = 0; i < n; ++i)
-    if (slot(i) != nullptr) ++equations;
-  if (done != equations) return false;
+    if (!in_own_slot(slot(i), man, i)) return false;
+  auto has_equation = [&](long v) { return v >= 0 && v < n && slot(v) != nullptr; };
+  std::vector<long> order;
 
-  // Latest dates: an edge x -> d for each dependence d of the equation of x.
+  // Earliest dates: an edge p -> r for each reader r of p, both with an equation; the readers of
+  // a variable without equation start at 1.
+  auto readers_of = [&](long p, auto visit) {
+    if (slot(p) != nullptr)
+      for (long r : readers(p))
+        if (has_equation(r)) visit(r);
+  };
+  std::vector<long> early(sn, 0);
+  for (long p = 0; p < n; ++p)
+    if (Bddexpression* e = slot(p)) early[static_cast<size_t>(p)] = e->earliest_date;
+  for (long p = 0; p < n; ++p)
+    if (slot(p) == nullptr)
+      for (long r : readers(p))
+        if (has_equation(r)) early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], 1L);
+  auto pass_early = [&](long p, long r) {
+    early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], early[static_cast<size_t>(p)] + 1);
+  };
+  if (!wood_walk::topological(n, readers_of, order, pass_early)) return false;
+
+  // Latest dates: an edge x -> d for each dependence d of the equation of x; a dependence
+  // without equation gets its date but has no edge out.
+  auto dependences_of = [&](long x, auto visit) {
+    if (Bddexpression* e = slot(x))
+      for (long d : e->vars_dependance)
+        if (d >= 0 && d < n) visit(d);
+  };
   std::vector<long> late(sn, 0);
-  std::fill(pending.begin(), pending.end(), 0);
-  for (long x = 0; x < n; ++x) {
-    Bddexpression* e = slot(x);
-    if (e == nullptr) continue;
-    for (long d : e->vars_dependance)
-      if (d >= 0 && d < n && slot(d) != nullptr) ++pending[static_cast<size_t>(d)];
-  }
-  for (long i = 0; i < n; ++i)
-    if (slot(i) != nullptr && pending[static_cast<size_t>(i)] == 0) ready.push_back(i);
-  done = 0;
-  while (!ready.empty()) {
-    long x = ready.back();
-    ready.pop_back();
-    ++done;
-    long s = late[static_cast<size_t>(x)] + 1;
-    for (long d : slot(x)->vars_dependance) {
-      if (d < 0 || d >= n) continue;
-      size_t sd = static_cast<size_t>(d);
-      late[sd] = std::max(late[sd], s);
-      if (slot(d) != nullptr && --pending[sd] == 0) ready.push_back(d);
-    }
-  }
-  if (done != equations) return false;
+  auto pass_late = [&](long x, long d) {
+    late[static_cast<size_t>(d)] = std::max(late[static_cast<size_t>(d)], late[static_cast<size_t>(x)] + 1);
+  };
+  if (!wood_walk::topological(n, dependences_of, order, pass_late)) return false;
 
   long level = 0;
   for (long i = 0; i < n; ++i) {
@@ -201,25 +158,6 @@ bool Bddexpressionwood::dates_by_topological_order() {
   return true;
 }
 
-namespace {
-
-// Kahn's order of the vertices 0..n-1 under edges(v, visit); false when there is a cycle.
-template <class Edges>
-bool topological(long n, Edges edges, std::vector<long>& order) {
-  std::vector<long> pending(static_cast<size_t>(n), 0);
-  for (long v = 0; v < n; ++v) edges(v, [&](long t) { ++pending[static_cast<size_t>(t)]; });
-  order.clear();
-  for (long v = 0; v < n; ++v)
-    if (pending[static_cast<size_t>(v)] == 0) order.push_back(v);
-  for (size_t k = 0; k < order.size(); ++k)
-    edges(order[k], [&](long t) {
-      if (--pending[static_cast<size_t>(t)] == 0) order.push_back(t);
-    });
-  return static_cast<long>(order.size()) == n;
-}
-
-}  // namespace
-
 // The propagation from the listed ids, in one pass over each date graph in topological
 // order. Its result is the propagation's whenever the graphs are acyclic, every equation sits
 // in its variable's slot, no latest date is negative (0 stands for "none" there) and the
@@ -233,10 +171,8 @@ bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
   for (long i = 0; i < n; ++i) {
     Bddexpression* e = slot(i);
     late[static_cast<size_t>(i)] = latest(i);
-    if (late[static_cast<size_t>(i)] < 0) return false;
+    if (late[static_cast<size_t>(i)] < 0 || !in_own_slot(e, man, i)) return false;
     if (e == nullptr) continue;
-    if (!initialised(e->bdd_var) || e->bdd_var.manager_ref() != man || man->Bdd_if_index(e->bdd_var) != i)
-      return false;
     early[static_cast<size_t>(i)] = e->earliest_date;
   }
   auto in_range = [n](long v) { return v >= 0 && v < n; };
@@ -257,7 +193,7 @@ bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
 
   // Earliest dates: a listed id passes its date + 1 (1 without equation) to its readers; so
   // does every equation whose date rises.
-  if (!topological(n, readers_of, order)) return false;
+  if (!wood_walk::topological(n, readers_of, order)) return false;
   std::vector<long> start(early);
   for (long p : order) {
     size_t sp = static_cast<size_t>(p);
@@ -275,7 +211,7 @@ bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
 
   // Latest dates: a listed equation passes its latest date + 1 to its dependences; so does
   // every equation whose latest date rises.
-  if (!topological(n, dependences_of, order)) return false;
+  if (!wood_walk::topological(n, dependences_of, order)) return false;
   start = late;
   for (long x : order) {
     size_t sx = static_cast<size_t>(x);

@@ -9,6 +9,7 @@
 
 #include "Bddexpression.h"
 #include "list.h"
+#include "wood_walk.h"
 
 namespace {
 
@@ -20,6 +21,15 @@ void cycle_warning(const char* where, const char* text) {
 }
 
 const char* kRecursion = "   possible infinite recursion due to a signals cycle";
+
+// The value of a finished critical-path frame (its own weight acc plus its best child m),
+// passed on to the frame that reached it.
+template <class Frame>
+long finish_path(long acc, long m, Frame* parent) {
+  long result = acc + m;
+  if (parent != nullptr && result > parent->m) parent->m = result;
+  return result;
+}
 
 }  // namespace
 
@@ -36,102 +46,49 @@ void Bddexpressionwood::start_walk() {
   ++walk_generation;
 }
 
-namespace {
-
-struct memo_frame {
-  long v;
-  std::set<long>::const_iterator it;
-  std::set<long>::const_iterator end;
-  long best;    // best child value (0 when none)
-  long height;  // longest chain below, in steps
-};
-
-}  // namespace
-
 // Up: M(v) = w(v) + max(0, M(d) over the dependences d that have an equation); v has one.
-bool Bddexpressionwood::memo_up(long root, long& value, long& height) {
-  std::vector<memo_frame> stack;
-  auto enter = [&](long x) {
-    size_t s = static_cast<size_t>(x);
-    walk_stamp[s] = walk_generation;
-    walk_colour[s] = 1;
-    const std::set<long>& deps = slot(x)->vars_dependance;
-    stack.push_back(memo_frame{x, deps.begin(), deps.end(), 0, 0});
-  };
-  enter(root);
-  while (!stack.empty()) {
-    memo_frame& f = stack.back();
-    if (f.it != f.end) {
-      long d = *f.it;
-      ++f.it;
-      if (slot(d) == nullptr) continue;
-      size_t s = static_cast<size_t>(d);
-      if (walk_stamp[s] == walk_generation) {
-        if (walk_colour[s] == 1) return false;
-        if (walk_value[s] > f.best) f.best = walk_value[s];
-        if (walk_height[s] + 1 > f.height) f.height = walk_height[s] + 1;
-        continue;
-      }
-      enter(d);
-      continue;
-    }
-    size_t s = static_cast<size_t>(f.v);
-    walk_value[s] = slot(f.v)->w + f.best;
-    walk_height[s] = f.height;
-    walk_colour[s] = 2;
-    stack.pop_back();
-    if (!stack.empty()) {
-      memo_frame& p = stack.back();
-      if (walk_value[s] > p.best) p.best = walk_value[s];
-      if (walk_height[s] + 1 > p.height) p.height = walk_height[s] + 1;
-    }
-  }
-  value = walk_value[static_cast<size_t>(root)];
-  height = walk_height[static_cast<size_t>(root)];
-  return true;
-}
-
 // Down: D(v) = max(0, w(r) + D(r) over the readers r that have an equation).
-bool Bddexpressionwood::memo_down(long root, long& value, long& height) {
-  std::vector<memo_frame> stack;
+bool Bddexpressionwood::memo_walk(long root, bool up, long& value, long& height) {
+  struct frame {
+    long v;
+    wood_walk::set_cursor successors;
+    long best;    // best child value (0 when none)
+    long height;  // longest chain below, in steps
+  };
+  wood_walk::depth_first<frame> walk;
   auto enter = [&](long x) {
     size_t s = static_cast<size_t>(x);
     walk_stamp[s] = walk_generation;
     walk_colour[s] = 1;
-    const std::set<long>& rs = readers(x);
-    stack.push_back(memo_frame{x, rs.begin(), rs.end(), 0, 0});
+    walk.open(frame{x, wood_walk::set_cursor(up ? slot(x)->vars_dependance : readers(x)), 0, 0});
+  };
+  // What the finished vertex x gives to the one that reached it.
+  auto pass = [&](long x, frame& to) {
+    size_t s = static_cast<size_t>(x);
+    long through = up ? walk_value[s] : slot(x)->w + walk_value[s];
+    if (through > to.best) to.best = through;
+    if (walk_height[s] + 1 > to.height) to.height = walk_height[s] + 1;
   };
   enter(root);
-  while (!stack.empty()) {
-    memo_frame& f = stack.back();
-    if (f.it != f.end) {
-      long r = *f.it;
-      ++f.it;
-      Bddexpression* e = slot(r);
-      if (e == nullptr) continue;
-      size_t s = static_cast<size_t>(r);
-      if (walk_stamp[s] == walk_generation) {
-        if (walk_colour[s] == 1) return false;
-        if (e->w + walk_value[s] > f.best) f.best = e->w + walk_value[s];
-        if (walk_height[s] + 1 > f.height) f.height = walk_height[s] + 1;
-        continue;
-      }
-      enter(r);
-      continue;
-    }
-    size_t s = static_cast<size_t>(f.v);
-    walk_value[s] = f.best;
-    walk_height[s] = f.height;
-    walk_colour[s] = 2;
-    long done = f.v;
-    stack.pop_back();
-    if (!stack.empty()) {
-      memo_frame& p = stack.back();
-      long through = slot(done)->w + walk_value[s];
-      if (through > p.best) p.best = through;
-      if (walk_height[s] + 1 > p.height) p.height = walk_height[s] + 1;
-    }
-  }
+  bool acyclic = walk.run(
+      [&](frame& f, long x) {
+        if (slot(x) == nullptr) return;
+        size_t s = static_cast<size_t>(x);
+        if (walk_stamp[s] != walk_generation)
+          enter(x);
+        else if (walk_colour[s] == 1)
+          walk.stop();
+        else
+          pass(x, f);
+      },
+      [&](frame& f, frame* parent) {
+        size_t s = static_cast<size_t>(f.v);
+        walk_value[s] = (up ? slot(f.v)->w : 0) + f.best;
+        walk_height[s] = f.height;
+        walk_colour[s] = 2;
+        if (parent != nullptr) pass(f.v, *parent);
+      });
+  if (!acyclic) return false;
   value = walk_value[static_cast<size_t>(root)];
   height = walk_height[static_cast<size_t>(root)];
   return true;
@@ -143,7 +100,7 @@ long Bddexpressionwood::down_critical_path(long v, long depth, long acc) {
   if (!valid_id(v) || readers(v).empty()) return acc;
   long value = 0, height = 0;
   start_walk();
-  if (memo_down(v, value, height) && (height == 0 || depth + height - 1 < nb_var_bdd)) return acc + value;
+  if (memo_walk(v, false, value, height) && (height == 0 || depth + height - 1 < nb_var_bdd)) return acc + value;
   return literal_down_critical_path(v, depth, acc);
 }
 
@@ -151,92 +108,75 @@ long Bddexpressionwood::up_critical_path(long v, long depth, long acc) {
   if (slot(v) == nullptr) return acc;
   long value = 0, height = 0;
   start_walk();
-  if (memo_up(v, value, height) && depth + height < nb_var_bdd) return acc + value;
+  if (memo_walk(v, true, value, height) && depth + height < nb_var_bdd) return acc + value;
   return literal_up_critical_path(v, depth, acc);
 }
 
 long Bddexpressionwood::literal_down_critical_path(long v, long depth, long acc) {
   struct frame {
-    long v, depth, acc, m;
-    std::set<long>::const_iterator it, end;
+    long depth, acc, m;
+    wood_walk::set_cursor successors;
   };
-  std::vector<frame> stack;
+  wood_walk::depth_first<frame> walk;
   long result = 0;
+  // Opens the frame of x, or sets result and returns false when x ends at once.
   auto call = [&](long x, long d, long a) {
     if (!valid_id(x) || readers(x).empty()) {
       result = a;
       return false;
     }
-    stack.push_back(frame{x, d, a, 0, readers(x).begin(), readers(x).end()});
+    walk.open(frame{d, a, 0, wood_walk::set_cursor(readers(x))});
     return true;
   };
   if (!call(v, depth, acc)) return result;
-  while (!stack.empty()) {
-    frame& f = stack.back();
-    if (f.it != f.end) {
-      long r = *f.it;
-      ++f.it;
-      Bddexpression* e = slot(r);
-      if (e == nullptr) continue;
-      if (f.depth < nb_var_bdd) {
-        long d = f.depth + 1;
-        if (!call(r, d, e->w) && result > stack.back().m) stack.back().m = result;
-      } else {
-        cycle_warning("down_critical_path", kRecursion);
-      }
-      continue;
-    }
-    result = f.acc + f.m;
-    stack.pop_back();
-    if (!stack.empty() && result > stack.back().m) stack.back().m = result;
-  }
+  walk.run(
+      [&](frame& f, long r) {
+        Bddexpression* e = slot(r);
+        if (e == nullptr) return;
+        if (f.depth >= nb_var_bdd)
+          cycle_warning("down_critical_path", kRecursion);
+        else if (!call(r, f.depth + 1, e->w) && result > f.m)
+          f.m = result;
+      },
+      [&](frame& f, frame* parent) { result = finish_path(f.acc, f.m, parent); });
   return result;
 }
 
 long Bddexpressionwood::literal_up_critical_path(long v, long depth, long acc) {
   struct frame {
-    long v, depth, acc, m, wv;
-    std::vector<long> deps;
-    size_t i;
+    long depth, acc, m, wv;
+    wood_walk::copied_cursor successors;  // useless_local rewrites dependence sets
   };
-  std::vector<frame> stack;
+  wood_walk::depth_first<frame> walk;
   long result = 0;
   const long hard_limit = 3 * nb_var_bdd;
-  // Pushes the frame of x, or sets result and returns false when x ends at once.
+  // Opens the frame of x, or sets result and returns false when x ends at once.
   auto call = [&](long x, long d, long a) {
     Bddexpression* e = slot(x);
     if (e == nullptr) {
       result = a;
       return false;
     }
-    std::vector<long> deps(e->vars_dependance.begin(), e->vars_dependance.end());
+    bool no_dependence = e->vars_dependance.empty();
+    wood_walk::copied_cursor deps(e->vars_dependance);
     if (d >= nb_var_bdd) {
       useless_local(x);
       // A local that could not be inlined keeps the cycle: stop here.
-      if ((!readers(x).empty() && !deps.empty()) || d >= hard_limit) {
+      if ((!readers(x).empty() && !no_dependence) || d >= hard_limit) {
         cycle_warning("up_critical_path", kRecursion);
         result = a + e->w;
         return false;
       }
     }
-    stack.push_back(frame{x, d, a, e->w, e->w, std::move(deps), 0});
+    walk.open(frame{d, a, e->w, e->w, std::move(deps)});
     return true;
   };
   if (!call(v, depth, acc)) return result;
-  while (!stack.empty()) {
-    frame& f = stack.back();
-    if (f.i < f.deps.size()) {
-      long d = f.deps[f.i++];
-      if (slot(d) == nullptr) continue;
-      long next = f.depth + 1;
-      long wv = f.wv;
-      if (!call(d, next, wv) && result > stack.back().m) stack.back().m = result;
-      continue;
-    }
-    result = f.acc + f.m;
-    stack.pop_back();
-    if (!stack.empty() && result > stack.back().m) stack.back().m = result;
-  }
+  walk.run(
+      [&](frame& f, long d) {
+        if (slot(d) != nullptr && !call(d, f.depth + 1, f.wv) && result > f.m) f.m = result;
+      },
+      [&](frame& f, frame* parent) { result = finish_path(f.acc, f.m, parent); });
   return result;
 }
 
@@ -246,28 +186,19 @@ std::set<long> Bddexpressionwood::down_dependances(long v, long depth, std::set<
   std::set<long> result = acc;
   if (!valid_id(v)) return result;
   struct frame {
-    long v, depth;
-    std::set<long>::const_iterator it, end;
+    long depth;
+    wood_walk::set_cursor successors;
   };
-  std::vector<frame> stack;
-  stack.push_back(frame{v, depth, readers(v).begin(), readers(v).end()});
-  while (!stack.empty()) {
-    frame& f = stack.back();
-    if (f.it == f.end) {
-      stack.pop_back();
-      continue;
-    }
-    long r = *f.it;
-    ++f.it;
-    if (result.count(r) != 0) continue;
+  wood_walk::depth_first<frame> walk;
+  walk.open(frame{depth, wood_walk::set_cursor(readers(v))});
+  walk.run([&](frame& f, long r) {
+    if (result.count(r) != 0) return;
     result.insert(r);
-    if (f.depth < nb_var_bdd) {
-      long d = f.depth + 1;
-      if (valid_id(r)) stack.push_back(frame{r, d, readers(r).begin(), readers(r).end()});
-    } else {
+    if (f.depth >= nb_var_bdd)
       cycle_warning("down_dependances", "   possible infinite recusion due to a signals cycle");
-    }
-  }
+    else if (valid_id(r))
+      walk.open(frame{f.depth + 1, wood_walk::set_cursor(readers(r))});
+  });
   return result;
 }
 
@@ -275,32 +206,21 @@ std::set<long> Bddexpressionwood::up_dependances(long v, long depth, std::set<lo
   std::set<long> result = acc;
   struct frame {
     long depth;
-    std::vector<long> deps;
-    size_t i;
+    wood_walk::set_cursor successors;
   };
-  std::vector<frame> stack;
+  wood_walk::depth_first<frame> walk;
   auto call = [&](long x, long d) {
-    Bddexpression* e = slot(x);
-    if (e != nullptr)
-      stack.push_back(frame{d, std::vector<long>(e->vars_dependance.begin(), e->vars_dependance.end()), 0});
+    if (Bddexpression* e = slot(x)) walk.open(frame{d, wood_walk::set_cursor(e->vars_dependance)});
   };
   call(v, depth);
-  while (!stack.empty()) {
-    frame& f = stack.back();
-    if (f.i == f.deps.size()) {
-      stack.pop_back();
-      continue;
-    }
-    long d = f.deps[f.i++];
-    if (result.count(d) != 0) continue;
+  walk.run([&](frame& f, long d) {
+    if (result.count(d) != 0) return;
     result.insert(d);
-    if (f.depth >= nb_var_bdd) {
+    if (f.depth >= nb_var_bdd)
       cycle_warning("up_dependances", kRecursion);
-    } else {
-      long next = f.depth + 1;
-      call(d, next);
-    }
-  }
+    else
+      call(d, f.depth + 1);
+  });
   return result;
 }
 
@@ -385,10 +305,12 @@ void Bddexpressionwood::internal_stat_early_dep(std::ostream& os, long v, int de
   std::list<long> local;
   if (seen == nullptr) seen = &local;
   std::unordered_set<long> met(seen->begin(), seen->end());
-  std::vector<std::pair<long, int>> stack{{v, depth}};
-  while (!stack.empty()) {
-    auto [x, d] = stack.back();
-    stack.pop_back();
+  struct frame {
+    int depth;
+    wood_walk::set_cursor successors;
+  };
+  wood_walk::depth_first<frame> walk;
+  auto enter = [&](long x, int d) {
     if (d > 0) {
       for (int i = 0; i < d; ++i) os << "   ";
       os << "| ";
@@ -396,15 +318,15 @@ void Bddexpressionwood::internal_stat_early_dep(std::ostream& os, long v, int de
     std::string name = valid_id(x) ? man->Name_var_by_index(x) : std::string();
     if (met.count(x) != 0) {
       os << name << " (" << x << ") -->" << std::endl;
-      continue;
+      return;
     }
     os << name << " (" << x << ")" << std::endl;
     seen->push_back(x);
     met.insert(x);
-    Bddexpression* e = slot(x);
-    if (e == nullptr) continue;
-    for (auto it = e->vars_dependance.rbegin(); it != e->vars_dependance.rend(); ++it) stack.push_back({*it, d + 1});
-  }
+    if (Bddexpression* e = slot(x)) walk.open(frame{d, wood_walk::set_cursor(e->vars_dependance)});
+  };
+  enter(v, depth);
+  walk.run([&](frame& f, long x) { enter(x, f.depth + 1); });
 }
 
 std::set<long> set_reencoding(const std::set<long>& s, long* table) {

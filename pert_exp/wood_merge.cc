@@ -148,6 +148,7 @@ void Bddexpressionwood::Include_wood_instance(Bddexpressionwood& instance, std::
       std::string var_name = e->my_bddname() + suffix;
       long late = instance_latest(instance, *e);
       if (e->abstraction == 0) {
+        // Variable before right side, in named temporaries: node ids follow the order of the copies.
         bdd var = initialised(e->bdd_var) ? Bdd_isomorphe(man, im, e->bdd_var, map.data()) : bdd();
         bdd f = initialised(e->bdd_exp) ? Bdd_isomorphe(man, im, e->bdd_exp, map.data()) : bdd();
         adopt(new Bddexpression(e->name + suffix, this, var, f, e->exp_def, e->earliest_date, late, e->usertype));

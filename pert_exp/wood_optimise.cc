@@ -14,6 +14,19 @@ bool initialised(const bdd& b) { return b.manager_ref() != nullptr && b.node() !
 // An equation whose right side a pass may rewrite.
 bool rewritable(const Bddexpression* e) { return e != nullptr && e->abstraction == 0 && initialised(e->bdd_exp); }
 
+// The equation e of id substituted into each equation of rs, in order, which then depends on
+// deps instead of id.
+void substitute(Bddexpressionwood& w, long id, const Bddexpression& e, const std::set<long>& rs,
+                const std::set<long>& deps) {
+  for (long r : rs) {
+    Bddexpression* re = w.slot(r);
+    if (re == nullptr) continue;
+    re->bdd_exp = w.man->Bdd_compose(re->bdd_exp, e.bdd_var, e.bdd_exp);
+    re->vars_dependance.erase(id);
+    re->vars_dependance.insert(deps.begin(), deps.end());
+  }
+}
+
 }  // namespace
 
 bool Bddexpressionwood::in_keep(const std::list<int>& keep, int usertype) const {
@@ -83,15 +96,8 @@ void Bddexpressionwood::suppress_wires(std::list<int>& keep) {
     readers(d).erase(id);
     ens_exp.erase(id);
     std::set<long> rs = readers(id);
-    for (long r : rs) {
-      Bddexpression* re = slot(r);
-      if (re != nullptr) {
-        re->bdd_exp = man->Bdd_compose(re->bdd_exp, e->bdd_var, e->bdd_exp);
-        re->vars_dependance.erase(id);
-        re->vars_dependance.insert(d);
-      }
-      readers(d).insert(r);
-    }
+    substitute(*this, id, *e, rs, {d});
+    readers(d).insert(rs.begin(), rs.end());
     destroy_equation(id);
     readers(id).clear();
     latest(id) = 0;
@@ -101,33 +107,24 @@ void Bddexpressionwood::suppress_wires(std::list<int>& keep) {
 
   // Dates by critical paths; one memoised sweep serves every id when the graph is acyclic.
   const long n = nb_var_bdd;
-  start_walk();
   std::vector<long> up(static_cast<size_t>(n), 0), up_h(static_cast<size_t>(n), 0);
   std::vector<long> down(static_cast<size_t>(n), 0), down_h(static_cast<size_t>(n), 0);
-  bool acyclic = true;
-  for (long id = 0; id < n && acyclic; ++id) {
-    if (slot(id) == nullptr) continue;
-    size_t s = static_cast<size_t>(id);
-    if (walk_stamp[s] == walk_generation && walk_colour[s] == 2) {
-      up[s] = walk_value[s];
-      up_h[s] = walk_height[s];
-      continue;
-    }
-    acyclic = memo_up(id, up[s], up_h[s]);
-  }
-  if (acyclic) {
+  // value and height of every equation (with readers, downwards); false at the first cycle.
+  auto sweep = [&](bool upwards, std::vector<long>& value, std::vector<long>& height) {
     start_walk();
-    for (long id = 0; id < n && acyclic; ++id) {
-      if (slot(id) == nullptr || readers(id).empty()) continue;
+    for (long id = 0; id < n; ++id) {
+      if (slot(id) == nullptr || (!upwards && readers(id).empty())) continue;
       size_t s = static_cast<size_t>(id);
       if (walk_stamp[s] == walk_generation && walk_colour[s] == 2) {
-        down[s] = walk_value[s];
-        down_h[s] = walk_height[s];
-        continue;
+        value[s] = walk_value[s];
+        height[s] = walk_height[s];
+      } else if (!memo_walk(id, upwards, value[s], height[s])) {
+        return false;
       }
-      acyclic = memo_down(id, down[s], down_h[s]);
     }
-  }
+    return true;
+  };
+  bool acyclic = sweep(true, up, up_h) && sweep(false, down, down_h);
   for (long id = 0; id < n; ++id) {
     Bddexpression* e = slot(id);
     if (e == nullptr) continue;
@@ -163,13 +160,7 @@ void Bddexpressionwood::suppress_locals(std::list<int>& keep) {
     if (!rewritable(e) || reader_is_abstract(id) || e->vars_dependance.count(id) != 0) continue;
     std::set<long> deps = e->vars_dependance;
     std::set<long> rs = readers(id);
-    for (long r : rs) {
-      Bddexpression* re = slot(r);
-      if (re == nullptr) continue;
-      re->bdd_exp = man->Bdd_compose(re->bdd_exp, e->bdd_var, e->bdd_exp);
-      re->vars_dependance.erase(id);
-      re->vars_dependance.insert(deps.begin(), deps.end());
-    }
+    substitute(*this, id, *e, rs, deps);
     for (long d : deps) {
       if (!valid_id(d)) continue;
       readers(d).insert(rs.begin(), rs.end());
@@ -285,6 +276,7 @@ std::set<long> Bddexpressionwood::loop_breaking(std::set<long> eligible, int& ok
       bdd f = e->bdd_exp;
       long t = -3, el = -3;
       e->Shannon_expand(cut, t, el);
+      // The then copy before the else copy: node ids follow that order.
       if (t >= 0)
         adopt(new Bddexpression(man->Name_var_by_index(t), this, man->Bdd_var_by_index(t), man->Bdd_reduce(f, x), 0,
                                 0));

@@ -17,6 +17,7 @@
 #include "evaluation.h"
 #include "expression.h"
 #include "module.h"
+#include "module_and_files.h"
 #include "module_signal.h"
 #include "value_server.h"
 
@@ -42,32 +43,15 @@ class EngineTest : public ::testing::Test {
         new ConstantDecl("int", "K2", new DataBinaryOp(DataExpr::Plus, new DataConstant(0), lit("1"))));
     m = new Module("M");
     w = m->getBddWood();
-    m->setSet(new Signal("SETM", m, w));
-    m->setReset(new Signal("RESETM", m, w));
-    m->setRtl(new Signal("RTLM", m, w));
+    add_wires(m);
   }
   void TearDown() override {
     Compilation::GDataMethodTable = saved_methods;
     Compilation::GDataConstantTable = saved_constants;
   }
-  Signal* input(const std::string& n) {
-    Signal* s = new Signal(n, m, w);
-    s->is_input = true;
-    m->addInputSignal(s);
-    return s;
-  }
-  Signal* output(const std::string& n) {
-    Signal* s = new Signal(n, m, w);
-    s->is_output = true;
-    m->addOutputSignal(s);
-    return s;
-  }
-  Signal* local(const std::string& n) {
-    Signal* s = new Signal(n, m, w);
-    s->is_local = true;
-    m->addLocalSignal(s);
-    return s;
-  }
+  Signal* input(const std::string& n) { return add_input(m, n); }
+  Signal* output(const std::string& n) { return add_output(m, n); }
+  Signal* local(const std::string& n) { return add_local(m, n); }
   void date() { m->getEquationTable()->callPert(); }
   // O := A and Set, two reactions' worth of context captured by colour.
   std::string colours(Simulation& sim, const std::vector<Signal*>& signals) {

@@ -14,6 +14,7 @@
 #include "commandline.h"
 #include "fenetrepricipale.h"
 #include "module.h"
+#include "module_and_files.h"
 #include "test_scope.h"
 #include "value_server.h"
 
@@ -32,10 +33,7 @@ static QApplication* application() {
 
 namespace {
 
-std::string sourceDir() {
-  std::string f = __FILE__;
-  return f.substr(0, f.find_last_of('/')) + "/../../";
-}
+const std::string kSourceDir = folder_of(__FILE__) + "../../";
 
 // A copy of a bundled module in a scratch folder, so that its ".log" lands there.
 class WindowTest : public ::testing::Test {
@@ -51,9 +49,7 @@ class WindowTest : public ::testing::Test {
   }
   std::string copy(const std::string& from) {
     std::string to = dir + "/" + from.substr(from.find_last_of('/') + 1);
-    std::ifstream in(sourceDir() + from, std::ios::binary);
-    std::ofstream out(to, std::ios::binary);
-    out << in.rdbuf();
+    write_file(to, read_file(kSourceDir + from));
     return to;
   }
   void load(const std::string& path) {

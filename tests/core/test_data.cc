@@ -10,6 +10,7 @@
 #include "data.h"
 #include "interface.h"
 #include "module.h"
+#include "module_and_files.h"
 #include "module_signal.h"
 #include "sexception.h"
 
@@ -34,9 +35,7 @@ class DataTest : public ::testing::Test {
     m = std::make_unique<Module>("M");
   }
   Signal* valued(const std::string& name, const std::string& type) {
-    Signal* s = new Signal(name, m.get(), m->getBddWood());
-    s->is_input = true;
-    m->addInputSignal(s);
+    Signal* s = add_input(m.get(), name);
     s->setValueType(type, m.get());
     return s;
   }

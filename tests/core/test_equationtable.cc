@@ -8,6 +8,7 @@
 #include "compilation.h"
 #include "expression.h"
 #include "module.h"
+#include "module_and_files.h"
 #include "module_signal.h"
 #include "sexception.h"
 #include "signal_manager.h"
@@ -18,24 +19,9 @@ class EquationTableTest : public ::testing::Test {
  protected:
   EquationTableTest() : m("T"), w(m.getBddWood()), t(m.getEquationTable()) {}
 
-  Signal* input(const std::string& name, Bddexpressionwood* in = nullptr) {
-    Signal* s = new Signal(name, &m, in != nullptr ? in : w);
-    s->is_input = true;
-    m.addInputSignal(s);
-    return s;
-  }
-  Signal* output(const std::string& name) {
-    Signal* s = new Signal(name, &m, w);
-    s->is_output = true;
-    m.addOutputSignal(s);
-    return s;
-  }
-  Signal* local(const std::string& name, Bddexpressionwood* in = nullptr) {
-    Signal* s = new Signal(name, &m, in != nullptr ? in : w);
-    s->is_local = true;
-    m.addLocalSignal(s);
-    return s;
-  }
+  Signal* input(const std::string& name, Bddexpressionwood* in = nullptr) { return add_input(&m, name, in); }
+  Signal* output(const std::string& name) { return add_output(&m, name); }
+  Signal* local(const std::string& name, Bddexpressionwood* in = nullptr) { return add_local(&m, name, in); }
   Signal* wire(const std::string& name, Bddexpressionwood* in = nullptr) {
     Signal* s = local(name, in);
     s->is_wire = true;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "Bddexpression.h"
 #include "module.h"
@@ -101,6 +102,25 @@ TEST_F(Rails, InitialRailsReadOccurrenceZero) {
   EXPECT_EQ(deps, (std::set<long>{a0, a0 + 1, b0}));
   // The current rails read the new occurrences.
   EXPECT_EQ(w->set_of_index_depend_on(cond.getBddValue(m, w)).count(a0), 0u);
+  // Every node's initial rails are its current rails with each signal read at occurrence 0.
+  auto at_zero = [&](bdd f) {
+    for (auto [s, id0] : {std::make_pair(a, a0), std::make_pair(b, b0 - 1)}) {
+      f = w->Bdd_compose(f, s->getBddStatus(m, w), w->Bdd_var_by_index(id0));
+      f = w->Bdd_compose(f, s->getBddValue(m, w), w->Bdd_var_by_index(id0 + 1));
+    }
+    return f;
+  };
+  Expression* nodes[] = {new OrExpression(a, b),   new AndExpression(a, b),  new NotExpression(a),
+                         new NpExpression(a),      new ThenExpression(a, b), new ElseExpression(a, b),
+                         new CondExpression(b, a), new TrueExpression(),     new FalseExpression(),
+                         new BottomExpression(),   new ErrorExpression(),
+                         new AndExpression(new NotExpression(a), new ElseExpression(b, new NpExpression(a)))};
+  for (Expression* e : nodes) {
+    std::ostringstream name;
+    e->print(name);
+    EXPECT_TRUE(e->getInitialBddStatus(m, w) == at_zero(e->getBddStatus(m, w))) << name.str();
+    EXPECT_TRUE(e->getInitialBddValue(m, w) == at_zero(e->getBddValue(m, w))) << name.str();
+  }
 }
 
 TEST_F(Rails, PrintAndSumOfProducts) {

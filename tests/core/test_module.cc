@@ -8,6 +8,7 @@
 #include "Bddexpression.h"
 #include "equationtable.h"
 #include "interface.h"
+#include "module_and_files.h"
 #include "module_signal.h"
 #include "sexception.h"
 #include "signal_manager.h"
@@ -15,6 +16,7 @@
 
 namespace {
 
+// An input whose internal name differs from its original one (an instance's input).
 Signal* input(Module* m, const std::string& original, const std::string& internal) {
   Signal* s = new Signal(original, internal, m, m->getBddWood());
   s->is_input = true;
@@ -22,26 +24,12 @@ Signal* input(Module* m, const std::string& original, const std::string& interna
   return s;
 }
 
-Signal* output(Module* m, const std::string& name) {
-  Signal* s = new Signal(name, m, m->getBddWood());
-  s->is_output = true;
-  m->addOutputSignal(s);
-  return s;
-}
-
-Signal* local(Module* m, const std::string& name) {
-  Signal* s = new Signal(name, m, m->getBddWood());
-  s->is_local = true;
-  m->addLocalSignal(s);
-  return s;
-}
-
 }  // namespace
 
 TEST(Regclass, EqualityAndPrinting) {
   Module m("R");
-  Signal* r = local(&m, "R");
-  Signal* next = local(&m, "R_next");
+  Signal* r = add_local(&m, "R");
+  Signal* next = add_local(&m, "R_next");
   EXPECT_TRUE(regclass(r, next, 0) == regclass(r, next, 0));
   EXPECT_TRUE(regclass(r, next, 0) != regclass(r, next, 1));
   EXPECT_TRUE(regclass(r, next, 0) != regclass(next, r, 0));
@@ -80,7 +68,7 @@ TEST(Module, ConstructionByName) {
 
 TEST(Module, DestructorForgetsItsSystemInSignals) {
   Module* m = new Module("Gone");
-  Signal* s = local(m, "S");
+  Signal* s = add_local(m, "S");
   Bddexpressionwood* w = m->getBddWood();
   ASSERT_EQ(s->occurrence_table->count(w), 1u);
   delete m;
@@ -90,9 +78,9 @@ TEST(Module, DestructorForgetsItsSystemInSignals) {
 TEST(Module, SignalLookups) {
   Module m("M");
   Signal* in = input(&m, "I", "I_inst");
-  Signal* out = output(&m, "O");
-  Signal* dup_local = local(&m, "O");  // a local of the output's name
-  Signal* shadow = local(&m, "I");      // a local named as the input's original name
+  Signal* out = add_output(&m, "O");
+  Signal* dup_local = add_local(&m, "O");  // a local of the output's name
+  Signal* shadow = add_local(&m, "I");      // a local named as the input's original name
   Signal* data = new Signal("D", &m, m.getBddWood());
   m.addDataSignal(data);
 
@@ -112,7 +100,7 @@ TEST(Module, SignalLookups) {
 TEST(Module, RenamedAndStackLookups) {
   Module m("M");
   Signal* in = input(&m, "X", "X");
-  Signal* out = output(&m, "Y");
+  Signal* out = add_output(&m, "Y");
   Signal* inner = new Signal("X", "X_Lo_1", &m, m.getBddWood());
   Signal* outer = new Signal("Z", "Z_Lo_0", &m, m.getBddWood());
   Signal* outer_x = new Signal("X", "X_Lo_0", &m, m.getBddWood());
@@ -151,7 +139,7 @@ TEST(Module, LookupsById) {
   Bddexpressionwood* w = m.getBddWood();
   Signal* a = input(&m, "A", "A");
   Signal* renamed = input(&m, "B", "B_i");
-  Signal* o = output(&m, "O");
+  Signal* o = add_output(&m, "O");
   o->newOccurrence(w, &m);
 
   long sid = a->getBddStatusId(&m, w), vid = a->getBddValueId(&m, w);

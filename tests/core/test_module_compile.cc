@@ -11,6 +11,7 @@
 #include "formspp.h"
 #include "interface.h"
 #include "module.h"
+#include "module_and_files.h"
 #include "module_signal.h"
 #include "sexception.h"
 #include "signal_manager.h"
@@ -67,24 +68,9 @@ class ModuleFlowTest : public ::testing::Test {
     forms_reset_sink();
   }
 
-  Signal* input(const std::string& n) {
-    Signal* s = new Signal(n, &m, w);
-    s->is_input = true;
-    m.addInputSignal(s);
-    return s;
-  }
-  Signal* output(const std::string& n) {
-    Signal* s = new Signal(n, &m, w);
-    s->is_output = true;
-    m.addOutputSignal(s);
-    return s;
-  }
-  Signal* local(const std::string& n) {
-    Signal* s = new Signal(n, &m, w);
-    s->is_local = true;
-    m.addLocalSignal(s);
-    return s;
-  }
+  Signal* input(const std::string& n) { return add_input(&m, n); }
+  Signal* output(const std::string& n) { return add_output(&m, n); }
+  Signal* local(const std::string& n) { return add_local(&m, n); }
   Bddexpression* eq(long id) { return w->slot(id); }
   bdd var(long id) { return w->Bdd_var_by_index(id); }
   long sid(Signal* s) { return s->getBddStatusId(&m, w); }

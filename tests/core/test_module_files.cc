@@ -11,24 +11,11 @@
 #include "compilation.h"
 #include "formspp.h"
 #include "module.h"
+#include "module_and_files.h"
 #include "sexception.h"
 #include "test_scope.h"
 
 namespace {
-
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
-
-void write_file(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-}
 
 // A fresh directory per test, the module settings saved and a recording message sink.
 class FilesTest : public ::testing::Test {
@@ -125,7 +112,7 @@ TEST_F(JxcLoadingTest, MissingFileIsReportedAndLeavesALog) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(Compilation::jxc_parse(path, instance, nullptr, nullptr), nullptr);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "File: " + path + " does not exist\n");
-  EXPECT_TRUE(exists(path + ".log"));
+  EXPECT_TRUE(file_exists(path + ".log"));
 }
 
 TEST_F(JxcLoadingTest, ParseGoesThroughTheReader) {
@@ -140,7 +127,7 @@ TEST_F(JxcLoadingTest, ParseGoesThroughTheReader) {
   EXPECT_EQ(reader_instance, "inst");
   EXPECT_EQ(reader_run_instance, "run");
   EXPECT_EQ(reader_explain, 1);
-  EXPECT_EQ(slurp(path + ".log"), "parsed\n");
+  EXPECT_EQ(read_file(path + ".log"), "parsed\n");
 
   // The four-argument form passes the shared empty run instance.
   EXPECT_EQ(Compilation::jxc_parse(path, instance, nullptr, nullptr), &m);
@@ -181,12 +168,12 @@ TEST_F(ModuleFilesTest, GeneratedFileNamesAndOpenFailures) {
   Module::SimulationJxcDir = dir;
   m.save_zars_code();
   // The generators write nothing until they are built: the files exist and are empty.
-  EXPECT_TRUE(exists(dir + "/zars_M.cc"));
-  EXPECT_EQ(slurp(dir + "/zars_M.cc"), "");
+  EXPECT_TRUE(file_exists(dir + "/zars_M.cc"));
+  EXPECT_EQ(read_file(dir + "/zars_M.cc"), "");
   m.save_user_data_code();
-  EXPECT_TRUE(exists(dir + "/user_data_M.h"));
-  EXPECT_TRUE(exists(dir + "/user_data_M.cc"));
-  EXPECT_FALSE(exists(dir + "/user_data_M.h.bak"));
+  EXPECT_TRUE(file_exists(dir + "/user_data_M.h"));
+  EXPECT_TRUE(file_exists(dir + "/user_data_M.cc"));
+  EXPECT_FALSE(file_exists(dir + "/user_data_M.h.bak"));
 
   Module::SimulationJxcDir = dir + "/no/such";
   testing::internal::CaptureStderr();
@@ -210,9 +197,9 @@ TEST_F(ModuleFilesTest, UserDataFilesAreKeptAsBackups) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "File: " + dir + "/user_data_M.h already exists. File rewrited.\n" + "File: " + dir +
                 "/user_data_M.cc already exists. File rewrited.\n");
-  EXPECT_EQ(slurp(dir + "/user_data_M.h.bak"), "completed header");
-  EXPECT_EQ(slurp(dir + "/user_data_M.cc.bak"), "completed body");
-  EXPECT_EQ(slurp(dir + "/user_data_M.h"), "");
+  EXPECT_EQ(read_file(dir + "/user_data_M.h.bak"), "completed header");
+  EXPECT_EQ(read_file(dir + "/user_data_M.cc.bak"), "completed body");
+  EXPECT_EQ(read_file(dir + "/user_data_M.h"), "");
 }
 
 TEST_F(ModuleFilesTest, SimulateRunsTheStandInOnTheQuotedPath) {
@@ -231,8 +218,8 @@ TEST_F(ModuleFilesTest, SimulateRunsTheStandInOnTheQuotedPath) {
   m.setFinalised(1);  // already finalised: not finalised again
   m.simulate();
   std::string blif = sim + "/M.blif";
-  EXPECT_TRUE(exists(blif));
-  EXPECT_EQ(slurp(dir + "/args"), blif + "\n");
+  EXPECT_TRUE(file_exists(blif));
+  EXPECT_EQ(read_file(dir + "/args"), blif + "\n");
 
   testing::internal::CaptureStderr();
   m.simulate();
@@ -246,7 +233,7 @@ TEST_F(ModuleFilesTest, SimulateRunsTheStandInOnTheQuotedPath) {
   std::string text = "Cannot open output file: " + dir + "/no/such/M.blif";
   EXPECT_EQ(testing::internal::GetCapturedStderr(), text + "\n");
   EXPECT_EQ(boxes, std::vector<std::string>{text});
-  EXPECT_FALSE(exists(dir + "/args"));
+  EXPECT_FALSE(file_exists(dir + "/args"));
   setenv("PATH", saved_path.c_str(), 1);
 }
 

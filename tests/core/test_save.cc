@@ -15,6 +15,7 @@
 #include "expression.h"
 #include "formspp.h"
 #include "module.h"
+#include "module_and_files.h"
 #include "module_signal.h"
 #include "sexception.h"
 #include "signal_manager.h"
@@ -43,17 +44,7 @@ class EmitWhen : public Statement {
   Signal* o;
 };
 
-std::string dataDir() {
-  std::string f = __FILE__;
-  return f.substr(0, f.find_last_of('/')) + "/data/";
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+const std::string kDataDir = folder_of(__FILE__) + "data/";
 
 class SaveTest : public ::testing::Test {
  protected:
@@ -73,30 +64,11 @@ class SaveTest : public ::testing::Test {
   }
 
   static Signal* make(Module& m, const std::string& name) { return new Signal(name, &m, m.getBddWood()); }
-  static Signal* input(Module& m, const std::string& name) {
-    Signal* s = make(m, name);
-    s->is_input = true;
-    m.addInputSignal(s);
-    return s;
-  }
-  static Signal* output(Module& m, const std::string& name) {
-    Signal* s = make(m, name);
-    s->is_output = true;
-    m.addOutputSignal(s);
-    return s;
-  }
-  static Signal* local(Module& m, const std::string& name) {
-    Signal* s = make(m, name);
-    s->is_local = true;
-    m.addLocalSignal(s);
-    return s;
-  }
+  static Signal* input(Module& m, const std::string& name) { return add_input(&m, name); }
+  static Signal* output(Module& m, const std::string& name) { return add_output(&m, name); }
+  static Signal* local(Module& m, const std::string& name) { return add_local(&m, name); }
   // The three wires first, so that manager ids and file numbers differ.
-  static void wires(Module& m) {
-    m.setSet(make(m, "SET" + m.getName()));
-    m.setReset(make(m, "RESET" + m.getName()));
-    m.setRtl(make(m, "RTL" + m.getName()));
-  }
+  static void wires(Module& m) { add_wires(&m); }
   static void date(Module& m, Signal* s, int occurrence, long early, long late) {
     Bddexpressionwood* w = m.getBddWood();
     SignalRef* r = m.getSignalManager()->getSignalRefByOccurrence(s, occurrence);
@@ -184,11 +156,7 @@ class SaveTest : public ::testing::Test {
     m.addSignalBinding(ey, y, c);
   }
 
-  static std::string text(Module& m, int forget = 0) {
-    std::ostringstream os;
-    m.JXC_put(os, 2, 1, forget);
-    return os.str();
-  }
+  static std::string text(Module& m, int forget = 0) { return jxc_text(m, forget); }
 
   DataTablesScope tables;
   RecordedBoxes recorded;
@@ -208,13 +176,13 @@ using SaveDeathTest = SaveTest;
 TEST_F(SaveTest, PureModuleMatchesGoldenFile) {
   Module m("top");
   buildTop(m);
-  EXPECT_EQ(text(m), readFile(dataDir() + "top.jxc"));
+  EXPECT_EQ(text(m), read_file(kDataDir + "top.jxc"));
 }
 
 TEST_F(SaveTest, DataModuleMatchesGoldenFile) {
   Module m("dtop");
   buildDtop(m);
-  EXPECT_EQ(text(m), readFile(dataDir() + "dtop.jxc"));
+  EXPECT_EQ(text(m), read_file(kDataDir + "dtop.jxc"));
 }
 
 // Evaluation indexes live for one write: a second write, or a second module sharing the
@@ -224,10 +192,10 @@ TEST_F(SaveTest, WritesAreRepeatable) {
   buildDtop(m);
   Module::OutputDir = dir;
   m.save();
-  std::string first = readFile(dir + "/dtop.jxc");
+  std::string first = read_file(dir + "/dtop.jxc");
   m.save();
-  EXPECT_EQ(readFile(dir + "/dtop.jxc"), first);
-  EXPECT_EQ(first, readFile(dataDir() + "dtop.jxc"));
+  EXPECT_EQ(read_file(dir + "/dtop.jxc"), first);
+  EXPECT_EQ(first, read_file(kDataDir + "dtop.jxc"));
 
   Module other("other");
   wires(other);
@@ -350,7 +318,7 @@ TEST_F(SaveTest, SaveFileNames) {
   wires(m);
   Module::OutputDir = dir;
   m.save();
-  EXPECT_EQ(readFile(dir + "/M.jxc").substr(0, 13), "module: M  0 ");
+  EXPECT_EQ(read_file(dir + "/M.jxc").substr(0, 13), "module: M  0 ");
 
   Module::OutputFile = "result";
   m.save();
@@ -407,8 +375,8 @@ TEST_F(SaveTest, CompiledAndFinalisedModuleIsWritten) {
   m.finalize(0);
   Module::OutputDir = dir;
   m.save();
-  std::string first = readFile(dir + "/pipe.jxc");
+  std::string first = read_file(dir + "/pipe.jxc");
   m.save();
-  EXPECT_EQ(readFile(dir + "/pipe.jxc"), first);
-  EXPECT_EQ(first, readFile(dataDir() + "pipe.jxc")) << first;
+  EXPECT_EQ(read_file(dir + "/pipe.jxc"), first);
+  EXPECT_EQ(first, read_file(kDataDir + "pipe.jxc")) << first;
 }

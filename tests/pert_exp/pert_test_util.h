@@ -9,6 +9,9 @@
 
 #include "Bddexpression.h"
 
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
 // Declare it first in a test: handles into its manager must go before it.
 struct test_system {
   Bddexpressionwood* w;

@@ -6,9 +6,6 @@
 
 #include "pert_test_util.h"
 
-using testing::internal::CaptureStderr;
-using testing::internal::GetCapturedStderr;
-
 namespace {
 
 // The recursive propagation, run on copies of a system's dates.

@@ -6,9 +6,6 @@
 
 #include "pert_test_util.h"
 
-using testing::internal::CaptureStderr;
-using testing::internal::GetCapturedStderr;
-
 namespace {
 
 // The depth-bounded critical paths written recursively.

@@ -3,9 +3,6 @@
 
 #include "pert_test_util.h"
 
-using testing::internal::CaptureStderr;
-using testing::internal::GetCapturedStderr;
-
 TEST(Equation, OrdinaryConstructorLearnsAndSetsLateDate) {
   test_system s;
   s.var("a");

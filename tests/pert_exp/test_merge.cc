@@ -3,9 +3,6 @@
 
 #include "pert_test_util.h"
 
-using testing::internal::CaptureStderr;
-using testing::internal::GetCapturedStderr;
-
 TEST(Merge, IncludeInTheSameManager) {
   test_system s;
   s.var("x");

@@ -3,9 +3,6 @@
 
 #include "pert_test_util.h"
 
-using testing::internal::CaptureStderr;
-using testing::internal::GetCapturedStderr;
-
 TEST(Wood, TablesDoubleWithTheManager) {
   test_system s;
   EXPECT_EQ(s.w->nb_var_bdd, 0);
