@@ -109,6 +109,18 @@ Statement* Statement::duplicateChild(Statement* child, Module* m, EquationTable*
   return child != nullptr ? child->duplicate(m, t) : nullptr;
 }
 
+std::vector<Statement*> Statement::duplicateAll(const std::vector<Statement*>& children, Module* m,
+                                               EquationTable* t) {
+  std::vector<Statement*> copies;
+  copies.reserve(children.size());
+  for (Statement* k : children) copies.push_back(k->duplicate(m, t));
+  return copies;
+}
+
+void Statement::requireChildren(int count, const char* operation) const {
+  if (count < 1) throw IllegalOperationException(operation, "no child statement in " + name);
+}
+
 // ----- Local -----
 
 Local::Local(const std::string& n, Module* m, std::list<Signal*>* signals, Statement* b)

@@ -10,6 +10,7 @@
 #include <list>
 #include <map>
 #include <string>
+#include <vector>
 
 class Module;
 class EquationTable;
@@ -91,8 +92,11 @@ class Statement {
   // The name of a copy: name + "_bis", or name + "_bis" + n (n = 2, 3, ...) when a copy
   // or a compiled statement of m already holds it.
   std::string copyName(Module* m) const;
-  // Child's copy, null for a null child.
+  // Child's copy, null for a null child; copies of children, in order.
   static Statement* duplicateChild(Statement* child, Module* m, EquationTable* t);
+  static std::vector<Statement*> duplicateAll(const std::vector<Statement*>& children, Module* m, EquationTable* t);
+  // Sn and Pn: a count below 1 throws IllegalOperationException(operation, ...).
+  void requireChildren(int count, const char* operation) const;
 };
 
 // A scope of local signals around a body. The signal list is shared, not copied.

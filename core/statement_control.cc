@@ -4,7 +4,6 @@
 #include "expression.h"
 #include "module.h"
 #include "module_signal.h"
-#include "sexception.h"
 
 // ----- Sequence -----
 
@@ -36,12 +35,6 @@ Statement* Sequence::duplicate(Module* m, EquationTable* t) {
 
 // ----- Sn -----
 
-namespace {
-void requireChildren(int count, const char* operation, const std::string& name) {
-  if (count < 1) throw IllegalOperationException(operation, "no child statement in " + name);
-}
-}  // namespace
-
 Sn::Sn(const std::string& n, Module* m) : Statement(n, m), count(0) {}
 
 Sn::Sn(const std::string& n, Module* m, const std::vector<Statement*>& c)
@@ -53,13 +46,13 @@ void Sn::append(Statement* child) {
 }
 
 void Sn::compile(Module* m, EquationTable* t) {
-  requireChildren(count, "Sn::compile", name);
+  requireChildren(count, "Sn::compile");
   for (Statement* k : children) k->compile(m, t);
   createEquations(m, t);
 }
 
 void Sn::createEquations(Module* m, EquationTable* t) {
-  requireChildren(count, "Sn::createEquations", name);
+  requireChildren(count, "Sn::createEquations");
   createWires(m, t);
   t->createEquation(children[0]->getSet(), getSet(), m);
   for (int i = 1; i < count; ++i) t->createEquation(getChild(i)->getSet(), getChild(i - 1)->getRtl(), m);
@@ -74,9 +67,7 @@ bool Sn::reincarnate() {
 }
 
 Statement* Sn::duplicate(Module* m, EquationTable* t) {
-  std::vector<Statement*> copies;
-  copies.reserve(children.size());
-  for (Statement* k : children) copies.push_back(k->duplicate(m, t));
+  std::vector<Statement*> copies = duplicateAll(children, m, t);
   return new Sn(copyName(m), m, copies);
 }
 

@@ -3,7 +3,6 @@
 #include "equationtable.h"
 #include "module.h"
 #include "module_signal.h"
-#include "sexception.h"
 #include "statement_expr.h"
 
 using namespace stmt_expr;
@@ -54,12 +53,6 @@ Statement* Parallel::duplicate(Module* m, EquationTable* t) {
 
 // ----- Pn -----
 
-namespace {
-void requireBranches(int count, const char* operation, const std::string& name) {
-  if (count < 1) throw IllegalOperationException(operation, "no branch in " + name);
-}
-}  // namespace
-
 Pn::Pn(const std::string& n, Module* m) : Statement(n, m), count(0) {}
 
 Pn::Pn(const std::string& n, Module* m, const std::vector<Statement*>& c)
@@ -71,7 +64,7 @@ void Pn::append(Statement* child) {
 }
 
 void Pn::compile(Module* m, EquationTable* t) {
-  requireBranches(count, "Pn::compile", name);
+  requireChildren(count, "Pn::compile");
   std::vector<EquationTable*> copies;
   copies.reserve(children.size());
   for (int i = 1; i < count; ++i) copies.push_back(t->duplicate(m));
@@ -81,7 +74,7 @@ void Pn::compile(Module* m, EquationTable* t) {
 }
 
 void Pn::createEquations(Module* m, EquationTable* t) {
-  requireBranches(count, "Pn::createEquations", name);
+  requireChildren(count, "Pn::createEquations");
   createWires(m, t);
   ACTIF.assign(children.size(), nullptr);
   ACTIFPLUS.assign(children.size(), nullptr);
@@ -113,8 +106,6 @@ bool Pn::reincarnate() {
 }
 
 Statement* Pn::duplicate(Module* m, EquationTable* t) {
-  std::vector<Statement*> copies;
-  copies.reserve(children.size());
-  for (Statement* k : children) copies.push_back(k->duplicate(m, t));
+  std::vector<Statement*> copies = duplicateAll(children, m, t);
   return new Pn(copyName(m), m, copies);
 }
