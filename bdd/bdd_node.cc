@@ -5,6 +5,9 @@
 #include "bdd_tables.h"
 #include "bddpp.h"
 
+#include <unordered_set>
+#include <vector>
+
 long bdd_node_signature(long var_index, int else_link_type, bdd_node* then_node, bdd_node* else_node) {
   if (var_index == -1 || var_index == -3) return var_index;
   // Packed with OR: unique only below 2^22 global ids and 2^19 variables, so display only.
@@ -80,7 +83,26 @@ const bdd_support* bdd_node::support() const {
 
 std::set<long> bdd_node::var_index_dep() const {
   std::set<long> out;
-  for (int32_t v : support()->vars) out.insert(out.end(), v);
+  if (internal_var_index_dep != nullptr) {
+    for (int32_t v : internal_var_index_dep->vars) out.insert(out.end(), v);
+    return out;
+  }
+  // One walk over the nodes: memoising the support of every node of a fresh chain of k
+  // nodes (an equation extended at the bottom of the order) would store k supports.
+  std::unordered_set<const bdd_node*> seen;
+  std::vector<const bdd_node*> stack{this};
+  while (!stack.empty()) {
+    const bdd_node* n = stack.back();
+    stack.pop_back();
+    if (n->internal_var_index < 0 || !seen.insert(n).second) continue;
+    if (n->internal_var_index_dep != nullptr) {
+      for (int32_t v : n->internal_var_index_dep->vars) out.insert(v);
+      continue;
+    }
+    out.insert(n->internal_var_index);
+    if (n->internal_then != nullptr) stack.push_back(n->internal_then);
+    if (n->internal_else != nullptr) stack.push_back(n->internal_else);
+  }
   return out;
 }
 

@@ -45,6 +45,13 @@ Signal* signal_of_variable(Module* m, Bddexpressionwood* w, long id, const std::
   return s != nullptr ? s : m->getSignalFromInternalName(occurrence);
 }
 
+// Whether s is an output or plain local whose occurrence 0 pre has chained in w to later
+// occurrences (status OR, value AND of theirs).
+bool chained_by_pre(const Signal* s, Bddexpressionwood* w) {
+  if (s == nullptr || !has_entry(s, w) || s->getCurrentOccurrence(w) == 0) return false;
+  return s->is_output || (s->is_local && !s->is_wire && !s->is_value);
+}
+
 // Index of the variable called name in w, created last when absent.
 long find_or_append(Bddexpressionwood* w, const std::string& name) {
   long i = w->Index_var_by_name(name);
@@ -234,8 +241,14 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     if (Compilation::isStatusType(kind)) {
       here->append_or_exp(Bdd_isomorphe_by_name(w->man, ow->man, eq->bdd_exp));
     } else if (Compilation::isValueType(kind)) {
-      here->append_or_exp(Bdd_isomorphe_by_name(w->man, ow->man, eq->bdd_exp));
       Signal* s = signal_of_variable(m, ow, i, v.substr(3));
+      bdd copied = Bdd_isomorphe_by_name(w->man, ow->man, eq->bdd_exp);
+      // Occurrence 0 of a signal that pre chains is the AND of its occurrences' values in
+      // either copy; OR would keep only the shorter copy's chain.
+      if (chained_by_pre(s, ow) || chained_by_pre(s, w))
+        here->append_and_exp(copied);
+      else
+        here->append_or_exp(copied);
       if (s != nullptr && has_entry(s, ow)) {
         int there = s->getCurrentOccurrence(ow);
         if (!has_entry(s, w) || s->getCurrentOccurrence(w) < there) s->extendCurrentOccurrenceTable(w, there);

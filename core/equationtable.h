@@ -47,8 +47,10 @@ class EquationTable {
   void learnSignal(Signal* s, Module* m);
   // Copies an equation of another system into this one, by variable names.
   void add(Bddexpression* eq, Module* m);
-  // Merges other's system into this one (same variable name: OR; otherwise copied with
-  // add), then removes and destroys other's system (other is left without one).
+  // Merges other's system into this one (same variable name: OR, except the occurrence-0
+  // value equation of a signal that pre chains: AND, the chain's own operator; otherwise
+  // copied with add), then removes and destroys other's system (other is left without
+  // one).
   void unify(EquationTable* other, Module* m);
   // ANDs c's value rail into the equations of the outputs and of the non-wire locals.
   void cond(Signal* c, Module* m);

@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <list>
 #include <map>
+#include <set>
 #include <string>
 
 #include "bddpp.h"
@@ -247,6 +248,9 @@ class Module {
   std::list<Scope*>* local_stack = nullptr;  // innermost scope first; may be null
   SignalManager* signal_manager = nullptr;
   std::map<std::string, DataBinding*>* data_table = nullptr;  // null until the first binding
+  // Names given to statement copies (a doubled loop body), so that two copies never share
+  // their wires and registers.
+  std::set<std::string> copy_names;
 
   // ----- module settings shared by every module -----
   static std::string SimulationDir;     // the variable named "/tmp", "./" when unset

@@ -302,8 +302,13 @@ void Module::finalize(int keep_rtl) {
 
   if (input_signal_list != nullptr)
     for (Signal* s : *input_signal_list) kept_ids.push_back(s->getInitialBddStatusId(this, w));
+  // Both rails of an output: a constant value rail that nothing reads (a pure output's)
+  // is still what the simulator and the writers read.
   if (output_signal_list != nullptr)
-    for (Signal* s : *output_signal_list) kept_ids.push_back(s->getInitialBddStatusId(this, w));
+    for (Signal* s : *output_signal_list) {
+      kept_ids.push_back(s->getInitialBddStatusId(this, w));
+      kept_ids.push_back(s->getInitialBddValueId(this, w));
+    }
   append_ids(kept_ids, local_signal_list, this, w);
   if (keep_rtl != 0 && rtl_wire != nullptr) kept_ids.push_back(rtl_wire->getBddStatusId(this, w));
   w->clean(kept_ids);

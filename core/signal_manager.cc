@@ -165,6 +165,7 @@ void SignalManager::addSignalRef(SignalRef* r) {
   if (!signalref_table->emplace(r->current_name, r).second)
     throw HashTableAddException(r->current_name, "SignalManager::addSignalRef");
   occurrence_index.emplace(std::make_pair(r->internal_name, r->current_occurrence), r);
+  by_internal[r->internal_name].push_back(r);
   for (auto& entry : *r->bdd_ids_wood) addSignalRefIdTable(entry.second->first, entry.second->second, r, entry.first);
 }
 
@@ -228,19 +229,25 @@ SignalRef* SignalManager::getSignalRefById(long id, Bddexpressionwood* w) const 
 
 std::list<SignalRef*>* SignalManager::getAllSignalRef(const Signal* s, Bddexpressionwood* w) const {
   auto* refs = new std::list<SignalRef*>();
-  for (auto& entry : *signalref_table) {
-    SignalRef* r = entry.second;
-    if (r != nullptr && r->internal_name == s->internal_name && r->isDefinedWood(w)) refs->push_back(r);
-  }
+  auto found = by_internal.find(s->internal_name);
+  if (found == by_internal.end()) return refs;
+  for (SignalRef* r : found->second)
+    if (r->isDefinedWood(w)) refs->push_back(r);
+  refs->sort([](const SignalRef* a, const SignalRef* b) { return a->current_name < b->current_name; });
   return refs;
 }
 
 SignalRef* SignalManager::getCurrentOccurrence(const Signal* s, Bddexpressionwood* w) const {
-  std::list<SignalRef*>* refs = getAllSignalRef(s, w);
+  auto found = by_internal.find(s->internal_name);
+  if (found == by_internal.end()) return nullptr;
+  // The highest occurrence; among equal ones the first by name, as getAllSignalRef lists them.
   SignalRef* best = nullptr;
-  for (SignalRef* r : *refs)
-    if (best == nullptr || r->current_occurrence > best->current_occurrence) best = r;
-  delete refs;
+  for (SignalRef* r : found->second) {
+    if (!r->isDefinedWood(w)) continue;
+    if (best == nullptr || r->current_occurrence > best->current_occurrence ||
+        (r->current_occurrence == best->current_occurrence && r->current_name < best->current_name))
+      best = r;
+  }
   return best;
 }
 
@@ -300,6 +307,11 @@ void SignalManager::forget(SignalRef* r) {
   if (named != signalref_table->end() && named->second == r) signalref_table->erase(named);
   auto indexed = occurrence_index.find(std::make_pair(r->internal_name, r->current_occurrence));
   if (indexed != occurrence_index.end() && indexed->second == r) occurrence_index.erase(indexed);
+  auto same = by_internal.find(r->internal_name);
+  if (same != by_internal.end()) {
+    std::vector<SignalRef*>& v = same->second;
+    v.erase(std::remove(v.begin(), v.end(), r), v.end());
+  }
   for (auto& entry : *signalref_id_table) {
     SignalRefTable* t = entry.second;
     for (long i = 0; i < t->size; ++i)

@@ -8,6 +8,7 @@
 #include <string>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "module_signal.h"
 
@@ -146,6 +147,9 @@ class SignalManager {
   };
   // (internal name, occurrence number) -> reference; the first registered one wins.
   std::unordered_map<std::pair<std::string, int>, SignalRef*, OccurrenceHash> occurrence_index;
+  // Internal name -> every reference of that name, so that the occurrences of one signal
+  // are found without walking the whole table.
+  std::unordered_map<std::string, std::vector<SignalRef*>> by_internal;
   // Undoes a partial registration of r (its constructor failed).
   void forget(SignalRef* r);
 };

@@ -297,7 +297,8 @@ TEST_F(EquationTableTest, UnifyMergesABranchBack) {
 
   t->unify(branch, &m);
   EXPECT_EQ(branch->getBddexpressionWood(), nullptr);
-  // Same variable name: OR of both definitions (O_1 translated by name).
+  // Same variable name: OR of both definitions (O_1 translated by name), except the
+  // value of the occurrence 0 that pre chains: AND, the chain's own operator.
   EXPECT_EQ(o->getCurrentOccurrence(w), 1);  // raised to the branch's occurrence
   Bddexpression* base_status = w->slot(w->Index_var_by_name("_s_O"));
   Bddexpression* base_value = w->slot(w->Index_var_by_name("_v_O"));
@@ -305,7 +306,7 @@ TEST_F(EquationTableTest, UnifyMergesABranchBack) {
   EXPECT_EQ(base_status->my_bdd_exp(),
             w->Bdd_or(w->Bdd_or(S(a), S(c)), w->Bdd_or(w->Bdd_or(S(a), S(b)), s_o1)));
   EXPECT_EQ(base_value->my_bdd_exp(),
-            w->Bdd_or(w->Bdd_or(V(a), V(c)), w->Bdd_and(w->Bdd_or(V(a), V(b)), v_o1)));
+            w->Bdd_and(w->Bdd_or(V(a), V(c)), w->Bdd_and(w->Bdd_or(V(a), V(b)), v_o1)));
   // Equations of the branch only are copied, with their occurrences.
   Bddexpression* o1 = w->slot(w->Index_var_by_name("_s_O_1"));
   ASSERT_NE(o1, nullptr);

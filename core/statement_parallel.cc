@@ -1,0 +1,111 @@
+#include "statement_parallel.h"
+
+#include "equationtable.h"
+#include "module.h"
+#include "module_signal.h"
+#include "statement_expr.h"
+
+using namespace stmt_expr;
+
+// ----- Parallel -----
+
+Parallel::Parallel(const std::string& n, Module* m, Statement* l, Statement* r) : Statement(n, m), left(l), right(r) {}
+
+void Parallel::compile(Module* m, EquationTable* t) {
+  EquationTable* copy = t->duplicate(m);
+  compileDated(left, m, t);
+  compileInCopy(right, m, t, copy);
+  createEquations(m, t);
+}
+
+void Parallel::createEquations(Module* m, EquationTable* t) {
+  createWires(m, t);
+  ACTIF = makeRegisterSignal("ACTIF" + name, m, t);
+  ACTIFPLUS = makeRegisterSignal("ACTIFPLUS" + name, m, t);
+  ACTIFBIS = makeRegisterSignal("ACTIFBIS" + name, m, t);
+  ACTIFBISPLUS = makeRegisterSignal("ACTIFBISPLUS" + name, m, t);
+  m->addRegisterSignal(ACTIF, ACTIFPLUS);
+  m->addRegisterSignal(ACTIFBIS, ACTIFBISPLUS);
+  t->createRegisterEquation(ACTIF, m);
+  t->createRegisterEquation(ACTIFBIS, m);
+
+  t->createEquation(left->getSet(), getSet(), m);
+  t->createEquation(right->getSet(), getSet(), m);
+  t->createEquation(left->getReset(), getReset(), m);
+  t->createEquation(right->getReset(), getReset(), m);
+  Signal* l = left->getRtl();
+  Signal* r = right->getRtl();
+  Signal* a = ACTIF;
+  Signal* b = ACTIFBIS;
+  Signal* reset = getReset();
+  t->createEquation(getRtl(), Or(And(l, r, Not(a), Not(b)), And(r, Not(b), a), And(l, Not(a), b)), m);
+  t->createEquation(ACTIFPLUS, Or(And(a, Not(r), Not(reset)), And(l, Not(r), Not(reset), Not(b))), m);
+  t->createEquation(ACTIFBISPLUS, Or(And(b, Not(l), Not(reset)), And(r, Not(l), Not(reset), Not(a))), m);
+}
+
+bool Parallel::reincarnate() { return left->reincarnate() || right->reincarnate(); }
+
+Statement* Parallel::duplicate(Module* m, EquationTable* t) {
+  Statement* l = left->duplicate(m, t);
+  Statement* r = right->duplicate(m, t);
+  return new Parallel(copyName(m), m, l, r);
+}
+
+// ----- Pn -----
+
+Pn::Pn(const std::string& n, Module* m) : Statement(n, m), count(0) {}
+
+Pn::Pn(const std::string& n, Module* m, const std::vector<Statement*>& c)
+    : Statement(n, m), count(static_cast<int>(c.size())), children(c) {}
+
+void Pn::append(Statement* child) {
+  children.push_back(child);
+  count = static_cast<int>(children.size());
+}
+
+void Pn::compile(Module* m, EquationTable* t) {
+  requireChildren(count, "Pn::compile");
+  std::vector<EquationTable*> copies;
+  copies.reserve(children.size());
+  for (int i = 1; i < count; ++i) copies.push_back(t->duplicate(m));
+  compileDated(children[0], m, t);
+  for (int i = 1; i < count; ++i) compileInCopy(getChild(i), m, t, copies[static_cast<std::size_t>(i - 1)]);
+  createEquations(m, t);
+}
+
+void Pn::createEquations(Module* m, EquationTable* t) {
+  requireChildren(count, "Pn::createEquations");
+  createWires(m, t);
+  ACTIF.assign(children.size(), nullptr);
+  ACTIFPLUS.assign(children.size(), nullptr);
+  std::vector<Signal*> done(children.size(), nullptr);
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    std::string branch = name + "_" + std::to_string(i);
+    ACTIF[i] = makeRegister("ACTIF" + branch, "ACTIFPLUS" + branch, m, t, &ACTIFPLUS[i]);
+    done[i] = new Signal("RTL" + branch, m, t->getBddexpressionWood());
+    done[i]->is_wire = true;
+    m->addLocalSignal(done[i]);
+  }
+  for (Statement* k : children) {
+    t->createEquation(k->getSet(), getSet(), m);
+    t->createEquation(k->getReset(), getReset(), m);
+  }
+  t->createEquation(done[0], Or(ACTIF[0], children[0]->getRtl()), m);
+  for (std::size_t i = 1; i < children.size(); ++i)
+    t->createEquation(done[i], And(Or(ACTIF[i], children[i]->getRtl()), done[i - 1]), m);
+  t->createEquation(getRtl(), done.back(), m);
+  Expression* q = And(Not(getRtl()), Not(getReset()));
+  for (std::size_t i = 0; i < children.size(); ++i)
+    t->createEquation(ACTIFPLUS[i], And(Or(ACTIF[i], children[i]->getRtl()), q), m);
+}
+
+bool Pn::reincarnate() {
+  for (Statement* k : children)
+    if (k->reincarnate()) return true;
+  return false;
+}
+
+Statement* Pn::duplicate(Module* m, EquationTable* t) {
+  std::vector<Statement*> copies = duplicateAll(children, m, t);
+  return new Pn(copyName(m), m, copies);
+}
