@@ -9,7 +9,7 @@
 #include "compilation.h"
 #include "data.h"
 #include "expression.h"
-#include "jx_nothing.h"
+#include "statement_control.h"
 #include "module.h"
 #include "module_signal.h"
 #include "parse_jx.tab.hh"
