@@ -431,23 +431,28 @@ void CModuleWriter::writeSystemCEquations() {
     put_c_equation(*e, body, M + "_node", names);
     body << "\n";
   }
-  auto l = clocked.begin();
-  for (Signal* G : clocks) {
-    std::string S = G->isOutput() ? "*" : "";
-    std::string N = G->getStatusName(&m);
-    body << "if (" << S << N << ")  {\n";
-    bool first = true;
-    for (DataBinding* b : *l) {
-      if (!first) body << "   else";
-      first = false;
-      body << "  if (" << b->getSignal()->getStatusName(&m) << ") {" << S << N << "_val = ";
-      b->getValue()->C_put(body, &m);
-      body << ";}\n";
-    }
-    body << "   else { " << S << N << "_val = " << G->getValueType(&m) << "_zero" << ";}\n"
-         << "}\n";
-    ++l;
+  // The groups of local clocks come first: an output's value may be a local's value.
+  for (bool outputs : {false, true}) {
+    auto l = clocked.begin();
+    for (auto c = clocks.begin(); c != clocks.end(); ++c, ++l)
+      if ((*c)->isOutput() == outputs) writeClockGroup(*c, *l);
   }
+}
+
+void CModuleWriter::writeClockGroup(Signal* G, const std::list<DataBinding*>& bindings) {
+  std::string S = G->isOutput() ? "*" : "";
+  std::string N = G->getStatusName(&m);
+  body << "if (" << S << N << ")  {\n";
+  bool first = true;
+  for (DataBinding* b : bindings) {
+    if (!first) body << "   else";
+    first = false;
+    body << "  if (" << b->getSignal()->getStatusName(&m) << ") {" << S << N << "_val = ";
+    b->getValue()->C_put(body, &m);
+    body << ";}\n";
+  }
+  body << "   else { " << S << N << "_val = " << G->getValueType(&m) << "_zero" << ";}\n"
+       << "}\n";
 }
 
 void Module::C_put(std::ostream& body, std::ostream& header) { CModuleWriter(*this, body, header, false).write(); }

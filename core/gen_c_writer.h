@@ -71,6 +71,7 @@ class CModuleWriter {
   void writeLocals();
   void writeCEquations();
   void writeSystemCEquations();
+  void writeClockGroup(Signal* G, const std::list<DataBinding*>& bindings);
 
   Module& m;
   std::ostream& body;

@@ -282,6 +282,61 @@ const char* const UserData = "const int int_zero = 0;\nint twice(int x) { return
 // and flags set for nobody (value rails) are the text as it is given.
 const char* const CWarnings = "-Wall -Werror -Wno-parentheses -Wno-unused-but-set-variable";
 
+// The event framework the C# class is written for: inputs "name[=value]" separated by
+// blanks; outputs as simulate() prints them.
+const char* const CSharpFramework = R"(using System;
+using System.Collections.Generic;
+namespace Pelkor.Beans {
+  [AttributeUsage(AttributeTargets.Class)]
+  public class BeanAttribute : Attribute { public string Category; }
+}
+namespace Pelkor.Util {
+  public static class Logger { public static void Info(string s) {} }
+  public class MyEvent {
+    public string nameEvt, valPresenceEvt, evTypeValue, evtValeur;
+    public MyEvent(string name, string presence) { nameEvt = name; valPresenceEvt = presence; }
+    public MyEvent(string name, string type, string value, string presence) {
+      nameEvt = name; evTypeValue = type; evtValeur = value; valPresenceEvt = presence;
+    }
+  }
+  public class GrammaireA {
+    public List<MyEvent> deserialize(string s) {
+      var l = new List<MyEvent>();
+      foreach (string e in s.Split(new char[] {' '}, StringSplitOptions.RemoveEmptyEntries)) {
+        string[] f = e.Split('=');
+        l.Add(new MyEvent(f[0], "int", f.Length > 1 ? f[1] : "", "True"));
+      }
+      return l;
+    }
+    public string serialize(List<MyEvent> l) {
+      string s = "";
+      foreach (MyEvent e in l) {
+        bool present = e.valPresenceEvt == "True";
+        s += (present ? "1" : "0") + (present && e.evTypeValue != null ? ":" + e.evtValeur : "") + " ";
+      }
+      return s;
+    }
+  }
+}
+)";
+
+std::string csharp_driver(Module* m, const std::vector<Reaction>& rs) {
+  std::vector<Signal*> ins = params(m, m->getInputSignalList());
+  std::ostringstream s;
+  s << "class Driver {\n  static void Main() {\n    var m = new GenEntree." << m->getName() << "();\n"
+    << "    string last = \"\";\n    m.SendEventList += e => last = e;\n    string[] inputs = {\n";
+  Bddexpressionwood* w = m->getBddWood();
+  for (const Reaction& r : rs) {
+    s << "      \"";
+    for (size_t i = 0; i < ins.size(); ++i)
+      if (r.present[i]) s << w->Name_var_by_index(ins[i]->getBddStatusId(m, w)) << "=" << r.value[i] << " ";
+    s << "\",\n";
+  }
+  s << "    };\n    foreach (string i in inputs) {\n      m." << m->getName()
+    << "_automaton(i);\n      System.Console.WriteLine(last);\n    }\n  }\n}\n";
+  return s.str();
+}
+
 class GenDiff : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
@@ -298,58 +353,98 @@ class GenDiff : public ::testing::TestWithParam<int> {
     Compilation::GDataMethodTable = saved_methods;
     Compilation::GDataTypeTable = saved_types;
   }
-  // The finalised modules of the check.
+  // The finalised modules of the check; methods: the valued module calls a method.
   static Module* module(int k, bool methods) {
+    Module* m = nullptr;
     switch (k) {
       case 0:
-        return registers();
+        m = registers();
+        break;
       case 1:
-        return parallel();
+        m = parallel();
+        break;
       case 2:
-        return abort_body();
+        m = abort_body();
+        break;
       case 3:
-        return automaton();
+        m = automaton();
+        break;
       case 4:
-        return mealy();
+        m = mealy();
+        break;
       case 5:
-        return valued(methods);
+        m = valued(methods);
+        break;
       default:
-        return random_module(static_cast<unsigned>(k));
+        m = random_module(static_cast<unsigned>(k));
     }
-  }
-  static Module* finalised(Module* m) {
     testing::internal::CaptureStderr();
     m->finalize(0);
     testing::internal::GetCapturedStderr();
     return m;
   }
+  std::vector<Reaction> inputs(Module* m) const { return random_inputs(m, 7u + static_cast<unsigned>(GetParam())); }
+  // Writes the C or SystemC files of m, the user's data and the driver, compiles them
+  // with compiler and returns what the program prints.
+  std::string run_c_flavour(Module* m, bool systemc) {
+    std::string stem = dir.path + "/" + m->getName();
+    std::string ext = systemc ? ".cc" : ".c";
+    {
+      std::ofstream body(stem + ext), header(stem + ".h");
+      if (systemc)
+        m->SYSTEMC_put(body, header);
+      else
+        m->C_put(body, header);
+    }
+    write_text(stem + "_typedecl.h", "");
+    write_text(stem + "_sc.h", "#include \"" + m->getName() + ".h\"\n");
+    write_text(dir.path + "/user" + ext, "#include \"" + m->getName() + ".h\"\n" + UserData);
+    write_text(dir.path + "/driver" + ext, c_driver(m, inputs(m)));
+    std::string compiler = systemc ? "g++ -std=c++17 " : "gcc -std=c99 ";
+    run_or_fail(compiler + CWarnings + " -I" + dir.path + " -o " + dir.path + "/run " + stem + ext + " " + dir.path +
+                "/user" + ext + " " + dir.path + "/driver" + ext);
+    return run_or_fail(dir.path + "/run");
+  }
+  static std::string run_or_fail(const std::string& command) {
+    ToolResult r = run_tool(command + " 2>&1");
+    EXPECT_EQ(r.status, 0) << command << "\n" << r.output;
+    return r.output;
+  }
 
   DataMethodTable* saved_methods = nullptr;
   DataTypeTable* saved_types = nullptr;
   RecordedBoxes boxes;
+  ScratchDir dir{"gen_diff"};
 };
 
-std::string run_or_fail(const std::string& command) {
-  ToolResult r = run_tool(command + " 2>&1");
-  EXPECT_EQ(r.status, 0) << command << "\n" << r.output;
-  return r.output;
+TEST_P(GenDiff, GeneratedCAgreesWithTheSimulator) {
+  Module* m = module(GetParam(), true);
+  EXPECT_EQ(run_c_flavour(m, false), simulate(m, inputs(m)));
 }
 
-TEST_P(GenDiff, GeneratedCAgreesWithTheSimulator) {
-  Module* m = finalised(module(GetParam(), true));
-  ScratchDir dir("gen_c");
+TEST_P(GenDiff, GeneratedSystemCAgreesWithTheSimulator) {
+  Module* m = module(GetParam(), true);
+  testing::internal::CaptureStderr();  // the constants' names
+  std::string out = run_c_flavour(m, true);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(out, simulate(m, inputs(m)));
+}
+
+TEST_P(GenDiff, GeneratedCSharpAgreesWithTheSimulator) {
+  if (!tool_present("mcs") || !tool_present("mono")) GTEST_SKIP() << "mono-mcs and mono-runtime are not installed";
+  // A C# class has no place for the user's methods: the valued module uses operators.
+  Module* m = module(GetParam(), false);
   std::string stem = dir.path + "/" + m->getName();
   {
-    std::ofstream body(stem + ".c"), header(stem + ".h");
-    m->C_put(body, header);
+    std::ofstream out(stem + ".cs");
+    m->CSharp_put(out);
   }
-  write_text(dir.path + "/" + m->getName() + "_typedecl.h", "");
-  write_text(dir.path + "/user.c", UserData);
-  std::vector<Reaction> rs = random_inputs(m, 7u + static_cast<unsigned>(GetParam()));
-  write_text(dir.path + "/driver.c", c_driver(m, rs));
-  run_or_fail("gcc -std=c99 " + std::string(CWarnings) + " -I" + dir.path + " -o " + dir.path + "/run " + stem +
-              ".c " + dir.path + "/user.c " + dir.path + "/driver.c");
-  EXPECT_EQ(run_or_fail(dir.path + "/run"), simulate(m, rs)) << read_text(stem + ".c");
+  write_text(dir.path + "/framework.cs", CSharpFramework);
+  write_text(dir.path + "/driver.cs", csharp_driver(m, inputs(m)));
+  run_or_fail("mcs -nologo -out:" + dir.path + "/run.exe " + stem + ".cs " + dir.path + "/framework.cs " + dir.path +
+              "/driver.cs");
+  std::string out = run_or_fail("mono " + dir.path + "/run.exe");
+  EXPECT_EQ(out, simulate(m, inputs(m))) << read_text(stem + ".cs");
 }
 
 INSTANTIATE_TEST_SUITE_P(Modules, GenDiff, ::testing::Range(0, 10));
