@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Bddexpression.h"
+#include "compilation.h"
 #include "data.h"
 #include "equationtable.h"
 #include "expression.h"
@@ -93,6 +94,53 @@ inline std::string text_between(const std::string& text, const std::string& from
   if (start == std::string::npos) return "";
   size_t end = text.find(to, start + from.size());
   return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+
+// The global data tables of a test: int, the method "twice(int)", the constants K = 3 and
+// K2 (no value); the tables and the output file settings come back afterwards.
+struct GenDataScope {
+  GenDataScope() {
+    std::string int_type = "int", twice = "twice";
+    Compilation::GDataTypeTable = new DataTypeTable();
+    Compilation::GDataTypeTable->addType("int");
+    Compilation::GDataMethodTable = new DataMethodTable();
+    Compilation::GDataMethodTable->addMethod(new MethodDecl(&int_type, &twice, new std::list<std::string>{"int"}));
+    Compilation::GDataConstantTable = new DataConstantTable();
+    Compilation::GDataConstantTable->addConstant(new ConstantDecl("int", "K", int_literal("3")));
+    Compilation::GDataConstantTable->addConstant(new ConstantDecl("int", "K2"));
+  }
+  ~GenDataScope() {
+    Compilation::GDataTypeTable = types;
+    Compilation::GDataMethodTable = methods;
+    Compilation::GDataConstantTable = constants;
+    Module::OutputFile = file;
+    Module::OutputDir = dir;
+  }
+  GenDataScope(const GenDataScope&) = delete;
+  GenDataScope& operator=(const GenDataScope&) = delete;
+
+  DataTypeTable* types = Compilation::GDataTypeTable;
+  DataMethodTable* methods = Compilation::GDataMethodTable;
+  DataConstantTable* constants = Compilation::GDataConstantTable;
+  std::string file = Module::OutputFile;
+  std::string dir = Module::OutputDir;
+};
+
+// Valued input A, valued output O emitted with A + 1 when A and R, register R (initially
+// true, next Rn := A), valued local V emitted with A * 3 when A. Not finalised.
+inline Module* golden_module() {
+  TestModule t("G");
+  Signal* a = t.input("A", "int");
+  Signal* o = t.output("O", "int");
+  Signal* r = t.reg("R", 1, "Rn");
+  Signal* v = t.local("V", "int");
+  t.eq(t.sig("Rn"), a);
+  t.eq(v, a);
+  t.emit(v, new DataBinaryOp(DataExpr::Mult, new DataSignalValue(a), int_literal("3")), a, "v");
+  t.emit(o, new DataBinaryOp(DataExpr::Plus, new DataSignalValue(a), int_literal("1")), a, "o");
+  t.eq(o, new AndExpression(a, r));
+  return t.date();
 }
 
 #endif
