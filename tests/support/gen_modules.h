@@ -98,9 +98,11 @@ inline std::string text_between(const std::string& text, const std::string& from
 
 
 // The global data tables of a test: int, the method "twice(int)", the constants K = 3 and
-// K2 (no value); the tables and the output file settings come back afterwards.
+// K2 (no value), the binding counter from 0; the tables, the counter and the output
+// file settings come back afterwards.
 struct GenDataScope {
   GenDataScope() {
+    DataExpr::Indexation = 0;
     std::string int_type = "int", twice = "twice";
     Compilation::GDataTypeTable = new DataTypeTable();
     Compilation::GDataTypeTable->addType("int");
@@ -116,6 +118,7 @@ struct GenDataScope {
     Compilation::GDataConstantTable = constants;
     Module::OutputFile = file;
     Module::OutputDir = dir;
+    DataExpr::Indexation = indexation;
   }
   GenDataScope(const GenDataScope&) = delete;
   GenDataScope& operator=(const GenDataScope&) = delete;
@@ -125,6 +128,7 @@ struct GenDataScope {
   DataConstantTable* constants = Compilation::GDataConstantTable;
   std::string file = Module::OutputFile;
   std::string dir = Module::OutputDir;
+  int indexation = DataExpr::Indexation;
 };
 
 // Valued input A, valued output O emitted with A + 1 when A and R, register R (initially
