@@ -1,6 +1,5 @@
-// The C, SystemC and C# generators writing a finalised module of 10^4 equations: 100
-// inputs, 5000 locals (status and value rail each), L_i := (L_{i-1} and I_{i mod 100}) or
-// I_{7i mod 100}, an output every 50 locals and a register every 500; and the generated C
+// The C, SystemC and C# generators writing a finalised module of 10^4 equations (the chain
+// module with an output every 50 locals and a register every 500), and the generated C
 // compiled by gcc once.
 #include <benchmark/benchmark.h>
 
@@ -13,57 +12,16 @@
 #include <string>
 #include <vector>
 
-#include "Bddexpression.h"
-#include "equationtable.h"
-#include "expression.h"
-#include "module.h"
-#include "module_signal.h"
+#include "chain_module.h"
 
 namespace {
 
-Module* buildModule(int locals) {
-  Module* m = new Module("Bench");
-  Bddexpressionwood* w = m->getBddWood();
-  m->setSet(new Signal("SETBench", m, w));
-  m->setReset(new Signal("RESETBench", m, w));
-  m->setRtl(new Signal("RTLBench", m, w));
-  std::vector<Signal*> in;
-  for (int i = 0; i < 100; ++i) {
-    Signal* s = new Signal("I" + std::to_string(i), m, w);
-    s->is_input = true;
-    m->addInputSignal(s);
-    in.push_back(s);
-  }
-  EquationTable* t = m->getEquationTable();
-  Expression* prev = m->getSet();
-  for (int i = 0; i < locals; ++i) {
-    Signal* l = new Signal("L" + std::to_string(i), m, w);
-    l->is_local = true;
-    m->addLocalSignal(l);
-    if (i % 500 == 499) {
-      std::string r = "R" + std::to_string(i);
-      m->addRegisterDecl(r.c_str(), 0, (r + "n").c_str());
-      Signal* reg = m->getLocalSignal(r);
-      t->createRegisterEquation(reg, m);
-      t->createEquation(m->getLocalSignal(r + "n"), prev, m);
-      prev = new OrExpression(prev, reg);
-    }
-    t->createEquation(l, new OrExpression(new AndExpression(prev, in[i % 100]), in[(7 * i) % 100]), m);
-    if (i % 50 == 49) {
-      Signal* o = new Signal("O" + std::to_string(i), m, w);
-      o->is_output = true;
-      m->addOutputSignal(o);
-      t->createEquation(o, l, m);
-    }
-    prev = l;
-  }
-  t->callPert();
-  m->finalize(0);
-  return m;
-}
-
 Module* bench_module() {
-  static Module* m = buildModule(5000);
+  static Module* m = [] {
+    Module* built = chain_module(5000, 50, 500);
+    built->finalize(0);
+    return built;
+  }();
   return m;
 }
 

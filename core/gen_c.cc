@@ -163,21 +163,26 @@ void Module::C_put_equation(std::ostream& os, const std::string& A, std::list<st
     // One block per emission: after its status equation (after the value equation too,
     // the block would test the value rail, which is false when the emission is present).
     if (clock == nullptr || clock->isOutput() || !is_status_rail(*this, id)) continue;
-    std::string Q = man->Name_var_by_index(clock->getInitialBddStatusId(this, w));
-    os << "   if (" << Q << ") \n"
-       << "      {\n"
-       << "          if (" << e->my_bddname() << ") \n"
-       << "            {\n"
-       << "               " << Q << "_val = ";
-    b->getValue()->C_put(os, this);
-    os << ";\n"
-       << "            }\n"
-       << "         else\n"
-       << "            {\n"
-       << "               " << Q << "_val = " << clock->getValueType(this) << "_zero;\n"
-       << "            }\n"
-       << "         }\n";
+    put_guarded_value(*this, os, man->Name_var_by_index(clock->getInitialBddStatusId(this, w)), e->my_bddname(),
+                      *b, &DataExpr::C_put);
   }
+}
+
+void put_guarded_value(Module& m, std::ostream& os, const std::string& Q, const std::string& V, DataBinding& b,
+                       void (DataExpr::*writer)(std::ostream&, Module*)) {
+  os << "   if (" << Q << ") \n"
+     << "      {\n"
+     << "          if (" << V << ") \n"
+     << "            {\n"
+     << "               " << Q << "_val = ";
+  (b.getValue()->*writer)(os, &m);
+  os << ";\n"
+     << "            }\n"
+     << "         else\n"
+     << "            {\n"
+     << "               " << Q << "_val = " << b.getClock()->getValueType(&m) << "_zero;\n"
+     << "            }\n"
+     << "         }\n";
 }
 
 // ===================================================================================

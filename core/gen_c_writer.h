@@ -48,6 +48,11 @@ DataBinding* abstract_binding(Module& m, const std::string& signal_name);
 // has a false value rail.
 void put_abstract_equation(Module& m, Bddexpression& e, long id, DataBinding& b, std::ostream& os,
                            const char* indent, void (DataExpr::*writer)(std::ostream&, Module*));
+// The value block of an emission clocked by a local: when the clock Q and the emission's
+// variable V are both true, Q + "_val" takes the binding's value (by writer), else the
+// zero of the clock's type.
+void put_guarded_value(Module& m, std::ostream& os, const std::string& Q, const std::string& V, DataBinding& b,
+                       void (DataExpr::*writer)(std::ostream&, Module*));
 
 // One write of the C body and header of a module (Module::C_put), or of their SystemC
 // flavour (Module::SYSTEMC_put).

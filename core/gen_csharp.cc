@@ -82,20 +82,7 @@ void Module::CSharp_put_equation(std::ostream& os, const std::string& node_array
     Signal* clock = b != nullptr ? b->getClock() : nullptr;
     // One block per emission, after its status equation (as in the C writer).
     if (clock == nullptr || clock->isOutput() || !is_status_rail(*this, id)) continue;
-    std::string Q = clock->getStatusName(this);
-    os << "   if (" << Q << ") \n"
-       << "      {\n"
-       << "          if (" << e->my_bddname() << ") \n"
-       << "            {\n"
-       << "               " << Q << "_val = ";
-    b->getValue()->CSharp_put(os, this);
-    os << ";\n"
-       << "            }\n"
-       << "         else\n"
-       << "            {\n"
-       << "               " << Q << "_val = " << clock->getValueType(this) << "_zero;\n"
-       << "            }\n"
-       << "         }\n";
+    put_guarded_value(*this, os, clock->getStatusName(this), e->my_bddname(), *b, &DataExpr::CSharp_put);
   }
 }
 

@@ -1,5 +1,7 @@
 // C and C# texts of the data part: data expressions, and the declarations of types,
 // methods and constants.
+#include <list>
+#include <map>
 #include <ostream>
 #include <string>
 
@@ -41,12 +43,39 @@ void put_args(std::ostream& os, Module* m, std::list<DataExpr*>* args, void (Dat
   os << ")";
 }
 
-void put_types(std::ostream& os, const std::list<std::string>* types) {
-  if (types == nullptr) return;
-  const char* separator = "";
-  for (const std::string& t : *types) {
-    os << separator << t;
-    separator = ", ";
+// keyword + " " + result type + " " + name + "(" + argument types + ");" and a line end.
+void put_method(std::ostream& os, const char* keyword, const std::string& result, const std::string& name,
+                const std::list<std::string>* types) {
+  os << keyword << " " << result << " " << name << "(";
+  if (types != nullptr) {
+    const char* separator = "";
+    for (const std::string& t : *types) {
+      os << separator << t;
+      separator = ", ";
+    }
+  }
+  os << ");\n";
+}
+
+void put_zeros(std::ostream& os, const char* keyword, const std::map<std::string, int>& types) {
+  for (const auto& t : types) os << keyword << " const " << t.first << " " << t.first << "_zero;\n";
+}
+
+template <class Writer>
+void put_each(std::ostream& os, std::list<MethodDecl*>* methods, Writer write) {
+  if (methods == nullptr) return;
+  for (MethodDecl* d : *methods) {
+    (d->*write)(os);
+    os << "\n";
+  }
+}
+
+template <class Writer>
+void put_each(std::ostream& os, Module* m, std::list<ConstantDecl*>* constants, Writer write) {
+  if (constants == nullptr) return;
+  for (ConstantDecl* c : *constants) {
+    (c->*write)(os, m);
+    os << "\n";
   }
 }
 
@@ -87,23 +116,11 @@ void DataSignalValue::C_put(std::ostream& os, Module* m) {
   os << (signal->isOutput() ? "*" : "") << status_name(signal, m, true) << "_val";
 }
 
-void DataTypeTable::C_put(std::ostream& os) {
-  for (const auto& t : *types) os << "extern const " << t.first << " " << t.first << "_zero;\n";
-}
+void DataTypeTable::C_put(std::ostream& os) { put_zeros(os, "extern", *types); }
 
-void MethodDecl::C_put(std::ostream& os) {
-  os << "extern " << return_type << " " << name << "(";
-  put_types(os, arg_type_list);
-  os << ");\n";
-}
+void MethodDecl::C_put(std::ostream& os) { put_method(os, "extern", return_type, name, arg_type_list); }
 
-void DataMethodTable::C_put(std::ostream& os) {
-  if (method_list == nullptr) return;
-  for (MethodDecl* d : *method_list) {
-    d->C_put(os);
-    os << "\n";
-  }
-}
+void DataMethodTable::C_put(std::ostream& os) { put_each(os, method_list, &MethodDecl::C_put); }
 
 void ConstantDecl::C_put(std::ostream& os, Module* m) {
   if (value == nullptr) os << "extern ";
@@ -115,21 +132,13 @@ void ConstantDecl::C_put(std::ostream& os, Module* m) {
   os << ";";
 }
 
-void DataConstantTable::C_put(std::ostream& os, Module* m) {
-  if (constant_list == nullptr) return;
-  for (ConstantDecl* c : *constant_list) {
-    c->C_put(os, m);
-    os << "\n";
-  }
-}
+void DataConstantTable::C_put(std::ostream& os, Module* m) { put_each(os, m, constant_list, &ConstantDecl::C_put); }
 
 // ----- C# -----
 
-void DataConstant::CSharp_put(std::ostream& os, Module* m) {
-  os << getDecl(std::to_string(constant_index), m != nullptr ? m->getName() : std::string())->getName();
-}
+void DataConstant::CSharp_put(std::ostream& os, Module* m) { C_put(os, m); }
 
-void DataValue::CSharp_put(std::ostream& os, Module*) { os << text; }
+void DataValue::CSharp_put(std::ostream& os, Module* m) { C_put(os, m); }
 
 void DataMethodCall::CSharp_put(std::ostream& os, Module* m) {
   os << method_of(method_index)->getName();
@@ -151,23 +160,11 @@ void DataSignalValue::CSharp_put(std::ostream& os, Module* m) {
   os << (signal->isOutput() ? " " : "") << status_name(signal, m, false) << "_val";
 }
 
-void DataTypeTable::CSharp_put(std::ostream& os) {
-  for (const auto& t : *types) os << "public const " << t.first << " " << t.first << "_zero;\n";
-}
+void DataTypeTable::CSharp_put(std::ostream& os) { put_zeros(os, "public", *types); }
 
-void MethodDecl::CSharp_put(std::ostream& os) {
-  os << "public " << return_type << " " << name << "(";
-  put_types(os, arg_type_list);
-  os << ");\n";
-}
+void MethodDecl::CSharp_put(std::ostream& os) { put_method(os, "public", return_type, name, arg_type_list); }
 
-void DataMethodTable::CSharp_put(std::ostream& os) {
-  if (method_list == nullptr) return;
-  for (MethodDecl* d : *method_list) {
-    d->CSharp_put(os);
-    os << "\n";
-  }
-}
+void DataMethodTable::CSharp_put(std::ostream& os) { put_each(os, method_list, &MethodDecl::CSharp_put); }
 
 void ConstantDecl::CSharp_put(std::ostream& os, Module* m) {
   // A constant without a value is the user's to set: a C# const needs one.
@@ -181,9 +178,5 @@ void ConstantDecl::CSharp_put(std::ostream& os, Module* m) {
 }
 
 void DataConstantTable::CSharp_put(std::ostream& os, Module* m) {
-  if (constant_list == nullptr) return;
-  for (ConstantDecl* c : *constant_list) {
-    c->CSharp_put(os, m);
-    os << "\n";
-  }
+  put_each(os, m, constant_list, &ConstantDecl::CSharp_put);
 }

@@ -24,23 +24,17 @@ class TestModule {
     m->setRtl(new Signal("RTL" + name, m, w));
   }
   Signal* input(const std::string& n, const std::string& type = "") {
-    Signal* s = new Signal(n, m, w);
-    s->is_input = true;
-    if (!type.empty()) s->setValueType(type, m);
+    Signal* s = make(n, type, &Signal::is_input);
     m->addInputSignal(s);
     return s;
   }
   Signal* output(const std::string& n, const std::string& type = "") {
-    Signal* s = new Signal(n, m, w);
-    s->is_output = true;
-    if (!type.empty()) s->setValueType(type, m);
+    Signal* s = make(n, type, &Signal::is_output);
     m->addOutputSignal(s);
     return s;
   }
   Signal* local(const std::string& n, const std::string& type = "") {
-    Signal* s = new Signal(n, m, w);
-    s->is_local = true;
-    if (!type.empty()) s->setValueType(type, m);
+    Signal* s = make(n, type, &Signal::is_local);
     m->addLocalSignal(s);
     return s;
   }
@@ -67,6 +61,14 @@ class TestModule {
 
   Module* m;
   Bddexpressionwood* w;
+
+ private:
+  Signal* make(const std::string& n, const std::string& type, bool Signal::*kind) {
+    Signal* s = new Signal(n, m, w);
+    s->*kind = true;
+    if (!type.empty()) s->setValueType(type, m);
+    return s;
+  }
 };
 
 inline DataValue* int_literal(const std::string& text) {
