@@ -6,42 +6,13 @@
 #include <vector>
 
 #include "Bddexpression.h"
-#include "equationtable.h"
+#include "chain_module.h"
 #include "evaluation.h"
-#include "expression.h"
-#include "module.h"
-#include "module_signal.h"
 
 namespace {
 
-Module* buildModule(int locals) {
-  Module* m = new Module("Bench");
-  Bddexpressionwood* w = m->getBddWood();
-  m->setSet(new Signal("SETBench", m, w));
-  m->setReset(new Signal("RESETBench", m, w));
-  m->setRtl(new Signal("RTLBench", m, w));
-  std::vector<Signal*> in;
-  for (int i = 0; i < 100; ++i) {
-    Signal* s = new Signal("I" + std::to_string(i), m, w);
-    s->is_input = true;
-    m->addInputSignal(s);
-    in.push_back(s);
-  }
-  EquationTable* t = m->getEquationTable();
-  Expression* prev = m->getSet();
-  for (int i = 0; i < locals; ++i) {
-    Signal* l = new Signal("L" + std::to_string(i), m, w);
-    l->is_local = true;
-    m->addLocalSignal(l);
-    t->createEquation(l, new OrExpression(new AndExpression(prev, in[i % 100]), in[(7 * i) % 100]), m);
-    prev = l;
-  }
-  t->callPert();
-  return m;
-}
-
 void BM_Reaction(benchmark::State& state) {
-  static Module* m = buildModule(5000);
+  static Module* m = chain_module(5000);
   Simulation sim;
   sim.load(m);
   int k = 0;

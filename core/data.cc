@@ -53,7 +53,7 @@ std::string moduleName(Module* m) { return m != nullptr ? m->getName() : std::st
 
 }  // namespace
 
-// ----- DataExpr: generator operations (bodies come with the generators) -----
+// ----- DataExpr: generator operations (the C and C# texts are in gen_data.cc) -----
 
 void DataExpr::C_put(std::ostream&, Module*) { throw AbstractMethodCallException("DataExpr", "C_put"); }
 
@@ -67,8 +67,6 @@ std::string DataExpr::C_opname(int op) {
   if (op < 0 || op > 13) throw IllegalOperationException("DataExpr::C_opname", "invalid_operator");
   return names[op];
 }
-
-std::string DataExpr::CSharp_opname(int) { throw AbstractMethodCallException("DataExpr", "CSharp_opname"); }
 
 std::string DataExpr::LUSTRE_opname(int) { throw AbstractMethodCallException("DataExpr", "LUSTRE_opname"); }
 

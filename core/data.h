@@ -80,8 +80,8 @@ class DataExpr {
   // Writes the full form of this expression as an evaluation-table entry; operands
   // and arguments are written as references through t (see DataEvalTable).
   virtual void JXC_put(std::ostream& os, DataEvalTable& t) = 0;
-  // Code writers; their bodies belong to the generators: until then they throw
-  // AbstractMethodCallException.
+  // The expression as C and as C# text (gen_data.cc); operands are not parenthesised.
+  // The base forms throw AbstractMethodCallException.
   virtual void C_put(std::ostream& os, Module* m);
   virtual void CSharp_put(std::ostream& os, Module* m);
   // Value text of this expression, asking the value server through socket for every
@@ -96,8 +96,10 @@ class DataExpr {
   // Operator code to its text in C and in value-server requests;
   // IllegalOperationException("DataExpr::C_opname", "invalid_operator") outside 0..13.
   static std::string C_opname(int op);
-  // Spellings come with the generators: AbstractMethodCallException until then.
+  // Operator code to its text in C#; IllegalOperationException("DataExpr::CShap_opname",
+  // "invalid_operator") outside 0..13.
   static std::string CSharp_opname(int op);
+  // The Lustre spelling comes with its generator: AbstractMethodCallException until then.
   static std::string LUSTRE_opname(int op);
 
  protected:
@@ -123,6 +125,8 @@ class DataConstant : public DataExpr {
   DataExpr* changeModule(Module* new_module, Module* other) override;
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
+  void C_put(std::ostream& os, Module* m) override;
+  void CSharp_put(std::ostream& os, Module* m) override;
   std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
                         socket_type* socket) override;
 
@@ -146,6 +150,8 @@ class DataValue : public DataExpr {
   DataExpr* changeModule(Module* new_module, Module* other) override;
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
+  void C_put(std::ostream& os, Module* m) override;
+  void CSharp_put(std::ostream& os, Module* m) override;
   std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
                         socket_type* socket) override;
 
@@ -170,6 +176,8 @@ class DataSignalValue : public DataExpr {
   std::set<Signal*>* computeDependencySet() override;
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
+  void C_put(std::ostream& os, Module* m) override;
+  void CSharp_put(std::ostream& os, Module* m) override;
   std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
                         socket_type* socket) override;
 
@@ -192,6 +200,8 @@ class DataUnaryOp : public DataExpr {
   std::set<Signal*>* computeDependencySet() override;
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
+  void C_put(std::ostream& os, Module* m) override;
+  void CSharp_put(std::ostream& os, Module* m) override;
   std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
                         socket_type* socket) override;
 
@@ -216,6 +226,8 @@ class DataBinaryOp : public DataExpr {
   std::set<Signal*>* computeDependencySet() override;
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
+  void C_put(std::ostream& os, Module* m) override;
+  void CSharp_put(std::ostream& os, Module* m) override;
   std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
                         socket_type* socket) override;
 
@@ -242,6 +254,8 @@ class DataMethodCall : public DataExpr {
   std::set<Signal*>* computeDependencySet() override;
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
+  void C_put(std::ostream& os, Module* m) override;
+  void CSharp_put(std::ostream& os, Module* m) override;
   std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
                         socket_type* socket) override;
 
@@ -324,7 +338,8 @@ class MethodDecl {
 
   // "rtype name(a, b)"; a null list prints "()".
   void print(std::ostream& os) const;
-  // Target code; bodies belong to the generators (AbstractMethodCallException).
+  // "extern rtype name(a, b);" / "public rtype name(a, b);" and a line end (gen_data.cc);
+  // LUSTRE_put throws AbstractMethodCallException.
   void C_put(std::ostream& os);
   void CSharp_put(std::ostream& os);
   void LUSTRE_put(std::ostream& os);
@@ -362,6 +377,8 @@ class ConstantDecl {
 
   // "type name" and, with a value, " value: " and the value's debug text.
   void print(std::ostream& os) const;
+  // C: ["extern "] "const type name[ = value]" with no line end. C#: "private const type
+  // name = value;", or "private static readonly type name;" without a value (gen_data.cc).
   void C_put(std::ostream& os, Module* m);
   void CSharp_put(std::ostream& os, Module* m);
   void LUSTRE_put(std::ostream& os, Module* m);
@@ -392,6 +409,7 @@ class DataTypeTable {
 
   // "type:\n", one line per index ("   i: " with ids) "name;\n", then "\n".
   void print(std::ostream& os, bool with_ids) const;
+  // Per type in name order: "extern const T T_zero;" / "public const T T_zero;" and a line end.
   void C_put(std::ostream& os);
   void CSharp_put(std::ostream& os);
 
@@ -417,6 +435,7 @@ class DataMethodTable {
 
   // "method:\n", one line per index "decl;\n", then "\n"; nothing when the list is null.
   void print(std::ostream& os, bool with_ids) const;
+  // Each declaration followed by an empty line (C and C#).
   void C_put(std::ostream& os);
   void CSharp_put(std::ostream& os);
   void LUSTRE_put(std::ostream& os);
@@ -445,6 +464,7 @@ class DataConstantTable {
 
   // "constant:\n", one line per index "decl;\n", then "\n"; nothing when the list is null.
   void print(std::ostream& os, bool with_ids) const;
+  // Each declaration and a line end (C and C#).
   void C_put(std::ostream& os, Module* m);
   void CSharp_put(std::ostream& os, Module* m);
   void LUSTRE_put(std::ostream& os, Module* m);

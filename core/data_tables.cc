@@ -56,8 +56,6 @@ void MethodDecl::print(std::ostream& os) const {
   os << ")";
 }
 
-void MethodDecl::C_put(std::ostream&) { throw AbstractMethodCallException("MethodDecl", "C_put"); }
-void MethodDecl::CSharp_put(std::ostream&) { throw AbstractMethodCallException("MethodDecl", "CSharp_put"); }
 void MethodDecl::LUSTRE_put(std::ostream&) { throw AbstractMethodCallException("MethodDecl", "LUSTRE_put"); }
 
 bool operator==(const MethodDecl& a, const MethodDecl& b) {
@@ -84,10 +82,6 @@ void ConstantDecl::print(std::ostream& os) const {
   }
 }
 
-void ConstantDecl::C_put(std::ostream&, Module*) { throw AbstractMethodCallException("ConstantDecl", "C_put"); }
-void ConstantDecl::CSharp_put(std::ostream&, Module*) {
-  throw AbstractMethodCallException("ConstantDecl", "CSharp_put");
-}
 void ConstantDecl::LUSTRE_put(std::ostream&, Module*) {
   throw AbstractMethodCallException("ConstantDecl", "LUSTRE_put");
 }
@@ -139,8 +133,6 @@ void DataTypeTable::print(std::ostream& os, bool with_ids) const {
   os << "\n";
 }
 
-void DataTypeTable::C_put(std::ostream&) { throw AbstractMethodCallException("DataTypeTable", "C_put"); }
-void DataTypeTable::CSharp_put(std::ostream&) { throw AbstractMethodCallException("DataTypeTable", "CSharp_put"); }
 
 // ----- DataMethodTable -----
 
@@ -187,8 +179,6 @@ void DataMethodTable::print(std::ostream& os, bool with_ids) const {
   os << "\n";
 }
 
-void DataMethodTable::C_put(std::ostream&) { throw AbstractMethodCallException("DataMethodTable", "C_put"); }
-void DataMethodTable::CSharp_put(std::ostream&) { throw AbstractMethodCallException("DataMethodTable", "CSharp_put"); }
 void DataMethodTable::LUSTRE_put(std::ostream&) { throw AbstractMethodCallException("DataMethodTable", "LUSTRE_put"); }
 
 // ----- DataConstantTable -----
@@ -252,12 +242,6 @@ void DataConstantTable::print(std::ostream& os, bool with_ids) const {
   os << "\n";
 }
 
-void DataConstantTable::C_put(std::ostream&, Module*) {
-  throw AbstractMethodCallException("DataConstantTable", "C_put");
-}
-void DataConstantTable::CSharp_put(std::ostream&, Module*) {
-  throw AbstractMethodCallException("DataConstantTable", "CSharp_put");
-}
 void DataConstantTable::LUSTRE_put(std::ostream&, Module*) {
   throw AbstractMethodCallException("DataConstantTable", "LUSTRE_put");
 }

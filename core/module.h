@@ -198,6 +198,31 @@ class Module {
   void SIMUL_JXC_put_user_files(std::ostream& header, std::ostream& body);
   void BLIF_put(std::ostream& os, int remove_wires);
 
+  // ----- target code generators (gen_c.cc, gen_systemc.cc, gen_csharp.cc) -----
+  // The C body and header of the module: reset and reaction functions, register state,
+  // user-data externs. Without an equation system only the data part and "#endif".
+  void C_put(std::ostream& body, std::ostream& header);
+  // Finalises the module when it is not yet finalised, then writes the body file
+  // (OutputFile, or the module name, with ".c") and its header (".h"; OutputFile + ".h"
+  // when the two names would be one) through C_put. Nothing is written when either file
+  // cannot be opened ("Cannot open output file: " + its name, box and standard error).
+  void printC();
+  // Every equation in earliest-date order over the node array A, the outputs in
+  // pointer_names written through "*"; abstract equations from their bindings (none: the
+  // error line and exit 1); a guarded value block after the status equation of an
+  // emission clocked by a signal that is not an output.
+  void C_put_equation(std::ostream& os, const std::string& A, std::list<std::string>& pointer_names);
+  // The C writer's files for the SystemC target: every name by the current occurrence,
+  // the bindings in a data section of their own.
+  void SYSTEMC_put(std::ostream& body, std::ostream& header);
+  // OutputDir + "/" + (OutputFile, or the module name, with ".cs") through CSharp_put;
+  // nothing written when it cannot be opened.
+  void printCSHARP();
+  // The module as one C# component class.
+  void CSharp_put(std::ostream& os);
+  // The reaction body: every equation in earliest-date order, indented by indent blanks.
+  void CSharp_put_equation(std::ostream& os, const std::string& node_array, int indent);
+
   // ----- fields -----
   const std::string& getName() const { return name; }
   void setName(const std::string& n) { name = n; }

@@ -1,14 +1,16 @@
 // Test support for the simulator: a small value server over loopback that answers the
-// data requests and records every request it reads.
+// data requests (by its own answer, or by one given) and records every request it reads.
 #ifndef VALUE_SERVER_H
 #define VALUE_SERVER_H
 
 #include <sys/socket.h>
 
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "loopback_pair.h"
@@ -32,7 +34,8 @@ inline std::vector<std::string> split(const std::string& s) {
 // methods, the constant K; it records every request it reads.
 class ValueServer {
  public:
-  ValueServer() {
+  typedef std::function<std::string(const std::string&)> Answer;
+  explicit ValueServer(Answer answer = &ValueServer::answer) : answer_(std::move(answer)) {
     if (pair_.ok()) thread_ = std::thread([this] { serve(); });
   }
   ~ValueServer() {
@@ -93,11 +96,12 @@ class ValueServer {
         std::lock_guard<std::mutex> l(mu_);
         requests_.push_back(req);
       }
-      std::string rep = answer(req);
+      std::string rep = answer_(req);
       if (SOCK_write(pair_.server, rep.data(), static_cast<int>(rep.size())) < 0) return;
     }
   }
 
+  Answer answer_;
   LoopbackPair pair_;
   std::thread thread_;
   std::mutex mu_;

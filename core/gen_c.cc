@@ -1,0 +1,490 @@
+// C target: the equation writer (node networks over one shared node array, the variables
+// passed by pointer written through "*"), and the module writer of the body and header
+// files, whose SystemC flavour differs only in the occurrences it names and the handling
+// of the bindings.
+#include <cstdlib>
+#include <iostream>
+#include <list>
+#include <set>
+#include <string>
+#include <unordered_set>
+
+#include "Bddexpression.h"
+#include "compilation.h"
+#include "data.h"
+#include "gen_c_writer.h"
+#include "gen_equations.h"
+#include "gen_files.h"
+#include "module.h"
+#include "module_signal.h"
+#include "signal_manager.h"
+
+// ===================================================================================
+// Equations
+// ===================================================================================
+
+namespace {
+
+bool has_handle(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
+
+bool is_terminal(const bdd_node* n) { return n->var_index() == -1; }
+
+bool is_bare_variable(const bdd_node* n) {
+  const bdd_node* t = n->then_node();
+  const bdd_node* e = n->else_node();
+  return t != nullptr && e != nullptr && is_terminal(t) && is_terminal(e) && n->else_link_type() == -1;
+}
+
+}  // namespace
+
+CNames::CNames(const std::list<std::string>& pointer_names, const std::string& prefix, const std::string& suffix)
+    : pointers(pointer_names.begin(), pointer_names.end()), prefix(prefix), suffix(suffix) {}
+
+bool CNames::pointer(const std::string& bare) const { return pointers.count(bare) != 0; }
+
+std::string CNames::written(const std::string& bare) const { return prefix + bare + suffix; }
+
+std::string CNames::read(const std::string& bare) const {
+  return pointer(bare) ? "(*" + written(bare) + ")" : written(bare);
+}
+
+// One line per unmarked node under n, the then successor and the else successor first.
+// The node writer of the manager has one text around every variable; here a variable
+// read through a pointer gets its own.
+void put_c_network(std::ostream& os, bddpp_manager* man, const CNames& names, const std::string& A,
+                   bdd_node* n) {
+  if (n == nullptr || n->is_marked()) return;
+  n->mark();
+  if (is_terminal(n)) {
+    os << "   " << A << "[" << n->global_id() << "]= !0;\n";
+    return;
+  }
+  std::string x = names.read(man->Name_var_by_index(n->var_index()));
+  if (is_bare_variable(n)) {
+    os << "  " << A << "[" << n->global_id() << "]= " << x << ";\n";
+    return;
+  }
+  put_c_network(os, man, names, A, n->then_node());
+  put_c_network(os, man, names, A, n->else_node());
+  os << "  " << A << "[" << n->global_id() << "]= " << x << " && " << A << "[" << n->then_node()->global_id()
+     << "]" << " || " << "!" << x << " && " << (n->else_link_type() == -1 ? "!" : "") << A << "["
+     << n->else_node()->global_id() << "]" << ";\n";
+}
+
+void put_c_equation(Bddexpression& e, std::ostream& os, const std::string& A, const CNames& names) {
+  bddpp_manager* man = e.my_bdd_manager();
+  if (man == nullptr || !has_handle(e.bdd_var) || !has_handle(e.bdd_exp)) return;
+  std::string bare = man->Name_var_by_bdd(e.bdd_var);
+  std::string left = (names.pointer(bare) ? "  *" : "   ") + names.written(bare);
+  if (man->Bdd_is_var(e.bdd_exp)) {
+    os << left << "= " << names.read(man->Name_var_by_bdd(e.bdd_exp)) << ";";
+    return;
+  }
+  put_c_network(os, man, names, A, e.bdd_exp.node());
+  os << left << "= " << (e.bdd_exp.link_type() == 1 ? "" : "!") << A << "[" << e.bdd_exp.node()->global_id()
+     << "];";
+}
+
+void put_c(Bddexpression& e, std::ostream& os, const std::string& A, std::list<std::string>& pointer_names) {
+  put_c_equation(e, os, A, CNames(pointer_names, "", ""));
+}
+
+void put_c(Bddexpression& e, std::ostream& os, const std::string& A, std::list<std::string>& pointer_names,
+           const std::string& prefix, const std::string& suffix) {
+  put_c_equation(e, os, A, CNames(pointer_names, prefix, suffix));
+}
+
+namespace {
+
+void put_c_system(Bddexpressionwood& w, std::ostream& os, const std::string& A, const CNames& names) {
+  if (w.my_bdd_manager() == nullptr) return;
+  w.my_bdd_manager()->Bdd_global_clear_marks();
+  for (long id : w.earliest_sort()) {
+    Bddexpression* e = w.slot(id);
+    if (e == nullptr) continue;
+    put_c_equation(*e, os, A, names);
+    os << "\n";
+  }
+}
+
+}  // namespace
+
+void Put_c(Bddexpressionwood& w, std::ostream& os, const std::string& A, std::list<std::string>& pointer_names) {
+  put_c_system(w, os, A, CNames(pointer_names, "", ""));
+}
+
+void Put_c(Bddexpressionwood& w, std::ostream& os, const std::string& A, std::list<std::string>& pointer_names,
+           const std::string& prefix, const std::string& suffix) {
+  put_c_system(w, os, A, CNames(pointer_names, prefix, suffix));
+}
+
+bool is_status_rail(Module& m, long id) {
+  Bddexpressionwood* w = m.getBddWood();
+  SignalRef* ref = m.getSignalManager()->getSignalRefById(id, w);
+  return ref != nullptr && ref->getBddStatusId(w) == id;
+}
+
+void put_abstract_equation(Module& m, Bddexpression& e, long id, DataBinding& b, std::ostream& os,
+                           const char* indent, void (DataExpr::*writer)(std::ostream&, Module*)) {
+  // The value rail of a data condition is false when the condition holds.
+  bool value_rail = !is_status_rail(m, id);
+  os << indent << e.my_bddname() << " = " << (value_rail ? "!(" : "");
+  (b.getValue()->*writer)(os, &m);
+  os << (value_rail ? ")" : "") << ";\n";
+}
+
+DataBinding* abstract_binding(Module& m, const std::string& signal_name) {
+  DataBinding* b = m.getBinding(signal_name);
+  if (b == nullptr) {
+    std::cerr << "***error: abstract equation without bindind for:" << signal_name << "\n";
+    std::exit(1);
+  }
+  return b;
+}
+
+void Module::C_put_equation(std::ostream& os, const std::string& A, std::list<std::string>& pointer_names) {
+  Bddexpressionwood* w = getBddWood();
+  if (w == nullptr || w->my_bdd_manager() == nullptr) return;
+  bddpp_manager* man = w->my_bdd_manager();
+  man->Bdd_global_clear_marks();
+  CNames names(pointer_names, "", "");
+  for (long id : w->earliest_sort()) {
+    Bddexpression* e = w->slot(id);
+    if (e == nullptr) continue;
+    std::string N = getSignalNameById(id, w);
+    if (e->getAbstraction() != 0) {
+      put_abstract_equation(*this, *e, id, *abstract_binding(*this, N), os, "  ", &DataExpr::C_put);
+      continue;
+    }
+    put_c_equation(*e, os, A, names);
+    os << "\n";
+    DataBinding* b = getBinding(N);
+    Signal* clock = b != nullptr ? b->getClock() : nullptr;
+    // One block per emission: after its status equation (after the value equation too,
+    // the block would test the value rail, which is false when the emission is present).
+    if (clock == nullptr || clock->isOutput() || !is_status_rail(*this, id)) continue;
+    put_guarded_value(*this, os, man->Name_var_by_index(clock->getInitialBddStatusId(this, w)), e->my_bddname(),
+                      *b, &DataExpr::C_put);
+  }
+}
+
+void put_guarded_value(Module& m, std::ostream& os, const std::string& Q, const std::string& V, DataBinding& b,
+                       void (DataExpr::*writer)(std::ostream&, Module*)) {
+  os << "   if (" << Q << ") \n"
+     << "      {\n"
+     << "          if (" << V << ") \n"
+     << "            {\n"
+     << "               " << Q << "_val = ";
+  (b.getValue()->*writer)(os, &m);
+  os << ";\n"
+     << "            }\n"
+     << "         else\n"
+     << "            {\n"
+     << "               " << Q << "_val = " << b.getClock()->getValueType(&m) << "_zero;\n"
+     << "            }\n"
+     << "         }\n";
+}
+
+// ===================================================================================
+// Module writer
+// ===================================================================================
+
+CModuleWriter::CModuleWriter(Module& m, std::ostream& body, std::ostream& header, bool systemc)
+    : m(m), body(body), header(header), systemc(systemc), M(m.getName()), w(m.getBddWood()),
+      man(w != nullptr ? w->my_bdd_manager() : nullptr) {}
+
+long CModuleWriter::statusId(Signal* s, bool input) const {
+  return input || systemc ? s->getBddStatusId(&m, w) : s->getInitialBddStatusId(&m, w);
+}
+
+long CModuleWriter::valueId(Signal* s, bool input) const {
+  return input || systemc ? s->getBddValueId(&m, w) : s->getInitialBddValueId(&m, w);
+}
+
+void CModuleWriter::both(const std::string& text) {
+  body << text;
+  header << text;
+}
+
+void CModuleWriter::parameter(Signal* s, long id, bool input, bool& first, bool reaction) {
+  if (id == -1 || m.getBinding(s->getOriginalName()) != nullptr) return;
+  std::string name = man->Name_var_by_index(id);
+  if (input) {
+    body << (first ? "int " : ", int ");
+    header << (first ? "int " : ", int  ");
+  } else {
+    both(first ? "int* " : ", int*");
+  }
+  both(name);
+  if (s->isValued(&m)) both(", " + s->getValueType(&m) + (input ? " " : "* ") + name + "_val");
+  first = false;
+  if (!reaction) return;
+  parameter_ids.insert(id);
+  if (!input) pointer_names.push_back(name);
+}
+
+void CModuleWriter::parameters(std::list<Signal*>* signals, bool input, bool& first, bool reaction) {
+  if (signals == nullptr) return;
+  for (Signal* s : *signals) {
+    parameter(s, statusId(s, input), input, first, reaction);
+    if (m.getFinalised() == 0) parameter(s, valueId(s, input), input, first, reaction);
+  }
+}
+
+void CModuleWriter::write() {
+  body << "#include \"" << M << (systemc ? "_sc.h" : ".h") << "\"\n"
+       << "#define false 0\n"
+       << "#define true (!false)\n"
+       << "\n";
+  header << "#ifndef " << M << "_H\n"
+         << "#define " << M << "_H\n";
+  writeData();
+  if (w == nullptr || man == nullptr) {
+    header << "#endif\n";
+    return;
+  }
+  std::list<regclass*>* registers = m.getRegisterList();
+  bool has_registers = registers != nullptr && !registers->empty();
+  if (has_registers) {
+    body << "/* global state variables */\n";
+    const char* separator = "int ";
+    for (regclass* r : *registers) {
+      body << separator << r->actual_var()->getStatusName(&m);
+      separator = ",\n    ";
+    }
+    body << ";\n\n";
+  }
+  writeFunctions();
+  writeLocals();
+  body << "  static int " << M << "_node" << "[" << man->Bdd_total_size() << "];\n\n";
+  if (systemc)
+    writeSystemCEquations();
+  else
+    writeCEquations();
+  if (has_registers) {
+    body << "\n"
+         << "  " << "/* refresh registers */\n";
+    for (regclass* r : *registers)
+      body << "  " << r->actual_var()->getStatusName(&m) << "= " << r->next_var()->getStatusName(&m) << ";\n";
+    body << "\n";
+  }
+  body << "}\n\n";
+  header << "#endif\n";
+}
+
+void CModuleWriter::writeData() {
+  if (DataTypeTable* types = Compilation::GDataTypeTable) {
+    body << "/* Following types should be defined in file \"" << M << "_typedecl.h\":\n";
+    const char* separator = "";
+    for (const auto& t : *types->getTypes()) {
+      body << separator << t.first;
+      separator = ", ";
+    }
+    body << ";\n"
+         << "*/\n";
+    header << "#include \"" << M << "_typedecl.h\"\n";
+    types->C_put(header);
+  }
+  if (Compilation::GDataMethodTable != nullptr) Compilation::GDataMethodTable->C_put(header);
+  DataConstantTable* constants = Compilation::GDataConstantTable;
+  if (constants == nullptr || constants->getConstantList() == nullptr) return;
+  for (ConstantDecl* c : *constants->getConstantList()) {
+    if (systemc) std::cerr << c->getName() << "\n";
+    std::ostream& os = c->getValue() != nullptr ? body : header;
+    c->C_put(os, &m);
+    os << "\n";
+  }
+}
+
+void CModuleWriter::writeFunctions() {
+  bool finalised = m.getFinalised() != 0;
+  body << "void " << M << "_reset_automaton(";
+  header << "extern void " << M << "_reset_automaton(";
+  bool first = true;
+  if (!finalised) {
+    both(" int _s_SET" + M + ", int _s_RESET" + M);
+    first = false;
+  }
+  parameters(m.getInputSignalList(), true, first, false);
+  if (!finalised) both(", int* _s_RTL" + M);
+  parameters(m.getOutputSignalList(), false, first, false);
+  body << ")\n"
+       << "{\n";
+  header << ");\n";
+  if (m.getRegisterList() != nullptr)
+    for (regclass* r : *m.getRegisterList())
+      body << "  " << r->actual_var()->getStatusName(&m) << "= " << r->is_initialy_true() << ";\n";
+  body << "}\n\n";
+
+  body << "void " << M << "_automaton(";
+  header << "extern void " << M << "_automaton(";
+  first = true;
+  parameters(m.getInputSignalList(), true, first, true);
+  parameters(m.getOutputSignalList(), false, first, true);
+  body << ")\n"
+       << "{\n";
+  header << ");\n";
+}
+
+void CModuleWriter::writeLocals() {
+  std::set<long> locals = w->Set_of_index_used_variables();
+  bool finalised = m.getFinalised() != 0;
+  auto drop = [&](long id) {
+    if (id != -1) locals.erase(id);
+  };
+  if (m.getInputSignalList() != nullptr)
+    for (Signal* s : *m.getInputSignalList())
+      if (s->getBddStatusId(&m, w) != -1) drop(systemc ? s->getBddStatusId(&m, w) : s->getInitialBddStatusId(&m, w));
+  if (m.getRegisterList() != nullptr)
+    for (regclass* r : *m.getRegisterList()) drop(r->actual_var()->getBddStatusId(&m, w));
+  if (m.getOutputSignalList() != nullptr)
+    for (Signal* s : *m.getOutputSignalList()) {
+      if (systemc) {
+        drop(s->getBddStatusId(&m, w));
+        if (!finalised) drop(s->getBddValueId(&m, w));
+        continue;
+      }
+      if (s->getBddStatusId(&m, w) == -1) continue;
+      drop(s->getInitialBddStatusId(&m, w));
+      if (!finalised && s->getBddValueId(&m, w) != -1) drop(s->getInitialBddValueId(&m, w));
+    }
+  // A parameter is never declared again (the value rails of the inputs of a module that
+  // is not finalised).
+  for (long id : parameter_ids) locals.erase(id);
+  declared = locals;
+  for (long id : locals) body << "  int " << man->Name_var_by_index(id) << ";\n";
+
+  if (m.getLocalSignalList() == nullptr) return;
+  for (Signal* s : *m.getLocalSignalList()) {
+    if (!s->isValued(&m) || m.getBinding(s->getName(&m)) != nullptr) continue;
+    long id = systemc ? s->getBddStatusId(&m, w) : s->getInitialBddStatusId(&m, w);
+    if (id == -1) continue;
+    std::string T = s->getValueType(&m);
+    body << "  " << T << "  " << man->Name_var_by_index(id) << "_val" << " = " << T << "_zero" << ";\n";
+  }
+}
+
+void CModuleWriter::writeCEquations() {
+  body << "  " << " /* outputs computing */\n";
+  m.C_put_equation(body, M + "_node", pointer_names);
+  std::map<std::string, std::list<DataBinding*>> groups;
+  if (m.getDataTable() != nullptr)
+    for (const auto& entry : *m.getDataTable()) {
+      DataBinding* b = entry.second;
+      if (b->getClock() != nullptr && b->getClock()->isOutput())
+        groups[b->getClock()->getInternalName()].push_back(b);
+    }
+  for (const auto& group : groups) {
+    const std::string& K = group.first;
+    body << "    if (*" << K << ")\n"
+         << "      {\n";
+    const char* opening = "      ";
+    for (DataBinding* b : group.second) {
+      body << opening << "  if (" << b->getSignal()->getStatusName(&m) << ") {" << "*" << K << "_val = ";
+      b->getValue()->C_put(body, &m);
+      body << ";}\n";
+      opening = "        else";
+    }
+    Signal* k = m.getSignalFromInternalName(K);
+    body << "        else { " << "*" << K << "_val = " << (k != nullptr ? k->getValueType(&m) : std::string())
+         << "_zero" << ";}\n"
+         << "      }\n";
+  }
+}
+
+void CModuleWriter::writeSystemCEquations() {
+  std::list<Signal*> clocks;
+  std::list<std::list<DataBinding*>> clocked;
+  if (m.getDataTable() != nullptr) {
+    body << "//Data Handling\n"
+         << "//-------------\n";
+    for (const auto& entry : *m.getDataTable()) {
+      DataBinding* b = entry.second;
+      Signal* clock = b->getClock();
+      if (clock == nullptr) {
+        long id = b->getSignal()->getBddValueId(&m, w);
+        // A value rail that no equation uses is declared nowhere.
+        if (id == -1 || declared.count(id) == 0) continue;
+        body << man->Name_var_by_index(id) << " = ";
+        b->getValue()->C_put(body, &m);
+        body << ";\n";
+        continue;
+      }
+      auto c = clocks.begin();
+      auto l = clocked.begin();
+      while (c != clocks.end() && *c != clock) ++c, ++l;
+      if (c == clocks.end()) {
+        clocks.push_back(clock);
+        clocked.emplace_back();
+        l = std::prev(clocked.end());
+      }
+      l->push_back(b);
+    }
+    body << "  " << "/* outputs computing */\n";
+  }
+  // The equations in earliest-date order; a data condition as in the C writer.
+  man->Bdd_global_clear_marks();
+  CNames names(pointer_names, "", "");
+  for (long id : w->earliest_sort()) {
+    Bddexpression* e = w->slot(id);
+    if (e == nullptr) continue;
+    if (e->getAbstraction() != 0) {
+      put_abstract_equation(m, *e, id, *abstract_binding(m, m.getSignalNameById(id, w)), body, "  ",
+                            &DataExpr::C_put);
+      continue;
+    }
+    put_c_equation(*e, body, M + "_node", names);
+    body << "\n";
+  }
+  // The groups of local clocks come first: an output's value may be a local's value.
+  for (bool outputs : {false, true}) {
+    auto l = clocked.begin();
+    for (auto c = clocks.begin(); c != clocks.end(); ++c, ++l)
+      if ((*c)->isOutput() == outputs) writeClockGroup(*c, *l);
+  }
+}
+
+void CModuleWriter::writeClockGroup(Signal* G, const std::list<DataBinding*>& bindings) {
+  std::string S = G->isOutput() ? "*" : "";
+  std::string N = G->getStatusName(&m);
+  body << "if (" << S << N << ")  {\n";
+  bool first = true;
+  for (DataBinding* b : bindings) {
+    if (!first) body << "   else";
+    first = false;
+    body << "  if (" << b->getSignal()->getStatusName(&m) << ") {" << S << N << "_val = ";
+    b->getValue()->C_put(body, &m);
+    body << ";}\n";
+  }
+  body << "   else { " << S << N << "_val = " << G->getValueType(&m) << "_zero" << ";}\n"
+       << "}\n";
+}
+
+void Module::C_put(std::ostream& body, std::ostream& header) { CModuleWriter(*this, body, header, false).write(); }
+
+namespace {
+
+// The header of body file "x.c" is "x.h"; a name in which ".c" is not last keeps all but
+// its last two characters, so the header name could be the body name itself.
+std::string c_header_name(const std::string& module_name, const std::string& body) {
+  const std::string& chosen = Module::OutputFile;
+  std::string header;
+  if (chosen.empty())
+    header = module_name + ".h";
+  else if (chosen.rfind(".c") != std::string::npos)
+    header = chosen.substr(0, chosen.size() - 2) + ".h";
+  else
+    header = chosen + ".h";
+  return header == body ? chosen + ".h" : header;
+}
+
+}  // namespace
+
+void Module::printC() {
+  // The equations read the Set and Reset wires, which only finalisation defines.
+  if (finalised == 0 && getBddWood() != nullptr) finalize(0);
+  std::string body = generated_file_name(name, ".c");
+  std::string header = c_header_name(name, body);
+  write_generated_files({{body, body}, {header, header}},
+                        [this](std::vector<std::ostream*>& s) { C_put(*s[0], *s[1]); });
+}

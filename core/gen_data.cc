@@ -1,0 +1,182 @@
+// C and C# texts of the data part: data expressions, and the declarations of types,
+// methods and constants.
+#include <list>
+#include <map>
+#include <ostream>
+#include <string>
+
+#include "Bddexpression.h"
+#include "compilation.h"
+#include "data.h"
+#include "module.h"
+#include "module_signal.h"
+#include "sexception.h"
+
+namespace {
+
+MethodDecl* method_of(int index) {
+  DataMethodTable* t = Compilation::GDataMethodTable;
+  MethodDecl* d = t != nullptr ? t->getMethodById(index) : nullptr;
+  if (d == nullptr) throw UndefinedMethodException("method");
+  return d;
+}
+
+// The variable name of s's status rail, by occurrence 0 or by the current occurrence.
+std::string status_name(Signal* s, Module* m, bool initial) {
+  Bddexpressionwood* w = m->getBddWood();
+  long id = initial ? s->getInitialBddStatusId(m, w) : s->getBddStatusId(m, w);
+  if (id == -1)
+    throw IllegalOperationException("DataSignalValue: no status variable for signal", s->getInternalName().c_str());
+  return w->Name_var_by_index(id);
+}
+
+void put_args(std::ostream& os, Module* m, std::list<DataExpr*>* args, void (DataExpr::*writer)(std::ostream&, Module*)) {
+  os << "(";
+  if (args != nullptr) {
+    const char* separator = "";
+    for (DataExpr* a : *args) {
+      os << separator;
+      (a->*writer)(os, m);
+      separator = ", ";
+    }
+  }
+  os << ")";
+}
+
+// keyword + " " + result type + " " + name + "(" + argument types + ");" and a line end.
+void put_method(std::ostream& os, const char* keyword, const std::string& result, const std::string& name,
+                const std::list<std::string>* types) {
+  os << keyword << " " << result << " " << name << "(";
+  if (types != nullptr) {
+    const char* separator = "";
+    for (const std::string& t : *types) {
+      os << separator << t;
+      separator = ", ";
+    }
+  }
+  os << ");\n";
+}
+
+void put_zeros(std::ostream& os, const char* keyword, const std::map<std::string, int>& types) {
+  for (const auto& t : types) os << keyword << " const " << t.first << " " << t.first << "_zero;\n";
+}
+
+template <class Writer>
+void put_each(std::ostream& os, std::list<MethodDecl*>* methods, Writer write) {
+  if (methods == nullptr) return;
+  for (MethodDecl* d : *methods) {
+    (d->*write)(os);
+    os << "\n";
+  }
+}
+
+template <class Writer>
+void put_each(std::ostream& os, Module* m, std::list<ConstantDecl*>* constants, Writer write) {
+  if (constants == nullptr) return;
+  for (ConstantDecl* c : *constants) {
+    (c->*write)(os, m);
+    os << "\n";
+  }
+}
+
+}  // namespace
+
+std::string DataExpr::CSharp_opname(int op) {
+  static const char* const names[] = {" + ", " - ",  " * ",  " / ", " -",   " && ", " | ",
+                                      " !",  " == ", " != ", " < ", " <= ", " > ",  " >= "};
+  if (op < 0 || op > 13) throw IllegalOperationException("DataExpr::CShap_opname", "invalid_operator");
+  return names[op];
+}
+
+// ----- C -----
+
+void DataConstant::C_put(std::ostream& os, Module* m) {
+  os << getDecl(std::to_string(constant_index), m != nullptr ? m->getName() : std::string())->getName();
+}
+
+void DataValue::C_put(std::ostream& os, Module*) { os << text; }
+
+void DataMethodCall::C_put(std::ostream& os, Module* m) {
+  os << method_of(method_index)->getName();
+  put_args(os, m, args, &DataExpr::C_put);
+}
+
+void DataBinaryOp::C_put(std::ostream& os, Module* m) {
+  left->C_put(os, m);
+  os << C_opname(op);
+  right->C_put(os, m);
+}
+
+void DataUnaryOp::C_put(std::ostream& os, Module* m) {
+  os << C_opname(op);
+  operand->C_put(os, m);
+}
+
+void DataSignalValue::C_put(std::ostream& os, Module* m) {
+  os << (signal->isOutput() ? "*" : "") << status_name(signal, m, true) << "_val";
+}
+
+void DataTypeTable::C_put(std::ostream& os) { put_zeros(os, "extern", *types); }
+
+void MethodDecl::C_put(std::ostream& os) { put_method(os, "extern", return_type, name, arg_type_list); }
+
+void DataMethodTable::C_put(std::ostream& os) { put_each(os, method_list, &MethodDecl::C_put); }
+
+void ConstantDecl::C_put(std::ostream& os, Module* m) {
+  if (value == nullptr) os << "extern ";
+  os << "const " << type << " " << name;
+  if (value != nullptr) {
+    os << " = ";
+    value->C_put(os, m);
+  }
+  os << ";";
+}
+
+void DataConstantTable::C_put(std::ostream& os, Module* m) { put_each(os, m, constant_list, &ConstantDecl::C_put); }
+
+// ----- C# -----
+
+void DataConstant::CSharp_put(std::ostream& os, Module* m) { C_put(os, m); }
+
+void DataValue::CSharp_put(std::ostream& os, Module* m) { C_put(os, m); }
+
+void DataMethodCall::CSharp_put(std::ostream& os, Module* m) {
+  os << method_of(method_index)->getName();
+  put_args(os, m, args, &DataExpr::CSharp_put);
+}
+
+void DataBinaryOp::CSharp_put(std::ostream& os, Module* m) {
+  left->CSharp_put(os, m);
+  os << CSharp_opname(op);
+  right->CSharp_put(os, m);
+}
+
+void DataUnaryOp::CSharp_put(std::ostream& os, Module* m) {
+  os << CSharp_opname(op);
+  operand->CSharp_put(os, m);
+}
+
+void DataSignalValue::CSharp_put(std::ostream& os, Module* m) {
+  os << (signal->isOutput() ? " " : "") << status_name(signal, m, false) << "_val";
+}
+
+void DataTypeTable::CSharp_put(std::ostream& os) { put_zeros(os, "public", *types); }
+
+void MethodDecl::CSharp_put(std::ostream& os) { put_method(os, "public", return_type, name, arg_type_list); }
+
+void DataMethodTable::CSharp_put(std::ostream& os) { put_each(os, method_list, &MethodDecl::CSharp_put); }
+
+void ConstantDecl::CSharp_put(std::ostream& os, Module* m) {
+  // A constant without a value is the user's to set: a C# const needs one.
+  if (value == nullptr) {
+    os << "private static readonly " << type << " " << name << ";";
+    return;
+  }
+  os << "private const " << type << " " << name << " = ";
+  value->CSharp_put(os, m);
+  os << ";";
+}
+
+void DataConstantTable::CSharp_put(std::ostream& os, Module* m) {
+  put_each(os, m, constant_list, &ConstantDecl::CSharp_put);
+}
