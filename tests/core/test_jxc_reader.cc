@@ -17,6 +17,7 @@
 #include "compilation.h"
 #include "data.h"
 #include "formspp.h"
+#include "load_jxc.h"
 #include "module.h"
 #include "module_signal.h"
 #include "parse_jxc.h"
@@ -145,23 +146,24 @@ std::string normalise(const std::string& text) {
 
 class JxcReaderTest : public ::testing::Test {
  protected:
-  // Parses path as the loaders do (log in path + ".log"); the module goes to module, the
-  // log text to log and standard error to err.
+  ~JxcReaderTest() override {
+    jxc_release(module);
+    DataTablesScope::free_read_tables();
+  }
+  // Loads path (log in path + ".log"), the module read before being freed: 0 with the module
+  // in module, 1 without; the log text goes to log and standard error to err.
   int readPath(const std::string& path, std::string instance = "") {
-    std::ifstream in(path);
-    std::fstream logfile(path + ".log", std::ios::out | std::ios::trunc);
-    jxcFlexLexer lexer(&in, &logfile);
-    class_jxc_parser parser;
-    parser.plexer = &lexer;
-    parser.awaited_input_list = awaited_inputs;
-    parser.awaited_output_list = awaited_outputs;
+    jxc_release(module);
+    jxc_load_request request;
+    request.instance = instance;
+    request.awaited_inputs = awaited_inputs;
+    request.awaited_outputs = awaited_outputs;
     if (capture) testing::internal::CaptureStderr();
-    int status = parser.parse(logfile, 1, instance);
+    jxc_load_result loaded = jxc_load(path, request);
     if (capture) err = testing::internal::GetCapturedStderr();
-    logfile.close();
-    module = status == 0 ? parser.pmodule_parse : nullptr;
+    module = loaded.module;
     log = readFile(path + ".log");
-    return status;
+    return loaded.ok() ? 0 : 1;
   }
   int read(const std::string& text, std::string instance = "") {
     std::string path = dir + "/f.jxc";
@@ -415,7 +417,7 @@ TEST_F(JxcReaderDeathTest, DirectoryGivenAsTheFileEndsWithStatusTwo) {
 
 TEST_F(JxcReaderTest, GoldenFilesReadBackIntoTheSameModule) {
   for (const char* name : {"top.jxc", "dtop.jxc", "pipe.jxc"}) {
-    DataTablesScope::clear();
+    DataTablesScope::free_read_tables();
     std::string golden = readFile(dataDir() + name);
     ASSERT_EQ(read(golden), 0) << name << err;
     std::string first = write(module);
@@ -445,4 +447,5 @@ TEST_F(JxcReaderTest, LoaderReadsThroughTheReader) {
   EXPECT_EQ(m->getName(), "top");
   EXPECT_EQ(m->getRegisterList()->size(), 1u);
   EXPECT_NE(readFile(path + ".log").find("1 --> definition finale\n"), std::string::npos);
+  jxc_release(m);
 }
