@@ -41,9 +41,10 @@ jxc_load_result jxc_load(const std::string& path, const jxc_load_request& reques
 // Reads one module from in, the log going to log (failures: rejected only).
 jxc_load_result jxc_read(std::istream& in, std::ostream& log, const jxc_load_request& request);
 
-// Frees a module returned by a load with all it holds: its signals, registers, bindings and
-// their expressions, lists, equation table, equation system and signal manager. Declarations
-// entered in the global data tables stay there. Null does nothing.
+// Frees a module returned by a load with all it holds: its signals (with their occurrence
+// tables), registers, bindings and their expressions, lists, equation table, equation system
+// and signal manager; nothing of it, copies of its signals included, may be used afterwards.
+// Declarations entered in the global data tables stay there. Null does nothing.
 void jxc_release(Module* m);
 
 #endif

@@ -91,7 +91,10 @@ void jxc_free_read_module(Module* m, const jxc_read_parts& parts) {
   for (DataExpr* e : parts.expressions) jxc_delete_expression(e);
   for (DataBinding* b : parts.bindings) delete b;
   for (regclass* r : parts.registers) delete r;
-  for (Signal* s : parts.signals) delete s;
+  for (Signal* s : parts.signals) {
+    s->dropOccurrenceTable();  // no copy of a read signal outlives its module
+    delete s;
+  }
   delete m->data_table;
   for (std::list<Signal*>* l : {m->input_signal_list, m->output_signal_list, m->data_signal_list, m->local_signal_list})
     delete l;
