@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <iterator>
+#include <memory>
 
 #include "Bddexpression.h"
 #include "bddpp.h"
@@ -403,15 +404,13 @@ void binding_declaration_parse::bind_all(Module* m) {
     if (s == nullptr) throw jxc_file_error("unknown data signal:" + ref->getCurrentName());
     DataExpr* e = dataexpr(b.eval_ident, m);
     Signal* clock = b.signal_status_ident != -1 ? signal_by_id(b.signal_status_ident, m) : nullptr;
-    DataBinding* replaced = m->getBinding(s->getInternalName());
+    // The binding this one replaces leaves the table first thing; freed here in any case.
+    std::unique_ptr<DataBinding> replaced(m->getBinding(s->getInternalName()));
     if (clock != nullptr)
       m->addSignalBinding(e, s, clock);
     else
       m->addSignalBinding(e, s);
-    if (replaced != nullptr) {
-      replaced_values.push_back(replaced->getValue());
-      delete replaced;
-    }
+    if (replaced) replaced_values.push_back(replaced->getValue());
   }
   drop_replaced(m);
 }
