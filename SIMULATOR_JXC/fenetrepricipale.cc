@@ -9,12 +9,11 @@
 #include <QMessageBox>
 #include <QSignalBlocker>
 #include <QTextStream>
-#include <fstream>
 #include <iostream>
 
+#include "load_jxc.h"
 #include "module.h"
 #include "module_signal.h"
-#include "parse_jxc.h"
 
 namespace {
 
@@ -181,23 +180,23 @@ void FenPrincipale::messageReceived(QString m) {
 
 Module* FenPrincipale::parse(const std::string& file, std::string instance) {
   if (file.empty()) return nullptr;  // a cancelled dialog: no read, no stray ".log"
-  class_jxc_parser parser;
-  std::ifstream in(file);
-  std::fstream log(file + ".log", std::ios::out | std::ios::trunc);
-  if (!in) {
-    std::cerr << "FILE NOT FOUND !\n";
-    return nullptr;
+  jxc_load_request request;
+  request.instance = instance;
+  jxc_load_result loaded = jxc_load(file, request);
+  switch (loaded.failure) {
+    case jxc_load_result::none:
+      break;
+    case jxc_load_result::not_found:
+      std::cerr << "FILE NOT FOUND !\n";
+      break;
+    case jxc_load_result::log_refused:
+      std::cerr << loaded.error << "\n";
+      break;
+    case jxc_load_result::rejected:
+      std::cerr << "ERROR about loading file : " << file << "\n";
+      break;
   }
-  jxcFlexLexer lexer(&in, &log);
-  parser.plexer = &lexer;
-  Module* m = nullptr;
-  if (parser.parse(log, 1, instance) != 0) {
-    std::cerr << "ERROR about loading file : " << file << "\n";
-  } else {
-    m = parser.pmodule_parse;
-  }
-  parser.plexer = nullptr;
-  return m;
+  return loaded.module;
 }
 
 void FenPrincipale::clearPanels() {

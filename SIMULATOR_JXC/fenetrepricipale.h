@@ -35,7 +35,7 @@ class FenPrincipale : public QMainWindow {
   explicit FenPrincipale(const std::string& path);
 
   // Reads a compiled module (log in file + ".log"); null when the name is empty, the file
-  // is missing or does not parse.
+  // is missing or does not parse, or its log is refused (a line on standard error).
   Module* parse(const std::string& file, std::string instance);
   void setSocket(socket_type* s) { simulation.setSocket(s); }
 

@@ -6,10 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "compilation.h"
-#include "data.h"
-#include "module.h"
-#include "parse_jxc.h"
+#include "load_jxc.h"
 
 namespace {
 
@@ -69,20 +66,18 @@ std::string generate_chain(long n) {
 }
 
 void read_jxc(benchmark::State& state, const std::string& text, long n) {
-  std::fstream log("/dev/null", std::ios::out);
+  std::ofstream log("/dev/null");
+  jxc_load_request request;
+  request.explain = 0;
   for (auto _ : state) {
     std::istringstream in(text);
-    std::string instance, run_instance;
-    jxcFlexLexer lexer(&in, &log);
-    class_jxc_parser parser;
-    parser.plexer = &lexer;
-    int status = parser.parse(log, 0, instance, run_instance);
+    jxc_load_result loaded = jxc_read(in, log, request);
     state.PauseTiming();
-    if (status != 0) {
+    if (!loaded.ok()) {
       state.SkipWithError("the generated file was refused");
       break;
     }
-    delete parser.pmodule_parse;
+    jxc_release(loaded.module);
     state.ResumeTiming();
   }
   state.SetItemsProcessed(state.iterations() * n);

@@ -1,5 +1,4 @@
 #include "compilation.h"
-#include "parse_jxc.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -10,8 +9,10 @@
 
 #include "Stringpp.h"
 #include "formspp.h"
+#include "load_jxc.h"
 #include "module.h"
 #include "parse_jx.h"
+#include "parse_jxc.h"
 #include "sock.h"
 
 int Compilation::GDataConstIndex = -1;
@@ -107,24 +108,26 @@ long Compilation::getReincarnateFromJxcFile(const std::string& module_name) {
 
 Module* Compilation::jxc_parse(const std::string& file, std::string& instance, std::string& run_instance,
                                std::list<std::string>* awaited_inputs, std::list<std::string>* awaited_outputs) {
-  std::ifstream in(file);
-  std::fstream log(file + ".log", std::ios::out | std::ios::trunc);
-  Module* result = nullptr;
-  if (!in) {
-    std::cerr << "File: " << file << " does not exist" << std::endl;
-  } else {
-    Module* parsed = nullptr;
-    int status = jxc_reader != nullptr ? jxc_reader(in, log, 1, instance, run_instance, awaited_inputs,
-                                                    awaited_outputs, &parsed)
-                                       : 1;
-    if (status != 0 || parsed == nullptr)
+  jxc_load_request request;
+  request.instance = instance;
+  request.run_instance = run_instance;
+  request.awaited_inputs = awaited_inputs;
+  request.awaited_outputs = awaited_outputs;
+  jxc_load_result loaded = jxc_load(file, request);
+  switch (loaded.failure) {
+    case jxc_load_result::none:
+      break;
+    case jxc_load_result::not_found:
+      std::cerr << "File: " << file << " does not exist" << std::endl;
+      break;
+    case jxc_load_result::log_refused:
+      std::cerr << loaded.error << std::endl;
+      break;
+    case jxc_load_result::rejected:
       std::cerr << "ERROR during loading file : " << file << std::endl;
-    else
-      result = parsed;
-    in.close();
+      break;
   }
-  log.close();
-  return result;
+  return loaded.module;
 }
 
 Module* Compilation::jxc_parse(const std::string& file, std::string& instance,

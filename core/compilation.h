@@ -3,7 +3,6 @@
 #ifndef COMPILATION_H
 #define COMPILATION_H
 
-#include <fstream>
 #include <iosfwd>
 #include <list>
 #include <string>
@@ -78,8 +77,8 @@ class Compilation {
   static std::string getJxcFileName(const std::string& module_name);
   // The reincarnate field of that header (0 or 1 as written), -1 when no file holds it.
   static long getReincarnateFromJxcFile(const std::string& module_name);
-  // Reads one compiled-module file (log in file + ".log"); null when it is missing or
-  // does not parse, with a line on standard error.
+  // Reads one compiled-module file through jxc_load (log in file + ".log"); null when it is
+  // missing, does not parse or its log is refused, with a line on standard error.
   static Module* jxc_parse(const std::string& file, std::string& instance, std::string& run_instance,
                            std::list<std::string>* awaited_inputs, std::list<std::string>* awaited_outputs);
   static Module* jxc_parse(const std::string& file, std::string& instance,
@@ -97,8 +96,8 @@ class Compilation {
   // jxc_parse reports a load error and jx_parse reads nothing.
   // The compiled-module reader parses in (echo and log to log) and returns 0 with the
   // module in *result, or non-zero.
-  typedef int (*JxcReader)(std::istream& in, std::fstream& log, int explain, std::string& instance,
-                           std::string& run_instance, std::list<std::string>* awaited_inputs,
+  typedef int (*JxcReader)(std::istream& in, std::ostream& log, int explain, const std::string& instance,
+                           const std::string& run_instance, std::list<std::string>* awaited_inputs,
                            std::list<std::string>* awaited_outputs, Module** result);
   // The source reader parses in and returns 0, or a status with its report.
   typedef int (*JxReader)(std::istream& in, std::string& report);

@@ -33,10 +33,13 @@ int DataExpr::Indexation = 0;
 
 namespace {
 
-// Merges b into a (a is kept and returned); a null side gives the other as it is.
+// Merges b into a (a is kept and returned, b freed); a null side gives the other as it is.
 std::set<Signal*>* mergeSets(std::set<Signal*>* a, std::set<Signal*>* b) {
   if (a == nullptr) return b;
-  if (b != nullptr && b != a) a->insert(b->begin(), b->end());
+  if (b != nullptr && b != a) {
+    a->insert(b->begin(), b->end());
+    delete b;
+  }
   return a;
 }
 

@@ -61,8 +61,8 @@ namespace {
 // VALUE_SIGNAL abstract equations of both rails of s: s is dated after the signals that
 // e reads.
 void learn_value_dependences(Module* m, Signal* s, DataExpr* e) {
-  std::set<Signal*>* read = e->computeDependencySet();
-  if (read == nullptr) return;
+  std::unique_ptr<std::set<Signal*>> read(e->computeDependencySet());
+  if (!read) return;
   Bddexpressionwood* w = m->getBddWood();
   std::set<long> deps;
   for (Signal* r : *read) {

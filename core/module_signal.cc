@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
-#include <vector>
+#include <unordered_map>
 
 #include "Bddexpression.h"
 #include "compilation.h"
@@ -14,19 +14,25 @@
 namespace {
 // Occurrence tables are shared by plain copies and outlive their signals; they are kept
 // here so that a destroyed equation system can be removed from all of them.
-std::vector<std::unique_ptr<Signal::OccurrenceTable>>& occurrence_tables() {
-  static std::vector<std::unique_ptr<Signal::OccurrenceTable>> tables;
+std::unordered_map<Signal::OccurrenceTable*, std::unique_ptr<Signal::OccurrenceTable>>& occurrence_tables() {
+  static std::unordered_map<Signal::OccurrenceTable*, std::unique_ptr<Signal::OccurrenceTable>> tables;
   return tables;
 }
 }  // namespace
 
 Signal::OccurrenceTable* Signal::newOccurrenceTable() {
-  occurrence_tables().emplace_back(new OccurrenceTable());
-  return occurrence_tables().back().get();
+  auto* t = new OccurrenceTable();
+  occurrence_tables().emplace(t, std::unique_ptr<OccurrenceTable>(t));
+  return t;
 }
 
 void Signal::forgetWood(Bddexpressionwood* w) {
-  for (auto& t : occurrence_tables()) t->erase(w);
+  for (auto& t : occurrence_tables()) t.second->erase(w);
+}
+
+void Signal::dropOccurrenceTable() {
+  if (occurrence_table != nullptr) occurrence_tables().erase(occurrence_table);
+  occurrence_table = nullptr;
 }
 
 // ----- construction -----

@@ -45,7 +45,7 @@ class Signal : public Expression {
   // occurrence table and references; the second form uses m's own equation system.
   Signal(Signal& src, Module* m, Bddexpressionwood* w, Module* src_module);
   Signal(Signal& src, Module* m, Module* src_module);
-  ~Signal() override = default;  // occurrence tables live until the program ends
+  ~Signal() override = default;  // occurrence tables live until dropped or the program ends
 
   const std::string& getOriginalName() const { return original_name; }
   const std::string& getInternalName() const { return internal_name; }
@@ -103,6 +103,9 @@ class Signal : public Expression {
 
   // Removes w from every occurrence table (w is being destroyed).
   static void forgetWood(Bddexpressionwood* w);
+  // Frees this signal's occurrence table, which its plain copies share: for a signal going
+  // with all its copies.
+  void dropOccurrenceTable();
 
   std::string original_name;
   std::string internal_name;

@@ -1,12 +1,17 @@
 // Compiled-module reader: the parser object, the token and error functions of the
-// generated grammar, the trace lines and the loader entry point.
+// generated grammar, the trace lines, the reader entry point and the freeing of what it reads.
 #include "parse_jxc.h"
 
 #include <exception>
 #include <iostream>
 
+#include "Bddexpression.h"
 #include "compilation.h"
+#include "data.h"
+#include "equationtable.h"
 #include "module.h"
+#include "module_signal.h"
+#include "signal_manager.h"
 
 class_jxc_parser* pjxc_parser = nullptr;
 std::string moduleName;
@@ -19,11 +24,11 @@ class_jxc_parser::~class_jxc_parser() {
   if (pjxc_parser == this) pjxc_parser = nullptr;
 }
 
-int class_jxc_parser::parse(std::fstream& log, int explain, std::string& inst) {
+int class_jxc_parser::parse(std::ostream& log, int explain, const std::string& inst) {
   return parse(log, explain, inst, *Compilation::EmptyString);
 }
 
-int class_jxc_parser::parse(std::fstream& log, int explain, std::string& inst, std::string& run) {
+int class_jxc_parser::parse(std::ostream& log, int explain, const std::string& inst, const std::string& run) {
   parse_os = &log;
   explain_param = explain;
   instance = inst;
@@ -34,12 +39,84 @@ int class_jxc_parser::parse(std::fstream& log, int explain, std::string& inst, s
     std::cerr << "class_jxc_parser::parse: no scanner" << std::endl;
     return 1;
   }
+  int status = 1;
   try {
-    return jxcparse();
+    status = jxcparse();
   } catch (const std::exception& e) {
+    // The grammar's helpers report their own failures; this is the last resort (bad_alloc).
     std::cerr << "line " << plexer->lineno() << ": " << e.what() << std::endl;
-    return 1;
   }
+  if (status != 0) discard_module();
+  return status;
+}
+
+void class_jxc_parser::discard_module() {
+  Module* m = pmodule_parse;
+  pmodule_parse = nullptr;
+  pw = nullptr;
+  if (m == nullptr) return;  // no signal is made before the module
+  jxc_read_parts parts;
+  parts.add_module(m);
+  parts.signals.insert(global_signal_list->begin(), global_signal_list->end());
+  if (registers != nullptr) parts.registers.insert(registers->begin(), registers->end());
+  if (binding_section)
+    for (auto& entry : binding_section->built_expressions()) jxc_expression_closure(entry.second, parts.expressions);
+  global_signal_list->clear();
+  inputs.clear();
+  outputs.clear();
+  data_signals.clear();
+  locals.clear();
+  if (registers != nullptr) registers->clear();
+  binding_section.reset();
+  jxc_free_read_module(m, parts);
+}
+
+void jxc_read_parts::add_module(const Module* m) {
+  for (const std::list<Signal*>* l :
+       {m->input_signal_list, m->output_signal_list, m->data_signal_list, m->local_signal_list})
+    if (l != nullptr) signals.insert(l->begin(), l->end());
+  for (Signal* wire : {m->set_wire, m->reset_wire, m->rtl_wire}) signals.insert(wire);
+  signals.erase(nullptr);
+  if (m->register_list != nullptr) registers.insert(m->register_list->begin(), m->register_list->end());
+  registers.erase(nullptr);
+  if (m->data_table == nullptr) return;
+  for (auto& entry : *m->data_table) {
+    bindings.insert(entry.second);
+    if (entry.second != nullptr) jxc_expression_closure(entry.second->getValue(), expressions);
+  }
+  bindings.erase(nullptr);
+}
+
+void jxc_free_read_module(Module* m, const jxc_read_parts& parts) {
+  for (DataExpr* e : parts.expressions) jxc_delete_expression(e);
+  for (DataBinding* b : parts.bindings) delete b;
+  for (regclass* r : parts.registers) delete r;
+  for (Signal* s : parts.signals) {
+    s->dropOccurrenceTable();  // no copy of a read signal outlives its module
+    delete s;
+  }
+  delete m->data_table;
+  for (std::list<Signal*>* l : {m->input_signal_list, m->output_signal_list, m->data_signal_list, m->local_signal_list})
+    delete l;
+  delete m->register_list;
+  if (m->local_stack != nullptr)
+    for (Module::Scope* scope : *m->local_stack) delete scope;
+  delete m->local_stack;
+  if (m->run_decl_table != nullptr)
+    for (auto& entry : *m->run_decl_table) delete entry.second;
+  delete m->run_decl_table;
+  m->data_table = nullptr;
+  m->input_signal_list = m->output_signal_list = m->data_signal_list = m->local_signal_list = nullptr;
+  m->register_list = nullptr;
+  m->local_stack = nullptr;
+  m->run_decl_table = nullptr;
+  m->set_wire = m->reset_wire = m->rtl_wire = nullptr;
+  // The module forgets and destroys its equation system through its signal manager.
+  EquationTable* table = m->compilation;
+  SignalManager* manager = m->signal_manager;
+  delete m;
+  delete table;
+  delete manager;
 }
 
 int jxclex() { return pjxc_parser->plexer->yylex(); }
@@ -56,8 +133,8 @@ void jxc_debuger_law(int rule, int level, const char* text, int explain, std::os
   log.flush();
 }
 
-int jxc_read_module(std::istream& in, std::fstream& log, int explain, std::string& instance,
-                    std::string& run_instance, std::list<std::string>* awaited_inputs,
+int jxc_read_module(std::istream& in, std::ostream& log, int explain, const std::string& instance,
+                    const std::string& run_instance, std::list<std::string>* awaited_inputs,
                     std::list<std::string>* awaited_outputs, Module** result) {
   jxcFlexLexer lexer(&in, &log);
   class_jxc_parser parser;

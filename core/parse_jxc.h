@@ -3,10 +3,10 @@
 #ifndef PARSE_JXC_H
 #define PARSE_JXC_H
 
-#include <fstream>
 #include <iosfwd>
 #include <list>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -24,6 +24,8 @@
 #endif
 
 class Bddexpressionwood;
+class DataBinding;
+class DataExpr;
 class Module;
 class Signal;
 class regclass;
@@ -33,7 +35,8 @@ class class_jxc_parser {
   // Empty instance names and signal list, counters 0, awaited lists null; registers this
   // object as the current compiled-module parser (pjxc_parser).
   class_jxc_parser();
-  // Frees the parse's own lists and records; not the module, the scanner or the log.
+  // Frees the parse's own lists and records; not the module (which is the caller's after a
+  // parse that returned 0), the scanner or the log.
   ~class_jxc_parser();
   class_jxc_parser(const class_jxc_parser&) = delete;
   class_jxc_parser& operator=(const class_jxc_parser&) = delete;
@@ -41,9 +44,10 @@ class class_jxc_parser {
   // Runs jxcparse on plexer: 0 when the whole file was accepted (pmodule_parse then holds
   // the module with its equations, signals, registers and bindings), 1 on a syntax error or
   // a broken file (a "line N: " message on standard error), 2 when the parser stack is
-  // exhausted. The short form keeps Compilation::EmptyString as the run instance.
-  int parse(std::fstream& log, int explain, std::string& instance);
-  int parse(std::fstream& log, int explain, std::string& instance, std::string& run_instance);
+  // exhausted. On a failure the module begun is freed with all the parse made (pmodule_parse
+  // null). The short form keeps Compilation::EmptyString as the run instance.
+  int parse(std::ostream& log, int explain, const std::string& instance);
+  int parse(std::ostream& log, int explain, const std::string& instance, const std::string& run_instance);
 
   long premier_bdd_id = 0;  // added to the value id of a binding without clock
   int explain_param = 0;    // 1: trace lines in the log
@@ -83,7 +87,25 @@ class class_jxc_parser {
   // declared_indexed signals of the list (brought up to date when the registers are read).
   std::unordered_map<std::string, Signal*> declared_by_internal;
   size_t declared_indexed = 0;
+
+ private:
+  void discard_module();  // frees pmodule_parse with everything made for it
 };
+
+// What a module made by the reader holds besides the Module object: the signals of its
+// lists and its three wires, its registers, bindings and their expressions. A failed parse
+// adds what it made that the module does not hold yet.
+struct jxc_read_parts {
+  std::set<Signal*> signals;
+  std::set<regclass*> registers;
+  std::set<DataBinding*> bindings;
+  std::set<DataExpr*> expressions;  // with every operand and argument
+  void add_module(const Module* m);
+};
+
+// Frees parts, then m with its lists and tables, its equation table, its equation system and
+// its signal manager.
+void jxc_free_read_module(Module* m, const jxc_read_parts& parts);
 
 // The parser in progress (set by the constructor; cleared by its destructor).
 extern class_jxc_parser* pjxc_parser;
@@ -101,9 +123,10 @@ void jxc_debuger_law(int rule, int level, const char* text, int explain, std::os
 
 // Reads one compiled module from in (the log stream receives the unrecognised characters
 // and the trace lines); the entry point behind Compilation::jxc_reader. 0 with the module in
-// *result, else non-zero (an exception of the reconstruction counts as a failure).
-int jxc_read_module(std::istream& in, std::fstream& log, int explain, std::string& instance,
-                    std::string& run_instance, std::list<std::string>* awaited_inputs,
+// *result, else non-zero with *result null (an exception of the reconstruction counts as a
+// failure, and nothing read is left allocated).
+int jxc_read_module(std::istream& in, std::ostream& log, int explain, const std::string& instance,
+                    const std::string& run_instance, std::list<std::string>* awaited_inputs,
                     std::list<std::string>* awaited_outputs, Module** result);
 
 #endif

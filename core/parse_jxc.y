@@ -20,6 +20,7 @@ struct jxc_pair {
 #include <cstdlib>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <unordered_set>
 
 #include "compilation.h"
@@ -38,25 +39,29 @@ struct jxc_pair {
       jxc_debuger_law((rule), (level), (text), pjxc_parser->explain_param, *pjxc_parser->parse_os); \
   } while (0)
 
+// Helpers returning bool report a broken file themselves ("line N: " + what on standard error,
+// exceptions included): false fails the rule, and bison frees the values still on its stack.
+// The string and list arguments are theirs to free: a rule's own values are not freed by
+// bison when its action aborts.
 namespace {
 bool jxc_number(const char* text, long* out);
-void jxc_module_header(const std::string& name, long reincarnate, long finalised);
-Signal* jxc_signal_declaration(const std::string& name, const std::string* type);
+bool jxc_module_header(std::string* name, long reincarnate, long finalised);
+bool jxc_signal_declaration(std::string* name, std::string* type, Signal** out);
 void jxc_inputs(std::list<Signal*>* list);
 void jxc_outputs(std::list<Signal*>* list);
 void jxc_data_signals(std::list<Signal*>* list);
 void jxc_locals(std::list<Signal*>* list);
-void jxc_register(const std::string& next, const std::string& current, long initial);
-void jxc_connexion(const std::string& set, const std::string& reset, const std::string& rtl);
+bool jxc_register(std::string* next, std::string* current, long initial);
+bool jxc_connexion(std::string* set, std::string* reset, std::string* rtl);
 bool jxc_node_count(long count);
 void jxc_node_record(long k, long var, long then_id, long else_id, long link);
 bool jxc_expression_record(long earliest, long latest, long var, long node, long link);
 void jxc_binding_record(const jxc_pair& signal, long eval, const jxc_pair& clock);
 void jxc_evaluation(int kind, long code);
-void jxc_binding_section();
-void jxc_type(const std::string& name);
-void jxc_method(const std::string& result, const std::string& name, const std::list<std::string>* args);
-void jxc_constant(const std::string& type, const std::string& name, const std::string* value);
+bool jxc_binding_section();
+bool jxc_type(std::string* name);
+bool jxc_method(std::string* result, std::string* name, std::list<std::string>* args);
+bool jxc_constant(std::string* type, std::string* name, std::string* value);
 bool jxc_final_step();
 }  // namespace
 }
@@ -121,31 +126,31 @@ module_file
 
 module_header
   : TOKEN_MODULE ident number number
-    { jxc_module_header(*$2, $3, $4); delete $2; TRACE(2, 1, "definition nom declaration"); }
+    { if (!jxc_module_header($2, $3, $4)) YYABORT; TRACE(2, 1, "definition nom declaration"); }
   ;
 
 inputs
   : %empty { TRACE(3, 1, "definition liste inputs vide"); }
   | TOKEN_INPUTS signal_list TOKEN_SEP
-    { jxc_inputs($2); delete $2; TRACE(3, 2, "definition liste inputs"); }
+    { jxc_inputs($2); TRACE(3, 2, "definition liste inputs"); }
   ;
 
 outputs
   : %empty { TRACE(4, 1, "definition liste output vide"); }
   | TOKEN_OUTPUTS signal_list TOKEN_SEP
-    { jxc_outputs($2); delete $2; TRACE(4, 2, "definition liste output"); }
+    { jxc_outputs($2); TRACE(4, 2, "definition liste output"); }
   ;
 
 data_signals
   : %empty { TRACE(3, 1, "definition liste data vide"); }
   | TOKEN_DATA_SIGNAL signal_list TOKEN_SEP
-    { jxc_data_signals($2); delete $2; TRACE(3, 2, "definition liste data signals"); }
+    { jxc_data_signals($2); TRACE(3, 2, "definition liste data signals"); }
   ;
 
 locals
   : %empty { TRACE(5, 1, "definition liste locaux vide"); }
   | TOKEN_LOCALS signal_list TOKEN_SEP
-    { jxc_locals($2); delete $2; TRACE(5, 2, "definition liste locaux"); }
+    { jxc_locals($2); TRACE(5, 2, "definition liste locaux"); }
   ;
 
 signal_list
@@ -157,7 +162,7 @@ signal_list
 
 signal_declaration
   : ident opt_type
-    { $$ = jxc_signal_declaration(*$1, $2); delete $1; delete $2; TRACE(7, 1, TOKEN_TEXT); }
+    { if (!jxc_signal_declaration($1, $2, &$$)) YYABORT; TRACE(7, 1, TOKEN_TEXT); }
   ;
 
 opt_type
@@ -177,7 +182,7 @@ register_list
 
 register_declaration
   : next_name current_name initial_value TOKEN_SEP
-    { jxc_register(*$1, *$2, $3); delete $1; delete $2; TRACE(11, 1, "ajout ident liste"); }
+    { if (!jxc_register($1, $2, $3)) YYABORT; TRACE(11, 1, "ajout ident liste"); }
   ;
 
 next_name
@@ -194,7 +199,7 @@ initial_value
 
 connexion
   : TOKEN_CONNEXION ident ident ident TOKEN_SEP
-    { jxc_connexion(*$2, *$3, *$4); delete $2; delete $3; delete $4; TRACE(12, 1, "ajout ident liste"); }
+    { if (!jxc_connexion($2, $3, $4)) YYABORT; TRACE(12, 1, "ajout ident liste"); }
   ;
 
 equation_section
@@ -246,7 +251,7 @@ ident
 binding_section
   : %empty { TRACE(26, 1, ""); }
   | TOKEN_BINDING binding_list TOKEN_END TOKEN_EVALTABLE evaluation_list TOKEN_END
-    { jxc_binding_section(); TRACE(26, 2, ""); }
+    { if (!jxc_binding_section()) YYABORT; TRACE(26, 2, ""); }
   ;
 
 binding_list
@@ -321,7 +326,7 @@ type_list
   ;
 
 type_declaration
-  : ident TOKEN_SEP { jxc_type(*$1); delete $1; TRACE(43, 1, ""); }
+  : ident TOKEN_SEP { if (!jxc_type($1)) YYABORT; TRACE(43, 1, ""); }
   ;
 
 method_list
@@ -331,7 +336,7 @@ method_list
 
 method_declaration
   : ident ident TOKEN_POUVRANTE arg_types TOKEN_PFERMANTE TOKEN_SEP
-    { jxc_method(*$1, *$2, $4); delete $1; delete $2; delete $4; TRACE(45, 1, ""); }
+    { if (!jxc_method($1, $2, $4)) YYABORT; TRACE(45, 1, ""); }
   ;
 
 arg_types
@@ -360,7 +365,7 @@ constant_list
 
 constant_declaration
   : ident ident opt_string TOKEN_SEP
-    { jxc_constant(*$1, *$2, $3); delete $1; delete $2; delete $3; TRACE(39, 1, ""); }
+    { if (!jxc_constant($1, $2, $3)) YYABORT; TRACE(39, 1, ""); }
   ;
 
 opt_string
@@ -376,6 +381,20 @@ namespace {
 void jxc_broken(const std::string& what) {
   std::cerr << "line " << pjxc_parser->plexer->lineno() << ": " << what << std::endl;
 }
+
+// Runs step; an exception is the file's fault, reported by jxc_broken: false.
+template <typename Step>
+bool jxc_checked(Step step) {
+  try {
+    step();
+  } catch (const std::exception& e) {
+    jxc_broken(e.what());
+    return false;
+  }
+  return true;
+}
+
+typedef std::unique_ptr<std::string> owned_text;
 
 // Base-10 integer within 32 bits; anything wider is rejected rather than wrapped.
 bool jxc_number(const char* text, long* out) {
@@ -395,20 +414,26 @@ bool jxc_number(const char* text, long* out) {
   return true;
 }
 
-void jxc_module_header(const std::string& name, long reincarnate, long finalised) {
-  moduleName = name;
-  JXC->pmodule_parse = new Module(name);
-  JXC->pw = JXC->pmodule_parse->getBddWood();
-  JXC->reincarnate_number = reincarnate;
-  JXC->finalised_number = finalised;
+bool jxc_module_header(std::string* name, long reincarnate, long finalised) {
+  owned_text n(name);
+  return jxc_checked([&] {
+    moduleName = *n;
+    JXC->pmodule_parse = new Module(*n);
+    JXC->pw = JXC->pmodule_parse->getBddWood();
+    JXC->reincarnate_number = reincarnate;
+    JXC->finalised_number = finalised;
+  });
 }
 
-Signal* jxc_signal_declaration(const std::string& name, const std::string* type) {
-  Module* m = JXC->pmodule_parse;
-  Signal* s = new Signal(name, name + JXC->instance, m, JXC->pw);
-  if (type != nullptr) s->setValueType(*type, m);
-  JXC->global_signal_list->push_back(s);
-  return s;
+bool jxc_signal_declaration(std::string* name, std::string* type, Signal** out) {
+  owned_text n(name), t(type);
+  return jxc_checked([&] {
+    Module* m = JXC->pmodule_parse;
+    Signal* s = new Signal(*n, *n + JXC->instance, m, JXC->pw);
+    JXC->global_signal_list->push_back(s);
+    if (t) s->setValueType(*t, m);
+    *out = s;
+  });
 }
 
 // Inputs (outputs) not awaited by the caller are fatal unless valued.
@@ -430,18 +455,21 @@ void jxc_check_awaited(const std::list<Signal*>& list, const std::list<std::stri
 }
 
 void jxc_inputs(std::list<Signal*>* list) {
+  std::unique_ptr<std::list<Signal*>> owned(list);
   jxc_check_awaited(*list, JXC->awaited_input_list, "input");
   for (Signal* s : *list) s->is_input = true;
   JXC->inputs.swap(*list);
 }
 
 void jxc_outputs(std::list<Signal*>* list) {
+  std::unique_ptr<std::list<Signal*>> owned(list);
   jxc_check_awaited(*list, JXC->awaited_output_list, "output");
   for (Signal* s : *list) s->is_output = true;
   JXC->outputs.swap(*list);
 }
 
 void jxc_data_signals(std::list<Signal*>* list) {
+  std::unique_ptr<std::list<Signal*>> owned(list);
   for (Signal* s : *list) {
     s->is_input = true;
     s->is_data = true;
@@ -450,6 +478,7 @@ void jxc_data_signals(std::list<Signal*>* list) {
 }
 
 void jxc_locals(std::list<Signal*>* list) {
+  std::unique_ptr<std::list<Signal*>> owned(list);
   for (Signal* s : *list) {
     s->is_local = true;
     s->is_input = false;
@@ -473,45 +502,47 @@ Signal* jxc_find_declared(const std::string& internal) {
   return found == index.end() ? nullptr : found->second;
 }
 
-void jxc_register(const std::string& next, const std::string& current, long initial) {
+bool jxc_register(std::string* next, std::string* current, long initial) {
+  owned_text nx(next), cur(current);
   if (initial >= 2) {
     const char* text = "Warning: Boolean value expected to initialize register value\n";
     fl_show_Smessages(text);
     std::cerr << text;
   }
-  Signal* n = jxc_find_declared(next + JXC->instance);
-  Signal* c = jxc_find_declared(current + JXC->instance);
-  if (n == nullptr || c == nullptr) {
-    std::cerr << "register " << current << " not defined as local ..." << std::endl;
-    return;
-  }
-  for (Signal* s : {n, c}) {
-    s->is_wire = true;
-    s->is_register = true;
-  }
-  if (JXC->registers == nullptr) JXC->registers = new std::list<regclass*>();
-  JXC->registers->push_back(new regclass(c, n, static_cast<int>(initial)));
+  return jxc_checked([&] {
+    Signal* n = jxc_find_declared(*nx + JXC->instance);
+    Signal* c = jxc_find_declared(*cur + JXC->instance);
+    if (n == nullptr || c == nullptr) {
+      std::cerr << "register " << *cur << " not defined as local ..." << std::endl;
+      return;
+    }
+    for (Signal* s : {n, c}) {
+      s->is_wire = true;
+      s->is_register = true;
+    }
+    if (JXC->registers == nullptr) JXC->registers = new std::list<regclass*>();
+    JXC->registers->push_back(new regclass(c, n, static_cast<int>(initial)));
+  });
 }
 
-void jxc_connexion(const std::string& set, const std::string& reset, const std::string& rtl) {
-  Module* m = JXC->pmodule_parse;
-  Signal* wires[3] = {new Signal(set, m, JXC->pw), new Signal(reset, m, JXC->pw), new Signal(rtl, m, JXC->pw)};
-  for (Signal* s : wires) {
-    s->is_wire = true;
-    JXC->global_signal_list->push_back(s);
-  }
-  m->setSet(wires[0]);
-  m->setReset(wires[1]);
-  m->setRtl(wires[2]);
+bool jxc_connexion(std::string* set, std::string* reset, std::string* rtl) {
+  owned_text names[3] = {owned_text(set), owned_text(reset), owned_text(rtl)};
+  return jxc_checked([&] {
+    Module* m = JXC->pmodule_parse;
+    Signal* wires[3];
+    for (int i = 0; i < 3; ++i) {
+      wires[i] = new Signal(*names[i], m, JXC->pw);
+      wires[i]->is_wire = true;
+      JXC->global_signal_list->push_back(wires[i]);
+    }
+    m->setSet(wires[0]);
+    m->setReset(wires[1]);
+    m->setRtl(wires[2]);
+  });
 }
 
 bool jxc_node_count(long count) {
-  try {
-    JXC->parsed_nodes_table.reset(count);
-  } catch (const std::exception& e) {
-    jxc_broken(e.what());
-    return false;
-  }
+  if (!jxc_checked([&] { JXC->parsed_nodes_table.reset(count); })) return false;
   JXC->parsed_nodes_number = count;
   return true;
 }
@@ -522,14 +553,10 @@ void jxc_node_record(long k, long var, long then_id, long else_id, long link) {
 }
 
 bool jxc_expression_record(long earliest, long latest, long var, long node, long link) {
-  bool ok = true;
-  try {
+  bool ok = jxc_checked([&] {
     jxc_bddexpression_convert(JXC->pw, JXC->parsed_nodes_table, earliest, latest, var, node, static_cast<int>(link),
                               &JXC->pending_ids);
-  } catch (const std::exception& e) {
-    jxc_broken(e.what());
-    ok = false;
-  }
+  });
   JXC->pending_ids.clear();
   return ok;
 }
@@ -549,46 +576,61 @@ void jxc_evaluation(int kind, long code) {
   JXC->evalnodes.emplace_back(kind, -1, code, args);
 }
 
-void jxc_binding_section() {
-  JXC->binding_section.reset(new binding_declaration_parse(JXC->bindings, JXC->evalnodes, &JXC->corres_methodid,
-                                                           &JXC->corres_typeid, &JXC->corres_constantesid));
+bool jxc_binding_section() {
+  return jxc_checked([] {
+    JXC->binding_section.reset(new binding_declaration_parse(JXC->bindings, JXC->evalnodes, &JXC->corres_methodid,
+                                                             &JXC->corres_typeid, &JXC->corres_constantesid));
+  });
 }
 
-void jxc_type(const std::string& name) {
-  if (Compilation::GDataTypeTable == nullptr) Compilation::GDataTypeTable = new DataTypeTable();
-  Compilation::GDataTypeTable->addType(name);
-  JXC->corres_typeid.push_back(Compilation::GDataTypeTable->getIndex(name));
-  ++JXC->nb_types;
+// The global data tables are the program's: a declaration read once stays for later files.
+bool jxc_type(std::string* name) {
+  owned_text n(name);
+  return jxc_checked([&] {
+    if (Compilation::GDataTypeTable == nullptr) Compilation::GDataTypeTable = new DataTypeTable();
+    Compilation::GDataTypeTable->addType(*n);
+    JXC->corres_typeid.push_back(Compilation::GDataTypeTable->getIndex(*n));
+    ++JXC->nb_types;
+  });
 }
 
-void jxc_method(const std::string& result, const std::string& name, const std::list<std::string>* args) {
-  if (Compilation::GDataMethodTable == nullptr) Compilation::GDataMethodTable = new DataMethodTable();
-  int index = Compilation::GDataMethodTable->getMethodIndex(name);
-  if (Compilation::GDataMethodTable->getMethod(name) == nullptr) {
-    MethodDecl* d = new MethodDecl(&result, &name, args);
-    Compilation::GDataMethodTable->addMethod(d);
-    index = d->getIndex();
-  }
-  JXC->corres_methodid.push_back(index);
-  ++JXC->nb_methods;
+bool jxc_method(std::string* result, std::string* name, std::list<std::string>* args) {
+  owned_text r(result), n(name);
+  std::unique_ptr<std::list<std::string>> a(args);
+  return jxc_checked([&] {
+    if (Compilation::GDataMethodTable == nullptr) Compilation::GDataMethodTable = new DataMethodTable();
+    int index = Compilation::GDataMethodTable->getMethodIndex(*n);
+    if (Compilation::GDataMethodTable->getMethod(*n) == nullptr) {
+      std::unique_ptr<MethodDecl> d(new MethodDecl(r.get(), n.get(), a.get()));
+      Compilation::GDataMethodTable->addMethod(d.get());
+      index = d.release()->getIndex();
+    }
+    JXC->corres_methodid.push_back(index);
+    ++JXC->nb_methods;
+  });
 }
 
-void jxc_constant(const std::string& type, const std::string& name, const std::string* value) {
-  if (Compilation::GDataConstantTable == nullptr) Compilation::GDataConstantTable = new DataConstantTable();
-  ConstantDecl* c = Compilation::GDataConstantTable->getConstant(name);
-  if (c == nullptr) {
-    DataValue* v = value != nullptr ? new DataValue(value->substr(1, value->size() - 2)) : nullptr;
-    c = new ConstantDecl(type, name, v);
-    if (v != nullptr) v->setDecl(c);
-    Compilation::GDataConstantTable->addConstant(c);
-  }
-  JXC->corres_constantesid.push_back(c->getConstantIndex());
-  ++JXC->nb_constantes;
+bool jxc_constant(std::string* type, std::string* name, std::string* value) {
+  owned_text t(type), n(name), v(value);
+  return jxc_checked([&] {
+    if (Compilation::GDataConstantTable == nullptr) Compilation::GDataConstantTable = new DataConstantTable();
+    ConstantDecl* c = Compilation::GDataConstantTable->getConstant(*n);
+    if (c == nullptr) {
+      std::unique_ptr<DataValue> text(v ? new DataValue(v->substr(1, v->size() - 2)) : nullptr);
+      std::unique_ptr<ConstantDecl> decl(new ConstantDecl(*t, *n, text.get()));
+      if (text) text->setDecl(decl.get());
+      Compilation::GDataConstantTable->addConstant(decl.get());
+      text.release();
+      c = decl.release();
+    }
+    JXC->corres_constantesid.push_back(c->getConstantIndex());
+    ++JXC->nb_constantes;
+  });
 }
 
 bool jxc_final_step() {
   Module* m = JXC->pmodule_parse;
-  try {
+  return jxc_checked([&] {
     // The parsed lists become the module's (the parser keeps nothing it needs of them).
     m->input_signal_list->swap(JXC->inputs);
     m->output_signal_list->swap(JXC->outputs);
@@ -605,11 +647,7 @@ bool jxc_final_step() {
     for (Signal* s : *m->local_signal_list) ids.splice(ids.end(), s->getAllBddId(m, JXC->pw));
     for (Signal* s : *m->output_signal_list) ids.splice(ids.end(), s->getAllBddId(m, JXC->pw));
     JXC->pw->compute_dates(ids);
-  } catch (const std::exception& e) {
-    jxc_broken(e.what());
-    return false;
-  }
-  return true;
+  });
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <iterator>
+#include <memory>
 
 #include "Bddexpression.h"
 #include "bddpp.h"
@@ -361,12 +363,12 @@ DataExpr* binding_declaration_parse::dataexpr_rec(const evalnodeparse& node, Mod
       long k = node.methodident;
       if (corres_method == nullptr || k < 0 || k >= static_cast<long>(corres_method->size()))
         throw jxc_file_error("undeclared method number " + num(k));
-      std::list<DataExpr*>* args = nullptr;
+      std::unique_ptr<std::list<DataExpr*>> args;
       if (!node.arguments.empty()) {
-        args = new std::list<DataExpr*>();
+        args.reset(new std::list<DataExpr*>());
         for (long a : node.arguments) args->push_back(dataexpr_rec(get_evalnode(a), m, depth + 1));
       }
-      result = new DataMethodCall((*corres_method)[static_cast<size_t>(k)], args);
+      result = new DataMethodCall((*corres_method)[static_cast<size_t>(k)], args.release());
       break;
     }
     default:
@@ -402,11 +404,50 @@ void binding_declaration_parse::bind_all(Module* m) {
     if (s == nullptr) throw jxc_file_error("unknown data signal:" + ref->getCurrentName());
     DataExpr* e = dataexpr(b.eval_ident, m);
     Signal* clock = b.signal_status_ident != -1 ? signal_by_id(b.signal_status_ident, m) : nullptr;
+    // The binding this one replaces leaves the table first thing; freed here in any case.
+    std::unique_ptr<DataBinding> replaced(m->getBinding(s->getInternalName()));
     if (clock != nullptr)
       m->addSignalBinding(e, s, clock);
     else
       m->addSignalBinding(e, s);
+    if (replaced) replaced_values.push_back(replaced->getValue());
   }
+  drop_replaced(m);
+}
+
+void binding_declaration_parse::drop_replaced(Module* m) {
+  if (replaced_values.empty()) return;
+  std::set<DataExpr*> used, dropped, mine;
+  for (auto& entry : *m->getDataTable()) jxc_expression_closure(entry.second->getValue(), used);
+  for (DataExpr* e : replaced_values) jxc_expression_closure(e, dropped);
+  replaced_values.clear();
+  for (auto& entry : built) mine.insert(entry.second);
+  for (auto it = built.begin(); it != built.end();)
+    it = dropped.count(it->second) != 0 && used.count(it->second) == 0 ? built.erase(it) : std::next(it);
+  for (DataExpr* e : dropped)
+    if (used.count(e) == 0 && mine.count(e) != 0) jxc_delete_expression(e);
+}
+
+void jxc_expression_closure(DataExpr* e, std::set<DataExpr*>& into) {
+  std::vector<DataExpr*> stack{e};
+  while (!stack.empty()) {
+    DataExpr* x = stack.back();
+    stack.pop_back();
+    if (x == nullptr || !into.insert(x).second) continue;
+    if (auto* u = dynamic_cast<DataUnaryOp*>(x)) {
+      stack.push_back(u->getOperand());
+    } else if (auto* b = dynamic_cast<DataBinaryOp*>(x)) {
+      stack.push_back(b->getLeft());
+      stack.push_back(b->getRight());
+    } else if (auto* c = dynamic_cast<DataMethodCall*>(x)) {
+      if (c->getArgs() != nullptr) stack.insert(stack.end(), c->getArgs()->begin(), c->getArgs()->end());
+    }
+  }
+}
+
+void jxc_delete_expression(DataExpr* e) {
+  if (auto* c = dynamic_cast<DataMethodCall*>(e)) delete c->getArgs();
+  delete e;
 }
 
 void binding_declaration_parse::print(std::ostream& os) const {

@@ -113,6 +113,11 @@ class jxc_node_table {
 void jxc_bddexpression_convert(Bddexpressionwood* wood, jxc_node_table& table, long earliest, long latest,
                                long var, long node, int link, const std::list<long>* ids);
 
+// Adds e and every operand and argument below it to into (a shared one once; null adds nothing).
+void jxc_expression_closure(DataExpr* e, std::set<DataExpr*>& into);
+// Frees the expression node e with a method call's argument list, not its operands.
+void jxc_delete_expression(DataExpr* e);
+
 // ---------------------------------------------------------------------------------------------
 // Evaluation nodes and bindings
 // ---------------------------------------------------------------------------------------------
@@ -189,8 +194,12 @@ class binding_declaration_parse {
   DataExpr* dataexpr(const evalnodeparse& node, Module* m);
   DataExpr* dataexpr(long id, Module* m);
   // Registers every binding with m (Module::addSignalBinding), in file order; a status id
-  // with no signal: jxc_file_error ("unknown data signal:" ...).
+  // with no signal: jxc_file_error ("unknown data signal:" ...). A binding of a signal bound
+  // before replaces it: the earlier binding is freed, with the expressions made here that no
+  // binding of m uses any more.
   void createbinding(Module* m);
+  // The expressions made so far, by node number (the caller owns them).
+  const std::unordered_map<long, DataExpr*>& built_expressions() const { return built; }
 
   void print(std::ostream& os) const;
 
@@ -207,10 +216,12 @@ class binding_declaration_parse {
   // m->getSignalById(id, m's wood), through indexed_signals while createbinding runs.
   Signal* signal_by_id(long id, Module* m);
   void bind_all(Module* m);  // createbinding's loop
+  void drop_replaced(Module* m);  // frees what the replaced bindings alone used
 
   std::unordered_map<long, const evalnodeparse*> by_ident;  // first node of each number
   std::unordered_map<long, DataExpr*> built;
   std::set<long> in_progress;
+  std::vector<DataExpr*> replaced_values;  // values of the bindings replaced by createbinding
   bool indexed = false;
   const signal_index* indexed_signals = nullptr;
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds a reader's libFuzzer target with clang (AddressSanitizer and UBSan) and runs it for a
 # bounded time: the compiled-module reader (jxc, corpus from the golden compiled-module files) or
-# the source reader (jx, corpus from the test sources).
+# the source reader (jx, corpus from the test sources), with leak detection on
+# (ASAN_OPTIONS=detect_leaks=0 turns it off).
 # Usage: scripts/fuzz.sh [seconds] [build folder] [jxc|jx]   (defaults: 60, build-fuzz, jxc)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -23,7 +24,7 @@ if [ "$reader" = jxc ]; then
 else
   cp "$root"/tests/core/data/jx/*.jx "$corpus"/
 fi
-export ASAN_OPTIONS="detect_leaks=0:${ASAN_OPTIONS:-}"
+export ASAN_OPTIONS="detect_leaks=1:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
 exec "$dir/tests/fuzz_$reader" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -max_len=65536 \
   -artifact_prefix="$dir/fuzz_${reader}_artifacts/" -close_fd_mask=2 "$corpus"

@@ -288,6 +288,17 @@ TEST_F(WindowTest, FailedOrCancelledLoadsLeaveAUsableWindow) {
   EXPECT_EQ(window->pautom, nullptr);
   EXPECT_EQ(window->inputs_panel->tableWidget->rowCount(), 0);
 
+  // A ".log" planted as a symbolic link is not followed: the load fails and says why.
+  std::string planted = copy("SIMULATOR_JXC/examples/top.jxc");
+  ASSERT_EQ(symlink((dir + "/victim").c_str(), (planted + ".log").c_str()), 0);
+  ::testing::internal::CaptureStderr();
+  load(planted);
+  err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("cannot write the log " + planted + ".log: it is a symbolic link\n"), std::string::npos) << err;
+  EXPECT_EQ(window->pautom, nullptr);
+  EXPECT_NE(access((dir + "/victim").c_str(), F_OK), 0);
+  ASSERT_EQ(unlink((planted + ".log").c_str()), 0);
+
   // A cancelled dialog (empty name) reads nothing and leaves no ".log" behind.
   char cwd[4096];
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);

@@ -1,5 +1,7 @@
-// The compiled-module reader: scanner tokens, every section and record form, trace lines,
-// syntax errors and broken files, fatal exits, and the writer's golden files read back.
+// The compiled-module reader and its loader: scanner tokens, every section and record form,
+// trace lines, syntax errors and broken files, fatal exits, the writer's golden files read back,
+// and the loads that fail (run under the leak checker, a rejected file leaves nothing
+// allocated) or meet a ".log" that is a symbolic link or not a regular file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +19,7 @@
 #include "compilation.h"
 #include "data.h"
 #include "formspp.h"
+#include "load_jxc.h"
 #include "module.h"
 #include "module_signal.h"
 #include "parse_jxc.h"
@@ -145,23 +148,25 @@ std::string normalise(const std::string& text) {
 
 class JxcReaderTest : public ::testing::Test {
  protected:
-  // Parses path as the loaders do (log in path + ".log"); the module goes to module, the
-  // log text to log and standard error to err.
+  ~JxcReaderTest() override {
+    jxc_release(module);
+    DataTablesScope::free_read_tables();
+  }
+  // Loads path (log in path + ".log"), the module read before being freed: 0 with the module
+  // in module, 1 without; the whole result goes to loaded, the log text (unless refused) to
+  // log and standard error to err.
   int readPath(const std::string& path, std::string instance = "") {
-    std::ifstream in(path);
-    std::fstream logfile(path + ".log", std::ios::out | std::ios::trunc);
-    jxcFlexLexer lexer(&in, &logfile);
-    class_jxc_parser parser;
-    parser.plexer = &lexer;
-    parser.awaited_input_list = awaited_inputs;
-    parser.awaited_output_list = awaited_outputs;
+    jxc_release(module);
+    jxc_load_request request;
+    request.instance = instance;
+    request.awaited_inputs = awaited_inputs;
+    request.awaited_outputs = awaited_outputs;
     if (capture) testing::internal::CaptureStderr();
-    int status = parser.parse(logfile, 1, instance);
+    loaded = jxc_load(path, request);
     if (capture) err = testing::internal::GetCapturedStderr();
-    logfile.close();
-    module = status == 0 ? parser.pmodule_parse : nullptr;
-    log = readFile(path + ".log");
-    return status;
+    module = loaded.module;
+    log = loaded.failure != jxc_load_result::log_refused ? readFile(path + ".log") : "";
+    return loaded.ok() ? 0 : 1;
   }
   int read(const std::string& text, std::string instance = "") {
     std::string path = dir + "/f.jxc";
@@ -180,6 +185,7 @@ class JxcReaderTest : public ::testing::Test {
   ScratchDir scratch{"zarim_jxc"};
   const std::string dir = scratch.path;
   Module* module = nullptr;
+  jxc_load_result loaded;
   std::string log;
   std::string err;
   std::list<std::string>* awaited_inputs = nullptr;
@@ -415,7 +421,7 @@ TEST_F(JxcReaderDeathTest, DirectoryGivenAsTheFileEndsWithStatusTwo) {
 
 TEST_F(JxcReaderTest, GoldenFilesReadBackIntoTheSameModule) {
   for (const char* name : {"top.jxc", "dtop.jxc", "pipe.jxc"}) {
-    DataTablesScope::clear();
+    DataTablesScope::free_read_tables();
     std::string golden = readFile(dataDir() + name);
     ASSERT_EQ(read(golden), 0) << name << err;
     std::string first = write(module);
@@ -445,4 +451,107 @@ TEST_F(JxcReaderTest, LoaderReadsThroughTheReader) {
   EXPECT_EQ(m->getName(), "top");
   EXPECT_EQ(m->getRegisterList()->size(), 1u);
   EXPECT_NE(readFile(path + ".log").find("1 --> definition finale\n"), std::string::npos);
+  jxc_release(m);
+}
+
+TEST_F(JxcReaderTest, LoaderReleasesAndReportsEachFailure) {
+  // A second binding of Y replaces the first: its clock goes, and the expressions only the
+  // first one used are freed with it.
+  std::string data = readFile(dataDir() + "reader/data.jxc");
+  const std::string first = "   (4, 5): value: 0 clock: (2, 3);\n";
+  data.insert(data.find(first) + first.size(), "   (4, 5): value: 4;\n");
+  ASSERT_EQ(read(data), 0) << loaded.error << err;
+  EXPECT_EQ(loaded.failure, jxc_load_result::none);
+  EXPECT_EQ(loaded.error, "");
+  ASSERT_NE(module->getBinding("Y"), nullptr);
+  EXPECT_EQ(module->getBinding("Y")->getClock(), nullptr);
+  EXPECT_TRUE(module->getBinding("Y")->getValue()->isDataMethod());
+  EXPECT_EQ(module->getBinding("Y")->getValue(), module->getBinding("Y_1")->getValue());
+  jxc_release(nullptr);
+
+  // A missing file still leaves its (empty) log.
+  EXPECT_EQ(readPath(dir + "/none.jxc"), 1);
+  EXPECT_EQ(loaded.failure, jxc_load_result::not_found);
+  EXPECT_EQ(loaded.error, "cannot open " + dir + "/none.jxc");
+  EXPECT_EQ(err, "");
+  EXPECT_EQ(access((dir + "/none.jxc.log").c_str(), F_OK), 0);
+
+  // Rejected with the module half made: in a typed signal list, on the strings of a register
+  // line, after the registers, bindings and data tables (an unknown bound signal), and on a
+  // node cycle.
+  const std::string head = "module: m 1 0\ninput: a : int b ;\nlocal: n c ;\nregister: n c 0;\n";
+  const std::string tail = "connexion: S R T;\nequation_def:\n0\nexpressions:\nend:\n";
+  const struct {
+    const char* what;
+    std::string text;
+    std::string message;
+  } rejected[] = {
+      {"syntax", "module: m 0 0\ninput: a : int b : ;\n" + tail, "line 2: syntax error\n"},
+      {"range", "module: m 0 0\nlocal: n c ;\nregister: n c 4294967296;\n" + tail,
+       "line 3: number out of range: 4294967296\n"},
+      {"binding", head + tail + "binding:\n (0, 1): value: 0;\n (40, 41): value: 0;\nend:\nevaltable:\n 0: %0(1);\n"
+                      " 1: $0;\nend:\ndata:\ntype:\nint;\nmethod:\nint f(int);\nint g();\nconstant:\nint one \"1\";\nend:\n",
+       "line 26: unknown data signal:40\n"},
+      {"cycle", head + "connexion: S R T;\nequation_def:\n1\n0: 0:0:0,-1\nexpressions:\n1 1 2:0,1,()\nend:\n",
+       "line 10: BDD node is its own descendant\n"},
+  };
+  for (const auto& c : rejected) {
+    EXPECT_EQ(read(c.text), 1) << c.what;
+    EXPECT_EQ(loaded.failure, jxc_load_result::rejected) << c.what;
+    EXPECT_EQ(module, nullptr) << c.what;
+    EXPECT_EQ(loaded.error, dir + "/f.jxc: the compiled module was rejected") << c.what;
+    EXPECT_EQ(err, c.message) << c.what;
+  }
+
+  // Without a reader every load is rejected.
+  Compilation::JxcReader reader = Compilation::jxc_reader;
+  Compilation::jxc_reader = nullptr;
+  EXPECT_EQ(read(data), 1);
+  EXPECT_EQ(loaded.failure, jxc_load_result::rejected);
+  Compilation::jxc_reader = reader;
+}
+
+TEST_F(JxcReaderTest, LoaderWritesTheLogOnlyAsARegularFileNeverThroughALink) {
+  const std::string path = dir + "/m.jxc";
+  const std::string logPath = path + ".log";
+  std::ofstream(path) << readFile(dataDir() + "reader/minimal.jxc");
+  const std::string victim = dir + "/victim";
+  std::ofstream(victim) << "kept\n";
+  ASSERT_EQ(symlink(victim.c_str(), logPath.c_str()), 0);
+  EXPECT_EQ(readPath(path), 1);
+  EXPECT_EQ(loaded.failure, jxc_load_result::log_refused);
+  EXPECT_EQ(loaded.error, "cannot write the log " + logPath + ": it is a symbolic link");
+  EXPECT_EQ(readFile(victim), "kept\n");
+
+  // The compiler's load says so on standard error and reads nothing.
+  std::string instance;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Compilation::jxc_parse(path, instance, nullptr, nullptr), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), loaded.error + "\n");
+  EXPECT_EQ(readFile(victim), "kept\n");
+
+  // A link to nothing does not create its target.
+  ASSERT_EQ(unlink(logPath.c_str()), 0);
+  const std::string absent = dir + "/absent";
+  ASSERT_EQ(symlink(absent.c_str(), logPath.c_str()), 0);
+  EXPECT_EQ(readPath(path), 1);
+  EXPECT_EQ(loaded.failure, jxc_load_result::log_refused);
+  EXPECT_NE(access(absent.c_str(), F_OK), 0);
+
+  // Neither a directory nor a FIFO (whose open would otherwise wait for a reader).
+  ASSERT_EQ(unlink(logPath.c_str()), 0);
+  ASSERT_EQ(mkdir(logPath.c_str(), 0700), 0);
+  EXPECT_EQ(readPath(path), 1);
+  EXPECT_EQ(loaded.failure, jxc_load_result::log_refused);
+  ASSERT_EQ(rmdir(logPath.c_str()), 0);
+  ASSERT_EQ(mkfifo(logPath.c_str(), 0600), 0);
+  EXPECT_EQ(readPath(path), 1);
+  EXPECT_EQ(loaded.failure, jxc_load_result::log_refused);
+  EXPECT_EQ(loaded.error.rfind("cannot write the log " + logPath + ": ", 0), 0u) << loaded.error;
+
+  // A regular log of its own is truncated and rewritten.
+  ASSERT_EQ(unlink(logPath.c_str()), 0);
+  std::ofstream(logPath) << std::string(10000, 'x');
+  ASSERT_EQ(readPath(path), 0) << loaded.error;
+  EXPECT_EQ(log, TRACE_MINIMAL);
 }

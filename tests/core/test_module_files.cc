@@ -57,8 +57,8 @@ Module* reader_module = nullptr;
 std::string reader_text, reader_instance, reader_run_instance;
 int reader_explain = -1;
 
-int fake_reader(std::istream& in, std::fstream& log, int explain, std::string& instance, std::string& run_instance,
-                std::list<std::string>*, std::list<std::string>*, Module** result) {
+int fake_reader(std::istream& in, std::ostream& log, int explain, const std::string& instance,
+                const std::string& run_instance, std::list<std::string>*, std::list<std::string>*, Module** result) {
   std::ostringstream s;
   s << in.rdbuf();
   reader_text = s.str();
