@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <tuple>
 
 #include "compilation.h"
 #include "module.h"
@@ -14,8 +15,10 @@
 #include "statement_automaton.h"
 #include "statement_control.h"
 #include "statement_machine.h"
+#include "statement_parallel.h"
 #include "statement_preempt.h"
 #include "statement_time.h"
+#include "test_scope.h"
 
 namespace {
 
@@ -151,6 +154,43 @@ TEST_F(Automata, EnclosingLoopRestartsTheAutomatonThroughItsOwnSet) {
     if (s->getInternalName().rfind("reg0top", 0) == 0 && s->getInternalName().find("next") == std::string::npos)
       ++automata_registers;
   EXPECT_EQ(automata_registers, 2);
+}
+
+TEST_F(Automata, TwoAutomataInOneModuleHaveTheirOwnRegisters) {
+  // The second keeps the module's register names suffixed with its statement name.
+  Signal* i = h.input("I");
+  Signal* j = h.input("J");
+  Signal* o = h.output("O");
+  Signal* p = h.output("P");
+  Automaton* first = automaton();
+  Automaton* second = automaton();
+  for (auto [a, trigger, out] : {std::make_tuple(first, i, o), std::make_tuple(second, j, p)}) {
+    State* s0 = state(a, "A");
+    State* s1 = state(a, "B", {out});
+    start(a, s0);
+    arc(a, s0, s1, trigger);
+    arc(a, s1, s0, trigger);
+  }
+  h.build(new Parallel(h.name("Par"), m(), first, second));
+  EXPECT_EQ(second->currentRegister(0)->getInternalName(), "reg0top_" + second->getName());
+  EXPECT_EQ(h.run({"", "I=T", "J=T", "I=T J=T"}), (Trace{"O=B P=B", "O=T P=B", "O=T P=T", "O=B P=B"}));
+}
+
+TEST_F(Automata, WithoutAnEnabledStartTransitionItStaysInactive) {
+  // Set with I false enables no start transition: code 0, as every free region of the
+  // encoding; later I alone starts nothing. A normal termination from a state that runs
+  // no module only warns.
+  RecordedBoxes boxes;
+  Signal* i = h.input("I");
+  Signal* o = h.output("O");
+  Automaton* a = automaton();
+  State* sa = state(a, "A", {o});
+  start(a, sa, i);
+  arc(a, sa, sa, nullptr, Transition::termination_kind);
+  h.build(a);
+  EXPECT_EQ(h.run({"I=F", "I=T", ""}), (Trace{"O=B", "O=B", "O=B"}));
+  ASSERT_FALSE(boxes.texts.empty());
+  EXPECT_EQ(boxes.texts[0], "Warning: No found Run module about state A: Normal Terminaison has no effect ...");
 }
 
 TEST_F(Automata, StateRunningAModuleEndsByNormalTermination) {
