@@ -247,6 +247,7 @@ void Automaton::compile(Module* m, EquationTable* T) {
       side = W->Bdd_or(side, g);
       leave = W->Bdd_or(leave, W->Bdd_and(enc.inCurrent(s->code), g));
     }
+    // Included by the plain Run compile: its outputs are not yet masked under strong.
     EquationTable* D = T->duplicate(m);
     s->run->compile(m, T);
     T->unify(D, m);

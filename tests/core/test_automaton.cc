@@ -4,15 +4,13 @@
 // a transition's actions read the current ones.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
-#include <tuple>
 
+#include "automaton_builder.h"
 #include "compilation.h"
 #include "module.h"
 #include "module_signal.h"
 #include "reaction_harness.h"
-#include "statement_automaton.h"
 #include "statement_control.h"
 #include "statement_machine.h"
 #include "statement_parallel.h"
@@ -26,29 +24,6 @@ class Automata : public ::testing::Test {
  protected:
   Module* m() { return h.module(); }
   Automaton* automaton() { return new Automaton(h.name("Au"), m()); }
-  static State* state(Automaton* a, const std::string& n, std::initializer_list<Signal*> moore = {}) {
-    State* s = new State(n);
-    s->moore.assign(moore);
-    (*a->state_table)[n] = s;
-    return s;
-  }
-  static Transition* arc(Automaton* a, State* from, State* to, Expression* trigger, int kind = Transition::strong_kind,
-                         std::initializer_list<Signal*> actions = {}) {
-    Transition* t = new Transition;
-    t->source = from;
-    t->target = to;
-    t->trigger = trigger;
-    t->kind = kind;
-    t->actions->assign(actions);
-    a->transition_list->push_back(t);
-    return t;
-  }
-  static Transition* start(Automaton* a, State* to, Expression* trigger = nullptr) {
-    Transition* t = arc(a, nullptr, to, trigger);
-    t->initial = true;
-    return t;
-  }
-
   ReactionHarness h;
 };
 
@@ -59,14 +34,10 @@ TEST_F(Automata, TwoStateToggleFollowsItsInput) {
   Signal* o = h.output("O");
   Signal* p = h.output("P");
   Automaton* a = automaton();
-  State* sa = state(a, "A", {o});
-  State* sb = state(a, "B", {p});
-  start(a, sa);
-  arc(a, sa, sb, i);
-  arc(a, sb, sa, i);
+  addToggle(a, i, o, p, true);
   h.build(a);
-  EXPECT_EQ(sa->code, 1);
-  EXPECT_EQ(sb->code, 2);
+  EXPECT_EQ(Automaton::findState(a->state_table, "A")->code, 1);
+  EXPECT_EQ(Automaton::findState(a->state_table, "B")->code, 2);
   ASSERT_EQ(a->registerCount(), 2);
   EXPECT_EQ(a->currentRegister(0)->getInternalName(), "reg0top");
   EXPECT_NE(m()->getLocalSignal("reg1nexttop"), nullptr);
@@ -86,12 +57,12 @@ TEST_F(Automata, WeakTransitionYieldsToTheStrongOneAndEmitsItsSource) {
     Signal* x = r.output("X");
     Signal* y = r.output("Y");
     Automaton* a = new Automaton(r.name("Au"), r.module());
-    State* sa = state(a, "A", {o});
-    State* sb = state(a, "B", {p});
-    State* sc = state(a, "C", {q});
-    start(a, sa);
-    arc(a, sa, sb, i, Transition::strong_kind, {x});
-    arc(a, sa, sc, j, Transition::weak_kind, {y});
+    State* sa = addState(a, "A", {o});
+    State* sb = addState(a, "B", {p});
+    State* sc = addState(a, "C", {q});
+    addStart(a, sa);
+    addArc(a, sa, sb, i, Transition::strong_kind, {x});
+    addArc(a, sa, sc, j, Transition::weak_kind, {y});
     r.build(a);
     EXPECT_EQ(a->registerCount(), 3);
     EXPECT_EQ(sc->code, 3);
@@ -112,11 +83,11 @@ TEST_F(Automata, FinalStateEndsTheAutomatonAndTheSequenceGoesOn) {
   Signal* o = h.output("O");
   Signal* d = h.output("D");
   Automaton* a = automaton();
-  State* sa = state(a, "A", {o});
-  State* sf = state(a, "F");
+  State* sa = addState(a, "A", {o});
+  State* sf = addState(a, "F");
   sf->final = true;
-  start(a, sa);
-  arc(a, sa, sf, i);
+  addStart(a, sa);
+  addArc(a, sa, sf, i);
   h.build(new Sequence(h.name("Q"), m(), a, new Emit(h.name("E"), m(), d)));
   EXPECT_EQ(h.run({"", "", "I=T", "", "I=T"}), (Trace{"O=T D=B", "O=T D=B", "O=B D=T", "O=B D=B", "O=B D=B"}));
 
@@ -125,9 +96,9 @@ TEST_F(Automata, FinalStateEndsTheAutomatonAndTheSequenceGoesOn) {
   Signal* j = flagged.input("J");
   Signal* e = flagged.output("D");
   Automaton* b = new Automaton(flagged.name("Au"), flagged.module());
-  State* sb = state(b, "A");
-  start(b, sb);
-  arc(b, sb, nullptr, j)->final = true;
+  State* sb = addState(b, "A");
+  addStart(b, sb);
+  addArc(b, sb, nullptr, j)->final = true;
   flagged.build(new Sequence(flagged.name("Q"), flagged.module(), b, new Emit(flagged.name("E"), flagged.module(), e)));
   EXPECT_EQ(flagged.run({"", "J=T", "J=T"}), (Trace{"D=B", "D=T", "D=B"}));
 }
@@ -141,10 +112,7 @@ TEST_F(Automata, EnclosingLoopRestartsTheAutomatonThroughItsOwnSet) {
   Signal* o = h.output("O");
   Signal* p = h.output("P");
   Automaton* a = automaton();
-  State* sa = state(a, "A", {o});
-  State* sb = state(a, "B", {p});
-  start(a, sa);
-  arc(a, sa, sb, j);
+  addToggle(a, j, o, p, false);
   h.build(new Loop(h.name("L"), m(), new Abort(h.name("A"), m(), i, a)));
   EXPECT_EQ(h.run({"", "J=T", "I=T", "J=T", "I=T", ""}),
             (Trace{"O=T P=B", "O=B P=T", "O=T P=B", "O=B P=T", "O=T P=B", "O=T P=B"}));
@@ -164,13 +132,8 @@ TEST_F(Automata, TwoAutomataInOneModuleHaveTheirOwnRegisters) {
   Signal* p = h.output("P");
   Automaton* first = automaton();
   Automaton* second = automaton();
-  for (auto [a, trigger, out] : {std::make_tuple(first, i, o), std::make_tuple(second, j, p)}) {
-    State* s0 = state(a, "A");
-    State* s1 = state(a, "B", {out});
-    start(a, s0);
-    arc(a, s0, s1, trigger);
-    arc(a, s1, s0, trigger);
-  }
+  addToggle(first, i, nullptr, o, true);
+  addToggle(second, j, nullptr, p, true);
   h.build(new Parallel(h.name("Par"), m(), first, second));
   EXPECT_EQ(second->currentRegister(0)->getInternalName(), "reg0top_" + second->getName());
   EXPECT_EQ(h.run({"", "I=T", "J=T", "I=T J=T"}), (Trace{"O=B P=B", "O=T P=B", "O=T P=T", "O=B P=B"}));
@@ -184,9 +147,9 @@ TEST_F(Automata, WithoutAnEnabledStartTransitionItStaysInactive) {
   Signal* i = h.input("I");
   Signal* o = h.output("O");
   Automaton* a = automaton();
-  State* sa = state(a, "A", {o});
-  start(a, sa, i);
-  arc(a, sa, sa, nullptr, Transition::termination_kind);
+  State* sa = addState(a, "A", {o});
+  addStart(a, sa, i);
+  addArc(a, sa, sa, nullptr, Transition::termination_kind);
   h.build(a);
   EXPECT_EQ(h.run({"I=F", "I=T", ""}), (Trace{"O=B", "O=B", "O=B"}));
   ASSERT_FALSE(boxes.texts.empty());
@@ -206,11 +169,11 @@ TEST_F(Automata, StateRunningAModuleEndsByNormalTermination) {
   Signal* o = h.output("B");
   Signal* q = h.output("Q");
   Automaton* a = automaton();
-  State* sa = state(a, "A");
+  State* sa = addState(a, "A");
   sa->run = new ::Run(h.name("R"), m(), "M");
-  State* sc = state(a, "C", {q});
-  start(a, sa);
-  arc(a, sa, sc, nullptr, Transition::termination_kind);
+  State* sc = addState(a, "C", {q});
+  addStart(a, sa);
+  addArc(a, sa, sc, nullptr, Transition::termination_kind);
   h.build(a);
   EXPECT_EQ(h.run({"", "", ""}), (Trace{"B=B Q=B", "B=T Q=T", "B=B Q=T"}));
   (void)o;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "automaton_builder.h"
 #include "expression.h"
 #include "module.h"
 #include "module_signal.h"
@@ -30,19 +31,9 @@ std::string literal(const std::string& s) {
 
 class AutomatonChecks : public ::testing::Test {
  protected:
-  State* state(const std::string& n) {
-    State* s = new State(n);
-    (*a->state_table)[n] = s;
-    return s;
-  }
+  State* state(const std::string& n) { return addState(a, n); }
   Transition* arc(State* from, State* to, Expression* trigger, int kind = Transition::strong_kind) {
-    Transition* t = new Transition;
-    t->source = from;
-    t->target = to;
-    t->trigger = trigger;
-    t->kind = kind;
-    a->transition_list->push_back(t);
-    return t;
+    return addArc(a, from, to, trigger, kind);
   }
   void determinism() { a->check_determinism(h.module(), h.wood()); }
 
