@@ -29,14 +29,3 @@ Statement* Run::duplicate(Module* m, EquationTable*) {
   copy->renaming_table = renaming_table;
   return copy;
 }
-
-// ----- Automaton -----
-
-Automaton::Automaton(const std::string& n, Module* m)
-    : Statement(n, m), state_table(new std::map<std::string, State*>), transition_list(new std::list<Transition*>) {}
-
-void Automaton::createEquations(Module*, EquationTable*) {
-  throw IllegalOperationException("ModuleTable::createEquations()", "do not use ...");
-}
-
-void Automaton::compile(Module*, EquationTable*) { statementNotBuilt("Automaton::compile"); }

@@ -1,6 +1,6 @@
 // The statements that bring equations of their own: MealyMachine (a table of equations
 // over the module's signals), Run (another module included under an instance suffix)
-// and Automaton (an explicit automaton in binary-encoded state registers). Their
+// and Automaton (statement_automaton.h). Their
 // translations are not built yet: compile throws IllegalOperationException.
 #ifndef STATEMENT_MACHINE_H
 #define STATEMENT_MACHINE_H
@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "statement.h"
+#include "statement_automaton.h"
 
 struct Equation;
 
@@ -43,24 +44,6 @@ class Run : public Statement {
   Module* called = nullptr;                                  // null until compiled
   std::map<std::string, Signal*>* renaming_table = nullptr;  // formal name -> actual signal
   std::string instance_suffix;                               // of the compilation under way
-};
-
-// createEquations must not be used: the automaton writes its equations from compile.
-class Automaton : public Statement {
- public:
-  Automaton(const std::string& name, Module* module);
-
-  // Throws IllegalOperationException("ModuleTable::createEquations()", "do not use ...").
-  void createEquations(Module* m, EquationTable* t) override;
-  void compile(Module* m, EquationTable* t) override;
-  bool isAutomaton() override { return true; }
-  std::list<Transition*>* getTransitionList() override { return transition_list; }
-  std::map<std::string, State*>* getStateTable() override { return state_table; }
-  bool reincarnate() override { return false; }
-
-  std::pair<double, double>* position = nullptr;  // drawing position, may be null
-  std::map<std::string, State*>* state_table;     // states in name order
-  std::list<Transition*>* transition_list;        // in source order
 };
 
 #endif
