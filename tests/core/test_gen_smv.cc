@@ -119,23 +119,6 @@ std::string smv_text(Module* m) {
   return s.str();
 }
 
-Module* circuit(int k) {
-  switch (k) {
-    case 0:
-      return registers();
-    case 1:
-      return parallel();
-    case 2:
-      return abort_body();
-    case 3:
-      return automaton();
-    case 4:
-      return mealy();
-    default:
-      return random_module(static_cast<unsigned>(k));
-  }
-}
-
 }  // namespace
 
 TEST(GenSmv, SmallModuleModelWorkedByHand) {

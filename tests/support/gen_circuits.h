@@ -158,6 +158,25 @@ inline Module* random_module(unsigned seed) {
   return t.date();
 }
 
+// The circuits of the netlist checks: 0 registers, 1 parallel branches, 2 an abort,
+// 3 an automaton, 4 a Mealy machine, k > 4 random_module(k).
+inline Module* circuit(int k) {
+  switch (k) {
+    case 0:
+      return registers();
+    case 1:
+      return parallel();
+    case 2:
+      return abort_body();
+    case 3:
+      return automaton();
+    case 4:
+      return mealy();
+    default:
+      return random_module(static_cast<unsigned>(k));
+  }
+}
+
 // m finalised (its messages on standard error dropped).
 inline Module* finalised(Module* m) {
   testing::internal::CaptureStderr();
