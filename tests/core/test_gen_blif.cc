@@ -114,4 +114,17 @@ TEST(GenBlifData, DataSignalsWithoutInputsAreInputs) {
     EXPECT_EQ(y.inputs, inputs) << text;
   }
 }
+
+TEST(GenBlifDeathTest, NoEquationTableEndsTheProcess) {
+  TestModule t("X");
+  t.m->compilation = nullptr;
+  std::ostringstream os;
+  EXPECT_EXIT(
+      {
+        RecordedBoxes boxes;
+        t.m->BLIF_put(os, 1);
+      },
+      ::testing::ExitedWithCode(1),
+              "ERROR in Module::BLIF_put\\(\\): no equationtable defined!");
+}
 #endif
