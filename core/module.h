@@ -196,6 +196,8 @@ class Module {
   // write nothing until then.
   void SIMUL_JXC_put(std::ostream& os);
   void SIMUL_JXC_put_user_files(std::ostream& header, std::ostream& body);
+  // The BLIF netlist; the int is not used. No equation table or system: message box,
+  // standard error and exit 1. Data signals are inputs whenever there are any.
   void BLIF_put(std::ostream& os, int remove_wires);
 
   // ----- target code generators (gen_c.cc, gen_systemc.cc, gen_csharp.cc) -----
@@ -222,6 +224,26 @@ class Module {
   void CSharp_put(std::ostream& os);
   // The reaction body: every equation in earliest-date order, indented by indent blanks.
   void CSharp_put_equation(std::ostream& os, const std::string& node_array, int indent);
+
+  // ----- netlist and model generators (gen_smv.cc, gen_vhdl.cc, gen_blif.cc, gen_gal.cc) -----
+  // Each file opener names its file from OutputFile (or the module name) and its
+  // extension; a file that cannot be opened gives "Cannot open output file: " + its name
+  // (box and standard error) and nothing is written.
+  // The SMV model (the register state is its status rail); the two ints are not used.
+  void NUSMV_put(std::ostream& os, int, int);
+  // OutputDir + "/" + ".smv" name, finalising the module first when it is not.
+  void printSMV();
+  // The VHDL design; flavour non-zero: std_logic, 0: bit. Names that are not legal basic
+  // identifiers are written as extended ones. Nothing without an equation system.
+  void VHDL_put(std::ostream& os, int flavour);
+  // The ".vhdl" name (not in OutputDir), std_logic when VHDLALTERAFlag is set.
+  void printVHDL();
+  // OutputDir + "/" + ".blif" name through BLIF_put; the module is not finalised first.
+  void printBLIF();
+  // The interface as an encapsulated GAL description; nothing without an equation system.
+  void ENCAPSULATEDGAL_put(std::ostream& os);
+  // The ".gal" name (not in OutputDir).
+  void printENCAPSULATEDGAL();
 
   // ----- fields -----
   const std::string& getName() const { return name; }

@@ -94,5 +94,3 @@ void Module::simulate() {
 void Module::SIMUL_JXC_put(std::ostream&) {}
 
 void Module::SIMUL_JXC_put_user_files(std::ostream&, std::ostream&) {}
-
-void Module::BLIF_put(std::ostream&, int) {}

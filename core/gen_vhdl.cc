@@ -1,0 +1,247 @@
+// VHDL target: one entity (the inputs, the outputs, reset and clk) and one architecture
+// holding the whole node network of the equations as an array of one-bit signals, a
+// clocked process that samples the inputs and updates the outputs and registers, and the
+// concurrent evaluation of the network.
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+#include <list>
+#include <map>
+#include <set>
+#include <string>
+
+#include "Bddexpression.h"
+#include "compilation.h"
+#include "gen_files.h"
+#include "gen_netlists.h"
+#include "module.h"
+#include "module_signal.h"
+
+namespace {
+
+const char* const Keywords[] = {
+    "abs",      "access",   "after",     "alias",    "all",       "and",      "architecture", "array",
+    "assert",   "assume",   "attribute", "begin",    "block",     "body",     "buffer",       "bus",
+    "case",     "component", "configuration", "constant", "context", "cover", "default", "disconnect",
+    "downto",   "else",     "elsif",     "end",      "entity",    "exit",     "fairness",     "file",
+    "for",      "force",    "function",  "generate", "generic",   "group",    "guarded",      "if",
+    "impure",   "in",       "inertial",  "inout",    "is",        "label",    "library",      "linkage",
+    "literal",  "loop",     "map",       "mod",      "nand",      "new",      "next",         "nor",
+    "not",      "null",     "of",        "on",       "open",      "or",       "others",       "out",
+    "package",  "parameter", "port",     "postponed", "procedure", "process", "property",     "protected",
+    "pure",     "range",    "record",    "register", "reject",    "release",  "rem",          "report",
+    "restrict", "return",   "rol",       "ror",      "select",    "sequence", "severity",     "shared",
+    "signal",   "sla",      "sll",       "sra",      "srl",       "strong",   "subtype",      "then",
+    "to",       "transport", "type",     "unaffected", "units",   "until",    "use",          "variable",
+    "vmode",    "vprop",    "vunit",     "wait",     "when",      "while",    "with",         "xnor",
+    "xor",      "reset",    "clk"};
+
+bool basic_identifier(const std::string& name) {
+  if (name.empty() || !std::isalpha(static_cast<unsigned char>(name[0])) || name.back() == '_') return false;
+  if (name.find("__") != std::string::npos) return false;
+  for (char c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+  std::string lower = name;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+  return std::find(std::begin(Keywords), std::end(Keywords), lower) == std::end(Keywords);
+}
+
+// A variable name as written: an extended identifier when it is not a legal basic one
+// (or would clash with a keyword or the added reset and clk ports).
+std::string vhdl_name(const std::string& name) {
+  if (basic_identifier(name)) return name;
+  std::string s = "\\";
+  for (char c : name) s += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  return s + "\\";
+}
+
+bool is_terminal(const bdd_node* n) { return n->var_index() == -1; }
+
+bool is_bare_variable(const bdd_node* n) {
+  const bdd_node* t = n->then_node();
+  const bdd_node* e = n->else_node();
+  return t != nullptr && e != nullptr && is_terminal(t) && is_terminal(e) && n->else_link_type() == -1;
+}
+
+std::string element(const std::string& A, const bdd_node* n) { return A + "(" + std::to_string(n->global_id()) + ")"; }
+
+// What the network reads for a variable: the output ports are assigned only in the
+// process, so a read of an output takes its equation's root instead (same reaction).
+typedef std::map<std::string, std::string> Reads;
+
+Reads output_reads(Bddexpressionwood* w, const std::list<std::string>& outputs, const std::string& A) {
+  Reads reads;
+  if (w == nullptr) return reads;
+  std::set<std::string> ports(outputs.begin(), outputs.end());
+  for (long id = 0; id < w->Nb_bdd_vars(); ++id) {
+    Bddexpression* e = w->slot(id);
+    if (e != nullptr && e->bdd_exp.node() != nullptr && ports.count(e->my_bddname()) != 0)
+      reads[e->my_bddname()] = e->bdd_exp.vhdl_node_name(A);
+  }
+  return reads;
+}
+
+std::string read_name(const Reads& reads, const std::string& name) {
+  auto it = reads.find(name);
+  return it != reads.end() ? it->second : vhdl_name(name);
+}
+
+// One assignment per unmarked node under n, children first.
+void put_vhdl_network(std::ostream& os, bddpp_manager* man, const std::string& A, const Reads& reads, bdd_node* n) {
+  if (n == nullptr || n->is_marked()) return;
+  n->mark();
+  if (is_terminal(n)) {
+    os << "      " << element(A, n) << " <= '1';\n";
+    return;
+  }
+  std::string x = read_name(reads, man->Name_var_by_index(n->var_index()));
+  if (is_bare_variable(n)) {
+    os << "      " << element(A, n) << " <= " << x << ";\n";
+    return;
+  }
+  put_vhdl_network(os, man, A, reads, n->then_node());
+  put_vhdl_network(os, man, A, reads, n->else_node());
+  os << "      " << element(A, n) << " <= (" << x << " and " << element(A, n->then_node()) << ") or (not " << x
+     << " and " << (n->else_link_type() == -1 ? "not " : "") << element(A, n->else_node()) << ");\n";
+}
+
+bool listed(const std::list<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+void put_vhdl_equation(Bddexpression& e, std::ostream& os, const std::string& A, const std::list<std::string>& outputs,
+                       const Reads& reads) {
+  bddpp_manager* man = e.my_bdd_manager();
+  if (man == nullptr || e.bdd_var.node() == nullptr || e.bdd_exp.node() == nullptr) return;
+  std::string name = man->Name_var_by_bdd(e.bdd_var);
+  const bdd& f = e.bdd_exp;
+  if (listed(outputs, name)) {
+    put_vhdl_network(os, man, A, reads, f.node());
+    os << "      -- final output evaluation of " << vhdl_name(name) << " in process";
+  } else if (man->Bdd_is_var(f)) {
+    os << "      " << vhdl_name(name) << " <= " << read_name(reads, man->Name_var_by_bdd(f)) << ";";
+  } else {
+    put_vhdl_network(os, man, A, reads, f.node());
+    os << "      " << vhdl_name(name) << (f.link_type() == 1 ? " <= " : " <= not ") << element(A, f.node()) << ";";
+  }
+}
+
+}  // namespace
+
+void put_vhdl(Bddexpression& e, std::ostream& os, const std::string& A, std::list<std::string>& outputs) {
+  put_vhdl_equation(e, os, A, outputs, output_reads(e.my_manager(), outputs, A));
+}
+
+void Put_vhdl(Bddexpressionwood& w, std::ostream& os, const std::string& A, std::list<std::string>& inputs,
+              std::list<std::string>& outputs, std::list<std::string>& resets, std::list<std::string>& updates) {
+  bddpp_manager* man = w.my_bdd_manager();
+  if (man == nullptr) return;
+  man->Bdd_global_clear_marks();
+  std::list<long> order = w.earliest_sort();
+  os << "process (reset,clk)\n"
+     << "begin\n"
+     << "  if (reset = '0') then \n";
+  for (const std::string& o : outputs) os << "    " << vhdl_name(o) << " <= '0';\n";
+  for (const std::string& r : resets) os << "    " << r << ";\n";
+  for (const std::string& i : inputs) man->Print_node_for_eval_VHDL_reset_input(A, os, i);
+  os << "  elsif ( clk'event and clk='1') then \n";
+  for (const std::string& i : inputs) {
+    bool extended = vhdl_name(i) != i;
+    man->Print_node_for_eval_VHDL_input(extended ? "\\" : "", extended ? "\\" : "", A, os, i);
+  }
+  os << "  elsif ( clk'event and clk='0') then \n";
+  for (long id = 0; id < w.Nb_bdd_vars(); ++id) {
+    Bddexpression* e = w.slot(id);
+    if (e == nullptr || e->bdd_exp.node() == nullptr) continue;
+    std::string name = e->my_bddname();
+    if (listed(outputs, name)) os << "      " << vhdl_name(name) << " <= " << e->bdd_exp.vhdl_node_name(A) << ";\n";
+  }
+  for (const std::string& u : updates) os << "    " << u << ";\n";
+  os << "   end if;\n"
+     << "end process;\n"
+     << "\n"
+     << "-- actualisation\n";
+  Reads reads = output_reads(&w, outputs, A);
+  for (long id : order) {
+    Bddexpression* e = w.slot(id);
+    if (e == nullptr) continue;
+    put_vhdl_equation(*e, os, A, outputs, reads);
+    os << "\n";
+  }
+}
+
+void Module::VHDL_put(std::ostream& os, int flavour) {
+  Bddexpressionwood* w = getBddWood();
+  if (w == nullptr) return;
+  const std::string bit = flavour != 0 ? "std_logic" : "bit";
+  const std::string A = getName() + "_node";
+  const std::string& M = getName();
+  bool finalised = getFinalised() != 0;
+  std::list<std::string> inputs, outputs, resets, updates;
+  std::set<long> internal = w->Set_of_index_used_variables();
+
+  os << "-- VHDL generation by TREV from " << M << " Jexa compiled code\n\n";
+  if (flavour != 0) os << "LIBRARY ieee;\nUSE ieee.std_logic_1164.all;\n";
+  os << "entity " << M << " is\n";
+  os << "  port(";
+  if (!finalised) {
+    // The ports carry the variable names that the equations read.
+    for (Signal* s : {getSet(), getReset()}) {
+      long id = s->getBddStatusId(this, w);
+      os << " " << vhdl_name(w->Name_var_by_index(id)) << ",";
+      internal.erase(id);
+    }
+  }
+  for (const Rail& r : signal_rails(*this, getInputSignalList(), !finalised)) {
+    os << vhdl_name(r.name) << ", ";
+    inputs.push_back(r.name);
+    internal.erase(r.id);
+  }
+  os << "reset, clk: in " << bit << ";\n";
+  bool first = true;
+  if (getOutputSignalList() != nullptr)
+    for (Signal* s : *getOutputSignalList()) {
+      long status = s->getBddStatusId(this, w), value = s->getBddValueId(this, w);
+      if (status != -1) internal.erase(status);
+      if (value != -1) {
+        if (finalised)
+          internal.insert(value);
+        else
+          internal.erase(value);
+      }
+      std::list<long> ports;
+      if (getBinding(s->getOriginalName()) == nullptr) ports.push_back(status);
+      if (value != -1 && !finalised) ports.push_back(value);
+      for (long id : ports) {
+        if (id == -1) continue;
+        os << (first ? "       " : ", ") << vhdl_name(w->Name_var_by_index(id));
+        outputs.push_back(w->Name_var_by_index(id));
+        first = false;
+      }
+    }
+  os << (first ? "     );\n" : ": out " + bit + ");\n");
+  os << "end " << M << ";\n\n"
+     << "architecture " << M << "_a of " << M << " is\n";
+  if (getRegisterList() != nullptr)
+    for (regclass* r : *getRegisterList()) {
+      internal.insert(r->actual_var()->getBddStatusId(this, w));
+      std::string state = vhdl_name(r->actual_var()->getStatusName(this));
+      resets.push_back("  " + state + " <= " + (r->is_initialy_true() ? "'1'" : "'0'"));
+      updates.push_back("  " + state + " <= " + vhdl_name(r->next_var()->getStatusName(this)));
+    }
+  os << "\nTYPE array_" << A << " IS ARRAY (" << w->my_bdd_manager()->Bdd_total_size() << " downto 0) OF " << bit
+     << " ;\n";
+  for (long id : internal) os << "signal " << vhdl_name(w->Name_var_by_index(id)) << " : " << bit << ";\n";
+  os << "signal " << A << " : array_" << A << ";\n\n";
+  os << "begin\n"
+     << "-- state and output computation\n";
+  Put_vhdl(*w, os, A, inputs, outputs, resets, updates);
+  os << "end " << M << "_a;\n\n";
+}
+
+void Module::printVHDL() {
+  std::string name = generated_file_name(getName(), ".vhdl");
+  write_generated_files({{name, name}}, [&](std::vector<std::ostream*>& out) {
+    VHDL_put(*out[0], Compilation::VHDLALTERAFlag ? 1 : 0);
+  });
+}

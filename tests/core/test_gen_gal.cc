@@ -1,0 +1,96 @@
+// The encapsulated GAL description: the interface of a module that is not finalised and
+// of a finalised one with neither inputs nor outputs, and the file opener's failure.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "gen_modules.h"
+#include "test_scope.h"
+
+namespace {
+
+std::string gal_text(Module* m) {
+  std::ostringstream s;
+  m->ENCAPSULATEDGAL_put(s);
+  return s.str();
+}
+
+const char* const EmptySections = R"(Local:
+;
+
+Variable:
+;
+
+Run:
+;
+
+Function:
+;
+
+Constant:
+;
+
+Action:
+;
+
+Encapsulation:
+;
+)";
+
+}  // namespace
+
+// Value rails are listed only when not finalised; data, local and register signals never.
+TEST(GenGal, InterfaceSections) {
+  TestModule t("S");
+  Signal* a = t.input("A");
+  Signal* o = t.output("O");
+  Signal* l = t.local("L");
+  t.reg("R", 1, "Rn");
+  t.m->addDataSignal(new Signal("D", t.m, t.w));
+  t.eq(l, a);
+  t.eq(o, l);
+  EXPECT_EQ(gal_text(t.date()), std::string(R"(Name: S: jexa_model:;
+
+Type:
+;
+
+Input:
+ _s_SETS, _s_RESETS: pure, 
+_s_A: pure, 
+_v_A: pure
+;
+
+Sensor:
+;
+
+Output:
+_s_RTLS: pure, 
+_s_O:pure, 
+_v_O: pure
+;
+
+)") + EmptySections);
+
+  TestModule e("E");
+  e.m->setFinalised(1);
+  EXPECT_EQ(gal_text(e.m), std::string("Name: E: jexa_model:;\n\nType:\n;\n\nInput:\n;\n\nSensor:\n;\n\nOutput:\n;\n\n") +
+                               EmptySections);
+}
+
+TEST(GenGal, UnopenableFileIsReportedAndNothingWritten) {
+  ScratchDir dir;
+  GenDataScope scope;
+  RecordedBoxes boxes;
+  TestModule t("S");
+  Module::OutputFile = dir.path + "/none/S";
+  testing::internal::CaptureStderr();
+  t.m->printENCAPSULATEDGAL();
+  std::string shown = "Cannot open output file: " + dir.path + "/none/S.gal";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), shown + "\n");
+  ASSERT_EQ(boxes.texts.size(), 1u);
+  EXPECT_EQ(boxes.texts[0], shown);
+  Module::OutputFile = dir.path + "/S.gal.txt";
+  t.m->printENCAPSULATEDGAL();
+  EXPECT_EQ(read_text(Module::OutputFile), gal_text(t.m));
+}

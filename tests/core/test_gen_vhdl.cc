@@ -1,0 +1,124 @@
+// The generated VHDL analysed and elaborated by ghdl; a testbench drives 100 random
+// reactions and every output agrees with the simulator engine reaction by reaction.
+#ifdef ZARIM_HAVE_ENGINE
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../bibliocpp/tool_run.h"
+#include "gen_circuits.h"
+#include "test_scope.h"
+
+namespace {
+
+// A testbench instantiating the design by position, one reaction per input row: the
+// inputs set, a rising then a falling clock edge, and one line of output presences.
+std::string testbench(Module* m, const std::vector<Reaction>& rs) {
+  size_t ins = params(m, m->getInputSignalList()).size();
+  size_t outs = params(m, m->getOutputSignalList()).size();
+  std::ostringstream s;
+  s << "use std.textio.all;\nentity tb is\nend tb;\narchitecture t of tb is\n"
+    << "  signal reset, clk : bit := '0';\n";
+  for (size_t i = 0; i < ins; ++i) s << "  signal i" << i << " : bit;\n";
+  for (size_t j = 0; j < outs; ++j) s << "  signal o" << j << " : bit;\n";
+  s << "begin\n  dut: entity work." << m->getName() << " port map (";
+  for (size_t i = 0; i < ins; ++i) s << "i" << i << ", ";
+  s << "reset, clk";
+  for (size_t j = 0; j < outs; ++j) s << ", o" << j;
+  s << ");\n  process\n    variable l : line;\n  begin\n"
+    << "    wait for 1 ns; reset <= '1'; wait for 1 ns;\n";
+  for (const Reaction& r : rs) {
+    for (size_t i = 0; i < ins; ++i) s << "    i" << i << " <= '" << int(r.present[i]) << "';\n";
+    s << "    wait for 1 ns; clk <= '1'; wait for 1 ns; clk <= '0'; wait for 1 ns;\n";
+    for (size_t j = 0; j < outs; ++j)
+      s << "    if o" << j << " = '1' then write(l, string'(\"1 \")); else write(l, string'(\"0 \")); end if;\n";
+    s << "    writeline(output, l);\n";
+  }
+  s << "    wait;\n  end process;\nend t;\n";
+  return s.str();
+}
+
+// Analyses the files in dir and elaborates top; what ghdl reports goes to the result.
+ToolResult ghdl_elaborate(const std::string& dir, const std::vector<std::string>& files, const std::string& top) {
+  std::string cmd = "cd " + dir + " && ghdl -a";
+  for (const std::string& f : files) cmd += " " + f;
+  return run_tool(cmd + " 2>&1 && ghdl -e " + top + " 2>&1");
+}
+
+class GenVhdl : public ::testing::TestWithParam<int> {
+ protected:
+  void SetUp() override {
+    if (!tool_present("ghdl")) GTEST_SKIP() << "ghdl is not installed";
+  }
+  ScratchDir dir;
+};
+
+}  // namespace
+
+TEST_P(GenVhdl, SimulatedDesignAgreesWithTheSimulator) {
+  Module* m = finalised(circuit(GetParam()));
+  std::vector<Reaction> rs = random_inputs(m, 11u + static_cast<unsigned>(GetParam()));
+  std::ostringstream design;
+  m->VHDL_put(design, 0);
+  write_text(dir.path + "/design.vhdl", design.str());
+  write_text(dir.path + "/tb.vhdl", testbench(m, rs));
+  ToolResult built = ghdl_elaborate(dir.path, {"design.vhdl", "tb.vhdl"}, "tb");
+  ASSERT_EQ(built.status, 0) << built.output << design.str();
+  ToolResult run = run_tool("cd " + dir.path + " && ghdl -r tb 2>/dev/null");
+  ASSERT_EQ(run.status, 0);
+  EXPECT_EQ(run.output, simulate(m, rs)) << design.str();
+}
+
+// The std_logic flavour through the file opener, and the design of a module that is not
+// finalised (names beginning with "_", the Set and Reset ports), both elaborated.
+TEST_P(GenVhdl, FileOpenerAndUnfinalisedDesignsElaborate) {
+  GenDataScope scope;
+  bool altera = Compilation::VHDLALTERAFlag;
+  Compilation::VHDLALTERAFlag = true;
+  Module* m = circuit(GetParam());
+  std::ostringstream raw;
+  m->VHDL_put(raw, 0);
+  write_text(dir.path + "/raw.vhdl", raw.str());
+  ToolResult r = ghdl_elaborate(dir.path, {"raw.vhdl"}, m->getName());
+  EXPECT_EQ(r.status, 0) << r.output << raw.str();
+  finalised(m);
+  Module::OutputFile = dir.path + "/" + m->getName();
+  m->printVHDL();
+  Compilation::VHDLALTERAFlag = altera;
+  std::string text = read_text(dir.path + "/" + m->getName() + ".vhdl");
+  EXPECT_NE(text.find("USE ieee.std_logic_1164.all;"), std::string::npos);
+  r = ghdl_elaborate(dir.path, {m->getName() + ".vhdl"}, m->getName());
+  EXPECT_EQ(r.status, 0) << r.output << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Circuits, GenVhdl, ::testing::Range(0, 8));
+
+// Inputs named like the added ports, a keyword and a doubled underscore are written as
+// extended identifiers; an unopenable file is reported and nothing is written.
+TEST(GenVhdlNames, ReservedNamesElaborateAndUnopenableFileIsReported) {
+  if (!tool_present("ghdl")) GTEST_SKIP() << "ghdl is not installed";
+  ScratchDir dir;
+  TestModule t("Nm");
+  Signal *reset = t.input("reset"), *in = t.input("in"), *odd = t.input("x__y");
+  Signal* clk = t.output("clk");
+  t.eq(clk, and_(reset, or_(in, odd)));
+  Module* m = finalised(t.date());
+  std::ostringstream design;
+  m->VHDL_put(design, 1);
+  EXPECT_NE(design.str().find("\\reset\\, \\in\\, \\x__y\\, reset, clk: in std_logic;"), std::string::npos)
+      << design.str();
+  write_text(dir.path + "/nm.vhdl", design.str());
+  ToolResult r = ghdl_elaborate(dir.path, {"nm.vhdl"}, "Nm");
+  EXPECT_EQ(r.status, 0) << r.output << design.str();
+
+  GenDataScope scope;
+  RecordedBoxes boxes;
+  Module::OutputFile = dir.path + "/missing/x";
+  testing::internal::CaptureStderr();
+  m->printVHDL();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Cannot open output file: " + dir.path + "/missing/x.vhdl\n");
+  EXPECT_EQ(boxes.texts.size(), 1u);
+}
+#endif
