@@ -91,8 +91,4 @@ void Module::simulate() {
   (void)status;
 }
 
-void Module::SIMUL_JXC_put(std::ostream&) {}
-
-void Module::SIMUL_JXC_put_user_files(std::ostream&, std::ostream&) {}
-
 void Module::BLIF_put(std::ostream&, int) {}
