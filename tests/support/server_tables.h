@@ -3,12 +3,14 @@
 #ifndef SERVER_TABLES_H
 #define SERVER_TABLES_H
 
+#include <cstdlib>
 #include <list>
 #include <string>
 
 #include "compilation.h"
 #include "data.h"
 #include "data_tables_scope.h"
+#include "module.h"
 
 // Types real and num (declared in that order); methods "num count()", "num twice(num)",
 // "real mix(num ,real)"; constants "num ten := 10" and "real rate" (the server's).
@@ -41,6 +43,28 @@ struct ServerTables : DataTablesScope {
 inline std::string valued_example_dir() {
   std::string here = __FILE__;
   return here.substr(0, here.find_last_of('/') + 1) + "../../SIMULATOR_JXC/examples/";
+}
+
+// The folder of the stand-in "zars" (tests/support/bin).
+inline std::string standin_bin_dir() {
+  std::string here = __FILE__;
+  return here.substr(0, here.find_last_of('/') + 1) + "bin";
+}
+
+inline bool have_gxx() { return std::system("g++ --version >/dev/null 2>&1") == 0; }
+
+// Writes zars_Valued.cc into dir (the tables of ServerTables must be in place), copies the
+// completed user files there and compiles dir/zars_Valued. Returns the compiler's status.
+inline int build_valued_server(const std::string& dir) {
+  std::string saved = Module::SimulationJxcDir;
+  Module::SimulationJxcDir = dir;
+  Module m("Valued");
+  m.save_zars_code();
+  Module::SimulationJxcDir = saved;
+  std::string ex = valued_example_dir();
+  std::string cmd = "cp '" + ex + "user_data_Valued.h' '" + ex + "user_data_Valued.cc' '" + dir + "' && cd '" + dir +
+                    "' && g++ -O1 -w -o zars_Valued zars_Valued.cc user_data_Valued.cc";
+  return std::system(cmd.c_str());
 }
 
 #endif
