@@ -31,8 +31,10 @@ struct ServerTables : DataTablesScope {
     if (constants) {
       DataValue* ten = new DataValue("10");
       ten->setType("num");
+      ConstantDecl* ten_decl = new ConstantDecl("num", "ten", ten);
+      ten->setDecl(ten_decl);
       Compilation::GDataConstantTable = new DataConstantTable();
-      Compilation::GDataConstantTable->addConstant(new ConstantDecl("num", "ten", ten));
+      Compilation::GDataConstantTable->addConstant(ten_decl);
       Compilation::GDataConstantTable->addConstant(new ConstantDecl("real", "rate"));
     }
   }
