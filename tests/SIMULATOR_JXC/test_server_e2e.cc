@@ -3,6 +3,7 @@
 // loads the .jxc, connects to the server and reacts with the values the server computes.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -147,6 +148,48 @@ TEST(ValuedFlow, EngineReactsWithTheValuesOfTheCompiledServer) {
             "BOP,3,num, > ,10,num\nMC,twice,3\nBOP,3,num, + ,10,num\nCONST,rate\nMC,mix,3,0.5\nMC,count,\n");
   jxc_release(loaded.module);
   DataTablesScope::free_read_tables();
+}
+
+// The generated server starts the real simulator offscreen on Valued.jxc with its host
+// and port; the simulator connects, and when it is stopped the server exits 0.
+TEST(ValuedFlow, ServerStartsTheRealSimulator) {
+  if (!have_gxx()) GTEST_SKIP() << "g++ missing";
+  char self[4096] = {0};
+  ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  std::string exe = self;
+  std::string simulator = exe.substr(0, exe.find_last_of('/')) + "/../SIMULATOR_JXC/zars";
+  ASSERT_TRUE(file_exists(simulator)) << simulator << " not built";
+  ScratchDir scratch{"zarim_valued_zars"};
+  const std::string dir = scratch.path;
+  {
+    ServerTables tables;
+    write_file(dir + "/Valued.jxc", valued_jxc());
+    ASSERT_EQ(build_valued_server(dir), 0);
+  }
+  // First on PATH: records its process id, then becomes the real simulator.
+  std::string cmd = "cd '" + dir + "' && mkdir -p bin && printf '#!/bin/sh\\necho $$ > zars.pid\\nexec \"" +
+                    simulator + "\" \"$@\" 2>zars.log\\n' > bin/zars && chmod +x bin/zars &&" +
+                    " (QT_QPA_PLATFORM=offscreen PATH=\"$PWD/bin:$PATH\" timeout 60 ./zars_Valued 2>server.log;" +
+                    " echo $? > status) &";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  bool accepted = false;
+  for (int i = 0; i < 1000 && !accepted; ++i) {
+    accepted = read_file(dir + "/server.log").find("SOCKET accepted ...\n") != std::string::npos &&
+               read_file(dir + "/zars.log").find("adresse socket: ") != std::string::npos;
+    if (!accepted) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(accepted) << read_file(dir + "/server.log") << read_file(dir + "/zars.log");
+  long pid = std::atol(read_file(dir + "/zars.pid").c_str());
+  ASSERT_GT(pid, 0);
+  kill(static_cast<pid_t>(pid), SIGTERM);
+  for (int i = 0; i < 1000 && read_file(dir + "/status").empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(read_file(dir + "/status"), "0\n");
+  char host[1024] = {0};
+  gethostname(host, sizeof host - 1);
+  std::string zars_log = read_file(dir + "/zars.log");
+  EXPECT_EQ(zars_log.find("error"), std::string::npos) << zars_log;
+  EXPECT_NE(zars_log.find("hostname choisi: " + std::string(host) + "\n"), std::string::npos);
 }
 
 }  // namespace
