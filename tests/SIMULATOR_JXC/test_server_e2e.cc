@@ -2,6 +2,7 @@
 // completed with the example's user files, compiled with g++ and started; the engine
 // loads the .jxc, connects to the server and reacts with the values the server computes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <signal.h>
 #include <unistd.h>
@@ -77,20 +78,29 @@ Signal* named(const std::vector<Signal*>& list, const std::string& name) {
   return nullptr;
 }
 
+// Saves Valued.jxc in dir, builds its server and starts it in the background, under a
+// time-out, with bin/zars (the script given) first on PATH; its log goes to server.log
+// and its exit status to status. Whether all went well.
+bool start_valued_server(const std::string& dir, const std::string& zars_script, const std::string& env = "") {
+  {
+    ServerTables tables;
+    write_file(dir + "/Valued.jxc", valued_jxc());
+    if (build_valued_server(dir) != 0) return false;
+  }
+  if (mkdir((dir + "/bin").c_str(), 0755) != 0) return false;
+  write_file(dir + "/bin/zars", "#!/bin/sh\n" + zars_script);
+  if (chmod((dir + "/bin/zars").c_str(), 0755) != 0) return false;
+  std::string cmd = "cd '" + dir + "' && (" + env + " PATH=\"$PWD/bin:$PATH\" timeout 60 ./zars_Valued 2>server.log;" +
+                    " echo $? > status) &";
+  return std::system(cmd.c_str()) == 0;
+}
+
 TEST(ValuedFlow, EngineReactsWithTheValuesOfTheCompiledServer) {
   if (!have_gxx()) GTEST_SKIP() << "g++ missing";
   ScratchDir scratch{"zarim_valued"};
   const std::string dir = scratch.path;
-  {
-    ServerTables tables;
-    write_file(dir + "/Valued.jxc", valued_jxc());
-    ASSERT_EQ(build_valued_server(dir), 0);
-  }
   // The simulator the server starts only records its arguments: the engine connects.
-  std::string cmd = "cd '" + dir + "' && mkdir -p bin && printf '#!/bin/sh\\necho \"$@\" > argv\\n' > bin/zars" +
-                    " && chmod +x bin/zars && (PATH=\"$PWD/bin:$PATH\" timeout 60 ./zars_Valued 2>server.log;" +
-                    " echo $? > status) &";
-  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  ASSERT_TRUE(start_valued_server(dir, "echo \"$@\" > argv\n"));
   const std::string key = "allocated port number is ";
   std::string port;
   for (int i = 0; i < 500 && port.empty(); ++i) {
@@ -161,17 +171,9 @@ TEST(ValuedFlow, ServerStartsTheRealSimulator) {
   ASSERT_TRUE(file_exists(simulator)) << simulator << " not built";
   ScratchDir scratch{"zarim_valued_zars"};
   const std::string dir = scratch.path;
-  {
-    ServerTables tables;
-    write_file(dir + "/Valued.jxc", valued_jxc());
-    ASSERT_EQ(build_valued_server(dir), 0);
-  }
-  // First on PATH: records its process id, then becomes the real simulator.
-  std::string cmd = "cd '" + dir + "' && mkdir -p bin && printf '#!/bin/sh\\necho $$ > zars.pid\\nexec \"" +
-                    simulator + "\" \"$@\" 2>zars.log\\n' > bin/zars && chmod +x bin/zars &&" +
-                    " (QT_QPA_PLATFORM=offscreen PATH=\"$PWD/bin:$PATH\" timeout 60 ./zars_Valued 2>server.log;" +
-                    " echo $? > status) &";
-  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  // Records its process id, then becomes the real simulator.
+  ASSERT_TRUE(start_valued_server(dir, "echo $$ > zars.pid\nexec '" + simulator + "' \"$@\" 2>zars.log\n",
+                                  "QT_QPA_PLATFORM=offscreen"));
   bool accepted = false;
   for (int i = 0; i < 1000 && !accepted; ++i) {
     accepted = read_file(dir + "/server.log").find("SOCKET accepted ...\n") != std::string::npos &&
