@@ -62,4 +62,41 @@ TEST(SharedDataNodes, ASharedNodeIsAskedForOncePerEvaluation) {
   Compilation::GDataMethodTable = saved;
 }
 
+// A server that never answers the first request: that reaction reports it and gives no
+// value; the next reaction pairs each request with its own reply.
+TEST(EngineWithServer, GoesOnAfterAServerThatDoesNotReply) {
+  int saved_timeout = Compilation::SocketReplyTimeout;
+  Compilation::SocketReplyTimeout = 200;
+  Module* m = new Module("R");  // never freed: signals point into it
+  add_wires(m);
+  Signal* a = add_input(m, "A");
+  a->setValueType("int", m);
+  Signal* o = add_output(m, "O");
+  o->setValueType("int", m);
+  DataValue* one = new DataValue("1");
+  one->setType("int");
+  Signal* eo = m->addSignalBinding(new DataBinaryOp(DataExpr::Plus, new DataSignalValue(a), one), "o", o);
+  for (Signal* s : {eo, o}) m->getEquationTable()->createEquation(s, a, m);
+  m->getEquationTable()->callPert();
+
+  int calls = 0;
+  ValueServer vs([&calls](const std::string& r) { return ++calls == 1 ? std::string() : ValueServer::answer(r); });
+  ASSERT_NE(vs.client(), nullptr);
+  Simulation sim;
+  sim.setSocket(vs.client());
+  sim.load(m);
+  sim.setInputColour(a, Colour::Bleu);
+  std::vector<std::string> values;
+  testing::internal::CaptureStderr();
+  for (const char* v : {"5", "6", "7"}) {
+    sim.setInputValue(a, v);
+    EXPECT_TRUE(sim.react().ran);
+    values.push_back(sim.outputValue(o));
+  }
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(values, (std::vector<std::string>{"--", "7", "8"}));
+  EXPECT_NE(err.find("Socket_call: no reply within 200 ms to: BOP,5,int, + ,1,int\n"), std::string::npos);
+  Compilation::SocketReplyTimeout = saved_timeout;
+}
+
 }  // namespace
