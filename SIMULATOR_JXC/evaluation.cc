@@ -5,7 +5,11 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <list>
+#include <map>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "Bddexpression.h"
 #include "bddpp.h"
@@ -17,6 +21,80 @@
 #include "signal_manager.h"
 
 namespace {
+
+// Parents of each node reached from e (a node of the reader's evaluation table may have
+// several); each node is walked once.
+void countParents(DataExpr* e, std::map<const DataExpr*, int>& parents) {
+  std::vector<DataExpr*> children;
+  if (e->isDataBinaryOp()) {
+    auto* b = static_cast<DataBinaryOp*>(e);
+    children = {b->getLeft(), b->getRight()};
+  } else if (e->isDataUnaryOp()) {
+    children = {static_cast<DataUnaryOp*>(e)->getOperand()};
+  } else if (e->isDataMethod() && static_cast<DataMethodCall*>(e)->getArgs() != nullptr) {
+    auto* args = static_cast<DataMethodCall*>(e)->getArgs();
+    children.assign(args->begin(), args->end());
+  }
+  for (DataExpr* c : children)
+    if (c != nullptr && ++parents[c] == 1) countParents(c, parents);
+}
+
+// Simul_put of e with each shared node asked once: a request node is sent as a copy whose
+// operands are literals of their value texts, so that the request text is Simul_put's own.
+class SharedEvaluation {
+ public:
+  SharedEvaluation(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context, socket_type* socket,
+                   std::map<const DataExpr*, int> parents)
+      : m_(m), constants_(constants), values_(values), context_(context), socket_(socket),
+        parents_(std::move(parents)) {}
+
+  std::string value(DataExpr* e) {
+    auto known = replies_.find(e);
+    if (known != replies_.end()) return known->second;
+    std::string r;
+    if (e->isDataBinaryOp()) {
+      auto* b = static_cast<DataBinaryOp*>(e);
+      for (DataExpr* o : {b->getLeft(), b->getRight()})
+        if (o->getType().empty()) o->computeType(m_);
+      DataValue l = operand(b->getLeft());
+      DataValue rr = operand(b->getRight());
+      r = DataBinaryOp(b->getOp(), &l, &rr).Simul_put(m_, constants_, values_, context_, socket_);
+    } else if (e->isDataUnaryOp()) {
+      auto* u = static_cast<DataUnaryOp*>(e);
+      DataValue v = operand(u->getOperand());
+      r = DataUnaryOp(u->getOp(), &v).Simul_put(m_, constants_, values_, context_, socket_);
+    } else if (e->isDataMethod() && static_cast<DataMethodCall*>(e)->getArgs() != nullptr) {
+      auto* c = static_cast<DataMethodCall*>(e);
+      std::list<DataValue> texts;
+      std::list<DataExpr*> args;
+      for (DataExpr* a : *c->getArgs()) {
+        texts.push_back(operand(a));
+        args.push_back(&texts.back());
+      }
+      r = DataMethodCall(c->getMethodIndex(), &args).Simul_put(m_, constants_, values_, context_, socket_);
+    } else {
+      r = e->Simul_put(m_, constants_, values_, context_, socket_);
+    }
+    if (parents_[e] > 1) replies_[e] = r;
+    return r;
+  }
+
+ private:
+  DataValue operand(DataExpr* e) {
+    if (e->getType().empty()) e->computeType(m_);
+    DataValue v(value(e));
+    v.setType(e->getType());
+    return v;
+  }
+
+  Module* m_;
+  DataSimulMap* constants_;
+  DataSimulValueMap* values_;
+  int* context_;
+  socket_type* socket_;
+  std::map<const DataExpr*, int> parents_;
+  std::map<const DataExpr*, std::string> replies_;
+};
 
 Bddexpressionwood* woodOf(Module* m) { return m->getCompilation()->getBddexpressionWood(); }
 
@@ -265,7 +343,13 @@ Signal* Simulation::unsafeInput() const {
 
 std::string Simulation::request(DataExpr* e, DataSimulMap& constants, DataSimulValueMap& values,
                                 ReactionReport& report) {
-  std::string r = e->Simul_put(module_, &constants, &values, context_.data(), socket_);
+  // Within one evaluation a shared node is asked for once; a tree goes straight through.
+  std::map<const DataExpr*, int> parents;
+  countParents(e, parents);
+  bool shared = std::any_of(parents.begin(), parents.end(), [](const auto& p) { return p.second > 1; });
+  std::string r = shared ? SharedEvaluation(module_, &constants, &values, context_.data(), socket_, std::move(parents))
+                               .value(e)
+                         : e->Simul_put(module_, &constants, &values, context_.data(), socket_);
   if (r.empty()) {
     std::string w = socket_ == nullptr ? "***error: FenPrincipale:Simuler: no value server connected"
                                        : "***error: FenPrincipale:Simuler: empty reply from the value server";

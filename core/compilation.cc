@@ -1,5 +1,10 @@
 #include "compilation.h"
 
+#include <poll.h>
+#include <sys/socket.h>
+
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -166,12 +171,47 @@ void Compilation::jx_parse(const char* file) {
 
 // ----- value server -----
 
+namespace {
+
+// Reads and drops whatever already waits on fd; the byte count, -1 when the peer closed.
+long drain_pending(int fd) {
+  long dropped = 0;
+  char buffer[1024];
+  for (;;) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 0) <= 0 || (p.revents & (POLLIN | POLLHUP | POLLERR)) == 0) return dropped;
+    ssize_t r = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (r == 0) return dropped > 0 ? dropped : -1;
+    if (r < 0) return dropped;
+    dropped += r;
+  }
+}
+
+// Waits up to timeout_ms for fd to be readable (EINTR restarts the wait); whether it is.
+bool wait_readable(int fd, int timeout_ms) {
+  pollfd p{fd, POLLIN, 0};
+  int r;
+  do r = poll(&p, 1, timeout_ms);
+  while (r < 0 && errno == EINTR);
+  return r > 0;
+}
+
+}  // namespace
+
+int Compilation::SocketReplyTimeout = 10000;
+
 std::string Compilation::Socket_call(const std::string& request, socket_type* socket) {
   const size_t max_request = 1023;
   if (request.size() > max_request) {
     std::cerr << "Socket_call: request of " << request.size() << " bytes refused (at most " << max_request
               << ")" << std::endl;
     return std::string();
+  }
+  // A late, long or split earlier reply must not pair with this request.
+  if (socket != nullptr && !request.empty()) {
+    long dropped = drain_pending(socket->fd);
+    if (dropped > 0)
+      std::cerr << "Socket_call: " << dropped << " bytes of an earlier reply dropped" << std::endl;
   }
   // Send the whole request; SOCK_write may accept fewer bytes than asked.
   long sent = 0;
@@ -193,9 +233,19 @@ std::string Compilation::Socket_call(const std::string& request, socket_type* so
   std::string result;
   if (socket == nullptr || failed || sent == 0) return result;
 
+  if (!wait_readable(socket->fd, SocketReplyTimeout)) {
+    std::cerr << "Socket_call: no reply within " << SocketReplyTimeout << " ms to: " << request << std::endl;
+    return "--";
+  }
   char buffer[1024];
   std::memset(buffer, 0, sizeof buffer);
   int r = SOCK_read(socket, buffer, 1023);
+  if (r >= 1023) {
+    long rest = drain_pending(socket->fd);
+    std::cerr << "Socket_call: reply too long (" << r + (rest > 0 ? rest : 0) << " bytes or more) to: " << request
+              << std::endl;
+    return "--";
+  }
   if (r > 0) {
     buffer[r] = '\0';
     result = std::string(buffer);

@@ -58,6 +58,7 @@ class Compilation {
   static DataTypeTable* GDataTypeTable;
   static DataMethodTable* GDataMethodTable;
   static DataConstantTable* GDataConstantTable;
+  static int SocketReplyTimeout;  // ms, 10000
 
   static ModuleTable* JxcModTable;      // modules loaded from compiled files
   static ModuleTable* ModTable;         // modules read from source
@@ -105,9 +106,12 @@ class Compilation {
   static JxReader jx_reader;
 
   // ----- value server -----
-  // Sends request whole and returns one reply of at most 1023 bytes (cut at a zero
+  // Sends request whole and returns one reply of at most 1022 bytes (cut at a zero
   // byte); "" when there is no socket, the send fails, the peer closed or the read fails.
-  // A request longer than 1023 bytes is refused without sending.
+  // A request longer than 1023 bytes is refused without sending. Bytes still pending from
+  // an earlier reply are dropped, with a message, before the request goes out. No reply
+  // within SocketReplyTimeout ms, or a reply of 1023 bytes or more, is reported on stderr
+  // and gives "--".
   static std::string Socket_call(const std::string& request, socket_type* socket);
 };
 

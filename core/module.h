@@ -192,9 +192,17 @@ class Module {
   // Writes SimulationDir + name + ".blif" (finalising first when needed) and runs
   // "blif_simul <path>" through the shell, the path quoted.
   void simulate();
-  // Generators; their bodies come with the value-server and target generators and
-  // write nothing until then.
+  // The value server's whole source (gen_server.cc): the type functions, then
+  // compute_data_value with its MC (only with a method table), BOP, UOP and CONST (only
+  // with a constant table) branches, then the socket server and main. No type table: the
+  // writer reports it and ends the process with status 1, the text cut off.
   void SIMUL_JXC_put(std::ostream& os);
+  void SIMUL_JXC_put_predef_func(std::ostream& os);
+  void SIMUL_JXC_put_method(std::ostream& os);
+  void SIMUL_JXC_put_binary_op(std::ostream& os);
+  void SIMUL_JXC_put_unary_op(std::ostream& os);
+  void SIMUL_JXC_put_const(std::ostream& os);
+  // The user-data header and body stubs (gen_user_data.cc); no type table: exit 1.
   void SIMUL_JXC_put_user_files(std::ostream& header, std::ostream& body);
   // The BLIF netlist; the int is not used. No equation table or system: message box,
   // standard error and exit 1. Data signals are inputs whenever there are any.

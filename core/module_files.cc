@@ -90,7 +90,3 @@ void Module::simulate() {
   int status = std::system(command.c_str());
   (void)status;
 }
-
-void Module::SIMUL_JXC_put(std::ostream&) {}
-
-void Module::SIMUL_JXC_put_user_files(std::ostream&, std::ostream&) {}

@@ -1,0 +1,358 @@
+// Value-server generator: the program zars_<module>.cc that answers the simulator's
+// MC, BOP, UOP and CONST requests with the user's functions of user_data_<module>.h.
+#include <cstdlib>
+#include <iostream>
+#include <list>
+#include <map>
+#include <string>
+
+#include "compilation.h"
+#include "data.h"
+#include "formspp.h"
+#include "module.h"
+
+namespace {
+
+// The type names in byte-wise name order (the table's map order).
+const std::map<std::string, int>& type_names() { return *Compilation::GDataTypeTable->getTypes(); }
+
+// One function per operator: "string <name>(string type, string arg1, string arg2)" with
+// result starting "--", T_to_string(string_to_T(arg1) op string_to_T(arg2)) per type.
+void put_arith(std::ostream& os, const char* fname, const char* op) {
+  os << "string " << fname << "(string type, string arg1, string arg2)\n{\n  string result = \"--\";\n";
+  for (const auto& t : type_names())
+    os << "  if (type ==  \"" << t.first << "\") result = " << t.first << "_to_string(string_to_" << t.first
+       << "(arg1) " << op << " string_to_" << t.first << "(arg2));\n";
+  os << "  return result;\n}\n\n";
+}
+
+void put_compare(std::ostream& os, const char* fname, const char* op) {
+  os << "bool " << fname << " (string type, string arg1, string arg2)\n{\n  bool result = false;\n";
+  for (const auto& t : type_names())
+    os << "  if (type ==  \"" << t.first << "\") result = string_to_" << t.first << "(arg1) " << op
+       << " string_to_" << t.first << "(arg2);\n";
+  os << "  return result;\n}\n\n";
+}
+
+// The fixed socket server and main. The simulator's command line quotes its module and
+// host words; SIGPIPE is ignored so that a vanished simulator gives a failed send.
+const char* const ServerText[] = {
+    "#define ZARS_BUFFER_RECEPT_LENGTH 1024",
+    "",
+    "// Socket management",
+    "class sockserv",
+    "{",
+    " protected:",
+    "  void init(void);",
+    "  unsigned internal_portnumber;",
+    "  char * internal_hostname;",
+    "  char * internal_hostip;",
+    "  int internal_fd;",
+    " public:",
+    "  sockserv(unsigned portnum);",
+    "  unsigned accept_connection(void);",
+    "  int read (string & buffer);",
+    "  int write (const string & buffer);",
+    "  unsigned portnumber(void);",
+    "  char * hostname(void);",
+    "  char * hostip(void);",
+    "  int fd(void);",
+    "};",
+    "",
+    "#ifdef WIN32",
+    "#include <fcntl.h>",
+    "#include <winsock.h>",
+    "#include <io.h>",
+    "#include <string.h>",
+    "#define ZARS_SOCKET SOCKET",
+    "#define ZARS_INVALID_SOCKET INVALID_SOCKET",
+    "#define ZARS_BAD_SOCKET(s) ((ZARS_SOCKET)(s) == ZARS_INVALID_SOCKET)",
+    "#ifndef _O_WRONLY",
+    "#define _O_WRONLY O_WRONLY",
+    "#endif",
+    "#ifndef _O_RDONLY",
+    "#define _O_RDONLY O_RDONLY",
+    "#endif",
+    "#ifndef MAKEWORD",
+    "#define MAKEWORD(a,b) ((unsigned short)(((unsigned char)(a)) | (((unsigned short)((unsigned char)(b))) << 8)))",
+    "#endif",
+    "typedef int zars_socklen;",
+    "#else",
+    "#include <unistd.h>",
+    "#include <sys/types.h>",
+    "#include <sys/socket.h>",
+    "#include <netinet/in.h>",
+    "#include <arpa/inet.h>",
+    "#include <netdb.h>",
+    "#include <memory.h>",
+    "#include <signal.h>",
+    "#define ZARS_BAD_SOCKET(s) ((s) < 0)",
+    "typedef socklen_t zars_socklen;",
+    "#endif",
+    "#include <stdio.h>",
+    "#include <stdlib.h>",
+    "#include <errno.h>",
+    "",
+    "sockserv::sockserv(unsigned portnum)",
+    "{",
+    "  init();",
+    "  int s = socket(AF_INET, SOCK_STREAM, 0);",
+    "  if (ZARS_BAD_SOCKET(s)) { cerr << \"Cannot create socket\" << endl; exit(1); }",
+    "  struct sockaddr_in addr;",
+    "  memset(&addr, 0, sizeof addr);",
+    "  addr.sin_family = AF_INET;",
+    "  addr.sin_addr.s_addr = htonl(INADDR_ANY);",
+    "  addr.sin_port = htons((unsigned short)portnum);",
+    "  if (bind(s, (struct sockaddr *)&addr, sizeof addr) < 0) { close(s); cerr << \"Cannot create socket\" << endl; exit(1); }",
+    "  zars_socklen len = sizeof addr;",
+    "  if (getsockname(s, (struct sockaddr *)&addr, &len) < 0) { close(s); cerr << \"cannot create socket\" << endl; exit(1); }",
+    "  if (listen(s, 5) < 0) { close(s); cerr << \"cannot create socket\" << endl; exit(1); }",
+    "  internal_portnumber = ntohs(addr.sin_port);",
+    "  internal_hostname = 0;",
+    "  internal_hostip = 0;",
+    "  internal_fd = s;",
+    "}",
+    "",
+    "unsigned sockserv::accept_connection(void)",
+    "{",
+    "  struct sockaddr_in addr;",
+    "  zars_socklen len = sizeof addr;",
+    "  int s = accept(internal_fd, (struct sockaddr *)&addr, &len);",
+    "  if (ZARS_BAD_SOCKET(s)) { cerr << \"unable to make connexion\" << endl; return 0; }",
+    "  struct hostent * h = gethostbyaddr((const char *)&addr.sin_addr, sizeof addr.sin_addr, AF_INET);",
+    "  const char * ip = inet_ntoa(addr.sin_addr);",
+    "  internal_hostip = strdup(ip);",
+    "  internal_hostname = strdup(h != 0 && h->h_name != 0 ? h->h_name : internal_hostip);",
+    "  internal_fd = s;",
+    "  return 1;",
+    "}",
+    "",
+    "inline unsigned sockserv::portnumber(void) { return internal_portnumber; }",
+    "inline char * sockserv::hostname(void) { return internal_hostname; }",
+    "inline char * sockserv::hostip(void) { return internal_hostip; }",
+    "inline int sockserv::fd(void) { return internal_fd; }",
+    "",
+    "inline int sockserv::read (string & buffer)",
+    "{",
+    "  char buf[ZARS_BUFFER_RECEPT_LENGTH];",
+    "  int r = recv(internal_fd, buf, ZARS_BUFFER_RECEPT_LENGTH-1, 0);",
+    "  buf[r > 0 ? r : 0] = 0;",
+    "  buffer = buf;",
+    "  return r;",
+    "}",
+    "",
+    "inline int sockserv::write (const string & buffer)",
+    "{",
+    "  return send(internal_fd, buffer.data(), buffer.size(), 0);",
+    "}",
+    "",
+    "void sockserv::init (void)",
+    "{",
+    "#ifdef WIN32",
+    "  WSADATA data;",
+    "  if (WSAStartup(MAKEWORD(1,1), &data) != 0) { cerr << \"initialisation failed\" << endl; abort(); }",
+    "#else",
+    "  signal(SIGPIPE, SIG_IGN);",
+    "#endif",
+    "}",
+    "",
+    "string unsint2s(unsigned d)",
+    "{",
+    "  string s;",
+    "  do { s.insert(s.begin(), (char)('0' + d % 10)); d /= 10; } while (d != 0);",
+    "  return s;",
+    "}",
+    "",
+    "// One single-quoted shell word.",
+    "string shell_word(const string & s)",
+    "{",
+    "  string out = \"'\";",
+    "  for (size_t i = 0; i < s.size(); i++) {",
+    "    if (s[i] == '\\'') out += \"'\\\\''\"; else out += s[i];",
+    "  }",
+    "  return out + \"'\";",
+    "}",
+    "",
+    "int main ()",
+    "{",
+    "  sockserv socket_server(0);",
+    "  cerr << \"allocated port number is \" << socket_server.portnumber() << endl;",
+    "  char host[ZARS_BUFFER_RECEPT_LENGTH];",
+    "  if (gethostname(host, ZARS_BUFFER_RECEPT_LENGTH) != 0) strcpy(host, \"localhost\");",
+    "  host[ZARS_BUFFER_RECEPT_LENGTH-1] = 0;",
+    "  string command = string(\"zars \") + shell_word(application) + \" \" + shell_word(host) + \" \"",
+    "    + unsint2s(socket_server.portnumber()) + \" &\";",
+    "  int status = system(command.c_str());",
+    "  (void)status;",
+    "  unsigned accepted = socket_server.accept_connection();",
+    "  cerr << \"SOCKET accepted ...\" << endl;",
+    "  if (!accepted) exit(1);",
+    "#ifdef WIN32",
+    "  u_long blocking = 0;",
+    "  ioctlsocket(socket_server.fd(), FIONBIO, &blocking);",
+    "#else",
+    "  int blocking = 0;",
+    "  ioctl(socket_server.fd(), FIONBIO, &blocking);",
+    "#endif",
+    "  for (;;) {",
+    "    string request;",
+    "    int r = socket_server.read(request);",
+    "    cerr << \"reading SOCKET ...\" << endl;",
+    "    if (r > 0) {",
+    "      cerr << \"BUFFER RECEIVED:\" << request << endl;",
+    "      string reply = compute_data_value(request);",
+    "      // An empty reply would never reach the simulator.",
+    "      if (reply.empty()) reply = \"--\";",
+    "      cerr << \"TRANSMIT:\" << reply << endl;",
+    "      socket_server.write(reply);",
+    "    } else if (r == 0) {",
+    "      exit(0);",
+    "    } else if (errno != EINTR) {",
+    "      cerr << \"read error on SOCKET\" << endl;",
+    "      exit(1);",
+    "    }",
+    "  }",
+    "}",
+};
+
+}  // namespace
+
+void Module::SIMUL_JXC_put(std::ostream& os) {
+  os << "#include  \"user_data_" << name << ".h\"\n";
+  os << "#define application \"" << name << ".jxc\"\n";
+  SIMUL_JXC_put_predef_func(os);
+  os << "string compute_data_value(const string & param)\n{\n";
+  os << "  int n,l;\n  string data,tmp;\n  vector<string> v;\n";
+  os << "  l = param.length();\n  tmp = \"\";\n";
+  os << "  for (n = 0; n < l; n++) {\n";
+  os << "    if (param[n] == ',') { v.push_back(tmp); tmp = \"\"; }\n";
+  os << "    else tmp += param[n];\n  }\n";
+  os << "  v.push_back(tmp);\n\n";
+  if (Compilation::GDataMethodTable != nullptr) {
+    os << "   //  METHOD CALL\n";
+    SIMUL_JXC_put_method(os);
+  }
+  SIMUL_JXC_put_binary_op(os);
+  SIMUL_JXC_put_unary_op(os);
+  if (Compilation::GDataConstantTable != nullptr) {
+    os << "   //CONSTANTS\n";
+    SIMUL_JXC_put_const(os);
+  }
+  os << "   return data;\n}\n\n";
+  for (const char* line : ServerText) os << line << "\n";
+}
+
+void Module::SIMUL_JXC_put_predef_func(std::ostream& os) {
+  os << "using namespace std;\n\n/* TYPE RELATED FUNCTIONS  */\n/*=======================*/\n\n";
+  os << "/* Check Type */ \nbool check_type (string type, string arg)\n{\n  bool result = false;\n";
+  if (Compilation::GDataTypeTable == nullptr) {
+    const std::string text = "Module::SIMUL_JXC:No type defined\n";
+    os.flush();
+    std::cerr << text << std::endl;
+    fl_show_Salert(text);
+    std::exit(1);
+  }
+  for (const auto& t : type_names())
+    os << "  if (type ==  \"" << t.first << "\") result = check_" << t.first << "(arg);\n";
+  os << "  return result;\n}\n\n";
+  os << "/* string to bool conversion */\nbool string_to_bool (string s)\n{\n  return s == \"true\";\n}\n\n";
+  os << "/* Binary Operators */ \n";
+  put_arith(os, "binop_plus", "+");
+  put_arith(os, "binop_minus", "-");
+  put_arith(os, "binop_mult", "*");
+  put_arith(os, "binop_div", "/");
+  put_compare(os, "binop_equal", "==");
+  put_compare(os, "binop_notequal", "!=");
+  put_compare(os, "binop_inf", "<");
+  put_compare(os, "binop_infe", "<=");
+  put_compare(os, "binop_sup", ">");
+  put_compare(os, "binop_supe", ">=");
+}
+
+// Every field index is guarded: a short or cut request answers "--".
+void Module::SIMUL_JXC_put_method(std::ostream& os) {
+  os << "  if (v[0] == \"MC\") {\n";
+  os << "    if (v.size() < 2) data = string(\"--\");\n";
+  std::list<MethodDecl*>* methods = Compilation::GDataMethodTable->getMethodList();
+  if (methods != nullptr)
+  for (MethodDecl* m : *methods) {
+    const std::string& r = m->getReturnType();
+    os << "    if (v.size() >= 2 && v[1] == \"" << m->getName() << "\") {\n";
+    std::list<std::string>* args = m->getArgTypeList();
+    if (args == nullptr || args->empty()) {
+      os << "      data = " << r << "_to_string(" << m->getName() << "());\n";
+    } else {
+      os << "      if (v.size() < " << args->size() + 2 << ") data = string(\"--\");\n      else if (";
+      std::size_t i = 2;
+      for (const std::string& t : *args) {
+        os << (i != 2 ? " && " : "") << "check_" << t << "(v[" << i << "])";
+        ++i;
+      }
+      os << ")\n        data = " << r << "_to_string(" << m->getName() << "(";
+      i = 2;
+      for (const std::string& t : *args) {
+        os << (i != 2 ? ", " : "") << "string_to_" << t << "(v[" << i << "])";
+        ++i;
+      }
+      os << "));\n      else data = string(\"--\");\n";
+    }
+    os << "    }\n";
+  }
+  os << "  }\n";
+}
+
+void Module::SIMUL_JXC_put_binary_op(std::ostream& os) {
+  os << "   //BINARY OP\n"
+        "  if (v[0] == \"BOP\") {\n"
+        "    bool res;\n"
+        "    if (v.size() < 6) data = string(\"--\");\n"
+        "    else if (v[2] != v[5]) {\n"
+        "      cerr << \"Error: Binary operator with arguments not having the same type\" << endl;\n"
+        "      data = string(\"--\");\n"
+        "    } else if (check_type(v[2], v[1]) && check_type(v[2], v[4])) {\n"
+        "      if (v[3] == \" + \") data = binop_plus(v[2], v[1], v[4]);\n"
+        "      else if (v[3] == \" - \") data = binop_minus(v[2], v[1], v[4]);\n"
+        "      else if (v[3] == \" * \") data = binop_mult(v[2], v[1], v[4]);\n"
+        "      else if (v[3] == \" / \") data = binop_div(v[2], v[1], v[4]);\n"
+        "      else if (v[3] == \" && \") { res = string_to_bool(v[1]) && string_to_bool(v[4]); data = res ? \"true\" : \"false\"; }\n"
+        "      else if (v[3] == \" | \") { res = string_to_bool(v[1]) | string_to_bool(v[4]); data = res ? \"true\" : \"false\"; }\n"
+        "      else if (v[3] == \" == \") { res = binop_equal(v[2], v[1], v[4]); data = res ? \"true\" : \"false\"; }\n"
+        "      else if (v[3] == \" != \") { res = binop_notequal(v[2], v[1], v[4]); data = res ? \"true\" : \"false\"; }\n"
+        "      else if (v[3] == \" < \") { res = binop_inf(v[2], v[1], v[4]); data = res ? \"true\" : \"false\"; }\n"
+        "      else if (v[3] == \" <= \") { res = binop_infe(v[2], v[1], v[4]); data = res ? \"true\" : \"false\"; }\n"
+        "      else if (v[3] == \" > \") { res = binop_sup(v[2], v[1], v[4]); data = res ? \"true\" : \"false\"; }\n"
+        "      else if (v[3] == \" >= \") { res = binop_supe(v[2], v[1], v[4]); data = res ? \"true\" : \"false\"; }\n"
+        "      else {\n"
+        "        cerr << \"Error: SIMUL_JXC:unknown binary operator\" << endl;\n"
+        "        data = string(\"--\");\n"
+        "      }\n"
+        "    } else data = string(\"--\");\n"
+        "  }\n";
+}
+
+void Module::SIMUL_JXC_put_unary_op(std::ostream& os) {
+  os << "   //UNARY OP\n"
+        "  if (v[0] == \"UOP\") {\n"
+        "    if (v.size() < 4) data = string(\"--\");\n"
+        "    else if (check_type(v[3], v[2])) {\n"
+        "      if (v[1] == \" -\") data = string(\" -\") + v[2];\n"
+        "      else if (v[1] == \" !\") data = !string_to_bool(v[2]) ? \"true\" : \"false\";\n"
+        "      else {\n"
+        "        cerr << \"Error: SIMUL_JXC:unknown unary operator\" << endl;\n"
+        "        data = string(\"--\");\n"
+        "      }\n"
+        "    } else data = string(\"--\");\n"
+        "  }\n";
+}
+
+void Module::SIMUL_JXC_put_const(std::ostream& os) {
+  os << "  if (v[0] == \"CONST\") {\n    data = string(\"--\");\n";
+  std::list<ConstantDecl*>* constants = Compilation::GDataConstantTable->getConstantList();
+  if (constants != nullptr)
+  for (ConstantDecl* c : *constants) {
+    if (c->getValue() != nullptr) continue;
+    os << "    if (v.size() >= 2 && v[1] == \"" << c->getName() << "\") data = " << c->getType() << "_to_string("
+       << c->getName() << ");\n";
+  }
+  os << "  }\n";
+}

@@ -1,0 +1,197 @@
+// The whole valued flow: the Valued module saved as .jxc, its value server generated,
+// completed with the example's user files, compiled with g++ and started; the engine
+// loads the .jxc, connects to the server and reacts with the values the server computes.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <list>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "compilation.h"
+#include "data.h"
+#include "equationtable.h"
+#include "evaluation.h"
+#include "load_jxc.h"
+#include "module.h"
+#include "module_and_files.h"
+#include "module_signal.h"
+#include "server_tables.h"
+#include "sock.h"
+#include "test_scope.h"
+
+namespace {
+
+// Valued input A (num); C := A > 10 (data condition), D := C; valued outputs, emitted when
+// A: O := A + ten, P := mix(A, rate), Q := count(); valued local V := twice(A).
+std::string valued_jxc() {
+  Module* m = new Module("Valued");  // never freed: signals point into it
+  add_wires(m);
+  Signal* a = add_input(m, "A");
+  a->setValueType("num", m);
+  Signal* o = add_output(m, "O");
+  o->setValueType("num", m);
+  Signal* p = add_output(m, "P");
+  p->setValueType("real", m);
+  Signal* q = add_output(m, "Q");
+  q->setValueType("num", m);
+  Signal* d = add_output(m, "D");
+  Signal* c = new Signal("C", m, m->getBddWood());
+  c->is_data = true;
+  c->is_input = true;
+  m->addDataSignal(c);
+  Signal* v = add_local(m, "V");
+  v->setValueType("num", m);
+  m->addSignalBinding(new DataBinaryOp(DataExpr::Sup, new DataSignalValue(a), new DataConstant(0)), c);
+  auto arg = [&](DataExpr* e1, DataExpr* e2) {
+    auto* l = new std::list<DataExpr*>{e1};
+    if (e2 != nullptr) l->push_back(e2);
+    return l;
+  };
+  EquationTable* t = m->getEquationTable();
+  auto emit = [&](DataExpr* e, const std::string& prefix, Signal* s) {
+    Signal* ev = m->addSignalBinding(e, prefix, s);
+    ev->is_local = true;
+    m->addLocalSignal(ev);
+    t->createEquation(ev, a, m);
+    t->createEquation(s, a, m);
+  };
+  emit(new DataMethodCall(1, arg(new DataSignalValue(a), nullptr)), "v", v);
+  emit(new DataBinaryOp(DataExpr::Plus, new DataSignalValue(a), new DataConstant(0)), "o", o);
+  emit(new DataMethodCall(2, arg(new DataSignalValue(a), new DataConstant(1))), "p", p);
+  emit(new DataMethodCall(0, new std::list<DataExpr*>{}), "q", q);
+  t->createEquation(d, c, m);
+  t->callPert();
+  return jxc_text(*m);
+}
+
+Signal* named(const std::vector<Signal*>& list, const std::string& name) {
+  for (Signal* s : list)
+    if (s->getInternalName() == name) return s;
+  return nullptr;
+}
+
+// Saves Valued.jxc in dir, builds its server and starts it in the background, under a
+// time-out, with bin/zars (the script given) first on PATH; its log goes to server.log
+// and its exit status to status. Whether all went well.
+bool start_valued_server(const std::string& dir, const std::string& zars_script, const std::string& env = "") {
+  {
+    ServerTables tables;
+    write_file(dir + "/Valued.jxc", valued_jxc());
+    if (build_valued_server(dir) != 0) return false;
+  }
+  if (mkdir((dir + "/bin").c_str(), 0755) != 0) return false;
+  write_file(dir + "/bin/zars", "#!/bin/sh\n" + zars_script);
+  if (chmod((dir + "/bin/zars").c_str(), 0755) != 0) return false;
+  std::string cmd = "cd '" + dir + "' && (" + env + " PATH=\"$PWD/bin:$PATH\" timeout 60 ./zars_Valued 2>server.log;" +
+                    " echo $? > status) &";
+  return std::system(cmd.c_str()) == 0;
+}
+
+TEST(ValuedFlow, EngineReactsWithTheValuesOfTheCompiledServer) {
+  if (!have_gxx()) GTEST_SKIP() << "g++ missing";
+  ScratchDir scratch{"zarim_valued"};
+  const std::string dir = scratch.path;
+  // The simulator the server starts only records its arguments: the engine connects.
+  ASSERT_TRUE(start_valued_server(dir, "echo \"$@\" > argv\n"));
+  const std::string key = "allocated port number is ";
+  std::string port;
+  for (int i = 0; i < 500 && port.empty(); ++i) {
+    std::string log = read_file(dir + "/server.log");
+    if (log.rfind(key, 0) == 0) port = log.substr(key.size(), log.find('\n') - key.size());
+    else std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_FALSE(port.empty());
+  socket_type* client = SOCK_make_client("127.0.0.1", std::atoi(port.c_str()));
+  ASSERT_NE(client, nullptr);
+
+  DataTablesScope tables;
+  jxc_load_request request;
+  request.explain = 0;
+  jxc_load_result loaded = jxc_load(dir + "/Valued.jxc", request);
+  ASSERT_TRUE(loaded.ok()) << loaded.error;
+  Simulation sim;
+  sim.setSocket(client);
+  sim.load(loaded.module);
+  Signal* a = named(sim.inputs(), "A");
+  Signal* o = named(sim.outputs(), "O");
+  Signal* p = named(sim.outputs(), "P");
+  Signal* q = named(sim.outputs(), "Q");
+  Signal* d = named(sim.outputs(), "D");
+  ASSERT_TRUE(a && o && p && q && d);
+
+  testing::internal::CaptureStderr();
+  sim.setInputColour(a, Colour::Bleu);
+  std::vector<std::string> trace;
+  for (const char* value : {"21", "3"}) {
+    sim.setInputValue(a, value);
+    ReactionReport rep = sim.react();
+    EXPECT_TRUE(rep.ran);
+    trace.push_back(std::string(colourName(sim.colourOf(d))) + " O=" + sim.outputValue(o) +
+                    " P=" + sim.outputValue(p) + " Q=" + sim.outputValue(q));
+  }
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(trace, (std::vector<std::string>{"bleu O=31 P=10.5 Q=1", "jaune O=13 P=1.5 Q=2"}));
+
+  SOCK_shutdown(client, 1);
+  for (int i = 0; i < 500 && read_file(dir + "/status").empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(read_file(dir + "/status"), "0\n");
+  char host[1024] = {0};
+  gethostname(host, sizeof host - 1);
+  EXPECT_EQ(read_file(dir + "/argv"), "Valued.jxc " + std::string(host) + " " + port + "\n");
+  std::string requests;
+  std::string log = read_file(dir + "/server.log");
+  for (size_t at = log.find("BUFFER RECEIVED:"); at != std::string::npos; at = log.find("BUFFER RECEIVED:", at + 1))
+    requests += log.substr(at + 16, log.find('\n', at) - at - 15);
+  // Per reaction: the condition, V, O, the server constant (asked again: the constant map
+  // lives one reaction), P, Q.
+  EXPECT_EQ(requests,
+            "BOP,21,num, > ,10,num\nMC,twice,21\nBOP,21,num, + ,10,num\nCONST,rate\nMC,mix,21,0.5\nMC,count,\n"
+            "BOP,3,num, > ,10,num\nMC,twice,3\nBOP,3,num, + ,10,num\nCONST,rate\nMC,mix,3,0.5\nMC,count,\n");
+  jxc_release(loaded.module);
+  DataTablesScope::free_read_tables();
+}
+
+// The generated server starts the real simulator offscreen on Valued.jxc with its host
+// and port; the simulator connects, and when it is stopped the server exits 0.
+TEST(ValuedFlow, ServerStartsTheRealSimulator) {
+  if (!have_gxx()) GTEST_SKIP() << "g++ missing";
+  char self[4096] = {0};
+  ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  std::string exe = self;
+  std::string simulator = exe.substr(0, exe.find_last_of('/')) + "/../SIMULATOR_JXC/zars";
+  ASSERT_TRUE(file_exists(simulator)) << simulator << " not built";
+  ScratchDir scratch{"zarim_valued_zars"};
+  const std::string dir = scratch.path;
+  // Records its process id, then becomes the real simulator.
+  ASSERT_TRUE(start_valued_server(dir, "echo $$ > zars.pid\nexec '" + simulator + "' \"$@\" 2>zars.log\n",
+                                  "QT_QPA_PLATFORM=offscreen"));
+  bool accepted = false;
+  for (int i = 0; i < 1000 && !accepted; ++i) {
+    accepted = read_file(dir + "/server.log").find("SOCKET accepted ...\n") != std::string::npos &&
+               read_file(dir + "/zars.log").find("adresse socket: ") != std::string::npos;
+    if (!accepted) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(accepted) << read_file(dir + "/server.log") << read_file(dir + "/zars.log");
+  long pid = std::atol(read_file(dir + "/zars.pid").c_str());
+  ASSERT_GT(pid, 0);
+  kill(static_cast<pid_t>(pid), SIGTERM);
+  for (int i = 0; i < 1000 && read_file(dir + "/status").empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(read_file(dir + "/status"), "0\n");
+  char host[1024] = {0};
+  gethostname(host, sizeof host - 1);
+  std::string zars_log = read_file(dir + "/zars.log");
+  EXPECT_EQ(zars_log.find("error"), std::string::npos) << zars_log;
+  EXPECT_NE(zars_log.find("hostname choisi: " + std::string(host) + "\n"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,357 @@
+#include  "user_data_Valued.h"
+#define application "Valued.jxc"
+using namespace std;
+
+/* TYPE RELATED FUNCTIONS  */
+/*=======================*/
+
+/* Check Type */ 
+bool check_type (string type, string arg)
+{
+  bool result = false;
+  if (type ==  "num") result = check_num(arg);
+  if (type ==  "real") result = check_real(arg);
+  return result;
+}
+
+/* string to bool conversion */
+bool string_to_bool (string s)
+{
+  return s == "true";
+}
+
+/* Binary Operators */ 
+string binop_plus(string type, string arg1, string arg2)
+{
+  string result = "--";
+  if (type ==  "num") result = num_to_string(string_to_num(arg1) + string_to_num(arg2));
+  if (type ==  "real") result = real_to_string(string_to_real(arg1) + string_to_real(arg2));
+  return result;
+}
+
+string binop_minus(string type, string arg1, string arg2)
+{
+  string result = "--";
+  if (type ==  "num") result = num_to_string(string_to_num(arg1) - string_to_num(arg2));
+  if (type ==  "real") result = real_to_string(string_to_real(arg1) - string_to_real(arg2));
+  return result;
+}
+
+string binop_mult(string type, string arg1, string arg2)
+{
+  string result = "--";
+  if (type ==  "num") result = num_to_string(string_to_num(arg1) * string_to_num(arg2));
+  if (type ==  "real") result = real_to_string(string_to_real(arg1) * string_to_real(arg2));
+  return result;
+}
+
+string binop_div(string type, string arg1, string arg2)
+{
+  string result = "--";
+  if (type ==  "num") result = num_to_string(string_to_num(arg1) / string_to_num(arg2));
+  if (type ==  "real") result = real_to_string(string_to_real(arg1) / string_to_real(arg2));
+  return result;
+}
+
+bool binop_equal (string type, string arg1, string arg2)
+{
+  bool result = false;
+  if (type ==  "num") result = string_to_num(arg1) == string_to_num(arg2);
+  if (type ==  "real") result = string_to_real(arg1) == string_to_real(arg2);
+  return result;
+}
+
+bool binop_notequal (string type, string arg1, string arg2)
+{
+  bool result = false;
+  if (type ==  "num") result = string_to_num(arg1) != string_to_num(arg2);
+  if (type ==  "real") result = string_to_real(arg1) != string_to_real(arg2);
+  return result;
+}
+
+bool binop_inf (string type, string arg1, string arg2)
+{
+  bool result = false;
+  if (type ==  "num") result = string_to_num(arg1) < string_to_num(arg2);
+  if (type ==  "real") result = string_to_real(arg1) < string_to_real(arg2);
+  return result;
+}
+
+bool binop_infe (string type, string arg1, string arg2)
+{
+  bool result = false;
+  if (type ==  "num") result = string_to_num(arg1) <= string_to_num(arg2);
+  if (type ==  "real") result = string_to_real(arg1) <= string_to_real(arg2);
+  return result;
+}
+
+bool binop_sup (string type, string arg1, string arg2)
+{
+  bool result = false;
+  if (type ==  "num") result = string_to_num(arg1) > string_to_num(arg2);
+  if (type ==  "real") result = string_to_real(arg1) > string_to_real(arg2);
+  return result;
+}
+
+bool binop_supe (string type, string arg1, string arg2)
+{
+  bool result = false;
+  if (type ==  "num") result = string_to_num(arg1) >= string_to_num(arg2);
+  if (type ==  "real") result = string_to_real(arg1) >= string_to_real(arg2);
+  return result;
+}
+
+string compute_data_value(const string & param)
+{
+  int n,l;
+  string data,tmp;
+  vector<string> v;
+  l = param.length();
+  tmp = "";
+  for (n = 0; n < l; n++) {
+    if (param[n] == ',') { v.push_back(tmp); tmp = ""; }
+    else tmp += param[n];
+  }
+  v.push_back(tmp);
+
+   //  METHOD CALL
+  if (v[0] == "MC") {
+    if (v.size() < 2) data = string("--");
+    if (v.size() >= 2 && v[1] == "count") {
+      data = num_to_string(count());
+    }
+    if (v.size() >= 2 && v[1] == "twice") {
+      if (v.size() < 3) data = string("--");
+      else if (check_num(v[2]))
+        data = num_to_string(twice(string_to_num(v[2])));
+      else data = string("--");
+    }
+    if (v.size() >= 2 && v[1] == "mix") {
+      if (v.size() < 4) data = string("--");
+      else if (check_num(v[2]) && check_real(v[3]))
+        data = real_to_string(mix(string_to_num(v[2]), string_to_real(v[3])));
+      else data = string("--");
+    }
+  }
+   //BINARY OP
+  if (v[0] == "BOP") {
+    bool res;
+    if (v.size() < 6) data = string("--");
+    else if (v[2] != v[5]) {
+      cerr << "Error: Binary operator with arguments not having the same type" << endl;
+      data = string("--");
+    } else if (check_type(v[2], v[1]) && check_type(v[2], v[4])) {
+      if (v[3] == " + ") data = binop_plus(v[2], v[1], v[4]);
+      else if (v[3] == " - ") data = binop_minus(v[2], v[1], v[4]);
+      else if (v[3] == " * ") data = binop_mult(v[2], v[1], v[4]);
+      else if (v[3] == " / ") data = binop_div(v[2], v[1], v[4]);
+      else if (v[3] == " && ") { res = string_to_bool(v[1]) && string_to_bool(v[4]); data = res ? "true" : "false"; }
+      else if (v[3] == " | ") { res = string_to_bool(v[1]) | string_to_bool(v[4]); data = res ? "true" : "false"; }
+      else if (v[3] == " == ") { res = binop_equal(v[2], v[1], v[4]); data = res ? "true" : "false"; }
+      else if (v[3] == " != ") { res = binop_notequal(v[2], v[1], v[4]); data = res ? "true" : "false"; }
+      else if (v[3] == " < ") { res = binop_inf(v[2], v[1], v[4]); data = res ? "true" : "false"; }
+      else if (v[3] == " <= ") { res = binop_infe(v[2], v[1], v[4]); data = res ? "true" : "false"; }
+      else if (v[3] == " > ") { res = binop_sup(v[2], v[1], v[4]); data = res ? "true" : "false"; }
+      else if (v[3] == " >= ") { res = binop_supe(v[2], v[1], v[4]); data = res ? "true" : "false"; }
+      else {
+        cerr << "Error: SIMUL_JXC:unknown binary operator" << endl;
+        data = string("--");
+      }
+    } else data = string("--");
+  }
+   //UNARY OP
+  if (v[0] == "UOP") {
+    if (v.size() < 4) data = string("--");
+    else if (check_type(v[3], v[2])) {
+      if (v[1] == " -") data = string(" -") + v[2];
+      else if (v[1] == " !") data = !string_to_bool(v[2]) ? "true" : "false";
+      else {
+        cerr << "Error: SIMUL_JXC:unknown unary operator" << endl;
+        data = string("--");
+      }
+    } else data = string("--");
+  }
+   //CONSTANTS
+  if (v[0] == "CONST") {
+    data = string("--");
+    if (v.size() >= 2 && v[1] == "rate") data = real_to_string(rate);
+  }
+   return data;
+}
+
+#define ZARS_BUFFER_RECEPT_LENGTH 1024
+
+// Socket management
+class sockserv
+{
+ protected:
+  void init(void);
+  unsigned internal_portnumber;
+  char * internal_hostname;
+  char * internal_hostip;
+  int internal_fd;
+ public:
+  sockserv(unsigned portnum);
+  unsigned accept_connection(void);
+  int read (string & buffer);
+  int write (const string & buffer);
+  unsigned portnumber(void);
+  char * hostname(void);
+  char * hostip(void);
+  int fd(void);
+};
+
+#ifdef WIN32
+#include <fcntl.h>
+#include <winsock.h>
+#include <io.h>
+#include <string.h>
+#define ZARS_SOCKET SOCKET
+#define ZARS_INVALID_SOCKET INVALID_SOCKET
+#define ZARS_BAD_SOCKET(s) ((ZARS_SOCKET)(s) == ZARS_INVALID_SOCKET)
+#ifndef _O_WRONLY
+#define _O_WRONLY O_WRONLY
+#endif
+#ifndef _O_RDONLY
+#define _O_RDONLY O_RDONLY
+#endif
+#ifndef MAKEWORD
+#define MAKEWORD(a,b) ((unsigned short)(((unsigned char)(a)) | (((unsigned short)((unsigned char)(b))) << 8)))
+#endif
+typedef int zars_socklen;
+#else
+#include <unistd.h>
+#include <sys/types.h>
+#include <sys/socket.h>
+#include <netinet/in.h>
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <memory.h>
+#include <signal.h>
+#define ZARS_BAD_SOCKET(s) ((s) < 0)
+typedef socklen_t zars_socklen;
+#endif
+#include <stdio.h>
+#include <stdlib.h>
+#include <errno.h>
+
+sockserv::sockserv(unsigned portnum)
+{
+  init();
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  if (ZARS_BAD_SOCKET(s)) { cerr << "Cannot create socket" << endl; exit(1); }
+  struct sockaddr_in addr;
+  memset(&addr, 0, sizeof addr);
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_ANY);
+  addr.sin_port = htons((unsigned short)portnum);
+  if (bind(s, (struct sockaddr *)&addr, sizeof addr) < 0) { close(s); cerr << "Cannot create socket" << endl; exit(1); }
+  zars_socklen len = sizeof addr;
+  if (getsockname(s, (struct sockaddr *)&addr, &len) < 0) { close(s); cerr << "cannot create socket" << endl; exit(1); }
+  if (listen(s, 5) < 0) { close(s); cerr << "cannot create socket" << endl; exit(1); }
+  internal_portnumber = ntohs(addr.sin_port);
+  internal_hostname = 0;
+  internal_hostip = 0;
+  internal_fd = s;
+}
+
+unsigned sockserv::accept_connection(void)
+{
+  struct sockaddr_in addr;
+  zars_socklen len = sizeof addr;
+  int s = accept(internal_fd, (struct sockaddr *)&addr, &len);
+  if (ZARS_BAD_SOCKET(s)) { cerr << "unable to make connexion" << endl; return 0; }
+  struct hostent * h = gethostbyaddr((const char *)&addr.sin_addr, sizeof addr.sin_addr, AF_INET);
+  const char * ip = inet_ntoa(addr.sin_addr);
+  internal_hostip = strdup(ip);
+  internal_hostname = strdup(h != 0 && h->h_name != 0 ? h->h_name : internal_hostip);
+  internal_fd = s;
+  return 1;
+}
+
+inline unsigned sockserv::portnumber(void) { return internal_portnumber; }
+inline char * sockserv::hostname(void) { return internal_hostname; }
+inline char * sockserv::hostip(void) { return internal_hostip; }
+inline int sockserv::fd(void) { return internal_fd; }
+
+inline int sockserv::read (string & buffer)
+{
+  char buf[ZARS_BUFFER_RECEPT_LENGTH];
+  int r = recv(internal_fd, buf, ZARS_BUFFER_RECEPT_LENGTH-1, 0);
+  buf[r > 0 ? r : 0] = 0;
+  buffer = buf;
+  return r;
+}
+
+inline int sockserv::write (const string & buffer)
+{
+  return send(internal_fd, buffer.data(), buffer.size(), 0);
+}
+
+void sockserv::init (void)
+{
+#ifdef WIN32
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(1,1), &data) != 0) { cerr << "initialisation failed" << endl; abort(); }
+#else
+  signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+string unsint2s(unsigned d)
+{
+  string s;
+  do { s.insert(s.begin(), (char)('0' + d % 10)); d /= 10; } while (d != 0);
+  return s;
+}
+
+// One single-quoted shell word.
+string shell_word(const string & s)
+{
+  string out = "'";
+  for (size_t i = 0; i < s.size(); i++) {
+    if (s[i] == '\'') out += "'\\''"; else out += s[i];
+  }
+  return out + "'";
+}
+
+int main ()
+{
+  sockserv socket_server(0);
+  cerr << "allocated port number is " << socket_server.portnumber() << endl;
+  char host[ZARS_BUFFER_RECEPT_LENGTH];
+  if (gethostname(host, ZARS_BUFFER_RECEPT_LENGTH) != 0) strcpy(host, "localhost");
+  host[ZARS_BUFFER_RECEPT_LENGTH-1] = 0;
+  string command = string("zars ") + shell_word(application) + " " + shell_word(host) + " "
+    + unsint2s(socket_server.portnumber()) + " &";
+  int status = system(command.c_str());
+  (void)status;
+  unsigned accepted = socket_server.accept_connection();
+  cerr << "SOCKET accepted ..." << endl;
+  if (!accepted) exit(1);
+#ifdef WIN32
+  u_long blocking = 0;
+  ioctlsocket(socket_server.fd(), FIONBIO, &blocking);
+#else
+  int blocking = 0;
+  ioctl(socket_server.fd(), FIONBIO, &blocking);
+#endif
+  for (;;) {
+    string request;
+    int r = socket_server.read(request);
+    cerr << "reading SOCKET ..." << endl;
+    if (r > 0) {
+      cerr << "BUFFER RECEIVED:" << request << endl;
+      string reply = compute_data_value(request);
+      // An empty reply would never reach the simulator.
+      if (reply.empty()) reply = "--";
+      cerr << "TRANSMIT:" << reply << endl;
+      socket_server.write(reply);
+    } else if (r == 0) {
+      exit(0);
+    } else if (errno != EINTR) {
+      cerr << "read error on SOCKET" << endl;
+      exit(1);
+    }
+  }
+}

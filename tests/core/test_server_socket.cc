@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "compilation.h"
+#include "loopback_pair.h"
+#include "sock.h"
+
+namespace {
+
+// A loopback server of the test that misbehaves on the first request (behave gets the
+// server handle) and answers "ok<n>" to the n-th later one; the simulator's side calls
+// Socket_call with a short reply time-out.
+class MisbehavingServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_timeout = Compilation::SocketReplyTimeout;
+    Compilation::SocketReplyTimeout = 300;
+    ASSERT_TRUE(link.ok());
+  }
+  void TearDown() override {
+    SOCK_shutdown(link.client, 1);
+    link.client = nullptr;
+    if (server.joinable()) server.join();
+    Compilation::SocketReplyTimeout = saved_timeout;
+  }
+  void serve(std::function<void(socket_type*)> behave, int later) {
+    server = std::thread([this, behave, later] {
+      char buf[1024];
+      if (SOCK_read(link.server, buf, 1023) <= 0) return;
+      behave(link.server);
+      for (int n = 1; n <= later; ++n) {
+        if (SOCK_read(link.server, buf, 1023) <= 0) return;
+        std::string reply = "ok" + std::to_string(n);
+        SOCK_write(link.server, reply.data(), static_cast<int>(reply.size()));
+      }
+    });
+  }
+  // The reply and what Socket_call wrote on stderr besides the request's echo.
+  std::pair<std::string, std::string> call(const std::string& request) {
+    testing::internal::CaptureStderr();
+    std::string reply = Compilation::Socket_call(request, link.client);
+    std::string err = testing::internal::GetCapturedStderr();
+    std::string echo = "Socket_call buffer: " + request + "\n";
+    size_t p = err.find(echo);
+    if (p != std::string::npos) err.erase(p, echo.size());
+    return {reply, err};
+  }
+  static void pause_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+  static void send_text(socket_type* s, const std::string& text) {
+    SOCK_write(s, text.data(), static_cast<int>(text.size()));
+  }
+
+  LoopbackPair link;
+  std::thread server;
+  int saved_timeout = 0;
+};
+
+TEST_F(MisbehavingServer, NeverRepliesGivesNoValueOnceAndTheNextRequestPairs) {
+  serve([](socket_type*) {}, 1);
+  auto first = call("MC,now,");
+  EXPECT_EQ(first.first, "--");
+  EXPECT_EQ(first.second, "Socket_call: no reply within 300 ms to: MC,now,\n");
+  auto next = call("MC,now,");
+  EXPECT_EQ(next.first, "ok1");
+  EXPECT_EQ(next.second, "");
+}
+
+TEST_F(MisbehavingServer, LateReplyIsDroppedBeforeTheNextRequest) {
+  serve([](socket_type* s) {
+    pause_ms(500);
+    send_text(s, "late");
+  }, 1);
+  EXPECT_EQ(call("CONST,K").first, "--");
+  pause_ms(400);
+  auto next = call("CONST,K");
+  EXPECT_EQ(next.first, "ok1");
+  EXPECT_EQ(next.second, "Socket_call: 4 bytes of an earlier reply dropped\n");
+}
+
+TEST_F(MisbehavingServer, TenKilobyteReplyIsTooLongAndLeavesNoStaleFragment) {
+  serve([](socket_type* s) { send_text(s, std::string(10240, 'x')); }, 2);
+  auto first = call("MC,big,");
+  EXPECT_EQ(first.first, "--");
+  EXPECT_NE(first.second.find("Socket_call: reply too long"), std::string::npos);
+  pause_ms(100);
+  auto second = call("MC,now,");
+  EXPECT_EQ(second.first, "ok1");
+  EXPECT_EQ(call("MC,now,").first, "ok2");
+}
+
+TEST_F(MisbehavingServer, SplitReplyDoesNotShiftLaterValues) {
+  serve([](socket_type* s) {
+    send_text(s, "12");
+    pause_ms(50);
+    send_text(s, "34");
+  }, 2);
+  EXPECT_EQ(call("MC,now,").first, "12");
+  pause_ms(150);
+  auto second = call("MC,now,");
+  EXPECT_EQ(second.first, "ok1");
+  EXPECT_EQ(second.second, "Socket_call: 2 bytes of an earlier reply dropped\n");
+  EXPECT_EQ(call("MC,now,").first, "ok2");
+}
+
+TEST_F(MisbehavingServer, CloseMidReplyEndsWithConnexionStopped) {
+  serve([](socket_type* s) {
+    send_text(s, "par");
+    ::shutdown(s->fd, SHUT_RDWR);
+  }, 0);
+  EXPECT_EQ(call("MC,now,").first, "par");
+  server.join();
+  testing::internal::CaptureStdout();
+  auto next = call("MC,now,");
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(next.first.empty());
+  // The send may fail at once or the read see the close: never a hang, never a value.
+  EXPECT_TRUE(out == "connexion stopped by client \n" || out.empty()) << out;
+}
+
+}  // namespace
