@@ -216,8 +216,10 @@ void DataUnaryOp::LUSTRE_put(std::ostream& os, Module* m) {
 // A Lustre node reads its results by name: no dereference for an output.
 void DataSignalValue::LUSTRE_put(std::ostream& os, Module* m) { os << status_name(signal, m, true) << "_val"; }
 
+// The zero of bool, int and real is a literal, not a constant to declare.
 void DataTypeTable::LUSTRE_put(std::ostream& os) {
-  for (const auto& t : *types) os << "const " << t.first << " " << zero_lustre(t.first) << ";\n";
+  for (const auto& t : *types)
+    if (zero_lustre(t.first) == t.first + "_zero") os << "const " << t.first << " " << zero_lustre(t.first) << ";\n";
 }
 
 void MethodDecl::LUSTRE_put(std::ostream&) {}

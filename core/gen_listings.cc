@@ -80,11 +80,38 @@ void section(Module& m, std::ostream& os, const char* label, std::list<Signal*>*
 // Documentation
 // ===================================================================================
 
+namespace {
+
+// The text of Bddexpression::put_doc with the node lines before the defined variable and
+// the marks left to the caller, so that a node shared by two equations is written once.
+void doc_equation(Bddexpression& e, std::ostream& os, const std::string& node_name) {
+  bddpp_manager* m = e.my_bdd_manager();
+  if (m == nullptr) return;
+  if (e.bdd_var.node() == nullptr) {
+    os << "   not defined!";
+    return;
+  }
+  std::string label = "   " + e.my_bddname();
+  if (e.bdd_exp.manager_ref() != m || e.bdd_exp.node() == nullptr) {
+    os << label << "= ???";
+  } else if (m->Bdd_is_tautology(e.bdd_exp)) {
+    os << label << (m->Bdd_is_one_tautologic(e.bdd_exp) ? "= true;" : "= false;");
+  } else if (m->Bdd_is_var(e.bdd_exp)) {
+    os << label << "= " << m->Name_var_by_bdd(e.bdd_exp) << ";";
+  } else {
+    m->Print_node_for_eval_NUSMV("", "", "   ", node_name, os, e.bdd_exp.node());
+    os << label << "= " << (e.bdd_exp.link_type() == -1 ? "!" : "") << node_name << "_"
+       << e.bdd_exp.node()->global_id();
+  }
+}
+
+}  // namespace
+
 void Put_doc(Bddexpressionwood& w, std::ostream& os, const std::string& node_name) {
   if (w.my_bdd_manager() == nullptr) return;
   w.my_bdd_manager()->Bdd_global_clear_marks();
   for (long id : w.earliest_sort()) {
-    if (Bddexpression* e = w.slot(id)) e->put_doc(os, node_name);
+    if (Bddexpression* e = w.slot(id)) doc_equation(*e, os, node_name);
     os << "\n";
   }
 }

@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Bddexpression.h"
@@ -278,7 +279,7 @@ class LustreWriter {
     for (Signal* s : typed_locals) {
       // The latest emission in earliest order wins: the chain starts from it.
       std::list<DataBinding*> order = locals_groups[s->getInternalName()];
-      order.sort([&](DataBinding* a, DataBinding* b) { return date(a) > date(b); });
+      order.sort([&](DataBinding* a, DataBinding* b) { return rank(a) > rank(b); });
       conditional(name(s->getInitialBddStatusId(&m, w)) + "_val", order, zero_lustre(s->getValueType(&m)));
     }
     for (const auto& group : clock_groups(m, true)) {
@@ -288,9 +289,11 @@ class LustreWriter {
     }
   }
 
-  long date(DataBinding* b) const {
-    Bddexpression* e = w->slot(b->getSignal()->getInitialBddStatusId(&m, w));
-    return e != nullptr ? e->getEarlyDate() : -1;
+  // The place of the binding's emission in earliest order: (date, status id).
+  std::pair<long, long> rank(DataBinding* b) const {
+    long id = b->getSignal()->getInitialBddStatusId(&m, w);
+    Bddexpression* e = w->slot(id);
+    return {e != nullptr ? e->getEarlyDate() : -1, id};
   }
 
   Module& m;

@@ -43,7 +43,8 @@ void put_esterel(Bddexpression& e, std::ostream& os, int method);
 void Put_esterel(Bddexpressionwood& w, std::ostream& os, int method);
 
 // ----- Documentation -----
-// Every equation by Bddexpression::put_doc, each followed by a line end.
+// Every equation as Bddexpression::put_doc writes it, the node lines first and each node
+// once, each equation followed by a line end.
 void Put_doc(Bddexpressionwood& w, std::ostream& os, const std::string& node_name);
 
 // ----- Debug listing -----
