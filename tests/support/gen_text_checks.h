@@ -23,6 +23,19 @@ inline Module* small_module() {
   return t.date();
 }
 
+// Input A, output O := R1 and not R2, registers R1 (initially true, next N1 := A) and R2
+// (initially false, next N2 := R1). Not finalised.
+inline Module* two_register_module() {
+  TestModule t("D");
+  Signal* a = t.input("A");
+  Signal* r1 = t.reg("R1", 1, "N1");
+  Signal* r2 = t.reg("R2", 0, "N2");
+  t.eq(t.sig("N1"), a);
+  t.eq(t.sig("N2"), r1);
+  t.eq(t.output("O"), new AndExpression(r1, new NotExpression(r2)));
+  return t.date();
+}
+
 // The golden module with its RTL wire defined, and a plain output P read by an equation.
 inline Module* checked_module() {
   TestModule t("C");
