@@ -17,13 +17,6 @@ std::string lustre(Module* m) {
   return os.str();
 }
 
-std::string report(const NameReport& r) {
-  std::ostringstream os;
-  for (const auto& n : r.twice()) os << "declared twice: " << n << "\n";
-  for (const auto& n : r.undeclared) os << "undeclared: " << n << "\n";
-  for (const auto& n : r.badly_defined()) os << "defined " << n.second << " times: " << n.first << "\n";
-  return os.str();
-}
 
 }  // namespace
 
@@ -61,7 +54,7 @@ TEST(GenLustre, NamesDeclaredOnceAndDefinedOnce) {
   GenDataScope data;
   Module* m = checked_module();
   std::string text = lustre(m);
-  EXPECT_EQ(report(check_lustre(text)), "") << text;
+  EXPECT_EQ(check_lustre(text).faults(), "") << text;
   EXPECT_EQ(text.find("*_s"), std::string::npos);
   EXPECT_NE(text.find("  _s_V_val =         if (_s_VData_w1)  then  _s_A_val\n"
                       "        else  if (_s_VData_v0)  then  _s_A_val * 3\n"
@@ -70,11 +63,9 @@ TEST(GenLustre, NamesDeclaredOnceAndDefinedOnce) {
       << text;
   EXPECT_NE(text.find("  _s_O_val =         if (_s_OData_o2)  then  _s_V_val + 1\n        else 0;\n"),
             std::string::npos);
-  testing::internal::CaptureStderr();
-  m->finalize(0);
-  testing::internal::GetCapturedStderr();
+  finalise_quietly(m);
   text = lustre(m);
-  EXPECT_EQ(report(check_lustre(text)), "") << text;
+  EXPECT_EQ(check_lustre(text).faults(), "") << text;
 }
 
 // A finalised module: no Set, Reset or RTL, no value-rail parameter, a dummy parameter
@@ -84,12 +75,10 @@ TEST(GenLustre, FinalisedHeader) {
   TestModule t("F");
   t.eq(t.output("O"), new TrueExpression());
   Module* m = t.date();
-  testing::internal::CaptureStderr();
-  m->finalize(0);
-  testing::internal::GetCapturedStderr();
+  finalise_quietly(m);
   std::string text = lustre(m);
   EXPECT_EQ(text.substr(0, text.find("\n\n")), "node F(useless : bool)\n     returns (O:bool);") << text;
-  EXPECT_EQ(report(check_lustre(text)), "") << text;
+  EXPECT_EQ(check_lustre(text).faults(), "") << text;
 }
 
 // The zeros of the predefined types are literals: the type table declares none for them.

@@ -4,6 +4,8 @@
 #ifndef GEN_TEXT_CHECKS_H
 #define GEN_TEXT_CHECKS_H
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <regex>
 #include <set>
@@ -56,6 +58,13 @@ inline Module* checked_module() {
   return t.date();
 }
 
+// Finalises m (its trace on standard error is dropped).
+inline void finalise_quietly(Module* m) {
+  testing::internal::CaptureStderr();
+  m->finalize(0);
+  testing::internal::GetCapturedStderr();
+}
+
 inline std::vector<std::string> identifiers(const std::string& text) {
   static const std::regex id("[A-Za-z_][A-Za-z0-9_]*");
   std::vector<std::string> r;
@@ -76,6 +85,14 @@ struct NameReport {
     for (const std::string& n : declared)
       if (declared.count(n) > 1) r.insert(n);
     return r;
+  }
+  // One line per fault found; empty when the text passes.
+  std::string faults() const {
+    std::ostringstream os;
+    for (const auto& n : twice()) os << "declared twice: " << n << "\n";
+    for (const auto& n : undeclared) os << "undeclared: " << n << "\n";
+    for (const auto& n : badly_defined()) os << "defined " << n.second << " times: " << n.first << "\n";
+    return os.str();
   }
   // Declared names other than inputs not defined exactly once.
   std::map<std::string, int> badly_defined() const {
