@@ -282,11 +282,18 @@ class LustreWriter {
       order.sort([&](DataBinding* a, DataBinding* b) { return rank(a) > rank(b); });
       conditional(name(s->getInitialBddStatusId(&m, w)) + "_val", order, zero_lustre(s->getValueType(&m)));
     }
-    for (const auto& group : clock_groups(m, true)) {
+    ClockGroups outputs_groups = clock_groups(m, true);
+    for (const auto& group : outputs_groups) {
       Signal* clock = m.getSignalFromInternalName(group.first);
       conditional(name(clock->getInitialBddStatusId(&m, w)) + "_val", group.second,
                   zero_lustre(clock->getValueType(&m)));
     }
+    // A valued result that no binding values is its zero.
+    if (m.getOutputSignalList() != nullptr)
+      for (Signal* s : *m.getOutputSignalList())
+        if (s->getInitialBddStatusId(&m, w) != -1 && s->isValued(&m) &&
+            outputs_groups.count(s->getInternalName()) == 0)
+          conditional(name(s->getInitialBddStatusId(&m, w)) + "_val", {}, zero_lustre(s->getValueType(&m)));
   }
 
   // The place of the binding's emission in earliest order: (date, status id).

@@ -69,15 +69,15 @@ TEST(GenLustre, NamesDeclaredOnceAndDefinedOnce) {
 }
 
 // A finalised module: no Set, Reset or RTL, no value-rail parameter, a dummy parameter
-// for no input.
+// for no input; a valued output without a binding is its zero.
 TEST(GenLustre, FinalisedHeader) {
   GenDataScope data;
   TestModule t("F");
-  t.eq(t.output("O"), new TrueExpression());
+  t.eq(t.output("O", "int"), new TrueExpression());
   Module* m = t.date();
   finalise_quietly(m);
   std::string text = lustre(m);
-  EXPECT_EQ(text.substr(0, text.find("\n\n")), "node F(useless : bool)\n     returns (O:bool);") << text;
+  EXPECT_EQ(text.substr(0, text.find("\n\n")), "node F(useless : bool)\n     returns (O:bool; O_val:int);") << text;
   EXPECT_EQ(check_lustre(text).faults(), "") << text;
 }
 
