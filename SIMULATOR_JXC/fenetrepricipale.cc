@@ -1,6 +1,7 @@
 #include "fenetrepricipale.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDebug>
 #include <QFile>
 #include <QFileDialog>
@@ -31,6 +32,11 @@ QColor qtColour(Colour c) {
 QString declaredName(Signal* s) { return QString::fromStdString(s->getOriginalName()); }
 
 }  // namespace
+
+void FenPrincipale::closeEvent(QCloseEvent* event) {
+  if (thread_calcul != nullptr) thread_calcul->wait();
+  QMainWindow::closeEvent(event);
+}
 
 FenPrincipale::FenPrincipale() {
   buildFrame();

@@ -20,6 +20,7 @@
 #include "inputsdialog.h"
 #include "localspanel.h"
 #include "outputspanel.h"
+#include "plugins.h"
 #include "registerpanel.h"
 #include "titlebar.h"
 
@@ -78,6 +79,14 @@ class FenPrincipale : public QMainWindow {
   RegisterPanel* register_panel;
   OutputsPanel* outputs_panel;
   DebuggerPanel* debugger_panel;
+
+  // Worker thread and plug-in loader; unset unless the owner starts them. The thread is
+  // joined before the window closes.
+  CalculValue* thread_calcul = nullptr;
+  PluginManager* pluginManager = nullptr;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
 
  public slots:
   void afficherAll();

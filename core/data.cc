@@ -62,16 +62,12 @@ void DataExpr::C_put(std::ostream&, Module*) { throw AbstractMethodCallException
 
 void DataExpr::CSharp_put(std::ostream&, Module*) { throw AbstractMethodCallException("DataExpr", "CSharp_put"); }
 
-void DataExpr::LUSTRE_put(std::ostream&, Module*) { throw AbstractMethodCallException("DataExpr", "LUSTRE_put"); }
-
 std::string DataExpr::C_opname(int op) {
   static const char* const names[] = {" + ", " - ",  " * ",  " / ", " -",   " && ", " | ",
                                       " !",  " == ", " != ", " < ", " <= ", " > ",  " >= "};
   if (op < 0 || op > 13) throw IllegalOperationException("DataExpr::C_opname", "invalid_operator");
   return names[op];
 }
-
-std::string DataExpr::LUSTRE_opname(int) { throw AbstractMethodCallException("DataExpr", "LUSTRE_opname"); }
 
 // ----- DataConstant -----
 

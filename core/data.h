@@ -126,6 +126,7 @@ class DataConstant : public DataExpr {
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
   void C_put(std::ostream& os, Module* m) override;
+  void LUSTRE_put(std::ostream& os, Module* m) override;
   void CSharp_put(std::ostream& os, Module* m) override;
   std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
                         socket_type* socket) override;
@@ -151,6 +152,7 @@ class DataValue : public DataExpr {
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
   void C_put(std::ostream& os, Module* m) override;
+  void LUSTRE_put(std::ostream& os, Module* m) override;
   void CSharp_put(std::ostream& os, Module* m) override;
   std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
                         socket_type* socket) override;
@@ -177,6 +179,7 @@ class DataSignalValue : public DataExpr {
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
   void C_put(std::ostream& os, Module* m) override;
+  void LUSTRE_put(std::ostream& os, Module* m) override;
   void CSharp_put(std::ostream& os, Module* m) override;
   std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
                         socket_type* socket) override;
@@ -201,6 +204,7 @@ class DataUnaryOp : public DataExpr {
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
   void C_put(std::ostream& os, Module* m) override;
+  void LUSTRE_put(std::ostream& os, Module* m) override;
   void CSharp_put(std::ostream& os, Module* m) override;
   std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
                         socket_type* socket) override;
@@ -227,6 +231,7 @@ class DataBinaryOp : public DataExpr {
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
   void C_put(std::ostream& os, Module* m) override;
+  void LUSTRE_put(std::ostream& os, Module* m) override;
   void CSharp_put(std::ostream& os, Module* m) override;
   std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
                         socket_type* socket) override;
@@ -255,6 +260,7 @@ class DataMethodCall : public DataExpr {
   void print_debug(std::ostream& os) override;
   void JXC_put(std::ostream& os, DataEvalTable& t) override;
   void C_put(std::ostream& os, Module* m) override;
+  void LUSTRE_put(std::ostream& os, Module* m) override;
   void CSharp_put(std::ostream& os, Module* m) override;
   std::string Simul_put(Module* m, DataSimulMap* constants, DataSimulValueMap* values, int* context,
                         socket_type* socket) override;
@@ -339,7 +345,7 @@ class MethodDecl {
   // "rtype name(a, b)"; a null list prints "()".
   void print(std::ostream& os) const;
   // "extern rtype name(a, b);" / "public rtype name(a, b);" and a line end (gen_data.cc);
-  // LUSTRE_put throws AbstractMethodCallException.
+  // LUSTRE_put writes nothing.
   void C_put(std::ostream& os);
   void CSharp_put(std::ostream& os);
   void LUSTRE_put(std::ostream& os);
@@ -412,6 +418,7 @@ class DataTypeTable {
   // Per type in name order: "extern const T T_zero;" / "public const T T_zero;" and a line end.
   void C_put(std::ostream& os);
   void CSharp_put(std::ostream& os);
+  void LUSTRE_put(std::ostream& os);
 
  private:
   std::map<std::string, int>* types;

@@ -56,8 +56,6 @@ void MethodDecl::print(std::ostream& os) const {
   os << ")";
 }
 
-void MethodDecl::LUSTRE_put(std::ostream&) { throw AbstractMethodCallException("MethodDecl", "LUSTRE_put"); }
-
 bool operator==(const MethodDecl& a, const MethodDecl& b) {
   return a.index == b.index && a.return_type == b.return_type && a.name == b.name && a.arg_type_list == b.arg_type_list;
 }
@@ -80,10 +78,6 @@ void ConstantDecl::print(std::ostream& os) const {
     os << " value: ";
     value->print_debug(os);
   }
-}
-
-void ConstantDecl::LUSTRE_put(std::ostream&, Module*) {
-  throw AbstractMethodCallException("ConstantDecl", "LUSTRE_put");
 }
 
 // ----- DataTypeTable -----
@@ -179,8 +173,6 @@ void DataMethodTable::print(std::ostream& os, bool with_ids) const {
   os << "\n";
 }
 
-void DataMethodTable::LUSTRE_put(std::ostream&) { throw AbstractMethodCallException("DataMethodTable", "LUSTRE_put"); }
-
 // ----- DataConstantTable -----
 
 DataConstantTable::DataConstantTable() : constant_list(new std::list<ConstantDecl*>()) {}
@@ -240,10 +232,6 @@ void DataConstantTable::print(std::ostream& os, bool with_ids) const {
     os << ";\n";
   }
   os << "\n";
-}
-
-void DataConstantTable::LUSTRE_put(std::ostream&, Module*) {
-  throw AbstractMethodCallException("DataConstantTable", "LUSTRE_put");
 }
 
 // ----- DataBinding -----

@@ -1,4 +1,4 @@
-// C and C# texts of the data part: data expressions, and the declarations of types,
+// C, C# and Lustre texts of the data part: data expressions, and the declarations of types,
 // methods and constants.
 #include <list>
 #include <map>
@@ -8,6 +8,7 @@
 #include "Bddexpression.h"
 #include "compilation.h"
 #include "data.h"
+#include "gen_printers.h"
 #include "module.h"
 #include "module_signal.h"
 #include "sexception.h"
@@ -179,4 +180,62 @@ void ConstantDecl::CSharp_put(std::ostream& os, Module* m) {
 
 void DataConstantTable::CSharp_put(std::ostream& os, Module* m) {
   put_each(os, m, constant_list, &ConstantDecl::CSharp_put);
+}
+
+// ----- Lustre -----
+
+void DataExpr::LUSTRE_put(std::ostream&, Module*) { throw AbstractMethodCallException("DataExpr", "LUSTRE_put"); }
+
+std::string DataExpr::LUSTRE_opname(int op) {
+  static const char* const names[] = {" + ", " - ",  " * ", " / ", " -",  " and ", " or ",
+                                      " not", " = ", " <> ", " < ", " <= ", " > ", " >= "};
+  if (op < 0 || op > 13) throw IllegalOperationException("DataExpr::C_opname", "invalid_operator");
+  return names[op];
+}
+
+void DataConstant::LUSTRE_put(std::ostream& os, Module* m) { C_put(os, m); }
+
+void DataValue::LUSTRE_put(std::ostream& os, Module* m) { C_put(os, m); }
+
+void DataMethodCall::LUSTRE_put(std::ostream& os, Module* m) {
+  os << method_of(method_index)->getName();
+  put_args(os, m, args, &DataExpr::LUSTRE_put);
+}
+
+void DataBinaryOp::LUSTRE_put(std::ostream& os, Module* m) {
+  left->LUSTRE_put(os, m);
+  os << LUSTRE_opname(op);
+  right->LUSTRE_put(os, m);
+}
+
+void DataUnaryOp::LUSTRE_put(std::ostream& os, Module* m) {
+  os << LUSTRE_opname(op);
+  operand->LUSTRE_put(os, m);
+}
+
+// A Lustre node reads its results by name: no dereference for an output.
+void DataSignalValue::LUSTRE_put(std::ostream& os, Module* m) { os << status_name(signal, m, true) << "_val"; }
+
+// The zero of bool, int and real is a literal, not a constant to declare.
+void DataTypeTable::LUSTRE_put(std::ostream& os) {
+  for (const auto& t : *types)
+    if (zero_lustre(t.first) == t.first + "_zero") os << "const " << t.first << " " << zero_lustre(t.first) << ";\n";
+}
+
+void MethodDecl::LUSTRE_put(std::ostream&) {}
+
+void DataMethodTable::LUSTRE_put(std::ostream& os) { put_each(os, method_list, &MethodDecl::LUSTRE_put); }
+
+void ConstantDecl::LUSTRE_put(std::ostream& os, Module* m) {
+  if (value == nullptr) os << "extern ";
+  os << "const " << type << " " << name;
+  if (value != nullptr) {
+    os << " = ";
+    value->LUSTRE_put(os, m);
+  }
+  os << ";";
+}
+
+void DataConstantTable::LUSTRE_put(std::ostream& os, Module* m) {
+  put_each(os, m, constant_list, &ConstantDecl::LUSTRE_put);
 }

@@ -232,6 +232,18 @@ class Module {
   void CSharp_put(std::ostream& os);
   // The reaction body: every equation in earliest-date order, indented by indent blanks.
   void CSharp_put_equation(std::ostream& os, const std::string& node_array, int indent);
+  // Lustre, Esterel, documentation, debug and dovk texts (gen_lustre.cc, gen_esterel.cc,
+  // gen_listings.cc, gen_dovk.cc); the integer arguments of LUSTRE_put and DOC_put are unused,
+  // method is the sum-of-products cover method.
+  void LUSTRE_put(std::ostream& os, int);
+  void LUSTRE_put_equation(std::ostream& os, const std::string& node_name, std::list<std::string>&);
+  void ESTEREL_put(std::ostream& os, int method);
+  void DOC_put(std::ostream& os, int);
+  void DEBUG_put(std::ostream& os);
+  // Writes the debug listing into its ".dbg" file and shows the file in the listing viewer.
+  void printDebug();
+  // Refuses (message, nothing written, returns false) more than 20 registers or inputs.
+  bool DOVKCC_put(std::ostream& os, int method);
 
   // ----- netlist and model generators (gen_smv.cc, gen_vhdl.cc, gen_blif.cc, gen_gal.cc) -----
   // Each file opener names its file from OutputFile (or the module name) and its

@@ -23,6 +23,7 @@ static QApplication* application() {
   static char name[] = "test_window";
   static char* argv[] = {name, nullptr};
   static QApplication* app = nullptr;
+  if (!app && QApplication::instance() != nullptr) app = qApp;  // made by another test file
   if (!app) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     Q_INIT_RESOURCE(ressource);

@@ -257,12 +257,11 @@ TEST_F(DataTest, OperatorCodesAndGeneratorStubs) {
   EXPECT_EQ(DataExpr::C_opname(DataExpr::Uminus), " -");
   EXPECT_THROW(DataExpr::C_opname(14), IllegalOperationException);
   EXPECT_THROW(DataExpr::C_opname(-1), IllegalOperationException);
-  // The Lustre writer comes with its generator.
+  // The Lustre texts (their generator's tests cover them).
   std::ostringstream os;
   DataValue v("1");
-  EXPECT_THROW(v.LUSTRE_put(os, m.get()), AbstractMethodCallException);
-  EXPECT_THROW(constants->LUSTRE_put(os, m.get()), AbstractMethodCallException);
-  EXPECT_EQ(os.str(), "");
+  v.LUSTRE_put(os, m.get());
+  EXPECT_EQ(os.str(), "1");
 }
 
 // ----- evaluation table -----
