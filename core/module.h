@@ -268,6 +268,7 @@ class Module {
   Signal* reset_wire = nullptr;
   Signal* rtl_wire = nullptr;
   bool reincarnate = false;
+  bool compiling = false;  // compile under way: a Run of this module is a recursive call
   int finalised = 0;
   int current_instance = -1;
   std::list<Scope*>* local_stack = nullptr;  // innermost scope first; may be null
