@@ -10,6 +10,7 @@
 #include "equationtable.h"
 #include "expression.h"
 #include "module.h"
+#include "module_and_files.h"
 #include "module_signal.h"
 #include "reaction_harness.h"
 #include "signal_manager.h"
@@ -359,4 +360,40 @@ TEST(RunReactions, PreemptionConditionMakesTheIncludedOutputsBottom) {
   PreemptedRun* r = new PreemptedRun(h.name("R"), h.module(), k);
   h.build(r);
   EXPECT_EQ(h.run({"", "", "K=T", ""}), (Trace{"B=B", "B=T", "B=B", "B=T"}));
+}
+
+TEST(RunReactions, CompiledModuleRunsAsItsSourceForm) {
+  // The callee of TwoInstancesKeepTheirOwnRegisters written by the compiled-module
+  // writer, named in a run declaration, loaded and included twice: the same trace.
+  ScratchDir dir;
+  {
+    Module n("N");
+    Callee callee(&n, true);
+    callee.pauseThenCopy();
+    n.compile();
+    n.finalize(0);
+    write_file(dir.path + "/N.jxc", jxc_text(n));
+  }
+  std::list<std::string> files{dir.path + "/N.jxc"};
+  std::list<std::string>* saved = Module::CompilationFileList;
+  Module::CompilationFileList = &files;
+  {
+    ReactionHarness h;
+    Builder b(h);
+    Signal* i = h.input("I");
+    Signal* j = h.input("J");
+    Signal* o = h.output("O");
+    Signal* p = h.output("P");
+    h.module()->addRunDecl("N", "N.jxc", dir.path);
+    ::Run* first = b.run("N", {{"A", i}, {"B", o}});
+    ::Run* second = b.run("N", {{"A", j}, {"B", p}});
+    h.build(b.par(first, b.seq(b.pause(), second)));
+    EXPECT_EQ(h.run({"", "I=T J=T", "I=T J=T", "I=T J=T"}), (Trace{"O=B P=B", "O=T P=B", "O=B P=T", "O=B P=B"}));
+    ASSERT_NE(Compilation::JxcModTable->get("N"), nullptr);
+    EXPECT_EQ(first->called, Compilation::JxcModTable->get("N"));
+    EXPECT_EQ(first->instance_suffix, "@N_i1");
+    EXPECT_EQ(second->instance_suffix, "@N_i2");
+  }
+  Compilation::JxcModTable->table->erase("N");
+  Module::CompilationFileList = saved;
 }
