@@ -183,8 +183,10 @@ void defineFirstOccurrence(Signal* s, SignalRef* r, Module* m, Bddexpressionwood
 void Local::openOccurrence(Signal* s, Module* m, EquationTable* t) {
   Bddexpressionwood* w = t->getBddexpressionWood();
   SignalManager* sm = m->getSignalManager();
-  if (sm->getCurrentOccurrence(s, w) == nullptr)
-    throw IllegalOperationException("Local:pushSignals: undefined signal", s->getName(m, w));
+  bool recorded = s->occurrence_table != nullptr && s->occurrence_table->count(w) != 0;
+  if (sm->getCurrentOccurrence(s, w) == nullptr || !recorded)
+    throw IllegalOperationException("Local:pushSignals: undefined signal",
+                                    recorded ? s->getName(m, w) : s->getInternalName());
   int before = s->getCurrentOccurrence(w);
   s->newOccurrence(w, m);
   t->createBottomEquation(s, m);
