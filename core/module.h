@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 
 #include "bddpp.h"
 
@@ -277,6 +278,20 @@ class Module {
   // Names given to statement copies (a doubled loop body), so that two copies never share
   // their wires and registers.
   std::set<std::string> copy_names;
+
+ private:
+  // Internal name -> first local of that name, so that adding and finding a local do not
+  // walk the list. The list is also appended to directly: each look-up first indexes the
+  // elements appended since the last one (a replaced or shorter list is indexed whole).
+  struct LocalIndex {
+    const std::list<Signal*>* list = nullptr;
+    size_t size = 0;
+    std::unordered_map<std::string, Signal*> first;
+  };
+  void syncLocalIndex() const;
+  mutable LocalIndex local_index;
+
+ public:
 
   // ----- module settings shared by every module -----
   static std::string SimulationDir;     // the variable named "/tmp", "./" when unset
