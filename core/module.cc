@@ -159,23 +159,31 @@ Signal* Module::getLocalSignal(const std::string& n) const {
   return it != local_index.first.end() ? it->second : nullptr;
 }
 
-// Elements appended since the last look-up are indexed from the tail; a list that was
-// replaced or shrank is indexed again whole.
+// Elements appended since the last look-up are indexed from the tail, after checking that
+// the last element indexed then is still where it was; a list that was replaced or
+// filtered otherwise is indexed again whole.
 void Module::syncLocalIndex() const {
   LocalIndex& x = local_index;
   const std::list<Signal*>* l = local_signal_list;
   size_t now = l != nullptr ? l->size() : 0;
-  if (x.list != l || now < x.size) {
+  auto it = l != nullptr ? l->end() : std::list<Signal*>::const_iterator();
+  bool valid = x.list == l && now >= x.size;
+  if (valid && x.size > 0) {
+    for (size_t k = x.size; k <= now; ++k) --it;  // to the last element indexed
+    valid = *it == x.back;
+    ++it;
+  }
+  if (!valid) {
     x.first.clear();
     x.list = l;
     x.size = 0;
   }
-  if (now == x.size) return;
-  auto it = l->end();
-  for (size_t k = x.size; k < now; ++k) --it;
+  if (x.size == 0 && l != nullptr) it = l->begin();
+  if (l == nullptr || now == x.size) return;
   for (; it != l->end(); ++it)
     if (*it != nullptr) x.first.emplace((*it)->getInternalName(), *it);
   x.size = now;
+  x.back = l->back();
 }
 
 Signal* Module::getDataSignal(const std::string& n) const { return find_in(data_signal_list, n, internal_of); }

@@ -281,11 +281,13 @@ class Module {
 
  private:
   // Internal name -> first local of that name, so that adding and finding a local do not
-  // walk the list. The list is also appended to directly: each look-up first indexes the
-  // elements appended since the last one (a replaced or shorter list is indexed whole).
+  // walk the list. The list is also appended to and filtered directly: each look-up first
+  // indexes the elements appended since the last one, or the whole list when it was
+  // replaced or filtered.
   struct LocalIndex {
     const std::list<Signal*>* list = nullptr;
     size_t size = 0;
+    Signal* back = nullptr;  // the last element indexed
     std::unordered_map<std::string, Signal*> first;
   };
   void syncLocalIndex() const;
