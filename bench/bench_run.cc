@@ -7,6 +7,7 @@
 
 #include "compilation.h"
 #include "module.h"
+#include "module_and_files.h"
 #include "module_signal.h"
 #include "statement_control.h"
 #include "statement_machine.h"
@@ -14,23 +15,11 @@
 
 namespace {
 
-Signal* newSignal(Module* m, const std::string& name, bool input) {
-  Signal* s = new Signal(name, m, m->getBddWood());
-  if (input) {
-    s->is_input = true;
-    m->addInputSignal(s);
-  } else {
-    s->is_output = true;
-    m->addOutputSignal(s);
-  }
-  return s;
-}
-
 // The called module: pause >> present A emit B.
 Module* callee(const std::string& name) {
   Module* k = new Module(name);
-  Signal* a = newSignal(k, "A", true);
-  Signal* b = newSignal(k, "B", false);
+  Signal* a = add_input(k, "A");
+  Signal* b = add_output(k, "B");
   k->addBodyStatement(new Sequence(name + "Q", k, new Pause(name + "PS", k),
                                    new Present(name + "Pr", k, a, new Emit(name + "E", k, b))));
   return k;
@@ -47,12 +36,12 @@ void runInstances(benchmark::State& state, bool shared) {
     Module* k = callee(called);
     Compilation::ModTable->add(k);
     Module* m = new Module("Caller");
-    Signal* i = newSignal(m, "I", true);
-    Signal* o = newSignal(m, "O", false);
+    Signal* i = add_input(m, "I");
+    Signal* o = add_output(m, "O");
     int counter = 0;
     Sn* body = new Sn(m->generateName("Sn", counter), m);
     for (int r = 0; r < n; ++r) {
-      Signal* out = shared ? o : newSignal(m, "O" + std::to_string(r), false);
+      Signal* out = shared ? o : add_output(m, "O" + std::to_string(r));
       ::Run::Renamings renamings{{"A", i}, {"B", out}};
       ::Run* run = new ::Run(m->generateName("R", counter), m, called);
       run->setRenamingTable(&renamings);

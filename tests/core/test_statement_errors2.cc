@@ -15,31 +15,15 @@
 #include "module_signal.h"
 #include "reaction_harness.h"
 #include "sexception.h"
+#include "source_modules.h"
 #include "statement_control.h"
 #include "statement_machine.h"
 #include "statement_time.h"
 
 namespace {
 
-// Modules entered in the source table for one test and taken out after it.
-struct Sources {
-  std::vector<std::string> names;
-  Module* add(const std::string& name) {
-    Module* k = new Module(name);
-    Compilation::ModTable->add(k);
-    names.push_back(name);
-    return k;
-  }
-  ~Sources() {
-    for (const std::string& n : names) {
-      Compilation::ModTable->table->erase(n);
-      if (Compilation::JxcModTable != nullptr) Compilation::JxcModTable->table->erase(n);
-    }
-  }
-};
-
 // M: input A, output B, body pause >> emit B.
-Module* callee(Sources& sources, const std::string& name = "M") {
+Module* callee(SourceModules& sources, const std::string& name = "M") {
   Module* k = sources.add(name);
   add_input(k, "A");
   Signal* b = add_output(k, "B");
@@ -81,7 +65,7 @@ TEST(RunErrors, SignalsThatCannotBeBoundAreReported) {
       {false, false, true, false, "not ouput expected", "B"},
   };
   for (const Case& c : cases) {
-    Sources sources;
+    SourceModules sources;
     callee(sources);
     ReactionHarness h;
     Signal* i = c.caller_input ? h.input("A") : nullptr;
@@ -141,7 +125,7 @@ TEST(RunErrors, CalledModulesThatCannotBeFoundAreReported) {
   }
   // A compiled and a source module of one name.
   ScratchDir dir;
-  Sources sources;
+  SourceModules sources;
   {
     Module n("Both");
     add_input(&n, "A");
@@ -168,7 +152,7 @@ TEST(RunErrors, CalledModulesThatCannotBeFoundAreReported) {
 
 TEST(RunErrors, RecursiveRunsAreRefused) {
   // M runs M; P runs Q runs P.
-  Sources sources;
+  SourceModules sources;
   Module* m = sources.add("Self");
   m->addBodyStatement(new ::Run("SelfR", m, "Self"));
   expectIllegal([&] { m->compile(); }, "Run: recursive module call: ", "Self");
@@ -186,7 +170,7 @@ TEST(RunErrors, RecursiveRunsAreRefused) {
 }
 
 TEST(RunErrors, ReincarnateFollowsItsLookUpChain) {
-  Sources sources;
+  SourceModules sources;
   callee(sources, "Known");
   std::list<std::string>* saved = Module::CompilationFileList;
   std::list<std::string> none;
@@ -203,7 +187,7 @@ TEST(RunErrors, ReincarnateFollowsItsLookUpChain) {
   write_file(dir.path + "/elsewhere.jx", "module Elsewhere:\nInput: I;\nOutput: O;\nnothing\nend\n");
   h.module()->addRunDecl("Unknown", "elsewhere", dir.path);
   expectIllegal([&] { run(h, "Unknown")->reincarnate(); }, "ex2:Run module undefined: ", "Unknown");
-  sources.names.push_back("Elsewhere");
+  sources.forget("Elsewhere");
   Module::CompilationFileList = saved;
 }
 
@@ -237,7 +221,7 @@ TEST(LocalErrorsDeathTest, ValuedLocalWithoutBindingEndsTheProcess) {
 
 TEST(RunErrorsDeathTest, ValuedOutputWithoutBindingEndsTheProcess) {
   auto compile = [] {
-    Sources sources;
+    SourceModules sources;
     Module* k = callee(sources);
     k->getOutputSignal("B")->setValueType("int", k);
     ReactionHarness h;

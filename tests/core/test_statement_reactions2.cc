@@ -14,6 +14,7 @@
 #include "module_signal.h"
 #include "reaction_harness.h"
 #include "signal_manager.h"
+#include "source_modules.h"
 #include "statement_control.h"
 #include "statement_expr.h"
 #include "statement_machine.h"
@@ -53,22 +54,6 @@ struct Builder {
   ReactionHarness& h;
 };
 
-// Source modules entered in the module table for one test and taken out after it.
-struct SourceModules {
-  std::vector<Module*> entered;
-  Module* add(const std::string& name) {
-    Module* k = new Module(name);
-    Compilation::ModTable->add(k);
-    entered.push_back(k);
-    return k;
-  }
-  ~SourceModules() {
-    for (Module* k : entered) Compilation::ModTable->table->erase(k->getName());
-    if (Compilation::JxcModTable != nullptr)
-      for (Module* k : entered) Compilation::JxcModTable->table->erase(k->getName());
-  }
-};
-
 // A called module: input A (when asked for), output B, and its body.
 struct Callee {
   Module* k;
@@ -99,19 +84,32 @@ struct Callee {
 
 // ----- abort and strong abort -----
 
+namespace {
+
+// abort { body } when I >> emit P, weak or strong, over the given reactions; body is made
+// by make(builder, O).
+template <class Make>
+Trace abortThenEmitP(bool strong, Make make, const Trace& inputs) {
+  ReactionHarness h;
+  Builder b(h);
+  Signal* i = h.input("I");
+  Signal* o = h.output("O");
+  Signal* p = h.output("P");
+  h.build(b.seq(b.abort(strong, make(b, o), i), b.emit(p)));
+  return h.run(inputs);
+}
+
+}  // namespace
+
 TEST(PreemptReactions, StrongAbortRemovesTheEmissionsOfThePreemptionInstant) {
   // abort { loop { pause >> emit O } } when I >> emit P, I in R3 only. R1 starts the
   // pause, R2 emits O; in R3 A & I fires: RTL := Z & A starts emit P. The weak body still
   // runs in that instant (O), the strong one is masked (O bottom).
+  auto body = [](Builder& b, Signal* o) { return b.loop(b.seq(b.pause(), b.emit(o))); };
   for (bool strong : {false, true}) {
-    ReactionHarness h;
-    Builder b(h);
-    Signal* i = h.input("I");
-    Signal* o = h.output("O");
-    Signal* p = h.output("P");
-    h.build(b.seq(b.abort(strong, b.loop(b.seq(b.pause(), b.emit(o))), i), b.emit(p)));
     std::string r3 = strong ? "O=B P=T" : "O=T P=T";
-    EXPECT_EQ(h.run({"", "", "I=T", ""}), (Trace{"O=B P=B", "O=T P=B", r3, "O=B P=B"})) << strong;
+    EXPECT_EQ(abortThenEmitP(strong, body, {"", "", "I=T", ""}), (Trace{"O=B P=B", "O=T P=B", r3, "O=B P=B"}))
+        << strong;
   }
 }
 
@@ -119,30 +117,19 @@ TEST(PreemptReactions, StrongAbortMasksEmissionsBeforeALaterPauseOfItsBody) {
   // strong abort { pause >> emit O >> pause } when I, I in R2: O lives in the occurrence
   // the first pause opened, not the current one at the end of the body; it is masked
   // all the same. The weak abort emits it.
+  auto body = [](Builder& b, Signal* o) { return b.seq(b.pause(), b.emit(o), b.pause()); };
   for (bool strong : {false, true}) {
-    ReactionHarness h;
-    Builder b(h);
-    Signal* i = h.input("I");
-    Signal* o = h.output("O");
-    Signal* p = h.output("P");
-    h.build(b.seq(b.abort(strong, b.seq(b.pause(), b.emit(o), b.pause()), i), b.emit(p)));
     std::string r2 = strong ? "O=B P=T" : "O=T P=T";
-    EXPECT_EQ(h.run({"", "I=T", ""}), (Trace{"O=B P=B", r2, "O=B P=B"})) << strong;
+    EXPECT_EQ(abortThenEmitP(strong, body, {"", "I=T", ""}), (Trace{"O=B P=B", r2, "O=B P=B"})) << strong;
   }
 }
 
 TEST(PreemptReactions, AbortOfAnInstantaneousBodyEndsInItsStartInstant) {
   // abort { emit O } when I >> emit P with I in R1: the condition is not tested in the
   // start instant, so the body's termination ends the statement (RTL := P.RTL & !A).
-  for (bool strong : {false, true}) {
-    ReactionHarness h;
-    Builder b(h);
-    Signal* i = h.input("I");
-    Signal* o = h.output("O");
-    Signal* p = h.output("P");
-    h.build(b.seq(b.abort(strong, b.emit(o), i), b.emit(p)));
-    EXPECT_EQ(h.run({"I=T", "I=T"}), (Trace{"O=T P=T", "O=B P=B"})) << strong;
-  }
+  auto body = [](Builder& b, Signal* o) { return b.emit(o); };
+  for (bool strong : {false, true})
+    EXPECT_EQ(abortThenEmitP(strong, body, {"I=T", "I=T"}), (Trace{"O=T P=T", "O=B P=B"})) << strong;
 }
 
 namespace {
