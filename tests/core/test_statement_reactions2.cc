@@ -184,16 +184,25 @@ TEST(PreemptReactions, CommonPathGivesTheCurrentOccurrenceMaskingUnchanged) {
 
 // ----- local scopes -----
 
-TEST(LocalReactions, LocalSignalIsSeenAcrossParallelBranches) {
-  // loop { local S { (present I emit S) || (present S emit O else emit P) >> pause } }:
-  // each instant a fresh S, emitted in the left branch and tested in the right one.
+namespace {
+
+// Input I, outputs O and P, and a local S scoped by the tests' Local statements.
+class LocalReactions : public ::testing::Test {
+ protected:
   ReactionHarness h;
-  Builder b(h);
+  Builder b{h};
   Signal* i = h.input("I");
   Signal* o = h.output("O");
   Signal* p = h.output("P");
   Signal* s = h.local("S");
   std::list<Signal*> scoped{s};
+};
+
+}  // namespace
+
+TEST_F(LocalReactions, LocalSignalIsSeenAcrossParallelBranches) {
+  // loop { local S { (present I emit S) || (present S emit O else emit P) >> pause } }:
+  // each instant a fresh S, emitted in the left branch and tested in the right one.
   Statement* branches = b.par(b.present(i, b.emit(s)), b.present(s, b.emit(o), b.emit(p)));
   h.build(b.loop(b.local(&scoped, b.seq(branches, b.pause()))));
   EXPECT_EQ(h.run({"I=T", "", "I=T", "I=F"}), (Trace{"O=T P=B", "O=B P=T", "O=T P=B", "O=B P=T"}));
@@ -201,19 +210,12 @@ TEST(LocalReactions, LocalSignalIsSeenAcrossParallelBranches) {
   EXPECT_TRUE(h.module()->getLocalStack()->empty());
 }
 
-TEST(LocalReactions, DoubledLoopBodyKeepsBothIncarnationsOfTheScope) {
+TEST_F(LocalReactions, DoubledLoopBodyKeepsBothIncarnationsOfTheScope) {
   // loop { local S { weak abort { pause >> emit S } when I >> present S emit O else emit P } }
   // with I false: the body can restart at once, so it is doubled and the scope compiled
   // twice. Each incarnation emits S one instant after its start and tests it in the
   // same instant, so O in every reaction from R2 on; the second opening of the scope is
   // chained to the first one's occurrence, which the first incarnation's test reads.
-  ReactionHarness h;
-  Builder b(h);
-  Signal* i = h.input("I");
-  Signal* o = h.output("O");
-  Signal* p = h.output("P");
-  Signal* s = h.local("S");
-  std::list<Signal*> scoped{s};
   Statement* aborted = b.abort(false, b.seq(b.pause(), b.emit(s)), i);
   h.build(b.loop(b.local(&scoped, b.seq(aborted, b.present(s, b.emit(o), b.emit(p))))));
   EXPECT_EQ(h.run({"I=F", "I=F", "I=F", "I=F", "I=F"}),
