@@ -4,6 +4,7 @@
 
 #include <iostream>
 #include <list>
+#include <memory>
 #include <string>
 
 #include "Bddexpression.h"
@@ -230,4 +231,43 @@ TEST(RunErrorsDeathTest, ValuedOutputWithoutBindingEndsTheProcess) {
     compileRun(h, run(h, "M"));
   };
   EXPECT_EXIT(compile(), testing::ExitedWithCode(1), "\\*\\*\\*error:run:no signal binding for:B@M_i1  in called module");
+}
+
+TEST(RunBindings, ValuedSignalsCarryTheirBindingsAcross) {
+  // M: A: int, B: int, B's value bound to A's (clocked by B). The caller's I: int feeds
+  // A: a binding of I's value clocked by the included A; the included B's binding
+  // becomes one clocked by the caller's O, its signal defined by the included one.
+  SourceModules sources;
+  Module* k = callee(sources);
+  Signal* ka = k->getInputSignal("A");
+  Signal* kb = k->getOutputSignal("B");
+  ka->setValueType("int", k);
+  kb->setValueType("int", k);
+  Signal* bound = k->addSignalBinding(new DataSignalValue(ka), "", kb);
+  bound->is_local = true;
+  k->addLocalSignal(bound);
+  ReactionHarness h;
+  Module* m = h.module();
+  Signal* i = h.input("I");
+  i->setValueType("int", m);
+  Signal* o = h.output("O");
+  o->setValueType("int", m);
+  compileRun(h, run(h, "M", {{"A", i}, {"B", o}}));
+  Signal* x = m->getLocalSignal("A@M_i1");
+  ASSERT_NE(x, nullptr);
+  std::unique_ptr<std::list<DataBinding*>> by_a(m->getDataBindingByClock(x));
+  ASSERT_NE(by_a, nullptr);
+  ASSERT_EQ(by_a->size(), 1u);
+  Signal* y = by_a->front()->getSignal();
+  EXPECT_TRUE(y->is_local);
+  EXPECT_FALSE(y->is_input || y->is_output);
+  EXPECT_EQ(m->getLocalSignal(y->getInternalName()), y);
+  Bddexpressionwood* w = h.wood();
+  Bddexpression* e = w->slot(y->getBddStatusId(m, w));
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->my_bdd_exp(), i->getBddStatus(m, w));
+  std::unique_ptr<std::list<DataBinding*>> by_o(m->getDataBindingByClock(o));
+  ASSERT_NE(by_o, nullptr);
+  ASSERT_EQ(by_o->size(), 1u);
+  EXPECT_TRUE(by_o->front()->getSignal()->is_local);
 }
