@@ -153,7 +153,38 @@ Signal* Module::getInputSignal(const std::string& n) const { return find_in(inpu
 
 Signal* Module::getOutputSignal(const std::string& n) const { return find_in(output_signal_list, n, original_of); }
 
-Signal* Module::getLocalSignal(const std::string& n) const { return find_in(local_signal_list, n, internal_of); }
+Signal* Module::getLocalSignal(const std::string& n) const {
+  syncLocalIndex();
+  auto it = local_index.first.find(n);
+  return it != local_index.first.end() ? it->second : nullptr;
+}
+
+// Elements appended since the last look-up are indexed from the tail, after checking that
+// the last element indexed then is still where it was; a list that was replaced or
+// filtered otherwise is indexed again whole.
+void Module::syncLocalIndex() const {
+  LocalIndex& x = local_index;
+  const std::list<Signal*>* l = local_signal_list;
+  size_t now = l != nullptr ? l->size() : 0;
+  auto it = l != nullptr ? l->end() : std::list<Signal*>::const_iterator();
+  bool valid = x.list == l && now >= x.size;
+  if (valid && x.size > 0) {
+    for (size_t k = x.size; k <= now; ++k) --it;  // to the last element indexed
+    valid = *it == x.back;
+    ++it;
+  }
+  if (!valid) {
+    x.first.clear();
+    x.list = l;
+    x.size = 0;
+  }
+  if (x.size == 0 && l != nullptr) it = l->begin();
+  if (l == nullptr || now == x.size) return;
+  for (; it != l->end(); ++it)
+    if (*it != nullptr) x.first.emplace((*it)->getInternalName(), *it);
+  x.size = now;
+  x.back = l->back();
+}
 
 Signal* Module::getDataSignal(const std::string& n) const { return find_in(data_signal_list, n, internal_of); }
 
@@ -267,7 +298,11 @@ void Module::addRegisterDecl(const char* current, int initially_true, const char
 void Module::addLocalSignal(Signal* s) {
   if (local_signal_list == nullptr) local_signal_list = new std::list<Signal*>;
   const std::string& key = s->getInternalName();
-  local_signal_list->remove_if([&key](Signal* l) { return l != nullptr && l->getInternalName() == key; });
+  syncLocalIndex();
+  if (local_index.first.count(key) != 0) {
+    local_signal_list->remove_if([&key](Signal* l) { return l != nullptr && l->getInternalName() == key; });
+    local_index.list = nullptr;  // indexed again at the next look-up
+  }
   local_signal_list->push_back(s);
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 
 #include "bddpp.h"
 
@@ -310,6 +311,7 @@ class Module {
   Signal* reset_wire = nullptr;
   Signal* rtl_wire = nullptr;
   bool reincarnate = false;
+  bool compiling = false;  // compile under way: a Run of this module is a recursive call
   int finalised = 0;
   int current_instance = -1;
   std::list<Scope*>* local_stack = nullptr;  // innermost scope first; may be null
@@ -318,6 +320,22 @@ class Module {
   // Names given to statement copies (a doubled loop body), so that two copies never share
   // their wires and registers.
   std::set<std::string> copy_names;
+
+ private:
+  // Internal name -> first local of that name, so that adding and finding a local do not
+  // walk the list. The list is also appended to and filtered directly: each look-up first
+  // indexes the elements appended since the last one, or the whole list when it was
+  // replaced or filtered.
+  struct LocalIndex {
+    const std::list<Signal*>* list = nullptr;
+    size_t size = 0;
+    Signal* back = nullptr;  // the last element indexed
+    std::unordered_map<std::string, Signal*> first;
+  };
+  void syncLocalIndex() const;
+  mutable LocalIndex local_index;
+
+ public:
 
   // ----- module settings shared by every module -----
   static std::string SimulationDir;     // the variable named "/tmp", "./" when unset

@@ -104,6 +104,11 @@ void Module::createCompileEnv() {
 void Module::compile() {
   createCompileEnv();
   if (statement == nullptr) throw IllegalOperationException("Module::compile: no body statement", name);
+  struct Compiling {
+    bool& flag;
+    ~Compiling() { flag = false; }
+  } compiling_now{compiling};
+  compiling = true;
   statement->compile(this, compilation);
   statement->connectExternalWires(this);
   sortCode();

@@ -1,5 +1,10 @@
 #include "statement.h"
 
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <tuple>
+
 #include "Bddexpression.h"
 #include "equationtable.h"
 #include "module.h"
@@ -134,7 +139,83 @@ void Local::createEquations(Module* m, EquationTable* t) {
   t->createEquation(getRtl(), body->getRtl(), m);
 }
 
-void Local::compile(Module*, EquationTable*) { statementNotBuilt("Local::compile"); }
+void Local::compile(Module* m, EquationTable* t) {
+  pushSignals(m, t);
+  // The scope leaves the stack however the body's compilation ends.
+  struct Pop {
+    Module* m;
+    ~Pop() {
+      std::list<Module::Scope*>* stack = m->getLocalStack();
+      if (stack == nullptr || stack->empty()) return;
+      delete stack->front();
+      stack->pop_front();
+    }
+  } pop{m};
+  body->compile(m, t);
+  createEquations(m, t);
+}
+
+namespace {
+
+// Occurrence 0 of r's signal defined by (or, when it already is, chained to) the rails
+// of occurrence s_new: status OR, value AND, as pre chains the later occurrences.
+void defineFirstOccurrence(Signal* s, SignalRef* r, Module* m, Bddexpressionwood* w) {
+  long sid = r->getBddStatusId(w);
+  long vid = r->getBddValueId(w);
+  bdd status = s->getBddStatus(m, w);
+  bdd value = s->getBddValue(m, w);
+  Bddexpression* old_status = w->slot(sid);
+  Bddexpression* old_value = w->slot(vid);
+  if (old_status != nullptr && old_value != nullptr) {
+    old_status->append_or_exp(status);
+    old_value->append_and_exp(value);
+    return;
+  }
+  for (auto [id, def, kind] : {std::make_tuple(sid, status, s->computeStatusType()),
+                               std::make_tuple(vid, value, s->computeValueType())}) {
+    Bddexpression* e = new Bddexpression(s->getInternalName(), w, w->Bdd_var_by_index(id), def, 0, 0, kind);
+    if (w->slot(id) != e) delete e;
+  }
+}
+
+}  // namespace
+
+void Local::openOccurrence(Signal* s, Module* m, EquationTable* t) {
+  Bddexpressionwood* w = t->getBddexpressionWood();
+  SignalManager* sm = m->getSignalManager();
+  bool recorded = s->occurrence_table != nullptr && s->occurrence_table->count(w) != 0;
+  if (sm->getCurrentOccurrence(s, w) == nullptr || !recorded)
+    throw IllegalOperationException("Local:pushSignals: undefined signal",
+                                    recorded ? s->getName(m, w) : s->getInternalName());
+  int before = s->getCurrentOccurrence(w);
+  s->newOccurrence(w, m);
+  t->createBottomEquation(s, m);
+  SignalRef* r = sm->getSignalRefByName(s->getInternalName());
+  if (r == nullptr)
+    throw IllegalOperationException("Local::pushSignals: local signal without reference in signal manager",
+                                    s->getName(m, w));
+  // A signal that takes no further occurrence keeps its bottom rails.
+  if (s->getCurrentOccurrence(w) != before) defineFirstOccurrence(s, r, m, w);
+}
+
+void Local::pushSignals(Module* m, EquationTable* t) {
+  std::unique_ptr<Module::Scope> scope(new Module::Scope);
+  if (signal_list != nullptr)
+    for (Signal* s : *signal_list) {
+      openOccurrence(s, m, t);
+      if (s->isValued(m)) {
+        std::unique_ptr<std::list<Signal*>> bound(m->getSignalBindingByClock(s));
+        if (bound == nullptr) {
+          std::cerr << "Local::pushSignals:  valued signal without binding:" << s->getInternalName() << std::endl;
+          std::exit(1);
+        }
+        for (Signal* b : *bound) openOccurrence(b, m, t);
+      }
+      (*scope)[s->getOriginalName()] = s;
+    }
+  if (m->getLocalStack() == nullptr) m->setLocalStack(new std::list<Module::Scope*>);
+  m->getLocalStack()->push_front(scope.release());
+}
 
 bool Local::reincarnate() { return body == nullptr || body->reincarnate(); }
 

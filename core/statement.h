@@ -106,8 +106,19 @@ class Local : public Statement {
 
   // body.SET := SET, body.RESET := RESET, RTL := body.RTL.
   void createEquations(Module* m, EquationTable* t) override;
-  // Opening the scope's occurrences is not built yet: throws IllegalOperationException.
+  // pushSignals, the body, createEquations; the scope then leaves m's local stack (also
+  // when the body's compilation throws).
   void compile(Module* m, EquationTable* t) override;
+  // Gives each scoped signal, and each signal bound to a valued one, a new bottom
+  // occurrence in t's system that defines occurrence 0; a second incarnation of the
+  // scope (a doubled loop body) chains its occurrence to the first one's (status OR,
+  // value AND) instead of replacing it. Then pushes the map name -> signal at the front
+  // of m's local stack. A signal without an occurrence in t's system throws
+  // IllegalOperationException("Local:pushSignals: undefined signal", name); one without
+  // a reference "Local::pushSignals: local signal without reference in signal manager".
+  // A valued signal when m has no binding table: message and exit 1 (with a table but
+  // nothing clocked by the signal, Module::getSignalBindingByClock exits 10).
+  void pushSignals(Module* m, EquationTable* t);
   // The body's answer.
   bool reincarnate() override;
   // The same signal list, a copy of the body.
@@ -119,6 +130,9 @@ class Local : public Statement {
 
   std::list<Signal*>* signal_list;  // declared signals, in declaration order; may be null
   Statement* body;
+
+ private:
+  static void openOccurrence(Signal* s, Module* m, EquationTable* t);
 };
 
 // Throws IllegalOperationException(operation, "not built yet"): the translations that

@@ -6,8 +6,10 @@
 #ifndef STATEMENT_PREEMPT_H
 #define STATEMENT_PREEMPT_H
 
+#include <map>
 #include <string>
 
+#include "bddpp.h"
 #include "statement.h"
 
 class Abort : public Statement {
@@ -27,13 +29,18 @@ class Abort : public Statement {
   Signal* ACTIFPLUS = nullptr;
 };
 
-// The masking of the preempted emissions is not built yet: compile and createEquations
-// throw IllegalOperationException.
+// The circuit of Abort, then, where the preemption fires, the emissions of the body are
+// removed: every output and plain local that the body emitted is bottom in that instant.
+// Emissions made outside the body, before or after the statement, are kept.
 class StrongAbort : public Statement {
  public:
   StrongAbort(const std::string& name, Module* module, Expression* condition, Statement* body);
 
+  // Abort's equations, then the masking against the equations recorded by compile (when
+  // called alone, every emission of an occurrence after the first counts as the body's).
   void createEquations(Module* m, EquationTable* t) override;
+  // Records the emission equations that exist before the body, compiles the body, then
+  // createEquations.
   void compile(Module* m, EquationTable* t) override;
   Statement* duplicate(Module* m, EquationTable* t) override;
 
@@ -41,6 +48,14 @@ class StrongAbort : public Statement {
   Statement* body;
   Signal* ACTIF = nullptr;
   Signal* ACTIFPLUS = nullptr;
+
+ private:
+  // Each emission equation (occurrence 1 and later of the outputs and plain locals)
+  // becomes old | (g & now), g false where the preemption fires; an equation without a
+  // recorded old one becomes g & now. Nothing without a BDD manager or when g is true.
+  void mask(Module* m, EquationTable* t, Expression* z);
+
+  std::map<long, bdd> before_body;  // variable id -> definition before the body, during compile
 };
 
 #endif

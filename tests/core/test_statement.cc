@@ -258,7 +258,7 @@ TEST_F(StatementTest, CountsBelowOneAndUnbuiltTranslationsAreRefused) {
 TEST_F(StatementTest, ReincarnateFollowsTheChildren) {
   Signal* o = output("O");
   Signal* i = input("I");
-  // A Run's answer is not built yet and throws: it stands for "must not be asked".
+  // A Run of a module found nowhere throws when asked: it stands for "must not be asked".
   auto unasked = [&]() -> Statement* { return new ::Run("R", &m, "callee"); };
   auto nothing = [&]() -> Statement* { return new Nothing("N", &m); };
   auto pause = [&]() -> Statement* { return new Pause("P", &m); };
