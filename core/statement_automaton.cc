@@ -247,9 +247,8 @@ void Automaton::compile(Module* m, EquationTable* T) {
       side = W->Bdd_or(side, g);
       leave = W->Bdd_or(leave, W->Bdd_and(enc.inCurrent(s->code), g));
     }
-    // Included by the plain Run compile: its outputs are not yet masked under strong.
     EquationTable* D = T->duplicate(m);
-    s->run->compile(m, T);
+    s->run->compile_with_preemption(m, T, strong);
     T->unify(D, m);
     delete D;
     defineWire(s->run->getReset(), leave, m, W, Compilation::SWIRE, Compilation::VWIRE);

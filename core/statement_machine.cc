@@ -22,6 +22,13 @@ using namespace stmt_expr;
 MealyMachine::MealyMachine(const std::string& n, Module* m)
     : Statement(n, m), machine_table(new std::map<std::string, Equation*>) {}
 
+Statement* MealyMachine::duplicate(Module* m, EquationTable*) {
+  MealyMachine* copy = new MealyMachine(copyName(m), m);
+  delete copy->machine_table;
+  copy->machine_table = machine_table;
+  return copy;
+}
+
 void MealyMachine::setMachineTable(std::list<Equation*>* equations, Module*) {
   if (equations == nullptr) return;
   for (Equation* q : *equations) (*machine_table)[q->getSignal()->getInternalName()] = q;

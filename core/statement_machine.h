@@ -31,6 +31,9 @@ class MealyMachine : public Statement {
   void createEquations(Module* m, EquationTable* t) override;
   void compile(Module* m, EquationTable* t) override;
   bool reincarnate() override { return false; }
+  // A copy (a loop doubling a body around the machine, such as an abort) sharing the
+  // machine table; it makes its own register pair when compiled.
+  Statement* duplicate(Module* m, EquationTable* t) override;
   // q's signal := q's expression & (active | start): replaces both existing equations of
   // the signal's current occurrence (through the manager's association table), else
   // creates them. A variable id beyond the system throws

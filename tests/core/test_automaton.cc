@@ -157,7 +157,6 @@ TEST_F(Automata, WithoutAnEnabledStartTransitionItStaysInactive) {
 }
 
 TEST_F(Automata, StateRunningAModuleEndsByNormalTermination) {
-  GTEST_SKIP() << "needs Run";
   // M: pause >> emit B. State A runs M from its entry (R1); M emits B and terminates in
   // R2, where the normal-termination transition A -->> C fires and C's Moore Q starts.
   Module* callee = new Module("M");

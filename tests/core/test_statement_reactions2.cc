@@ -242,6 +242,27 @@ TEST(MealyReactions, MachineTogglesARegister) {
   EXPECT_EQ(h.run({"", "", "", ""}), (Trace{"O=F", "O=T", "O=F", "O=T"}));
 }
 
+TEST(MealyReactions, DoubledLoopAroundAnAbortedMachine) {
+  // loop { weak abort { MM } when I }: the abort can restart in the instant it ends, so
+  // the loop doubles it and the machine is copied (its own register pair, the table
+  // shared). The copy's equations replace the first machine's: O := R & (active' |
+  // start'), R_next := !R & (active' | start'). R1-R2 run the first copy (O false, R
+  // kept false); I in R2 preempts it and starts the copy, which toggles from R3 on.
+  ReactionHarness h;
+  Module* m = h.module();
+  Signal* i = h.input("I");
+  Signal* o = h.output("O");
+  m->addRegisterDecl("R", 0, "R_next");
+  Signal* r = m->getLocalSignal("R");
+  Signal* next = m->getLocalSignal("R_next");
+  MealyMachine* mm = new MealyMachine(h.name("MM"), m);
+  std::list<Equation*> equations{new Equation(next, stmt_expr::Not(r)), new Equation(o, r)};
+  mm->setMachineTable(&equations, m);
+  h.build(new Loop(h.name("L"), m, new Abort(h.name("A"), m, i, mm)));
+  EXPECT_NE(m->getLocalSignal("ACTIF" + mm->getName() + "_bis"), nullptr);
+  EXPECT_EQ(h.run({"I=F", "I=T", "I=F", "I=F", "I=F"}), (Trace{"O=F", "O=F", "O=T", "O=F", "O=T"}));
+}
+
 // ----- Run -----
 
 TEST(RunReactions, TwoInstancesKeepTheirOwnRegisters) {
