@@ -6,6 +6,7 @@
 #include <string>
 
 #include "compilation.h"
+#include "formspp.h"
 #include "expression.h"
 #include "module.h"
 #include "module_signal.h"
@@ -47,6 +48,11 @@ bool contains(const std::list<Signal*>* list, Signal* s) {
   for (Signal* x : *list)
     if (x == s) return true;
   return false;
+}
+
+std::string dataDir() {
+  std::string f = __FILE__;
+  return f.substr(0, f.find_last_of('/')) + "/data/jx/";
 }
 
 const char* kData = "data: Type: int; Constant: int x; int 3; end data\n";
@@ -251,4 +257,12 @@ TEST(JxStatements, MealyEquationsExpandAndValuedLeftSidesGetTheirSignals) {
   EXPECT_EQ(mm->machine_table->at(value->getInternalName())->getExpression(),
             mm->machine_table->at("O")->getExpression());
   EXPECT_THROW(SourceHarness("module N: Input: I;\nMealy Machine I = I and X; end"), StatementSignalException);
+}
+
+TEST(JxStatementsDeathTest, DuplicateStateEndsTheProcess) {
+  std::string file = dataDir() + "duplicate_state.jx";
+  forms_set_sink(forms_stderr_sink());
+  EXPECT_EXIT(Compilation::jx_parse(file.c_str()), testing::ExitedWithCode(1),
+              "^ERROR: two states or more have the same name: X\n\nAbortion \\.\\.\\.\n");
+  forms_reset_sink();
 }
