@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 #include "Stringpp.h"
 #include "compilation.h"
@@ -475,11 +474,10 @@ std::pair<std::string, Signal*> jx_renaming(const std::string& caller, const std
 Statement* jx_run(const std::string& module, jx_renamings* renamings) {
   Run* r = new Run(new_name(("R_" + module).c_str(), Module::RunNumber), TheModule, module);
   if (renamings == nullptr) return r;
-  // A formal name renamed twice is refused, as the run's own table would.
-  std::unique_ptr<Run> guard(r);
+  // In list order; a called name renamed twice is refused.
   for (const auto& pair : *renamings)
     if (!r->renaming_table->emplace(pair.first, pair.second).second) throw HashTableAddException(pair.first);
-  return guard.release();
+  return r;
 }
 
 // ----- automata and Mealy machines -----
