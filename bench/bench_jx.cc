@@ -1,10 +1,12 @@
 // Reading source (.jx) files: a generated module of N interface signals (inputs and outputs,
-// every other one valued), and a data part of N type names. Module bodies made of statement
-// trees wait for the statement classes; the body here is one nothing.
+// every other one valued), a data part of N type names, and a module body of about N
+// statements, read alone and then taken on to its compiled-module text.
 #include <benchmark/benchmark.h>
 
 #include <sstream>
 #include <string>
+
+#include "module.h"
 
 #include "parse_jx.h"
 #include "reader_tables.h"
@@ -32,6 +34,17 @@ std::string generate_types(long n) {
   return os.str();
 }
 
+// Groups of eight statements (two parallel branches of a present, a wait, an emission and
+// two pauses, their Pn and Sn) in one flat sequence.
+std::string generate_statements(long n) {
+  std::ostringstream os;
+  os << "module big: Input: I; Output: O, P;\n";
+  for (long i = 0; i < n / 8; ++i)
+    os << (i == 0 ? "" : " >>\n") << "{present I emit O else pause >> wait I} || {emit P >> pause}";
+  os << "\nend\n";
+  return os.str();
+}
+
 void read_jx(benchmark::State& state, const std::string& text, long n) {
   for (auto _ : state) {
     std::istringstream in(text);
@@ -55,6 +68,35 @@ BENCHMARK(BM_ReadJxSignals)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark:
 
 void BM_ReadJxTypes(benchmark::State& state) { read_jx(state, generate_types(state.range(0)), state.range(0)); }
 BENCHMARK(BM_ReadJxTypes)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_ReadJxStatements(benchmark::State& state) {
+  read_jx(state, generate_statements(state.range(0)), state.range(0));
+}
+BENCHMARK(BM_ReadJxStatements)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Source to compiled-module text: read, compile, finalise, write.
+void BM_JxStatementsToJxc(benchmark::State& state) {
+  std::string text = generate_statements(state.range(0));
+  for (auto _ : state) {
+    std::istringstream in(text);
+    std::string report;
+    if (jx_read_source(in, report) != 0) {
+      state.SkipWithError(report.c_str());
+      break;
+    }
+    Module* m = Compilation::ModTable->get("big");
+    m->compile();
+    m->finalize(0);
+    std::ostringstream out;
+    m->JXC_put(out, 0, 0, 0);
+    benchmark::DoNotOptimize(out.str().size());
+    state.PauseTiming();
+    drop_modules(Compilation::ModTable);
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_JxStatementsToJxc)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

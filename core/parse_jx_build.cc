@@ -1,5 +1,5 @@
 // Actions of the source grammar: data part, modules, data expressions, signal conditions,
-// Mealy right parts and the statements whose classes the library has.
+// Mealy right parts, statements, automata and Mealy machines.
 #include "parse_jx_build.h"
 
 #include <cstdio>
@@ -9,13 +9,18 @@
 #include "compilation.h"
 #include "data.h"
 #include "expression.h"
-#include "statement_control.h"
 #include "module.h"
 #include "module_signal.h"
 #include "parse_jx.tab.hh"
 #include "sexception.h"
 #include "signal_manager.h"
 #include "statement.h"
+#include "statement_automaton.h"
+#include "statement_control.h"
+#include "statement_machine.h"
+#include "statement_parallel.h"
+#include "statement_preempt.h"
+#include "statement_time.h"
 
 Module* TheModule = nullptr;
 std::list<Local*>* TheLocalStack = nullptr;
@@ -40,8 +45,6 @@ void free_module(Module* m) {
 
 // The largest count of 'wait n': n statements are made, so memory stays bounded.
 const int32_t kMaxWaitCount = 1000000;
-
-[[noreturn]] void not_built(const char* construct) { throw IllegalOperationException(construct, "not built yet"); }
 
 void check_type(const std::string& type) {
   if (Compilation::GDataTypeTable == nullptr || !Compilation::GDataTypeTable->isDefined(type))
@@ -318,18 +321,86 @@ Expression* jx_right_part(jx_logic op, Expression* left, Expression* right) {
 
 // ----- statements -----
 
-Statement* jx_nothing() { return new Nothing(TheModule->generateName("N", Module::NothingNumber), TheModule); }
+namespace {
 
-Statement* jx_pause() { not_built("pause"); }
-Statement* jx_halt() { not_built("halt"); }
-Statement* jx_parallel(Statement*, Statement*) { not_built("parallel"); }
-Statement* jx_sequence(Statement*, Statement*) { not_built("sequence"); }
-Statement* jx_present(Expression*, Statement*, Statement*) { not_built("present"); }
-Statement* jx_if(DataExpr*, Statement*, Statement*) { not_built("if"); }
-Statement* jx_loop(Statement*) { not_built("loop"); }
+std::string new_name(const char* prefix, int& counter) { return TheModule->generateName(prefix, counter); }
+
+// The value signal of 'S(e)' emitted under the name: bound to e, clocked by S.
+Signal* emitted_value(DataExpr* value, const std::string& name, Signal* s) {
+  return TheModule->addSignalBinding(value, name, s);
+}
+
+// A valued signal read as a condition ('if e', '[value: e]'): bound to e, an input among
+// the module's data signals.
+Signal* condition_value(DataExpr* value, const std::string& name) {
+  Signal* s = TheModule->addSignalBinding(value, name);
+  s->is_input = true;
+  TheModule->addDataSignal(s);
+  return s;
+}
+
+// The value signal of a sustained or Mealy-defined signal: an output of the module when s
+// is one, else a local.
+void place_value(Signal* value, Signal* s) {
+  if (!s->is_output) {
+    make_local(value);
+    return;
+  }
+  value->is_output = true;
+  TheModule->addOutputSignal(value);
+}
+
+template <class Flat>
+Statement* flatten(Statement* left, Statement* right, bool left_is_flat, const char* prefix, int& counter) {
+  Flat* flat = left_is_flat ? dynamic_cast<Flat*>(left) : nullptr;
+  if (flat != nullptr) {
+    flat->append(right);
+    return flat;
+  }
+  return new Flat(new_name(prefix, counter), nullptr, {left, right});
+}
+
+std::vector<Signal*> signal_vector(const std::list<Signal*>* list) {
+  return list != nullptr ? std::vector<Signal*>(list->begin(), list->end()) : std::vector<Signal*>();
+}
+
+// The state of that name in the automaton being built, made when not yet there.
+State* state_named(const std::string& name) {
+  State* s = Automaton::findState(TheCurrentStateTable, name);
+  if (s == nullptr) {
+    s = new State(name);
+    (*TheCurrentStateTable)[name] = s;
+  }
+  return s;
+}
+
+}  // namespace
+
+Statement* jx_nothing() { return new Nothing(new_name("N", Module::NothingNumber), TheModule); }
+Statement* jx_pause() { return new Pause(new_name("PS", Module::PauseNumber), TheModule); }
+Statement* jx_halt() { return new Halt(new_name("H", Module::HaltNumber), TheModule); }
+
+Statement* jx_parallel(Statement* left, Statement* right) {
+  return flatten<Pn>(left, right, left->isParallel(), "Pn", Module::ParallelNumber);
+}
+
+Statement* jx_sequence(Statement* left, Statement* right) {
+  return flatten<Sn>(left, right, left->isSequence(), "Sn", Module::SequenceNumber);
+}
+
+Statement* jx_present(Expression* condition, Statement* then_branch, Statement* else_branch) {
+  return new Present(new_name("PR", Module::PresentNumber), TheModule, condition, then_branch, else_branch);
+}
+
+Statement* jx_if(DataExpr* condition, Statement* then_branch, Statement* else_branch) {
+  std::string n = new_name("IF", Module::PresentNumber);
+  return new Present(n, TheModule, condition_value(condition, n), then_branch, else_branch);
+}
+
+Statement* jx_loop(Statement* body) { return new Loop(new_name("L", Module::LoopNumber), TheModule, body); }
 
 void jx_local_open(const jx_typed_names& names) {
-  std::string n = TheModule->generateName("Lo", Module::LocalNumber);
+  std::string n = new_name("Lo", Module::LocalNumber);
   std::list<Signal*>* signals = new std::list<Signal*>();
   for (const auto& declared : names) {
     Signal* s = new Signal(declared.first, declared.first + "_" + n, TheModule, TheModule->getBddWood());
@@ -348,29 +419,49 @@ Statement* jx_local_close(Statement* body) {
   return l;
 }
 
-Statement* jx_wait(Expression*) { not_built("wait"); }
+Statement* jx_wait(Expression* condition) { return new Wait(new_name("W", Module::WaitNumber), TheModule, condition); }
 
-Statement* jx_wait_count(int32_t n, Expression*) {
+Statement* jx_wait_count(int32_t n, Expression* condition) {
   if (n < 1 || n > kMaxWaitCount) throw BadValueNumberWaitException("is a bad number for wait", n);
-  not_built("wait");
+  if (n == 1) return jx_wait(condition);
+  Sn* waits = new Sn(new_name("Sn", Module::SequenceNumber), nullptr);
+  for (int32_t i = 0; i < n; ++i) waits->append(new Wait(new_name("W", Module::WaitNumber), nullptr, condition));
+  return waits;
 }
 
-Statement* jx_abort(Statement*, Expression*) { not_built("weak abort"); }
-Statement* jx_strong_abort(Statement*, Expression*) { not_built("strong abort"); }
+Statement* jx_abort(Statement* body, Expression* condition) {
+  return new Abort(new_name("A", Module::AbortNumber), TheModule, condition, body);
+}
 
-Statement* jx_emit(const std::string& name, DataExpr*) {
-  statement_signal(name);
-  not_built("emit");
+Statement* jx_strong_abort(Statement* body, Expression* condition) {
+  return new StrongAbort(new_name("SA", Module::AbortNumber), TheModule, condition, body);
+}
+
+Statement* jx_emit(const std::string& name, DataExpr* value) {
+  std::string n = new_name("E", Module::EmitNumber);
+  Signal* s = statement_signal(name);
+  Signal* v = nullptr;
+  if (value != nullptr) {
+    v = emitted_value(value, n, s);
+    make_local(v);
+  }
+  return new Emit(n, TheModule, s, v);
 }
 
 Statement* jx_noemit(const std::string& name) {
-  statement_signal(name);
-  not_built("noemit");
+  std::string n = new_name("NE", Module::NoEmitNumber);
+  return new NoEmit(n, TheModule, statement_signal(name));
 }
 
-Statement* jx_sustain(const std::string& name, DataExpr*, Expression*) {
-  statement_signal(name);
-  not_built("sustain");
+Statement* jx_sustain(const std::string& name, DataExpr* value, Expression* condition) {
+  std::string n = new_name("SU", Module::SustainUntilNumber);
+  Signal* s = statement_signal(name);
+  Signal* v = nullptr;
+  if (value != nullptr) {
+    v = emitted_value(value, n, s);
+    place_value(v, s);
+  }
+  return new SustainUntil(n, TheModule, s, condition, v);
 }
 
 std::pair<std::string, Signal*> jx_renaming(const std::string& caller, const std::string& called) {
@@ -380,29 +471,67 @@ std::pair<std::string, Signal*> jx_renaming(const std::string& caller, const std
   return std::make_pair(called, s);
 }
 
-Statement* jx_run(const std::string&, jx_renamings*) { not_built("run"); }
+Statement* jx_run(const std::string& module, jx_renamings* renamings) {
+  Run* r = new Run(new_name(("R_" + module).c_str(), Module::RunNumber), TheModule, module);
+  if (renamings == nullptr) return r;
+  // In list order; a called name renamed twice is refused.
+  for (const auto& pair : *renamings)
+    if (!r->renaming_table->emplace(pair.first, pair.second).second) throw HashTableAddException(pair.first);
+  return r;
+}
 
 // ----- automata and Mealy machines -----
 
 void jx_automaton_open() { TheCurrentStateTable = new std::map<std::string, State*>(); }
 
-Statement* jx_automaton(std::list<Transition*>*) { not_built("automaton"); }
-
-void jx_state(const std::string&, bool, Statement*, std::list<Signal*>*, std::vector<double>*) { not_built("state"); }
-
-Transition* jx_transition(bool, bool, const std::string*, Expression*, std::list<Signal*>*, int, const std::string*,
-                          jx_pair*) {
-  not_built("transition");
+Statement* jx_automaton(std::list<Transition*>* transitions) {
+  Automaton* a = new Automaton(new_name("AUT", Module::AutomatonNumber), TheModule);
+  delete a->state_table;
+  a->state_table = TheCurrentStateTable;
+  if (transitions != nullptr) a->transition_list->assign(transitions->begin(), transitions->end());
+  return a;
 }
 
-Expression* jx_value_trigger(DataExpr*) { not_built("value trigger"); }
+void jx_state(const std::string& name, bool final, Statement* run, std::list<Signal*>* emissions,
+              std::vector<double>* geometry) {
+  if (Automaton::findState(TheCurrentStateTable, name) != nullptr)
+    throw jx_report("ERROR: two states or more have the same name: " + name + "\n\nAbortion ...", 1);
+  State* s = state_named(name);
+  s->final = final;
+  s->run = static_cast<Run*>(run);
+  s->moore = signal_vector(emissions);
+  if (geometry != nullptr) s->position = new double[3]{(*geometry)[0], (*geometry)[1], (*geometry)[2]};
+}
+
+Transition* jx_transition(bool initial, bool final, const std::string* source, Expression* trigger,
+                          std::list<Signal*>* emissions, int kind, const std::string* target, jx_pair* geometry) {
+  Transition* t = new Transition();
+  t->kind = kind;
+  t->trigger = trigger;
+  *t->actions = signal_vector(emissions);
+  t->source = source != nullptr ? state_named(*source) : nullptr;
+  t->target = target != nullptr ? state_named(*target) : nullptr;
+  if (geometry != nullptr) t->position = new std::pair<double, double>(geometry->x, geometry->y);
+  t->initial = initial;
+  t->final = final;
+  return t;
+}
+
+Expression* jx_value_trigger(DataExpr* value) {
+  return condition_value(value, new_name("TRANS", Module::TransitionNumber));
+}
 
 std::list<Signal*>* jx_emission(std::list<Signal*>* list, const std::string& name, DataExpr* value) {
   Signal* s = emitted_signal(name);
   if (s == nullptr) throw ModuleUnknownSignalException(name);
-  if (value != nullptr) not_built("valued emission");
+  Signal* v = nullptr;
+  if (value != nullptr) {
+    v = emitted_value(value, name + "_Val", s);
+    make_local(v);
+  }
   if (list == nullptr) list = new std::list<Signal*>();
   list->push_back(s);
+  if (v != nullptr) list->push_back(v);
   return list;
 }
 
@@ -410,10 +539,23 @@ void jx_register_decl(const std::string& current, int32_t initial, const std::st
   TheModule->addRegisterDecl(current.c_str(), initial, next.c_str());
 }
 
-std::list<Equation*>* jx_equation(const std::string& variable, DataExpr*, Expression*) {
-  if (emitted_signal(variable) == nullptr && TheModule->getSignal(variable) == nullptr)
-    throw StatementSignalException(variable);
-  not_built("Mealy equation");
+std::list<Equation*>* jx_equation(const std::string& variable, DataExpr* value, Expression* right) {
+  Signal* v = emitted_signal(variable);
+  if (v == nullptr) v = TheModule->getSignal(variable);
+  if (v == nullptr) throw StatementSignalException(variable);
+  std::list<Equation*>* equations = new std::list<Equation*>{new Equation(v, right)};
+  if (value != nullptr) {
+    Signal* vs = emitted_value(value, v->getInternalName() + "_value", v);
+    place_value(vs, v);
+    equations->push_back(new Equation(vs, right));
+  }
+  return equations;
 }
 
-Statement* jx_mealy_machine(std::list<Equation*>*) { not_built("Mealy Machine"); }
+Statement* jx_mealy_machine(std::list<Equation*>* equations) {
+  MealyMachine* mm = new MealyMachine(new_name("MM", Module::MealyMachineNumber), TheModule);
+  // In list order: a later equation of a signal replaces an earlier one.
+  if (equations != nullptr)
+    for (Equation* e : *equations) (*mm->machine_table)[e->getSignal()->getInternalName()] = e;
+  return mm;
+}

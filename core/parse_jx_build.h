@@ -151,15 +151,18 @@ Expression* jx_right_constant(int32_t value);
 Expression* jx_right_part(jx_logic op, Expression* left, Expression* right);
 
 // ----- statements -----
-// Statements whose class is not part of the library yet throw
-// IllegalOperationException(<construct>, "not built yet") once their names are resolved,
-// so that the exceptions of unknown signals and bad counts come first.
+// Each statement is named TheModule's name + kind prefix + "_" + the kind's counter of
+// Module (then incremented) and owned by TheModule, except the Pn, Sn and the waits of
+// 'wait n', which have no owning module.
 Statement* jx_nothing();
 Statement* jx_pause();
 Statement* jx_halt();
+// Flat: a left Pn (Sn) takes right as its last child and is the result; else a new Pn
+// (Sn) of the two.
 Statement* jx_parallel(Statement* left, Statement* right);
 Statement* jx_sequence(Statement* left, Statement* right);
 Statement* jx_present(Expression* condition, Statement* then_branch, Statement* else_branch);
+// The condition is a new valued input bound to condition, among the data signals.
 Statement* jx_if(DataExpr* condition, Statement* then_branch, Statement* else_branch);
 Statement* jx_loop(Statement* body);
 // 'local S1[: T1], ...': the Local is made and pushed on TheLocalStack at the opening brace,
@@ -167,29 +170,34 @@ Statement* jx_loop(Statement* body);
 void jx_local_open(const jx_typed_names& names);
 Statement* jx_local_close(Statement* body);
 Statement* jx_wait(Expression* condition);
+// One Wait for n = 1; else an Sn (named first) of n Waits sharing the condition.
 // BadValueNumberWaitException("is a bad number for wait", n) for n < 1 and for n above
 // 1000000 (n statements are made).
 Statement* jx_wait_count(int32_t n, Expression* condition);
 Statement* jx_abort(Statement* body, Expression* condition);
 Statement* jx_strong_abort(Statement* body, Expression* condition);
 // StatementSignalException(name) when the signal is neither in a local scope nor an output.
-// value null: a pure emission.
+// value null: a pure emission. The value signal of an emission is a local; that of a
+// sustain is an output when the sustained signal is one, else a local.
 Statement* jx_emit(const std::string& name, DataExpr* value);
 Statement* jx_noemit(const std::string& name);
 Statement* jx_sustain(const std::string& name, DataExpr* value, Expression* condition);
 // 'a \ b': (b, the caller's signal a); RunUnknownSignalException("undeclared", a) when none.
 std::pair<std::string, Signal*> jx_renaming(const std::string& caller, const std::string& called);
-// renamings null: no brackets.
+// renamings null: no brackets. HashTableAddException(b) for a called name b renamed twice.
 Statement* jx_run(const std::string& module, jx_renamings* renamings);
 
 // ----- automata and Mealy machines -----
 // TheCurrentStateTable becomes a new empty table.
 void jx_automaton_open();
+// The automaton of TheCurrentStateTable and the transitions, in order.
 Statement* jx_automaton(std::list<Transition*>* transitions);
-// geometry null: none. run null: none.
+// geometry null: none. run null: none. A name already in the table (declared, or made by
+// a transition): jx_report("ERROR: two states or more have the same name: " + name +
+// "\n\nAbortion ...", 1).
 void jx_state(const std::string& name, bool final, Statement* run, std::list<Signal*>* emissions,
               std::vector<double>* geometry);
-// source, target null: none written.
+// source, target null: none written, a null state. A name not in the table makes a state.
 Transition* jx_transition(bool initial, bool final, const std::string* source, Expression* trigger,
                           std::list<Signal*>* emissions, int kind, const std::string* target, jx_pair* geometry);
 // The guard of '[value: e]'.
@@ -198,7 +206,9 @@ Expression* jx_value_trigger(DataExpr* value);
 // pure. ModuleUnknownSignalException(name) when the signal is neither local nor an output.
 std::list<Signal*>* jx_emission(std::list<Signal*>* list, const std::string& name, DataExpr* value);
 void jx_register_decl(const std::string& current, int32_t initial, const std::string& next);
-// 'v = right' and 'v(e) = right' (value null): a new list of their one or two equations.
+// 'v = right' and 'v(e) = right' (value null): a new list of their one or two equations;
+// v through the local scopes and outputs, then any module signal, else
+// StatementSignalException(v). The value signal is an output when v is one, else a local.
 std::list<Equation*>* jx_equation(const std::string& variable, DataExpr* value, Expression* right);
 Statement* jx_mealy_machine(std::list<Equation*>* equations);
 
