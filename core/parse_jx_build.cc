@@ -473,10 +473,7 @@ std::pair<std::string, Signal*> jx_renaming(const std::string& caller, const std
 
 Statement* jx_run(const std::string& module, jx_renamings* renamings) {
   Run* r = new Run(new_name(("R_" + module).c_str(), Module::RunNumber), TheModule, module);
-  if (renamings == nullptr) return r;
-  // In list order; a called name renamed twice is refused.
-  for (const auto& pair : *renamings)
-    if (!r->renaming_table->emplace(pair.first, pair.second).second) throw HashTableAddException(pair.first);
+  r->setRenamingTable(renamings);  // a called name renamed twice is refused
   return r;
 }
 
@@ -554,8 +551,6 @@ std::list<Equation*>* jx_equation(const std::string& variable, DataExpr* value, 
 
 Statement* jx_mealy_machine(std::list<Equation*>* equations) {
   MealyMachine* mm = new MealyMachine(new_name("MM", Module::MealyMachineNumber), TheModule);
-  // In list order: a later equation of a signal replaces an earlier one.
-  if (equations != nullptr)
-    for (Equation* e : *equations) (*mm->machine_table)[e->getSignal()->getInternalName()] = e;
+  mm->setMachineTable(equations, TheModule);  // a later equation of a signal replaces an earlier one
   return mm;
 }
