@@ -94,7 +94,9 @@ void Module::createCompileEnv() {
   for (Signal* o : *output_signal_list) {
     open(o, "Module::createCompileEnv: undefined output signal");
     SignalRef* r = o->getSignalRef(this, w);
-    if (r == nullptr || !r->isValued()) continue;
+    // A value signal in the output list (a valued sustain or Mealy equation of an output)
+    // is itself bound: nothing is clocked by it, so it has no bindings to open.
+    if (r == nullptr || !r->isValued() || o->isValue()) continue;
     std::unique_ptr<std::list<Signal*>> bound(getSignalBindingByClock(o));
     if (bound == nullptr) continue;  // no data table: nothing is clocked by o
     for (Signal* b : *bound) open(b, "Module::createCompileEnv: undefined signal");

@@ -2,8 +2,12 @@
 // are worked by hand from the statements' equations, as in the statement reaction tests.
 #include <gtest/gtest.h>
 
+#include <list>
+#include <memory>
 #include <string>
 
+#include "module.h"
+#include "module_signal.h"
 #include "source_harness.h"
 
 namespace {
@@ -62,4 +66,21 @@ TEST(JxReactions, WeakAbortLetsItsBodyReactInTheAbortInstant) {
   EXPECT_EQ(react("module M: Input: I; Output: O, P;\nweak abort { loop { emit O >> pause } } when I >> emit P\nend",
                   "M", {"I=T", "", "I=T", ""}),
             (Trace{"O=T P=B", "O=T P=B", "O=T P=T", "O=B P=B"}));
+}
+
+TEST(JxReactions, ValuedSustainOfAnOutputCompiles) {
+  // The sustain's value signal joins the output list; it is itself bound (clocked by O),
+  // so compiling does not look for bindings clocked by it. O is true while the sustain
+  // runs and I is absent; I ends it in its start instant or later.
+  SourceHarness src("data:\n  Type: int;\n  Constant:\n    int 3;\nend data\n"
+                    "module M: Input: I; Output: O: int;\nsustain O(3) until I >> pause\nend");
+  Module* m = src.module("M");
+  ReactionHarness& h = src.build("M");
+  std::unique_ptr<std::list<Signal*>> bound(m->getSignalBindingByClock(m->getOutputSignal("O")));
+  ASSERT_NE(bound, nullptr);
+  ASSERT_EQ(bound->size(), 1u);
+  ASSERT_TRUE(bound->front()->isValue());
+  // The value signal is an output too, present exactly when O is.
+  const std::string v = " " + bound->front()->original_name;
+  EXPECT_EQ(h.run({"", "", "I=T", ""}), (Trace{"O=T" + v + "=T", "O=T" + v + "=T", "O=B" + v + "=B", "O=B" + v + "=B"}));
 }
