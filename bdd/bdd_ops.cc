@@ -105,11 +105,10 @@ bdd_node* bddpp_manager::Apply_rec(int lx, bdd_node* x, int ly, bdd_node* y, int
   if (x == one) return constant_link(lx) == Op::absorbing ? counted(one, Op::absorbing, link) : counted(y, ly, link);
   if (y == one) return constant_link(ly) == Op::absorbing ? counted(one, Op::absorbing, link) : counted(x, lx, link);
   if (x == y) return lx == ly ? counted(x, lx, link) : counted(one, Op::absorbing, link);
-  bdd_computed_table& cache = internal_state->cache;
   {
     bdd_node* r;
     int rl;
-    if (cache.lookup(Op::code, lx, x, ly, y, r, rl)) {
+    if (internal_state->cache.lookup(Op::code, lx, x, ly, y, r, rl)) {
       link = rl;  // counts only over-approximate: a cached result takes no extra unit
       return r;
     }
@@ -120,19 +119,19 @@ bdd_node* bddpp_manager::Apply_rec(int lx, bdd_node* x, int ly, bdd_node* y, int
   bdd_node *t, *e;
   // The else sub-problem is known before the then one runs: its cache entry starts loading.
   if (vx < vy) {
-    cache.prefetch(Op::code, lx * x->internal_else_link_type, x->internal_else, ly, y);
+    internal_state->cache.prefetch(Op::code, lx * x->internal_else_link_type, x->internal_else, ly, y);
     t = Apply_rec<Op>(lx, x->internal_then, ly, y, tl);
     e = Apply_rec<Op>(lx * x->internal_else_link_type, x->internal_else, ly, y, el);
     top = vx;
   } else if (vx == vy) {
-    cache.prefetch(Op::code, lx * x->internal_else_link_type, x->internal_else, ly * y->internal_else_link_type,
-                   y->internal_else);
+    internal_state->cache.prefetch(Op::code, lx * x->internal_else_link_type, x->internal_else,
+                                   ly * y->internal_else_link_type, y->internal_else);
     t = Apply_rec<Op>(lx, x->internal_then, ly, y->internal_then, tl);
     e = Apply_rec<Op>(lx * x->internal_else_link_type, x->internal_else, ly * y->internal_else_link_type,
                       y->internal_else, el);
     top = vx;
   } else {
-    cache.prefetch(Op::code, ly * y->internal_else_link_type, y->internal_else, lx, x);
+    internal_state->cache.prefetch(Op::code, ly * y->internal_else_link_type, y->internal_else, lx, x);
     t = Apply_rec<Op>(ly, y->internal_then, lx, x, tl);
     e = Apply_rec<Op>(ly * y->internal_else_link_type, y->internal_else, lx, x, el);
     top = vy;
@@ -149,7 +148,7 @@ bdd_node* bddpp_manager::Apply_rec(int lx, bdd_node* x, int ly, bdd_node* y, int
   }
   if (r != one && r->internal_var_index < vx && r->internal_var_index < vy)
     Post_check_report(Op::name, lx, x, ly, y, link, r);
-  cache.store(Op::code, lx, x, ly, y, r, link);
+  internal_state->cache.store(Op::code, lx, x, ly, y, r, link);
   return r;
 }
 
