@@ -13,10 +13,13 @@
 // Follows determined entries along one path; an undetermined variable evaluates both branches
 // (then first) and gives their common value or 2. size < 0: the context is not bounded.
 int bddpp_manager::Eval_rec(int link, bdd_node* n, const int* context, long size) {
+  // One test per step: below 0 (other than the terminal), past the variables or past the context.
+  long bound = size < 0 || size > internal_bdd_vars ? internal_bdd_vars : size;
+  const unsigned long limit = static_cast<unsigned long>(bound);
   for (;;) {
     long i = n->internal_var_index;
     if (i == -1) return link == 1 ? 1 : 0;
-    if (i < 0 || i >= internal_bdd_vars || (size >= 0 && i >= size)) unknown_bdd_type();
+    if (static_cast<unsigned long>(i) >= limit) unknown_bdd_type();
     int c = context[i];
     if (c == 2) break;
     if (c == 1) {
