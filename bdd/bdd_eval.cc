@@ -13,10 +13,13 @@
 // Follows determined entries along one path; an undetermined variable evaluates both branches
 // (then first) and gives their common value or 2. size < 0: the context is not bounded.
 int bddpp_manager::Eval_rec(int link, bdd_node* n, const int* context, long size) {
+  // One test per step: below 0 (other than the terminal), past the variables or past the context.
+  long bound = size < 0 || size > internal_bdd_vars ? internal_bdd_vars : size;
+  const unsigned long limit = static_cast<unsigned long>(bound);
   for (;;) {
     long i = n->internal_var_index;
     if (i == -1) return link == 1 ? 1 : 0;
-    if (i < 0 || i >= internal_bdd_vars || (size >= 0 && i >= size)) unknown_bdd_type();
+    if (static_cast<unsigned long>(i) >= limit) unknown_bdd_type();
     int c = context[i];
     if (c == 2) break;
     if (c == 1) {
@@ -26,30 +29,21 @@ int bddpp_manager::Eval_rec(int link, bdd_node* n, const int* context, long size
       n = n->internal_else;
     }
   }
-#if BDD_EXACT_CACHE
-  if (const int* m = internal_state->eval_memo.find(n, link)) return *m;
-#endif
-  int a = Eval_rec(link, n->internal_then, context, size);
-  int b = Eval_rec(link * n->internal_else_link_type, n->internal_else, context, size);
-  int r = a == b ? a : 2;
-#if BDD_EXACT_CACHE
-  internal_state->eval_memo.put(n, link, r);
-#endif
-  return r;
+  return internal_state->eval_memo.recall(n, link, [&] {
+    int a = Eval_rec(link, n->internal_then, context, size);
+    int b = Eval_rec(link * n->internal_else_link_type, n->internal_else, context, size);
+    return a == b ? a : 2;
+  });
 }
 
 int bddpp_manager::Bdd_eval_for_literal(bdd f, int* context) {
-#if BDD_EXACT_CACHE
   internal_state->eval_memo.begin();
-#endif
   if (!f.internal_bdd_node) unknown_bdd_type();
   return Eval_rec(f.internal_link_type, f.internal_bdd_node, context, -1);
 }
 
 int bddpp_manager::Bdd_eval_for_literal(bdd f, const int* context, long context_size) {
-#if BDD_EXACT_CACHE
   internal_state->eval_memo.begin();
-#endif
   if (!f.internal_bdd_node) unknown_bdd_type();
   return Eval_rec(f.internal_link_type, f.internal_bdd_node, context, context_size < 0 ? 0 : context_size);
 }

@@ -256,7 +256,7 @@ std::string bddpp_manager::Name_var_by_index(long index) {
 }
 
 long int bddpp_manager::Bdd_if_index(bdd f) {
-  if (f.internal_manager_ref != this || !f.internal_bdd_node) {
+  if (!bdd_owned_by(f, this)) {
     std::cerr << "Error in bddpp_manager::Bdd_if_index(): bad Bdd manager or bdd not initialized!" << std::endl;
     return -3;
   }
@@ -266,7 +266,7 @@ long int bddpp_manager::Bdd_if_index(bdd f) {
 long int bddpp_manager::Index_var_by_bdd(bdd f) { return Bdd_if_index(f); }
 
 long int bddpp_manager::Bdd_if_id(bdd f) {
-  if (f.internal_manager_ref != this || !f.internal_bdd_node) {
+  if (!bdd_owned_by(f, this)) {
     std::cerr << "Error in bddpp_manager::Bdd_if_id(): bad Bdd manager or bdd not initialized!" << std::endl;
     return -3;
   }

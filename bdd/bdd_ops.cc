@@ -4,7 +4,7 @@
 // operands left to right into named temporaries:
 //   xor  = and(f, not g), then and(not f, g), then or
 //   ite  = and(f, g), then and(not f, h), then or
-// and the cores expand the then cofactor before the else cofactor.
+// and the and/or core expands the then cofactor before the else cofactor.
 #include <cstdlib>
 #include <iostream>
 
@@ -17,7 +17,7 @@ bdd bddpp_manager::Bdd_zero() { return bdd(this, -1, internal_bdd_node_one); }
 
 // A foreign handle keeps its manager so that the and/or checks still refuse it.
 bdd bddpp_manager::Bdd_not(bdd f) {
-  bddpp_manager* m = f.internal_bdd_node && f.internal_manager_ref ? f.internal_manager_ref : this;
+  bddpp_manager* m = bdd_initialised(f) ? f.internal_manager_ref : this;
   return bdd(m, -f.internal_link_type, f.internal_bdd_node);
 }
 
@@ -67,78 +67,73 @@ void bddpp_manager::Post_check_report(const char* op, int lx, bdd_node* x, int l
   std::exit(1);
 }
 
-// ----- cores -----
+// ----- the and/or core -----
 
-// The else sub-problem is known before the then one runs: start loading its cache entry.
-#if BDD_EXACT_CACHE
-#define PREFETCH_ELSE(op, lx, x, ly, y) internal_state->cache.prefetch(op, lx, x, ly, y)
-#else
-#define PREFETCH_ELSE(op, lx, x, ly, y) ((void)0)
-#endif
+namespace {
 
-bdd_node* bddpp_manager::Bdd_and(int lx, bdd_node* x, int ly, bdd_node* y, int& link) {
-  if (!x || !y) Null_reference_report("Bdd_and", x, y, false);
+// or(x, y) = not(and(not x, not y)): the recursion is the same, on the same cofactors, and
+// requests the same nodes in the same order (a node and its complement are one request), so
+// only the terminal cases tell the two apart. absorbing is the link of the constant that
+// decides the result (and: zero, or: one); the other constant gives the other operand.
+struct and_op {
+  static constexpr int absorbing = -1;
+  static constexpr int code = bdd_computed_table::op_and;
+  static constexpr const char* name = "Bdd_and";
+};
+struct or_op {
+  static constexpr int absorbing = 1;
+  static constexpr int code = bdd_computed_table::op_or;
+  static constexpr const char* name = "Bdd_or";
+};
+
+inline bdd_node* counted(bdd_node* n, int l, int& link) {
+  link = l;
+  n->inc_nbrefs();
+  return n;
+}
+
+// The constant one read through link l: one for +1, zero otherwise.
+inline int constant_link(int l) { return l == 1 ? 1 : -1; }
+
+}  // namespace
+
+template <class Op>
+bdd_node* bddpp_manager::Apply_rec(int lx, bdd_node* x, int ly, bdd_node* y, int& link) {
+  if (!x || !y) Null_reference_report(Op::name, x, y, false);
   bdd_node* one = internal_bdd_node_one;
-  if (x == one) {
-    if (lx == 1) {
-      link = ly;
-      y->inc_nbrefs();
-      return y;
-    }
-    link = -1;
-    one->inc_nbrefs();
-    return one;
-  }
-  if (y == one) {
-    if (ly == 1) {
-      link = lx;
-      x->inc_nbrefs();
-      return x;
-    }
-    link = -1;
-    one->inc_nbrefs();
-    return one;
-  }
-  if (x == y) {
-    if (lx == ly) {
-      link = lx;
-      x->inc_nbrefs();
-      return x;
-    }
-    link = -1;
-    one->inc_nbrefs();
-    return one;
-  }
-#if BDD_EXACT_CACHE
+  // A constant operand either decides the result or gives the other operand.
+  if (x == one) return constant_link(lx) == Op::absorbing ? counted(one, Op::absorbing, link) : counted(y, ly, link);
+  if (y == one) return constant_link(ly) == Op::absorbing ? counted(one, Op::absorbing, link) : counted(x, lx, link);
+  if (x == y) return lx == ly ? counted(x, lx, link) : counted(one, Op::absorbing, link);
   {
     bdd_node* r;
     int rl;
-    if (internal_state->cache.lookup(bdd_computed_table::op_and, lx, x, ly, y, r, rl)) {
+    if (internal_state->cache.lookup(Op::code, lx, x, ly, y, r, rl)) {
       link = rl;  // counts only over-approximate: a cached result takes no extra unit
       return r;
     }
   }
-#endif
   long vx = x->internal_var_index, vy = y->internal_var_index;
   long top;
   int tl = 1, el = 1;
   bdd_node *t, *e;
+  // The else sub-problem is known before the then one runs: its cache entry starts loading.
   if (vx < vy) {
-    PREFETCH_ELSE(bdd_computed_table::op_and, lx * x->internal_else_link_type, x->internal_else, ly, y);
-    t = Bdd_and(lx, x->internal_then, ly, y, tl);
-    e = Bdd_and(lx * x->internal_else_link_type, x->internal_else, ly, y, el);
+    internal_state->cache.prefetch(Op::code, lx * x->internal_else_link_type, x->internal_else, ly, y);
+    t = Apply_rec<Op>(lx, x->internal_then, ly, y, tl);
+    e = Apply_rec<Op>(lx * x->internal_else_link_type, x->internal_else, ly, y, el);
     top = vx;
   } else if (vx == vy) {
-    PREFETCH_ELSE(bdd_computed_table::op_and, lx * x->internal_else_link_type, x->internal_else,
-                  ly * y->internal_else_link_type, y->internal_else);
-    t = Bdd_and(lx, x->internal_then, ly, y->internal_then, tl);
-    e = Bdd_and(lx * x->internal_else_link_type, x->internal_else, ly * y->internal_else_link_type, y->internal_else,
-                el);
+    internal_state->cache.prefetch(Op::code, lx * x->internal_else_link_type, x->internal_else,
+                                   ly * y->internal_else_link_type, y->internal_else);
+    t = Apply_rec<Op>(lx, x->internal_then, ly, y->internal_then, tl);
+    e = Apply_rec<Op>(lx * x->internal_else_link_type, x->internal_else, ly * y->internal_else_link_type,
+                      y->internal_else, el);
     top = vx;
   } else {
-    PREFETCH_ELSE(bdd_computed_table::op_and, ly * y->internal_else_link_type, y->internal_else, lx, x);
-    t = Bdd_and(ly, y->internal_then, lx, x, tl);
-    e = Bdd_and(ly * y->internal_else_link_type, y->internal_else, lx, x, el);
+    internal_state->cache.prefetch(Op::code, ly * y->internal_else_link_type, y->internal_else, lx, x);
+    t = Apply_rec<Op>(ly, y->internal_then, lx, x, tl);
+    e = Apply_rec<Op>(ly * y->internal_else_link_type, y->internal_else, lx, x, el);
     top = vy;
   }
   bdd_node* r;
@@ -152,119 +147,35 @@ bdd_node* bddpp_manager::Bdd_and(int lx, bdd_node* x, int ly, bdd_node* y, int& 
     r->inc_nbrefs();
   }
   if (r != one && r->internal_var_index < vx && r->internal_var_index < vy)
-    Post_check_report("Bdd_and", lx, x, ly, y, link, r);
-#if BDD_EXACT_CACHE
-  internal_state->cache.store(bdd_computed_table::op_and, lx, x, ly, y, r, link);
-#endif
+    Post_check_report(Op::name, lx, x, ly, y, link, r);
+  internal_state->cache.store(Op::code, lx, x, ly, y, r, link);
   return r;
 }
 
+bdd_node* bddpp_manager::Bdd_and(int lx, bdd_node* x, int ly, bdd_node* y, int& link) {
+  return Apply_rec<and_op>(lx, x, ly, y, link);
+}
+
 bdd_node* bddpp_manager::Bdd_or(int lx, bdd_node* x, int ly, bdd_node* y, int& link) {
-  if (!x || !y) Null_reference_report("Bdd_or", x, y, false);
-  bdd_node* one = internal_bdd_node_one;
-  if (x == one) {
-    if (lx == 1) {
-      link = 1;
-      one->inc_nbrefs();
-      return one;
-    }
-    link = ly;
-    y->inc_nbrefs();
-    return y;
-  }
-  if (y == one) {
-    if (ly == 1) {
-      link = 1;
-      one->inc_nbrefs();
-      return one;
-    }
-    link = lx;
-    x->inc_nbrefs();
-    return x;
-  }
-  if (x == y) {
-    if (lx == ly) {
-      link = lx;
-      x->inc_nbrefs();
-      return x;
-    }
-    link = 1;
-    one->inc_nbrefs();
-    return one;
-  }
-#if BDD_EXACT_CACHE
-  {
-    bdd_node* r;
-    int rl;
-    if (internal_state->cache.lookup(bdd_computed_table::op_or, lx, x, ly, y, r, rl)) {
-      link = rl;  // counts only over-approximate: a cached result takes no extra unit
-      return r;
-    }
-  }
-#endif
-  long vx = x->internal_var_index, vy = y->internal_var_index;
-  long top;
-  int tl = 1, el = 1;
-  bdd_node *t, *e;
-  if (vx < vy) {
-    PREFETCH_ELSE(bdd_computed_table::op_or, lx * x->internal_else_link_type, x->internal_else, ly, y);
-    t = Bdd_or(lx, x->internal_then, ly, y, tl);
-    e = Bdd_or(lx * x->internal_else_link_type, x->internal_else, ly, y, el);
-    top = vx;
-  } else if (vx == vy) {
-    PREFETCH_ELSE(bdd_computed_table::op_or, lx * x->internal_else_link_type, x->internal_else,
-                  ly * y->internal_else_link_type, y->internal_else);
-    t = Bdd_or(lx, x->internal_then, ly, y->internal_then, tl);
-    e = Bdd_or(lx * x->internal_else_link_type, x->internal_else, ly * y->internal_else_link_type, y->internal_else,
-               el);
-    top = vx;
-  } else {
-    PREFETCH_ELSE(bdd_computed_table::op_or, ly * y->internal_else_link_type, y->internal_else, lx, x);
-    t = Bdd_or(ly, y->internal_then, lx, x, tl);
-    e = Bdd_or(ly * y->internal_else_link_type, y->internal_else, lx, x, el);
-    top = vy;
-  }
-  bdd_node* r;
-  if (t == e && tl == el) {
-    r = t;
-    link = tl;
-    r->inc_nbrefs();
-  } else {
-    link = 1;
-    r = Find_or_create_ordered(top, tl, el, t, e, link);
-    r->inc_nbrefs();
-  }
-  if (r != one && r->internal_var_index < vx && r->internal_var_index < vy)
-    Post_check_report("Bdd_or", lx, x, ly, y, link, r);
-#if BDD_EXACT_CACHE
-  internal_state->cache.store(bdd_computed_table::op_or, lx, x, ly, y, r, link);
-#endif
-  return r;
+  return Apply_rec<or_op>(lx, x, ly, y, link);
 }
 
 // ----- handle operations -----
 
-bdd bddpp_manager::Bdd_and(bdd f, bdd g) {
+template <class Op>
+bdd bddpp_manager::Apply(const bdd& f, const bdd& g) {
   if (f.internal_bdd_node && g.internal_bdd_node && (f.internal_manager_ref != this || g.internal_manager_ref != this))
-    Null_reference_report("Bdd_and", f.internal_bdd_node, g.internal_bdd_node, true);
-#if BDD_EXACT_CACHE
+    Null_reference_report(Op::name, f.internal_bdd_node, g.internal_bdd_node, true);
   internal_state->cache.fit(internal_bdd_node_map->size());
-#endif
   int link = 1;
-  bdd_node* r = Bdd_and(f.internal_link_type, f.internal_bdd_node, g.internal_link_type, g.internal_bdd_node, link);
+  bdd_node* r =
+      Apply_rec<Op>(f.internal_link_type, f.internal_bdd_node, g.internal_link_type, g.internal_bdd_node, link);
   return bdd(this, link, r);
 }
 
-bdd bddpp_manager::Bdd_or(bdd f, bdd g) {
-  if (f.internal_bdd_node && g.internal_bdd_node && (f.internal_manager_ref != this || g.internal_manager_ref != this))
-    Null_reference_report("Bdd_or", f.internal_bdd_node, g.internal_bdd_node, true);
-#if BDD_EXACT_CACHE
-  internal_state->cache.fit(internal_bdd_node_map->size());
-#endif
-  int link = 1;
-  bdd_node* r = Bdd_or(f.internal_link_type, f.internal_bdd_node, g.internal_link_type, g.internal_bdd_node, link);
-  return bdd(this, link, r);
-}
+bdd bddpp_manager::Bdd_and(bdd f, bdd g) { return Apply<and_op>(f, g); }
+
+bdd bddpp_manager::Bdd_or(bdd f, bdd g) { return Apply<or_op>(f, g); }
 
 bdd bddpp_manager::Bdd_nand(bdd f, bdd g) { return Bdd_not(Bdd_and(f, g)); }
 

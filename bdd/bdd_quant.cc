@@ -18,7 +18,7 @@
 // ----- supports and dependence -----
 
 std::set<long> bddpp_manager::set_of_index_depend_on(bdd f) {
-  if (f.internal_manager_ref != this || !f.internal_bdd_node) {
+  if (!bdd_owned_by(f, this)) {
     std::cerr << "Warning: call  bddpp_manager::set_of_index_depend_on() with a bad manager" << std::endl;
     return std::set<long>();
   }
@@ -104,41 +104,29 @@ bdd_node* bddpp_manager::Restrict_rec(const int* literals, long literals_max, in
   link_out = link;
   if (f == internal_bdd_node_one) return f;
   long v = f->internal_var_index;
-#if BDD_EXACT_CACHE
-  // Below the last literal nothing changes: the rebuild would only find f again.
-  if (v > literals_max) return f;
-#endif
+  // Below the last literal nothing changes: with the memos on, the rebuild would only find f again
+  // (the plain walk rebuilds it).
+  bdd_memo<bdd_node_link>& memo = internal_state->restrict_memo;
+  if (memo.on && v > literals_max) return f;
   int lit = v <= literals_max ? literals[v] : 2;
   if (lit == 1) return Restrict_rec(literals, literals_max, link, f->internal_then, link_out);
   if (lit != 2)
     return Restrict_rec(literals, literals_max, link * f->internal_else_link_type, f->internal_else, link_out);
-#if BDD_EXACT_CACHE
-  if (const bdd_node_link* m = internal_state->restrict_memo.find(f, link)) {
-    link_out = m->second;
-    return m->first;
-  }
-#endif
-  int tl = 1, el = 1;
-  bdd_node* t = Restrict_rec(literals, literals_max, link, f->internal_then, tl);
-  bdd_node* e = Restrict_rec(literals, literals_max, link * f->internal_else_link_type, f->internal_else, el);
-  bdd_node* r;
-  if (t == e && tl == el) {
-    r = t;
-    link_out = tl;
-  } else {
-    link_out = 1;
-    r = Find_or_create_ordered(v, tl, el, t, e, link_out);
-  }
-#if BDD_EXACT_CACHE
-  internal_state->restrict_memo.put(f, link, bdd_node_link(r, link_out));
-#endif
-  return r;
+  bdd_node_link r = memo.recall(f, link, [&] {
+    int tl = 1, el = 1;
+    bdd_node* t = Restrict_rec(literals, literals_max, link, f->internal_then, tl);
+    bdd_node* e = Restrict_rec(literals, literals_max, link * f->internal_else_link_type, f->internal_else, el);
+    if (t == e && tl == el) return bdd_node_link(t, tl);
+    int l = 1;
+    bdd_node* n = Find_or_create_ordered(v, tl, el, t, e, l);
+    return bdd_node_link(n, l);
+  });
+  link_out = r.second;
+  return r.first;
 }
 
 bdd_node* bddpp_manager::Bdd_cube_reduce(int link, bdd_node* f, int* literals, int& link_out) {
-#if BDD_EXACT_CACHE
   internal_state->restrict_memo.begin();
-#endif
   return Restrict_rec(literals, internal_bdd_vars - 1, link, f, link_out);
 }
 
@@ -180,12 +168,9 @@ bdd_node* bddpp_manager::Bdd_cube_reduce(int link, bdd_node* f, int link_c, bdd_
     set.push_back(v);
     max_index = std::max(max_index, v);
   }
-#if BDD_EXACT_CACHE
+  // Past max_index every literal is 2.
   internal_state->restrict_memo.begin();
   bdd_node* r = Restrict_rec(lits.data(), max_index, link, f, link_out);
-#else
-  bdd_node* r = Restrict_rec(lits.data(), internal_bdd_vars - 1, link, f, link_out);
-#endif
   for (long v : set) lits[v] = 2;
   return r;
 }
@@ -223,23 +208,15 @@ bdd bddpp_manager::Keep_first_rec(bdd f, long int k) {
   bdd_node* n = f.internal_bdd_node;
   if (n == internal_bdd_node_one) return f;
   if (n->internal_var_index >= k) return Bdd_one();
-#if BDD_EXACT_CACHE
-  if (const bdd_node_link* m = internal_state->keep_memo.find(n, f.internal_link_type))
-    return bdd(this, m->second, m->first);
-#endif
-  bdd t = Keep_first_rec(Bdd_then(f), k);
-  bdd e = Keep_first_rec(Bdd_else(f), k);
-  bdd r = Bdd_ite(1, n->internal_var_index, t, e);
-#if BDD_EXACT_CACHE
-  internal_state->keep_memo.put(n, f.internal_link_type, bdd_node_link(r.internal_bdd_node, r.internal_link_type));
-#endif
-  return r;
+  return bdd_recall_handle(internal_state->keep_memo, this, f, [&] {
+    bdd t = Keep_first_rec(Bdd_then(f), k);
+    bdd e = Keep_first_rec(Bdd_else(f), k);
+    return Bdd_ite(1, n->internal_var_index, t, e);
+  });
 }
 
 bdd bddpp_manager::Bdd_keep_first_variables(bdd f, long int k) {
-#if BDD_EXACT_CACHE
   internal_state->keep_memo.begin();
-#endif
   return Keep_first_rec(f, k);
 }
 
@@ -276,47 +253,31 @@ bdd bddpp_manager::Bdd_compose(bdd f, bdd v, bdd g) {
 bdd bddpp_manager::Compose_rec(bdd f, long v_index, const bdd& g) {
   bdd_node* n = f.internal_bdd_node;
   if (n == internal_bdd_node_one) return f;
-#if BDD_EXACT_CACHE
-  if (const bdd_node_link* m = internal_state->compose_memo.find(n, f.internal_link_type))
-    return bdd(this, m->second, m->first);
-#endif
-  bdd t = Compose_rec(Bdd_then(f), v_index, g);
-  bdd e = Compose_rec(Bdd_else(f), v_index, g);
-  bdd r = n->internal_var_index == v_index ? Bdd_ite(g, t, e) : Bdd_ite(1, n->internal_var_index, t, e);
-#if BDD_EXACT_CACHE
-  internal_state->compose_memo.put(n, f.internal_link_type, bdd_node_link(r.internal_bdd_node, r.internal_link_type));
-#endif
-  return r;
+  return bdd_recall_handle(internal_state->compose_memo, this, f, [&] {
+    bdd t = Compose_rec(Bdd_then(f), v_index, g);
+    bdd e = Compose_rec(Bdd_else(f), v_index, g);
+    return n->internal_var_index == v_index ? Bdd_ite(g, t, e) : Bdd_ite(1, n->internal_var_index, t, e);
+  });
 }
 
 bdd bddpp_manager::Bdd_compose_loc(bdd f, bdd v, bdd g) {
-#if BDD_EXACT_CACHE
   internal_state->compose_memo.begin();
-#endif
   return Compose_rec(f, v.internal_bdd_node ? v.internal_bdd_node->internal_var_index : -3, g);
 }
 
 bdd bddpp_manager::Replace_rec(bdd f, long int* map) {
   bdd_node* n = f.internal_bdd_node;
   if (n == internal_bdd_node_one) return f;
-#if BDD_EXACT_CACHE
-  if (const bdd_node_link* m = internal_state->replace_memo.find(n, f.internal_link_type))
-    return bdd(this, m->second, m->first);
-#endif
-  bdd x = Bdd_var_by_index(map[n->internal_var_index]);
-  bdd t = Replace_rec(Bdd_then(f), map);
-  bdd e = Replace_rec(Bdd_else(f), map);
-  bdd r = Bdd_ite(x, t, e);
-#if BDD_EXACT_CACHE
-  internal_state->replace_memo.put(n, f.internal_link_type, bdd_node_link(r.internal_bdd_node, r.internal_link_type));
-#endif
-  return r;
+  return bdd_recall_handle(internal_state->replace_memo, this, f, [&] {
+    bdd x = Bdd_var_by_index(map[n->internal_var_index]);
+    bdd t = Replace_rec(Bdd_then(f), map);
+    bdd e = Replace_rec(Bdd_else(f), map);
+    return Bdd_ite(x, t, e);
+  });
 }
 
 bdd bddpp_manager::Bdd_replace_vars(bdd f, long int* map) {
-#if BDD_EXACT_CACHE
   internal_state->replace_memo.begin();
-#endif
   return Replace_rec(f, map);
 }
 

@@ -10,6 +10,16 @@
 
 #include "bddpp.h"
 
+// The computed table and the walk memos are built in unless BDD_EXACT_CACHE is 0 (CMake option
+// ZARIM_BDD_CACHE=OFF). Off, every look-up finds nothing and every store does nothing, so each
+// walk follows every path: that build checks that the tables change no node, id or text.
+#ifndef BDD_EXACT_CACHE
+#define BDD_EXACT_CACHE 1
+#endif
+struct bdd_cache_switch {
+  static constexpr bool on = BDD_EXACT_CACHE != 0;
+};
+
 // Large tables are backed by huge pages where the system offers them: the unique table and the
 // computed table are read at random, so TLB misses would dominate their look-ups.
 void* bdd_big_allocate(size_t bytes);
@@ -117,12 +127,12 @@ class bdd_unique_table {
 
 // Lossy direct-mapped table of and/or results keyed by the complete operands. The links and the
 // operation ride in the low bits of the node addresses (nodes are at least 8-byte aligned).
-class bdd_computed_table {
+class bdd_computed_table : public bdd_cache_switch {
  public:
   enum op_code : int8_t { op_and = 1, op_or = 2 };
 
   bool lookup(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node*& r, int& rl) const {
-    if (!mask_) return false;
+    if (!on || !mask_) return false;
     uint64_t kx, ky;
     key(op, lx, x, ly, y, kx, ky);
     const entry& e = entries_[slot(kx, ky)];
@@ -132,7 +142,7 @@ class bdd_computed_table {
     return true;
   }
   void store(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node* r, int rl) {
-    if (!mask_) return;
+    if (!on || !mask_) return;
     uint64_t kx, ky;
     key(op, lx, x, ly, y, kx, ky);
     entry& e = entries_[slot(kx, ky)];
@@ -141,7 +151,7 @@ class bdd_computed_table {
     e.r = bdd_ptr_bits(r) | (rl == 1 ? 0 : 1);
   }
   void prefetch(int op, int lx, const bdd_node* x, int ly, const bdd_node* y) const {
-    if (!mask_) return;
+    if (!on || !mask_) return;
     uint64_t kx, ky;
     key(op, lx, x, ly, y, kx, ky);
     __builtin_prefetch(&entries_[slot(kx, ky)]);
@@ -150,6 +160,7 @@ class bdd_computed_table {
   // Keeps the table at one entry per four nodes in the unique table, which also holds every dead
   // node: a larger table misses the processor caches more often than it saves recomputation.
   void fit(size_t nodes) {
+    if (!on) return;
     if (nodes / 4 > entries_.size() && entries_.size() < kMaxEntries) resize(nodes / 4);
     else if (!mask_) resize(0);
   }
@@ -180,11 +191,13 @@ class bdd_computed_table {
   size_t mask_ = 0;
 };
 
-// Memo keyed by (node, link) for one call of a walk; begin() empties it in O(1).
+// Memo keyed by (node, link) for one call of a walk; begin() empties it in O(1). A memo that is
+// not begun holds nothing, so a walk may also keep one of its own.
 template <class V>
-class bdd_memo {
+class bdd_memo : public bdd_cache_switch {
  public:
   void begin() {
+    if (!on) return;
     ++epoch_;
     used_ = 0;
     if (epoch_ == 0) {  // wrapped: forget every stamp
@@ -193,7 +206,7 @@ class bdd_memo {
     }
   }
   const V* find(const bdd_node* n, int link) const {
-    if (slots_.empty()) return nullptr;
+    if (!on || slots_.empty()) return nullptr;
     for (size_t i = index(n, link);; i = (i + 1) & mask_) {
       const slot& s = slots_[i];
       if (s.epoch != epoch_) return nullptr;
@@ -201,6 +214,7 @@ class bdd_memo {
     }
   }
   void put(const bdd_node* n, int link, const V& v) {
+    if (!on) return;
     if ((used_ + 1) * 2 > slots_.size()) grow();
     for (size_t i = index(n, link);; i = (i + 1) & mask_) {
       slot& s = slots_[i];
@@ -217,6 +231,21 @@ class bdd_memo {
         return;
       }
     }
+  }
+  // The find/compute/store step of a walk: the value remembered for (n, link), else compute()'s,
+  // remembered. compute may recurse into this memo.
+  template <class F>
+  V recall(const bdd_node* n, int link, F compute) {
+    if (const V* v = find(n, link)) return *v;
+    V v = compute();
+    put(n, link, v);
+    return v;
+  }
+  // false when (n, link) was already visited in this call; always true with the memos off.
+  bool first_visit(const bdd_node* n, int link) {
+    if (find(n, link)) return false;
+    put(n, link, V());
+    return true;
   }
 
  private:
@@ -267,6 +296,17 @@ class bdd_node_pool {
 };
 
 using bdd_node_link = std::pair<bdd_node*, int>;
+
+// recall() for the walks that give handles: the memo keeps (node, link) pairs, since a remembered
+// handle would hold a count, and the result is a handle of m.
+template <class F>
+bdd bdd_recall_handle(bdd_memo<bdd_node_link>& memo, bddpp_manager* m, const bdd& f, F compute) {
+  bdd_node_link r = memo.recall(f.internal_bdd_node, f.internal_link_type, [&] {
+    bdd h = compute();
+    return bdd_node_link(h.internal_bdd_node, h.internal_link_type);
+  });
+  return bdd(m, r.second, r.first);
+}
 
 struct bddpp_internals {
   bdd_node_pool nodes;

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
-#include <unordered_map>
 
 #include "bdd_tables.h"
 #include "bddpp.h"
@@ -15,10 +14,7 @@
 
 void bddpp_manager::Clear_marks_rec(bdd_node* n) {
   if (!n) return;
-#if BDD_EXACT_CACHE
-  if (internal_state->visit_memo.find(n, 0)) return;
-  internal_state->visit_memo.put(n, 0, 1);
-#endif
+  if (!internal_state->visit_memo.first_visit(n, 0)) return;
   n->clear_mark();
   if (n->internal_var_index >= 0 && n->internal_var_index < internal_bdd_vars) {
     Clear_marks_rec(n->internal_then);
@@ -27,9 +23,7 @@ void bddpp_manager::Clear_marks_rec(bdd_node* n) {
 }
 
 void bddpp_manager::Bdd_clear_marks(bdd_node* n) {
-#if BDD_EXACT_CACHE
   internal_state->visit_memo.begin();
-#endif
   Clear_marks_rec(n);
 }
 
@@ -76,31 +70,16 @@ static int correct_rec(const bdd_node* n) {
   const bdd_node* kids[2] = {n->internal_then, n->internal_else};
   for (const bdd_node* k : kids)
     if (!k || k == n) return 0;
-#if BDD_EXACT_CACHE
-  if (const int* r = m->internal_state->correct_memo.find(n, 0)) return *r;
-#endif
-  int ok = 1;
-  for (const bdd_node* k : kids) {
-    if (k == m->internal_bdd_node_one) continue;
-    if (k->internal_var_index <= v || !correct_rec(k)) {
-      ok = 0;
-      break;
-    }
-  }
-  if (ok) {
+  return m->internal_state->correct_memo.recall(n, 0, [&] {
+    for (const bdd_node* k : kids)
+      if (k != m->internal_bdd_node_one && (k->internal_var_index <= v || !correct_rec(k))) return 0;
     const bdd_unique_table* table = m->internal_bdd_node_map;
-    ok = table && table->find(v, n->internal_then, n->internal_else, n->internal_else_link_type) == n ? 1 : 0;
-  }
-#if BDD_EXACT_CACHE
-  m->internal_state->correct_memo.put(n, 0, ok);
-#endif
-  return ok;
+    return table && table->find(v, n->internal_then, n->internal_else, n->internal_else_link_type) == n ? 1 : 0;
+  });
 }
 
 int bdd_node::is_correct() const {
-#if BDD_EXACT_CACHE
   if (internal_manager_ref) internal_manager_ref->internal_state->correct_memo.begin();
-#endif
   return correct_rec(this);
 }
 
@@ -265,48 +244,21 @@ void bddpp_manager::Print_bdd_structure(FILE*, bdd) {
 
 namespace {
 
-// Node-form copies are memoised by source node (their result is a node, read plainly).
-struct node_copy_memo {
-#if BDD_EXACT_CACHE
-  std::unordered_map<const bdd_node*, bdd_node*> done;
-  bdd_node* find(const bdd_node* n) const {
-    auto it = done.find(n);
-    return it == done.end() ? nullptr : it->second;
-  }
-  void put(const bdd_node* n, bdd_node* r) { done.emplace(n, r); }
-#else
-  bdd_node* find(const bdd_node*) const { return nullptr; }
-  void put(const bdd_node*, bdd_node*) {}
-#endif
-};
-
-struct handle_copy_memo {
-#if BDD_EXACT_CACHE
-  std::unordered_map<const bdd_node*, bdd_node_link> done[2];
-  bool find(const bdd_node* n, int link, bdd_node_link& r) const {
-    const auto& d = done[link == 1 ? 0 : 1];
-    auto it = d.find(n);
-    if (it == d.end()) return false;
-    r = it->second;
-    return true;
-  }
-  void put(const bdd_node* n, int link, bdd_node_link r) { done[link == 1 ? 0 : 1].emplace(n, r); }
-#else
-  bool find(const bdd_node*, int, bdd_node_link&) const { return false; }
-  void put(const bdd_node*, int, bdd_node_link) {}
-#endif
-};
+// Node-form copies are memoised by source node (their result is a node, read plainly); the
+// handle-form copy by (node, link).
+using node_copy_memo = bdd_memo<bdd_node*>;
+using handle_copy_memo = bdd_memo<bdd_node_link>;
 
 bdd_node* copy_equal_index(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, node_copy_memo& memo) {
   if (n == m2->internal_bdd_node_one) return m1->internal_bdd_node_one;
-  if (bdd_node* r = memo.find(n)) return r;
-  bdd_node* t = copy_equal_index(m1, m2, n->internal_then, memo);
-  bdd_node* e = copy_equal_index(m1, m2, n->internal_else, memo);
-  int link = 1;
-  bdd_node* r = m1->Find_or_create_bdd_node(n->internal_var_index, 1, n->internal_else_link_type, t, e, link);
-  if (link != 1) std::cerr << "erreur inattendue dans Bdd_isomorphe() avec correspondance!" << std::endl;
-  memo.put(n, r);
-  return r;
+  return memo.recall(n, 0, [&] {
+    bdd_node* t = copy_equal_index(m1, m2, n->internal_then, memo);
+    bdd_node* e = copy_equal_index(m1, m2, n->internal_else, memo);
+    int link = 1;
+    bdd_node* r = m1->Find_or_create_bdd_node(n->internal_var_index, 1, n->internal_else_link_type, t, e, link);
+    if (link != 1) std::cerr << "erreur inattendue dans Bdd_isomorphe() avec correspondance!" << std::endl;
+    return r;
+  });
 }
 
 // The node of variable v over the copied children t and e (else read through else_link).
@@ -329,44 +281,42 @@ bdd_node* place_node(bddpp_manager* m1, long v, int else_link, bdd_node* t, bdd_
 
 bdd_node* copy_by_map(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, long int* map, node_copy_memo& memo) {
   if (n == m2->internal_bdd_node_one) return m1->internal_bdd_node_one;
-  if (bdd_node* r = memo.find(n)) return r;
-  bdd_node* t = copy_by_map(m1, m2, n->internal_then, map, memo);
-  bdd_node* e = copy_by_map(m1, m2, n->internal_else, map, memo);
-  int link = 1;
-  bdd_node* r = place_node(m1, map[n->internal_var_index], n->internal_else_link_type, t, e, link);
-  if (link != 1) std::cerr << "erreur inattendue dans Bdd_isomorphe() avec correspondance!" << std::endl;
-  memo.put(n, r);
-  return r;
+  return memo.recall(n, 0, [&] {
+    bdd_node* t = copy_by_map(m1, m2, n->internal_then, map, memo);
+    bdd_node* e = copy_by_map(m1, m2, n->internal_else, map, memo);
+    int link = 1;
+    bdd_node* r = place_node(m1, map[n->internal_var_index], n->internal_else_link_type, t, e, link);
+    if (link != 1) std::cerr << "erreur inattendue dans Bdd_isomorphe() avec correspondance!" << std::endl;
+    return r;
+  });
 }
 
 bdd copy_handle_by_map(bddpp_manager* m1, bddpp_manager* m2, const bdd& f, long int* map, handle_copy_memo& memo) {
   bdd_node* n = f.internal_bdd_node;
   if (n == m2->internal_bdd_node_one) return f.internal_link_type == 1 ? m1->Bdd_one() : m1->Bdd_zero();
-  bdd_node_link done;
-  if (memo.find(n, f.internal_link_type, done)) return bdd(m1, done.second, done.first);
-  bdd t = copy_handle_by_map(m1, m2, m2->Bdd_then(f), map, memo);
-  bdd e = copy_handle_by_map(m1, m2, m2->Bdd_else(f), map, memo);
-  bdd x = m1->Bdd_var_by_index(map[n->internal_var_index]);
-  bdd a = m1->Bdd_and(m1->Bdd_not(x), e);
-  bdd b = m1->Bdd_and(x, t);
-  bdd r = m1->Bdd_or(a, b);
-  memo.put(n, f.internal_link_type, bdd_node_link(r.internal_bdd_node, r.internal_link_type));
-  return r;
+  return bdd_recall_handle(memo, m1, f, [&] {
+    bdd t = copy_handle_by_map(m1, m2, m2->Bdd_then(f), map, memo);
+    bdd e = copy_handle_by_map(m1, m2, m2->Bdd_else(f), map, memo);
+    bdd x = m1->Bdd_var_by_index(map[n->internal_var_index]);
+    bdd a = m1->Bdd_and(m1->Bdd_not(x), e);
+    bdd b = m1->Bdd_and(x, t);
+    return m1->Bdd_or(a, b);
+  });
 }
 
 bdd_node* copy_by_name(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, node_copy_memo& memo) {
   if (n == m2->internal_bdd_node_one) return m1->internal_bdd_node_one;
-  if (bdd_node* r = memo.find(n)) return r;
-  const std::string& name = m2->internal_names_table[n->internal_var_index];
-  long i = m1->Index_var_by_name(name);
-  if (i < 0) i = m1->New_node_var_last(name)->internal_var_index;
-  bdd_node* t = copy_by_name(m1, m2, n->internal_then, memo);
-  bdd_node* e = copy_by_name(m1, m2, n->internal_else, memo);
-  int link = 1;
-  bdd_node* r = place_node(m1, i, n->internal_else_link_type, t, e, link);
-  if (link != 1) std::cerr << "erreur inattendue dans Bdd_isomorphe_by_name() !" << std::endl;
-  memo.put(n, r);
-  return r;
+  return memo.recall(n, 0, [&] {
+    const std::string& name = m2->internal_names_table[n->internal_var_index];
+    long i = m1->Index_var_by_name(name);
+    if (i < 0) i = m1->New_node_var_last(name)->internal_var_index;
+    bdd_node* t = copy_by_name(m1, m2, n->internal_then, memo);
+    bdd_node* e = copy_by_name(m1, m2, n->internal_else, memo);
+    int link = 1;
+    bdd_node* r = place_node(m1, i, n->internal_else_link_type, t, e, link);
+    if (link != 1) std::cerr << "erreur inattendue dans Bdd_isomorphe_by_name() !" << std::endl;
+    return r;
+  });
 }
 
 bool bad_copy_call(bddpp_manager* m1, bddpp_manager* m2, const bdd_node* n) {

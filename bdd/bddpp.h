@@ -6,8 +6,8 @@
 //
 // Global ids are handed out in the exact order of node requests, and later tools print them, so
 // every operation below keeps a fixed order of sub-computations (see bdd_ops.cc). The computed
-// table and the per-call memos (BDD_EXACT_CACHE=1) skip repeated work only: they never change a
-// node, an id or a text, only reference counts.
+// table and the per-call memos (switched off by BDD_EXACT_CACHE=0, see bdd_tables.h) skip repeated
+// work only: they never change a node, an id or a text, only reference counts.
 //
 // Limits: recursion depth follows the number of variable levels; a manager's nodes and handles
 // belong to one thread; handles must be destroyed before their manager.
@@ -23,10 +23,6 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-#ifndef BDD_EXACT_CACHE
-#define BDD_EXACT_CACHE 1
-#endif
 
 class bddpp_manager;
 class bdd_node;
@@ -120,6 +116,15 @@ class bdd {
   // --- node-network names (added with the network emitters) ---
   std::string vhdl_node_name(const std::string& prefix) const;  // "not " if complemented, prefix(gid)
 };
+
+// A handle names a node of a manager once constructed from or assigned one; bdd() names none.
+inline bool bdd_initialised(const bdd& f) {
+  return f.internal_manager_ref != nullptr && f.internal_bdd_node != nullptr;
+}
+// An initialised handle of m.
+inline bool bdd_owned_by(const bdd& f, const bddpp_manager* m) {
+  return bdd_initialised(f) && f.internal_manager_ref == m;
+}
 
 bool operator==(const bdd& a, const bdd& b);
 bool operator!=(const bdd& a, const bdd& b);
@@ -404,6 +409,12 @@ class bddpp_manager {
                                    bdd_node* else_node, int& link_out);
   bdd_node* New_node(long global_id, long var_index, int else_link_type, bdd_node* then_node, bdd_node* else_node);
   void Free_node(bdd_node* n);
+  // The and/or core, one recursion for both (bdd_ops.cc); Op gives the terminal cases, the
+  // computed-table code and the name in reports.
+  template <class Op>
+  bdd_node* Apply_rec(int lx, bdd_node* x, int ly, bdd_node* y, int& link);
+  template <class Op>
+  bdd Apply(const bdd& f, const bdd& g);
   [[noreturn]] void Null_reference_report(const char* op, bdd_node* x, bdd_node* y, bool bad_manager);
   [[noreturn]] void Post_check_report(const char* op, int lx, bdd_node* x, int ly, bdd_node* y, int lr,
                                       bdd_node* r);

@@ -204,7 +204,7 @@ void bddpp_manager::Bdd_essential_implicants(bdd f, int* n_essential, bdd* essen
 }
 
 bdd bddpp_manager::Bdd_one_implicant(bdd f) {
-  if (f.manager_ref() != this || f.node() == nullptr) bad_handle_report("Bdd_one_implicant", f);
+  if (!bdd_owned_by(f, this)) bad_handle_report("Bdd_one_implicant", f);
   if (is_constant(f)) return f;
   if (Bdd_is_var(f) || Bdd_is_negvar(f)) return f;
   bdd x = Bdd_if(f);
@@ -327,7 +327,7 @@ int bddpp_manager::Bdd_sop_3(bdd f, std::vector<bdd>& out) { return Bdd_sop_0(f,
 namespace {
 
 int run_sop_method(bddpp_manager* m, const bdd& f, std::vector<bdd>& out, int method) {
-  if (f.manager_ref() != m || f.node() == nullptr) bad_handle_report("Bdd_sop", f);
+  if (!bdd_owned_by(f, m)) bad_handle_report("Bdd_sop", f);
   switch (method) {
     case 1: return m->Bdd_sop_1(f, out);
     case 2: return m->Bdd_sop_2(f, out);
