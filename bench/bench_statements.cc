@@ -3,6 +3,7 @@
 // opens a new occurrence of every output), and a parallel of n branches (pause >> emit).
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -79,17 +80,22 @@ Built parallel(int n) {
 
 void compileAndFinalize(benchmark::State& state, Built (*make)(int)) {
   int n = static_cast<int>(state.range(0));
+  double finalising = 0;  // seconds, summed over the iterations
   for (auto _ : state) {
     state.PauseTiming();
     Built b = make(n);
     b.m->addBodyStatement(b.body);
     state.ResumeTiming();
     b.m->compile();
+    auto start = std::chrono::steady_clock::now();
     b.m->finalize(0);
+    finalising += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     state.PauseTiming();
     delete b.m;  // statements and signals are never freed
     state.ResumeTiming();
   }
+  state.counters["finalize_ms"] =
+      benchmark::Counter(finalising * 1e3 / static_cast<double>(state.iterations()));
   state.SetComplexityN(n);
 }
 

@@ -3,6 +3,7 @@
 // tautology check and the abstract (jxa) text.
 #include <algorithm>
 #include <iostream>
+#include <unordered_map>
 
 #include "Bddexpression.h"
 #include "list.h"
@@ -26,6 +27,77 @@ void substitute(Bddexpressionwood& w, long id, const Bddexpression& e, const std
     re->vars_dependance.insert(deps.begin(), deps.end());
   }
 }
+
+// The wires that suppress_wires removed, each with its right side as it stood then; the
+// readers' right sides are rewritten once, at the end or when a reader is itself removed,
+// instead of once per wire (a reader of k wires would be walked k times). Substituting all
+// of them at once gives the function that substituting them one by one, in removal order,
+// gives: a right side only reads wires removed after it.
+class Substitutions {
+ public:
+  explicit Substitutions(bddpp_manager* m) : man(m), one(m->Bdd_one().node()) {}
+
+  void add(long id, const bdd& right_side) {
+    by_id[id] = right_side;
+    resolved.clear();
+  }
+  // f with every removed wire replaced by its right side, itself substituted.
+  bdd apply(const bdd& f) {
+    if (by_id.empty() || !initialised(f)) return f;
+    memo.clear();
+    return walk(f);
+  }
+
+ private:
+  struct Key {
+    const bdd_node* n;
+    int link;
+    bool operator==(const Key& o) const { return n == o.n && link == o.link; }
+  };
+  struct KeyHash {
+    size_t operator()(const Key& k) const { return std::hash<const void*>()(k.n) ^ static_cast<size_t>(k.link + 1); }
+  };
+
+  // Bottom-up rebuild of f (recursive, as the manager's own compose is).
+  bdd walk(const bdd& f) {
+    bdd_node* n = f.node();
+    if (n == one) return f;
+    Key key{n, f.link_type()};
+    auto hit = memo.find(key);
+    if (hit != memo.end()) return hit->second;
+    bdd t0 = man->Bdd_then(f), e0 = man->Bdd_else(f);
+    bdd t = walk(t0), e = walk(e0);
+    long v = n->var_index();
+    bdd r;
+    auto sub = by_id.find(v);
+    if (sub != by_id.end())
+      r = man->Bdd_ite(resolve(v, sub->second), t, e);
+    else if (t.node() == t0.node() && t.link_type() == t0.link_type() && e.node() == e0.node() &&
+             e.link_type() == e0.link_type())
+      r = f;
+    else
+      r = man->Bdd_ite(1, v, t, e);
+    memo.emplace(key, r);
+    return r;
+  }
+  // The right side of the removed wire v with the wires removed after it substituted.
+  bdd resolve(long v, const bdd& right_side) {
+    auto hit = resolved.find(v);
+    if (hit != resolved.end()) return hit->second;
+    std::unordered_map<Key, bdd, KeyHash> outer;
+    outer.swap(memo);
+    bdd r = walk(right_side);
+    memo.swap(outer);
+    resolved.emplace(v, r);
+    return r;
+  }
+
+  bddpp_manager* man;
+  const bdd_node* one;
+  std::unordered_map<long, bdd> by_id;
+  std::unordered_map<long, bdd> resolved;
+  std::unordered_map<Key, bdd, KeyHash> memo;
+};
 
 }  // namespace
 
@@ -86,6 +158,8 @@ void Bddexpressionwood::constants_propagation() {
 // ----- wire and local suppression -----
 
 void Bddexpressionwood::suppress_wires(std::list<int>& keep) {
+  Substitutions removed(man);
+  std::set<long> rewritten;  // readers whose right side still reads removed wires
   for (long id = 0; id < nb_var_bdd; ++id) {
     Bddexpression* e = slot(id);
     if (!rewritable(e) || in_keep(keep, e->usertype) || readers(id).empty()) continue;
@@ -93,15 +167,25 @@ void Bddexpressionwood::suppress_wires(std::list<int>& keep) {
     long d = *e->vars_dependance.begin();
     // A loop of length one (x := f(x)) is kept: its readers would read a variable left undefined.
     if (d == id || !valid_id(d) || reader_is_abstract(id)) continue;
+    if (rewritten.erase(id) != 0) e->bdd_exp = removed.apply(e->bdd_exp);
     readers(d).erase(id);
     ens_exp.erase(id);
     std::set<long> rs = readers(id);
-    substitute(*this, id, *e, rs, {d});
+    for (long r : rs) {
+      Bddexpression* re = slot(r);
+      if (re == nullptr) continue;
+      re->vars_dependance.erase(id);
+      re->vars_dependance.insert(d);
+      rewritten.insert(r);
+    }
+    removed.add(id, e->bdd_exp);
     readers(d).insert(rs.begin(), rs.end());
     destroy_equation(id);
     readers(id).clear();
     latest(id) = 0;
   }
+  for (long r : rewritten)
+    if (Bddexpression* re = slot(r)) re->bdd_exp = removed.apply(re->bdd_exp);
   constants_propagation(keep);
   clean_reader_table();
 
