@@ -244,7 +244,9 @@ void Bddexpression::setBddExp(bddpp_manager* m, bdd f) {
   internal_build_dependances(m);
 }
 
-// kind 0: replace, 1: or, 2: and. Keeps the wood's reader table exact.
+// kind 0: replace, 1: or, 2: and. Keeps the wood's reader table exact, touching only the
+// readers of the variables that the right side gains or loses (an or-merge into a long
+// equation changes one or two of them).
 void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
   if (!has_manager()) {
     std::cerr << "In Bddexpression::" << op << "(): " << std::endl;
@@ -255,9 +257,8 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
   bddpp_manager* m = wood->man;
   long k = my_index_var();
   bool keyed = wood->valid_id(k);
-  if (keyed)
-    for (long d : vars_dependance)
-      if (wood->valid_id(d)) wood->readers(d).erase(k);
+  std::set<long> before;
+  if (keyed) before.swap(vars_dependance);
   if (kind == 0) {
     bdd_exp = g;
   } else if (!initialised(bdd_exp)) {
@@ -268,15 +269,31 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
   abstraction = 0;
   build_normal_dependances();
   if (!keyed) return;
+  // Old ids are checked against the wood as it was; the right side may have grown it.
+  auto lost = before.begin();
+  auto gained = vars_dependance.begin();
+  while (lost != before.end() || gained != vars_dependance.end()) {
+    if (gained == vars_dependance.end() || (lost != before.end() && *lost < *gained)) {
+      if (wood->valid_id(*lost)) wood->readers(*lost).erase(k);
+      ++lost;
+    } else if (lost == before.end() || *gained < *lost) {
+      ++gained;
+    } else {
+      ++lost;
+      ++gained;
+    }
+  }
   wood->down_critical_path(k, 0, 0);
   // The up walk reads dependences only, which the reader insertions do not change: one walk
   // gives every result unless it needed the literal walk (a cycle), which may change the wood.
   bool walked = false;
-  std::set<long> deps = vars_dependance;
-  for (long d : deps) {
+  long valid = 0;
+  for (long d : vars_dependance) {
     if (!wood->valid_id(d)) continue;
+    ++valid;
     wood->readers(d).insert(k);
-    if (walked) continue;
+  }
+  for (long i = 0; i < valid && !walked; ++i) {
     long v = 0, h = 0;
     wood->start_walk();
     if (wood->slot(k) == nullptr || (wood->memo_walk(k, true, v, h) && h < wood->nb_var_bdd))
