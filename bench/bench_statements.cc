@@ -103,17 +103,19 @@ Built sequenceOfOneInstant(int n) { return sequence(n, false); }
 Built sequenceOfInstants(int n) { return sequence(n, true); }
 
 void BM_SequenceCompile(benchmark::State& state) { compileAndFinalize(state, sequenceOfOneInstant); }
-BENCHMARK(BM_SequenceCompile)->RangeMultiplier(2)->Range(250, 2000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_SequenceCompile)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
 
 void BM_SequenceOfInstantsCompile(benchmark::State& state) { compileAndFinalize(state, sequenceOfInstants); }
 BENCHMARK(BM_SequenceOfInstantsCompile)
-    ->RangeMultiplier(2)
-    ->Range(250, 2000)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Arg(10000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
 
 void BM_ParallelCompile(benchmark::State& state) { compileAndFinalize(state, parallel); }
-BENCHMARK(BM_ParallelCompile)->RangeMultiplier(2)->Range(125, 1000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_ParallelCompile)->Arg(100)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity();
 
 }  // namespace
 

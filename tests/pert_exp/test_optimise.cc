@@ -75,6 +75,30 @@ TEST(Optimise, WireSuppression) {
   EXPECT_EQ(s.w->earliest_sort().size(), 4u);
 }
 
+TEST(Optimise, WireChainsAreSubstitutedWhateverTheOrderOfTheirIds) {
+  // Ids in this order: e reads the later wire w3, r reads w1 and the later w3, m becomes a
+  // wire once w1 and w2 are gone, q reads m, o (kept) reads e.
+  test_system s;
+  for (const char* n : {"a", "b", "c", "e", "w1", "r", "w2", "w3", "m", "q", "o"}) s.v(n);
+  bddpp_manager* m = s.m();
+  s.eq("e", m->Bdd_not(s.v("w3")));
+  s.eq("w1", m->Bdd_not(s.v("a")));
+  s.eq("r", m->Bdd_or(m->Bdd_and(s.v("w1"), s.v("b")), m->Bdd_and(s.v("w3"), s.v("c"))));
+  s.eq("w2", s.v("w1"));
+  s.eq("w3", m->Bdd_not(s.v("w2")));
+  s.eq("m", m->Bdd_and(s.v("w1"), s.v("w2")));
+  s.eq("q", m->Bdd_and(s.v("m"), s.v("c")));
+  s.eq("o", m->Bdd_or(m->Bdd_or(s.v("r"), s.v("q")), m->Bdd_and(s.v("e"), s.v("b"))), kInterface);
+  std::list<int> keep = keep_interface();
+  s.w->suppress_wires(keep);
+  bdd not_a = m->Bdd_not(s.v("a"));
+  EXPECT_EQ(s.w->ens_exp, s.ids({"r", "q", "o"}));
+  EXPECT_EQ(s.at("r")->bdd_exp, m->Bdd_or(m->Bdd_and(not_a, s.v("b")), m->Bdd_and(s.v("a"), s.v("c"))));
+  EXPECT_EQ(s.at("q")->bdd_exp, m->Bdd_and(not_a, s.v("c")));
+  EXPECT_EQ(s.at("o")->bdd_exp, m->Bdd_or(m->Bdd_or(s.v("r"), s.v("q")), m->Bdd_and(not_a, s.v("b"))));
+  EXPECT_EQ(s.at("o")->vars_dependance, s.ids({"a", "b", "r", "q"}));
+}
+
 TEST(Optimise, WireWithAnAbstractReaderStays) {
   test_system s;
   s.eq("w", s.v("a"));
