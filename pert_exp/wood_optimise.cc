@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <iostream>
 #include <unordered_map>
+#include <vector>
 
 #include "Bddexpression.h"
 #include "list.h"
@@ -122,21 +123,41 @@ void Bddexpressionwood::clean_reader_table() {
 
 void Bddexpressionwood::constants_propagation(std::list<int>& keep) {
   std::set<long> removed;
+  // The constants each reader is to be reduced by, applied at once (one walk of the reader
+  // instead of one per constant) before the reader's right side is next read: by its own
+  // constant test or at the end. Reducing by the cube of the literals gives the function
+  // that reducing by each literal in turn gives.
+  std::unordered_map<long, std::vector<std::pair<long, bool>>> pending;
+  auto settle = [&](long r) {
+    auto it = pending.find(r);
+    if (it == pending.end()) return;
+    std::vector<std::pair<long, bool>> literals = std::move(it->second);
+    pending.erase(it);
+    Bddexpression* re = slot(r);
+    if (re == nullptr) return;
+    // From the deepest variable up, so that each conjunction adds one node.
+    std::sort(literals.begin(), literals.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    bdd cube = man->Bdd_one();
+    for (const auto& l : literals) {
+      bdd x = man->Bdd_var_by_index(l.first);
+      cube = man->Bdd_and(l.second ? x : man->Bdd_not(x), cube);
+    }
+    re->bdd_exp = man->Bdd_reduce(re->bdd_exp, cube);
+    re->internal_build_dependances();
+  };
   for (bool changed = true; changed;) {
     changed = false;
     for (long id : ens_exp) {
       Bddexpression* e = slot(id);
       if (e == nullptr || e->abstraction != 0 || readers(id).empty() || !initialised(e->bdd_exp)) continue;
+      settle(id);
       bool one = man->Bdd_is_tautology(e->bdd_exp, 1) != 0;
       bool zero = !one && man->Bdd_is_tautology(e->bdd_exp, 0) != 0;
       if (!one && !zero) continue;
-      bdd x = man->Bdd_var_by_index(id);
-      bdd literal = one ? x : man->Bdd_not(x);
       for (long r : readers(id)) {
         Bddexpression* re = slot(r);
         if (!rewritable(re)) continue;
-        re->bdd_exp = man->Bdd_reduce(re->bdd_exp, literal);
-        re->internal_build_dependances();
+        pending[r].emplace_back(id, one);
       }
       if (!in_keep(keep, e->usertype)) {
         destroy_equation(id);
@@ -146,6 +167,7 @@ void Bddexpressionwood::constants_propagation(std::list<int>& keep) {
       changed = true;
     }
   }
+  while (!pending.empty()) settle(pending.begin()->first);
   for (long id : removed) ens_exp.erase(id);
   internal_global_build_dependances();
 }

@@ -28,6 +28,24 @@ TEST(Optimise, ConstantPropagationRunsToAFixedPoint) {
   EXPECT_TRUE(s.w->readers(s.id("a")).empty());
 }
 
+TEST(Optimise, ReadersOfSeveralConstantsAreReducedByAllOfThem) {
+  // r reads both constants; t becomes a constant through them and is propagated in turn.
+  test_system s;
+  bddpp_manager* m = s.m();
+  s.eq("k1", m->Bdd_one());
+  s.eq("k0", m->Bdd_zero());
+  s.eq("r", m->Bdd_or(m->Bdd_and(s.v("k1"), s.v("a")), m->Bdd_and(s.v("k0"), s.v("b"))));
+  s.eq("q", m->Bdd_and(s.v("r"), s.v("k1")));
+  s.eq("t", m->Bdd_or(m->Bdd_and(s.v("k1"), s.v("k0")), m->Bdd_and(s.v("k0"), s.v("b"))));
+  s.eq("u", m->Bdd_or(s.v("t"), m->Bdd_not(s.v("a"))));
+  s.w->constants_propagation();
+  EXPECT_EQ(s.w->ens_exp, s.ids({"r", "q", "u"}));
+  EXPECT_EQ(s.at("r")->bdd_exp, s.v("a"));
+  EXPECT_EQ(s.at("q")->bdd_exp, s.v("r"));
+  EXPECT_EQ(s.at("u")->bdd_exp, m->Bdd_not(s.v("a")));
+  EXPECT_EQ(s.w->readers(s.id("a")), s.ids({"r", "u"}));
+}
+
 TEST(Optimise, KeptConstantLosesItsReadersOnly) {
   test_system s;
   s.eq("o", s.w->Bdd_zero(), kInterface);
