@@ -3,6 +3,7 @@
 // opens a new occurrence of every output), and a parallel of n branches (pause >> emit).
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -79,17 +80,22 @@ Built parallel(int n) {
 
 void compileAndFinalize(benchmark::State& state, Built (*make)(int)) {
   int n = static_cast<int>(state.range(0));
+  double finalising = 0;  // seconds, summed over the iterations
   for (auto _ : state) {
     state.PauseTiming();
     Built b = make(n);
     b.m->addBodyStatement(b.body);
     state.ResumeTiming();
     b.m->compile();
+    auto start = std::chrono::steady_clock::now();
     b.m->finalize(0);
+    finalising += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     state.PauseTiming();
     delete b.m;  // statements and signals are never freed
     state.ResumeTiming();
   }
+  state.counters["finalize_ms"] =
+      benchmark::Counter(finalising * 1e3 / static_cast<double>(state.iterations()));
   state.SetComplexityN(n);
 }
 
@@ -97,17 +103,19 @@ Built sequenceOfOneInstant(int n) { return sequence(n, false); }
 Built sequenceOfInstants(int n) { return sequence(n, true); }
 
 void BM_SequenceCompile(benchmark::State& state) { compileAndFinalize(state, sequenceOfOneInstant); }
-BENCHMARK(BM_SequenceCompile)->RangeMultiplier(2)->Range(250, 2000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_SequenceCompile)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
 
 void BM_SequenceOfInstantsCompile(benchmark::State& state) { compileAndFinalize(state, sequenceOfInstants); }
 BENCHMARK(BM_SequenceOfInstantsCompile)
-    ->RangeMultiplier(2)
-    ->Range(250, 2000)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Arg(10000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
 
 void BM_ParallelCompile(benchmark::State& state) { compileAndFinalize(state, parallel); }
-BENCHMARK(BM_ParallelCompile)->RangeMultiplier(2)->Range(125, 1000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_ParallelCompile)->Arg(100)->Arg(250)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Complexity();
 
 }  // namespace
 

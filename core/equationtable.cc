@@ -207,11 +207,31 @@ void EquationTable::unify(EquationTable* other, Module* m) {
   ow->update_bdd_vars();
   long n = ow->Nb_bdd_vars();
 
-  // First equation, by id, of each variable name of this system. Equations copied in below
-  // define variables of names that no later index of the other system carries.
+  // The equation of this system, as it was before the merge, that defines the variable
+  // called v. Names are unique in a system and variables keep their creation names until
+  // finalisation: the manager's name index finds it without a walk over the whole system;
+  // an index that names another variable (renamed) sends the look-up to a table of every
+  // equation by name, built once. Equations copied in below define variables of names that
+  // no later index of the other system carries.
+  std::unordered_set<long> copied_in;
   std::unordered_map<std::string, Bddexpression*> by_name;
-  for (long id : w->ens_exp)
-    if (Bddexpression* e = w->slot(id)) by_name.emplace(e->my_bddname(), e);
+  bool by_name_built = false;
+  auto equation_here = [&](const std::string& v) -> Bddexpression* {
+    long k = w->Index_var_by_name(v);
+    if (k < 0) return nullptr;
+    if (w->valid_id(k) && w->Name_var_by_index(k) == v) {
+      Bddexpression* e = w->slot(k);
+      return e != nullptr && copied_in.count(k) == 0 ? e : nullptr;
+    }
+    if (!by_name_built) {
+      for (long id : w->ens_exp)
+        if (copied_in.count(id) == 0)
+          if (Bddexpression* e = w->slot(id)) by_name.emplace(e->my_bddname(), e);
+      by_name_built = true;
+    }
+    auto found = by_name.find(v);
+    return found != by_name.end() ? found->second : nullptr;
+  };
 
   for (long i = 0; i < n; ++i) {
     if (i >= ow->Nb_bdd_vars()) throw IllegalOperationException("EquationTable::id out of bounds", nullptr);
@@ -231,12 +251,13 @@ void EquationTable::unify(EquationTable* other, Module* m) {
       continue;
     }
     if (eq->getAbstraction() != 0) continue;
-    auto found = by_name.find(v);
-    if (found == by_name.end()) {
+    Bddexpression* here = equation_here(v);
+    if (here == nullptr) {
       add(eq, m);
+      long k = w->Index_var_by_name(v);
+      if (k >= 0) copied_in.insert(k);
       continue;
     }
-    Bddexpression* here = found->second;
     int kind = here->getUserType();
     if (Compilation::isStatusType(kind)) {
       here->append_or_exp(Bdd_isomorphe_by_name(w->man, ow->man, eq->bdd_exp));

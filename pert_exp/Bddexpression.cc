@@ -211,9 +211,18 @@ void Bddexpression::internal_build_dependances(bddpp_manager* m) {
   if (abstraction != 0 || m == nullptr) return;
   if (!initialised(bdd_exp) || bdd_exp.manager_ref() != m) {
     vars_dependance.clear();
+    dependences_of = bdd();
     return;
   }
   vars_dependance = m->set_of_index_depend_on(bdd_exp);
+  dependences_of = bdd_exp;
+  dependences_size = vars_dependance.size();
+}
+
+bool Bddexpression::dependences_current() const {
+  return abstraction == 0 && initialised(bdd_exp) && initialised(dependences_of) &&
+         dependences_of.node() == bdd_exp.node() && dependences_of.link_type() == bdd_exp.link_type() &&
+         dependences_of.manager_ref() == bdd_exp.manager_ref() && vars_dependance.size() == dependences_size;
 }
 
 void Bddexpression::build_normal_dependances() {
@@ -244,7 +253,9 @@ void Bddexpression::setBddExp(bddpp_manager* m, bdd f) {
   internal_build_dependances(m);
 }
 
-// kind 0: replace, 1: or, 2: and. Keeps the wood's reader table exact.
+// kind 0: replace, 1: or, 2: and. Keeps the wood's reader table exact, touching only the
+// readers of the variables that the right side gains or loses (an or-merge into a long
+// equation changes one or two of them).
 void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
   if (!has_manager()) {
     std::cerr << "In Bddexpression::" << op << "(): " << std::endl;
@@ -255,9 +266,18 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
   bddpp_manager* m = wood->man;
   long k = my_index_var();
   bool keyed = wood->valid_id(k);
-  if (keyed)
-    for (long d : vars_dependance)
-      if (wood->valid_id(d)) wood->readers(d).erase(k);
+  // An or (and) of two right sides of disjoint supports, neither of them one (zero), depends
+  // on every variable of both: the support of g, found by a walk of g alone, is added.
+  bool merged = kind != 0 && dependences_current() && initialised(g) && g.manager_ref() == m;
+  std::set<long> added;
+  if (merged) {
+    int absorbing = kind == 1 ? 1 : 0;
+    merged = m->Bdd_is_tautology(bdd_exp, absorbing) == 0 && m->Bdd_is_tautology(g, absorbing) == 0;
+    if (merged) added = m->set_of_index_depend_on(g);
+    for (auto it = added.begin(); merged && it != added.end(); ++it) merged = vars_dependance.count(*it) == 0;
+  }
+  std::set<long> before;
+  if (keyed && !merged) before.swap(vars_dependance);
   if (kind == 0) {
     bdd_exp = g;
   } else if (!initialised(bdd_exp)) {
@@ -266,17 +286,41 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
     bdd_exp = kind == 1 ? m->Bdd_or(bdd_exp, g) : m->Bdd_and(bdd_exp, g);
   }
   abstraction = 0;
-  build_normal_dependances();
+  if (merged) {
+    if (pw->man != nullptr) pw->update_bdd_vars();
+    vars_dependance.insert(added.begin(), added.end());
+    dependences_of = bdd_exp;
+    dependences_size = vars_dependance.size();
+  } else {
+    build_normal_dependances();
+  }
   if (!keyed) return;
+  // Old ids are checked against the wood as it was; the right side may have grown it.
+  auto lost = before.begin();
+  auto gained = merged ? vars_dependance.end() : vars_dependance.begin();
+  while (lost != before.end() || gained != vars_dependance.end()) {
+    if (gained == vars_dependance.end() || (lost != before.end() && *lost < *gained)) {
+      if (wood->valid_id(*lost)) wood->readers(*lost).erase(k);
+      ++lost;
+    } else if (lost == before.end() || *gained < *lost) {
+      ++gained;
+    } else {
+      ++lost;
+      ++gained;
+    }
+  }
   wood->down_critical_path(k, 0, 0);
   // The up walk reads dependences only, which the reader insertions do not change: one walk
   // gives every result unless it needed the literal walk (a cycle), which may change the wood.
   bool walked = false;
-  std::set<long> deps = vars_dependance;
-  for (long d : deps) {
+  long valid = 0;
+  for (long d : vars_dependance) {
     if (!wood->valid_id(d)) continue;
-    wood->readers(d).insert(k);
-    if (walked) continue;
+    ++valid;
+    // Kept variables already list k (the table is exact); only the added ones need it.
+    if (!merged || added.count(d) != 0) wood->readers(d).insert(k);
+  }
+  for (long i = 0; i < valid && !walked; ++i) {
     long v = 0, h = 0;
     wood->start_walk();
     if (wood->slot(k) == nullptr || (wood->memo_walk(k, true, v, h) && h < wood->nb_var_bdd))

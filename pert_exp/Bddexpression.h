@@ -117,6 +117,13 @@ class Bddexpression {
   bool has_manager() const;
   void copy_fields(const Bddexpression& e);
   void change_right_side(const char* op, int kind, const bdd& g);
+  // Whether vars_dependance is still the support computed from the right side as it is.
+  bool dependences_current() const;
+
+  // The right side vars_dependance was last computed from, and the set's size then: an or
+  // (and) with a right side of disjoint support only adds that support to the set.
+  bdd dependences_of;
+  size_t dependences_size = 0;
   void put_jxc_head(std::ostream& os, long* renumbering) const;
 };
 

@@ -3,6 +3,8 @@
 // tautology check and the abstract (jxa) text.
 #include <algorithm>
 #include <iostream>
+#include <unordered_map>
+#include <vector>
 
 #include "Bddexpression.h"
 #include "list.h"
@@ -27,6 +29,77 @@ void substitute(Bddexpressionwood& w, long id, const Bddexpression& e, const std
   }
 }
 
+// The wires that suppress_wires removed, each with its right side as it stood then; the
+// readers' right sides are rewritten once, at the end or when a reader is itself removed,
+// instead of once per wire (a reader of k wires would be walked k times). Substituting all
+// of them at once gives the function that substituting them one by one, in removal order,
+// gives: a right side only reads wires removed after it.
+class Substitutions {
+ public:
+  explicit Substitutions(bddpp_manager* m) : man(m), one(m->Bdd_one().node()) {}
+
+  void add(long id, const bdd& right_side) {
+    by_id[id] = right_side;
+    resolved.clear();
+  }
+  // f with every removed wire replaced by its right side, itself substituted.
+  bdd apply(const bdd& f) {
+    if (by_id.empty() || !initialised(f)) return f;
+    memo.clear();
+    return walk(f);
+  }
+
+ private:
+  struct Key {
+    const bdd_node* n;
+    int link;
+    bool operator==(const Key& o) const { return n == o.n && link == o.link; }
+  };
+  struct KeyHash {
+    size_t operator()(const Key& k) const { return std::hash<const void*>()(k.n) ^ static_cast<size_t>(k.link + 1); }
+  };
+
+  // Bottom-up rebuild of f (recursive, as the manager's own compose is).
+  bdd walk(const bdd& f) {
+    bdd_node* n = f.node();
+    if (n == one) return f;
+    Key key{n, f.link_type()};
+    auto hit = memo.find(key);
+    if (hit != memo.end()) return hit->second;
+    bdd t0 = man->Bdd_then(f), e0 = man->Bdd_else(f);
+    bdd t = walk(t0), e = walk(e0);
+    long v = n->var_index();
+    bdd r;
+    auto sub = by_id.find(v);
+    if (sub != by_id.end())
+      r = man->Bdd_ite(resolve(v, sub->second), t, e);
+    else if (t.node() == t0.node() && t.link_type() == t0.link_type() && e.node() == e0.node() &&
+             e.link_type() == e0.link_type())
+      r = f;
+    else
+      r = man->Bdd_ite(1, v, t, e);
+    memo.emplace(key, r);
+    return r;
+  }
+  // The right side of the removed wire v with the wires removed after it substituted.
+  bdd resolve(long v, const bdd& right_side) {
+    auto hit = resolved.find(v);
+    if (hit != resolved.end()) return hit->second;
+    std::unordered_map<Key, bdd, KeyHash> outer;
+    outer.swap(memo);
+    bdd r = walk(right_side);
+    memo.swap(outer);
+    resolved.emplace(v, r);
+    return r;
+  }
+
+  bddpp_manager* man;
+  const bdd_node* one;
+  std::unordered_map<long, bdd> by_id;
+  std::unordered_map<long, bdd> resolved;
+  std::unordered_map<Key, bdd, KeyHash> memo;
+};
+
 }  // namespace
 
 bool Bddexpressionwood::in_keep(const std::list<int>& keep, int usertype) const {
@@ -50,21 +123,41 @@ void Bddexpressionwood::clean_reader_table() {
 
 void Bddexpressionwood::constants_propagation(std::list<int>& keep) {
   std::set<long> removed;
+  // The constants each reader is to be reduced by, applied at once (one walk of the reader
+  // instead of one per constant) before the reader's right side is next read: by its own
+  // constant test or at the end. Reducing by the cube of the literals gives the function
+  // that reducing by each literal in turn gives.
+  std::unordered_map<long, std::vector<std::pair<long, bool>>> pending;
+  auto settle = [&](long r) {
+    auto it = pending.find(r);
+    if (it == pending.end()) return;
+    std::vector<std::pair<long, bool>> literals = std::move(it->second);
+    pending.erase(it);
+    Bddexpression* re = slot(r);
+    if (re == nullptr) return;
+    // From the deepest variable up, so that each conjunction adds one node.
+    std::sort(literals.begin(), literals.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    bdd cube = man->Bdd_one();
+    for (const auto& l : literals) {
+      bdd x = man->Bdd_var_by_index(l.first);
+      cube = man->Bdd_and(l.second ? x : man->Bdd_not(x), cube);
+    }
+    re->bdd_exp = man->Bdd_reduce(re->bdd_exp, cube);
+    re->internal_build_dependances();
+  };
   for (bool changed = true; changed;) {
     changed = false;
     for (long id : ens_exp) {
       Bddexpression* e = slot(id);
       if (e == nullptr || e->abstraction != 0 || readers(id).empty() || !initialised(e->bdd_exp)) continue;
+      settle(id);
       bool one = man->Bdd_is_tautology(e->bdd_exp, 1) != 0;
       bool zero = !one && man->Bdd_is_tautology(e->bdd_exp, 0) != 0;
       if (!one && !zero) continue;
-      bdd x = man->Bdd_var_by_index(id);
-      bdd literal = one ? x : man->Bdd_not(x);
       for (long r : readers(id)) {
         Bddexpression* re = slot(r);
         if (!rewritable(re)) continue;
-        re->bdd_exp = man->Bdd_reduce(re->bdd_exp, literal);
-        re->internal_build_dependances();
+        pending[r].emplace_back(id, one);
       }
       if (!in_keep(keep, e->usertype)) {
         destroy_equation(id);
@@ -74,6 +167,7 @@ void Bddexpressionwood::constants_propagation(std::list<int>& keep) {
       changed = true;
     }
   }
+  while (!pending.empty()) settle(pending.begin()->first);
   for (long id : removed) ens_exp.erase(id);
   internal_global_build_dependances();
 }
@@ -86,6 +180,8 @@ void Bddexpressionwood::constants_propagation() {
 // ----- wire and local suppression -----
 
 void Bddexpressionwood::suppress_wires(std::list<int>& keep) {
+  Substitutions removed(man);
+  std::set<long> rewritten;  // readers whose right side still reads removed wires
   for (long id = 0; id < nb_var_bdd; ++id) {
     Bddexpression* e = slot(id);
     if (!rewritable(e) || in_keep(keep, e->usertype) || readers(id).empty()) continue;
@@ -93,15 +189,25 @@ void Bddexpressionwood::suppress_wires(std::list<int>& keep) {
     long d = *e->vars_dependance.begin();
     // A loop of length one (x := f(x)) is kept: its readers would read a variable left undefined.
     if (d == id || !valid_id(d) || reader_is_abstract(id)) continue;
+    if (rewritten.erase(id) != 0) e->bdd_exp = removed.apply(e->bdd_exp);
     readers(d).erase(id);
     ens_exp.erase(id);
     std::set<long> rs = readers(id);
-    substitute(*this, id, *e, rs, {d});
+    for (long r : rs) {
+      Bddexpression* re = slot(r);
+      if (re == nullptr) continue;
+      re->vars_dependance.erase(id);
+      re->vars_dependance.insert(d);
+      rewritten.insert(r);
+    }
+    removed.add(id, e->bdd_exp);
     readers(d).insert(rs.begin(), rs.end());
     destroy_equation(id);
     readers(id).clear();
     latest(id) = 0;
   }
+  for (long r : rewritten)
+    if (Bddexpression* re = slot(r)) re->bdd_exp = removed.apply(re->bdd_exp);
   constants_propagation(keep);
   clean_reader_table();
 

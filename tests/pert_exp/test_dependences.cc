@@ -230,3 +230,31 @@ TEST(Dependences, SettersKeepTheReaderTableExact) {
   s.w->coherence_dependances_check(std::cout);
   EXPECT_EQ(GetCapturedStderr(), "");
 }
+
+TEST(Dependences, MergedRightSidesKeepTheExactSupport) {
+  // Or and and merges with right sides of disjoint, overlapping and absorbing supports: the
+  // dependences stay the support of the right side, and the reader table stays exact.
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int> pick(0, 5), kind(0, 9);
+  test_system s;
+  for (int i = 0; i < 6; ++i) s.var("v" + std::to_string(i));
+  bddpp_manager* m = s.m();
+  std::vector<Bddexpression*> eqs;
+  for (int i = 6; i < 9; ++i) eqs.push_back(s.eq("v" + std::to_string(i), s.w->Bdd_var_by_index(i - 6)));
+  for (int step = 0; step < 300; ++step) {
+    Bddexpression* e = eqs[static_cast<size_t>(step % 3)];
+    bdd x = s.w->Bdd_var_by_index(pick(rng)), y = s.w->Bdd_var_by_index(pick(rng));
+    int k = kind(rng);
+    bdd g = k == 0 ? m->Bdd_one() : k == 1 ? m->Bdd_zero() : k < 5 ? x : k < 8 ? m->Bdd_and(x, m->Bdd_not(y)) : m->Bdd_or(x, y);
+    if (step % 7 == 6)
+      e->setBddExp(g);
+    else if (step % 2 == 0)
+      e->append_or_exp(g);
+    else
+      e->append_and_exp(g);
+    ASSERT_EQ(e->vars_dependance, m->set_of_index_depend_on(e->bdd_exp)) << "step " << step;
+  }
+  CaptureStderr();
+  s.w->coherence_dependances_check(std::cout);
+  EXPECT_EQ(GetCapturedStderr(), "");
+}

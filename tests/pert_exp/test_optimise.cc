@@ -28,6 +28,24 @@ TEST(Optimise, ConstantPropagationRunsToAFixedPoint) {
   EXPECT_TRUE(s.w->readers(s.id("a")).empty());
 }
 
+TEST(Optimise, ReadersOfSeveralConstantsAreReducedByAllOfThem) {
+  // r reads both constants; t becomes a constant through them and is propagated in turn.
+  test_system s;
+  bddpp_manager* m = s.m();
+  s.eq("k1", m->Bdd_one());
+  s.eq("k0", m->Bdd_zero());
+  s.eq("r", m->Bdd_or(m->Bdd_and(s.v("k1"), s.v("a")), m->Bdd_and(s.v("k0"), s.v("b"))));
+  s.eq("q", m->Bdd_and(s.v("r"), s.v("k1")));
+  s.eq("t", m->Bdd_or(m->Bdd_and(s.v("k1"), s.v("k0")), m->Bdd_and(s.v("k0"), s.v("b"))));
+  s.eq("u", m->Bdd_or(s.v("t"), m->Bdd_not(s.v("a"))));
+  s.w->constants_propagation();
+  EXPECT_EQ(s.w->ens_exp, s.ids({"r", "q", "u"}));
+  EXPECT_EQ(s.at("r")->bdd_exp, s.v("a"));
+  EXPECT_EQ(s.at("q")->bdd_exp, s.v("r"));
+  EXPECT_EQ(s.at("u")->bdd_exp, m->Bdd_not(s.v("a")));
+  EXPECT_EQ(s.w->readers(s.id("a")), s.ids({"r", "u"}));
+}
+
 TEST(Optimise, KeptConstantLosesItsReadersOnly) {
   test_system s;
   s.eq("o", s.w->Bdd_zero(), kInterface);
@@ -73,6 +91,30 @@ TEST(Optimise, WireSuppression) {
   EXPECT_EQ(s.w->latest(s.id("p")), 0);
   EXPECT_EQ(s.w->Nb_level(), 6);
   EXPECT_EQ(s.w->earliest_sort().size(), 4u);
+}
+
+TEST(Optimise, WireChainsAreSubstitutedWhateverTheOrderOfTheirIds) {
+  // Ids in this order: e reads the later wire w3, r reads w1 and the later w3, m becomes a
+  // wire once w1 and w2 are gone, q reads m, o (kept) reads e.
+  test_system s;
+  for (const char* n : {"a", "b", "c", "e", "w1", "r", "w2", "w3", "m", "q", "o"}) s.v(n);
+  bddpp_manager* m = s.m();
+  s.eq("e", m->Bdd_not(s.v("w3")));
+  s.eq("w1", m->Bdd_not(s.v("a")));
+  s.eq("r", m->Bdd_or(m->Bdd_and(s.v("w1"), s.v("b")), m->Bdd_and(s.v("w3"), s.v("c"))));
+  s.eq("w2", s.v("w1"));
+  s.eq("w3", m->Bdd_not(s.v("w2")));
+  s.eq("m", m->Bdd_and(s.v("w1"), s.v("w2")));
+  s.eq("q", m->Bdd_and(s.v("m"), s.v("c")));
+  s.eq("o", m->Bdd_or(m->Bdd_or(s.v("r"), s.v("q")), m->Bdd_and(s.v("e"), s.v("b"))), kInterface);
+  std::list<int> keep = keep_interface();
+  s.w->suppress_wires(keep);
+  bdd not_a = m->Bdd_not(s.v("a"));
+  EXPECT_EQ(s.w->ens_exp, s.ids({"r", "q", "o"}));
+  EXPECT_EQ(s.at("r")->bdd_exp, m->Bdd_or(m->Bdd_and(not_a, s.v("b")), m->Bdd_and(s.v("a"), s.v("c"))));
+  EXPECT_EQ(s.at("q")->bdd_exp, m->Bdd_and(not_a, s.v("c")));
+  EXPECT_EQ(s.at("o")->bdd_exp, m->Bdd_or(m->Bdd_or(s.v("r"), s.v("q")), m->Bdd_and(not_a, s.v("b"))));
+  EXPECT_EQ(s.at("o")->vars_dependance, s.ids({"a", "b", "r", "q"}));
 }
 
 TEST(Optimise, WireWithAnAbstractReaderStays) {
