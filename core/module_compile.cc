@@ -19,8 +19,6 @@
 
 namespace {
 
-bool has_bdd(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
-
 // Kinds that the cleaning passes never remove.
 std::list<int> keep_kinds() {
   return {Compilation::SINPUT, Compilation::VINPUT, Compilation::SOUTPUT, Compilation::VOUTPUT,
@@ -63,7 +61,7 @@ void append_ids(std::list<long>& to, const std::list<Signal*>* signals, Module* 
 }
 
 bool is_constant(Bddexpressionwood* w, Bddexpression* e, int value) {
-  return e != nullptr && has_bdd(e->bdd_exp) && w->Bdd_is_tautology(e->bdd_exp, value) != 0;
+  return e != nullptr && bdd_initialised(e->bdd_exp) && w->Bdd_is_tautology(e->bdd_exp, value) != 0;
 }
 
 }  // namespace
@@ -136,7 +134,7 @@ void Module::check_over_knowledge() {
         if (p.first < 0) continue;
         Bddexpression* st = w->slot(p.first);
         Bddexpression* va = w->slot(p.second);
-        if (st == nullptr || va == nullptr || !has_bdd(st->bdd_exp) || !has_bdd(va->bdd_exp)) continue;
+        if (st == nullptr || va == nullptr || !bdd_initialised(st->bdd_exp) || !bdd_initialised(va->bdd_exp)) continue;
         error = w->Bdd_or(error, w->Bdd_and(st->bdd_exp, va->bdd_exp));
       }
     }
@@ -337,7 +335,7 @@ void Module::learnStatusWireAssertion() {
       if (s->is_wire) assertion = w->Bdd_and(assertion, s->getBddStatus(this, w));
   for (long id : std::set<long>(w->ens_exp)) {
     Bddexpression* e = w->slot(id);
-    if (e == nullptr || !has_bdd(e->bdd_exp)) continue;
+    if (e == nullptr || !bdd_initialised(e->bdd_exp)) continue;
     learn(w, e->my_name(), e->bdd_var, w->Bdd_reduce(e->bdd_exp, assertion), e->getUserType());
   }
 }

@@ -264,7 +264,7 @@ void JxcWriter::checkEquations() {
     if (e == nullptr || renumbering[static_cast<size_t>(id)] == -1) continue;
     std::set<long> vars = e->set_of_var_dependances();
     bdd f = e->my_bdd_exp();
-    if (f.node() != nullptr && f.manager_ref() == w->my_bdd_manager()) {
+    if (bdd_owned_by(f, w->my_bdd_manager())) {
       std::set<long> support = w->set_of_index_depend_on(f);
       vars.insert(support.begin(), support.end());
     }

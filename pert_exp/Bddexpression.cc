@@ -5,17 +5,15 @@
 
 namespace {
 
-bool initialised(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
-
 // Index of b in m without the manager's error text for handles it does not own.
 long quiet_index(bddpp_manager* m, const bdd& b) {
-  if (m == nullptr || !initialised(b) || b.manager_ref() != m) return -3;
+  if (m == nullptr || !bdd_initialised(b) || b.manager_ref() != m) return -3;
   return m->Bdd_if_index(b);
 }
 
 // b copied into `to`; an uninitialised handle stays uninitialised.
 bdd translate(bddpp_manager* to, const bdd& b) {
-  if (!initialised(b) || to == nullptr) return bdd();
+  if (!bdd_initialised(b) || to == nullptr) return bdd();
   if (b.manager_ref() == to) return b;
   return Bdd_isomorphe(to, b.manager_ref(), b);
 }
@@ -59,7 +57,7 @@ Bddexpression::Bddexpression(Bddexpressionwood* wood, bdd var, bdd exp, long ear
     : pw(wood), abstraction(1), w(1), earliest_date(early), usertype(0) {
   if (!has_manager()) return;
   bddpp_manager* m = pw->man;
-  if (initialised(var) && var.manager_ref() == m) name = m->Name_var_by_bdd(var);
+  if (bdd_initialised(var) && var.manager_ref() == m) name = m->Name_var_by_bdd(var);
   abstraction = 0;
   bdd_var = var;
   bdd_exp = exp;
@@ -165,7 +163,7 @@ Bddexpression::~Bddexpression() = default;
 
 std::string Bddexpression::my_bddname() const {
   bddpp_manager* m = my_bdd_manager();
-  if (m == nullptr || !initialised(bdd_var) || bdd_var.manager_ref() != m) return "";
+  if (m == nullptr || !bdd_initialised(bdd_var) || bdd_var.manager_ref() != m) return "";
   return m->Name_var_by_bdd(bdd_var);
 }
 
@@ -209,7 +207,7 @@ void Bddexpression::internal_build_dependances() {
 
 void Bddexpression::internal_build_dependances(bddpp_manager* m) {
   if (abstraction != 0 || m == nullptr) return;
-  if (!initialised(bdd_exp) || bdd_exp.manager_ref() != m) {
+  if (!bdd_initialised(bdd_exp) || bdd_exp.manager_ref() != m) {
     vars_dependance.clear();
     dependences_of = bdd();
     return;
@@ -220,7 +218,7 @@ void Bddexpression::internal_build_dependances(bddpp_manager* m) {
 }
 
 bool Bddexpression::dependences_current() const {
-  return abstraction == 0 && initialised(bdd_exp) && initialised(dependences_of) &&
+  return abstraction == 0 && bdd_initialised(bdd_exp) && bdd_initialised(dependences_of) &&
          dependences_of.node() == bdd_exp.node() && dependences_of.link_type() == bdd_exp.link_type() &&
          dependences_of.manager_ref() == bdd_exp.manager_ref() && vars_dependance.size() == dependences_size;
 }
@@ -268,7 +266,7 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
   bool keyed = wood->valid_id(k);
   // An or (and) of two right sides of disjoint supports, neither of them one (zero), depends
   // on every variable of both: the support of g, found by a walk of g alone, is added.
-  bool merged = kind != 0 && dependences_current() && initialised(g) && g.manager_ref() == m;
+  bool merged = kind != 0 && dependences_current() && bdd_initialised(g) && g.manager_ref() == m;
   std::set<long> added;
   if (merged) {
     int absorbing = kind == 1 ? 1 : 0;
@@ -280,7 +278,7 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
   if (keyed && !merged) before.swap(vars_dependance);
   if (kind == 0) {
     bdd_exp = g;
-  } else if (!initialised(bdd_exp)) {
+  } else if (!bdd_initialised(bdd_exp)) {
     bdd_exp = g;
   } else {
     bdd_exp = kind == 1 ? m->Bdd_or(bdd_exp, g) : m->Bdd_and(bdd_exp, g);
@@ -364,13 +362,13 @@ void Bddexpression::append_not_exp() {
     std::cerr << "   no wood defined! Aborted  ..." << std::endl;
     return;
   }
-  if (initialised(bdd_exp)) bdd_exp = pw->man->Bdd_not(bdd_exp);
+  if (bdd_initialised(bdd_exp)) bdd_exp = pw->man->Bdd_not(bdd_exp);
 }
 
 void Bddexpression::Shannon_expand(long var, long& then_id, long& else_id) {
   then_id = -3;
   else_id = -3;
-  if (!has_manager() || abstraction != 0 || !initialised(bdd_exp)) return;
+  if (!has_manager() || abstraction != 0 || !bdd_initialised(bdd_exp)) return;
   bddpp_manager* m = pw->man;
   if (var < 0 || var >= m->Nb_bdd_vars()) return;
   bdd x = m->Bdd_var_by_id(var);

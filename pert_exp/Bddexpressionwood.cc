@@ -9,7 +9,6 @@ namespace {
 
 const long kMaxSlots = 0x1fffffff;
 
-bool initialised(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
 
 [[noreturn]] void table_limit(const char* who) {
   std::cerr << "in " << who << ": Nb bdd vars reached!" << std::endl;
@@ -264,7 +263,7 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
   }
   bddpp_manager* em = e->pw != nullptr ? e->pw->man : nullptr;
   long k = -3;
-  if (em != nullptr && initialised(e->bdd_var) && e->bdd_var.manager_ref() == em) k = em->Bdd_if_index(e->bdd_var);
+  if (em != nullptr && bdd_initialised(e->bdd_var) && e->bdd_var.manager_ref() == em) k = em->Bdd_if_index(e->bdd_var);
   long count = man != nullptr ? man->Nb_bdd_vars() : 0;
   if (k < 0 || k >= count) {
     std::cerr << heading << std::endl;

@@ -12,12 +12,10 @@
 
 namespace {
 
-bool initialised(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
-
 // Whether the equation of slot i, if any, defines the variable i of m.
 bool in_own_slot(Bddexpression* e, bddpp_manager* m, long i) {
   if (e == nullptr) return true;
-  return initialised(e->bdd_var) && e->bdd_var.manager_ref() == m && m->Bdd_if_index(e->bdd_var) == i;
+  return bdd_initialised(e->bdd_var) && e->bdd_var.manager_ref() == m && m->Bdd_if_index(e->bdd_var) == i;
 }
 
 // Gives the date `date` to v, then date + 1 to the successors (ids 0..n-1) of each vertex
@@ -315,7 +313,7 @@ namespace {
 
 long table_index(Bddexpression& e, long N) {
   bddpp_manager* m = e.my_bdd_manager();
-  if (m == nullptr || !initialised(e.bdd_var) || e.bdd_var.manager_ref() != m) return -1;
+  if (m == nullptr || !bdd_initialised(e.bdd_var) || e.bdd_var.manager_ref() != m) return -1;
   long x = m->Bdd_if_index(e.bdd_var);
   return x >= 0 && x < N ? x : -1;
 }

@@ -13,8 +13,6 @@
 
 namespace {
 
-bool initialised(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
-
 void cycle_warning(const char* where, const char* text) {
   std::cerr << "WARNING in Bddexpressionwood::" << where << "():" << std::endl;
   std::cerr << text << std::endl;
@@ -256,7 +254,7 @@ void Bddexpressionwood::internal_global_build_dependances() {
 bool Bddexpressionwood::reader_is_abstract(long id) const {
   for (long r : readers(id)) {
     Bddexpression* e = slot(r);
-    if (e != nullptr && (e->abstraction != 0 || !initialised(e->bdd_exp))) return true;
+    if (e != nullptr && (e->abstraction != 0 || !bdd_initialised(e->bdd_exp))) return true;
   }
   return false;
 }
@@ -265,7 +263,7 @@ void Bddexpressionwood::useless_local(long v) {
   Bddexpression* e = slot(v);
   if (e == nullptr || readers(v).empty() || e->vars_dependance.empty()) return;
   // An abstract equation has no right side to substitute, nor an abstract reader a BDD to rewrite.
-  if (e->abstraction != 0 || !initialised(e->bdd_exp) || reader_is_abstract(v)) return;
+  if (e->abstraction != 0 || !bdd_initialised(e->bdd_exp) || reader_is_abstract(v)) return;
   e->internal_build_dependances();
   if (e->vars_dependance.count(v) != 0) {
     std::cerr << "ERROR: detected self-dependance about variable : " << v << " !!!" << std::endl;

@@ -8,11 +8,9 @@
 
 namespace {
 
-bool initialised(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
-
 // Latest date of e's variable in the instance's table; 0 when it has none.
 long instance_latest(Bddexpressionwood& instance, const Bddexpression& e) {
-  if (e.pw == nullptr || instance.man == nullptr || !initialised(e.bdd_var) ||
+  if (e.pw == nullptr || instance.man == nullptr || !bdd_initialised(e.bdd_var) ||
       e.bdd_var.manager_ref() != instance.man)
     return 0;
   long k = instance.man->Bdd_if_index(e.bdd_var);
@@ -25,7 +23,7 @@ std::set<long> used_variables(Bddexpressionwood& instance) {
   std::set<long> u = instance.Set_of_index_used_variables();
   for (long id : instance.ens_exp) {
     Bddexpression* e = instance.slot(id);
-    if (e != nullptr && e->abstraction == 0 && initialised(e->bdd_exp) && e->bdd_exp.manager_ref() == instance.man) {
+    if (e != nullptr && e->abstraction == 0 && bdd_initialised(e->bdd_exp) && e->bdd_exp.manager_ref() == instance.man) {
       std::set<long> s = instance.man->set_of_index_depend_on(e->bdd_exp);
       u.insert(s.begin(), s.end());
     }
@@ -70,7 +68,7 @@ void Bddexpressionwood::suppress_local(long id) {
     return;
   }
   // An abstract equation has no right side to substitute, nor an abstract reader a BDD to rewrite.
-  if (!initialised(e->bdd_exp) || e->abstraction != 0 || reader_is_abstract(id)) return;
+  if (!bdd_initialised(e->bdd_exp) || e->abstraction != 0 || reader_is_abstract(id)) return;
   std::set<long> deps = e->vars_dependance;
   for (long d : deps) {
     if (!valid_id(d)) continue;
@@ -121,7 +119,7 @@ void Bddexpressionwood::Include_wood_instance(Bddexpressionwood& instance, std::
       long late = instance_latest(instance, *e);
       if (e->abstraction == 0) {
         bdd var = man->Bdd_var_by_name(var_name);
-        bdd f = initialised(e->bdd_exp) ? man->Bdd_replace_vars(e->bdd_exp, map.data()) : bdd();
+        bdd f = bdd_initialised(e->bdd_exp) ? man->Bdd_replace_vars(e->bdd_exp, map.data()) : bdd();
         adopt(new Bddexpression(e->name + suffix, this, var, f, e->exp_def, e->earliest_date, late, e->usertype));
       } else {
         long k = man->Index_var_by_name(var_name);
@@ -149,8 +147,8 @@ void Bddexpressionwood::Include_wood_instance(Bddexpressionwood& instance, std::
       long late = instance_latest(instance, *e);
       if (e->abstraction == 0) {
         // Variable before right side, in named temporaries: node ids follow the order of the copies.
-        bdd var = initialised(e->bdd_var) ? Bdd_isomorphe(man, im, e->bdd_var, map.data()) : bdd();
-        bdd f = initialised(e->bdd_exp) ? Bdd_isomorphe(man, im, e->bdd_exp, map.data()) : bdd();
+        bdd var = bdd_initialised(e->bdd_var) ? Bdd_isomorphe(man, im, e->bdd_var, map.data()) : bdd();
+        bdd f = bdd_initialised(e->bdd_exp) ? Bdd_isomorphe(man, im, e->bdd_exp, map.data()) : bdd();
         adopt(new Bddexpression(e->name + suffix, this, var, f, e->exp_def, e->earliest_date, late, e->usertype));
       } else {
         std::set<long> deps = renumbered(e->vars_dependance, map);

@@ -11,10 +11,8 @@
 
 namespace {
 
-bool initialised(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
-
 // An equation whose right side a pass may rewrite.
-bool rewritable(const Bddexpression* e) { return e != nullptr && e->abstraction == 0 && initialised(e->bdd_exp); }
+bool rewritable(const Bddexpression* e) { return e != nullptr && e->abstraction == 0 && bdd_initialised(e->bdd_exp); }
 
 // The equation e of id substituted into each equation of rs, in order, which then depends on
 // deps instead of id.
@@ -44,7 +42,7 @@ class Substitutions {
   }
   // f with every removed wire replaced by its right side, itself substituted.
   bdd apply(const bdd& f) {
-    if (by_id.empty() || !initialised(f)) return f;
+    if (by_id.empty() || !bdd_initialised(f)) return f;
     memo.clear();
     return walk(f);
   }
@@ -149,7 +147,7 @@ void Bddexpressionwood::constants_propagation(std::list<int>& keep) {
     changed = false;
     for (long id : ens_exp) {
       Bddexpression* e = slot(id);
-      if (e == nullptr || e->abstraction != 0 || readers(id).empty() || !initialised(e->bdd_exp)) continue;
+      if (e == nullptr || e->abstraction != 0 || readers(id).empty() || !bdd_initialised(e->bdd_exp)) continue;
       settle(id);
       bool one = man->Bdd_is_tautology(e->bdd_exp, 1) != 0;
       bool zero = !one && man->Bdd_is_tautology(e->bdd_exp, 0) != 0;
@@ -289,10 +287,10 @@ void Bddexpressionwood::suppress_locals() {
 
 // kind 0: Bdd_reduce by c, 1: exist over c, 2: forall over c.
 void Bddexpressionwood::reduce_all(int kind, const bdd& c) {
-  if (!initialised(c) || c.manager_ref() != man) return;
+  if (!bdd_initialised(c) || c.manager_ref() != man) return;
   for (long id : ens_exp) {
     Bddexpression* e = slot(id);
-    if (e == nullptr || !initialised(e->bdd_exp)) continue;
+    if (e == nullptr || !bdd_initialised(e->bdd_exp)) continue;
     std::set<long> before = e->set_of_index_used_variables();
     if (kind == 0)
       e->bdd_exp = man->Bdd_reduce(e->bdd_exp, c);
@@ -407,7 +405,7 @@ std::set<long> Bddexpressionwood::loop_breaking(std::set<long> eligible, int& ok
       for (int side = 0; side < 2; ++side) {
         long c = side == 0 ? p.positive : p.negative;
         Bddexpression* copy = slot(c);
-        if (copy == nullptr || !initialised(copy->bdd_exp)) continue;
+        if (copy == nullptr || !bdd_initialised(copy->bdd_exp)) continue;
         long* table = side == 0 ? positive.data() : negative.data();
         copy->setBddExp(man->Bdd_replace_vars(copy->bdd_exp, table), 0, 0);
       }
@@ -424,7 +422,7 @@ int Bddexpressionwood::global_tautology() {
   for (long id : ens_exp) {
     Bddexpression* e = slot(id);
     if (e == nullptr) continue;
-    if (!initialised(e->bdd_exp) || man->Bdd_is_tautology(e->bdd_exp) == 0) return 0;
+    if (!bdd_initialised(e->bdd_exp) || man->Bdd_is_tautology(e->bdd_exp) == 0) return 0;
   }
   return 1;
 }

@@ -10,10 +10,6 @@
 
 namespace {
 
-bool initialised(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
-
-bool owned_by(const bdd& b, const bddpp_manager* m) { return initialised(b) && b.manager_ref() == m; }
-
 // The variable name and right side shared by the debug stream and the debug string.
 template <class Out, class Sop>
 void debug_body(const Bddexpression& e, Out& out, Sop sop) {
@@ -23,9 +19,9 @@ void debug_body(const Bddexpression& e, Out& out, Sop sop) {
     return;
   }
   if (m != nullptr) {
-    out(owned_by(e.bdd_var, m) ? e.my_bddname() : std::string("-"));
+    out(bdd_owned_by(e.bdd_var, m) ? e.my_bddname() : std::string("-"));
     out(" = ");
-    if (owned_by(e.bdd_exp, m)) {
+    if (bdd_owned_by(e.bdd_exp, m)) {
       sop(m);
       if (e.abstraction != 0) out("warning ABSTRACTION by " + e.exp_def + "()!");
     } else {
@@ -70,13 +66,13 @@ std::string Bddexpression::debug_in_string() const {
 void Bddexpression::put_doc(std::ostream& os, const std::string& node_name) const {
   bddpp_manager* m = my_bdd_manager();
   if (m == nullptr) return;
-  if (!owned_by(bdd_var, m)) {
+  if (!bdd_owned_by(bdd_var, m)) {
     os << "   not defined!";
     return;
   }
   std::string label = "   " + my_bddname();
   os << label;
-  if (!owned_by(bdd_exp, m)) {
+  if (!bdd_owned_by(bdd_exp, m)) {
     os << "= ???";
   } else if (m->Bdd_is_tautology(bdd_exp)) {
     os << (m->Bdd_is_one_tautologic(bdd_exp) ? "= true;" : "= false;");
@@ -91,7 +87,7 @@ void Bddexpression::put_doc(std::ostream& os, const std::string& node_name) cons
 
 void Bddexpression::put_lustre_compatibilite(std::ostream& os, int method) const {
   bddpp_manager* m = my_bdd_manager();
-  if (m == nullptr || !owned_by(bdd_var, m) || !owned_by(bdd_exp, m)) return;
+  if (m == nullptr || !bdd_owned_by(bdd_var, m) || !bdd_owned_by(bdd_exp, m)) return;
   os << "  " << my_bddname() << "= ";
   m->Print_sop(" or ", " and ", "not ", "", os, bdd_exp, method);
   os << ";";
@@ -102,7 +98,7 @@ void Bddexpression::put_jxc_head(std::ostream& os, long* renumbering) const {
   long x = my_index_var();
   long late = pw->valid_id(x) ? pw->latest(x) : 0;
   os << earliest_date << " " << late << " " << renumbering[x] << ":";
-  if (owned_by(bdd_exp, pw->man))
+  if (bdd_owned_by(bdd_exp, pw->man))
     os << bdd_exp.node()->local_id() << "," << bdd_exp.link_type();
   else
     os << -3 << "," << -3;
@@ -110,7 +106,7 @@ void Bddexpression::put_jxc_head(std::ostream& os, long* renumbering) const {
 
 void Bddexpression::put_jxc(std::ostream& os, long* renumbering) const {
   bddpp_manager* m = my_bdd_manager();
-  if (m == nullptr || !owned_by(bdd_var, m)) return;
+  if (m == nullptr || !bdd_owned_by(bdd_var, m)) return;
   put_jxc_head(os, renumbering);
   os << "," << "(";
   // A dependence outside the system (an abstract equation's unkept one) has no file number.
@@ -120,13 +116,13 @@ void Bddexpression::put_jxc(std::ostream& os, long* renumbering) const {
 
 void Bddexpression::put_jxc_2_0_4(std::ostream& os, long* renumbering) const {
   bddpp_manager* m = my_bdd_manager();
-  if (m == nullptr || !owned_by(bdd_var, m)) return;
+  if (m == nullptr || !bdd_owned_by(bdd_var, m)) return;
   put_jxc_head(os, renumbering);
 }
 
 void Bddexpression::put_jxc_0_3_0(std::ostream& os, long* renumbering, int method) const {
   bddpp_manager* m = my_bdd_manager();
-  if (m == nullptr || !owned_by(bdd_var, m) || !owned_by(bdd_exp, m)) return;
+  if (m == nullptr || !bdd_owned_by(bdd_var, m) || !bdd_owned_by(bdd_exp, m)) return;
   os << earliest_date << " " << getLateDate() << std::endl;
   m->JXC_print(os, renumbering, bdd_var, bdd_exp, method);
 }
@@ -196,7 +192,7 @@ void Bddexpressionwood::put_kept_nodes(std::ostream& os, long* renumbering) {
   std::list<bdd> rights;
   for (long id = 0; id < nb_var_bdd; ++id) {
     Bddexpression* e = slot(id);
-    if (e != nullptr && renumbering[id] != -1 && owned_by(e->bdd_exp, man)) rights.push_back(e->bdd_exp);
+    if (e != nullptr && renumbering[id] != -1 && bdd_owned_by(e->bdd_exp, man)) rights.push_back(e->bdd_exp);
   }
   man->Print_bdds_list_by_nodes_list(os, rights, renumbering);
   os << "expressions:" << std::endl;
@@ -269,7 +265,7 @@ void Bddexpressionwood::Put_jxc_0_3_0(std::ostream& os, long* renumbering, int m
 bdd Bddexpressionwood::reduce_proposition() {
   for (long id : latest_sort()) {
     Bddexpression* e = slot(id);
-    if (e == nullptr || !owned_by(e->bdd_exp, man)) continue;
+    if (e == nullptr || !bdd_owned_by(e->bdd_exp, man)) continue;
     if (man->Bdd_is_tautology(e->bdd_exp) == 0) return man->Bdd_one_implicant(e->bdd_exp);
   }
   return man->Bdd_one();
