@@ -237,7 +237,7 @@ Context& Signal_eval::bdds_evaluate(Module* m, Context& context) {
     long v = man->Bdd_if_index(e->my_bdd_var());
     if (inside(context, v))
       context[static_cast<std::size_t>(v)] =
-          man->Bdd_eval_for_literal(e->my_bdd_exp(), context.data(), static_cast<long>(context.size()));
+          man->Bdd_eval_for_literal(e->my_bdd_exp_ref(), context.data(), static_cast<long>(context.size()));
   }
   return context;
 }
@@ -435,7 +435,7 @@ void Simulation::evaluateEquations(DataSimulMap& constants, DataSimulValueMap& v
       // A bad handle reports at each reaction, as the look-up does.
       long v = st.var == -3 ? man->Bdd_if_index(st.e->my_bdd_var()) : st.var;
       if (inside(context_, v))
-        context_[static_cast<std::size_t>(v)] = man->Bdd_eval_for_literal(st.e->my_bdd_exp(), context_.data(), size);
+        context_[static_cast<std::size_t>(v)] = man->Bdd_eval_for_literal(st.e->my_bdd_exp_ref(), context_.data(), size);
       if (st.ref == nullptr) continue;  // no signal: no binding
       DataBinding* b = m->getBinding(st.ref->getCurrentName());
       if (b == nullptr || b->getClock() == nullptr || b->getClock()->isOutput()) continue;
