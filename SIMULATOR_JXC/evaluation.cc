@@ -237,7 +237,7 @@ Context& Signal_eval::bdds_evaluate(Module* m, Context& context) {
     long v = man->Bdd_if_index(e->my_bdd_var());
     if (inside(context, v))
       context[static_cast<std::size_t>(v)] =
-          man->Bdd_eval_for_literal(e->my_bdd_exp(), context.data(), static_cast<long>(context.size()));
+          man->Bdd_eval_for_literal(e->my_bdd_exp_ref(), context.data(), static_cast<long>(context.size()));
   }
   return context;
 }
@@ -260,6 +260,7 @@ void Simulation::load(Module* m) {
   flags_.initialise_set_reset();
   flags_.set_Set(true);
   if (m != nullptr) initialise_register_context(m, context_);
+  plan();
 }
 
 long Simulation::index(const std::vector<Signal*>& list, Signal* s) const {
@@ -361,8 +362,13 @@ std::string Simulation::request(DataExpr* e, DataSimulMap& constants, DataSimulV
   return r;
 }
 
-void Simulation::evaluateEquations(DataSimulMap& constants, DataSimulValueMap& values, ReactionReport& report) {
+void Simulation::plan() {
+  steps_.clear();
+  value_keys_.clear();
+  input_rails_.clear();
+  values_.clear();
   Module* m = module_;
+  if (m == nullptr) return;
   Bddexpressionwood* w = woodOf(m);
   bddpp_manager* man = w->my_bdd_manager();
   SignalManager* sm = m->getSignalManager();
@@ -373,43 +379,86 @@ void Simulation::evaluateEquations(DataSimulMap& constants, DataSimulValueMap& v
   for (long id : order)
     if (inside(context_, id)) rank[static_cast<std::size_t>(id)] = k++;
   auto rankOf = [&](long id) { return inside(context_, id) ? rank[static_cast<std::size_t>(id)] : -1; };
-  std::set<SignalRef*> abstract_done;
-
+  std::set<SignalRef*> abstract_seen;
+  steps_.reserve(order.size());
   for (long id : order) {
     Bddexpression* e = w->slot(id);
     if (e == nullptr) continue;
-    SignalRef* ref = sm->getSignalRefById(id, w);
-    if (e->getAbstraction() == 0) {
-      long v = man->Bdd_if_index(e->my_bdd_var());
+    Step st{id, e, -1, sm->getSignalRefById(id, w), -1, -1, e->getAbstraction() != 0, false, false, false};
+    if (!st.abstract) st.var = man->Bdd_if_index(e->my_bdd_var());
+    if (st.ref != nullptr) {
+      st.sid = st.ref->getBddStatusId(w);
+      st.vid = st.ref->getBddValueId(w);
+      st.last = id == (rankOf(st.sid) > rankOf(st.vid) ? st.sid : st.vid);
+      st.unread = w->valid_id(st.sid) && w->readers(st.sid).empty();
+      if (st.abstract) st.first = abstract_seen.insert(st.ref).second;
+    }
+    steps_.push_back(st);
+  }
+  // Value-map keys: an input's text, overridden by a local's or an output's "--".
+  std::map<long, long> source;
+  for (std::size_t i = 0; i < inputs_.size(); ++i) {
+    Signal* s = inputs_[i];
+    input_rails_.push_back({s->getInitialBddStatusId(m, w), s->getInitialBddValueId(m, w)});
+    source[input_rails_.back().sid] = static_cast<long>(i);
+  }
+  for (Signal* s : *m->getLocalSignalList()) source[s->getInitialBddStatusId(m, w)] = -1;
+  for (Signal* s : outputs_) source[s->getInitialBddStatusId(m, w)] = -1;
+  value_keys_.reserve(source.size());
+  for (const auto& entry : source) value_keys_.push_back({entry.first, entry.second});
+}
+
+void Simulation::resetValues() {
+  static const std::string Absent = "--";
+  auto it = values_.begin();
+  for (const ValueKey& k : value_keys_) {
+    while (it != values_.end() && it->first < k.key) it = values_.erase(it);
+    if (it == values_.end() || it->first != k.key) it = values_.emplace_hint(it, k.key, std::string());
+    const std::string* text = &Absent;
+    if (k.input >= 0) {
+      const Rails& r = input_rails_[static_cast<std::size_t>(k.input)];
+      if (isPresent(context_, r.sid, r.vid)) text = &input_values_[static_cast<std::size_t>(k.input)];
+    }
+    it->second = *text;
+    ++it;
+  }
+  values_.erase(it, values_.end());
+}
+
+void Simulation::evaluateEquations(DataSimulMap& constants, DataSimulValueMap& values, ReactionReport& report) {
+  Module* m = module_;
+  Bddexpressionwood* w = woodOf(m);
+  bddpp_manager* man = w->my_bdd_manager();
+  const long size = static_cast<long>(context_.size());
+  for (const Step& st : steps_) {
+    if (!st.abstract) {
+      // A bad handle reports at each reaction, as the look-up does.
+      long v = st.var == -3 ? man->Bdd_if_index(st.e->my_bdd_var()) : st.var;
       if (inside(context_, v))
-        context_[static_cast<std::size_t>(v)] =
-            man->Bdd_eval_for_literal(e->my_bdd_exp(), context_.data(), static_cast<long>(context_.size()));
-      if (ref == nullptr) continue;  // no signal: no binding
-      DataBinding* b = m->getBinding(ref->getCurrentName());
+        context_[static_cast<std::size_t>(v)] = man->Bdd_eval_for_literal(st.e->my_bdd_exp_ref(), context_.data(), size);
+      if (st.ref == nullptr) continue;  // no signal: no binding
+      DataBinding* b = m->getBinding(st.ref->getCurrentName());
       if (b == nullptr || b->getClock() == nullptr || b->getClock()->isOutput()) continue;
-      long sid = ref->getBddStatusId(w);
-      long vid = ref->getBddValueId(w);
       // Once per emission, when both of its rails are computed.
-      long later = rankOf(sid) > rankOf(vid) ? sid : vid;
-      if (id != later) continue;
-      if (isPresent(context_, sid, vid) && w->valid_id(sid) && w->readers(sid).empty())
+      if (!st.last) continue;
+      if (isPresent(context_, st.sid, st.vid) && st.unread)
         values[b->getClock()->getInitialBddStatusId(m, w)] = request(b->getValue(), constants, values, report);
     } else {
-      if (ref == nullptr) {
-        std::cerr << "***error:FenPrincipale::Simuler(): No binding for signal:" << id << "\n";
+      if (st.ref == nullptr) {
+        std::cerr << "***error:FenPrincipale::Simuler(): No binding for signal:" << st.id << "\n";
         std::exit(1);
       }
-      if (!abstract_done.insert(ref).second) continue;  // the pair is set at its first rail
-      DataBinding* b = m->getBinding(ref->getCurrentName());
+      if (!st.first) continue;  // the pair is set at its first rail
+      DataBinding* b = m->getBinding(st.ref->getCurrentName());
       if (b == nullptr) {
-        std::cerr << "***error:FenPrincipale::Simuler(): No binding for signal:" << ref->getCurrentName() << "\n";
+        std::cerr << "***error:FenPrincipale::Simuler(): No binding for signal:" << st.ref->getCurrentName() << "\n";
         std::exit(1);
       }
       std::string reply = request(b->getValue(), constants, values, report);
       std::pair<int, int> p = reply == "true" ? std::make_pair(1, 0)
                               : reply == "false" ? std::make_pair(0, 1)
                                                  : std::make_pair(0, 0);
-      putPair(context_, ref->getBddStatusId(w), ref->getBddValueId(w), p);
+      putPair(context_, st.sid, st.vid, p);
     }
   }
 }
@@ -489,17 +538,10 @@ ReactionReport Simulation::react(const std::function<void()>& recolour) {
 
 void Simulation::step(ReactionReport& report, const std::function<void()>& recolour) {
   Module* m = module_;
-  Bddexpressionwood* w = woodOf(m);
   eval_.Get_contexts(m, flags_, input_colours_, context_);
 
-  DataSimulValueMap values;
-  for (std::size_t i = 0; i < inputs_.size(); ++i) {
-    Signal* s = inputs_[i];
-    long sid = s->getInitialBddStatusId(m, w);
-    values[sid] = isPresent(context_, sid, s->getInitialBddValueId(m, w)) ? input_values_[i] : std::string("--");
-  }
-  for (Signal* s : *m->getLocalSignalList()) values[s->getInitialBddStatusId(m, w)] = "--";
-  for (Signal* s : outputs_) values[s->getInitialBddStatusId(m, w)] = "--";
+  resetValues();
+  DataSimulValueMap& values = values_;
 
   DataSimulMap constants;
   if (Compilation::GDataConstantTable != nullptr && Compilation::GDataConstantTable->getConstantList() != nullptr)

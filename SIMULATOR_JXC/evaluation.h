@@ -18,8 +18,10 @@
 
 #include "data.h"
 
+class Bddexpression;
 class Module;
 class Signal;
+class SignalRef;
 struct socket_type;
 
 // The context: entry i is the value of BDD variable i (0, 1, or 2 for undetermined).
@@ -89,6 +91,11 @@ class Simulation {
   // Takes m (not owned; null unloads) and resets as a load does: context all 2, every
   // input Noir with the text "--", Set on and Reset off, registers at their initial
   // values, output values "--". No equation is evaluated.
+  // The load also fixes what every reaction reads of the module's structure: the earliest
+  // order of the equations, each one's signal reference and rails, the ids of the inputs,
+  // locals, outputs and registers, and the keys of the value-text map. Equations, signals
+  // or dates changed after load are seen at the next load only; the bindings (the data
+  // table) are read at each reaction.
   void load(Module* m);
   Module* module() const { return module_; }
   // The value server connection (not owned); null: none.
@@ -134,6 +141,30 @@ class Simulation {
   bool init(const std::function<void()>& recolour = {});
 
  private:
+  // One equation of the earliest order, as the reaction step reads it.
+  struct Step {
+    long id;            // the defined variable
+    Bddexpression* e;   // its equation
+    long var;           // the context entry it writes; -3 for a bad handle
+    SignalRef* ref;     // null: no signal
+    long sid, vid;      // ref's status and value rails
+    bool abstract;      // set from its binding's reply instead of evaluated
+    bool first;         // abstract: the first rail of ref in the order (the pair is set there)
+    bool last;          // concrete: the later of ref's two rails in the order (emission)
+    bool unread;        // sid is a variable no equation reads
+  };
+  // A key of the value-text map: the input whose text it takes when present (-1: "--").
+  struct ValueKey {
+    long key;
+    long input;
+  };
+  struct Rails {
+    long sid, vid;
+  };
+  void plan();
+  // The value-text map as a reaction starts: every key of value_keys_, nothing else.
+  void resetValues();
+
   long index(const std::vector<Signal*>& list, Signal* s) const;
   // Steps of one reaction after its checks.
   void step(ReactionReport& report, const std::function<void()>& recolour);
@@ -151,6 +182,11 @@ class Simulation {
   set_reset flags_;
   Context context_;
   Signal_eval eval_;
+  // Fixed by load (see load()).
+  std::vector<Step> steps_;
+  std::vector<ValueKey> value_keys_;  // ascending keys
+  std::vector<Rails> input_rails_;    // initial ids, in input order
+  DataSimulValueMap values_;
 };
 
 #endif

@@ -36,13 +36,13 @@ int bddpp_manager::Eval_rec(int link, bdd_node* n, const int* context, long size
   });
 }
 
-int bddpp_manager::Bdd_eval_for_literal(bdd f, int* context) {
+int bddpp_manager::Bdd_eval_for_literal(const bdd& f, int* context) {
   internal_state->eval_memo.begin();
   if (!f.internal_bdd_node) unknown_bdd_type();
   return Eval_rec(f.internal_link_type, f.internal_bdd_node, context, -1);
 }
 
-int bddpp_manager::Bdd_eval_for_literal(bdd f, const int* context, long context_size) {
+int bddpp_manager::Bdd_eval_for_literal(const bdd& f, const int* context, long context_size) {
   internal_state->eval_memo.begin();
   if (!f.internal_bdd_node) unknown_bdd_type();
   return Eval_rec(f.internal_link_type, f.internal_bdd_node, context, context_size < 0 ? 0 : context_size);

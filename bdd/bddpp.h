@@ -255,8 +255,8 @@ class bddpp_manager {
   bdd Bdd_satisfy(bdd f);
 
   // ----- evaluation, literals, truth tables -----
-  int Bdd_eval_for_literal(bdd f, int* context);
-  int Bdd_eval_for_literal(bdd f, const int* context, long context_size);  // checked form
+  int Bdd_eval_for_literal(const bdd& f, int* context);
+  int Bdd_eval_for_literal(const bdd& f, const int* context, long context_size);  // checked form
   bdd Bdd_eval(bdd f, int* literals);
   bdd Literals_to_bdd(int* literals);
   void Bdd_to_literals(bdd f, int* literals);

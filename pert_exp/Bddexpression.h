@@ -72,6 +72,7 @@ class Bddexpression {
   long my_index_var() const;  // index of bdd_var, -3 when uninitialised or foreign
   bdd my_bdd_var() const { return bdd_var; }
   bdd my_bdd_exp() const { return bdd_exp; }
+  const bdd& my_bdd_exp_ref() const { return bdd_exp; }  // no copy (a copy writes the node's count)
   const std::string& my_exp_def() const { return exp_def; }
   long getEarlyDate() const { return earliest_date; }
   void setEarlyDate(long d) { earliest_date = d; }

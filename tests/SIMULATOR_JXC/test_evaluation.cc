@@ -278,6 +278,39 @@ TEST_F(EngineTest, ErrorAndBottomOutputs) {
   EXPECT_EQ(colours(sim, {l, o}), "noir noir");
 }
 
+// The order and ids a reaction reads are fixed by load: an equation added later is
+// evaluated from the next load on, and an unload leaves nothing of the old plan.
+TEST_F(EngineTest, EquationsAddedAfterLoadAreSeenAtTheNextLoad) {
+  Signal* a = input("A");
+  Signal* b = input("B");
+  Signal* o = output("O");
+  Signal* p = output("P");
+  EquationTable* t = m->getEquationTable();
+  t->createEquation(o, a, m);
+  date();
+  Simulation sim;
+  sim.load(m);
+  t->createEquation(p, new AndExpression(a, b), m);
+  date();
+  sim.setInputColour(a, Colour::Bleu);
+  sim.setInputColour(b, Colour::Bleu);
+  sim.react();
+  EXPECT_EQ(colours(sim, {o, p}), "bleu rouge");
+  sim.load(m);
+  sim.setInputColour(a, Colour::Bleu);
+  sim.setInputColour(b, Colour::Jaune);
+  sim.react();
+  EXPECT_EQ(colours(sim, {o, p}), "bleu jaune");
+  sim.load(nullptr);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(sim.react().ran);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Jxc file not loaded\n");
+  sim.load(m);
+  sim.setInputColour(a, Colour::Jaune);
+  sim.react();
+  EXPECT_EQ(colours(sim, {o, p}), "jaune jaune");
+}
+
 // Valued input A; C := data condition A > 10 (abstract); D := C; valued local V emitted
 // with twice(A) when A; valued outputs O (A + 1) and P (the value of V).
 class ValuedModule : public EngineTest {
