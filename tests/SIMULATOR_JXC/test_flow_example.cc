@@ -3,6 +3,7 @@
 // source says, and the valued one reacts with the values of the server compiled from the
 // generated code and the completed user file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -20,6 +21,7 @@
 #include "server_tables.h"
 #include "sock.h"
 #include "test_scope.h"
+#include "valued_session.h"
 
 namespace {
 
@@ -28,12 +30,6 @@ int build_example(const std::string& dir) {
   std::string cmd = std::string("'") + ZARIM_BUILD_EXAMPLE + "' '" + valued_example_dir() + "valued.jx' '" + dir +
                     "' >'" + dir + "/built' 2>&1";
   return std::system(cmd.c_str());
-}
-
-Signal* named(const std::vector<Signal*>& list, const std::string& name) {
-  for (Signal* s : list)
-    if (s->getInternalName() == name) return s;
-  return nullptr;
 }
 
 class ExampleFlow : public ::testing::Test {
@@ -75,31 +71,10 @@ TEST_F(ExampleFlow, ValuedModuleReactsWithTheValuesOfItsServer) {
   ASSERT_EQ(chmod((dir + "/bin/zars").c_str(), 0755), 0);
   cmd = "cd '" + dir + "' && (PATH=\"$PWD/bin:$PATH\" timeout 60 ./zars_Valued 2>server.log; echo $? > status) &";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
-  const std::string key = "allocated port number is ";
-  std::string port;
-  for (int i = 0; i < 500 && port.empty(); ++i) {
-    std::string log = read_file(dir + "/server.log");
-    if (log.rfind(key, 0) == 0) port = log.substr(key.size(), log.find('\n') - key.size());
-    else std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ASSERT_FALSE(port.empty());
-  socket_type* client = SOCK_make_client("127.0.0.1", std::atoi(port.c_str()));
-  ASSERT_NE(client, nullptr);
-
-  DataTablesScope tables;
-  jxc_load_request request;
-  request.explain = 0;
-  jxc_load_result read = jxc_load(dir + "/Valued.jxc", request);
-  ASSERT_TRUE(read.ok()) << read.error;
-  Simulation sim;
-  sim.setSocket(client);
-  sim.load(read.module);
-  Signal* a = named(sim.inputs(), "A");
-  Signal* o = named(sim.outputs(), "O");
-  Signal* p = named(sim.outputs(), "P");
-  Signal* q = named(sim.outputs(), "Q");
-  Signal* d = named(sim.outputs(), "D");
-  ASSERT_TRUE(a && o && p && q && d);
+  ValuedSession s(dir);
+  ASSERT_EQ(s.error, "");
+  Simulation& sim = s.sim;
+  Signal *a = s.a, *o = s.o, *p = s.p, *q = s.q, *d = s.d;
   testing::internal::CaptureStderr();
   std::vector<std::string> trace;
   for (const char* value : {"21", "3", ""}) {
@@ -114,24 +89,14 @@ TEST_F(ExampleFlow, ValuedModuleReactsWithTheValuesOfItsServer) {
   // Without A the outputs are absent and keep their last values; only D's condition is asked.
   EXPECT_EQ(trace, (std::vector<std::string>{"D=T O=T:31 P=10.5 Q=1", "D=B O=T:13 P=1.5 Q=2", "D=B O=B:13 P=1.5 Q=2"}));
 
-  SOCK_shutdown(client, 1);
-  for (int i = 0; i < 500 && read_file(dir + "/status").empty(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(read_file(dir + "/status"), "0\n");
-  char host[1024] = {0};
-  gethostname(host, sizeof host - 1);
-  EXPECT_EQ(read_file(dir + "/argv"), "Valued.jxc " + std::string(host) + " " + port + "\n");
-  std::string requests;
-  std::string log = read_file(dir + "/server.log");
-  for (size_t at = log.find("BUFFER RECEIVED:"); at != std::string::npos; at = log.find("BUFFER RECEIVED:", at + 1))
-    requests += log.substr(at + 16, log.find('\n', at) - at - 15);
+  EXPECT_EQ(s.close(dir), "0\n");
+  EXPECT_EQ(read_file(dir + "/argv"), s.simulator_arguments());
+  const std::string requests = served_requests(dir);
   // Per reaction with A: D's condition, V, O, the server constant, P, Q.
   EXPECT_EQ(requests,
             "BOP,21,num, > ,10,num\nMC,twice,21\nBOP,21,num, + ,10,num\nCONST,rate\nMC,mix,21,0.5\nMC,count,\n"
             "BOP,3,num, > ,10,num\nMC,twice,3\nBOP,3,num, + ,10,num\nCONST,rate\nMC,mix,3,0.5\nMC,count,\n"
             "BOP,--,num, > ,10,num\n");
-  jxc_release(read.module);
-  DataTablesScope::free_read_tables();
 }
 
 }  // namespace
