@@ -26,6 +26,7 @@
 #include "server_tables.h"
 #include "sock.h"
 #include "test_scope.h"
+#include "valued_session.h"
 
 namespace {
 
@@ -72,12 +73,6 @@ std::string valued_jxc() {
   return jxc_text(*m);
 }
 
-Signal* named(const std::vector<Signal*>& list, const std::string& name) {
-  for (Signal* s : list)
-    if (s->getInternalName() == name) return s;
-  return nullptr;
-}
-
 // Saves Valued.jxc in dir, builds its server and starts it in the background, under a
 // time-out, with bin/zars (the script given) first on PATH; its log goes to server.log
 // and its exit status to status. Whether all went well.
@@ -101,31 +96,10 @@ TEST(ValuedFlow, EngineReactsWithTheValuesOfTheCompiledServer) {
   const std::string dir = scratch.path;
   // The simulator the server starts only records its arguments: the engine connects.
   ASSERT_TRUE(start_valued_server(dir, "echo \"$@\" > argv\n"));
-  const std::string key = "allocated port number is ";
-  std::string port;
-  for (int i = 0; i < 500 && port.empty(); ++i) {
-    std::string log = read_file(dir + "/server.log");
-    if (log.rfind(key, 0) == 0) port = log.substr(key.size(), log.find('\n') - key.size());
-    else std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ASSERT_FALSE(port.empty());
-  socket_type* client = SOCK_make_client("127.0.0.1", std::atoi(port.c_str()));
-  ASSERT_NE(client, nullptr);
-
-  DataTablesScope tables;
-  jxc_load_request request;
-  request.explain = 0;
-  jxc_load_result loaded = jxc_load(dir + "/Valued.jxc", request);
-  ASSERT_TRUE(loaded.ok()) << loaded.error;
-  Simulation sim;
-  sim.setSocket(client);
-  sim.load(loaded.module);
-  Signal* a = named(sim.inputs(), "A");
-  Signal* o = named(sim.outputs(), "O");
-  Signal* p = named(sim.outputs(), "P");
-  Signal* q = named(sim.outputs(), "Q");
-  Signal* d = named(sim.outputs(), "D");
-  ASSERT_TRUE(a && o && p && q && d);
+  ValuedSession s(dir);
+  ASSERT_EQ(s.error, "");
+  Simulation& sim = s.sim;
+  Signal *a = s.a, *o = s.o, *p = s.p, *q = s.q, *d = s.d;
 
   testing::internal::CaptureStderr();
   sim.setInputColour(a, Colour::Bleu);
@@ -140,24 +114,14 @@ TEST(ValuedFlow, EngineReactsWithTheValuesOfTheCompiledServer) {
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(trace, (std::vector<std::string>{"bleu O=31 P=10.5 Q=1", "jaune O=13 P=1.5 Q=2"}));
 
-  SOCK_shutdown(client, 1);
-  for (int i = 0; i < 500 && read_file(dir + "/status").empty(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(read_file(dir + "/status"), "0\n");
-  char host[1024] = {0};
-  gethostname(host, sizeof host - 1);
-  EXPECT_EQ(read_file(dir + "/argv"), "Valued.jxc " + std::string(host) + " " + port + "\n");
-  std::string requests;
-  std::string log = read_file(dir + "/server.log");
-  for (size_t at = log.find("BUFFER RECEIVED:"); at != std::string::npos; at = log.find("BUFFER RECEIVED:", at + 1))
-    requests += log.substr(at + 16, log.find('\n', at) - at - 15);
+  EXPECT_EQ(s.close(dir), "0\n");
+  EXPECT_EQ(read_file(dir + "/argv"), s.simulator_arguments());
+  const std::string requests = served_requests(dir);
   // Per reaction: the condition, V, O, the server constant (asked again: the constant map
   // lives one reaction), P, Q.
   EXPECT_EQ(requests,
             "BOP,21,num, > ,10,num\nMC,twice,21\nBOP,21,num, + ,10,num\nCONST,rate\nMC,mix,21,0.5\nMC,count,\n"
             "BOP,3,num, > ,10,num\nMC,twice,3\nBOP,3,num, + ,10,num\nCONST,rate\nMC,mix,3,0.5\nMC,count,\n");
-  jxc_release(loaded.module);
-  DataTablesScope::free_read_tables();
 }
 
 // The generated server starts the real simulator offscreen on Valued.jxc with its host

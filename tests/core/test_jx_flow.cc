@@ -1,0 +1,81 @@
+// The whole flow from source to simulator: each source module compiled, finalised, saved
+// as .jxc and read back; the module read reacts as the source module does, and both as
+// worked by hand from the statements' equations. Causality cycles end the compile.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "jxc_flow.h"
+
+namespace {
+
+struct FlowCase {
+  const char* what;
+  std::string source;
+  std::string module;
+  Trace inputs;
+  Trace expected;
+};
+
+TEST(JxFlow, SourceAndJxcReactAlike) {
+  const std::vector<FlowCase> cases = {
+      {"sequence with pauses", "module M: Output: O, P;\nemit O >> pause >> pause >> emit P >> pause >> emit O\nend",
+       "M", {"", "", "", "", ""}, {"O=T P=B", "O=B P=B", "O=B P=T", "O=T P=B", "O=B P=B"}},
+      {"loop with present/else", "module M: Input: I; Output: O, P;\nloop { present I emit O else emit P >> pause }\nend",
+       "M", {"I=T", "I=F", "", "I=T"}, {"O=T P=B", "O=B P=T", "O=B P=T", "O=T P=B"}},
+      // I in the start instant is not seen.
+      {"non-immediate wait", "module M: Input: I; Output: O;\nwait I >> emit O\nend", "M", {"I=T", "", "I=T", "I=T"},
+       {"O=B", "O=B", "O=T", "O=B"}},
+      // Q starts in the instant the longest branch ends.
+      {"parallel synchronisation",
+       "module M: Output: O, P, Q;\n{emit O || pause >> emit P} || pause >> pause >> nothing\n>> emit Q\nend", "M",
+       {"", "", "", ""}, {"O=T P=B Q=B", "O=B P=T Q=B", "O=B P=B Q=T", "O=B P=B Q=B"}},
+      // The weak abort lets its body react in the abort instant, the strong one does not.
+      {"weak abort", "module M: Input: I; Output: O, P;\nweak abort { loop { emit O >> pause } } when I >> emit P\nend",
+       "M", {"I=T", "", "I=T", ""}, {"O=T P=B", "O=T P=B", "O=T P=T", "O=B P=B"}},
+      {"strong abort",
+       "module M: Input: I; Output: O, P;\nstrong abort { loop { emit O >> pause } } when I >> emit P\nend", "M",
+       {"I=T", "", "I=T", ""}, {"O=T P=B", "O=T P=B", "O=B P=T", "O=B P=B"}},
+      // A fresh S each turn, emitted by one branch and tested by the other in the same instant.
+      {"local shared by parallel branches in a loop",
+       "module M: Input: I; Output: O, P;\nloop { local S { present I emit S || present S emit O else emit P } >> pause }"
+       "\nend",
+       "M", {"I=T", "", "I=T", "I=F"}, {"O=T P=B", "O=B P=T", "O=T P=B", "O=B P=T"}},
+      // P is the action of A -> B; O the Moore output of B, not emitted in the instant the
+      // strong transition leaves B.
+      {"automaton with a strong transition",
+       "module T: Input: I, J; Output: O, P;\nautomaton\nstate: A;\nstate: B / O;\ntransition:\ninitial -> A;\n"
+       "A [I] / P -> B;\nB [J] strong-> A;\nend",
+       "T", {"", "I=T", "", "J=T", ""}, {"O=B P=B", "O=T P=T", "O=T P=B", "O=B P=B", "O=B P=B"}},
+      // r starts at 0; O is the next state r xor I.
+      {"Mealy toggle", "module M: Input: I; Output: O;\nMealy Machine Register: r : 0 : rn;\nrn = r xor I; O = rn;\nend",
+       "M", {"I=T", "", "I=T", "I=T", ""}, {"O=T", "O=T", "O=F", "O=T", "O=T"}},
+      // Two instances of Sub, each with its own state and renamed signals.
+      {"a module run twice with renamed signals",
+       "module Sub: Input: X; Output: Y;\nwait X >> emit Y\nend\n"
+       "module Main: Input: A, B; Output: P, Q;\nrun Sub [A \\ X, P \\ Y] || run Sub [B \\ X, Q \\ Y]\nend",
+       "Main", {"A=T", "A=T", "B=T", "A=T B=T"}, {"P=B Q=B", "P=T Q=B", "P=B Q=T", "P=B Q=B"}},
+  };
+  for (const FlowCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    FlowTraces t = run_both_paths(c.source, c.module, c.inputs);
+    EXPECT_EQ(t.error, "");
+    EXPECT_EQ(t.source, c.expected);
+    EXPECT_EQ(t.jxc, t.source);
+  }
+}
+
+// The compile stops at the first dependence cycle: the equations along it on standard
+// error, status 1.
+TEST(JxFlowDeathTest, CausalityCyclesEndTheCompile) {
+  testing::FLAGS_gtest_death_test_style = "threadsafe";
+  // An instantaneous loop body restarts itself in the instant it ends.
+  EXPECT_EXIT(SourceHarness("module Cyc: Output: O;\nloop { emit O }\nend").build("Cyc"),
+              testing::ExitedWithCode(1), "<SETCycE_[0-9]+> _s_SETCycE_[0-9]+ = ");
+  // S is emitted exactly when it is absent.
+  EXPECT_EXIT(SourceHarness("module Abs: Output: O;\nlocal S { present S nothing else emit S }\nend").build("Abs"),
+              testing::ExitedWithCode(1), "<S_AbsLo_[0-9]+> _s_S_AbsLo_[0-9]+ = ");
+}
+
+}  // namespace
