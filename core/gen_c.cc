@@ -97,14 +97,7 @@ void put_c(Bddexpression& e, std::ostream& os, const std::string& A, std::list<s
 namespace {
 
 void put_c_system(Bddexpressionwood& w, std::ostream& os, const std::string& A, const CNames& names) {
-  if (w.my_bdd_manager() == nullptr) return;
-  w.my_bdd_manager()->Bdd_global_clear_marks();
-  for (long id : w.earliest_sort()) {
-    Bddexpression* e = w.slot(id);
-    if (e == nullptr) continue;
-    put_c_equation(*e, os, A, names);
-    os << "\n";
-  }
+  put_system_equations(w, os, [&](Bddexpression& e) { put_c_equation(e, os, A, names); });
 }
 
 }  // namespace

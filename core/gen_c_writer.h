@@ -9,10 +9,9 @@
 #include <string>
 #include <unordered_set>
 
+#include "Bddexpression.h"
 #include "bddpp.h"
 
-class Bddexpression;
-class Bddexpressionwood;
 class DataBinding;
 class DataExpr;
 class Module;
@@ -32,6 +31,21 @@ class CNames {
   std::string prefix;
   std::string suffix;
 };
+
+// Each equation of w in earliest order, written by put(equation) and followed by a line
+// end, once the manager's marks are cleared: a node written for an earlier equation is
+// shared by the later ones. Nothing without a manager.
+template <class Put>
+void put_system_equations(Bddexpressionwood& w, std::ostream& os, Put put) {
+  if (w.my_bdd_manager() == nullptr) return;
+  w.my_bdd_manager()->Bdd_global_clear_marks();
+  for (long id : w.earliest_sort()) {
+    Bddexpression* e = w.slot(id);
+    if (e == nullptr) continue;
+    put(*e);
+    os << "\n";
+  }
+}
 
 // The node lines of the unmarked nodes under n (marking them), children first.
 void put_c_network(std::ostream& os, bddpp_manager* man, const CNames& names, const std::string& A, bdd_node* n);

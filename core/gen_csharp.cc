@@ -44,14 +44,7 @@ void put_csharp(Bddexpression& e, std::ostream& os, const std::string& node_arra
 
 void Put_csharp(Bddexpressionwood& w, std::ostream& os, const std::string& node_array, const std::string& before,
                 const std::string& after, int indent) {
-  if (w.my_bdd_manager() == nullptr) return;
-  w.my_bdd_manager()->Bdd_global_clear_marks();
-  for (long id : w.earliest_sort()) {
-    Bddexpression* e = w.slot(id);
-    if (e == nullptr) continue;
-    put_csharp(*e, os, node_array, before, after, indent);
-    os << "\n";
-  }
+  put_system_equations(w, os, [&](Bddexpression& e) { put_csharp(e, os, node_array, before, after, indent); });
 }
 
 void Put_csharp(Bddexpressionwood& w, std::ostream& os, const std::string& node_array, int indent) {

@@ -65,14 +65,7 @@ void put_lustre_equation(Bddexpression& e, std::ostream& os, const std::string& 
 }
 
 void put_lustre_system(Bddexpressionwood& w, std::ostream& os, const std::string& stem, bool arrayless) {
-  if (w.my_bdd_manager() == nullptr) return;
-  w.my_bdd_manager()->Bdd_global_clear_marks();
-  for (long id : w.earliest_sort()) {
-    Bddexpression* e = w.slot(id);
-    if (e == nullptr) continue;
-    put_lustre_equation(*e, os, stem, arrayless);
-    os << "\n";
-  }
+  put_system_equations(w, os, [&](Bddexpression& e) { put_lustre_equation(e, os, stem, arrayless); });
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "bddpp.h"
+#include "tool_on_path.h"
 
 namespace {
 
@@ -203,7 +204,7 @@ TEST_F(NetworkToolTest, CNetworksComputeTheFunction) {
 }
 
 TEST_F(NetworkToolTest, BlifNetworkIsEquivalentToTheSumOfProducts) {
-  if (std::system("command -v berkeley-abc > /dev/null 2>&1") != 0) {
+  if (!tool_on_path("berkeley-abc")) {
     GTEST_SKIP() << "berkeley-abc absent";
   }
   bdd o1 = m.New_var_last("f1"), o2 = m.New_var_last("f2");

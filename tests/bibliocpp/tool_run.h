@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tool_on_path.h"
+
 // A file /tmp/<stem>_XXXXXX<suffix> holding `content`, removed at the end of the scope.
 struct ScratchFile {
   std::string path;
@@ -55,8 +57,6 @@ inline ToolResult run_tool(const std::string& command) {
   return r;
 }
 
-inline bool tool_present(const std::string& name) {
-  return run_tool("command -v " + name + " >/dev/null 2>&1").status == 0;
-}
+inline bool tool_present(const std::string& name) { return tool_on_path(name); }
 
 #endif

@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "tool_on_path.h"
+
 namespace forms_test {
 
 // Runs one step in FLTK's loop after a short delay.
@@ -114,9 +116,7 @@ inline void write_file(const std::string& path, const std::string& text) {
 }
 
 // True when the program is found on PATH.
-inline bool have_tool(const std::string& name) {
-  return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-}
+inline bool have_tool(const std::string& name) { return tool_on_path(name); }
 
 // Standard output of a shell command, and its exit status.
 inline std::string command_output(const std::string& command, int* status = nullptr) {

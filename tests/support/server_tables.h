@@ -11,6 +11,7 @@
 #include "data.h"
 #include "data_tables_scope.h"
 #include "module.h"
+#include "tool_on_path.h"
 
 // Types real and num (declared in that order); methods "num count()", "num twice(num)",
 // "real mix(num ,real)"; constants "num ten := 10" and "real rate" (the server's).
@@ -53,7 +54,7 @@ inline std::string standin_bin_dir() {
   return here.substr(0, here.find_last_of('/') + 1) + "bin";
 }
 
-inline bool have_gxx() { return std::system("g++ --version >/dev/null 2>&1") == 0; }
+inline bool have_gxx() { return tool_on_path("g++"); }
 
 // Writes zars_Valued.cc into dir (the tables of ServerTables must be in place), copies the
 // completed user files there and compiles dir/zars_Valued, warnings as errors. Returns the
