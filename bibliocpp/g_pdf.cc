@@ -247,7 +247,7 @@ void pdf_fin_document(std::ostream& os) {
   records.erase(&os);
 }
 
-// ---- the drawing calls ----
+// ---- the public calls ----
 
 void genere_debut_pdf_portrait(std::ostream& os) { write_head(os, "/MediaBox [0 0 612 810]"); }
 
