@@ -16,17 +16,8 @@
 
 namespace {
 
-Module* bench_module() {
-  static Module* m = [] {
-    Module* built = chain_module(5000, 50, 500);
-    built->finalize(0);
-    return built;
-  }();
-  return m;
-}
-
 void BM_C(benchmark::State& state) {
-  Module* m = bench_module();
+  Module* m = finalised_chain_module();
   size_t bytes = 0;
   for (auto _ : state) {
     std::ostringstream body, header;
@@ -39,7 +30,7 @@ void BM_C(benchmark::State& state) {
 BENCHMARK(BM_C)->Unit(benchmark::kMillisecond);
 
 void BM_SystemC(benchmark::State& state) {
-  Module* m = bench_module();
+  Module* m = finalised_chain_module();
   for (auto _ : state) {
     std::ostringstream body, header;
     m->SYSTEMC_put(body, header);
@@ -49,7 +40,7 @@ void BM_SystemC(benchmark::State& state) {
 BENCHMARK(BM_SystemC)->Unit(benchmark::kMillisecond);
 
 void BM_CSharp(benchmark::State& state) {
-  Module* m = bench_module();
+  Module* m = finalised_chain_module();
   for (auto _ : state) {
     std::ostringstream os;
     m->CSharp_put(os);
@@ -60,24 +51,18 @@ BENCHMARK(BM_CSharp)->Unit(benchmark::kMillisecond);
 
 // gcc -c on the generated body; the counter "compiled" is 1 when gcc accepted it.
 void BM_CompileGeneratedC(benchmark::State& state) {
-  Module* m = bench_module();
-  std::string dir = "/tmp/bench_gen_" + std::to_string(::getpid());
-  std::string mkdir = "mkdir -p " + dir;
-  int ok = 0;
-  for (auto _ : state) {
-    if (std::system(mkdir.c_str()) != 0) break;
-    {
-      std::ofstream body(dir + "/Bench.c"), header(dir + "/Bench.h");
-      m->C_put(body, header);
-    }
-    std::string cc = "gcc -std=c99 -Wall -Werror -Wno-parentheses -Wno-unused-but-set-variable -c -o " + dir +
-                     "/Bench.o " + dir + "/Bench.c";
-    ok = std::system(cc.c_str()) == 0;
-  }
-  std::string clean = "rm -rf " + dir;
-  if (std::system(clean.c_str()) != 0) ok = 0;
-  state.counters["compiled"] = ok;
-  if (!ok) state.SkipWithError("the generated C did not compile");
+  Module* m = finalised_chain_module();
+  tool_bench(
+      state, "bench_gen",
+      [m](const std::string& dir) {
+        std::ofstream body(dir + "/Bench.c"), header(dir + "/Bench.h");
+        m->C_put(body, header);
+      },
+      [](const std::string& dir) {
+        return "gcc -std=c99 -Wall -Werror -Wno-parentheses -Wno-unused-but-set-variable -c -o " + dir + "/Bench.o " +
+               dir + "/Bench.c";
+      },
+      "compiled", "the generated C did not compile");
 }
 BENCHMARK(BM_CompileGeneratedC)->Unit(benchmark::kMillisecond)->Iterations(1);
 

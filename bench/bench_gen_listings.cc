@@ -12,17 +12,6 @@
 
 namespace {
 
-Module* bench_module() {
-  static Module* m = [] {
-    Module* built = chain_module(5000, 50, 500);
-    std::streambuf* err = std::cerr.rdbuf(nullptr);
-    built->finalize(0);
-    std::cerr.rdbuf(err);
-    return built;
-  }();
-  return m;
-}
-
 // 20 inputs, L_i := (L_{i-1} and I_{i mod 20}) or I_{7i mod 20}, outputs of the last three.
 Module* dovk_module() {
   static Module* m = [] {
@@ -56,35 +45,23 @@ Module* dovk_module() {
   return m;
 }
 
-template <class Write>
-void run(benchmark::State& state, Module* m, Write write) {
-  size_t bytes = 0;
-  for (auto _ : state) {
-    std::ostringstream os;
-    write(*m, os);
-    bytes = static_cast<size_t>(os.tellp());
-  }
-  state.counters["equations"] = static_cast<double>(m->getBddWood()->exp_number());
-  state.counters["bytes"] = static_cast<double>(bytes);
-}
-
 void BM_Lustre(benchmark::State& state) {
-  run(state, bench_module(), [](Module& m, std::ostream& os) { m.LUSTRE_put(os, 0); });
+  write_bench(state, finalised_chain_module(), [](Module& m, std::ostream& os) { m.LUSTRE_put(os, 0); });
 }
 BENCHMARK(BM_Lustre)->Unit(benchmark::kMillisecond);
 
 void BM_Esterel(benchmark::State& state) {
-  run(state, bench_module(), [](Module& m, std::ostream& os) { m.ESTEREL_put(os, 0); });
+  write_bench(state, finalised_chain_module(), [](Module& m, std::ostream& os) { m.ESTEREL_put(os, 0); });
 }
 BENCHMARK(BM_Esterel)->Unit(benchmark::kMillisecond);
 
 void BM_Doc(benchmark::State& state) {
-  run(state, bench_module(), [](Module& m, std::ostream& os) { m.DOC_put(os, 0); });
+  write_bench(state, finalised_chain_module(), [](Module& m, std::ostream& os) { m.DOC_put(os, 0); });
 }
 BENCHMARK(BM_Doc)->Unit(benchmark::kMillisecond);
 
 void BM_Debug(benchmark::State& state) {
-  run(state, bench_module(), [](Module& m, std::ostream& os) {
+  write_bench(state, finalised_chain_module(), [](Module& m, std::ostream& os) {
     std::streambuf* err = std::cerr.rdbuf(nullptr);
     m.DEBUG_put(os);
     std::cerr.rdbuf(err);
@@ -95,7 +72,7 @@ BENCHMARK(BM_Debug)->Unit(benchmark::kMillisecond);
 void BM_DebugListingLines(benchmark::State& state) {
   std::ostringstream os;
   std::streambuf* err = std::cerr.rdbuf(nullptr);
-  bench_module()->DEBUG_put(os);
+  finalised_chain_module()->DEBUG_put(os);
   std::cerr.rdbuf(err);
   std::string text = os.str();
   for (auto _ : state) {
@@ -107,7 +84,7 @@ void BM_DebugListingLines(benchmark::State& state) {
 BENCHMARK(BM_DebugListingLines)->Unit(benchmark::kMillisecond);
 
 void BM_Dovk(benchmark::State& state) {
-  run(state, dovk_module(), [](Module& m, std::ostream& os) {
+  write_bench(state, dovk_module(), [](Module& m, std::ostream& os) {
     std::streambuf* out = std::cout.rdbuf(nullptr);
     m.DOVKCC_put(os, 0);
     std::cout.rdbuf(out);
@@ -116,12 +93,12 @@ void BM_Dovk(benchmark::State& state) {
 BENCHMARK(BM_Dovk)->Unit(benchmark::kMillisecond);
 
 void BM_PlainListing(benchmark::State& state) {
-  run(state, bench_module(), [](Module& m, std::ostream& os) { Put_bac(*m.getBddWood(), os, 0); });
+  write_bench(state, finalised_chain_module(), [](Module& m, std::ostream& os) { Put_bac(*m.getBddWood(), os, 0); });
 }
 BENCHMARK(BM_PlainListing)->Unit(benchmark::kMillisecond);
 
 void BM_LatexListing(benchmark::State& state) {
-  run(state, bench_module(), [](Module& m, std::ostream& os) { Put_latex(*m.getBddWood(), os, 0); });
+  write_bench(state, finalised_chain_module(), [](Module& m, std::ostream& os) { Put_latex(*m.getBddWood(), os, 0); });
 }
 BENCHMARK(BM_LatexListing)->Unit(benchmark::kMillisecond);
 

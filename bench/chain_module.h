@@ -6,6 +6,14 @@
 #ifndef BENCH_CHAIN_MODULE_H
 #define BENCH_CHAIN_MODULE_H
 
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -53,6 +61,51 @@ inline Module* chain_module(int locals, int output_every = 0, int register_every
   }
   t->callPert();
   return m;
+}
+
+// The generators' module: chain_module(5000, 50, 500) finalised once (its messages dropped).
+inline Module* finalised_chain_module() {
+  static Module* m = [] {
+    Module* built = chain_module(5000, 50, 500);
+    std::streambuf* err = std::cerr.rdbuf(nullptr);
+    built->finalize(0);
+    std::cerr.rdbuf(err);
+    return built;
+  }();
+  return m;
+}
+
+// write(*m, os) into a string per iteration; counters: the equations and the bytes written.
+template <class Write>
+void write_bench(benchmark::State& state, Module* m, Write write) {
+  size_t bytes = 0;
+  for (auto _ : state) {
+    std::ostringstream os;
+    write(*m, os);
+    bytes = static_cast<size_t>(os.tellp());
+  }
+  state.counters["equations"] = static_cast<double>(m->getBddWood()->exp_number());
+  state.counters["bytes"] = static_cast<double>(bytes);
+}
+
+// Per iteration: write(dir) puts the generated files into a scratch folder, then
+// command(dir) runs through the shell; the folder is removed at the end. The counter is 1
+// when the last command succeeded; otherwise the benchmark reports failure.
+template <class Write, class Command>
+void tool_bench(benchmark::State& state, const std::string& stem, Write write, Command command, const char* counter,
+                const char* failure) {
+  const std::string dir = "/tmp/" + stem + "_" + std::to_string(::getpid());
+  const std::string mkdir = "mkdir -p " + dir;
+  int ok = 0;
+  for (auto _ : state) {
+    if (std::system(mkdir.c_str()) != 0) break;
+    write(dir);
+    ok = std::system(command(dir).c_str()) == 0;
+  }
+  const std::string clean = "rm -rf " + dir;
+  if (std::system(clean.c_str()) != 0) ok = 0;
+  state.counters[counter] = ok;
+  if (!ok) state.SkipWithError(failure);
 }
 
 #endif
