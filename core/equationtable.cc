@@ -259,17 +259,15 @@ void EquationTable::unify(EquationTable* other, Module* m) {
       continue;
     }
     int kind = here->getUserType();
+    // A copy made by duplicate still shares its pending terms' folded part with this one:
+    // only the terms the branch added are merged, and no chain is folded.
     if (Compilation::isStatusType(kind)) {
-      here->append_or_exp(Bdd_isomorphe_by_name(w->man, ow->man, eq->bdd_exp));
+      here->merge_right_side(1, *eq);
     } else if (Compilation::isValueType(kind)) {
       Signal* s = signal_of_variable(m, ow, i, v.substr(3));
-      bdd copied = Bdd_isomorphe_by_name(w->man, ow->man, eq->bdd_exp);
       // Occurrence 0 of a signal that pre chains is the AND of its occurrences' values in
       // either copy; OR would keep only the shorter copy's chain.
-      if (chained_by_pre(s, ow) || chained_by_pre(s, w))
-        here->append_and_exp(copied);
-      else
-        here->append_or_exp(copied);
+      here->merge_right_side(chained_by_pre(s, ow) || chained_by_pre(s, w) ? 2 : 1, *eq);
       if (s != nullptr && has_entry(s, ow)) {
         int there = s->getCurrentOccurrence(ow);
         if (!has_entry(s, w) || s->getCurrentOccurrence(w) < there) s->extendCurrentOccurrenceTable(w, there);

@@ -309,6 +309,7 @@ void Bddexpressionwood::destroy_equation(long id) {
 }
 
 void Bddexpressionwood::forget_expression_by_bddid(long id) {
+  settle();
   if (!valid_id(id)) {
     std::cerr << "Error in Bddexpressionwood::forget_expression_by_bddid(): " << std::endl;
     std::cerr << id << " value not found ..." << std::endl;
@@ -335,6 +336,7 @@ void Bddexpressionwood::absolute_forget_expression_by_bddid(long id) {
 }
 
 void Bddexpressionwood::clean(std::set<long>& keep) {
+  settle();
   for (long id = 0; id < nb_var_bdd; ++id) {
     if (ens_exp.count(id) == 0) continue;
     Bddexpression* e = slot(id);

@@ -241,6 +241,7 @@ bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
 }
 
 long Bddexpressionwood::compute_dates() {
+  settle();
   update_bdd_vars();
   const long n = nb_var_bdd;
   if (nb_level != 0 || n <= 0) return nb_level;
@@ -251,6 +252,7 @@ long Bddexpressionwood::compute_dates() {
 }
 
 long Bddexpressionwood::compute_dates(std::list<long>& ids) {
+  settle();
   update_bdd_vars();
   if (nb_level <= 0) {
     nb_level = compute_dates();
@@ -270,6 +272,7 @@ long Bddexpressionwood::compute_dates(std::list<long>& ids) {
 long PERT(Bddexpressionwood* w) { return w != nullptr ? w->compute_dates() : 0; }
 
 std::list<long> Bddexpressionwood::loop_detection() {
+  settle();
   std::list<long> r;
   if (nb_level == 0) compute_dates();
   const long n = nb_var_bdd;
