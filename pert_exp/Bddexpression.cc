@@ -221,7 +221,7 @@ void Bddexpression::setBddexpressionwood(Bddexpressionwood* wood) {
 }
 
 std::set<long> Bddexpression::set_of_index_used_variables() const {
-  std::set<long> r = vars_dependance;
+  std::set<long> r = set_of_var_dependances();
   if (has_manager()) {
     long k = my_index_var();
     if (k >= 0) r.insert(k);
@@ -283,6 +283,8 @@ void Bddexpression::setBddExp(bddpp_manager* m, bdd f) {
 }
 
 // ----- pending terms -----
+
+bool Bddexpression::defer_appends = true;
 
 Bddexpression::RightSide& Bddexpression::RightSide::operator=(const bdd& f) {
   base_ = f;
@@ -390,7 +392,7 @@ void Bddexpression::merge_right_side(int kind, Bddexpression& e) {
   const RightSide& here = bdd_exp;
   bool same_kinds = (there.pending_.empty() || there.pending_kind_ == kind) &&
                     (here.pending_.empty() || here.pending_kind_ == kind);
-  if (same_kinds && abstraction == 0 && e.abstraction == 0 && bdd_owned_by(here.base_, m) &&
+  if (defer_appends && same_kinds && abstraction == 0 && e.abstraction == 0 && bdd_owned_by(here.base_, m) &&
       bdd_owned_by(there.base_, from) && Bdd_isomorphe_by_name(m, from, there.base_) == here.base_) {
     std::set<std::pair<bdd_node*, int>> known;
     for (const bdd& t : here.pending_) known.emplace(t.node(), t.link_type());
@@ -413,7 +415,7 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
     std::cerr << "   no wood defined! Aborted  ..." << std::endl;
     return;
   }
-  if (kind != 0 && defer_terms(kind, {g})) return;
+  if (kind != 0 && defer_appends && defer_terms(kind, {g})) return;
   fold_pending();
   Bddexpressionwood* wood = pw;
   bddpp_manager* m = wood->man;

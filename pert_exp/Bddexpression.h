@@ -53,6 +53,9 @@ class Bddexpression {
     mutable int pending_kind_ = 0;      // 1: or, 2: and; 0 when none are pending
   };
 
+  // false: every append folds at once (the eager build, which tests compare with).
+  static bool defer_appends;
+
   Bddexpressionwood* pw;  // not owned; may be null
   std::string name;
   bdd bdd_var;            // the defined variable; uninitialised when there is none
@@ -104,7 +107,10 @@ class Bddexpression {
   long getLateDate() const;
   void setLateDate(long d);
   int getAbstraction() const { return abstraction; }
-  const std::set<long>& set_of_var_dependances() const { return vars_dependance; }
+  const std::set<long>& set_of_var_dependances() const {
+    bdd_exp.get();  // exact once folded
+    return vars_dependance;
+  }
   long getW() const { return w; }
   void setW(long weight) { w = weight; }
   int getUserType() const { return usertype; }
