@@ -267,7 +267,7 @@ TEST(Dependences, PendingTermsSettleToTheEagerSupportAndReaders) {
     Bddexpression::defer_appends = deferred != 0;
     test_system s;
     bdd a = s.v("a"), b = s.v("b"), c = s.v("c");
-    Bddexpression* x = s.eq("x", s.w->Bdd_and(s.v("y"), c));
+    s.eq("x", s.w->Bdd_and(s.v("y"), c));
     Bddexpression* y = s.eq("y", b);
     y->append_or_exp(s.w->Bdd_and(s.w->Bdd_not(b), a));
     y->append_or_exp(s.w->Bdd_and(b, a));
