@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <unordered_set>
 
 namespace {
 
@@ -220,6 +221,11 @@ void Bddexpression::setBddexpressionwood(Bddexpressionwood* wood) {
   if (wood != nullptr) wood->learn_expression(this);
 }
 
+void Bddexpression::add_specific_var_dependance(long id) {
+  vars_dependance.insert(id);
+  if (pw != nullptr) pw->acyclic = false;  // the reader table does not follow
+}
+
 std::set<long> Bddexpression::set_of_index_used_variables() const {
   std::set<long> r = set_of_var_dependances();
   if (has_manager()) {
@@ -380,6 +386,74 @@ void Bddexpressionwood::settle() {
     if (Bddexpression* e = slot(id)) e->bdd_exp.get();
 }
 
+// Kahn's algorithm over the equations and the dependences that have one.
+bool Bddexpressionwood::known_acyclic() {
+  if (acyclic) return true;
+  std::vector<long> pending_deps(static_cast<size_t>(nb_var_bdd), 0);
+  std::vector<std::vector<long>> read_by(static_cast<size_t>(nb_var_bdd));
+  std::vector<long> ready;
+  long left = 0;
+  for (long id : ens_exp) {
+    Bddexpression* e = slot(id);
+    if (e == nullptr) continue;
+    ++left;
+    for (long d : e->vars_dependance) {
+      if (slot(d) == nullptr) continue;
+      ++pending_deps[static_cast<size_t>(id)];
+      read_by[static_cast<size_t>(d)].push_back(id);
+    }
+    if (pending_deps[static_cast<size_t>(id)] == 0) ready.push_back(id);
+  }
+  while (!ready.empty()) {
+    long d = ready.back();
+    ready.pop_back();
+    --left;
+    for (long r : read_by[static_cast<size_t>(d)])
+      if (--pending_deps[static_cast<size_t>(r)] == 0) ready.push_back(r);
+  }
+  acyclic = left == 0;
+  return acyclic;
+}
+
+// A new cycle goes through an added edge: some d of `added` depends, transitively, on k.
+// Searched from both ends at once (up from added over the dependences, down from k over
+// the readers), so that the smaller side bounds the cost; the searches meet on a path.
+void Bddexpressionwood::note_dependences(long k, const std::set<long>& added) {
+  if (!acyclic) return;
+  std::unordered_set<long> up_seen, down_seen{k};
+  std::vector<long> up, down{k};
+  for (long d : added) {
+    if (slot(d) == nullptr) continue;
+    if (d == k) {
+      acyclic = false;
+      return;
+    }
+    if (up_seen.insert(d).second) up.push_back(d);
+  }
+  while (!up.empty() && !down.empty()) {
+    long x = up.back();
+    up.pop_back();
+    for (long d : slot(x)->vars_dependance) {
+      if (slot(d) == nullptr || !up_seen.insert(d).second) continue;
+      if (down_seen.count(d) != 0) {
+        acyclic = false;
+        return;
+      }
+      up.push_back(d);
+    }
+    long y = down.back();
+    down.pop_back();
+    for (long r : readers(y)) {
+      if (slot(r) == nullptr || !down_seen.insert(r).second) continue;
+      if (up_seen.count(r) != 0) {
+        acyclic = false;
+        return;
+      }
+      down.push_back(r);
+    }
+  }
+}
+
 void Bddexpression::merge_right_side(int kind, Bddexpression& e) {
   const char* op = kind == 1 ? "append_or_exp" : "append_and_exp";
   bddpp_manager* from = e.my_bdd_manager();
@@ -472,6 +546,12 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
 // either and the walks would have no effect. Otherwise the wood is settled and they run.
 void Bddexpression::walk_after_change(long k, bool merged, const std::set<long>& added) {
   Bddexpressionwood* wood = pw;
+  wood->note_dependences(k, merged ? added : vars_dependance);
+  if (wood->known_acyclic()) {
+    for (long d : merged ? added : vars_dependance)
+      if (wood->valid_id(d)) wood->readers(d).insert(k);
+    return;
+  }
   bool settled = wood->unsettled.empty();
   auto quiet = [&](bool up) {
     long v = 0, h = 0;
@@ -536,6 +616,7 @@ void Bddexpression::setBddExp(bdd f, long early, long late) {
   abstraction = 0;
   build_normal_dependances();
   if (!keyed) return;
+  wood->note_dependences(k, vars_dependance);
   for (long d : vars_dependance)
     if (wood->valid_id(d)) wood->readers(d).insert(k);
 }

@@ -131,7 +131,7 @@ class Bddexpression {
   void merge_right_side(int kind, Bddexpression& e);
   void setBddExp(bdd f, long early, long late);
   void append_not_exp();
-  void add_specific_var_dependance(long id) { vars_dependance.insert(id); }
+  void add_specific_var_dependance(long id);
   std::set<long> set_of_index_used_variables() const;
   void internal_build_dependances();
   void internal_build_dependances(bddpp_manager* m);
@@ -335,6 +335,15 @@ class Bddexpressionwood {
  private:
   std::set<Bddexpression*> released;  // equations dropped from the table, destroyed with the wood
   std::vector<long> unsettled;        // ids whose dependences may be a superset (see settle)
+  // true: the dependence graph of the table has no cycle, so that the critical-path walks
+  // of a right-side change would find nothing. Kept by learning and right-side changes,
+  // which check each dependence they add; false (unknown) after a copy or any other edit
+  // that may add a path, until known_acyclic checks the whole graph. It relies on the
+  // reader table being exact.
+  bool acyclic = false;
+  bool known_acyclic();
+  // Notes that k now reads each of `added` (the edges are in the dependence sets).
+  void note_dependences(long k, const std::set<long>& added);
 
   // Per-call memo of the critical-path walks, stamped so that no clearing is needed.
   std::vector<unsigned long> walk_stamp;

@@ -126,6 +126,7 @@ Bddexpressionwood& Bddexpressionwood::operator=(const Bddexpressionwood& src) {
     old_man = nullptr;
   }
   // A manager that this wood shared with src stays with src.
+  acyclic = false;
   copy_from(src);
   return *this;
 }
@@ -294,6 +295,10 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
                 << " of variable " << k << " ignored (no such variable)" << std::endl;
     }
   }
+  if (given_readers != nullptr && !given_readers->empty())
+    acyclic = false;
+  else
+    note_dependences(k, e->vars_dependance);
   if (given_readers != nullptr)
     for (long x : *given_readers)
       if (valid_id(x)) readers(k).insert(x);

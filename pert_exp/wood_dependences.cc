@@ -243,6 +243,7 @@ void Bddexpressionwood::coherence_dependances_check(std::ostream&) const {
 }
 
 void Bddexpressionwood::internal_global_build_dependances() {
+  acyclic = false;
   for (long i = 0; i < nb_var_bdd; ++i) readers(i).clear();
   for (long i = 0; i < nb_var_bdd; ++i) {
     Bddexpression* e = slot(i);

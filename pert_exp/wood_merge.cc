@@ -102,6 +102,7 @@ void Bddexpressionwood::Include_wood_instance(Bddexpressionwood& instance, std::
   if (man == nullptr || instance.man == nullptr) return;
   settle();
   instance.settle();
+  acyclic = false;  // abstract equations come with their readers
   bddpp_manager* im = instance.man;
   update_bdd_vars();
   std::set<long> u = used_variables(instance);

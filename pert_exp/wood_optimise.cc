@@ -336,6 +336,7 @@ void Bddexpressionwood::reduce_expressions_when_var_forgotten_by_forall_op(long 
 
 std::set<long> Bddexpressionwood::loop_breaking(std::set<long> eligible, int& ok) {
   settle();
+  acyclic = false;
   std::set<long> ineligible;
   for (long id = 0; id < nb_var_bdd; ++id)
     if (eligible.count(id) == 0) ineligible.insert(id);
