@@ -142,6 +142,7 @@ void Bddexpression::copy_right_side(bddpp_manager* to, const Bddexpression& e) {
   bdd_exp = translate(to, r.base_);
   bdd_exp.pending_.reserve(r.pending_.size());
   for (const bdd& t : r.pending_) bdd_exp.pending_.push_back(translate(to, t));
+  bdd_exp.depth_ = r.depth_;
   bdd_exp.pending_kind_ = r.pending_kind_;
   vars_dependance = e.vars_dependance;
   dependences_of = bdd_exp.base_;
@@ -295,6 +296,7 @@ bool Bddexpression::defer_appends = true;
 Bddexpression::RightSide& Bddexpression::RightSide::operator=(const bdd& f) {
   base_ = f;
   pending_.clear();
+  depth_.clear();
   pending_kind_ = 0;
   owner_->dependences_superset = false;
   return *this;
@@ -305,23 +307,25 @@ const bdd& Bddexpression::RightSide::get() const {
   return base_;
 }
 
-// Deepest top variable first, the newest term first among equal tops: each operand then
-// meets a fold whose variables lie below its own, and an or of one variable above the fold
-// makes one node.
+// The term whose deepest variable is deepest first (the newest first among equals), the
+// folded part last: a term's own variables then lie above the fold's, but for the ones it
+// shares (a condition near the top of the order), and an or of one variable above the fold
+// makes one node. Ordering by top variable instead would fold a term guarded by an early
+// condition through every later term.
 void Bddexpression::fold_pending() {
   RightSide& r = bdd_exp;
   if (!r.pending_.empty()) {
     bddpp_manager* m = r.pending_.front().manager_ref();
-    std::vector<bdd> operands(r.pending_.rbegin(), r.pending_.rend());
-    if (bdd_initialised(r.base_)) operands.push_back(r.base_);
-    std::stable_sort(operands.begin(), operands.end(), [](const bdd& a, const bdd& b) {
-      return a.node()->var_index() > b.node()->var_index();
-    });
-    bdd fold = operands.front();
-    for (size_t i = 1; i < operands.size(); ++i)
-      fold = r.pending_kind_ == 1 ? m->Bdd_or(operands[i], fold) : m->Bdd_and(operands[i], fold);
+    std::vector<size_t> order;
+    for (size_t i = r.pending_.size(); i-- > 0;) order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&r](size_t a, size_t b) { return r.depth_[a] > r.depth_[b]; });
+    bdd fold = r.pending_[order.front()];
+    auto with = [&](const bdd& f) { fold = r.pending_kind_ == 1 ? m->Bdd_or(f, fold) : m->Bdd_and(f, fold); };
+    for (size_t i = 1; i < order.size(); ++i) with(r.pending_[order[i]]);
+    if (bdd_initialised(r.base_)) with(r.base_);
     r.base_ = fold;
     r.pending_.clear();
+    r.depth_.clear();
     r.pending_kind_ = 0;
     if (!dependences_superset) {
       dependences_of = r.base_;
@@ -364,6 +368,7 @@ bool Bddexpression::defer_terms(int kind, const std::vector<bdd>& terms) {
         added.insert(d);
     }
     r.pending_.push_back(g);
+    r.depth_.push_back(support.empty() ? -1 : *support.rbegin());
     r.pending_kind_ = kind;
   }
   pw->update_bdd_vars();

@@ -50,6 +50,7 @@ class Bddexpression {
     Bddexpression* owner_;
     mutable bdd base_;                  // the right side less the pending terms
     mutable std::vector<bdd> pending_;  // in append order
+    mutable std::vector<long> depth_;   // each pending term's deepest variable (-1: none)
     mutable int pending_kind_ = 0;      // 1: or, 2: and; 0 when none are pending
   };
 
