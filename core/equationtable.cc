@@ -353,7 +353,7 @@ void EquationTable::pre(Module* m) {
     }
   }
   if (std::list<Signal*>* locals = m->getLocalSignalList()) {
-    for (Signal* l : *locals) {
+    for (Signal* l : plainLocals(*locals)) {
       if (l->is_wire || l->is_value || !has_entry(l, w)) continue;
       Bddexpression* old_status = old_equation(l, true);
       Bddexpression* old_value = old_equation(l, false);
@@ -362,6 +362,29 @@ void EquationTable::pre(Module* m) {
       chain(l, old_status, old_value);
     }
   }
+}
+
+const std::vector<Signal*>& EquationTable::plainLocals(const std::list<Signal*>& locals) {
+  PlainLocals& x = plain_locals;
+  size_t now = locals.size();
+  auto it = locals.end();
+  bool valid = x.list == &locals && now >= x.size;
+  if (valid && x.size > 0) {
+    for (size_t k = x.size; k <= now; ++k) --it;  // to the last element scanned
+    valid = *it == x.back;
+    ++it;
+  }
+  if (!valid) {
+    x.list = &locals;
+    x.size = 0;
+    x.signals.clear();
+    it = locals.begin();
+  }
+  for (; it != locals.end(); ++it)
+    if (*it != nullptr && !(*it)->is_wire && !(*it)->is_value) x.signals.push_back(*it);
+  x.size = now;
+  x.back = now > 0 ? locals.back() : nullptr;
+  return x.signals;
 }
 
 EquationTable* EquationTable::duplicate(Module* m) {

@@ -7,6 +7,7 @@
 
 #include <list>
 #include <string>
+#include <vector>
 
 class Bddexpression;
 class Bddexpressionwood;
@@ -75,6 +76,17 @@ class EquationTable {
 
  private:
   long reportCycles(long levels);
+  // The module's locals that pre chains (neither wires nor values), kept from one pre to the
+  // next, since wires make most of the list: elements appended since are scanned from the
+  // tail after checking that the last one scanned then is still where it was (as the
+  // module's local index does); a list replaced or filtered is scanned again whole.
+  struct PlainLocals {
+    const std::list<Signal*>* list = nullptr;
+    size_t size = 0;
+    const Signal* back = nullptr;
+    std::vector<Signal*> signals;
+  } plain_locals;
+  const std::vector<Signal*>& plainLocals(const std::list<Signal*>& locals);
 };
 
 #endif
