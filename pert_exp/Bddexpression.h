@@ -10,6 +10,10 @@
 // stays alive until the wood is destroyed and must not be deleted by the caller. BDD handles into
 // a wood's manager must be released before the wood is destroyed.
 //
+// Or/and appends to an equation wait as pending terms until its right side is read (RightSide);
+// the dependence sets take their supports at once, exact unless a term overlapped the right
+// side, in which case the wood settles them before the walks that need them exact.
+//
 // Walks over the dependence graph are iterative. Critical paths and the full dating are computed
 // by memoised walks that give the same results as the depth-bounded ones on acyclic graphs; the
 // depth-bounded walk runs only when a cycle is found, so the cycle behaviour is kept.
