@@ -38,12 +38,12 @@ class Substitutions {
 
   void add(long id, const bdd& right_side) {
     by_id[id] = right_side;
-    resolved.clear();
+    reset(resolved);
   }
   // f with every removed wire replaced by its right side, itself substituted.
   bdd apply(const bdd& f) {
     if (by_id.empty() || !bdd_initialised(f)) return f;
-    memo.clear();
+    reset(memo);
     return walk(f);
   }
 
@@ -89,6 +89,16 @@ class Substitutions {
     memo.swap(outer);
     resolved.emplace(v, r);
     return r;
+  }
+
+  // Emptied for the next walk. clear() costs the bucket count, which one large walk leaves
+  // high: a sparse table is dropped instead, so that many small walks stay linear.
+  template <class Map>
+  static void reset(Map& m) {
+    if (m.bucket_count() > 8 * m.size() + 64)
+      Map().swap(m);
+    else
+      m.clear();
   }
 
   bddpp_manager* man;
