@@ -1,6 +1,8 @@
 #include "signal_manager.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <ostream>
 #include <set>
 
@@ -9,6 +11,16 @@
 #include "sexception.h"
 
 namespace {
+size_t name_hash(const std::string& name) { return std::hash<std::string>()(name); }
+
+// The name's hash mixed with an occurrence number (splitmix64's finaliser).
+size_t occurrence_hash(size_t name, int n) {
+  uint64_t h = static_cast<uint64_t>(name) + 0x9e3779b97f4a7c15ULL * (static_cast<uint64_t>(n) + 1);
+  h = (h ^ (h >> 30)) * 0xbf58476d1ce4e5b9ULL;
+  h = (h ^ (h >> 27)) * 0x94d049bb133111ebULL;
+  return static_cast<size_t>(h ^ (h >> 31));
+}
+
 // Every live manager, so that a destroyed equation system is forgotten by all of them.
 std::set<SignalManager*>& live_managers() {
   static std::set<SignalManager*> managers;
@@ -161,11 +173,71 @@ SignalManager::~SignalManager() {
   delete signalref_table;
 }
 
+// ----- RefIndex -----
+
+void SignalManager::RefIndex::place(size_t hash, SignalRef* r) {
+  size_t mask = slots.size() - 1;
+  size_t i = hash & mask;
+  while (slots[i].ref != nullptr) i = (i + 1) & mask;
+  slots[i] = Slot{hash, r};
+}
+
+void SignalManager::RefIndex::insert(size_t hash, SignalRef* r) {
+  if (2 * (used + 1) > slots.size()) {
+    std::vector<Slot> old(std::max<size_t>(16, 2 * slots.size()), Slot{0, nullptr});
+    old.swap(slots);
+    for (const Slot& s : old)
+      if (s.ref != nullptr) place(s.hash, s.ref);
+  }
+  place(hash, r);
+  ++used;
+}
+
+void SignalManager::RefIndex::erase(long slot) {
+  size_t mask = slots.size() - 1;
+  size_t hole = static_cast<size_t>(slot);
+  slots[hole].ref = nullptr;
+  --used;
+  // Moves back every later slot of the run whose probe would otherwise pass the hole.
+  for (size_t i = (hole + 1) & mask; slots[i].ref != nullptr; i = (i + 1) & mask) {
+    size_t home = slots[i].hash & mask;
+    if (((i - home) & mask) >= ((i - hole) & mask)) {
+      slots[hole] = slots[i];
+      slots[i].ref = nullptr;
+      hole = i;
+    }
+  }
+}
+
+// ----- SignalManager -----
+
+long SignalManager::locateOccurrence(const std::string& internal, int n) const {
+  return occurrence_index.locate(occurrence_hash(name_hash(internal), n), [&](const SignalRef* r) {
+    return r->current_occurrence == n && r->internal_name == internal;
+  });
+}
+
+long SignalManager::locateInternal(const std::string& internal, size_t hash) const {
+  return by_internal.locate(hash, [&](const SignalRef* r) { return r->internal_name == internal; });
+}
+
 void SignalManager::addSignalRef(SignalRef* r) {
   if (!signalref_table->emplace(r->current_name, r).second)
     throw HashTableAddException(r->current_name, "SignalManager::addSignalRef");
-  occurrence_index.emplace(std::make_pair(r->internal_name, r->current_occurrence), r);
-  by_internal[r->internal_name].push_back(r);
+  size_t h = name_hash(r->internal_name);
+  size_t oh = occurrence_hash(h, r->current_occurrence);
+  auto same_occurrence = [r](const SignalRef* x) {
+    return x->current_occurrence == r->current_occurrence && x->internal_name == r->internal_name;
+  };
+  if (occurrence_index.locate(oh, same_occurrence) < 0) occurrence_index.insert(oh, r);
+  long chain = locateInternal(r->internal_name, h);
+  if (chain < 0) {
+    r->next_same_internal = nullptr;
+    by_internal.insert(h, r);
+  } else {
+    r->next_same_internal = by_internal.at(chain);
+    by_internal.at(chain) = r;
+  }
   for (auto& entry : *r->bdd_ids_wood) addSignalRefIdTable(entry.second->first, entry.second->second, r, entry.first);
 }
 
@@ -217,8 +289,8 @@ SignalRef* SignalManager::getSignalRefByOccurrence(const Signal* s, int n) const
 }
 
 SignalRef* SignalManager::getSignalRefByOccurrence(const std::string& internal, int n) const {
-  auto it = occurrence_index.find(std::make_pair(internal, n));
-  return it == occurrence_index.end() ? nullptr : it->second;
+  long slot = locateOccurrence(internal, n);
+  return slot < 0 ? nullptr : occurrence_index.ref(slot);
 }
 
 SignalRef* SignalManager::getSignalRefById(long id, Bddexpressionwood* w) const {
@@ -229,20 +301,20 @@ SignalRef* SignalManager::getSignalRefById(long id, Bddexpressionwood* w) const 
 
 std::list<SignalRef*>* SignalManager::getAllSignalRef(const Signal* s, Bddexpressionwood* w) const {
   auto* refs = new std::list<SignalRef*>();
-  auto found = by_internal.find(s->internal_name);
-  if (found == by_internal.end()) return refs;
-  for (SignalRef* r : found->second)
+  long chain = locateInternal(s->internal_name, name_hash(s->internal_name));
+  if (chain < 0) return refs;
+  for (SignalRef* r = by_internal.ref(chain); r != nullptr; r = r->next_same_internal)
     if (r->isDefinedWood(w)) refs->push_back(r);
   refs->sort([](const SignalRef* a, const SignalRef* b) { return a->current_name < b->current_name; });
   return refs;
 }
 
 SignalRef* SignalManager::getCurrentOccurrence(const Signal* s, Bddexpressionwood* w) const {
-  auto found = by_internal.find(s->internal_name);
-  if (found == by_internal.end()) return nullptr;
+  long chain = locateInternal(s->internal_name, name_hash(s->internal_name));
+  if (chain < 0) return nullptr;
   // The highest occurrence; among equal ones the first by name, as getAllSignalRef lists them.
   SignalRef* best = nullptr;
-  for (SignalRef* r : found->second) {
+  for (SignalRef* r = by_internal.ref(chain); r != nullptr; r = r->next_same_internal) {
     if (!r->isDefinedWood(w)) continue;
     if (best == nullptr || r->current_occurrence > best->current_occurrence ||
         (r->current_occurrence == best->current_occurrence && r->current_name < best->current_name))
@@ -305,12 +377,14 @@ void SignalManager::forgetWood(Bddexpressionwood* w) {
 void SignalManager::forget(SignalRef* r) {
   auto named = signalref_table->find(r->current_name);
   if (named != signalref_table->end() && named->second == r) signalref_table->erase(named);
-  auto indexed = occurrence_index.find(std::make_pair(r->internal_name, r->current_occurrence));
-  if (indexed != occurrence_index.end() && indexed->second == r) occurrence_index.erase(indexed);
-  auto same = by_internal.find(r->internal_name);
-  if (same != by_internal.end()) {
-    std::vector<SignalRef*>& v = same->second;
-    v.erase(std::remove(v.begin(), v.end(), r), v.end());
+  long indexed = locateOccurrence(r->internal_name, r->current_occurrence);
+  if (indexed >= 0 && occurrence_index.at(indexed) == r) occurrence_index.erase(indexed);
+  long chain = locateInternal(r->internal_name, name_hash(r->internal_name));
+  if (chain >= 0) {
+    SignalRef** link = &by_internal.at(chain);
+    while (*link != nullptr && *link != r) link = &(*link)->next_same_internal;
+    if (*link == r) *link = r->next_same_internal;
+    if (by_internal.at(chain) == nullptr) by_internal.erase(chain);
   }
   for (auto& entry : *signalref_id_table) {
     SignalRefTable* t = entry.second;
