@@ -37,6 +37,32 @@ void propagate(long n, long v, long date, Raise raise) {
   });
 }
 
+// The edges of a date graph in flat arrays, read once from the sets: the targets of each vertex
+// 0..n-1 in the order of its set. An edges(v, visit) callable, as wood_walk::topological takes.
+class flat_edges {
+ public:
+  // keep(v, t) chooses the edges v -> t of each(v, visit), which visits the set of v.
+  template <class Each, class Keep>
+  flat_edges(long n, Each each, Keep keep) : first(static_cast<size_t>(n) + 1, 0) {
+    for (long v = 0; v < n; ++v) {
+      each(v, [&](long t) {
+        if (keep(v, t)) target.push_back(t);
+      });
+      first[static_cast<size_t>(v) + 1] = static_cast<long>(target.size());
+    }
+  }
+  template <class Visit>
+  void operator()(long v, Visit visit) const {
+    for (long k = first[static_cast<size_t>(v)], end = first[static_cast<size_t>(v) + 1]; k < end; ++k)
+      visit(target[static_cast<size_t>(k)]);
+  }
+  bool empty(long v) const { return first[static_cast<size_t>(v)] == first[static_cast<size_t>(v) + 1]; }
+
+ private:
+  std::vector<long> first;
+  std::vector<long> target;
+};
+
 const char* kFullError = "ERREUR dans compute_date(): nombre de variables trop grand :";
 const char* kListError = "ERREUR dans compute_date(list ident): numero de variables trop grand :";
 
@@ -104,20 +130,29 @@ bool Bddexpressionwood::dates_by_topological_order() {
   auto has_equation = [&](long v) { return v >= 0 && v < n && slot(v) != nullptr; };
   std::vector<long> order;
 
+  // Each reader set is read once: its readers with an equation, whether it is empty, and the
+  // readers past the table (reported once the dates are set).
+  std::vector<char> read(sn, 0);
+  std::vector<long> beyond;
+  const flat_edges readers_with_equation(
+      n, [&](long p, auto visit) { for (long r : readers(p)) visit(r); },
+      [&](long p, long r) {
+        read[static_cast<size_t>(p)] = 1;
+        if (r >= n) beyond.push_back(r);
+        return has_equation(r);
+      });
+
   // Earliest dates: an edge p -> r for each reader r of p, both with an equation; the readers of
   // a variable without equation start at 1.
   auto readers_of = [&](long p, auto visit) {
-    if (slot(p) != nullptr)
-      for (long r : readers(p))
-        if (has_equation(r)) visit(r);
+    if (slot(p) != nullptr) readers_with_equation(p, visit);
   };
   std::vector<long> early(sn, 0);
   for (long p = 0; p < n; ++p)
     if (Bddexpression* e = slot(p)) early[static_cast<size_t>(p)] = e->earliest_date;
   for (long p = 0; p < n; ++p)
     if (slot(p) == nullptr)
-      for (long r : readers(p))
-        if (has_equation(r)) early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], 1L);
+      readers_with_equation(p, [&](long r) { early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], 1L); });
   auto pass_early = [&](long p, long r) {
     early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], early[static_cast<size_t>(p)] + 1);
   };
@@ -125,11 +160,13 @@ bool Bddexpressionwood::dates_by_topological_order() {
 
   // Latest dates: an edge x -> d for each dependence d of the equation of x; a dependence
   // without equation gets its date but has no edge out.
-  auto dependences_of = [&](long x, auto visit) {
-    if (Bddexpression* e = slot(x))
-      for (long d : e->vars_dependance)
-        if (d >= 0 && d < n) visit(d);
-  };
+  const flat_edges dependences_of(
+      n,
+      [&](long x, auto visit) {
+        if (Bddexpression* e = slot(x))
+          for (long d : e->vars_dependance) visit(d);
+      },
+      [n](long, long d) { return d >= 0 && d < n; });
   std::vector<long> late(sn, 0);
   auto pass_late = [&](long x, long d) {
     late[static_cast<size_t>(d)] = std::max(late[static_cast<size_t>(d)], late[static_cast<size_t>(x)] + 1);
@@ -140,14 +177,13 @@ bool Bddexpressionwood::dates_by_topological_order() {
   for (long i = 0; i < n; ++i) {
     Bddexpression* e = slot(i);
     size_t s = static_cast<size_t>(i);
-    if (e != nullptr && (early[s] > e->earliest_date || readers(i).empty())) level = std::max(level, early[s] + 1);
+    if (e != nullptr && (early[s] > e->earliest_date || !read[s])) level = std::max(level, early[s] + 1);
     if (late[s] > 0) level = std::max(level, late[s] + 1);
   }
   if (level > 2 * n) return false;
 
+  for (long r : beyond) std::cerr << kFullError << r << ">= " << n << std::endl;
   for (long i = 0; i < n; ++i) {
-    for (long r : readers(i))
-      if (r >= n) std::cerr << kFullError << r << ">= " << n << std::endl;
     Bddexpression* e = slot(i);
     if (e != nullptr) e->earliest_date = early[static_cast<size_t>(i)];
     latest(i) = late[static_cast<size_t>(i)];
@@ -174,23 +210,29 @@ bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
     early[static_cast<size_t>(i)] = e->earliest_date;
   }
   auto in_range = [n](long v) { return v >= 0 && v < n; };
-  auto readers_of = [&](long p, auto visit) {
-    for (long r : readers(p))
-      if (in_range(r)) visit(r);
-  };
-  auto dependences_of = [&](long x, auto visit) {
-    if (Bddexpression* e = slot(x))
-      for (long d : e->vars_dependance)
-        if (in_range(d)) visit(d);
-  };
+  // Each set is read once; the variables with a reader past the table are marked for the report.
+  std::vector<char> beyond(sn, 0);
+  const flat_edges readers_of(
+      n, [&](long p, auto visit) { for (long r : readers(p)) visit(r); },
+      [&](long p, long r) {
+        if (r >= n) beyond[static_cast<size_t>(p)] = 1;
+        return in_range(r);
+      });
+  const flat_edges dependences_of(
+      n,
+      [&](long x, auto visit) {
+        if (Bddexpression* e = slot(x))
+          for (long d : e->vars_dependance) visit(d);
+      },
+      [&](long, long d) { return in_range(d); });
   std::vector<long> order;
   std::vector<char> seed(sn, 0);
   for (long i : ids)
     if (in_range(i)) seed[static_cast<size_t>(i)] = 1;
   long level = nb_level;
 
-  // Earliest dates: a listed id passes its date + 1 (1 without equation) to its readers; so
-  // does every equation whose date rises.
+  // Earliest dates: a listed id passes its date + 1 (1 without equation) to its readers; so does
+  // every equation whose date rises.
   if (!wood_walk::topological(n, readers_of, order)) return false;
   std::vector<long> start(early);
   for (long p : order) {
@@ -229,8 +271,9 @@ bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
       std::cerr << kListError << i << ">= " << n << std::endl;
       continue;
     }
-    for (long r : readers(i))
-      if (r >= n) std::cerr << kListError << r << ">= " << n << std::endl;
+    if (beyond[static_cast<size_t>(i)])
+      for (long r : readers(i))
+        if (r >= n) std::cerr << kListError << r << ">= " << n << std::endl;
   }
   for (long i = 0; i < n; ++i) {
     if (Bddexpression* e = slot(i)) e->earliest_date = early[static_cast<size_t>(i)];
