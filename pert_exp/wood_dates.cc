@@ -210,10 +210,20 @@ bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
     early[static_cast<size_t>(i)] = e->earliest_date;
   }
   auto in_range = [n](long v) { return v >= 0 && v < n; };
+  std::vector<char> seed(sn, 0);
+  for (long i : ids)
+    if (in_range(i)) seed[static_cast<size_t>(i)] = 1;
   // Each set is read once; the variables with a reader past the table are marked for the report.
+  // A variable without equation passes a date only when listed: the readers of the others are
+  // not read (they order nothing that changes, and a cycle through one stops the propagation
+  // there too).
   std::vector<char> beyond(sn, 0);
   const flat_edges readers_of(
-      n, [&](long p, auto visit) { for (long r : readers(p)) visit(r); },
+      n,
+      [&](long p, auto visit) {
+        if (seed[static_cast<size_t>(p)] || slot(p) != nullptr)
+          for (long r : readers(p)) visit(r);
+      },
       [&](long p, long r) {
         if (r >= n) beyond[static_cast<size_t>(p)] = 1;
         return in_range(r);
@@ -226,9 +236,6 @@ bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
       },
       [&](long, long d) { return in_range(d); });
   std::vector<long> order;
-  std::vector<char> seed(sn, 0);
-  for (long i : ids)
-    if (in_range(i)) seed[static_cast<size_t>(i)] = 1;
   long level = nb_level;
 
   // Earliest dates: a listed id passes its date + 1 (1 without equation) to its readers; so does
