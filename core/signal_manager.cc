@@ -211,6 +211,10 @@ void SignalManager::RefIndex::erase(long slot) {
 
 // ----- SignalManager -----
 
+long SignalManager::locateName(const std::string& name, size_t hash) const {
+  return by_name.locate(hash, [&](const SignalRef* r) { return r->current_name == name; });
+}
+
 long SignalManager::locateOccurrence(const std::string& internal, int n) const {
   return occurrence_index.locate(occurrence_hash(name_hash(internal), n), [&](const SignalRef* r) {
     return r->current_occurrence == n && r->internal_name == internal;
@@ -222,8 +226,10 @@ long SignalManager::locateInternal(const std::string& internal, size_t hash) con
 }
 
 void SignalManager::addSignalRef(SignalRef* r) {
-  if (!signalref_table->emplace(r->current_name, r).second)
-    throw HashTableAddException(r->current_name, "SignalManager::addSignalRef");
+  size_t nh = name_hash(r->current_name);
+  if (locateName(r->current_name, nh) >= 0) throw HashTableAddException(r->current_name, "SignalManager::addSignalRef");
+  signalref_table->emplace(r->current_name, r);
+  by_name.insert(nh, r);
   size_t h = name_hash(r->internal_name);
   size_t oh = occurrence_hash(h, r->current_occurrence);
   auto same_occurrence = [r](const SignalRef* x) {
@@ -280,8 +286,8 @@ void SignalManager::extendIdTable(Bddexpressionwood* w) {
 }
 
 SignalRef* SignalManager::getSignalRefByName(const std::string& name) const {
-  auto it = signalref_table->find(name);
-  return it == signalref_table->end() ? nullptr : it->second;
+  long slot = locateName(name, name_hash(name));
+  return slot < 0 ? nullptr : by_name.ref(slot);
 }
 
 SignalRef* SignalManager::getSignalRefByOccurrence(const Signal* s, int n) const {
@@ -330,10 +336,10 @@ std::string SignalManager::getOccurrenceName(const std::string& internal, int n)
 
 std::string SignalManager::freeOccurrenceName(const std::string& internal, int n) const {
   std::string wanted = n == 0 ? internal : internal + "_" + std::to_string(n);
-  if (signalref_table->count(wanted) == 0) return wanted;
+  if (locateName(wanted, name_hash(wanted)) < 0) return wanted;
   std::string base = internal + "__" + std::to_string(n);
   std::string name = base;
-  for (long k = 1; signalref_table->count(name) != 0; ++k) name = base + "_" + std::to_string(k);
+  for (long k = 1; locateName(name, name_hash(name)) >= 0; ++k) name = base + "_" + std::to_string(k);
   return name;
 }
 
@@ -375,8 +381,11 @@ void SignalManager::forgetWood(Bddexpressionwood* w) {
 }
 
 void SignalManager::forget(SignalRef* r) {
-  auto named = signalref_table->find(r->current_name);
-  if (named != signalref_table->end() && named->second == r) signalref_table->erase(named);
+  long named = locateName(r->current_name, name_hash(r->current_name));
+  if (named >= 0 && by_name.ref(named) == r) {
+    by_name.erase(named);
+    signalref_table->erase(r->current_name);
+  }
   long indexed = locateOccurrence(r->internal_name, r->current_occurrence);
   if (indexed >= 0 && occurrence_index.at(indexed) == r) occurrence_index.erase(indexed);
   long chain = locateInternal(r->internal_name, name_hash(r->internal_name));

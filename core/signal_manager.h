@@ -173,12 +173,15 @@ class SignalManager {
     size_t used = 0;
     void place(size_t hash, SignalRef* r);
   };
+  // Current name -> reference: signalref_table's look-ups (the map keeps the name order).
+  RefIndex by_name;
   // (internal name, occurrence number) -> reference; the first registered one wins.
   RefIndex occurrence_index;
   // Internal name -> the last registered reference of that name, the others chained from it
   // through next_same_internal: the occurrences of one signal are found without walking the
   // whole table.
   RefIndex by_internal;
+  long locateName(const std::string& name, size_t hash) const;
   long locateOccurrence(const std::string& internal, int n) const;
   long locateInternal(const std::string& internal, size_t hash) const;
   // Undoes a partial registration of r (its constructor failed).
