@@ -331,30 +331,56 @@ std::list<long> Bddexpressionwood::loop_detection() {
   return r;
 }
 
+namespace {
+
+// The ids 0..n-1 with a date (date(id) >= 0) by date, ascending or descending, ids ascending
+// within a date: a counting sort while the highest date stays within a few times the count
+// (dates set by critical paths may pass the level count), a comparison sort beyond.
+template <class Date>
+std::list<long> dated_order(long n, Date date, bool descending) {
+  std::vector<std::pair<long, long>> dated;  // (date, id), ids ascending
+  long top = -1;
+  for (long id = 0; id < n; ++id) {
+    long d = date(id);
+    if (d < 0) continue;
+    dated.emplace_back(d, id);
+    top = std::max(top, d);
+  }
+  std::vector<long> order(dated.size());
+  if (top <= 4 * static_cast<long>(dated.size()) + 1024) {
+    std::vector<size_t> next(static_cast<size_t>(top) + 2, 0);
+    auto bucket = [&](long d) { return static_cast<size_t>(descending ? top - d : d); };
+    for (const auto& x : dated) ++next[bucket(x.first) + 1];
+    for (size_t k = 1; k < next.size(); ++k) next[k] += next[k - 1];
+    for (const auto& x : dated) order[next[bucket(x.first)]++] = x.second;
+  } else {
+    if (descending)
+      for (auto& x : dated) x.first = -x.first;
+    std::sort(dated.begin(), dated.end());
+    for (size_t k = 0; k < dated.size(); ++k) order[k] = dated[k].second;
+  }
+  return std::list<long>(order.begin(), order.end());
+}
+
+}  // namespace
+
 // Both sorts run up to the greater of the level count and the highest date, so that an equation
 // dated past the level count (dates set by critical paths) is not lost.
 std::list<long> Bddexpressionwood::earliest_sort() const {
-  std::list<long> r;
-  if (nb_level < 0) return r;
-  std::vector<std::pair<long, long>> dated;
-  for (long id = 0; id < nb_var_bdd; ++id) {
-    Bddexpression* e = slot(id);
-    if (e != nullptr && e->earliest_date >= 0) dated.emplace_back(e->earliest_date, id);
-  }
-  std::sort(dated.begin(), dated.end());
-  for (const auto& d : dated) r.push_back(d.second);
-  return r;
+  if (nb_level < 0) return std::list<long>();
+  return dated_order(
+      nb_var_bdd,
+      [this](long id) {
+        Bddexpression* e = slot(id);
+        return e != nullptr && e->earliest_date >= 0 ? e->earliest_date : -1;
+      },
+      false);
 }
 
 std::list<long> Bddexpressionwood::latest_sort() const {
-  std::list<long> r;
-  if (nb_level < 0) return r;
-  std::vector<std::pair<long, long>> dated;
-  for (long id = 0; id < nb_var_bdd; ++id)
-    if (slot(id) != nullptr && latest(id) >= 0) dated.emplace_back(-latest(id), id);
-  std::sort(dated.begin(), dated.end());
-  for (const auto& d : dated) r.push_back(d.second);
-  return r;
+  if (nb_level < 0) return std::list<long>();
+  return dated_order(
+      nb_var_bdd, [this](long id) { return slot(id) != nullptr && latest(id) >= 0 ? latest(id) : -1; }, true);
 }
 
 // ----- the older, self-contained computation -----
