@@ -139,11 +139,13 @@ void jxc_node_table::reset(long count) {
 bool jxc_node_table::store(long k, const parsed_nodes_class& node) {
   if (k < 0 || k >= declared) return false;
   long size = static_cast<long>(dense.size());
-  // In place when the storage stays within a few times the records read.
-  if (k >= size && k < 4 * stored + 4096) {
-    dense.resize(static_cast<size_t>(k) + 1, parsed_nodes_class(-1, -3, -3, 1));
-    defined.resize(static_cast<size_t>(k) + 1, 0);
-    size = k + 1;
+  // In place when the storage stays within a few times the records read; grown by half its
+  // size at a time within that bound, not one record at a time.
+  long bound = 4 * stored + 4096;
+  if (k >= size && k < bound) {
+    size = std::min(declared, std::max(k + 1, std::min(bound, size + size / 2)));
+    dense.resize(static_cast<size_t>(size), parsed_nodes_class(-1, -3, -3, 1));
+    defined.resize(static_cast<size_t>(size), 0);
   }
   if (k < size) {
     size_t i = static_cast<size_t>(k);
