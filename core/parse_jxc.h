@@ -8,9 +8,9 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "flat_index.h"
 #include "parse_supl.h"
 
 // jxcFlexLexer(std::istream* in, std::ostream* log): the generated scanner defines
@@ -85,7 +85,7 @@ class class_jxc_parser {
   std::list<long> pending_args;
   // The first signal of global_signal_list with each internal name, for the first
   // declared_indexed signals of the list (brought up to date when the registers are read).
-  std::unordered_map<std::string, Signal*> declared_by_internal;
+  flat_index<Signal> declared_by_internal;
   size_t declared_indexed = 0;
 
  private:

@@ -495,11 +495,14 @@ Signal* jxc_find_declared(const std::string& internal) {
     // Signals are only appended: index the ones declared since the last look-up.
     auto it = all.end();
     std::advance(it, -static_cast<long>(all.size() - JXC->declared_indexed));
-    for (; it != all.end(); ++it) index.emplace((*it)->getInternalName(), *it);
+    for (; it != all.end(); ++it) {
+      const std::string& name = (*it)->getInternalName();
+      index.insert_first(flat_hash(name), *it, [&](const Signal* s) { return s->getInternalName() == name; });
+    }
     JXC->declared_indexed = all.size();
   }
-  auto found = index.find(internal);
-  return found == index.end() ? nullptr : found->second;
+  long slot = index.locate(flat_hash(internal), [&](const Signal* s) { return s->getInternalName() == internal; });
+  return slot < 0 ? nullptr : index.get(slot);
 }
 
 bool jxc_register(std::string* next, std::string* current, long initial) {

@@ -1,8 +1,6 @@
 #include "signal_manager.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <functional>
 #include <ostream>
 #include <set>
 
@@ -11,16 +9,6 @@
 #include "sexception.h"
 
 namespace {
-size_t name_hash(const std::string& name) { return std::hash<std::string>()(name); }
-
-// The name's hash mixed with an occurrence number (splitmix64's finaliser).
-size_t occurrence_hash(size_t name, int n) {
-  uint64_t h = static_cast<uint64_t>(name) + 0x9e3779b97f4a7c15ULL * (static_cast<uint64_t>(n) + 1);
-  h = (h ^ (h >> 30)) * 0xbf58476d1ce4e5b9ULL;
-  h = (h ^ (h >> 27)) * 0x94d049bb133111ebULL;
-  return static_cast<size_t>(h ^ (h >> 31));
-}
-
 // Every live manager, so that a destroyed equation system is forgotten by all of them.
 std::set<SignalManager*>& live_managers() {
   static std::set<SignalManager*> managers;
@@ -173,42 +161,6 @@ SignalManager::~SignalManager() {
   delete signalref_table;
 }
 
-// ----- RefIndex -----
-
-void SignalManager::RefIndex::place(size_t hash, SignalRef* r) {
-  size_t mask = slots.size() - 1;
-  size_t i = hash & mask;
-  while (slots[i].ref != nullptr) i = (i + 1) & mask;
-  slots[i] = Slot{hash, r};
-}
-
-void SignalManager::RefIndex::insert(size_t hash, SignalRef* r) {
-  if (2 * (used + 1) > slots.size()) {
-    std::vector<Slot> old(std::max<size_t>(16, 2 * slots.size()), Slot{0, nullptr});
-    old.swap(slots);
-    for (const Slot& s : old)
-      if (s.ref != nullptr) place(s.hash, s.ref);
-  }
-  place(hash, r);
-  ++used;
-}
-
-void SignalManager::RefIndex::erase(long slot) {
-  size_t mask = slots.size() - 1;
-  size_t hole = static_cast<size_t>(slot);
-  slots[hole].ref = nullptr;
-  --used;
-  // Moves back every later slot of the run whose probe would otherwise pass the hole.
-  for (size_t i = (hole + 1) & mask; slots[i].ref != nullptr; i = (i + 1) & mask) {
-    size_t home = slots[i].hash & mask;
-    if (((i - home) & mask) >= ((i - hole) & mask)) {
-      slots[hole] = slots[i];
-      slots[i].ref = nullptr;
-      hole = i;
-    }
-  }
-}
-
 // ----- SignalManager -----
 
 long SignalManager::locateName(const std::string& name, size_t hash) const {
@@ -216,7 +168,7 @@ long SignalManager::locateName(const std::string& name, size_t hash) const {
 }
 
 long SignalManager::locateOccurrence(const std::string& internal, int n) const {
-  return occurrence_index.locate(occurrence_hash(name_hash(internal), n), [&](const SignalRef* r) {
+  return occurrence_index.locate(flat_hash(flat_hash(internal), n), [&](const SignalRef* r) {
     return r->current_occurrence == n && r->internal_name == internal;
   });
 }
@@ -226,16 +178,16 @@ long SignalManager::locateInternal(const std::string& internal, size_t hash) con
 }
 
 void SignalManager::addSignalRef(SignalRef* r) {
-  size_t nh = name_hash(r->current_name);
+  size_t nh = flat_hash(r->current_name);
   if (locateName(r->current_name, nh) >= 0) throw HashTableAddException(r->current_name, "SignalManager::addSignalRef");
   signalref_table->emplace(r->current_name, r);
   by_name.insert(nh, r);
-  size_t h = name_hash(r->internal_name);
-  size_t oh = occurrence_hash(h, r->current_occurrence);
+  size_t h = flat_hash(r->internal_name);
+  size_t oh = flat_hash(h, r->current_occurrence);
   auto same_occurrence = [r](const SignalRef* x) {
     return x->current_occurrence == r->current_occurrence && x->internal_name == r->internal_name;
   };
-  if (occurrence_index.locate(oh, same_occurrence) < 0) occurrence_index.insert(oh, r);
+  occurrence_index.insert_first(oh, r, same_occurrence);
   long chain = locateInternal(r->internal_name, h);
   if (chain < 0) {
     r->next_same_internal = nullptr;
@@ -286,8 +238,8 @@ void SignalManager::extendIdTable(Bddexpressionwood* w) {
 }
 
 SignalRef* SignalManager::getSignalRefByName(const std::string& name) const {
-  long slot = locateName(name, name_hash(name));
-  return slot < 0 ? nullptr : by_name.ref(slot);
+  long slot = locateName(name, flat_hash(name));
+  return slot < 0 ? nullptr : by_name.get(slot);
 }
 
 SignalRef* SignalManager::getSignalRefByOccurrence(const Signal* s, int n) const {
@@ -296,7 +248,7 @@ SignalRef* SignalManager::getSignalRefByOccurrence(const Signal* s, int n) const
 
 SignalRef* SignalManager::getSignalRefByOccurrence(const std::string& internal, int n) const {
   long slot = locateOccurrence(internal, n);
-  return slot < 0 ? nullptr : occurrence_index.ref(slot);
+  return slot < 0 ? nullptr : occurrence_index.get(slot);
 }
 
 SignalRef* SignalManager::getSignalRefById(long id, Bddexpressionwood* w) const {
@@ -307,20 +259,20 @@ SignalRef* SignalManager::getSignalRefById(long id, Bddexpressionwood* w) const 
 
 std::list<SignalRef*>* SignalManager::getAllSignalRef(const Signal* s, Bddexpressionwood* w) const {
   auto* refs = new std::list<SignalRef*>();
-  long chain = locateInternal(s->internal_name, name_hash(s->internal_name));
+  long chain = locateInternal(s->internal_name, flat_hash(s->internal_name));
   if (chain < 0) return refs;
-  for (SignalRef* r = by_internal.ref(chain); r != nullptr; r = r->next_same_internal)
+  for (SignalRef* r = by_internal.get(chain); r != nullptr; r = r->next_same_internal)
     if (r->isDefinedWood(w)) refs->push_back(r);
   refs->sort([](const SignalRef* a, const SignalRef* b) { return a->current_name < b->current_name; });
   return refs;
 }
 
 SignalRef* SignalManager::getCurrentOccurrence(const Signal* s, Bddexpressionwood* w) const {
-  long chain = locateInternal(s->internal_name, name_hash(s->internal_name));
+  long chain = locateInternal(s->internal_name, flat_hash(s->internal_name));
   if (chain < 0) return nullptr;
   // The highest occurrence; among equal ones the first by name, as getAllSignalRef lists them.
   SignalRef* best = nullptr;
-  for (SignalRef* r = by_internal.ref(chain); r != nullptr; r = r->next_same_internal) {
+  for (SignalRef* r = by_internal.get(chain); r != nullptr; r = r->next_same_internal) {
     if (!r->isDefinedWood(w)) continue;
     if (best == nullptr || r->current_occurrence > best->current_occurrence ||
         (r->current_occurrence == best->current_occurrence && r->current_name < best->current_name))
@@ -336,10 +288,10 @@ std::string SignalManager::getOccurrenceName(const std::string& internal, int n)
 
 std::string SignalManager::freeOccurrenceName(const std::string& internal, int n) const {
   std::string wanted = n == 0 ? internal : internal + "_" + std::to_string(n);
-  if (locateName(wanted, name_hash(wanted)) < 0) return wanted;
+  if (locateName(wanted, flat_hash(wanted)) < 0) return wanted;
   std::string base = internal + "__" + std::to_string(n);
   std::string name = base;
-  for (long k = 1; locateName(name, name_hash(name)) >= 0; ++k) name = base + "_" + std::to_string(k);
+  for (long k = 1; locateName(name, flat_hash(name)) >= 0; ++k) name = base + "_" + std::to_string(k);
   return name;
 }
 
@@ -381,14 +333,14 @@ void SignalManager::forgetWood(Bddexpressionwood* w) {
 }
 
 void SignalManager::forget(SignalRef* r) {
-  long named = locateName(r->current_name, name_hash(r->current_name));
-  if (named >= 0 && by_name.ref(named) == r) {
+  long named = locateName(r->current_name, flat_hash(r->current_name));
+  if (named >= 0 && by_name.get(named) == r) {
     by_name.erase(named);
     signalref_table->erase(r->current_name);
   }
   long indexed = locateOccurrence(r->internal_name, r->current_occurrence);
   if (indexed >= 0 && occurrence_index.at(indexed) == r) occurrence_index.erase(indexed);
-  long chain = locateInternal(r->internal_name, name_hash(r->internal_name));
+  long chain = locateInternal(r->internal_name, flat_hash(r->internal_name));
   if (chain >= 0) {
     SignalRef** link = &by_internal.at(chain);
     while (*link != nullptr && *link != r) link = &(*link)->next_same_internal;

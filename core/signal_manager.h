@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "flat_index.h"
 #include "module_signal.h"
 
 class Bddexpressionwood;
@@ -141,46 +142,14 @@ class SignalManager {
   friend class SignalRef;
   // getOccurrenceName for an occurrence known to be unregistered.
   std::string freeOccurrenceName(const std::string& internal, int n) const;
-  // References by a key read from the references themselves, so that no key is copied: open
-  // addressing with linear probing over a power-of-two array of (hash, reference) slots kept
-  // at most half full. A look-up reads a few adjacent slots and follows a reference only when
-  // its stored hash matches; removal shifts the rest of the run back (no tombstones).
-  class RefIndex {
-   public:
-    // The slot of the reference r under hash with same(r), or -1.
-    template <class Same>
-    long locate(size_t hash, Same same) const {
-      if (slots.empty()) return -1;
-      size_t mask = slots.size() - 1;
-      for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        const Slot& s = slots[i];
-        if (s.ref == nullptr) return -1;
-        if (s.hash == hash && same(s.ref)) return static_cast<long>(i);
-      }
-    }
-    SignalRef*& at(long slot) { return slots[static_cast<size_t>(slot)].ref; }
-    SignalRef* ref(long slot) const { return slots[static_cast<size_t>(slot)].ref; }
-    // Adds r under hash (a key already present is not looked for).
-    void insert(size_t hash, SignalRef* r);
-    void erase(long slot);
-
-   private:
-    struct Slot {
-      size_t hash;
-      SignalRef* ref;  // null: free
-    };
-    std::vector<Slot> slots;
-    size_t used = 0;
-    void place(size_t hash, SignalRef* r);
-  };
   // Current name -> reference: signalref_table's look-ups (the map keeps the name order).
-  RefIndex by_name;
+  flat_index<SignalRef> by_name;
   // (internal name, occurrence number) -> reference; the first registered one wins.
-  RefIndex occurrence_index;
+  flat_index<SignalRef> occurrence_index;
   // Internal name -> the last registered reference of that name, the others chained from it
   // through next_same_internal: the occurrences of one signal are found without walking the
   // whole table.
-  RefIndex by_internal;
+  flat_index<SignalRef> by_internal;
   long locateName(const std::string& name, size_t hash) const;
   long locateOccurrence(const std::string& internal, int n) const;
   long locateInternal(const std::string& internal, size_t hash) const;
