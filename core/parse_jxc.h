@@ -57,7 +57,7 @@ class class_jxc_parser {
   std::string instance;             // suffix of every declared signal's internal name
   std::string run_instance;         // kept for the caller
   Bddexpressionwood* pw = nullptr;  // the module's equation system once it exists
-  std::list<Signal*>* global_signal_list;
+  std::vector<Signal*> declared_signals;  // every signal made by the parse, in order
   std::list<std::string>* awaited_input_list = nullptr;
   std::list<std::string>* awaited_output_list = nullptr;
 
@@ -83,7 +83,7 @@ class class_jxc_parser {
   std::unique_ptr<binding_declaration_parse> binding_section;
   std::list<long> pending_ids;
   std::list<long> pending_args;
-  // The first signal of global_signal_list with each internal name, for the first
+  // The first signal of declared_signals with each internal name, for the first
   // declared_indexed signals of the list (brought up to date when the registers are read).
   flat_index<Signal> declared_by_internal;
   size_t declared_indexed = 0;

@@ -19,7 +19,6 @@ struct jxc_pair {
 %code {
 #include <cstdlib>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <unordered_set>
 
@@ -430,7 +429,7 @@ bool jxc_signal_declaration(std::string* name, std::string* type, Signal** out) 
   return jxc_checked([&] {
     Module* m = JXC->pmodule_parse;
     Signal* s = new Signal(*n, *n + JXC->instance, m, JXC->pw);
-    JXC->global_signal_list->push_back(s);
+    JXC->declared_signals.push_back(s);
     if (t) s->setValueType(*t, m);
     *out = s;
   });
@@ -489,17 +488,13 @@ void jxc_locals(std::list<Signal*>* list) {
 
 // The first declared signal with this internal name.
 Signal* jxc_find_declared(const std::string& internal) {
-  const std::list<Signal*>& all = *JXC->global_signal_list;
+  const std::vector<Signal*>& all = JXC->declared_signals;
   auto& index = JXC->declared_by_internal;
-  if (JXC->declared_indexed < all.size()) {
-    // Signals are only appended: index the ones declared since the last look-up.
-    auto it = all.end();
-    std::advance(it, -static_cast<long>(all.size() - JXC->declared_indexed));
-    for (; it != all.end(); ++it) {
-      const std::string& name = (*it)->getInternalName();
-      index.insert_first(flat_hash(name), *it, [&](const Signal* s) { return s->getInternalName() == name; });
-    }
-    JXC->declared_indexed = all.size();
+  // Signals are only appended: index the ones declared since the last look-up.
+  for (; JXC->declared_indexed < all.size(); ++JXC->declared_indexed) {
+    Signal* s = all[JXC->declared_indexed];
+    const std::string& name = s->getInternalName();
+    index.insert_first(flat_hash(name), s, [&](const Signal* x) { return x->getInternalName() == name; });
   }
   long slot = index.locate(flat_hash(internal), [&](const Signal* s) { return s->getInternalName() == internal; });
   return slot < 0 ? nullptr : index.get(slot);
@@ -536,7 +531,7 @@ bool jxc_connexion(std::string* set, std::string* reset, std::string* rtl) {
     for (int i = 0; i < 3; ++i) {
       wires[i] = new Signal(*names[i], m, JXC->pw);
       wires[i]->is_wire = true;
-      JXC->global_signal_list->push_back(wires[i]);
+      JXC->declared_signals.push_back(wires[i]);
     }
     m->setSet(wires[0]);
     m->setReset(wires[1]);
