@@ -41,22 +41,18 @@ void propagate(long n, long v, long date, Raise raise) {
 // 0..n-1 in the order of its set. An edges(v, visit) callable, as wood_walk::topological takes.
 class flat_edges {
  public:
-  // keep(v, t) chooses the edges v -> t of each(v, visit), which visits the set of v.
-  template <class Each, class Keep>
-  flat_edges(long n, Each each, Keep keep) : first(static_cast<size_t>(n) + 1, 0) {
-    for (long v = 0; v < n; ++v) {
-      each(v, [&](long t) {
-        if (keep(v, t)) target.push_back(t);
-      });
-      first[static_cast<size_t>(v) + 1] = static_cast<long>(target.size());
-    }
+  explicit flat_edges(long n) {
+    first.reserve(static_cast<size_t>(n) + 1);
+    first.push_back(0);
   }
+  void add(long t) { target.push_back(t); }
+  // Ends the targets of the next vertex (vertices are closed in order, from 0).
+  void close() { first.push_back(static_cast<long>(target.size())); }
   template <class Visit>
   void operator()(long v, Visit visit) const {
     for (long k = first[static_cast<size_t>(v)], end = first[static_cast<size_t>(v) + 1]; k < end; ++k)
       visit(target[static_cast<size_t>(k)]);
   }
-  bool empty(long v) const { return first[static_cast<size_t>(v)] == first[static_cast<size_t>(v) + 1]; }
 
  private:
   std::vector<long> first;
@@ -125,34 +121,41 @@ void Bddexpressionwood::date_step(long i, const char* error_text) {
 bool Bddexpressionwood::dates_by_topological_order() {
   const long n = nb_var_bdd;
   const size_t sn = static_cast<size_t>(n);
-  for (long i = 0; i < n; ++i)
-    if (!in_own_slot(slot(i), man, i)) return false;
   auto has_equation = [&](long v) { return v >= 0 && v < n && slot(v) != nullptr; };
-  std::vector<long> order;
 
-  // Each reader set is read once: its readers with an equation, whether it is empty, and the
-  // readers past the table (reported once the dates are set).
+  // Each set is read once, into flat edges: the readers with an equation (with whether there
+  // is any reader, and the readers past the table, reported once the dates are set) and the
+  // dependences within the table.
+  std::vector<long> early(sn, 0);
   std::vector<char> read(sn, 0);
   std::vector<long> beyond;
-  const flat_edges readers_with_equation(
-      n, [&](long p, auto visit) { for (long r : readers(p)) visit(r); },
-      [&](long p, long r) {
-        read[static_cast<size_t>(p)] = 1;
-        if (r >= n) beyond.push_back(r);
-        return has_equation(r);
-      });
+  flat_edges readers_with_equation(n), dependences_of(n);
+  for (long i = 0; i < n; ++i) {
+    Bddexpression* e = slot(i);
+    if (!in_own_slot(e, man, i)) return false;
+    for (long r : readers(i)) {
+      read[static_cast<size_t>(i)] = 1;
+      if (r >= n) beyond.push_back(r);
+      if (has_equation(r)) readers_with_equation.add(r);
+    }
+    readers_with_equation.close();
+    if (e != nullptr) {
+      early[static_cast<size_t>(i)] = e->earliest_date;
+      for (long d : e->vars_dependance)
+        if (d >= 0 && d < n) dependences_of.add(d);
+    }
+    dependences_of.close();
+  }
+  std::vector<long> order;
 
   // Earliest dates: an edge p -> r for each reader r of p, both with an equation; the readers of
   // a variable without equation start at 1.
   auto readers_of = [&](long p, auto visit) {
     if (slot(p) != nullptr) readers_with_equation(p, visit);
   };
-  std::vector<long> early(sn, 0);
+  auto at_least_one = [&](long r) { early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], 1L); };
   for (long p = 0; p < n; ++p)
-    if (Bddexpression* e = slot(p)) early[static_cast<size_t>(p)] = e->earliest_date;
-  for (long p = 0; p < n; ++p)
-    if (slot(p) == nullptr)
-      readers_with_equation(p, [&](long r) { early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], 1L); });
+    if (slot(p) == nullptr) readers_with_equation(p, at_least_one);
   auto pass_early = [&](long p, long r) {
     early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], early[static_cast<size_t>(p)] + 1);
   };
@@ -160,13 +163,6 @@ bool Bddexpressionwood::dates_by_topological_order() {
 
   // Latest dates: an edge x -> d for each dependence d of the equation of x; a dependence
   // without equation gets its date but has no edge out.
-  const flat_edges dependences_of(
-      n,
-      [&](long x, auto visit) {
-        if (Bddexpression* e = slot(x))
-          for (long d : e->vars_dependance) visit(d);
-      },
-      [n](long, long d) { return d >= 0 && d < n; });
   std::vector<long> late(sn, 0);
   auto pass_late = [&](long x, long d) {
     late[static_cast<size_t>(d)] = std::max(late[static_cast<size_t>(d)], late[static_cast<size_t>(x)] + 1);
@@ -201,40 +197,35 @@ bool Bddexpressionwood::dates_by_topological_order() {
 bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
   const long n = nb_var_bdd;
   const size_t sn = static_cast<size_t>(n);
-  std::vector<long> early(sn, 0), late(sn, 0);
-  for (long i = 0; i < n; ++i) {
-    Bddexpression* e = slot(i);
-    late[static_cast<size_t>(i)] = latest(i);
-    if (late[static_cast<size_t>(i)] < 0 || !in_own_slot(e, man, i)) return false;
-    if (e == nullptr) continue;
-    early[static_cast<size_t>(i)] = e->earliest_date;
-  }
   auto in_range = [n](long v) { return v >= 0 && v < n; };
   std::vector<char> seed(sn, 0);
   for (long i : ids)
     if (in_range(i)) seed[static_cast<size_t>(i)] = 1;
-  // Each set is read once; the variables with a reader past the table are marked for the report.
-  // A variable without equation passes a date only when listed: the readers of the others are
-  // not read (they order nothing that changes, and a cycle through one stops the propagation
-  // there too).
+  // Each set is read once, into flat edges; the variables with a reader past the table are
+  // marked for the report. A variable without equation passes a date only when listed: the
+  // readers of the others are not read (they order nothing that changes, and a cycle through
+  // one stops the propagation there too).
+  std::vector<long> early(sn, 0), late(sn, 0);
   std::vector<char> beyond(sn, 0);
-  const flat_edges readers_of(
-      n,
-      [&](long p, auto visit) {
-        if (seed[static_cast<size_t>(p)] || slot(p) != nullptr)
-          for (long r : readers(p)) visit(r);
-      },
-      [&](long p, long r) {
-        if (r >= n) beyond[static_cast<size_t>(p)] = 1;
-        return in_range(r);
-      });
-  const flat_edges dependences_of(
-      n,
-      [&](long x, auto visit) {
-        if (Bddexpression* e = slot(x))
-          for (long d : e->vars_dependance) visit(d);
-      },
-      [&](long, long d) { return in_range(d); });
+  flat_edges readers_of(n), dependences_of(n);
+  for (long i = 0; i < n; ++i) {
+    size_t si = static_cast<size_t>(i);
+    Bddexpression* e = slot(i);
+    late[si] = latest(i);
+    if (late[si] < 0 || !in_own_slot(e, man, i)) return false;
+    if (seed[si] || e != nullptr)
+      for (long r : readers(i)) {
+        if (r >= n) beyond[si] = 1;
+        if (in_range(r)) readers_of.add(r);
+      }
+    readers_of.close();
+    if (e != nullptr) {
+      early[si] = e->earliest_date;
+      for (long d : e->vars_dependance)
+        if (in_range(d)) dependences_of.add(d);
+    }
+    dependences_of.close();
+  }
   std::vector<long> order;
   long level = nb_level;
 
