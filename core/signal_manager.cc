@@ -179,7 +179,8 @@ long SignalManager::locateInternal(const std::string& internal, size_t hash) con
 
 void SignalManager::addSignalRef(SignalRef* r) {
   size_t nh = flat_hash(r->current_name);
-  if (locateName(r->current_name, nh) >= 0) throw HashTableAddException(r->current_name, "SignalManager::addSignalRef");
+  if (locateName(r->current_name, nh) >= 0)
+    throw HashTableAddException(r->current_name, "SignalManager::addSignalRef");
   signalref_table->emplace(r->current_name, r);
   by_name.insert(nh, r);
   size_t h = flat_hash(r->internal_name);
