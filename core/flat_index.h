@@ -1,11 +1,11 @@
 // Open-addressing index of objects by a key read from the objects themselves.
 //
-// Built so because the reader's look-ups (signal references by name and by occurrence, signals
-// by name) ran through node-based hash maps that copied every key string and chased a node per
-// probe. Here a slot is a (hash, object) pair in a power-of-two array kept at most half full,
-// probed linearly: a look-up reads a few adjacent slots and follows an object only when its
-// stored hash matches. The caller hashes the key and says which object matches; removal shifts
-// the rest of the run back, so no tombstone is left.
+// Built so for the look-ups made once per declared signal (signal references by name and by
+// occurrence, signals by name): a node-based hash map would copy every key string and chase a
+// node per probe. Here a slot is a (hash, object) pair in a power-of-two array kept at most half
+// full, probed linearly: a look-up reads a few adjacent slots and follows an object only when
+// its stored hash matches. The caller hashes the key and says which object matches; removal
+// shifts the rest of the run back, so no tombstone is left.
 #ifndef CORE_FLAT_INDEX_H
 #define CORE_FLAT_INDEX_H
 
