@@ -61,12 +61,6 @@ class flat_index {
       }
     }
   }
-  // Room for n objects without growth.
-  void reserve(size_t n) {
-    size_t size = 16;
-    while (size < 2 * n) size *= 2;
-    if (size > slots.size()) rehash(size);
-  }
   size_t size() const { return used; }
 
  private:
