@@ -118,7 +118,11 @@ void jxc_free_read_module(Module* m, const jxc_read_parts& parts) {
   delete manager;
 }
 
-int jxclex() { return pjxc_parser->plexer->yylex(); }
+int jxclex() {
+  int token = pjxc_parser->plexer->yylex();
+  pjxc_parser->record_start = 0;
+  return token;
+}
 
 void jxcerror(const char* message) {
   std::cerr << "line " << pjxc_parser->plexer->lineno() << ": " << message << std::endl;

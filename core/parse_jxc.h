@@ -81,6 +81,12 @@ class class_jxc_parser {
   std::list<bindingparse> bindings;
   std::list<evalnodeparse> evalnodes;
   std::unique_ptr<binding_declaration_parse> binding_section;
+  // 1 (2): the parser awaits a node (an expression) record at the next token, which the
+  // scanner may then give as one token; 0 once a token is read.
+  int record_start = 0;
+  // Earliest and latest dates, variable, node and link of an expression record whose head was
+  // scanned as one token.
+  long expression_head[5] = {0, 0, 0, 0, 0};
   std::list<long> pending_ids;
   std::list<long> pending_args;
   // The first signal of declared_signals with each internal name, for the first
