@@ -1,6 +1,7 @@
 /* Compiled-module (.jxc) grammar. Tokens carry no value: the actions read the scanner's
    text, which is still the reduced token's own text for the one-token rules (ident,
-   number, string), those states reducing without a look-ahead. */
+   number, string, a node record or an expression head scanned whole), those states reducing
+   without a look-ahead. */
 
 %define api.prefix {jxc}
 %define parse.error simple
