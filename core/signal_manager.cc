@@ -192,9 +192,11 @@ void SignalManager::addSignalRef(SignalRef* r) {
   long chain = locateInternal(r->internal_name, h);
   if (chain < 0) {
     r->next_same_internal = nullptr;
+    r->chain_highest = r->current_occurrence;
     by_internal.insert(h, r);
   } else {
     r->next_same_internal = by_internal.at(chain);
+    r->chain_highest = std::max(r->current_occurrence, r->next_same_internal->chain_highest);
     by_internal.at(chain) = r;
   }
   for (auto& entry : *r->bdd_ids_wood) addSignalRefIdTable(entry.second->first, entry.second->second, r, entry.first);
@@ -274,6 +276,7 @@ SignalRef* SignalManager::getCurrentOccurrence(const Signal* s, Bddexpressionwoo
   // The highest occurrence; among equal ones the first by name, as getAllSignalRef lists them.
   SignalRef* best = nullptr;
   for (SignalRef* r = by_internal.get(chain); r != nullptr; r = r->next_same_internal) {
+    if (best != nullptr && r->chain_highest < best->current_occurrence) break;
     if (!r->isDefinedWood(w)) continue;
     if (best == nullptr || r->current_occurrence > best->current_occurrence ||
         (r->current_occurrence == best->current_occurrence && r->current_name < best->current_name))

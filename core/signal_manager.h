@@ -69,6 +69,10 @@ class SignalRef {
  private:
   friend class SignalManager;
   SignalRef* next_same_internal = nullptr;  // the manager's chain of the references of one internal name
+  // The highest occurrence number from this reference to the end of its chain (never below
+  // the true one: a removal in the chain leaves it as it was), so that a search for the
+  // highest occurrence stops once nothing further on can reach it.
+  int chain_highest = 0;
   void construct(Module* m, Bddexpressionwood* w);
 };
 
