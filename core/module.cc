@@ -200,7 +200,7 @@ Signal* Module::getSignalFromInternalName(const std::string& n) const {
   Signal* s = find_in(input_signal_list, n, internal_of);
   if (s == nullptr) s = find_in(output_signal_list, n, internal_of);
   if (s == nullptr) s = find_in(data_signal_list, n, internal_of);
-  if (s == nullptr) s = find_in(local_signal_list, n, internal_of);
+  if (s == nullptr) s = getLocalSignal(n);  // the locals' index, also by internal name
   return s;
 }
 
