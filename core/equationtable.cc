@@ -380,10 +380,7 @@ EquationTable* EquationTable::duplicate(Module* m) {
   Bddexpressionwood* copy = new Bddexpressionwood(w);
   EquationTable* t = new EquationTable(std::string(), copy);
   m->getSignalManager()->duplicate(copy, w);
-  for (std::list<Signal*>* l : lists)
-    if (l != nullptr)
-      for (Signal* s : *l)
-        if (has_entry(s, w)) s->extendCurrentOccurrenceTable(copy, s->getCurrentOccurrence(w));
+  Signal::copyWood(copy, w);
   return t;
 }
 

@@ -51,6 +51,18 @@ void Signal::forgetWood(Bddexpressionwood* w) {
   r.by_wood.erase(it);
 }
 
+void Signal::copyWood(Bddexpressionwood* to, Bddexpressionwood* from) {
+  OccurrenceTables& r = occurrence_tables();
+  auto it = r.by_wood.find(from);
+  if (it == r.by_wood.end() || to == from) return;
+  std::unordered_set<OccurrenceTable*>& copied = r.by_wood[to];
+  it = r.by_wood.find(from);  // the insertion may have rehashed the systems
+  for (OccurrenceTable* t : it->second) {
+    (*t)[to] = t->at(from);
+    copied.insert(t);
+  }
+}
+
 void Signal::dropOccurrenceTable() {
   if (occurrence_table != nullptr) {
     OccurrenceTables& r = occurrence_tables();
