@@ -159,31 +159,63 @@ Signal* Module::getLocalSignal(const std::string& n) const {
   return it != local_index.first.end() ? it->second : nullptr;
 }
 
-// Elements appended since the last look-up are indexed from the tail, after checking that
-// the last element indexed then is still where it was; a list that was replaced or
-// filtered otherwise is indexed again whole.
+std::list<Signal*>::const_iterator Module::ListTail::unread(const std::list<Signal*>* l, bool& restart) {
+  size_t now = l->size();
+  auto it = l->end();
+  bool valid = list == l && now >= size;
+  if (valid && size > 0) {
+    for (size_t k = size; k <= now; ++k) --it;  // to the last element read
+    valid = *it == back;
+    ++it;
+  }
+  restart = !valid;
+  if (restart) {
+    list = l;
+    size = 0;
+    back = nullptr;
+  }
+  return size == 0 ? l->begin() : it;
+}
+
+void Module::ListTail::read(const std::list<Signal*>* l) {
+  list = l;
+  size = l->size();
+  back = size > 0 ? l->back() : nullptr;
+}
+
+// Elements appended since the last look-up are indexed from the tail; a list that was
+// replaced or filtered is indexed again whole.
 void Module::syncLocalIndex() const {
   LocalIndex& x = local_index;
   const std::list<Signal*>* l = local_signal_list;
-  size_t now = l != nullptr ? l->size() : 0;
-  auto it = l != nullptr ? l->end() : std::list<Signal*>::const_iterator();
-  bool valid = x.list == l && now >= x.size;
-  if (valid && x.size > 0) {
-    for (size_t k = x.size; k <= now; ++k) --it;  // to the last element indexed
-    valid = *it == x.back;
-    ++it;
-  }
-  if (!valid) {
+  if (l == nullptr) {
     x.first.clear();
-    x.list = l;
-    x.size = 0;
+    x.tail = ListTail();
+    return;
   }
-  if (x.size == 0 && l != nullptr) it = l->begin();
-  if (l == nullptr || now == x.size) return;
+  bool restart = false;
+  auto it = x.tail.unread(l, restart);
+  if (restart) x.first.clear();
   for (; it != l->end(); ++it)
     if (*it != nullptr) x.first.emplace((*it)->getInternalName(), *it);
-  x.size = now;
-  x.back = l->back();
+  x.tail.read(l);
+}
+
+Signal* Module::signalWithoutOccurrenceTable() const {
+  const std::list<Signal*>* lists[4] = {input_signal_list, output_signal_list, data_signal_list, local_signal_list};
+  if (drops_checked != Signal::droppedTables()) {
+    for (ListTail& t : with_tables) t = ListTail();
+    drops_checked = Signal::droppedTables();
+  }
+  for (int i = 0; i < 4; ++i) {
+    const std::list<Signal*>* l = lists[i];
+    if (l == nullptr) continue;
+    bool restart = false;
+    for (auto it = with_tables[i].unread(l, restart); it != l->end(); ++it)
+      if (*it != nullptr && (*it)->occurrence_table == nullptr) return *it;
+    with_tables[i].read(l);
+  }
+  return nullptr;
 }
 
 Signal* Module::getDataSignal(const std::string& n) const { return find_in(data_signal_list, n, internal_of); }
@@ -301,7 +333,8 @@ void Module::addLocalSignal(Signal* s) {
   syncLocalIndex();
   if (local_index.first.count(key) != 0) {
     local_signal_list->remove_if([&key](Signal* l) { return l != nullptr && l->getInternalName() == key; });
-    local_index.list = nullptr;  // indexed again at the next look-up
+    local_index.tail.list = nullptr;  // indexed again at the next look-up
+    with_tables[3].list = nullptr;
   }
   local_signal_list->push_back(s);
 }

@@ -81,6 +81,11 @@ class Module {
   Signal* getInputSignal(const std::string& name) const;   // original name
   Signal* getOutputSignal(const std::string& name) const;  // original name
   Signal* getLocalSignal(const std::string& name) const;   // internal name
+  // The first signal of the lists (inputs, outputs, data signals, locals) without an
+  // occurrence table, or null. Only the signals appended since the last call are looked at,
+  // unless a list was replaced or filtered or a table dropped (a table set to null directly
+  // in a signal already looked at goes unseen).
+  Signal* signalWithoutOccurrenceTable() const;
   Signal* getDataSignal(const std::string& name) const;    // internal name
   // Inputs, outputs, data signals, locals, each by its own rule.
   Signal* getSignal(const std::string& name) const;
@@ -326,14 +331,28 @@ class Module {
   // walk the list. The list is also appended to and filtered directly: each look-up first
   // indexes the elements appended since the last one, or the whole list when it was
   // replaced or filtered.
-  struct LocalIndex {
+  //
+  // How far a signal list has been read: the list, its length then and its last element. An
+  // unchanged prefix is recognised by its last element, at the same distance from the end.
+  struct ListTail {
     const std::list<Signal*>* list = nullptr;
     size_t size = 0;
-    Signal* back = nullptr;  // the last element indexed
+    Signal* back = nullptr;
+    // The first element of l not read yet; restart is set (and nothing counts as read) when
+    // l is not the list read or not an extension of it. l must not be null.
+    std::list<Signal*>::const_iterator unread(const std::list<Signal*>* l, bool& restart);
+    void read(const std::list<Signal*>* l);
+  };
+  struct LocalIndex {
+    ListTail tail;
     std::unordered_map<std::string, Signal*> first;
   };
   void syncLocalIndex() const;
   mutable LocalIndex local_index;
+  // The signal lists' prefixes found with occurrence tables, and the count of tables dropped
+  // then (a drop makes every list be checked again).
+  mutable ListTail with_tables[4];
+  mutable unsigned long drops_checked = 0;
 
  public:
 

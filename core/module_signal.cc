@@ -20,6 +20,7 @@ namespace {
 struct OccurrenceTables {
   std::unordered_map<Signal::OccurrenceTable*, std::unique_ptr<Signal::OccurrenceTable>> tables;
   std::unordered_map<Bddexpressionwood*, std::unordered_set<Signal::OccurrenceTable*>> by_wood;
+  unsigned long dropped = 0;
 };
 
 OccurrenceTables& occurrence_tables() {
@@ -71,9 +72,12 @@ void Signal::dropOccurrenceTable() {
       if (it != r.by_wood.end()) it->second.erase(occurrence_table);
     }
     r.tables.erase(occurrence_table);
+    ++r.dropped;
   }
   occurrence_table = nullptr;
 }
+
+unsigned long Signal::droppedTables() { return occurrence_tables().dropped; }
 
 // ----- construction -----
 

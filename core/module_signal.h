@@ -109,6 +109,8 @@ class Signal : public Expression {
   // Frees this signal's occurrence table, which its plain copies share: for a signal going
   // with all its copies.
   void dropOccurrenceTable();
+  // How many tables dropOccurrenceTable has freed so far.
+  static unsigned long droppedTables();
 
   std::string original_name;
   std::string internal_name;
