@@ -162,24 +162,21 @@ Signal* Module::getLocalSignal(const std::string& n) const {
 std::list<Signal*>::const_iterator Module::ListTail::unread(const std::list<Signal*>* l, bool& restart) {
   size_t now = l->size();
   auto it = l->end();
-  bool valid = list == l && now >= size;
+  bool valid = list == l && now >= size && (size == 0 || l->front() == front);
   if (valid && size > 0) {
     for (size_t k = size; k <= now; ++k) --it;  // to the last element read
     valid = *it == back;
     ++it;
   }
   restart = !valid;
-  if (restart) {
-    list = l;
-    size = 0;
-    back = nullptr;
-  }
+  if (restart) *this = ListTail();
   return size == 0 ? l->begin() : it;
 }
 
 void Module::ListTail::read(const std::list<Signal*>* l) {
   list = l;
   size = l->size();
+  front = size > 0 ? l->front() : nullptr;
   back = size > 0 ? l->back() : nullptr;
 }
 

@@ -332,11 +332,13 @@ class Module {
   // indexes the elements appended since the last one, or the whole list when it was
   // replaced or filtered.
   //
-  // How far a signal list has been read: the list, its length then and its last element. An
-  // unchanged prefix is recognised by its last element, at the same distance from the end.
+  // How far a signal list has been read: the list, its length then, its first and its last
+  // element. An unchanged prefix is recognised by its first element and its last one, at the
+  // same distance from the end.
   struct ListTail {
     const std::list<Signal*>* list = nullptr;
     size_t size = 0;
+    Signal* front = nullptr;
     Signal* back = nullptr;
     // The first element of l not read yet; restart is set (and nothing counts as read) when
     // l is not the list read or not an extension of it. l must not be null.
