@@ -327,11 +327,6 @@ class Module {
   std::set<std::string> copy_names;
 
  private:
-  // Internal name -> first local of that name, so that adding and finding a local do not
-  // walk the list. The list is also appended to and filtered directly: each look-up first
-  // indexes the elements appended since the last one, or the whole list when it was
-  // replaced or filtered.
-  //
   // How far a signal list has been read: the list, its length then, its first and its last
   // element. An unchanged prefix is recognised by its first element and its last one, at the
   // same distance from the end.
@@ -345,6 +340,10 @@ class Module {
     std::list<Signal*>::const_iterator unread(const std::list<Signal*>* l, bool& restart);
     void read(const std::list<Signal*>* l);
   };
+  // Internal name -> first local of that name, so that adding and finding a local do not
+  // walk the list. The list is also appended to and filtered directly: each look-up first
+  // indexes the elements appended since the last one, or the whole list when it was
+  // replaced or filtered.
   struct LocalIndex {
     ListTail tail;
     std::unordered_map<std::string, Signal*> first;

@@ -17,10 +17,10 @@ std::set<SignalManager*>& live_managers() {
 }
 
 // The live references holding ids for each equation system, so that forgetting one
-// system walks only its own references.
+// system walks only its own references. Never destroyed: references may go at exit.
 std::unordered_map<Bddexpressionwood*, std::unordered_set<SignalRef*>>& refs_by_wood() {
-  static std::unordered_map<Bddexpressionwood*, std::unordered_set<SignalRef*>> refs;
-  return refs;
+  static auto* refs = new std::unordered_map<Bddexpressionwood*, std::unordered_set<SignalRef*>>();
+  return *refs;
 }
 
 // Drops r's ids of every system, and r from their lists.
