@@ -149,15 +149,13 @@ Bddexpressionwood* Module::getBddWood() const {
 
 // ----- signal look-ups -----
 
-Signal* Module::getInputSignal(const std::string& n) const { return find_in(input_signal_list, n, original_of); }
+Signal* Module::getInputSignal(const std::string& n) const { return input_index.find(input_signal_list, n, original_of); }
 
-Signal* Module::getOutputSignal(const std::string& n) const { return find_in(output_signal_list, n, original_of); }
-
-Signal* Module::getLocalSignal(const std::string& n) const {
-  syncLocalIndex();
-  auto it = local_index.first.find(n);
-  return it != local_index.first.end() ? it->second : nullptr;
+Signal* Module::getOutputSignal(const std::string& n) const {
+  return output_index.find(output_signal_list, n, original_of);
 }
+
+Signal* Module::getLocalSignal(const std::string& n) const { return local_index.find(local_signal_list, n, internal_of); }
 
 std::list<Signal*>::const_iterator Module::ListTail::unread(const std::list<Signal*>* l, bool& restart) {
   size_t now = l->size();
@@ -182,21 +180,27 @@ void Module::ListTail::read(const std::list<Signal*>* l) {
 
 // Elements appended since the last look-up are indexed from the tail; a list that was
 // replaced or filtered is indexed again whole.
-void Module::syncLocalIndex() const {
-  LocalIndex& x = local_index;
-  const std::list<Signal*>* l = local_signal_list;
+void Module::NameIndex::sync(const std::list<Signal*>* l, SignalKey key) {
   if (l == nullptr) {
-    x.first.clear();
-    x.tail = ListTail();
+    first.clear();
+    tail = ListTail();
     return;
   }
   bool restart = false;
-  auto it = x.tail.unread(l, restart);
-  if (restart) x.first.clear();
+  auto it = tail.unread(l, restart);
+  if (restart) first.clear();
   for (; it != l->end(); ++it)
-    if (*it != nullptr) x.first.emplace((*it)->getInternalName(), *it);
-  x.tail.read(l);
+    if (*it != nullptr) first.emplace(key(*it), *it);
+  tail.read(l);
 }
+
+Signal* Module::NameIndex::find(const std::list<Signal*>* l, const std::string& name, SignalKey key) {
+  sync(l, key);
+  auto it = first.find(name);
+  return it != first.end() ? it->second : nullptr;
+}
+
+void Module::syncLocalIndex() const { local_index.sync(local_signal_list, internal_of); }
 
 Signal* Module::signalWithoutOccurrenceTable() const {
   const std::list<Signal*>* lists[4] = {input_signal_list, output_signal_list, data_signal_list, local_signal_list};
@@ -215,7 +219,7 @@ Signal* Module::signalWithoutOccurrenceTable() const {
   return nullptr;
 }
 
-Signal* Module::getDataSignal(const std::string& n) const { return find_in(data_signal_list, n, internal_of); }
+Signal* Module::getDataSignal(const std::string& n) const { return data_index.find(data_signal_list, n, internal_of); }
 
 Signal* Module::getSignal(const std::string& n) const {
   Signal* s = getInputSignal(n);
@@ -226,10 +230,10 @@ Signal* Module::getSignal(const std::string& n) const {
 }
 
 Signal* Module::getSignalFromInternalName(const std::string& n) const {
-  Signal* s = find_in(input_signal_list, n, internal_of);
-  if (s == nullptr) s = find_in(output_signal_list, n, internal_of);
-  if (s == nullptr) s = find_in(data_signal_list, n, internal_of);
-  if (s == nullptr) s = getLocalSignal(n);  // the locals' index, also by internal name
+  Signal* s = input_internal_index.find(input_signal_list, n, internal_of);
+  if (s == nullptr) s = output_internal_index.find(output_signal_list, n, internal_of);
+  if (s == nullptr) s = getDataSignal(n);
+  if (s == nullptr) s = getLocalSignal(n);
   return s;
 }
 

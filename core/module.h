@@ -340,16 +340,21 @@ class Module {
     std::list<Signal*>::const_iterator unread(const std::list<Signal*>* l, bool& restart);
     void read(const std::list<Signal*>* l);
   };
-  // Internal name -> first local of that name, so that adding and finding a local do not
-  // walk the list. The list is also appended to and filtered directly: each look-up first
-  // indexes the elements appended since the last one, or the whole list when it was
+  // Name -> first signal of that name in one list, so that adding and finding a signal do
+  // not walk the list. The lists are also appended to and filtered directly: each look-up
+  // first indexes the elements appended since the last one, or the whole list when it was
   // replaced or filtered.
-  struct LocalIndex {
+  typedef const std::string& (*SignalKey)(const Signal*);
+  struct NameIndex {
     ListTail tail;
     std::unordered_map<std::string, Signal*> first;
+    void sync(const std::list<Signal*>* l, SignalKey key);
+    Signal* find(const std::list<Signal*>* l, const std::string& name, SignalKey key);
   };
   void syncLocalIndex() const;
-  mutable LocalIndex local_index;
+  mutable NameIndex local_index;  // internal names
+  // Inputs and outputs by original and by internal name, data signals by internal name.
+  mutable NameIndex input_index, output_index, input_internal_index, output_internal_index, data_index;
   // The signal lists' prefixes found with occurrence tables, and the count of tables dropped
   // then (a drop makes every list be checked again).
   mutable ListTail with_tables[4];
