@@ -27,7 +27,9 @@ const char* kForks =
 
 std::string missingTable(Module& m, EquationTable* t) {
   try {
-    delete t->duplicate(&m);  // a copy without its own table of references would be left behind
+    EquationTable* copy = t->duplicate(&m);
+    m.getSignalManager()->deleteWood(copy->getBddexpressionWood());
+    delete copy;
   } catch (const IllegalOperationException& e) {
     return e.argument_name();
   }
