@@ -389,22 +389,13 @@ const std::vector<Signal*>& EquationTable::plainLocals(const std::list<Signal*>&
 
 EquationTable* EquationTable::duplicate(Module* m) {
   Bddexpressionwood* w = bdd_expression_wood;
-  std::list<std::list<Signal*>*> lists = {m->getInputSignalList(), m->getOutputSignalList(),
-                                          m->getDataSignalList(), m->getLocalSignalList()};
   // Checked before anything is made, so that a failure leaves no half-registered copy.
-  for (std::list<Signal*>* l : lists)
-    if (l != nullptr)
-      for (Signal* s : *l)
-        if (s->occurrence_table == nullptr)
-          throw IllegalOperationException("EquationTable::duplicate: no occurrence table for signal",
-                                          s->getInternalName());
+  if (Signal* s = m->signalWithoutOccurrenceTable())
+    throw IllegalOperationException("EquationTable::duplicate: no occurrence table for signal", s->getInternalName());
   Bddexpressionwood* copy = new Bddexpressionwood(w);
   EquationTable* t = new EquationTable(std::string(), copy);
   m->getSignalManager()->duplicate(copy, w);
-  for (std::list<Signal*>* l : lists)
-    if (l != nullptr)
-      for (Signal* s : *l)
-        if (has_entry(s, w)) s->extendCurrentOccurrenceTable(copy, s->getCurrentOccurrence(w));
+  Signal::copyWood(copy, w);
   return t;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ostream>
 #include <set>
+#include <unordered_set>
 
 #include "Bddexpression.h"
 #include "module.h"
@@ -13,6 +14,23 @@ namespace {
 std::set<SignalManager*>& live_managers() {
   static std::set<SignalManager*> managers;
   return managers;
+}
+
+// The live references holding ids for each equation system, so that forgetting one
+// system walks only its own references. Never destroyed: references may go at exit.
+std::unordered_map<Bddexpressionwood*, std::unordered_set<SignalRef*>>& refs_by_wood() {
+  static auto* refs = new std::unordered_map<Bddexpressionwood*, std::unordered_set<SignalRef*>>();
+  return *refs;
+}
+
+// Drops r's ids of every system, and r from their lists.
+void drop_ids(SignalRef* r) {
+  for (auto& entry : *r->bdd_ids_wood) {
+    auto it = refs_by_wood().find(entry.first);
+    if (it != refs_by_wood().end()) it->second.erase(r);
+    delete entry.second;
+  }
+  delete r->bdd_ids_wood;
 }
 }  // namespace
 
@@ -55,16 +73,12 @@ void SignalRef::construct(Module* m, Bddexpressionwood* w) {
   } catch (...) {
     // The object is being destroyed: leave no pointer to it behind.
     sm->forget(this);
-    for (auto& entry : *bdd_ids_wood) delete entry.second;
-    delete bdd_ids_wood;
+    drop_ids(this);
     throw;
   }
 }
 
-SignalRef::~SignalRef() {
-  for (auto& entry : *bdd_ids_wood) delete entry.second;
-  delete bdd_ids_wood;
-}
+SignalRef::~SignalRef() { drop_ids(this); }
 
 long SignalRef::computeId(const std::string& name, Bddexpressionwood* w) {
   // A name the manager knows gives its variable back.
@@ -90,6 +104,7 @@ bool SignalRef::isDefinedWood(Bddexpressionwood* w) const { return bdd_ids_wood-
 void SignalRef::addBddIds(long status_id, long value_id, Bddexpressionwood* w) {
   if (isDefinedWood(w)) throw IllegalOperationException("SignalRef::addBddIds: wood already added", current_name);
   (*bdd_ids_wood)[w] = new std::pair<long, long>(status_id, value_id);
+  refs_by_wood()[w].insert(this);
 }
 
 void SignalRef::setBddStatusId(long id, Bddexpressionwood* w) {
@@ -299,15 +314,23 @@ std::string SignalManager::freeOccurrenceName(const std::string& internal, int n
   return name;
 }
 
+// From's id table gives its references (each at its status id) and becomes to's table as
+// it is: the ids are the same.
 void SignalManager::duplicate(Bddexpressionwood* to, Bddexpressionwood* from) {
-  for (auto& entry : *signalref_table) {
-    SignalRef* r = entry.second;
-    if (r == nullptr || !r->isDefinedWood(from)) continue;
-    long sid = r->getBddStatusId(from);
+  auto it = signalref_id_table->find(from);
+  if (it == signalref_id_table->end()) return;
+  const SignalRefTable* src = it->second;
+  bool fresh = signalref_id_table->count(to) == 0;
+  for (long id = 0; id < src->size; ++id) {
+    SignalRef* r = src->signal_ref_table[id];
+    if (r == nullptr || r->getBddStatusId(from) != id) continue;
     long vid = r->getBddValueId(from);
-    r->addBddIds(sid, vid, to);
-    addSignalRefIdTable(sid, vid, r, to);
+    r->addBddIds(id, vid, to);
+    if (!fresh) addSignalRefIdTable(id, vid, r, to);
   }
+  if (!fresh) return;
+  to->update_bdd_vars();
+  (*signalref_id_table)[to] = grown_table(src, to->Nb_bdd_vars());
 }
 
 void SignalManager::deleteWood(Bddexpressionwood* w) {
@@ -318,15 +341,17 @@ void SignalManager::deleteWood(Bddexpressionwood* w) {
 
 
 void SignalManager::forgetWood(Bddexpressionwood* w) {
-  for (SignalManager* sm : live_managers()) {
-    for (auto& entry : *sm->signalref_table) {
-      SignalRef* r = entry.second;
-      if (r == nullptr) continue;
+  auto refs = refs_by_wood().find(w);
+  if (refs != refs_by_wood().end()) {
+    for (SignalRef* r : refs->second) {
       auto it = r->bdd_ids_wood->find(w);
       if (it == r->bdd_ids_wood->end()) continue;
       delete it->second;
       r->bdd_ids_wood->erase(it);
     }
+    refs_by_wood().erase(refs);
+  }
+  for (SignalManager* sm : live_managers()) {
     auto it = sm->signalref_id_table->find(w);
     if (it != sm->signalref_id_table->end()) {
       delete it->second;
