@@ -365,7 +365,7 @@ void EquationTable::pre(Module* m) {
 }
 
 const std::vector<Signal*>& EquationTable::plainLocals(const std::list<Signal*>& locals) {
-  PlainLocals& x = plain_locals;
+  PlainLocals& x = *plain_locals;
   size_t now = locals.size();
   auto it = locals.end();
   bool valid = x.list == &locals && now >= x.size;
@@ -394,6 +394,7 @@ EquationTable* EquationTable::duplicate(Module* m) {
     throw IllegalOperationException("EquationTable::duplicate: no occurrence table for signal", s->getInternalName());
   Bddexpressionwood* copy = new Bddexpressionwood(w);
   EquationTable* t = new EquationTable(std::string(), copy);
+  t->plain_locals = plain_locals;
   m->getSignalManager()->duplicate(copy, w);
   Signal::copyWood(copy, w);
   return t;
