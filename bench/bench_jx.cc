@@ -36,11 +36,15 @@ std::string generate_types(long n) {
 
 // Groups of eight statements (two parallel branches of a present, a wait, an emission and
 // two pauses, their Pn and Sn) in one flat sequence.
-std::string generate_statements(long n) {
+// ">>" binds tighter than "||": the groups make one flat parallel of their halves, unless
+// bracketed, when they follow one another.
+std::string generate_statements(long n, bool in_sequence = false) {
   std::ostringstream os;
   os << "module big: Input: I; Output: O, P;\n";
+  const char* open = in_sequence ? "{" : "";
+  const char* close = in_sequence ? "}" : "";
   for (long i = 0; i < n / 8; ++i)
-    os << (i == 0 ? "" : " >>\n") << "{present I emit O else pause >> wait I} || {emit P >> pause}";
+    os << (i == 0 ? "" : " >>\n") << open << "{present I emit O else pause >> wait I} || {emit P >> pause}" << close;
   os << "\nend\n";
   return os.str();
 }
@@ -75,8 +79,8 @@ void BM_ReadJxStatements(benchmark::State& state) {
 BENCHMARK(BM_ReadJxStatements)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // Source to compiled-module text: read, compile, finalise, write.
-void BM_JxStatementsToJxc(benchmark::State& state) {
-  std::string text = generate_statements(state.range(0));
+void statements_to_jxc(benchmark::State& state, bool in_sequence) {
+  std::string text = generate_statements(state.range(0), in_sequence);
   for (auto _ : state) {
     std::istringstream in(text);
     std::string report;
@@ -96,7 +100,13 @@ void BM_JxStatementsToJxc(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
+
+void BM_JxStatementsToJxc(benchmark::State& state) { statements_to_jxc(state, false); }
 BENCHMARK(BM_JxStatementsToJxc)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The same groups one after the other: each parallel forks a system holding every group before it.
+void BM_JxSequenceToJxc(benchmark::State& state) { statements_to_jxc(state, true); }
+BENCHMARK(BM_JxSequenceToJxc)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -259,17 +259,15 @@ void EquationTable::unify(EquationTable* other, Module* m) {
       continue;
     }
     int kind = here->getUserType();
+    // A copy made by duplicate still shares its pending terms' folded part with this one:
+    // only the terms the branch added are merged, and no chain is folded.
     if (Compilation::isStatusType(kind)) {
-      here->append_or_exp(Bdd_isomorphe_by_name(w->man, ow->man, eq->bdd_exp));
+      here->merge_right_side(1, *eq);
     } else if (Compilation::isValueType(kind)) {
       Signal* s = signal_of_variable(m, ow, i, v.substr(3));
-      bdd copied = Bdd_isomorphe_by_name(w->man, ow->man, eq->bdd_exp);
       // Occurrence 0 of a signal that pre chains is the AND of its occurrences' values in
       // either copy; OR would keep only the shorter copy's chain.
-      if (chained_by_pre(s, ow) || chained_by_pre(s, w))
-        here->append_and_exp(copied);
-      else
-        here->append_or_exp(copied);
+      here->merge_right_side(chained_by_pre(s, ow) || chained_by_pre(s, w) ? 2 : 1, *eq);
       if (s != nullptr && has_entry(s, ow)) {
         int there = s->getCurrentOccurrence(ow);
         if (!has_entry(s, w) || s->getCurrentOccurrence(w) < there) s->extendCurrentOccurrenceTable(w, there);
@@ -355,7 +353,7 @@ void EquationTable::pre(Module* m) {
     }
   }
   if (std::list<Signal*>* locals = m->getLocalSignalList()) {
-    for (Signal* l : *locals) {
+    for (Signal* l : plainLocals(*locals)) {
       if (l->is_wire || l->is_value || !has_entry(l, w)) continue;
       Bddexpression* old_status = old_equation(l, true);
       Bddexpression* old_value = old_equation(l, false);
@@ -366,24 +364,39 @@ void EquationTable::pre(Module* m) {
   }
 }
 
+const std::vector<Signal*>& EquationTable::plainLocals(const std::list<Signal*>& locals) {
+  PlainLocals& x = *plain_locals;
+  size_t now = locals.size();
+  auto it = locals.end();
+  bool valid = x.list == &locals && now >= x.size;
+  if (valid && x.size > 0) {
+    for (size_t k = x.size; k <= now; ++k) --it;  // to the last element scanned
+    valid = *it == x.back;
+    ++it;
+  }
+  if (!valid) {
+    x.list = &locals;
+    x.size = 0;
+    x.signals.clear();
+    it = locals.begin();
+  }
+  for (; it != locals.end(); ++it)
+    if (*it != nullptr && !(*it)->is_wire && !(*it)->is_value) x.signals.push_back(*it);
+  x.size = now;
+  x.back = now > 0 ? locals.back() : nullptr;
+  return x.signals;
+}
+
 EquationTable* EquationTable::duplicate(Module* m) {
   Bddexpressionwood* w = bdd_expression_wood;
-  std::list<std::list<Signal*>*> lists = {m->getInputSignalList(), m->getOutputSignalList(),
-                                          m->getDataSignalList(), m->getLocalSignalList()};
   // Checked before anything is made, so that a failure leaves no half-registered copy.
-  for (std::list<Signal*>* l : lists)
-    if (l != nullptr)
-      for (Signal* s : *l)
-        if (s->occurrence_table == nullptr)
-          throw IllegalOperationException("EquationTable::duplicate: no occurrence table for signal",
-                                          s->getInternalName());
+  if (Signal* s = m->signalWithoutOccurrenceTable())
+    throw IllegalOperationException("EquationTable::duplicate: no occurrence table for signal", s->getInternalName());
   Bddexpressionwood* copy = new Bddexpressionwood(w);
   EquationTable* t = new EquationTable(std::string(), copy);
+  t->plain_locals = plain_locals;
   m->getSignalManager()->duplicate(copy, w);
-  for (std::list<Signal*>* l : lists)
-    if (l != nullptr)
-      for (Signal* s : *l)
-        if (has_entry(s, w)) s->extendCurrentOccurrenceTable(copy, s->getCurrentOccurrence(w));
+  Signal::copyWood(copy, w);
   return t;
 }
 

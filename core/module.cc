@@ -149,44 +149,77 @@ Bddexpressionwood* Module::getBddWood() const {
 
 // ----- signal look-ups -----
 
-Signal* Module::getInputSignal(const std::string& n) const { return find_in(input_signal_list, n, original_of); }
+Signal* Module::getInputSignal(const std::string& n) const { return input_index.find(input_signal_list, n, original_of); }
 
-Signal* Module::getOutputSignal(const std::string& n) const { return find_in(output_signal_list, n, original_of); }
-
-Signal* Module::getLocalSignal(const std::string& n) const {
-  syncLocalIndex();
-  auto it = local_index.first.find(n);
-  return it != local_index.first.end() ? it->second : nullptr;
+Signal* Module::getOutputSignal(const std::string& n) const {
+  return output_index.find(output_signal_list, n, original_of);
 }
 
-// Elements appended since the last look-up are indexed from the tail, after checking that
-// the last element indexed then is still where it was; a list that was replaced or
-// filtered otherwise is indexed again whole.
-void Module::syncLocalIndex() const {
-  LocalIndex& x = local_index;
-  const std::list<Signal*>* l = local_signal_list;
-  size_t now = l != nullptr ? l->size() : 0;
-  auto it = l != nullptr ? l->end() : std::list<Signal*>::const_iterator();
-  bool valid = x.list == l && now >= x.size;
-  if (valid && x.size > 0) {
-    for (size_t k = x.size; k <= now; ++k) --it;  // to the last element indexed
-    valid = *it == x.back;
+Signal* Module::getLocalSignal(const std::string& n) const { return local_index.find(local_signal_list, n, internal_of); }
+
+std::list<Signal*>::const_iterator Module::ListTail::unread(const std::list<Signal*>* l, bool& restart) {
+  size_t now = l->size();
+  auto it = l->end();
+  bool valid = list == l && now >= size && (size == 0 || l->front() == front);
+  if (valid && size > 0) {
+    for (size_t k = size; k <= now; ++k) --it;  // to the last element read
+    valid = *it == back;
     ++it;
   }
-  if (!valid) {
-    x.first.clear();
-    x.list = l;
-    x.size = 0;
-  }
-  if (x.size == 0 && l != nullptr) it = l->begin();
-  if (l == nullptr || now == x.size) return;
-  for (; it != l->end(); ++it)
-    if (*it != nullptr) x.first.emplace((*it)->getInternalName(), *it);
-  x.size = now;
-  x.back = l->back();
+  restart = !valid;
+  if (restart) *this = ListTail();
+  return size == 0 ? l->begin() : it;
 }
 
-Signal* Module::getDataSignal(const std::string& n) const { return find_in(data_signal_list, n, internal_of); }
+void Module::ListTail::read(const std::list<Signal*>* l) {
+  list = l;
+  size = l->size();
+  front = size > 0 ? l->front() : nullptr;
+  back = size > 0 ? l->back() : nullptr;
+}
+
+// Elements appended since the last look-up are indexed from the tail; a list that was
+// replaced or filtered is indexed again whole.
+void Module::NameIndex::sync(const std::list<Signal*>* l, SignalKey key) {
+  if (l == nullptr) {
+    first.clear();
+    tail = ListTail();
+    return;
+  }
+  bool restart = false;
+  auto it = tail.unread(l, restart);
+  if (restart) first.clear();
+  for (; it != l->end(); ++it)
+    if (*it != nullptr) first.emplace(key(*it), *it);
+  tail.read(l);
+}
+
+Signal* Module::NameIndex::find(const std::list<Signal*>* l, const std::string& name, SignalKey key) {
+  sync(l, key);
+  auto it = first.find(name);
+  return it != first.end() ? it->second : nullptr;
+}
+
+void Module::syncLocalIndex() const { local_index.sync(local_signal_list, internal_of); }
+
+Signal* Module::signalWithoutOccurrenceTable() const {
+  const std::list<Signal*>* lists[4] = {input_signal_list, output_signal_list, data_signal_list, local_signal_list};
+  if (drops_checked != Signal::droppedTables()) {
+    for (ListTail& t : with_tables) t = ListTail();
+    drops_checked = Signal::droppedTables();
+  }
+  for (int i = 0; i < 4; ++i) {
+    const std::list<Signal*>* l = lists[i];
+    if (l == nullptr) continue;
+    bool restart = false;
+    for (auto it = with_tables[i].unread(l, restart); it != l->end(); ++it)
+      if (*it != nullptr && (*it)->occurrence_table == nullptr) return *it;
+    with_tables[i].read(l);
+  }
+  return nullptr;
+}
+
+Signal* Module::getDataSignal(const std::string& n) const { return data_index.find(data_signal_list, n, internal_of); }
 
 Signal* Module::getSignal(const std::string& n) const {
   Signal* s = getInputSignal(n);
@@ -197,10 +230,10 @@ Signal* Module::getSignal(const std::string& n) const {
 }
 
 Signal* Module::getSignalFromInternalName(const std::string& n) const {
-  Signal* s = find_in(input_signal_list, n, internal_of);
-  if (s == nullptr) s = find_in(output_signal_list, n, internal_of);
-  if (s == nullptr) s = find_in(data_signal_list, n, internal_of);
-  if (s == nullptr) s = find_in(local_signal_list, n, internal_of);
+  Signal* s = input_internal_index.find(input_signal_list, n, internal_of);
+  if (s == nullptr) s = output_internal_index.find(output_signal_list, n, internal_of);
+  if (s == nullptr) s = getDataSignal(n);
+  if (s == nullptr) s = getLocalSignal(n);
   return s;
 }
 
@@ -301,7 +334,8 @@ void Module::addLocalSignal(Signal* s) {
   syncLocalIndex();
   if (local_index.first.count(key) != 0) {
     local_signal_list->remove_if([&key](Signal* l) { return l != nullptr && l->getInternalName() == key; });
-    local_index.list = nullptr;  // indexed again at the next look-up
+    local_index.tail.list = nullptr;  // indexed again at the next look-up
+    with_tables[3].list = nullptr;
   }
   local_signal_list->push_back(s);
 }

@@ -81,6 +81,11 @@ class Module {
   Signal* getInputSignal(const std::string& name) const;   // original name
   Signal* getOutputSignal(const std::string& name) const;  // original name
   Signal* getLocalSignal(const std::string& name) const;   // internal name
+  // The first signal of the lists (inputs, outputs, data signals, locals) without an
+  // occurrence table, or null. Only the signals appended since the last call are looked at,
+  // unless a list was replaced or filtered or a table dropped (a table set to null directly
+  // in a signal already looked at goes unseen).
+  Signal* signalWithoutOccurrenceTable() const;
   Signal* getDataSignal(const std::string& name) const;    // internal name
   // Inputs, outputs, data signals, locals, each by its own rule.
   Signal* getSignal(const std::string& name) const;
@@ -322,18 +327,38 @@ class Module {
   std::set<std::string> copy_names;
 
  private:
-  // Internal name -> first local of that name, so that adding and finding a local do not
-  // walk the list. The list is also appended to and filtered directly: each look-up first
-  // indexes the elements appended since the last one, or the whole list when it was
-  // replaced or filtered.
-  struct LocalIndex {
+  // How far a signal list has been read: the list, its length then, its first and its last
+  // element. An unchanged prefix is recognised by its first element and its last one, at the
+  // same distance from the end.
+  struct ListTail {
     const std::list<Signal*>* list = nullptr;
     size_t size = 0;
-    Signal* back = nullptr;  // the last element indexed
+    Signal* front = nullptr;
+    Signal* back = nullptr;
+    // The first element of l not read yet; restart is set (and nothing counts as read) when
+    // l is not the list read or not an extension of it. l must not be null.
+    std::list<Signal*>::const_iterator unread(const std::list<Signal*>* l, bool& restart);
+    void read(const std::list<Signal*>* l);
+  };
+  // Name -> first signal of that name in one list, so that adding and finding a signal do
+  // not walk the list. The lists are also appended to and filtered directly: each look-up
+  // first indexes the elements appended since the last one, or the whole list when it was
+  // replaced or filtered.
+  typedef const std::string& (*SignalKey)(const Signal*);
+  struct NameIndex {
+    ListTail tail;
     std::unordered_map<std::string, Signal*> first;
+    void sync(const std::list<Signal*>* l, SignalKey key);
+    Signal* find(const std::list<Signal*>* l, const std::string& name, SignalKey key);
   };
   void syncLocalIndex() const;
-  mutable LocalIndex local_index;
+  mutable NameIndex local_index;  // internal names
+  // Inputs and outputs by original and by internal name, data signals by internal name.
+  mutable NameIndex input_index, output_index, input_internal_index, output_internal_index, data_index;
+  // The signal lists' prefixes found with occurrence tables, and the count of tables dropped
+  // then (a drop makes every list be checked again).
+  mutable ListTail with_tables[4];
+  mutable unsigned long drops_checked = 0;
 
  public:
 

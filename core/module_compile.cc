@@ -219,6 +219,7 @@ void Module::finalize(int keep_rtl) {
   if (finalised != 0) return;  // a second pass would add another boot register
   finalised = 1;
   Bddexpressionwood* w = getBddWood();
+  w->settle();  // exact reader table for the passes below
   bddpp_manager* man = w->my_bdd_manager();
 
   // Inputs and data signals: a present pure input reads true.

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "Bddexpression.h"
 #include "compilation.h"
@@ -13,27 +14,70 @@
 
 namespace {
 // Occurrence tables are shared by plain copies and outlive their signals; they are kept
-// here so that a destroyed equation system can be removed from all of them.
-std::unordered_map<Signal::OccurrenceTable*, std::unique_ptr<Signal::OccurrenceTable>>& occurrence_tables() {
-  static std::unordered_map<Signal::OccurrenceTable*, std::unique_ptr<Signal::OccurrenceTable>> tables;
-  return tables;
+// here so that a destroyed equation system can be removed from all of them. Each system
+// lists the tables holding an entry for it, so that forgetting it costs what it has (a
+// fork's copy comes and goes with every branch).
+struct OccurrenceTables {
+  std::unordered_map<Signal::OccurrenceTable*, std::unique_ptr<Signal::OccurrenceTable>> tables;
+  std::unordered_map<Bddexpressionwood*, std::unordered_set<Signal::OccurrenceTable*>> by_wood;
+  unsigned long dropped = 0;
+};
+
+OccurrenceTables& occurrence_tables() {
+  static OccurrenceTables registry;
+  return registry;
+}
+
+// Sets t's entry for w; every entry is written here or by setCurrentOccurrence on an existing one.
+void set_entry(Signal::OccurrenceTable* t, Bddexpressionwood* w, int n) {
+  auto done = t->emplace(w, n);
+  if (done.second)
+    occurrence_tables().by_wood[w].insert(t);
+  else
+    done.first->second = n;
 }
 }  // namespace
 
 Signal::OccurrenceTable* Signal::newOccurrenceTable() {
   auto* t = new OccurrenceTable();
-  occurrence_tables().emplace(t, std::unique_ptr<OccurrenceTable>(t));
+  occurrence_tables().tables.emplace(t, std::unique_ptr<OccurrenceTable>(t));
   return t;
 }
 
 void Signal::forgetWood(Bddexpressionwood* w) {
-  for (auto& t : occurrence_tables()) t.second->erase(w);
+  OccurrenceTables& r = occurrence_tables();
+  auto it = r.by_wood.find(w);
+  if (it == r.by_wood.end()) return;
+  for (OccurrenceTable* t : it->second) t->erase(w);
+  r.by_wood.erase(it);
+}
+
+void Signal::copyWood(Bddexpressionwood* to, Bddexpressionwood* from) {
+  OccurrenceTables& r = occurrence_tables();
+  auto it = r.by_wood.find(from);
+  if (it == r.by_wood.end() || to == from) return;
+  std::unordered_set<OccurrenceTable*>& copied = r.by_wood[to];
+  it = r.by_wood.find(from);  // the insertion may have rehashed the systems
+  for (OccurrenceTable* t : it->second) {
+    (*t)[to] = t->at(from);
+    copied.insert(t);
+  }
 }
 
 void Signal::dropOccurrenceTable() {
-  if (occurrence_table != nullptr) occurrence_tables().erase(occurrence_table);
+  if (occurrence_table != nullptr) {
+    OccurrenceTables& r = occurrence_tables();
+    for (auto& entry : *occurrence_table) {
+      auto it = r.by_wood.find(entry.first);
+      if (it != r.by_wood.end()) it->second.erase(occurrence_table);
+    }
+    r.tables.erase(occurrence_table);
+    ++r.dropped;
+  }
   occurrence_table = nullptr;
 }
+
+unsigned long Signal::droppedTables() { return occurrence_tables().dropped; }
 
 // ----- construction -----
 
@@ -66,7 +110,7 @@ void Signal::construct(Module* m, Bddexpressionwood* w, bool always_record) {
     new SignalRef(original_name, internal_name, sm->freeOccurrenceName(internal_name, 0), 0, m, w);
     created = true;
   }
-  if (always_record || created) (*occurrence_table)[w] = 0;
+  if (always_record || created) set_entry(occurrence_table, w, 0);
 }
 
 Signal::Signal(Signal& other)
@@ -123,15 +167,16 @@ Signal::Signal(Signal& src, Module* m, Bddexpressionwood* w, Module* src_module)
       occurrence_table(newOccurrenceTable()) {
   Bddexpressionwood* sw = src_module->getBddWood();
   if (src.occurrence_table == nullptr) {
-    (*occurrence_table)[w] = 0;
+    set_entry(occurrence_table, w, 0);
   } else {
     auto it = src.occurrence_table->find(sw);
-    if (it != src.occurrence_table->end()) (*occurrence_table)[w] = it->second;
+    if (it != src.occurrence_table->end()) set_entry(occurrence_table, w, it->second);
   }
   bool valued = src.isValued(src_module);
   std::string type = valued ? src.getValueType(src_module) : std::string("pure");
   copied_occurrence(*this, m, w, 0, valued, type);
-  int n = (*occurrence_table)[w];
+  if (occurrence_table->count(w) == 0) set_entry(occurrence_table, w, 0);
+  int n = occurrence_table->at(w);
   for (int k = n; k >= 1; --k) copied_occurrence(*this, m, w, k, valued, type);
 }
 
@@ -161,7 +206,7 @@ void Signal::setCurrentOccurrence(Bddexpressionwood* w, int n) {
 
 void Signal::extendCurrentOccurrenceTable(Bddexpressionwood* w, int n) {
   if (occurrence_table == nullptr) occurrence_table = newOccurrenceTable();
-  (*occurrence_table)[w] = n;
+  set_entry(occurrence_table, w, n);
 }
 
 Signal* Signal::newOccurrence(Bddexpressionwood* w, Module* m) {

@@ -103,9 +103,14 @@ class Signal : public Expression {
 
   // Removes w from every occurrence table (w is being destroyed).
   static void forgetWood(Bddexpressionwood* w);
+  // Every occurrence table with an entry for from gets the same entry for to (a copy of
+  // from's equation system).
+  static void copyWood(Bddexpressionwood* to, Bddexpressionwood* from);
   // Frees this signal's occurrence table, which its plain copies share: for a signal going
   // with all its copies.
   void dropOccurrenceTable();
+  // How many tables dropOccurrenceTable has freed so far.
+  static unsigned long droppedTables();
 
   std::string original_name;
   std::string internal_name;

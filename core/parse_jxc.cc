@@ -16,10 +16,9 @@
 class_jxc_parser* pjxc_parser = nullptr;
 std::string moduleName;
 
-class_jxc_parser::class_jxc_parser() : global_signal_list(new std::list<Signal*>()) { pjxc_parser = this; }
+class_jxc_parser::class_jxc_parser() { pjxc_parser = this; }
 
 class_jxc_parser::~class_jxc_parser() {
-  delete global_signal_list;
   delete registers;
   if (pjxc_parser == this) pjxc_parser = nullptr;
 }
@@ -57,11 +56,11 @@ void class_jxc_parser::discard_module() {
   if (m == nullptr) return;  // no signal is made before the module
   jxc_read_parts parts;
   parts.add_module(m);
-  parts.signals.insert(global_signal_list->begin(), global_signal_list->end());
+  parts.signals.insert(declared_signals.begin(), declared_signals.end());
   if (registers != nullptr) parts.registers.insert(registers->begin(), registers->end());
   if (binding_section)
     for (auto& entry : binding_section->built_expressions()) jxc_expression_closure(entry.second, parts.expressions);
-  global_signal_list->clear();
+  declared_signals.clear();
   inputs.clear();
   outputs.clear();
   data_signals.clear();
@@ -119,7 +118,11 @@ void jxc_free_read_module(Module* m, const jxc_read_parts& parts) {
   delete manager;
 }
 
-int jxclex() { return pjxc_parser->plexer->yylex(); }
+int jxclex() {
+  int token = pjxc_parser->plexer->yylex();
+  pjxc_parser->record_start = 0;
+  return token;
+}
 
 void jxcerror(const char* message) {
   std::cerr << "line " << pjxc_parser->plexer->lineno() << ": " << message << std::endl;

@@ -8,9 +8,9 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "flat_index.h"
 #include "parse_supl.h"
 
 // jxcFlexLexer(std::istream* in, std::ostream* log): the generated scanner defines
@@ -57,7 +57,7 @@ class class_jxc_parser {
   std::string instance;             // suffix of every declared signal's internal name
   std::string run_instance;         // kept for the caller
   Bddexpressionwood* pw = nullptr;  // the module's equation system once it exists
-  std::list<Signal*>* global_signal_list;
+  std::vector<Signal*> declared_signals;  // every signal made by the parse, in order
   std::list<std::string>* awaited_input_list = nullptr;
   std::list<std::string>* awaited_output_list = nullptr;
 
@@ -81,11 +81,17 @@ class class_jxc_parser {
   std::list<bindingparse> bindings;
   std::list<evalnodeparse> evalnodes;
   std::unique_ptr<binding_declaration_parse> binding_section;
+  // 1 (2): the parser awaits a node (an expression) record at the next token, which the
+  // scanner may then give as one token; 0 once a token is read.
+  int record_start = 0;
+  // Earliest and latest dates, variable, node and link of an expression record whose head was
+  // scanned as one token.
+  long expression_head[5] = {0, 0, 0, 0, 0};
   std::list<long> pending_ids;
   std::list<long> pending_args;
-  // The first signal of global_signal_list with each internal name, for the first
+  // The first signal of declared_signals with each internal name, for the first
   // declared_indexed signals of the list (brought up to date when the registers are read).
-  std::unordered_map<std::string, Signal*> declared_by_internal;
+  flat_index<Signal> declared_by_internal;
   size_t declared_indexed = 0;
 
  private:

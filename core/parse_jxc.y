@@ -1,6 +1,7 @@
 /* Compiled-module (.jxc) grammar. Tokens carry no value: the actions read the scanner's
    text, which is still the reduced token's own text for the one-token rules (ident,
-   number, string), those states reducing without a look-ahead. */
+   number, string, a node record or an expression head scanned whole), those states reducing
+   without a look-ahead. */
 
 %define api.prefix {jxc}
 %define parse.error simple
@@ -18,8 +19,8 @@ struct jxc_pair {
 
 %code {
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <unordered_set>
 
@@ -45,6 +46,9 @@ struct jxc_pair {
 // bison when its action aborts.
 namespace {
 bool jxc_number(const char* text, long* out);
+bool jxc_numbers(const char* text, long* out, int count);
+bool jxc_node_line(const char* text);
+bool jxc_expression_head_record();
 bool jxc_module_header(std::string* name, long reincarnate, long finalised);
 bool jxc_signal_declaration(std::string* name, std::string* type, Signal** out);
 void jxc_inputs(std::list<Signal*>* list);
@@ -106,6 +110,8 @@ bool jxc_final_step();
 %token TOKEN_SEP 286
 %token TOKEN_DOUBLEPOURCENT 287
 %token TOKEN_POURCENT 288
+%token TOKEN_NODE_LINE 289
+%token TOKEN_EXPRESSION_HEAD 290
 
 %type <text> ident opt_type opt_string next_name current_name arg_type
 %type <number> number dollar_constant initial_value
@@ -212,18 +218,19 @@ equation_count
   ;
 
 node_list
-  : %empty { TRACE(15, 1, "equation seule"); }
-  | node_list node_record { TRACE(15, 2, "ajout equation gen liste"); }
+  : %empty { JXC->record_start = 1; TRACE(15, 1, "equation seule"); }
+  | node_list node_record { JXC->record_start = 1; TRACE(15, 2, "ajout equation gen liste"); }
   ;
 
 node_record
   : number TOKEN_DEUX_POINTS number TOKEN_DEUX_POINTS number TOKEN_DEUX_POINTS number TOKEN_VIRGULE number
     { jxc_node_record($1, $3, $5, $7, $9); TRACE(16, 1, "equation"); }
+  | TOKEN_NODE_LINE { if (!jxc_node_line(TOKEN_TEXT)) YYABORT; TRACE(16, 1, "equation"); }
   ;
 
 expression_list
-  : %empty { TRACE(17, 1, "expression booleenne gen seule"); }
-  | expression_list expression_record { TRACE(17, 2, "ajout expression gen liste"); }
+  : %empty { JXC->record_start = 2; TRACE(17, 1, "expression booleenne gen seule"); }
+  | expression_list expression_record { JXC->record_start = 2; TRACE(17, 2, "ajout expression gen liste"); }
   ;
 
 expression_record
@@ -233,6 +240,12 @@ expression_record
       if (!jxc_expression_record($1, $2, $3, $5, $7)) YYABORT;
       TRACE(18, 1, "def expression bool");
     }
+  | expression_head id_list TOKEN_PFERMANTE
+    { if (!jxc_expression_head_record()) YYABORT; TRACE(18, 1, "def expression bool"); }
+  ;
+
+expression_head
+  : TOKEN_EXPRESSION_HEAD { if (!jxc_numbers(TOKEN_TEXT, JXC->expression_head, 5)) YYABORT; }
   ;
 
 id_list
@@ -396,22 +409,53 @@ bool jxc_checked(Step step) {
 
 typedef std::unique_ptr<std::string> owned_text;
 
-// Base-10 integer within 32 bits; anything wider is rejected rather than wrapped.
-bool jxc_number(const char* text, long* out) {
+// Base-10 integer within 32 bits, the length characters of text; anything wider is rejected
+// rather than wrapped.
+bool jxc_number(const char* text, size_t length, long* out) {
   const char* p = text;
-  bool negative = *p == '-';
+  const char* end = text + length;
+  bool negative = p < end && *p == '-';
   if (negative) ++p;
   long long value = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) {
+  for (; p < end && *p >= '0' && *p <= '9'; ++p) {
     value = value * 10 + (*p - '0');
     if (value > 2147483648LL) break;
   }
-  if (*p != '\0' || value > (negative ? 2147483648LL : 2147483647LL)) {
-    jxc_broken(std::string("number out of range: ") + text);
+  if (p != end || value > (negative ? 2147483648LL : 2147483647LL)) {
+    jxc_broken("number out of range: " + std::string(text, length));
     return false;
   }
   *out = static_cast<long>(negative ? -value : value);
   return true;
+}
+
+bool jxc_number(const char* text, long* out) { return jxc_number(text, std::strlen(text), out); }
+
+// The count numbers of a record scanned as one token (numbers between blanks and punctuation),
+// each checked and traced as the number rule does.
+bool jxc_numbers(const char* text, long* out, int count) {
+  const char* p = text;
+  for (int i = 0; i < count; ++i) {
+    while (*p != '-' && (*p < '0' || *p > '9')) ++p;
+    const char* start = p;
+    if (*p == '-') ++p;
+    while (*p >= '0' && *p <= '9') ++p;
+    if (!jxc_number(start, static_cast<size_t>(p - start), &out[i])) return false;
+    TRACE(19, 1, std::string(start, p).c_str());
+  }
+  return true;
+}
+
+bool jxc_node_line(const char* text) {
+  long f[5];
+  if (!jxc_numbers(text, f, 5)) return false;
+  jxc_node_record(f[0], f[1], f[2], f[3], f[4]);
+  return true;
+}
+
+bool jxc_expression_head_record() {
+  const long* h = JXC->expression_head;
+  return jxc_expression_record(h[0], h[1], h[2], h[3], h[4]);
 }
 
 bool jxc_module_header(std::string* name, long reincarnate, long finalised) {
@@ -430,7 +474,7 @@ bool jxc_signal_declaration(std::string* name, std::string* type, Signal** out) 
   return jxc_checked([&] {
     Module* m = JXC->pmodule_parse;
     Signal* s = new Signal(*n, *n + JXC->instance, m, JXC->pw);
-    JXC->global_signal_list->push_back(s);
+    JXC->declared_signals.push_back(s);
     if (t) s->setValueType(*t, m);
     *out = s;
   });
@@ -489,17 +533,16 @@ void jxc_locals(std::list<Signal*>* list) {
 
 // The first declared signal with this internal name.
 Signal* jxc_find_declared(const std::string& internal) {
-  const std::list<Signal*>& all = *JXC->global_signal_list;
+  const std::vector<Signal*>& all = JXC->declared_signals;
   auto& index = JXC->declared_by_internal;
-  if (JXC->declared_indexed < all.size()) {
-    // Signals are only appended: index the ones declared since the last look-up.
-    auto it = all.end();
-    std::advance(it, -static_cast<long>(all.size() - JXC->declared_indexed));
-    for (; it != all.end(); ++it) index.emplace((*it)->getInternalName(), *it);
-    JXC->declared_indexed = all.size();
+  // Signals are only appended: index the ones declared since the last look-up.
+  for (; JXC->declared_indexed < all.size(); ++JXC->declared_indexed) {
+    Signal* s = all[JXC->declared_indexed];
+    const std::string& name = s->getInternalName();
+    index.insert_first(flat_hash(name), s, [&](const Signal* x) { return x->getInternalName() == name; });
   }
-  auto found = index.find(internal);
-  return found == index.end() ? nullptr : found->second;
+  long slot = index.locate(flat_hash(internal), [&](const Signal* s) { return s->getInternalName() == internal; });
+  return slot < 0 ? nullptr : index.get(slot);
 }
 
 bool jxc_register(std::string* next, std::string* current, long initial) {
@@ -533,7 +576,7 @@ bool jxc_connexion(std::string* set, std::string* reset, std::string* rtl) {
     for (int i = 0; i < 3; ++i) {
       wires[i] = new Signal(*names[i], m, JXC->pw);
       wires[i]->is_wire = true;
-      JXC->global_signal_list->push_back(wires[i]);
+      JXC->declared_signals.push_back(wires[i]);
     }
     m->setSet(wires[0]);
     m->setReset(wires[1]);

@@ -10,6 +10,7 @@
 #include "Bddexpression.h"
 #include "bddpp.h"
 #include "data.h"
+#include "flat_index.h"
 #include "module.h"
 #include "module_signal.h"
 #include "sexception.h"
@@ -139,11 +140,13 @@ void jxc_node_table::reset(long count) {
 bool jxc_node_table::store(long k, const parsed_nodes_class& node) {
   if (k < 0 || k >= declared) return false;
   long size = static_cast<long>(dense.size());
-  // In place when the storage stays within a few times the records read.
-  if (k >= size && k < 4 * stored + 4096) {
-    dense.resize(static_cast<size_t>(k) + 1, parsed_nodes_class(-1, -3, -3, 1));
-    defined.resize(static_cast<size_t>(k) + 1, 0);
-    size = k + 1;
+  // In place when the storage stays within a few times the records read; grown by half its
+  // size at a time within that bound, not one record at a time.
+  long bound = 4 * stored + 4096;
+  if (k >= size && k < bound) {
+    size = std::min(declared, std::max(k + 1, std::min(bound, size + size / 2)));
+    dense.resize(static_cast<size_t>(size), parsed_nodes_class(-1, -3, -3, 1));
+    defined.resize(static_cast<size_t>(size), 0);
   }
   if (k < size) {
     size_t i = static_cast<size_t>(k);
@@ -245,32 +248,47 @@ void bindingparse::print(std::ostream& os) const {
 // =============================================================================================
 
 // Module::getSignalById without its walks of the signal lists: the lists indexed once, in
-// the order and by the names its look-ups use (the first match wins).
+// the order and by the names its look-ups use (the first match wins). Those look-ups try the
+// inputs' and outputs' original names, the data signals' and locals' internal names, then the
+// internal names of all four lists, where only an input or an output can still match.
 struct binding_declaration_parse::signal_index {
-  explicit signal_index(const Module* m) {
-    add(m->input_signal_list, &Signal::getOriginalName, by_name);
-    add(m->output_signal_list, &Signal::getOriginalName, by_name);
-    add(m->data_signal_list, &Signal::getInternalName, by_name);
-    add(m->local_signal_list, &Signal::getInternalName, by_name);
-    for (const std::list<Signal*>* l :
-         {m->input_signal_list, m->output_signal_list, m->data_signal_list, m->local_signal_list})
-      add(l, &Signal::getInternalName, by_internal);
+  explicit signal_index(const Module* m)
+      : by_original(&Signal::getOriginalName), by_internal(&Signal::getInternalName),
+        io_by_internal(&Signal::getInternalName) {
+    by_original.add(m->input_signal_list);
+    by_original.add(m->output_signal_list);
+    by_internal.add(m->data_signal_list);
+    by_internal.add(m->local_signal_list);
+    io_by_internal.add(m->input_signal_list);
+    io_by_internal.add(m->output_signal_list);
   }
   Signal* find(const std::string& internal) const {
-    auto it = by_name.find(internal);
-    if (it != by_name.end()) return it->second;
-    it = by_internal.find(internal);
-    return it == by_internal.end() ? nullptr : it->second;
+    size_t h = flat_hash(internal);
+    for (const keyed* k : {&by_original, &by_internal, &io_by_internal})
+      if (Signal* s = k->find(internal, h)) return s;
+    return nullptr;
   }
 
  private:
   typedef const std::string& (Signal::*Key)() const;
-  static void add(const std::list<Signal*>* l, Key key, std::unordered_map<std::string, Signal*>& to) {
-    if (l == nullptr) return;
-    for (Signal* s : *l)
-      if (s != nullptr) to.emplace((s->*key)(), s);
-  }
-  std::unordered_map<std::string, Signal*> by_name, by_internal;
+  struct keyed {
+    explicit keyed(Key key) : key(key) {}
+    void add(const std::list<Signal*>* l) {
+      if (l == nullptr) return;
+      for (Signal* s : *l)
+        if (s != nullptr) {
+          const std::string& name = (s->*key)();
+          index.insert_first(flat_hash(name), s, [&](const Signal* x) { return (x->*key)() == name; });
+        }
+    }
+    Signal* find(const std::string& name, size_t h) const {
+      long slot = index.locate(h, [&](const Signal* x) { return (x->*key)() == name; });
+      return slot < 0 ? nullptr : index.get(slot);
+    }
+    Key key;
+    flat_index<Signal> index;
+  };
+  keyed by_original, by_internal, io_by_internal;
 };
 
 Signal* binding_declaration_parse::signal_by_id(long id, Module* m) {

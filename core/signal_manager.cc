@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ostream>
 #include <set>
+#include <unordered_set>
 
 #include "Bddexpression.h"
 #include "module.h"
@@ -13,6 +14,23 @@ namespace {
 std::set<SignalManager*>& live_managers() {
   static std::set<SignalManager*> managers;
   return managers;
+}
+
+// The live references holding ids for each equation system, so that forgetting one
+// system walks only its own references. Never destroyed: references may go at exit.
+std::unordered_map<Bddexpressionwood*, std::unordered_set<SignalRef*>>& refs_by_wood() {
+  static auto* refs = new std::unordered_map<Bddexpressionwood*, std::unordered_set<SignalRef*>>();
+  return *refs;
+}
+
+// Drops r's ids of every system, and r from their lists.
+void drop_ids(SignalRef* r) {
+  for (auto& entry : *r->bdd_ids_wood) {
+    auto it = refs_by_wood().find(entry.first);
+    if (it != refs_by_wood().end()) it->second.erase(r);
+    delete entry.second;
+  }
+  delete r->bdd_ids_wood;
 }
 }  // namespace
 
@@ -55,16 +73,12 @@ void SignalRef::construct(Module* m, Bddexpressionwood* w) {
   } catch (...) {
     // The object is being destroyed: leave no pointer to it behind.
     sm->forget(this);
-    for (auto& entry : *bdd_ids_wood) delete entry.second;
-    delete bdd_ids_wood;
+    drop_ids(this);
     throw;
   }
 }
 
-SignalRef::~SignalRef() {
-  for (auto& entry : *bdd_ids_wood) delete entry.second;
-  delete bdd_ids_wood;
-}
+SignalRef::~SignalRef() { drop_ids(this); }
 
 long SignalRef::computeId(const std::string& name, Bddexpressionwood* w) {
   // A name the manager knows gives its variable back.
@@ -90,6 +104,7 @@ bool SignalRef::isDefinedWood(Bddexpressionwood* w) const { return bdd_ids_wood-
 void SignalRef::addBddIds(long status_id, long value_id, Bddexpressionwood* w) {
   if (isDefinedWood(w)) throw IllegalOperationException("SignalRef::addBddIds: wood already added", current_name);
   (*bdd_ids_wood)[w] = new std::pair<long, long>(status_id, value_id);
+  refs_by_wood()[w].insert(this);
 }
 
 void SignalRef::setBddStatusId(long id, Bddexpressionwood* w) {
@@ -161,11 +176,44 @@ SignalManager::~SignalManager() {
   delete signalref_table;
 }
 
+// ----- SignalManager -----
+
+long SignalManager::locateName(const std::string& name, size_t hash) const {
+  return by_name.locate(hash, [&](const SignalRef* r) { return r->current_name == name; });
+}
+
+long SignalManager::locateOccurrence(const std::string& internal, int n) const {
+  return occurrence_index.locate(flat_hash(flat_hash(internal), n), [&](const SignalRef* r) {
+    return r->current_occurrence == n && r->internal_name == internal;
+  });
+}
+
+long SignalManager::locateInternal(const std::string& internal, size_t hash) const {
+  return by_internal.locate(hash, [&](const SignalRef* r) { return r->internal_name == internal; });
+}
+
 void SignalManager::addSignalRef(SignalRef* r) {
-  if (!signalref_table->emplace(r->current_name, r).second)
+  size_t nh = flat_hash(r->current_name);
+  if (locateName(r->current_name, nh) >= 0)
     throw HashTableAddException(r->current_name, "SignalManager::addSignalRef");
-  occurrence_index.emplace(std::make_pair(r->internal_name, r->current_occurrence), r);
-  by_internal[r->internal_name].push_back(r);
+  signalref_table->emplace(r->current_name, r);
+  by_name.insert(nh, r);
+  size_t h = flat_hash(r->internal_name);
+  size_t oh = flat_hash(h, r->current_occurrence);
+  auto same_occurrence = [r](const SignalRef* x) {
+    return x->current_occurrence == r->current_occurrence && x->internal_name == r->internal_name;
+  };
+  occurrence_index.insert_first(oh, r, same_occurrence);
+  long chain = locateInternal(r->internal_name, h);
+  if (chain < 0) {
+    r->next_same_internal = nullptr;
+    r->chain_highest = r->current_occurrence;
+    by_internal.insert(h, r);
+  } else {
+    r->next_same_internal = by_internal.at(chain);
+    r->chain_highest = std::max(r->current_occurrence, r->next_same_internal->chain_highest);
+    by_internal.at(chain) = r;
+  }
   for (auto& entry : *r->bdd_ids_wood) addSignalRefIdTable(entry.second->first, entry.second->second, r, entry.first);
 }
 
@@ -208,8 +256,8 @@ void SignalManager::extendIdTable(Bddexpressionwood* w) {
 }
 
 SignalRef* SignalManager::getSignalRefByName(const std::string& name) const {
-  auto it = signalref_table->find(name);
-  return it == signalref_table->end() ? nullptr : it->second;
+  long slot = locateName(name, flat_hash(name));
+  return slot < 0 ? nullptr : by_name.get(slot);
 }
 
 SignalRef* SignalManager::getSignalRefByOccurrence(const Signal* s, int n) const {
@@ -217,8 +265,8 @@ SignalRef* SignalManager::getSignalRefByOccurrence(const Signal* s, int n) const
 }
 
 SignalRef* SignalManager::getSignalRefByOccurrence(const std::string& internal, int n) const {
-  auto it = occurrence_index.find(std::make_pair(internal, n));
-  return it == occurrence_index.end() ? nullptr : it->second;
+  long slot = locateOccurrence(internal, n);
+  return slot < 0 ? nullptr : occurrence_index.get(slot);
 }
 
 SignalRef* SignalManager::getSignalRefById(long id, Bddexpressionwood* w) const {
@@ -229,20 +277,21 @@ SignalRef* SignalManager::getSignalRefById(long id, Bddexpressionwood* w) const 
 
 std::list<SignalRef*>* SignalManager::getAllSignalRef(const Signal* s, Bddexpressionwood* w) const {
   auto* refs = new std::list<SignalRef*>();
-  auto found = by_internal.find(s->internal_name);
-  if (found == by_internal.end()) return refs;
-  for (SignalRef* r : found->second)
+  long chain = locateInternal(s->internal_name, flat_hash(s->internal_name));
+  if (chain < 0) return refs;
+  for (SignalRef* r = by_internal.get(chain); r != nullptr; r = r->next_same_internal)
     if (r->isDefinedWood(w)) refs->push_back(r);
   refs->sort([](const SignalRef* a, const SignalRef* b) { return a->current_name < b->current_name; });
   return refs;
 }
 
 SignalRef* SignalManager::getCurrentOccurrence(const Signal* s, Bddexpressionwood* w) const {
-  auto found = by_internal.find(s->internal_name);
-  if (found == by_internal.end()) return nullptr;
+  long chain = locateInternal(s->internal_name, flat_hash(s->internal_name));
+  if (chain < 0) return nullptr;
   // The highest occurrence; among equal ones the first by name, as getAllSignalRef lists them.
   SignalRef* best = nullptr;
-  for (SignalRef* r : found->second) {
+  for (SignalRef* r = by_internal.get(chain); r != nullptr; r = r->next_same_internal) {
+    if (best != nullptr && r->chain_highest < best->current_occurrence) break;
     if (!r->isDefinedWood(w)) continue;
     if (best == nullptr || r->current_occurrence > best->current_occurrence ||
         (r->current_occurrence == best->current_occurrence && r->current_name < best->current_name))
@@ -258,22 +307,30 @@ std::string SignalManager::getOccurrenceName(const std::string& internal, int n)
 
 std::string SignalManager::freeOccurrenceName(const std::string& internal, int n) const {
   std::string wanted = n == 0 ? internal : internal + "_" + std::to_string(n);
-  if (signalref_table->count(wanted) == 0) return wanted;
+  if (locateName(wanted, flat_hash(wanted)) < 0) return wanted;
   std::string base = internal + "__" + std::to_string(n);
   std::string name = base;
-  for (long k = 1; signalref_table->count(name) != 0; ++k) name = base + "_" + std::to_string(k);
+  for (long k = 1; locateName(name, flat_hash(name)) >= 0; ++k) name = base + "_" + std::to_string(k);
   return name;
 }
 
+// From's id table gives its references (each at its status id) and becomes to's table as
+// it is: the ids are the same.
 void SignalManager::duplicate(Bddexpressionwood* to, Bddexpressionwood* from) {
-  for (auto& entry : *signalref_table) {
-    SignalRef* r = entry.second;
-    if (r == nullptr || !r->isDefinedWood(from)) continue;
-    long sid = r->getBddStatusId(from);
+  auto it = signalref_id_table->find(from);
+  if (it == signalref_id_table->end()) return;
+  const SignalRefTable* src = it->second;
+  bool fresh = signalref_id_table->count(to) == 0;
+  for (long id = 0; id < src->size; ++id) {
+    SignalRef* r = src->signal_ref_table[id];
+    if (r == nullptr || r->getBddStatusId(from) != id) continue;
     long vid = r->getBddValueId(from);
-    r->addBddIds(sid, vid, to);
-    addSignalRefIdTable(sid, vid, r, to);
+    r->addBddIds(id, vid, to);
+    if (!fresh) addSignalRefIdTable(id, vid, r, to);
   }
+  if (!fresh) return;
+  to->update_bdd_vars();
+  (*signalref_id_table)[to] = grown_table(src, to->Nb_bdd_vars());
 }
 
 void SignalManager::deleteWood(Bddexpressionwood* w) {
@@ -284,15 +341,17 @@ void SignalManager::deleteWood(Bddexpressionwood* w) {
 
 
 void SignalManager::forgetWood(Bddexpressionwood* w) {
-  for (SignalManager* sm : live_managers()) {
-    for (auto& entry : *sm->signalref_table) {
-      SignalRef* r = entry.second;
-      if (r == nullptr) continue;
+  auto refs = refs_by_wood().find(w);
+  if (refs != refs_by_wood().end()) {
+    for (SignalRef* r : refs->second) {
       auto it = r->bdd_ids_wood->find(w);
       if (it == r->bdd_ids_wood->end()) continue;
       delete it->second;
       r->bdd_ids_wood->erase(it);
     }
+    refs_by_wood().erase(refs);
+  }
+  for (SignalManager* sm : live_managers()) {
     auto it = sm->signalref_id_table->find(w);
     if (it != sm->signalref_id_table->end()) {
       delete it->second;
@@ -303,14 +362,19 @@ void SignalManager::forgetWood(Bddexpressionwood* w) {
 }
 
 void SignalManager::forget(SignalRef* r) {
-  auto named = signalref_table->find(r->current_name);
-  if (named != signalref_table->end() && named->second == r) signalref_table->erase(named);
-  auto indexed = occurrence_index.find(std::make_pair(r->internal_name, r->current_occurrence));
-  if (indexed != occurrence_index.end() && indexed->second == r) occurrence_index.erase(indexed);
-  auto same = by_internal.find(r->internal_name);
-  if (same != by_internal.end()) {
-    std::vector<SignalRef*>& v = same->second;
-    v.erase(std::remove(v.begin(), v.end(), r), v.end());
+  long named = locateName(r->current_name, flat_hash(r->current_name));
+  if (named >= 0 && by_name.get(named) == r) {
+    by_name.erase(named);
+    signalref_table->erase(r->current_name);
+  }
+  long indexed = locateOccurrence(r->internal_name, r->current_occurrence);
+  if (indexed >= 0 && occurrence_index.at(indexed) == r) occurrence_index.erase(indexed);
+  long chain = locateInternal(r->internal_name, flat_hash(r->internal_name));
+  if (chain >= 0) {
+    SignalRef** link = &by_internal.at(chain);
+    while (*link != nullptr && *link != r) link = &(*link)->next_same_internal;
+    if (*link == r) *link = r->next_same_internal;
+    if (by_internal.at(chain) == nullptr) by_internal.erase(chain);
   }
   for (auto& entry : *signalref_id_table) {
     SignalRefTable* t = entry.second;

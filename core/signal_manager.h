@@ -6,10 +6,10 @@
 #include <list>
 #include <map>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "flat_index.h"
 #include "module_signal.h"
 
 class Bddexpressionwood;
@@ -67,6 +67,12 @@ class SignalRef {
   bool is_valued;
 
  private:
+  friend class SignalManager;
+  SignalRef* next_same_internal = nullptr;  // the manager's chain of the references of one internal name
+  // The highest occurrence number from this reference to the end of its chain (never below
+  // the true one: a removal in the chain leaves it as it was), so that a search for the
+  // highest occurrence stops once nothing further on can reach it.
+  int chain_highest = 0;
   void construct(Module* m, Bddexpressionwood* w);
 };
 
@@ -140,16 +146,17 @@ class SignalManager {
   friend class SignalRef;
   // getOccurrenceName for an occurrence known to be unregistered.
   std::string freeOccurrenceName(const std::string& internal, int n) const;
-  struct OccurrenceHash {
-    size_t operator()(const std::pair<std::string, int>& k) const {
-      return std::hash<std::string>()(k.first) * 31 + static_cast<size_t>(k.second);
-    }
-  };
+  // Current name -> reference: signalref_table's look-ups (the map keeps the name order).
+  flat_index<SignalRef> by_name;
   // (internal name, occurrence number) -> reference; the first registered one wins.
-  std::unordered_map<std::pair<std::string, int>, SignalRef*, OccurrenceHash> occurrence_index;
-  // Internal name -> every reference of that name, so that the occurrences of one signal
-  // are found without walking the whole table.
-  std::unordered_map<std::string, std::vector<SignalRef*>> by_internal;
+  flat_index<SignalRef> occurrence_index;
+  // Internal name -> the last registered reference of that name, the others chained from it
+  // through next_same_internal: the occurrences of one signal are found without walking the
+  // whole table.
+  flat_index<SignalRef> by_internal;
+  long locateName(const std::string& name, size_t hash) const;
+  long locateOccurrence(const std::string& internal, int n) const;
+  long locateInternal(const std::string& internal, size_t hash) const;
   // Undoes a partial registration of r (its constructor failed).
   void forget(SignalRef* r);
 };

@@ -65,11 +65,12 @@ void Pn::append(Statement* child) {
 
 void Pn::compile(Module* m, EquationTable* t) {
   requireChildren(count, "Pn::compile");
-  std::vector<EquationTable*> copies;
-  copies.reserve(children.size());
-  for (int i = 1; i < count; ++i) copies.push_back(t->duplicate(m));
+  // Every branch after the first compiles in a copy of the system as it is before any branch:
+  // one copy is kept as it is, each branch takes a copy of it when its turn comes (the last
+  // one takes it), so that no more than two copies live at a time.
+  EquationTable* before = count > 1 ? t->duplicate(m) : nullptr;
   compileDated(children[0], m, t);
-  for (int i = 1; i < count; ++i) compileInCopy(getChild(i), m, t, copies[static_cast<std::size_t>(i - 1)]);
+  for (int i = 1; i < count; ++i) compileInCopy(getChild(i), m, t, i + 1 < count ? before->duplicate(m) : before);
   createEquations(m, t);
 }
 

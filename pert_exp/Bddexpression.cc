@@ -1,7 +1,9 @@
 // One equation: construction, copies, accessors and the changes of its right side.
 #include "Bddexpression.h"
 
+#include <algorithm>
 #include <iostream>
+#include <unordered_set>
 
 namespace {
 
@@ -101,8 +103,8 @@ Bddexpression::Bddexpression(Bddexpressionwood* from, Bddexpressionwood* to, Bdd
   if (!has_manager()) return;
   abstraction = e.abstraction;
   bdd_var = translate(to->man, e.bdd_var);
-  if (abstraction == 0) bdd_exp = translate(to->man, e.bdd_exp);
-  build_normal_dependances();
+  copy_right_side(to->man, e);
+  to->update_bdd_vars();
   to->learn_expression(this);
 }
 
@@ -118,11 +120,39 @@ Bddexpression::Bddexpression(Bddexpressionwood* to, Bddexpression& e)
   if (!has_manager()) return;
   abstraction = e.abstraction;
   bdd_var = translate(to->man, e.bdd_var);
-  if (abstraction == 0) bdd_exp = translate(to->man, e.bdd_exp);
-  internal_build_dependances();
+  copy_right_side(to->man, e);
+}
+
+// The right side of e translated into `to`, pending terms included. Exact dependences are
+// kept as they are (a translation keeps the variable ids), otherwise recomputed; a superset
+// stays one, registered in this equation's wood.
+void Bddexpression::copy_right_side(bddpp_manager* to, const Bddexpression& e) {
+  if (abstraction != 0) {
+    internal_build_dependances();
+    return;
+  }
+  const RightSide& r = e.bdd_exp;
+  bool current = e.dependences_current();
+  bool superset = e.dependences_superset && !r.pending_.empty();
+  if (!current && !superset) {
+    bdd_exp = translate(to, e.bdd_exp.get());
+    internal_build_dependances();
+    return;
+  }
+  bdd_exp = translate(to, r.base_);
+  bdd_exp.pending_.reserve(r.pending_.size());
+  for (const bdd& t : r.pending_) bdd_exp.pending_.push_back(translate(to, t));
+  bdd_exp.depth_ = r.depth_;
+  bdd_exp.pending_kind_ = r.pending_kind_;
+  vars_dependance = e.vars_dependance;
+  dependences_of = bdd_exp.base_;
+  dependences_size = vars_dependance.size();
+  dependences_superset = superset;
+  if (superset && pw != nullptr) pw->unsettled.push_back(my_index_var());
 }
 
 void Bddexpression::copy_fields(const Bddexpression& e) {
+  e.bdd_exp.get();  // exact dependences to copy
   pw = e.pw;
   name = e.name;
   abstraction = e.abstraction;
@@ -133,7 +163,7 @@ void Bddexpression::copy_fields(const Bddexpression& e) {
   usertype = e.usertype;
   if (has_manager()) {
     bdd_var = e.bdd_var;
-    bdd_exp = abstraction == 0 ? e.bdd_exp : bdd();
+    bdd_exp = abstraction == 0 ? e.bdd_exp.get() : bdd();
   } else {
     abstraction = 1;
     bdd_var = bdd();
@@ -192,8 +222,13 @@ void Bddexpression::setBddexpressionwood(Bddexpressionwood* wood) {
   if (wood != nullptr) wood->learn_expression(this);
 }
 
+void Bddexpression::add_specific_var_dependance(long id) {
+  vars_dependance.insert(id);
+  if (pw != nullptr) pw->acyclic = false;  // the reader table does not follow
+}
+
 std::set<long> Bddexpression::set_of_index_used_variables() const {
-  std::set<long> r = vars_dependance;
+  std::set<long> r = set_of_var_dependances();
   if (has_manager()) {
     long k = my_index_var();
     if (k >= 0) r.insert(k);
@@ -207,20 +242,23 @@ void Bddexpression::internal_build_dependances() {
 
 void Bddexpression::internal_build_dependances(bddpp_manager* m) {
   if (abstraction != 0 || m == nullptr) return;
-  if (!bdd_initialised(bdd_exp) || bdd_exp.manager_ref() != m) {
+  const bdd& f = bdd_exp.get();
+  dependences_superset = false;
+  if (!bdd_initialised(f) || f.manager_ref() != m) {
     vars_dependance.clear();
     dependences_of = bdd();
     return;
   }
-  vars_dependance = m->set_of_index_depend_on(bdd_exp);
-  dependences_of = bdd_exp;
+  vars_dependance = m->set_of_index_depend_on(f);
+  dependences_of = f;
   dependences_size = vars_dependance.size();
 }
 
 bool Bddexpression::dependences_current() const {
-  return abstraction == 0 && bdd_initialised(bdd_exp) && bdd_initialised(dependences_of) &&
-         dependences_of.node() == bdd_exp.node() && dependences_of.link_type() == bdd_exp.link_type() &&
-         dependences_of.manager_ref() == bdd_exp.manager_ref() && vars_dependance.size() == dependences_size;
+  const bdd& f = bdd_exp.base_;
+  return abstraction == 0 && !dependences_superset && bdd_initialised(f) && bdd_initialised(dependences_of) &&
+         dependences_of.node() == f.node() && dependences_of.link_type() == f.link_type() &&
+         dependences_of.manager_ref() == f.manager_ref() && vars_dependance.size() == dependences_size;
 }
 
 void Bddexpression::build_normal_dependances() {
@@ -251,6 +289,202 @@ void Bddexpression::setBddExp(bddpp_manager* m, bdd f) {
   internal_build_dependances(m);
 }
 
+// ----- pending terms -----
+
+bool Bddexpression::defer_appends = true;
+
+Bddexpression::RightSide& Bddexpression::RightSide::operator=(const bdd& f) {
+  base_ = f;
+  pending_.clear();
+  depth_.clear();
+  pending_kind_ = 0;
+  owner_->dependences_superset = false;
+  return *this;
+}
+
+const bdd& Bddexpression::RightSide::get() const {
+  if (!pending_.empty() || owner_->dependences_superset) owner_->fold_pending();
+  return base_;
+}
+
+// The term whose deepest variable is deepest first (the newest first among equals), the
+// folded part last: a term's own variables then lie above the fold's, but for the ones it
+// shares (a condition near the top of the order), and an or of one variable above the fold
+// makes one node. Ordering by top variable instead would fold a term guarded by an early
+// condition through every later term.
+void Bddexpression::fold_pending() {
+  RightSide& r = bdd_exp;
+  if (!r.pending_.empty()) {
+    bddpp_manager* m = r.pending_.front().manager_ref();
+    std::vector<size_t> order;
+    for (size_t i = r.pending_.size(); i-- > 0;) order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&r](size_t a, size_t b) { return r.depth_[a] > r.depth_[b]; });
+    bdd fold = r.pending_[order.front()];
+    auto with = [&](const bdd& f) { fold = r.pending_kind_ == 1 ? m->Bdd_or(f, fold) : m->Bdd_and(f, fold); };
+    for (size_t i = 1; i < order.size(); ++i) with(r.pending_[order[i]]);
+    if (bdd_initialised(r.base_)) with(r.base_);
+    r.base_ = fold;
+    r.pending_.clear();
+    r.depth_.clear();
+    r.pending_kind_ = 0;
+    if (!dependences_superset) {
+      dependences_of = r.base_;
+      dependences_size = vars_dependance.size();
+      return;
+    }
+  }
+  if (!dependences_superset) return;
+  dependences_superset = false;
+  std::set<long> before;
+  before.swap(vars_dependance);
+  internal_build_dependances();
+  long k = my_index_var();
+  if (pw == nullptr || !pw->valid_id(k) || pw->slot(k) != this) return;
+  for (long d : before)
+    if (vars_dependance.count(d) == 0 && pw->valid_id(d)) pw->readers(d).erase(k);
+}
+
+bool Bddexpression::defer_terms(int kind, const std::vector<bdd>& terms) {
+  if (!has_manager() || abstraction != 0) return false;
+  bddpp_manager* m = pw->man;
+  RightSide& r = bdd_exp;
+  if (!bdd_owned_by(r.base_, m)) return false;
+  int absorbing = kind == 1 ? 1 : 0;
+  for (const bdd& g : terms)
+    if (!bdd_owned_by(g, m) || m->Bdd_is_tautology(g, absorbing) != 0) return false;
+  if (!r.pending_.empty() && r.pending_kind_ != kind) fold_pending();
+  if (r.pending_.empty() && m->Bdd_is_tautology(r.base_, absorbing) != 0) return false;
+  // Operands of pairwise disjoint supports, none of them absorbing: the support of the fold
+  // is the union of theirs. Neutral terms change nothing.
+  bool exact = dependences_current();
+  std::set<long> added;
+  for (const bdd& g : terms) {
+    if (m->Bdd_is_tautology(g, 1 - absorbing) != 0) continue;
+    std::set<long> support = m->set_of_index_depend_on(g);
+    for (long d : support) {
+      if (vars_dependance.count(d) != 0 || added.count(d) != 0)
+        exact = false;
+      else
+        added.insert(d);
+    }
+    r.pending_.push_back(g);
+    r.depth_.push_back(support.empty() ? -1 : *support.rbegin());
+    r.pending_kind_ = kind;
+  }
+  pw->update_bdd_vars();
+  vars_dependance.insert(added.begin(), added.end());
+  if (exact) {
+    dependences_size = vars_dependance.size();
+  } else if (!dependences_superset && !r.pending_.empty()) {
+    dependences_superset = true;
+    pw->unsettled.push_back(my_index_var());
+  }
+  long k = my_index_var();
+  if (pw->valid_id(k)) walk_after_change(k, true, added);
+  return true;
+}
+
+void Bddexpressionwood::settle() {
+  std::vector<long> ids;
+  ids.swap(unsettled);
+  for (long id : ids)
+    if (Bddexpression* e = slot(id)) e->bdd_exp.get();
+}
+
+// Kahn's algorithm over the equations and the dependences that have one.
+bool Bddexpressionwood::known_acyclic() {
+  if (acyclic) return true;
+  std::vector<long> pending_deps(static_cast<size_t>(nb_var_bdd), 0);
+  std::vector<std::vector<long>> read_by(static_cast<size_t>(nb_var_bdd));
+  std::vector<long> ready;
+  long left = 0;
+  for (long id : ens_exp) {
+    Bddexpression* e = slot(id);
+    if (e == nullptr) continue;
+    ++left;
+    for (long d : e->vars_dependance) {
+      if (slot(d) == nullptr) continue;
+      ++pending_deps[static_cast<size_t>(id)];
+      read_by[static_cast<size_t>(d)].push_back(id);
+    }
+    if (pending_deps[static_cast<size_t>(id)] == 0) ready.push_back(id);
+  }
+  while (!ready.empty()) {
+    long d = ready.back();
+    ready.pop_back();
+    --left;
+    for (long r : read_by[static_cast<size_t>(d)])
+      if (--pending_deps[static_cast<size_t>(r)] == 0) ready.push_back(r);
+  }
+  acyclic = left == 0;
+  return acyclic;
+}
+
+// A new cycle goes through an added edge: some d of `added` depends, transitively, on k.
+// Searched from both ends at once (up from added over the dependences, down from k over
+// the readers), so that the smaller side bounds the cost; the searches meet on a path.
+void Bddexpressionwood::note_dependences(long k, const std::set<long>& added) {
+  if (!acyclic) return;
+  std::unordered_set<long> up_seen, down_seen{k};
+  std::vector<long> up, down{k};
+  for (long d : added) {
+    if (slot(d) == nullptr) continue;
+    if (d == k) {
+      acyclic = false;
+      return;
+    }
+    if (up_seen.insert(d).second) up.push_back(d);
+  }
+  while (!up.empty() && !down.empty()) {
+    long x = up.back();
+    up.pop_back();
+    for (long d : slot(x)->vars_dependance) {
+      if (slot(d) == nullptr || !up_seen.insert(d).second) continue;
+      if (down_seen.count(d) != 0) {
+        acyclic = false;
+        return;
+      }
+      up.push_back(d);
+    }
+    long y = down.back();
+    down.pop_back();
+    for (long r : readers(y)) {
+      if (slot(r) == nullptr || !down_seen.insert(r).second) continue;
+      if (up_seen.count(r) != 0) {
+        acyclic = false;
+        return;
+      }
+      down.push_back(r);
+    }
+  }
+}
+
+void Bddexpression::merge_right_side(int kind, Bddexpression& e) {
+  const char* op = kind == 1 ? "append_or_exp" : "append_and_exp";
+  bddpp_manager* from = e.my_bdd_manager();
+  if (!has_manager() || from == nullptr) {
+    change_right_side(op, kind, bdd());
+    return;
+  }
+  bddpp_manager* m = pw->man;
+  const RightSide& there = e.bdd_exp;
+  const RightSide& here = bdd_exp;
+  bool same_kinds = (there.pending_.empty() || there.pending_kind_ == kind) &&
+                    (here.pending_.empty() || here.pending_kind_ == kind);
+  if (defer_appends && same_kinds && abstraction == 0 && e.abstraction == 0 && bdd_owned_by(here.base_, m) &&
+      bdd_owned_by(there.base_, from) && Bdd_isomorphe_by_name(m, from, there.base_) == here.base_) {
+    std::set<std::pair<bdd_node*, int>> known;
+    for (const bdd& t : here.pending_) known.emplace(t.node(), t.link_type());
+    std::vector<bdd> terms;
+    for (const bdd& t : there.pending_) {
+      bdd copied = Bdd_isomorphe_by_name(m, from, t);
+      if (known.emplace(copied.node(), copied.link_type()).second) terms.push_back(copied);
+    }
+    if (defer_terms(kind, terms)) return;
+  }
+  change_right_side(op, kind, Bdd_isomorphe_by_name(m, from, e.bdd_exp.get()));
+}
+
 // kind 0: replace, 1: or, 2: and. Keeps the wood's reader table exact, touching only the
 // readers of the variables that the right side gains or loses (an or-merge into a long
 // equation changes one or two of them).
@@ -260,6 +494,8 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
     std::cerr << "   no wood defined! Aborted  ..." << std::endl;
     return;
   }
+  if (kind != 0 && defer_appends && defer_terms(kind, {g})) return;
+  fold_pending();
   Bddexpressionwood* wood = pw;
   bddpp_manager* m = wood->man;
   long k = my_index_var();
@@ -278,7 +514,7 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
   if (keyed && !merged) before.swap(vars_dependance);
   if (kind == 0) {
     bdd_exp = g;
-  } else if (!bdd_initialised(bdd_exp)) {
+  } else if (!bdd_initialised(bdd_exp.get())) {
     bdd_exp = g;
   } else {
     bdd_exp = kind == 1 ? m->Bdd_or(bdd_exp, g) : m->Bdd_and(bdd_exp, g);
@@ -287,7 +523,7 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
   if (merged) {
     if (pw->man != nullptr) pw->update_bdd_vars();
     vars_dependance.insert(added.begin(), added.end());
-    dependences_of = bdd_exp;
+    dependences_of = bdd_exp.get();
     dependences_size = vars_dependance.size();
   } else {
     build_normal_dependances();
@@ -307,10 +543,35 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
       ++gained;
     }
   }
-  wood->down_critical_path(k, 0, 0);
+  walk_after_change(k, merged, added);
+}
+
+// While some dependences of the wood are supersets, the memoised walks run first: when they
+// find neither a cycle nor a chain over the bound, the exact graph (a subgraph) has none
+// either and the walks would have no effect. Otherwise the wood is settled and they run.
+void Bddexpression::walk_after_change(long k, bool merged, const std::set<long>& added) {
+  Bddexpressionwood* wood = pw;
+  wood->note_dependences(k, merged ? added : vars_dependance);
+  if (wood->known_acyclic()) {
+    for (long d : merged ? added : vars_dependance)
+      if (wood->valid_id(d)) wood->readers(d).insert(k);
+    return;
+  }
+  bool settled = wood->unsettled.empty();
+  auto quiet = [&](bool up) {
+    long v = 0, h = 0;
+    if (up ? wood->slot(k) == nullptr : wood->readers(k).empty()) return true;
+    wood->start_walk();
+    if (!wood->memo_walk(k, up, v, h)) return false;
+    return up ? h < wood->nb_var_bdd : h == 0 || h - 1 < wood->nb_var_bdd;
+  };
+  if (!settled && !quiet(false)) {
+    wood->settle();
+    settled = true;
+  }
+  if (settled) wood->down_critical_path(k, 0, 0);
   // The up walk reads dependences only, which the reader insertions do not change: one walk
   // gives every result unless it needed the literal walk (a cycle), which may change the wood.
-  bool walked = false;
   long valid = 0;
   for (long d : vars_dependance) {
     if (!wood->valid_id(d)) continue;
@@ -318,6 +579,14 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
     // Kept variables already list k (the table is exact); only the added ones need it.
     if (!merged || added.count(d) != 0) wood->readers(d).insert(k);
   }
+  if (valid == 0) return;
+  if (!settled) {
+    if (quiet(true)) return;
+    wood->settle();
+    valid = 0;
+    for (long d : vars_dependance) valid += wood->valid_id(d) ? 1 : 0;
+  }
+  bool walked = false;
   for (long i = 0; i < valid && !walked; ++i) {
     long v = 0, h = 0;
     wood->start_walk();
@@ -352,6 +621,7 @@ void Bddexpression::setBddExp(bdd f, long early, long late) {
   abstraction = 0;
   build_normal_dependances();
   if (!keyed) return;
+  wood->note_dependences(k, vars_dependance);
   for (long d : vars_dependance)
     if (wood->valid_id(d)) wood->readers(d).insert(k);
 }

@@ -10,6 +10,10 @@
 // stays alive until the wood is destroyed and must not be deleted by the caller. BDD handles into
 // a wood's manager must be released before the wood is destroyed.
 //
+// Or/and appends to an equation wait as pending terms until its right side is read (RightSide);
+// the dependence sets take their supports at once, exact unless a term overlapped the right
+// side, in which case the wood settles them before the walks that need them exact.
+//
 // Walks over the dependence graph are iterative. Critical paths and the full dating are computed
 // by memoised walks that give the same results as the depth-bounded ones on acyclic graphs; the
 // depth-bounded walk runs only when a cycle is found, so the cycle behaviour is kept.
@@ -28,12 +32,41 @@ class Bddexpressionwood;
 
 class Bddexpression {
  public:
+  // The right side. append_or_exp (append_and_exp) only records its term while the terms
+  // pending are of the same operator; every read folds them in first. An or-chain built by
+  // n appends of terms on ever newer variables (each at the bottom of the order) then costs
+  // O(n) nodes instead of a rebuild of the whole chain per append.
+  class RightSide {
+   public:
+    explicit RightSide(Bddexpression* owner) : owner_(owner) {}
+    RightSide(const RightSide&) = delete;
+    RightSide& operator=(const RightSide& f) { return *this = f.get(); }
+    RightSide& operator=(const bdd& f);  // replaces; pending terms are dropped
+    const bdd& get() const;              // folds the pending terms first
+    operator const bdd&() const { return get(); }
+    bddpp_manager* manager_ref() const { return get().manager_ref(); }
+    int link_type() const { return get().link_type(); }
+    bdd_node* node() const { return get().node(); }
+    std::string vhdl_node_name(const std::string& prefix) const { return get().vhdl_node_name(prefix); }
+
+   private:
+    friend class Bddexpression;
+    Bddexpression* owner_;
+    mutable bdd base_;                  // the right side less the pending terms
+    mutable std::vector<bdd> pending_;  // in append order
+    mutable std::vector<long> depth_;   // each pending term's deepest variable (-1: none)
+    mutable int pending_kind_ = 0;      // 1: or, 2: and; 0 when none are pending
+  };
+
+  // false: every append folds at once (the eager build, which tests compare with).
+  static bool defer_appends;
+
   Bddexpressionwood* pw;  // not owned; may be null
   std::string name;
   bdd bdd_var;            // the defined variable; uninitialised when there is none
   int abstraction;        // 1: defined by exp_def with an explicit dependence set
   std::string exp_def;
-  bdd bdd_exp;            // the right side; uninitialised for an abstract equation
+  RightSide bdd_exp{this};  // uninitialised for an abstract equation
   long w;                 // weight for the critical paths
   std::set<long> vars_dependance;
   long earliest_date;
@@ -71,15 +104,18 @@ class Bddexpression {
   bddpp_manager* my_bdd_manager() const;
   long my_index_var() const;  // index of bdd_var, -3 when uninitialised or foreign
   bdd my_bdd_var() const { return bdd_var; }
-  bdd my_bdd_exp() const { return bdd_exp; }
-  const bdd& my_bdd_exp_ref() const { return bdd_exp; }  // no copy (a copy writes the node's count)
+  bdd my_bdd_exp() const { return bdd_exp.get(); }
+  const bdd& my_bdd_exp_ref() const { return bdd_exp.get(); }  // no copy (a copy writes the node's count)
   const std::string& my_exp_def() const { return exp_def; }
   long getEarlyDate() const { return earliest_date; }
   void setEarlyDate(long d) { earliest_date = d; }
   long getLateDate() const;
   void setLateDate(long d);
   int getAbstraction() const { return abstraction; }
-  const std::set<long>& set_of_var_dependances() const { return vars_dependance; }
+  const std::set<long>& set_of_var_dependances() const {
+    bdd_exp.get();  // exact once folded
+    return vars_dependance;
+  }
   long getW() const { return w; }
   void setW(long weight) { w = weight; }
   int getUserType() const { return usertype; }
@@ -94,9 +130,13 @@ class Bddexpression {
   void setBddExp(bdd f);
   void append_or_exp(bdd g);
   void append_and_exp(bdd g);
+  // This right side OR (kind 1) or AND (kind 2) the right side of e, an equation of another
+  // system, translated by variable names. When both carry the same folded part and only
+  // terms of that operator pending, only e's pending terms that this one lacks are appended.
+  void merge_right_side(int kind, Bddexpression& e);
   void setBddExp(bdd f, long early, long late);
   void append_not_exp();
-  void add_specific_var_dependance(long id) { vars_dependance.insert(id); }
+  void add_specific_var_dependance(long id);
   std::set<long> set_of_index_used_variables() const;
   void internal_build_dependances();
   void internal_build_dependances(bddpp_manager* m);
@@ -118,13 +158,26 @@ class Bddexpression {
   bool has_manager() const;
   void copy_fields(const Bddexpression& e);
   void change_right_side(const char* op, int kind, const bdd& g);
-  // Whether vars_dependance is still the support computed from the right side as it is.
+  // Whether vars_dependance is still the support of the right side: computed from the folded
+  // part as it is, plus the supports of pending terms that kept it exact.
   bool dependences_current() const;
+  // Records terms of operator kind as pending, with their supports in the dependences and
+  // the wood's reader table; false (nothing done) when one of them must be folded at once.
+  bool defer_terms(int kind, const std::vector<bdd>& terms);
+  void fold_pending();
+  void copy_right_side(bddpp_manager* to, const Bddexpression& e);
+  // The critical-path walks of a right-side change (their results are not used; they warn of
+  // cycles), the down walk before k enters the readers of the added dependences.
+  void walk_after_change(long k, bool merged, const std::set<long>& added);
 
   // The right side vars_dependance was last computed from, and the set's size then: an or
   // (and) with a right side of disjoint support only adds that support to the set.
   bdd dependences_of;
   size_t dependences_size = 0;
+  // A pending term shared variables with the right side: vars_dependance is the union of
+  // the supports, which folding may shrink (f | !f). Folding recomputes it; walks that find
+  // a cycle settle the wood first (a cycle-free superset graph has a cycle-free subgraph).
+  bool dependences_superset = false;
   void put_jxc_head(std::ostream& os, long* renumbering) const;
 };
 
@@ -163,6 +216,10 @@ class Bddexpressionwood {
   bdd New_var_before_by_index(long i, const std::string& name);
   bdd New_var_after_by_bdd(bdd b, const std::string& name);
   bdd New_var_after_by_index(long i, const std::string& name);
+
+  // Folds the pending terms of every equation whose dependences may be a superset, so that
+  // the dependence sets and the reader table are exact; run before any walk that uses them.
+  void settle();
 
   // ----- learning and forgetting -----
   void learn_expression(Bddexpression* e);
@@ -282,6 +339,16 @@ class Bddexpressionwood {
 
  private:
   std::set<Bddexpression*> released;  // equations dropped from the table, destroyed with the wood
+  std::vector<long> unsettled;        // ids whose dependences may be a superset (see settle)
+  // true: the dependence graph of the table has no cycle, so that the critical-path walks
+  // of a right-side change would find nothing. Kept by learning and right-side changes,
+  // which check each dependence they add; false (unknown) after a copy or any other edit
+  // that may add a path, until known_acyclic checks the whole graph. It relies on the
+  // reader table being exact.
+  bool acyclic = false;
+  bool known_acyclic();
+  // Notes that k now reads each of `added` (the edges are in the dependence sets).
+  void note_dependences(long k, const std::set<long>& added);
 
   // Per-call memo of the critical-path walks, stamped so that no clearing is needed.
   std::vector<unsigned long> walk_stamp;

@@ -126,6 +126,7 @@ Bddexpressionwood& Bddexpressionwood::operator=(const Bddexpressionwood& src) {
     old_man = nullptr;
   }
   // A manager that this wood shared with src stays with src.
+  acyclic = false;
   copy_from(src);
   return *this;
 }
@@ -294,6 +295,10 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
                 << " of variable " << k << " ignored (no such variable)" << std::endl;
     }
   }
+  if (given_readers != nullptr && !given_readers->empty())
+    acyclic = false;
+  else
+    note_dependences(k, e->vars_dependance);
   if (given_readers != nullptr)
     for (long x : *given_readers)
       if (valid_id(x)) readers(k).insert(x);
@@ -309,6 +314,7 @@ void Bddexpressionwood::destroy_equation(long id) {
 }
 
 void Bddexpressionwood::forget_expression_by_bddid(long id) {
+  settle();
   if (!valid_id(id)) {
     std::cerr << "Error in Bddexpressionwood::forget_expression_by_bddid(): " << std::endl;
     std::cerr << id << " value not found ..." << std::endl;
@@ -335,6 +341,7 @@ void Bddexpressionwood::absolute_forget_expression_by_bddid(long id) {
 }
 
 void Bddexpressionwood::clean(std::set<long>& keep) {
+  settle();
   for (long id = 0; id < nb_var_bdd; ++id) {
     if (ens_exp.count(id) == 0) continue;
     Bddexpression* e = slot(id);

@@ -37,6 +37,28 @@ void propagate(long n, long v, long date, Raise raise) {
   });
 }
 
+// The edges of a date graph in flat arrays, read once from the sets: the targets of each vertex
+// 0..n-1 in the order of its set. An edges(v, visit) callable, as wood_walk::topological takes.
+class flat_edges {
+ public:
+  explicit flat_edges(long n) {
+    first.reserve(static_cast<size_t>(n) + 1);
+    first.push_back(0);
+  }
+  void add(long t) { target.push_back(t); }
+  // Ends the targets of the next vertex (vertices are closed in order, from 0).
+  void close() { first.push_back(static_cast<long>(target.size())); }
+  template <class Visit>
+  void operator()(long v, Visit visit) const {
+    for (long k = first[static_cast<size_t>(v)], end = first[static_cast<size_t>(v) + 1]; k < end; ++k)
+      visit(target[static_cast<size_t>(k)]);
+  }
+
+ private:
+  std::vector<long> first;
+  std::vector<long> target;
+};
+
 const char* kFullError = "ERREUR dans compute_date(): nombre de variables trop grand :";
 const char* kListError = "ERREUR dans compute_date(list ident): numero de variables trop grand :";
 
@@ -99,25 +121,41 @@ void Bddexpressionwood::date_step(long i, const char* error_text) {
 bool Bddexpressionwood::dates_by_topological_order() {
   const long n = nb_var_bdd;
   const size_t sn = static_cast<size_t>(n);
-  for (long i = 0; i < n; ++i)
-    if (!in_own_slot(slot(i), man, i)) return false;
   auto has_equation = [&](long v) { return v >= 0 && v < n && slot(v) != nullptr; };
+
+  // Each set is read once, into flat edges: the readers with an equation (with whether there
+  // is any reader, and the readers past the table, reported once the dates are set) and the
+  // dependences within the table.
+  std::vector<long> early(sn, 0);
+  std::vector<char> read(sn, 0);
+  std::vector<long> beyond;
+  flat_edges readers_with_equation(n), dependences_of(n);
+  for (long i = 0; i < n; ++i) {
+    Bddexpression* e = slot(i);
+    if (!in_own_slot(e, man, i)) return false;
+    for (long r : readers(i)) {
+      read[static_cast<size_t>(i)] = 1;
+      if (r >= n) beyond.push_back(r);
+      if (has_equation(r)) readers_with_equation.add(r);
+    }
+    readers_with_equation.close();
+    if (e != nullptr) {
+      early[static_cast<size_t>(i)] = e->earliest_date;
+      for (long d : e->vars_dependance)
+        if (d >= 0 && d < n) dependences_of.add(d);
+    }
+    dependences_of.close();
+  }
   std::vector<long> order;
 
   // Earliest dates: an edge p -> r for each reader r of p, both with an equation; the readers of
   // a variable without equation start at 1.
   auto readers_of = [&](long p, auto visit) {
-    if (slot(p) != nullptr)
-      for (long r : readers(p))
-        if (has_equation(r)) visit(r);
+    if (slot(p) != nullptr) readers_with_equation(p, visit);
   };
-  std::vector<long> early(sn, 0);
+  auto at_least_one = [&](long r) { early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], 1L); };
   for (long p = 0; p < n; ++p)
-    if (Bddexpression* e = slot(p)) early[static_cast<size_t>(p)] = e->earliest_date;
-  for (long p = 0; p < n; ++p)
-    if (slot(p) == nullptr)
-      for (long r : readers(p))
-        if (has_equation(r)) early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], 1L);
+    if (slot(p) == nullptr) readers_with_equation(p, at_least_one);
   auto pass_early = [&](long p, long r) {
     early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], early[static_cast<size_t>(p)] + 1);
   };
@@ -125,11 +163,6 @@ bool Bddexpressionwood::dates_by_topological_order() {
 
   // Latest dates: an edge x -> d for each dependence d of the equation of x; a dependence
   // without equation gets its date but has no edge out.
-  auto dependences_of = [&](long x, auto visit) {
-    if (Bddexpression* e = slot(x))
-      for (long d : e->vars_dependance)
-        if (d >= 0 && d < n) visit(d);
-  };
   std::vector<long> late(sn, 0);
   auto pass_late = [&](long x, long d) {
     late[static_cast<size_t>(d)] = std::max(late[static_cast<size_t>(d)], late[static_cast<size_t>(x)] + 1);
@@ -140,14 +173,13 @@ bool Bddexpressionwood::dates_by_topological_order() {
   for (long i = 0; i < n; ++i) {
     Bddexpression* e = slot(i);
     size_t s = static_cast<size_t>(i);
-    if (e != nullptr && (early[s] > e->earliest_date || readers(i).empty())) level = std::max(level, early[s] + 1);
+    if (e != nullptr && (early[s] > e->earliest_date || !read[s])) level = std::max(level, early[s] + 1);
     if (late[s] > 0) level = std::max(level, late[s] + 1);
   }
   if (level > 2 * n) return false;
 
+  for (long r : beyond) std::cerr << kFullError << r << ">= " << n << std::endl;
   for (long i = 0; i < n; ++i) {
-    for (long r : readers(i))
-      if (r >= n) std::cerr << kFullError << r << ">= " << n << std::endl;
     Bddexpression* e = slot(i);
     if (e != nullptr) e->earliest_date = early[static_cast<size_t>(i)];
     latest(i) = late[static_cast<size_t>(i)];
@@ -165,32 +197,40 @@ bool Bddexpressionwood::dates_by_topological_order() {
 bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
   const long n = nb_var_bdd;
   const size_t sn = static_cast<size_t>(n);
-  std::vector<long> early(sn, 0), late(sn, 0);
-  for (long i = 0; i < n; ++i) {
-    Bddexpression* e = slot(i);
-    late[static_cast<size_t>(i)] = latest(i);
-    if (late[static_cast<size_t>(i)] < 0 || !in_own_slot(e, man, i)) return false;
-    if (e == nullptr) continue;
-    early[static_cast<size_t>(i)] = e->earliest_date;
-  }
   auto in_range = [n](long v) { return v >= 0 && v < n; };
-  auto readers_of = [&](long p, auto visit) {
-    for (long r : readers(p))
-      if (in_range(r)) visit(r);
-  };
-  auto dependences_of = [&](long x, auto visit) {
-    if (Bddexpression* e = slot(x))
-      for (long d : e->vars_dependance)
-        if (in_range(d)) visit(d);
-  };
-  std::vector<long> order;
   std::vector<char> seed(sn, 0);
   for (long i : ids)
     if (in_range(i)) seed[static_cast<size_t>(i)] = 1;
+  // Each set is read once, into flat edges; the variables with a reader past the table are
+  // marked for the report. A variable without equation passes a date only when listed: the
+  // readers of the others are not read (they order nothing that changes, and a cycle through
+  // one stops the propagation there too).
+  std::vector<long> early(sn, 0), late(sn, 0);
+  std::vector<char> beyond(sn, 0);
+  flat_edges readers_of(n), dependences_of(n);
+  for (long i = 0; i < n; ++i) {
+    size_t si = static_cast<size_t>(i);
+    Bddexpression* e = slot(i);
+    late[si] = latest(i);
+    if (late[si] < 0 || !in_own_slot(e, man, i)) return false;
+    if (seed[si] || e != nullptr)
+      for (long r : readers(i)) {
+        if (r >= n) beyond[si] = 1;
+        if (in_range(r)) readers_of.add(r);
+      }
+    readers_of.close();
+    if (e != nullptr) {
+      early[si] = e->earliest_date;
+      for (long d : e->vars_dependance)
+        if (in_range(d)) dependences_of.add(d);
+    }
+    dependences_of.close();
+  }
+  std::vector<long> order;
   long level = nb_level;
 
-  // Earliest dates: a listed id passes its date + 1 (1 without equation) to its readers; so
-  // does every equation whose date rises.
+  // Earliest dates: a listed id passes its date + 1 (1 without equation) to its readers; so does
+  // every equation whose date rises.
   if (!wood_walk::topological(n, readers_of, order)) return false;
   std::vector<long> start(early);
   for (long p : order) {
@@ -229,8 +269,9 @@ bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
       std::cerr << kListError << i << ">= " << n << std::endl;
       continue;
     }
-    for (long r : readers(i))
-      if (r >= n) std::cerr << kListError << r << ">= " << n << std::endl;
+    if (beyond[static_cast<size_t>(i)])
+      for (long r : readers(i))
+        if (r >= n) std::cerr << kListError << r << ">= " << n << std::endl;
   }
   for (long i = 0; i < n; ++i) {
     if (Bddexpression* e = slot(i)) e->earliest_date = early[static_cast<size_t>(i)];
@@ -241,6 +282,7 @@ bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
 }
 
 long Bddexpressionwood::compute_dates() {
+  settle();
   update_bdd_vars();
   const long n = nb_var_bdd;
   if (nb_level != 0 || n <= 0) return nb_level;
@@ -251,6 +293,7 @@ long Bddexpressionwood::compute_dates() {
 }
 
 long Bddexpressionwood::compute_dates(std::list<long>& ids) {
+  settle();
   update_bdd_vars();
   if (nb_level <= 0) {
     nb_level = compute_dates();
@@ -270,6 +313,7 @@ long Bddexpressionwood::compute_dates(std::list<long>& ids) {
 long PERT(Bddexpressionwood* w) { return w != nullptr ? w->compute_dates() : 0; }
 
 std::list<long> Bddexpressionwood::loop_detection() {
+  settle();
   std::list<long> r;
   if (nb_level == 0) compute_dates();
   const long n = nb_var_bdd;
@@ -281,30 +325,56 @@ std::list<long> Bddexpressionwood::loop_detection() {
   return r;
 }
 
+namespace {
+
+// The ids 0..n-1 with a date (date(id) >= 0) by date, ascending or descending, ids ascending
+// within a date: a counting sort while the highest date stays within a few times the count
+// (dates set by critical paths may pass the level count), a comparison sort beyond.
+template <class Date>
+std::list<long> dated_order(long n, Date date, bool descending) {
+  std::vector<std::pair<long, long>> dated;  // (date, id), ids ascending
+  long top = -1;
+  for (long id = 0; id < n; ++id) {
+    long d = date(id);
+    if (d < 0) continue;
+    dated.emplace_back(d, id);
+    top = std::max(top, d);
+  }
+  std::vector<long> order(dated.size());
+  if (top <= 4 * static_cast<long>(dated.size()) + 1024) {
+    std::vector<size_t> next(static_cast<size_t>(top) + 2, 0);
+    auto bucket = [&](long d) { return static_cast<size_t>(descending ? top - d : d); };
+    for (const auto& x : dated) ++next[bucket(x.first) + 1];
+    for (size_t k = 1; k < next.size(); ++k) next[k] += next[k - 1];
+    for (const auto& x : dated) order[next[bucket(x.first)]++] = x.second;
+  } else {
+    if (descending)
+      for (auto& x : dated) x.first = -x.first;
+    std::sort(dated.begin(), dated.end());
+    for (size_t k = 0; k < dated.size(); ++k) order[k] = dated[k].second;
+  }
+  return std::list<long>(order.begin(), order.end());
+}
+
+}  // namespace
+
 // Both sorts run up to the greater of the level count and the highest date, so that an equation
 // dated past the level count (dates set by critical paths) is not lost.
 std::list<long> Bddexpressionwood::earliest_sort() const {
-  std::list<long> r;
-  if (nb_level < 0) return r;
-  std::vector<std::pair<long, long>> dated;
-  for (long id = 0; id < nb_var_bdd; ++id) {
-    Bddexpression* e = slot(id);
-    if (e != nullptr && e->earliest_date >= 0) dated.emplace_back(e->earliest_date, id);
-  }
-  std::sort(dated.begin(), dated.end());
-  for (const auto& d : dated) r.push_back(d.second);
-  return r;
+  if (nb_level < 0) return std::list<long>();
+  return dated_order(
+      nb_var_bdd,
+      [this](long id) {
+        Bddexpression* e = slot(id);
+        return e != nullptr && e->earliest_date >= 0 ? e->earliest_date : -1;
+      },
+      false);
 }
 
 std::list<long> Bddexpressionwood::latest_sort() const {
-  std::list<long> r;
-  if (nb_level < 0) return r;
-  std::vector<std::pair<long, long>> dated;
-  for (long id = 0; id < nb_var_bdd; ++id)
-    if (slot(id) != nullptr && latest(id) >= 0) dated.emplace_back(-latest(id), id);
-  std::sort(dated.begin(), dated.end());
-  for (const auto& d : dated) r.push_back(d.second);
-  return r;
+  if (nb_level < 0) return std::list<long>();
+  return dated_order(
+      nb_var_bdd, [this](long id) { return slot(id) != nullptr && latest(id) >= 0 ? latest(id) : -1; }, true);
 }
 
 // ----- the older, self-contained computation -----

@@ -181,6 +181,7 @@ long Bddexpressionwood::literal_up_critical_path(long v, long depth, long acc) {
 // ----- closures -----
 
 std::set<long> Bddexpressionwood::down_dependances(long v, long depth, std::set<long>& acc) {
+  settle();
   std::set<long> result = acc;
   if (!valid_id(v)) return result;
   struct frame {
@@ -201,6 +202,7 @@ std::set<long> Bddexpressionwood::down_dependances(long v, long depth, std::set<
 }
 
 std::set<long> Bddexpressionwood::up_dependances(long v, long depth, std::set<long>& acc) {
+  settle();
   std::set<long> result = acc;
   struct frame {
     long depth;
@@ -241,6 +243,7 @@ void Bddexpressionwood::coherence_dependances_check(std::ostream&) const {
 }
 
 void Bddexpressionwood::internal_global_build_dependances() {
+  acyclic = false;
   for (long i = 0; i < nb_var_bdd; ++i) readers(i).clear();
   for (long i = 0; i < nb_var_bdd; ++i) {
     Bddexpression* e = slot(i);
@@ -260,6 +263,7 @@ bool Bddexpressionwood::reader_is_abstract(long id) const {
 }
 
 void Bddexpressionwood::useless_local(long v) {
+  settle();
   Bddexpression* e = slot(v);
   if (e == nullptr || readers(v).empty() || e->vars_dependance.empty()) return;
   // An abstract equation has no right side to substitute, nor an abstract reader a BDD to rewrite.

@@ -44,6 +44,7 @@ std::set<long> renumbered(const std::set<long>& ids, const std::vector<long>& ma
 }  // namespace
 
 std::set<long> Bddexpressionwood::Set_of_index_used_variables() {
+  settle();
   std::set<long> r;
   for (long id : ens_exp) {
     Bddexpression* e = slot(id);
@@ -59,6 +60,7 @@ std::set<long> Bddexpressionwood::Set_of_index_used_variables() {
 }
 
 void Bddexpressionwood::suppress_local(long id) {
+  settle();
   Bddexpression* e = slot(id);
   if (e == nullptr || readers(id).empty() || e->vars_dependance.empty()) return;
   if (readers(id).count(id) != 0 || e->vars_dependance.count(id) != 0) {
@@ -98,6 +100,9 @@ void Bddexpressionwood::suppress_local(long id) {
 
 void Bddexpressionwood::Include_wood_instance(Bddexpressionwood& instance, std::string& suffix) {
   if (man == nullptr || instance.man == nullptr) return;
+  settle();
+  instance.settle();
+  acyclic = false;  // abstract equations come with their readers
   bddpp_manager* im = instance.man;
   update_bdd_vars();
   std::set<long> u = used_variables(instance);
@@ -148,7 +153,8 @@ void Bddexpressionwood::Include_wood_instance(Bddexpressionwood& instance, std::
       if (e->abstraction == 0) {
         // Variable before right side, in named temporaries: node ids follow the order of the copies.
         bdd var = bdd_initialised(e->bdd_var) ? Bdd_isomorphe(man, im, e->bdd_var, map.data()) : bdd();
-        bdd f = bdd_initialised(e->bdd_exp) ? Bdd_isomorphe(man, im, e->bdd_exp, map.data()) : bdd();
+        bdd rhs = e->bdd_exp;
+        bdd f = bdd_initialised(rhs) ? Bdd_isomorphe(man, im, rhs, map.data()) : bdd();
         adopt(new Bddexpression(e->name + suffix, this, var, f, e->exp_def, e->earliest_date, late, e->usertype));
       } else {
         std::set<long> deps = renumbered(e->vars_dependance, map);

@@ -38,12 +38,12 @@ class Substitutions {
 
   void add(long id, const bdd& right_side) {
     by_id[id] = right_side;
-    resolved.clear();
+    reset(resolved);
   }
   // f with every removed wire replaced by its right side, itself substituted.
   bdd apply(const bdd& f) {
     if (by_id.empty() || !bdd_initialised(f)) return f;
-    memo.clear();
+    reset(memo);
     return walk(f);
   }
 
@@ -91,6 +91,16 @@ class Substitutions {
     return r;
   }
 
+  // Emptied for the next walk. clear() costs the bucket count, which one large walk leaves
+  // high: a sparse table is dropped instead, so that many small walks stay linear.
+  template <class Map>
+  static void reset(Map& m) {
+    if (m.bucket_count() > 8 * m.size() + 64)
+      Map().swap(m);
+    else
+      m.clear();
+  }
+
   bddpp_manager* man;
   const bdd_node* one;
   std::unordered_map<long, bdd> by_id;
@@ -120,6 +130,7 @@ void Bddexpressionwood::clean_reader_table() {
 // ----- constant propagation -----
 
 void Bddexpressionwood::constants_propagation(std::list<int>& keep) {
+  settle();
   std::set<long> removed;
   // The constants each reader is to be reduced by, applied at once (one walk of the reader
   // instead of one per constant) before the reader's right side is next read: by its own
@@ -178,6 +189,7 @@ void Bddexpressionwood::constants_propagation() {
 // ----- wire and local suppression -----
 
 void Bddexpressionwood::suppress_wires(std::list<int>& keep) {
+  settle();
   Substitutions removed(man);
   std::set<long> rewritten;  // readers whose right side still reads removed wires
   for (long id = 0; id < nb_var_bdd; ++id) {
@@ -257,6 +269,7 @@ void Bddexpressionwood::suppress_wires() {
 }
 
 void Bddexpressionwood::suppress_locals(std::list<int>& keep) {
+  settle();
   for (long id = 0; id < nb_var_bdd; ++id) {
     Bddexpression* e = slot(id);
     if (e == nullptr || in_keep(keep, e->usertype) || readers(id).empty() || e->vars_dependance.empty()) continue;
@@ -287,6 +300,7 @@ void Bddexpressionwood::suppress_locals() {
 
 // kind 0: Bdd_reduce by c, 1: exist over c, 2: forall over c.
 void Bddexpressionwood::reduce_all(int kind, const bdd& c) {
+  settle();
   if (!bdd_initialised(c) || c.manager_ref() != man) return;
   for (long id : ens_exp) {
     Bddexpression* e = slot(id);
@@ -331,6 +345,8 @@ void Bddexpressionwood::reduce_expressions_when_var_forgotten_by_forall_op(long 
 // ----- loop breaking -----
 
 std::set<long> Bddexpressionwood::loop_breaking(std::set<long> eligible, int& ok) {
+  settle();
+  acyclic = false;
   std::set<long> ineligible;
   for (long id = 0; id < nb_var_bdd; ++id)
     if (eligible.count(id) == 0) ineligible.insert(id);
@@ -418,6 +434,7 @@ std::set<long> Bddexpressionwood::loop_breaking(std::set<long> eligible, int& ok
 // ----- tautology check -----
 
 int Bddexpressionwood::global_tautology() {
+  settle();
   constants_propagation();
   for (long id : ens_exp) {
     Bddexpression* e = slot(id);
@@ -430,6 +447,7 @@ int Bddexpressionwood::global_tautology() {
 // ----- abstract text -----
 
 void Bddexpressionwood::Put_jxa(std::ostream& os, long* renumber, std::set<long>& kept, int unused) {
+  settle();
   (void)unused;
   for (long id = 0; id < nb_var_bdd; ++id) {
     if (renumber[id] < 0) continue;
@@ -448,6 +466,7 @@ void Bddexpressionwood::Put_jxa(std::ostream& os, long* renumber, std::set<long>
 void Bddexpressionwood::Put_jxa(std::ostream& os, long* renumber, std::set<long>& kept, int unused,
                                 const std::string& module) {
   (void)unused;
+  settle();
   for (long id = 0; id < nb_var_bdd; ++id) {
     if (renumber[id] < 0) continue;
     std::set<long> none;

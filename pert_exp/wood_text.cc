@@ -199,6 +199,7 @@ void Bddexpressionwood::put_kept_nodes(std::ostream& os, long* renumbering) {
 }
 
 void Bddexpressionwood::Put_jxc(std::ostream& os, long* renumbering, int comments) {
+  settle();
   put_kept_nodes(os, renumbering);
   for (long id : ens_exp) {
     Bddexpression* e = slot(id);
@@ -222,6 +223,7 @@ void Bddexpressionwood::Put_jxc(std::ostream& os, long* renumbering, int comment
 }
 
 void Bddexpressionwood::Put_jxc_2_0_4(std::ostream& os, long* renumbering, int comments) {
+  settle();
   put_kept_nodes(os, renumbering);
   for (long id : ens_exp) {
     Bddexpression* e = slot(id);
@@ -243,6 +245,7 @@ void Bddexpressionwood::Put_jxc_2_0_4(std::ostream& os, long* renumbering, int c
 }
 
 void Bddexpressionwood::Put_jxc_0_3_0(std::ostream& os, long* renumbering, int method, int comments) {
+  settle();
   for (long id : ens_exp) {
     Bddexpression* e = slot(id);
     if (e == nullptr) continue;

@@ -440,6 +440,44 @@ TEST_F(JxcReaderTest, GoldenFilesReadBackIntoTheSameModule) {
   }
 }
 
+// A node record, and the head of an expression record, written on one line is scanned as one
+// token where a record may start: the file reads as the same file with its records broken
+// into tokens (a blank before each ':' and ','), module, trace lines and messages alike, broken
+// records included (a record head inside an id list, a number out of range).
+TEST_F(JxcReaderTest, RecordsOnOneLineReadAsTheirTokens) {
+  auto spaced = [](const std::string& text) {
+    std::istringstream in(text);
+    std::string line, out;
+    bool records = false;
+    while (std::getline(in, line)) {
+      if (line == "end:") records = false;
+      if (records && line != "expressions:")
+        for (size_t i = line.size(); i-- > 0;)
+          if (line[i] == ':' || line[i] == ',') line.insert(i, " ");
+      if (line == "equation_def:") records = true;
+      out += line + "\n";
+    }
+    return out;
+  };
+  const std::string head = "module: m 0 0\ninput: a b;\nconnexion: S R T;\nequation_def:\n2\n";
+  std::vector<std::string> texts = {readFile(dataDir() + "top.jxc"), readFile(dataDir() + "dtop.jxc"),
+                                    readFile(dataDir() + "pipe.jxc"),
+                                    head + "0: -1:-3:-3,1\n1: 0:0:0,-1\nexpressions:\n1 1 2:1,1,(1 1 2:1,1,(0 )\nend:\n",
+                                    head + "0: -1:-3:-3,1\n1: 0:99999999999:0,-1\nexpressions:\nend:\n",
+                                    head + "0: -1:-3:-3,1\nexpressions:\n1 1 2:1,1,(0 )\n1: 0:0:0,-1\nend:\n"};
+  for (size_t k = 0; k < texts.size(); ++k) {
+    DataTablesScope::free_read_tables();
+    int status = read(texts[k]);
+    std::string whole_log = log, whole_err = err, whole_module = module ? write(module) : "";
+    DataTablesScope::free_read_tables();
+    EXPECT_EQ(read(spaced(texts[k])), status) << k;
+    EXPECT_EQ(log, whole_log) << k;
+    EXPECT_EQ(err, whole_err) << k;
+    EXPECT_EQ(module ? write(module) : "", whole_module) << k;
+    EXPECT_EQ(status, k < 3 ? 0 : 1) << k << err;
+  }
+}
+
 TEST_F(JxcReaderTest, LoaderReadsThroughTheReader) {
   std::string path = dir + "/top.jxc";
   std::ofstream(path) << readFile(dataDir() + "top.jxc");

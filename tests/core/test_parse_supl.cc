@@ -250,4 +250,31 @@ TEST_F(BindingTest, CreateBindingWithAndWithoutClock) {
   EXPECT_THROW(bad.createbinding(&m), jxc_file_error);
 }
 
+// The binding section's look-ups by variable id find the signal Module::getSignalById finds,
+// names colliding across the lists included (inputs and outputs match by original name first).
+TEST_F(BindingTest, BindingLooksSignalsUpAsTheModuleDoes) {
+  Signal* in = new Signal("q", "q_in", &m, w);  // its original name is a local's internal name
+  m.addInputSignal(in);
+  Signal* out = new Signal("r", "q_out", &m, w);
+  m.addOutputSignal(out);
+  Signal* data = new Signal("r", &m, w);  // the output's original name
+  data->is_data = true;
+  m.addDataSignal(data);
+  for (const char* n : {"q", "q_out"}) {  // the input's original name, the output's internal one
+    Signal* local = new Signal(n, &m, w);
+    local->is_local = true;
+    m.addLocalSignal(local);
+  }
+  long checked = 0;
+  for (long id = 0; id < w->Nb_bdd_vars(); id += 2) {
+    Signal* expected = m.getSignalById(id, w);
+    if (expected == nullptr) continue;
+    auto d = decl({node(0, evalnodeparse::CONSTANTE, 0)}, {bindingparse(status(0), status(0) + 1, 0, id, id + 1)});
+    d.createbinding(&m);
+    EXPECT_EQ(m.getBinding(sig[0]->getInternalName())->getClock(), expected) << id;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 7);  // the local "q_out" shares the output's occurrence
+}
+
 }  // namespace

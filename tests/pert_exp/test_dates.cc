@@ -2,6 +2,7 @@
 // transcription of the recursive propagation on random ones.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "pert_test_util.h"
@@ -224,6 +225,10 @@ TEST(Dates, ListedIdsMatchTheRecursivePropagation) {
       s.w->latest(i) = round % 5 == 4 && coin(rng) < 5 ? -1 : coin(rng) % 3;
       if (coin(rng) < 60) ids.push_back(i);
     }
+    // Stray readers that are variables without equation, closing cycles through them.
+    if (round % 4 == 1)
+      for (long i = 0; i < n; ++i)
+        if (s.w->slot(i) == nullptr) s.w->readers((i * 7 + round) % n).insert(i);
     ids.push_back(n + 3);  // reported, as out of the table
     if (round % 2 == 0) ids.reverse();
     reference_dates ref(s.w);
@@ -292,6 +297,31 @@ TEST(Dates, SortsKeepEquationsDatedPastTheLevelCount) {
   s.w->update_nb_level(-1);
   EXPECT_TRUE(s.w->earliest_sort().empty());
   EXPECT_TRUE(s.w->latest_sort().empty());
+}
+
+// Date then id, by a counting sort or, with a date far past the count, a comparison sort.
+TEST(Dates, SortsOrderByDateThenId) {
+  std::mt19937 rng(5);
+  for (long spread : {5L, 1000000L}) {
+    test_system s;
+    for (int i = 0; i < 200; ++i) s.eq("q" + std::to_string(i), s.w->Bdd_one());
+    std::vector<std::pair<long, long>> early, late;
+    for (long id = 0; id < s.w->nb_var_bdd; ++id) {
+      long d = static_cast<long>(rng() % 7) - 1, l = static_cast<long>(rng() % 7) - 1;
+      if (id == 3) d = l = spread;
+      s.w->slot(id)->earliest_date = d;
+      s.w->latest(id) = l;
+      if (d >= 0) early.emplace_back(d, id);
+      if (l >= 0) late.emplace_back(-l, id);
+    }
+    std::sort(early.begin(), early.end());
+    std::sort(late.begin(), late.end());
+    std::list<long> by_early, by_late;
+    for (auto& x : early) by_early.push_back(x.second);
+    for (auto& x : late) by_late.push_back(x.second);
+    EXPECT_EQ(s.w->earliest_sort(), by_early) << spread;
+    EXPECT_EQ(s.w->latest_sort(), by_late) << spread;
+  }
 }
 
 TEST(Dates, ChainOfFortyUnevenDiamonds) {

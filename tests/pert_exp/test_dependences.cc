@@ -258,3 +258,32 @@ TEST(Dependences, MergedRightSidesKeepTheExactSupport) {
   s.w->coherence_dependances_check(std::cout);
   EXPECT_EQ(GetCapturedStderr(), "");
 }
+
+TEST(Dependences, PendingTermsSettleToTheEagerSupportAndReaders) {
+  // Or-terms that overlap the right side, some cancelling a variable (a & c | !a & c = c):
+  // once settled (dating), the pending build has the eager build's right sides, dependences
+  // and reader table.
+  for (int deferred = 0; deferred < 2; ++deferred) {
+    Bddexpression::defer_appends = deferred != 0;
+    test_system s;
+    bdd a = s.v("a"), b = s.v("b"), c = s.v("c");
+    s.eq("x", s.w->Bdd_and(s.v("y"), c));
+    Bddexpression* y = s.eq("y", b);
+    y->append_or_exp(s.w->Bdd_and(s.w->Bdd_not(b), a));
+    y->append_or_exp(s.w->Bdd_and(b, a));
+    y->append_or_exp(s.v("d"));
+    Bddexpression* u = s.eq("u", s.w->Bdd_and(a, c));
+    u->append_or_exp(s.w->Bdd_and(s.w->Bdd_not(a), c));
+    u->append_or_exp(s.v("y"));
+    s.w->compute_dates();
+    EXPECT_EQ(y->vars_dependance, s.ids({"a", "b", "d"})) << deferred;
+    EXPECT_EQ(u->vars_dependance, s.ids({"c", "y"})) << deferred;
+    EXPECT_EQ(s.w->readers(s.id("a")), s.ids({"y"})) << deferred;
+    EXPECT_EQ(s.w->readers(s.id("y")), s.ids({"x", "u"})) << deferred;
+    EXPECT_EQ(u->bdd_exp, s.w->Bdd_or(c, s.v("y")));
+    CaptureStderr();
+    s.w->coherence_dependances_check(std::cout);
+    EXPECT_EQ(GetCapturedStderr(), "");
+  }
+  Bddexpression::defer_appends = true;
+}
