@@ -5,7 +5,6 @@
 #include "bdd_tables.h"
 #include "bddpp.h"
 
-#include <unordered_set>
 #include <vector>
 
 long bdd_node_signature(long var_index, int else_link_type, bdd_node* then_node, bdd_node* else_node) {
@@ -71,38 +70,15 @@ bdd_node::~bdd_node() {
   if (internal_owns_support) delete internal_var_index_dep;
 }
 
-// Union of the children's supports and the node's own variable, interned by the manager.
+// Detached nodes keep the support made with them; a manager's node asks its manager once.
 const bdd_support* bdd_node::support() const {
-  if (internal_var_index_dep) return internal_var_index_dep;
-  const bdd_support* none = detached_empty_support();
-  const bdd_support* ts = internal_then ? internal_then->support() : none;
-  const bdd_support* es = internal_else ? internal_else->support() : none;
-  internal_var_index_dep = internal_manager_ref->internal_state->supports.unite(internal_var_index, ts, es);
+  if (!internal_var_index_dep) internal_var_index_dep = bdd_support_walk(*internal_manager_ref->internal_state, this);
   return internal_var_index_dep;
 }
 
 std::set<long> bdd_node::var_index_dep() const {
   std::set<long> out;
-  if (internal_var_index_dep != nullptr) {
-    for (int32_t v : internal_var_index_dep->vars) out.insert(out.end(), v);
-    return out;
-  }
-  // One walk over the nodes: memoising the support of every node of a fresh chain of k
-  // nodes (an equation extended at the bottom of the order) would store k supports.
-  std::unordered_set<const bdd_node*> seen;
-  std::vector<const bdd_node*> stack{this};
-  while (!stack.empty()) {
-    const bdd_node* n = stack.back();
-    stack.pop_back();
-    if (n->internal_var_index < 0 || !seen.insert(n).second) continue;
-    if (n->internal_var_index_dep != nullptr) {
-      for (int32_t v : n->internal_var_index_dep->vars) out.insert(v);
-      continue;
-    }
-    out.insert(n->internal_var_index);
-    if (n->internal_then != nullptr) stack.push_back(n->internal_then);
-    if (n->internal_else != nullptr) stack.push_back(n->internal_else);
-  }
+  for (int32_t v : support()->vars) out.insert(out.end(), v);
   return out;
 }
 

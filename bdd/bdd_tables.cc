@@ -88,11 +88,6 @@ bdd_support* bdd_support_pool::make_union(long index, const bdd_support* a, cons
   return s;
 }
 
-const bdd_support* bdd_support_pool::unite(long index, const bdd_support* a, const bdd_support* b) {
-  merge_into(scratch_, index, a, b);
-  return intern(scratch_);
-}
-
 const bdd_support* bdd_support_pool::intern(std::vector<int32_t>& vars) {
   uint64_t h = support_hash(vars);
   size_t mask = slots_.size() - 1;
@@ -125,6 +120,41 @@ void bdd_support_pool::grow() {
     while (slots_[i]) i = (i + 1) & mask;
     slots_[i] = s;
   }
+}
+
+const bdd_support* bdd_support_walk(bddpp_internals& st, const bdd_node* n) {
+  std::vector<int32_t>& vars = st.support_vars;
+  std::vector<uint32_t>& stamps = st.support_stamps;
+  std::vector<const bdd_node*>& stack = st.support_stack;
+  vars.clear();
+  if (++st.support_epoch == 0) {  // wrapped: forget every stamp
+    std::fill(stamps.begin(), stamps.end(), 0);
+    st.support_epoch = 1;
+  }
+  const uint32_t epoch = st.support_epoch;
+  auto add = [&](int32_t v) {
+    if (static_cast<size_t>(v) >= stamps.size()) stamps.resize(std::max<size_t>(2 * stamps.size(), v + 1), 0);
+    if (stamps[v] != epoch) {
+      stamps[v] = epoch;
+      vars.push_back(v);
+    }
+  };
+  st.support_visit.begin();
+  stack.assign(1, n);
+  while (!stack.empty()) {
+    const bdd_node* x = stack.back();
+    stack.pop_back();
+    if (x->internal_var_index < 0 || !st.support_visit.first_visit(x, 0)) continue;
+    if (x != n && x->internal_var_index_dep) {
+      for (int32_t v : x->internal_var_index_dep->vars) add(v);
+      continue;
+    }
+    add(static_cast<int32_t>(x->internal_var_index));
+    if (x->internal_else) stack.push_back(x->internal_else);
+    if (x->internal_then) stack.push_back(x->internal_then);
+  }
+  std::sort(vars.begin(), vars.end());
+  return st.supports.intern(vars);
 }
 
 // ----- unique table -----

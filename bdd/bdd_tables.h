@@ -65,19 +65,16 @@ class bdd_support_pool {
   bdd_support_pool& operator=(const bdd_support_pool&) = delete;
 
   const bdd_support* empty() const { return empty_; }
-  // {index} united with a and b.
-  const bdd_support* unite(long index, const bdd_support* a, const bdd_support* b);
-
   static bdd_support* make_union(long index, const bdd_support* a, const bdd_support* b);
+  // The shared copy of the sorted set vars.
+  const bdd_support* intern(std::vector<int32_t>& vars);
 
  private:
-  const bdd_support* intern(std::vector<int32_t>& vars);
   void grow();
 
   bdd_support* empty_;
   std::vector<bdd_support*> slots_;
   size_t count_ = 0;
-  std::vector<int32_t> scratch_;
 };
 
 // Open addressing (linear probing, backward-shift erase) on the full node key. A slot is one
@@ -192,10 +189,12 @@ class bdd_computed_table : public bdd_cache_switch {
 };
 
 // Memo keyed by (node, link) for one call of a walk; begin() empties it in O(1). A memo that is
-// not begun holds nothing, so a walk may also keep one of its own.
-template <class V>
-class bdd_memo : public bdd_cache_switch {
+// not begun holds nothing, so a walk may also keep one of its own. Switched memos follow the
+// cache switch; the others (visited sets that bound a walk, not skipped work) are always on.
+template <class V, bool Switched = true>
+class bdd_memo {
  public:
+  static constexpr bool on = !Switched || bdd_cache_switch::on;
   void begin() {
     if (!on) return;
     ++epoch_;
@@ -319,6 +318,12 @@ struct bddpp_internals {
   bdd_memo<int> eval_memo;
   bdd_memo<int> correct_memo;
   bdd_memo<char> visit_memo;
+  // Support walks (bdd_quant.cc): nodes visited, variables seen (stamped), the walk's stack.
+  bdd_memo<char, false> support_visit;
+  std::vector<uint32_t> support_stamps;
+  uint32_t support_epoch = 0;
+  std::vector<const bdd_node*> support_stack;
+  std::vector<int32_t> support_vars;
   int making_nodes = 0;        // set while the manager builds a node of its own storage
   bool pending_insert = false; // that node is known absent from the table, with this hash:
   uint64_t pending_hash = 0;
@@ -328,6 +333,11 @@ struct bddpp_internals {
   std::vector<long> cube_indexes;     // indexes set in literals by a restriction
   std::vector<long> satisfy_indexes;  // indexes set in literals by Bdd_satisfy
 };
+
+// The support of n, interned: one walk over n's graph without recursion, stopping at nodes whose
+// support is already known. Only the caller keeps the result (the nodes walked keep none), so a
+// chain of k nodes asked at its root costs one support, not k.
+const bdd_support* bdd_support_walk(bddpp_internals& st, const bdd_node* n);
 
 // ----- inline look-ups -----
 

@@ -53,7 +53,7 @@ class bdd_node {
   long internal_global_id;
   bddpp_manager* internal_manager_ref;
   long internal_signature;               // display key; -1 terminal, -3 detached
-  // Support, shared between nodes; computed on first use (null until then) through support().
+  // Support, shared between nodes; null until support() is asked for this very node.
   mutable const bdd_support* internal_var_index_dep;
   long internal_local_id;
   long internal_mark;
