@@ -9,7 +9,10 @@
 // --smoke runs every workload once at its smallest size.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -40,8 +43,10 @@ constexpr bool kHaveBuddy = false;
 // One line of the closing summary; the last run of a benchmark wins.
 struct Row {
   std::string name;
-  double ours = 0;   // seconds per iteration
-  double buddy = 0;  // seconds per iteration, 0 without comparator
+  double ours = 0;        // seconds per iteration
+  double buddy = 0;       // seconds per iteration, 0 without comparator
+  double buddy_nogc = 0;  // seconds per iteration of the comparator without collections, 0 if not run
+  double ours_mib = -1, buddy_mib = -1, buddy_nogc_mib = -1;  // peak memory of one build
   long ours_nodes = -1, ours_created = -1, buddy_nodes = -1, buddy_created = -1;
 };
 std::vector<Row> g_rows;
@@ -125,19 +130,77 @@ void set_counters(benchmark::State& st, const Row& r) {
     st.counters["buddy_ms"] = r.buddy * 1e3;
     st.counters["ratio"] = r.ours / r.buddy;
   }
+  if (r.buddy_nogc > 0) {
+    st.counters["nogc_ms"] = r.buddy_nogc * 1e3;
+    st.counters["ratio_nogc"] = r.ours / r.buddy_nogc;
+  }
+  if (r.ours_mib >= 0) st.counters["MiB"] = r.ours_mib;
+  if (r.buddy_mib >= 0) st.counters["buddy_MiB"] = r.buddy_mib;
+  if (r.buddy_nogc_mib >= 0) st.counters["nogc_MiB"] = r.buddy_nogc_mib;
   if (r.ours_nodes >= 0) st.counters["nodes"] = static_cast<double>(r.ours_nodes);
   if (r.ours_created >= 0) st.counters["created"] = static_cast<double>(r.ours_created);
   if (r.buddy_nodes >= 0) st.counters["buddy_nodes"] = static_cast<double>(r.buddy_nodes);
   if (r.buddy_created >= 0) st.counters["buddy_produced"] = static_cast<double>(r.buddy_created);
 }
 
+// Peak resident set, in MiB, of a child process running f, less that of a child
+// doing nothing: the memory f itself brings in.
+template <class F>
+double child_peak_mib(F f) {
+  auto peak = [](auto g) -> double {
+    std::fflush(nullptr);
+    pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+      g();
+      _exit(0);
+    }
+    int status = 0;
+    struct rusage ru;
+    if (wait4(pid, &status, 0, &ru) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    return static_cast<double>(ru.ru_maxrss) / 1024.0;
+  };
+  double base = peak([] {});
+  double used = peak(f);
+  return base < 0 || used < 0 ? -1 : std::max(0.0, used - base);
+}
+
 // Building workloads: a fresh manager on each side per iteration; only the
-// building itself is timed.
+// building itself is timed. The comparator runs twice: as configured by default
+// (it collects garbage), then without collections, its table started with room
+// for every node the first run produced.
+#ifdef BENCH_HAVE_BUDDY
+// Every node a build produces, both constants and each variable's two literals.
+template <class W>
+long no_gc_room(const W& w, const Row& r) {
+  return r.buddy_created + 2 * static_cast<long>(w.nvars()) + 1024;
+}
+#endif
+
+template <class W>
+void measure_memory(const W& w, Row& r) {
+  r.ours_mib = child_peak_mib([&w] {
+    OursPkg op(w.nvars());
+    std::vector<bdd> ro = w.build(op);
+  });
+#ifdef BENCH_HAVE_BUDDY
+  r.buddy_mib = child_peak_mib([&w] {
+    BuddyPkg bp(w.nvars());
+    std::vector<BRef> rb = w.build(bp);
+  });
+  long room = no_gc_room(w, r);
+  r.buddy_nogc_mib = child_peak_mib([&w, room] {
+    BuddyPkg bp(w.nvars(), room);
+    std::vector<BRef> rb = w.build(bp);
+  });
+#endif
+}
+
 template <class W>
 void run_build(benchmark::State& st, const W& w) {
   static std::set<std::string> checked;
   Row& r = row(w.name());
-  double ours_total = 0, buddy_total = 0;
+  double ours_total = 0, buddy_total = 0, nogc_total = 0;
   bool first = true;
   for (auto _ : st) {
     double t_ours;
@@ -163,8 +226,16 @@ void run_build(benchmark::State& st, const W& w) {
           if (checked.insert(w.name()).second) cross_check(w.name(), w.nvars(), op, ro, bp, rb);
         }
       }
+      {
+        BuddyPkg bp(w.nvars(), no_gc_room(w, r));
+        auto t1 = Clock::now();
+        std::vector<BRef> rb = w.build(bp);
+        nogc_total += seconds_since(t1);
+        if (bp.collections() != 0) check_failed(w.name(), "the comparator collected with room for every node");
+      }
 #endif
     }
+    if (first) measure_memory(w, r);
     first = false;
     ours_total += t_ours;
     st.SetIterationTime(t_ours);
@@ -172,6 +243,7 @@ void run_build(benchmark::State& st, const W& w) {
   double iters = static_cast<double>(st.iterations());
   r.ours = ours_total / iters;
   r.buddy = buddy_total / iters;
+  r.buddy_nogc = nogc_total / iters;
   set_counters(st, r);
 }
 
@@ -387,18 +459,29 @@ std::string count_text(long n) { return n < 0 ? "-" : std::to_string(n); }
 
 void print_summary() {
   if (g_rows.empty()) return;
-  std::printf("\n%-22s %12s %12s %8s %10s %11s %12s %12s\n", "workload", "ours ms", "buddy ms", "ratio",
-              "nodes", "buddy nodes", "created", "buddy prod.");
+  std::printf("\n%-22s %11s %11s %6s %11s %6s %10s %11s %11s %8s %8s %8s\n", "workload", "ours ms", "buddy ms",
+              "ratio", "nogc ms", "ratio", "nodes", "buddy nodes", "created", "MiB", "buddy", "nogc");
+  auto text = [](char* out, size_t size, double v, const char* format) {
+    if (v > 0)
+      std::snprintf(out, size, format, v);
+    else
+      std::snprintf(out, size, "-");
+  };
   for (const Row& r : g_rows) {
-    char ratio[32] = "-", buddy[32] = "-";
-    if (r.buddy > 0) {
-      std::snprintf(ratio, sizeof ratio, "%.2f", r.ours / r.buddy);
-      std::snprintf(buddy, sizeof buddy, "%.4f", r.buddy * 1e3);
-    }
-    std::printf("%-22s %12.4f %12s %8s %10s %11s %12s %12s\n", r.name.c_str(), r.ours * 1e3, buddy, ratio,
-                count_text(r.ours_nodes).c_str(), count_text(r.buddy_nodes).c_str(),
-                count_text(r.ours_created).c_str(), count_text(r.buddy_created).c_str());
+    char buddy[32], ratio[32], nogc[32], ratio_nogc[32], mib[32], buddy_mib[32], nogc_mib[32];
+    text(buddy, sizeof buddy, r.buddy * 1e3, "%.4f");
+    text(ratio, sizeof ratio, r.buddy > 0 ? r.ours / r.buddy : 0, "%.2f");
+    text(nogc, sizeof nogc, r.buddy_nogc * 1e3, "%.4f");
+    text(ratio_nogc, sizeof ratio_nogc, r.buddy_nogc > 0 ? r.ours / r.buddy_nogc : 0, "%.2f");
+    text(mib, sizeof mib, r.ours_mib + 1e-9, "%.1f");
+    text(buddy_mib, sizeof buddy_mib, r.buddy_mib + 1e-9, "%.1f");
+    text(nogc_mib, sizeof nogc_mib, r.buddy_nogc_mib + 1e-9, "%.1f");
+    std::printf("%-22s %11.4f %11s %6s %11s %6s %10s %11s %11s %8s %8s %8s\n", r.name.c_str(), r.ours * 1e3, buddy,
+                ratio, nogc, ratio_nogc, count_text(r.ours_nodes).c_str(), count_text(r.buddy_nodes).c_str(),
+                count_text(r.ours_created).c_str(), mib, buddy_mib, nogc_mib);
   }
+  std::printf("nogc: the comparator without garbage collection, its table started with room for every node;\n"
+              "MiB: peak resident memory a single build adds (a child process each)\n");
   struct rusage ru;
   getrusage(RUSAGE_SELF, &ru);
   std::printf("package built %s computed table and walk memos\n", BDD_EXACT_CACHE ? "with" : "without");
