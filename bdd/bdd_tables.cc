@@ -145,9 +145,12 @@ const bdd_support* bdd_support_walk(bddpp_internals& st, const bdd_node* n) {
     const bdd_node* x = stack.back();
     stack.pop_back();
     if (x->internal_var_index < 0 || !st.support_visit.first_visit(x, 0)) continue;
-    if (x != n && x->internal_var_index_dep) {
-      for (int32_t v : x->internal_var_index_dep->vars) add(v);
-      continue;
+    if (x != n) {
+      const bdd_node_cold* c = bdd_cold_of(x);
+      if (c && c->support) {
+        for (int32_t v : c->support->vars) add(v);
+        continue;
+      }
     }
     add(static_cast<int32_t>(x->internal_var_index));
     if (x->internal_else) stack.push_back(x->internal_else);
@@ -173,14 +176,6 @@ uint64_t bdd_unique_table::pack(const bdd_node* n, uint64_t h) {
 
 uint64_t bdd_unique_table::hash_of(const bdd_node* n) {
   return hash(n->internal_var_index, n->internal_then, n->internal_else, n->internal_else_link_type);
-}
-
-void bdd_unique_table::insert_new(bdd_node* n, uint64_t h) {
-  if ((count_ + 1) * 2 > slots_.size()) grow();
-  size_t i = h & mask_;
-  while (slots_[i]) i = (i + 1) & mask_;
-  slots_[i] = pack(n, h);
-  ++count_;
 }
 
 void bdd_unique_table::insert_or_replace(bdd_node* n) {
@@ -265,6 +260,7 @@ void* bdd_node_pool::allocate() {
     size_t bytes = chunk_nodes_ * sizeof(bdd_node);
     char* c = static_cast<char*>(bdd_big_allocate(bytes));
     chunks_.emplace_back(c, bytes);
+    chunk_start_ = c;
     next_ = c;
     end_ = c + bytes;
     if (chunk_nodes_ < (size_t(1) << 16)) chunk_nodes_ *= 2;
@@ -275,6 +271,9 @@ void* bdd_node_pool::allocate() {
 }
 
 void bdd_node_pool::release(void* p) {
+  bdd_node* n = static_cast<bdd_node*>(p);
+  n->internal_var_index = -3;
+  n->internal_else = nullptr;
   *static_cast<void**>(p) = free_;
   free_ = p;
 }

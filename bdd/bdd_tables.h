@@ -4,6 +4,7 @@
 #define BDD_BDD_TABLES_H
 
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -86,11 +87,33 @@ class bdd_unique_table {
 
   bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link) const {
     uint64_t h;
-    return find(var, t, e, else_link, h);
+    size_t slot;
+    return find(var, t, e, else_link, h, slot);
   }
-  // find() that also gives the key's hash, for insert_new() of a node found absent.
-  inline bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link, uint64_t& h) const;
-  void insert_new(bdd_node* n, uint64_t h);
+  // find() that also gives the key's hash and, when the key is absent, the empty slot where its
+  // probe ended, for place().
+  inline bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link, uint64_t& h,
+                        size_t& slot) const;
+  // n (hash h) into the slot a find() for its key just gave; then full() may hold.
+  void place(size_t slot, bdd_node* n, uint64_t h) {
+    slots_[slot] = pack(n, h);
+    ++count_;
+  }
+  bool full() const { return count_ * 2 > slots_.size(); }
+  // Doubles the table and puts back every node it holds: grow() reads them through the old
+  // slots; rehash(walk) takes them from walk(insert), which must call insert on each exactly once.
+  void grow();
+  template <class Walk>
+  void rehash(Walk walk) {
+    slots_.assign(slots_.size() * 2, 0);
+    mask_ = slots_.size() - 1;
+    walk([this](bdd_node* n) {
+      uint64_t h = hash_of(n);
+      size_t i = h & mask_;
+      while (slots_[i]) i = (i + 1) & mask_;
+      slots_[i] = pack(n, h);
+    });
+  }
   void insert_or_replace(bdd_node* n);
   void erase(long var, const bdd_node* t, const bdd_node* e, int else_link);
   size_t size() const { return count_; }
@@ -115,7 +138,6 @@ class bdd_unique_table {
   static uint64_t pack(const bdd_node* n, uint64_t h);
   static inline bool same_key(const bdd_node* n, long var, const bdd_node* t, const bdd_node* e, int else_link);
   static uint64_t hash_of(const bdd_node* n);
-  void grow();
 
   std::vector<uint64_t, bdd_big_allocator<uint64_t>> slots_;
   size_t mask_;
@@ -284,15 +306,54 @@ class bdd_node_pool {
   bdd_node_pool(const bdd_node_pool&) = delete;
   bdd_node_pool& operator=(const bdd_node_pool&) = delete;
   void* allocate();
-  void release(void* p);
+  void release(void* p);  // p's node destroyed; its slot reads as detached until reused
+  // f on each node slot handed out, in creation order (reused slots where they lie).
+  template <class F>
+  void for_each(F f) {
+    for (auto& c : chunks_) {
+      char* start = static_cast<char*>(c.first);
+      char* end = start == chunk_start_ ? next_ : start + c.second / sizeof(bdd_node) * sizeof(bdd_node);
+      for (char* p = start; p < end; p += sizeof(bdd_node)) f(reinterpret_cast<bdd_node*>(p));
+    }
+  }
 
  private:
   std::vector<std::pair<void*, size_t>> chunks_;
+  char* chunk_start_ = nullptr;  // of the chunk being handed out
   char* next_ = nullptr;
   char* end_ = nullptr;
   void* free_ = nullptr;
   size_t chunk_nodes_ = 256;
 };
+
+// Cold fields of a node: its support once asked, its local id once set.
+struct bdd_node_cold {
+  const bdd_support* support = nullptr;
+  long local_id = 0;
+  bool owns_support = false;  // a node without manager owns the support made with it
+};
+
+// The cold fields of a manager's own nodes, by global id. Filled only where a field is set: a
+// node past the end has the defaults.
+class bdd_cold_table {
+ public:
+  const bdd_node_cold* find(long id) const {
+    return static_cast<size_t>(id) < fields_.size() ? &fields_[static_cast<size_t>(id)] : nullptr;
+  }
+  bdd_node_cold& at(long id) {
+    size_t i = static_cast<size_t>(id);
+    if (i >= fields_.size()) fields_.resize(std::max(i + 1, 2 * fields_.size()));
+    return fields_[i];
+  }
+
+ private:
+  std::vector<bdd_node_cold> fields_;
+};
+
+// A node's cold fields, wherever they are kept: null (the defaults) when none was set.
+const bdd_node_cold* bdd_cold_of(const bdd_node* n);
+// The same for writing, made when missing.
+bdd_node_cold& bdd_cold_for(const bdd_node* n);
 
 using bdd_node_link = std::pair<bdd_node*, int>;
 
@@ -309,6 +370,7 @@ bdd bdd_recall_handle(bdd_memo<bdd_node_link>& memo, bddpp_manager* m, const bdd
 
 struct bddpp_internals {
   bdd_node_pool nodes;
+  bdd_cold_table cold;
   bdd_support_pool supports;
   bdd_computed_table cache;
   bdd_memo<bdd_node_link> restrict_memo;
@@ -324,9 +386,6 @@ struct bddpp_internals {
   uint32_t support_epoch = 0;
   std::vector<const bdd_node*> support_stack;
   std::vector<int32_t> support_vars;
-  int making_nodes = 0;        // set while the manager builds a node of its own storage
-  bool pending_insert = false; // that node is known absent from the table, with this hash:
-  uint64_t pending_hash = 0;
   long caller_nodes = 0;       // nodes made by callers that entered the table
   // Literal of each variable for the restriction in progress (2 = free); kept all 2 between calls.
   std::vector<int> literals;
@@ -348,13 +407,16 @@ inline bool bdd_unique_table::same_key(const bdd_node* n, long var, const bdd_no
 }
 
 inline bdd_node* bdd_unique_table::find(long var, const bdd_node* t, const bdd_node* e, int else_link,
-                                        uint64_t& h_out) const {
+                                        uint64_t& h_out, size_t& slot) const {
   uint64_t h = hash(var, t, e, else_link);
   h_out = h;
   uint64_t tag = tag_of(h);
   for (size_t i = h & mask_;; i = (i + 1) & mask_) {
     uint64_t s = slots_[i];
-    if (!s) return nullptr;
+    if (!s) {
+      slot = i;
+      return nullptr;
+    }
     if ((s & ~kAddressMask) == tag && same_key(node_of(s), var, t, e, else_link)) return node_of(s);
   }
 }

@@ -96,18 +96,21 @@ TEST(BddNode, SignatureFormulaAndAccessors) {
   EXPECT_EQ(detached.is_correct(), 0);
 }
 
-TEST(BddNode, ReferenceCountsAreWideAndClamped) {
+// A count that reaches INT32_MAX stays there: such a node is never collected.
+TEST(BddNode, ReferenceCountsSaturate) {
   bddpp_manager m;
   bdd a = m.New_var_last("a");
   bdd_node* n = a.node();
-  n->internal_nb_refs = int64_t(INT_MAX) + 5;
+  n->internal_nb_refs = INT32_MAX - 1;
   n->inc_nbrefs();
-  EXPECT_EQ(n->internal_nb_refs, int64_t(INT_MAX) + 6);
-  EXPECT_EQ(n->nbrefs(), INT_MAX);
-  n->internal_nb_refs = int64_t(INT_MIN) - 3;
-  EXPECT_EQ(n->nbrefs(), INT_MIN);
+  EXPECT_EQ(n->nbrefs(), INT32_MAX);
+  n->inc_nbrefs();
+  n->dec_nbrefs();
+  n->dec_nbrefs();
+  EXPECT_EQ(n->nbrefs(), INT32_MAX);
   n->internal_nb_refs = 2;
-  EXPECT_EQ(n->nbrefs(), 2);
+  n->dec_nbrefs();
+  EXPECT_EQ(n->nbrefs(), 1);
 }
 
 TEST(BddHandle, CountingCopyAssignAndEquality) {
