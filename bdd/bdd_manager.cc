@@ -33,7 +33,7 @@ bddpp_manager::bddpp_manager(bddpp_manager* other)
       internal_idtoindex_table(other->internal_max_bdd_vars, 0),
       internal_assoc_var_table(other->internal_max_bdd_vars, nullptr),
       internal_assoc_link_table(other->internal_max_bdd_vars, 1),
-      internal_bdd_node_map(new bdd_unique_table()),
+      internal_bdd_node_map(new bdd_unique_table(static_cast<size_t>(other->internal_bdd_vars))),
       internal_names_map(other->internal_names_map),
       internal_bdd_node_one(nullptr),
       internal_state(new bddpp_internals()) {

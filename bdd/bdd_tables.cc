@@ -162,8 +162,14 @@ const bdd_support* bdd_support_walk(bddpp_internals& st, const bdd_node* n) {
 
 // ----- unique table -----
 
-// A manager starts with room for 4096 nodes.
-bdd_unique_table::bdd_unique_table() : slots_(8192, 0), mask_(8191) {}
+// Small to start: a copied manager may make few nodes beyond its variables, and growth is one
+// pass over the node storage.
+bdd_unique_table::bdd_unique_table(size_t nodes) {
+  size_t n = 2048;
+  while (n < 2 * nodes + 2) n *= 2;
+  slots_.assign(n, 0);
+  mask_ = n - 1;
+}
 
 uint64_t bdd_unique_table::pack(const bdd_node* n, uint64_t h) {
   uint64_t a = bdd_ptr_bits(n);
@@ -284,9 +290,7 @@ void bdd_computed_table::clear() {
   for (entry& e : entries_) e = entry();
 }
 
-void bdd_computed_table::resize(size_t nodes) {
-  size_t want = entries_.empty() ? kMinEntries : entries_.size();
-  while (want < nodes && want < kMaxEntries) want *= 2;
+void bdd_computed_table::resize(size_t want) {
   if (want == entries_.size()) return;
   // Growing keeps what the table holds.
   std::vector<entry, bdd_big_allocator<entry>> old(want);

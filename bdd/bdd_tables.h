@@ -83,7 +83,8 @@ class bdd_support_pool {
 // most mismatches are told without reading the node.
 class bdd_unique_table {
  public:
-  bdd_unique_table();
+  // Room for at least nodes nodes (1024 at least) before the first growth.
+  explicit bdd_unique_table(size_t nodes = 0);
 
   bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link) const {
     uint64_t h;
@@ -150,12 +151,14 @@ class bdd_computed_table : public bdd_cache_switch {
  public:
   enum op_code : int8_t { op_and = 1, op_or = 2 };
 
-  bool lookup(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node*& r, int& rl) const {
+  bool lookup(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node*& r, int& rl) {
     if (!on || !mask_) return false;
     uint64_t kx, ky;
     key(op, lx, x, ly, y, kx, ky);
     const entry& e = entries_[slot(kx, ky)];
+    ++lookups_;
     if (e.kx != kx || e.ky != ky) return false;
+    ++hits_;
     r = reinterpret_cast<bdd_node*>(static_cast<uintptr_t>(e.r & ~uint64_t(7)));
     rl = (e.r & 1) ? -1 : 1;
     return true;
@@ -176,17 +179,29 @@ class bdd_computed_table : public bdd_cache_switch {
     __builtin_prefetch(&entries_[slot(kx, ky)]);
   }
   void clear();
-  // Keeps the table at one entry per four nodes in the unique table, which also holds every dead
-  // node: a larger table misses the processor caches more often than it saves recomputation.
+  // Called between operations. The table starts small (a copied manager often makes few nodes)
+  // and doubles while it earns its keep: when, over a window of as many look-ups as it has
+  // entries, at least kGrowHitPercent of them hit, up to one entry per kNodesPerEntry nodes of
+  // the unique table (which also holds every dead node): past that, a larger table misses the
+  // processor caches more often than it saves recomputation.
   void fit(size_t nodes) {
     if (!on) return;
-    if (nodes / 4 > entries_.size() && entries_.size() < kMaxEntries) resize(nodes / 4);
-    else if (!mask_) resize(0);
+    if (!mask_) {
+      resize(kMinEntries);
+      return;
+    }
+    if (lookups_ < entries_.size()) return;
+    bool earns = hits_ * 100 >= lookups_ * kGrowHitPercent;
+    lookups_ = hits_ = 0;
+    if (earns && entries_.size() < nodes / kNodesPerEntry && entries_.size() < kMaxEntries)
+      resize(entries_.size() * 2);
   }
 
  private:
-  static constexpr size_t kMinEntries = size_t(1) << 12;
+  static constexpr size_t kMinEntries = size_t(1) << 8;
   static constexpr size_t kMaxEntries = size_t(1) << 21;
+  static constexpr uint64_t kGrowHitPercent = 10;
+  static constexpr size_t kNodesPerEntry = 8;
   struct alignas(32) entry {  // never split across cache lines
     uint64_t kx = 0;  // x | op << 1 | x complemented; 0 when empty
     uint64_t ky = 0;  // y | y complemented
@@ -204,10 +219,11 @@ class bdd_computed_table : public bdd_cache_switch {
     uint64_t h = kx * 0x9e3779b97f4a7c15ULL + ky * 0xc2b2ae3d27d4eb4fULL;
     return static_cast<size_t>(h ^ (h >> 29)) & mask_;
   }
-  void resize(size_t nodes);
+  void resize(size_t want);  // want a power of two
 
   std::vector<entry, bdd_big_allocator<entry>> entries_;
   size_t mask_ = 0;
+  uint64_t lookups_ = 0, hits_ = 0;  // in the current window
 };
 
 // Memo keyed by (node, link) for one call of a walk; begin() empties it in O(1). A memo that is
