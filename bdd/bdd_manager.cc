@@ -21,6 +21,7 @@ bddpp_manager::bddpp_manager()
       internal_bdd_node_map(new bdd_unique_table()),
       internal_bdd_node_one(nullptr),
       internal_state(new bddpp_internals()) {
+  internal_state->nodes.set_owner(this);
   internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
 }
 
@@ -37,6 +38,7 @@ bddpp_manager::bddpp_manager(bddpp_manager* other)
       internal_names_map(other->internal_names_map),
       internal_bdd_node_one(nullptr),
       internal_state(new bddpp_internals()) {
+  internal_state->nodes.set_owner(this);
   internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
   for (long i = 0; i < internal_bdd_vars; ++i) {
     internal_names_table[i] = other->internal_names_table[i];
@@ -58,7 +60,7 @@ bddpp_manager::~bddpp_manager() {
     // The manager's own nodes go with its storage; nodes made by callers are only detached.
     if (internal_state->caller_nodes > 0)
       table->for_each([](bdd_node* n) {
-        if (!n->internal_pooled) n->internal_manager_ref = nullptr;
+        if (!n->internal_pooled) bdd_cold_for(n).manager = nullptr;
       });
     delete table;
   }
@@ -78,7 +80,6 @@ bdd_node* bddpp_manager::New_node(long global_id, long var_index, int else_link_
   n->internal_global_id = static_cast<int32_t>(global_id);
   n->internal_nb_refs = 1;
   n->internal_else_link_type = static_cast<int16_t>(else_link_type);
-  n->internal_manager_ref = this;
   n->internal_pooled = true;
   return n;
 }
@@ -108,6 +109,7 @@ void bddpp_manager::Free_node(bdd_node* n) {
     delete n;
     return;
   }
+  if (n->internal_var_index >= 0) Map_suppress(n);
   n->~bdd_node();
   internal_state->nodes.release(n);
 }

@@ -33,14 +33,14 @@ static std::unordered_map<const bdd_node*, bdd_node_cold>& foreign_cold() {
 }
 
 const bdd_node_cold* bdd_cold_of(const bdd_node* n) {
-  if (n->internal_pooled) return n->internal_manager_ref->internal_state->cold.find(n->internal_global_id);
+  if (n->internal_pooled) return n->my_manager()->internal_state->cold.find(n->internal_global_id);
   auto& table = foreign_cold();
   auto it = table.find(n);
   return it == table.end() ? nullptr : &it->second;
 }
 
 bdd_node_cold& bdd_cold_for(const bdd_node* n) {
-  if (n->internal_pooled) return n->internal_manager_ref->internal_state->cold.at(n->internal_global_id);
+  if (n->internal_pooled) return n->my_manager()->internal_state->cold.at(n->internal_global_id);
   return foreign_cold()[n];
 }
 
@@ -50,8 +50,7 @@ bdd_node::bdd_node()
       internal_var_index(-3),
       internal_global_id(0),
       internal_nb_refs(0),
-      internal_else_link_type(1),
-      internal_manager_ref(nullptr) {}
+      internal_else_link_type(1) {}
 
 bdd_node::bdd_node(bddpp_manager* manager, long global_id, long var_index, int nb_refs, int else_link_type,
                    bdd_node* then_node, bdd_node* else_node)
@@ -60,8 +59,8 @@ bdd_node::bdd_node(bddpp_manager* manager, long global_id, long var_index, int n
       internal_var_index(static_cast<int32_t>(var_index)),
       internal_global_id(static_cast<int32_t>(global_id)),
       internal_nb_refs(nb_refs),
-      internal_else_link_type(static_cast<int16_t>(else_link_type)),
-      internal_manager_ref(manager) {
+      internal_else_link_type(static_cast<int16_t>(else_link_type)) {
+  if (manager) bdd_cold_for(this).manager = manager;
   if (var_index < 0) return;
   if (!manager) {
     const bdd_support* none = detached_empty_support();
@@ -74,14 +73,21 @@ bdd_node::bdd_node(bddpp_manager* manager, long global_id, long var_index, int n
   manager->Map_integrate(this);
 }
 
+// A manager's own nodes leave its table in Free_node.
 bdd_node::~bdd_node() {
-  if (internal_var_index >= 0 && internal_manager_ref) internal_manager_ref->Map_suppress(this);
   if (internal_pooled) return;
   auto& table = foreign_cold();
   auto it = table.find(this);
   if (it == table.end()) return;
+  if (internal_var_index >= 0 && it->second.manager) it->second.manager->Map_suppress(this);
   if (it->second.owns_support) delete it->second.support;
   table.erase(it);
+}
+
+bddpp_manager* bdd_node::my_manager() const {
+  if (internal_pooled) return bdd_storage_owner(this);
+  const bdd_node_cold* c = bdd_cold_of(this);
+  return c ? c->manager : nullptr;
 }
 
 long bdd_node::signature() const {
@@ -99,8 +105,9 @@ void bdd_node::local_id(long id) { bdd_cold_for(this).local_id = id; }
 const bdd_support* bdd_node::support() const {
   const bdd_node_cold* c = bdd_cold_of(this);
   if (c && c->support) return c->support;
-  if (!internal_manager_ref) return detached_empty_support();
-  bddpp_internals& st = *internal_manager_ref->internal_state;
+  bddpp_manager* m = my_manager();
+  if (!m) return detached_empty_support();
+  bddpp_internals& st = *m->internal_state;
   if (internal_var_index < 0) return st.supports.empty();
   const bdd_support* s = bdd_support_walk(st, this);
   bdd_cold_for(this).support = s;

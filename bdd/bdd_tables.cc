@@ -2,6 +2,9 @@
 #include "bdd_tables.h"
 
 #include <algorithm>
+#include <atomic>
+#include <map>
+#include <mutex>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -146,7 +149,7 @@ const bdd_support* bdd_support_walk(bddpp_internals& st, const bdd_node* n) {
     stack.pop_back();
     if (x->internal_var_index < 0 || !st.support_visit.first_visit(x, 0)) continue;
     if (x != n) {
-      const bdd_node_cold* c = bdd_cold_of(x);
+      const bdd_node_cold* c = x->pooled() ? st.cold.find(x->internal_global_id) : bdd_cold_of(x);
       if (c && c->support) {
         for (int32_t v : c->support->vars) add(v);
         continue;
@@ -252,7 +255,53 @@ void bdd_unique_table::grow() {
 
 // ----- node storage -----
 
+namespace {
+
+struct chunk_range {
+  uintptr_t end;
+  bddpp_manager* owner;
+};
+struct cached_range {
+  uintptr_t start = 0, end = 0;
+  bddpp_manager* owner = nullptr;
+  uint64_t generation = 0;
+};
+
+std::mutex& registry_mutex() {
+  static std::mutex m;
+  return m;
+}
+// Chunks by start address; never destroyed, as managers may outlive static destruction.
+std::map<uintptr_t, chunk_range>& registry() {
+  static auto* chunks = new std::map<uintptr_t, chunk_range>();
+  return *chunks;
+}
+// Raised whenever a chunk leaves the registry: a thread's remembered chunk is then stale.
+std::atomic<uint64_t> registry_generation{1};
+thread_local cached_range last_found;
+
+}  // namespace
+
+bddpp_manager* bdd_storage_owner(const void* p) {
+  uintptr_t a = reinterpret_cast<uintptr_t>(p);
+  uint64_t generation = registry_generation.load(std::memory_order_acquire);
+  if (last_found.generation == generation && a >= last_found.start && a < last_found.end) return last_found.owner;
+  std::lock_guard<std::mutex> lock(registry_mutex());
+  auto& chunks = registry();
+  auto it = chunks.upper_bound(a);
+  if (it == chunks.begin()) return nullptr;
+  --it;
+  if (a >= it->second.end) return nullptr;
+  last_found = cached_range{it->first, it->second.end, it->second.owner, generation};
+  return it->second.owner;
+}
+
 bdd_node_pool::~bdd_node_pool() {
+  if (!chunks_.empty()) {
+    std::lock_guard<std::mutex> lock(registry_mutex());
+    for (auto& c : chunks_) registry().erase(reinterpret_cast<uintptr_t>(c.first));
+    registry_generation.fetch_add(1, std::memory_order_acq_rel);
+  }
   for (auto& c : chunks_) bdd_big_free(c.first, c.second);
 }
 
@@ -266,6 +315,10 @@ void* bdd_node_pool::allocate() {
     size_t bytes = chunk_nodes_ * sizeof(bdd_node);
     char* c = static_cast<char*>(bdd_big_allocate(bytes));
     chunks_.emplace_back(c, bytes);
+    {
+      std::lock_guard<std::mutex> lock(registry_mutex());
+      registry()[reinterpret_cast<uintptr_t>(c)] = chunk_range{reinterpret_cast<uintptr_t>(c + bytes), owner_};
+    }
     chunk_start_ = c;
     next_ = c;
     end_ = c + bytes;

@@ -319,6 +319,8 @@ class bdd_node_pool {
  public:
   bdd_node_pool() = default;
   ~bdd_node_pool();
+  // Every chunk is registered under owner, so that bdd_storage_owner finds a node's manager.
+  void set_owner(bddpp_manager* owner) { owner_ = owner; }
   bdd_node_pool(const bdd_node_pool&) = delete;
   bdd_node_pool& operator=(const bdd_node_pool&) = delete;
   void* allocate();
@@ -340,13 +342,19 @@ class bdd_node_pool {
   char* end_ = nullptr;
   void* free_ = nullptr;
   size_t chunk_nodes_ = 256;
+  bddpp_manager* owner_ = nullptr;
 };
+
+// The manager whose node storage holds p, null when none does. Safe across threads: the
+// registry is locked, and each thread remembers the last chunk it found.
+bddpp_manager* bdd_storage_owner(const void* p);
 
 // Cold fields of a node: its support once asked, its local id once set.
 struct bdd_node_cold {
   const bdd_support* support = nullptr;
   long local_id = 0;
-  bool owns_support = false;  // a node without manager owns the support made with it
+  bddpp_manager* manager = nullptr;  // of a node made by a caller (a manager's own: its storage)
+  bool owns_support = false;         // a node without manager owns the support made with it
 };
 
 // The cold fields of a manager's own nodes, by global id. Filled only where a field is set: a

@@ -62,8 +62,7 @@ long int bddpp_manager::Bdd_total_size() { return internal_next_node_id; }
 // ----- consistency -----
 
 // Structure and table membership; the display signature says nothing past 2^18 variables.
-static int correct_rec(const bdd_node* n) {
-  bddpp_manager* m = n->internal_manager_ref;
+static int correct_rec(bddpp_manager* m, const bdd_node* n) {
   if (!m) return 0;
   long v = n->internal_var_index;
   if (v < 0 || v >= m->internal_bdd_vars) return v == -1 ? 1 : 0;
@@ -72,15 +71,16 @@ static int correct_rec(const bdd_node* n) {
     if (!k || k == n) return 0;
   return m->internal_state->correct_memo.recall(n, 0, [&] {
     for (const bdd_node* k : kids)
-      if (k != m->internal_bdd_node_one && (k->internal_var_index <= v || !correct_rec(k))) return 0;
+      if (k != m->internal_bdd_node_one && (k->internal_var_index <= v || !correct_rec(k->my_manager(), k))) return 0;
     const bdd_unique_table* table = m->internal_bdd_node_map;
     return table && table->find(v, n->internal_then, n->internal_else, n->internal_else_link_type) == n ? 1 : 0;
   });
 }
 
 int bdd_node::is_correct() const {
-  if (internal_manager_ref) internal_manager_ref->internal_state->correct_memo.begin();
-  return correct_rec(this);
+  bddpp_manager* m = my_manager();
+  if (m) m->internal_state->correct_memo.begin();
+  return correct_rec(m, this);
 }
 
 int bddpp_manager::Bdd_is_correct(bdd f) {
@@ -176,8 +176,8 @@ void bddpp_manager::Print_bdd_node_with_adress(std::ostream& os, bdd_node* n) {
 
 void Print_bdd_node(std::ostream& os, bdd_node* n) {
   if (!n) return;
-  if (n->internal_manager_ref)
-    n->internal_manager_ref->Print_bdd_node(os, n);
+  if (bddpp_manager* m = n->my_manager())
+    m->Print_bdd_node(os, n);
   else
     write_record(os, n, n->internal_var_index);
 }

@@ -37,9 +37,10 @@ struct bddpp_internals;    // computed table, memos, scratch buffers (bdd_tables
 // ---------------------------------------------------------------------------------------------
 class bdd_node {
  public:
-  // 40 bytes: the fields read by table look-ups and the cores come first, then the count the
-  // cores write, then the manager. The cold fields (support, local id) live in a side table
-  // (bdd_node_cold, bdd_tables.h); the signature is computed when asked.
+  // 32 bytes, two nodes to a cache line: the fields read by table look-ups and the cores, then
+  // the count the cores write. The cold fields (support, local id, the manager of a node not
+  // made by one) live in side tables (bdd_node_cold, bdd_tables.h); the manager of a node of
+  // its storage is found from the storage; the signature is computed when asked.
   bdd_node* internal_then;
   bdd_node* internal_else;
   int32_t internal_var_index;      // -1 terminal, -3 detached
@@ -55,8 +56,6 @@ class bdd_node {
   bool internal_mark = false;
 
  public:
-  bddpp_manager* internal_manager_ref;
-
   bdd_node();
   bdd_node(bddpp_manager* manager, long global_id, long var_index, int nb_refs, int else_link_type,
            bdd_node* then_node, bdd_node* else_node);
@@ -64,7 +63,8 @@ class bdd_node {
   bdd_node(const bdd_node&) = delete;
   bdd_node& operator=(const bdd_node&) = delete;
 
-  bddpp_manager* my_manager() const { return internal_manager_ref; }
+  bool pooled() const { return internal_pooled; }  // made in its manager's storage
+  bddpp_manager* my_manager() const;          // null for a detached node
   long signature() const;                     // display key; -1 terminal, -3 detached
   long var_index() const { return internal_var_index; }
   std::set<long> var_index_dep() const;       // a copy of the support
