@@ -9,7 +9,6 @@
 // --smoke runs every workload once at its smallest size.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +17,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -143,25 +144,55 @@ void set_counters(benchmark::State& st, const Row& r) {
   if (r.buddy_created >= 0) st.counters["buddy_produced"] = static_cast<double>(r.buddy_created);
 }
 
-// Peak resident set, in MiB, of a child process running f, less that of a child
-// doing nothing: the memory f itself brings in.
-template <class F>
-double child_peak_mib(F f) {
-  auto peak = [](auto g) -> double {
+// One build of each registered workload by name, in a package: ours, the comparator, or the
+// comparator given room for room nodes. Run alone in a fresh process (--peak-of) for its memory.
+enum class Side { ours, buddy, buddy_room };
+std::map<std::string, std::function<void(Side, long)>> g_builds;
+
+template <class W>
+void build_once(const W& w, Side side, long room) {
+  if (side == Side::ours) {
+    OursPkg op(w.nvars());
+    std::vector<bdd> ro = w.build(op);
+    return;
+  }
+#ifdef BENCH_HAVE_BUDDY
+  BuddyPkg bp(w.nvars(), side == Side::buddy_room ? room : 0);
+  std::vector<BRef> rb = w.build(bp);
+#else
+  (void)room;
+#endif
+}
+
+// Peak resident set of this process in KiB (its address space's high-water mark).
+long own_peak_kib() {
+  FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  long kib = -1;
+  while (std::fgets(line, sizeof line, f))
+    if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
+  std::fclose(f);
+  return kib;
+}
+
+// Peak resident set, in MiB, of this program run anew to build name once on side, less that of
+// a run building nothing: the memory that one build takes. (A forked child would inherit this
+// process's high-water mark; a fresh program reports its own.)
+double peak_mib(const std::string& name, Side side, long room) {
+  auto peak = [](const std::string& what, Side s, long r) -> double {
+    std::string command = "/proc/" + std::to_string(getpid()) + "/exe --peak-of '" + what + "' " +
+                          std::to_string(static_cast<int>(s)) + " " + std::to_string(r);
     std::fflush(nullptr);
-    pid_t pid = fork();
-    if (pid < 0) return -1;
-    if (pid == 0) {
-      g();
-      _exit(0);
-    }
-    int status = 0;
-    struct rusage ru;
-    if (wait4(pid, &status, 0, &ru) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-    return static_cast<double>(ru.ru_maxrss) / 1024.0;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return -1;
+    long kib = -1;
+    if (std::fscanf(p, "%ld", &kib) != 1) kib = -1;
+    if (pclose(p) != 0) return -1;
+    return kib < 0 ? -1 : static_cast<double>(kib) / 1024.0;
   };
-  double base = peak([] {});
-  double used = peak(f);
+  double base = peak("none", side, 0);
+  double used = peak(name, side, room);
   return base < 0 || used < 0 ? -1 : std::max(0.0, used - base);
 }
 
@@ -179,20 +210,10 @@ long no_gc_room(const W& w, const Row& r) {
 
 template <class W>
 void measure_memory(const W& w, Row& r) {
-  r.ours_mib = child_peak_mib([&w] {
-    OursPkg op(w.nvars());
-    std::vector<bdd> ro = w.build(op);
-  });
+  r.ours_mib = peak_mib(w.name(), Side::ours, 0);
 #ifdef BENCH_HAVE_BUDDY
-  r.buddy_mib = child_peak_mib([&w] {
-    BuddyPkg bp(w.nvars());
-    std::vector<BRef> rb = w.build(bp);
-  });
-  long room = no_gc_room(w, r);
-  r.buddy_nogc_mib = child_peak_mib([&w, room] {
-    BuddyPkg bp(w.nvars(), room);
-    std::vector<BRef> rb = w.build(bp);
-  });
+  r.buddy_mib = peak_mib(w.name(), Side::buddy, 0);
+  r.buddy_nogc_mib = peak_mib(w.name(), Side::buddy_room, no_gc_room(w, r));
 #endif
 }
 
@@ -412,6 +433,7 @@ void run_traversal(benchmark::State& st, Traversal kind, int n) {
 
 template <class W>
 void add_build(const W& w, bool smoke) {
+  g_builds[w.name()] = [w](Side side, long room) { build_once(w, side, room); };
   auto* b = benchmark::RegisterBenchmark(w.name().c_str(), [w](benchmark::State& st) { run_build(st, w); });
   b->UseManualTime()->Unit(benchmark::kMillisecond);
   if (smoke) b->Iterations(1);
@@ -481,7 +503,7 @@ void print_summary() {
                 count_text(r.ours_created).c_str(), mib, buddy_mib, nogc_mib);
   }
   std::printf("nogc: the comparator without garbage collection, its table started with room for every node;\n"
-              "MiB: peak resident memory a single build adds (a child process each)\n");
+              "MiB: peak resident memory one build adds (each in a fresh run of this program)\n");
   struct rusage ru;
   getrusage(RUSAGE_SELF, &ru);
   std::printf("package built %s computed table and walk memos\n", BDD_EXACT_CACHE ? "with" : "without");
@@ -496,6 +518,18 @@ void print_summary() {
 }  // namespace bench
 
 int main(int argc, char** argv) {
+  // bdd_bench --peak-of NAME SIDE ROOM: one build, for peak_mib ("none" builds nothing).
+  if (argc == 5 && std::strcmp(argv[1], "--peak-of") == 0) {
+    bench::register_all(false);
+    std::string name = argv[2];
+    if (name != "none") {
+      auto it = bench::g_builds.find(name);
+      if (it == bench::g_builds.end()) return 1;
+      it->second(static_cast<bench::Side>(std::atoi(argv[3])), std::atol(argv[4]));
+    }
+    std::printf("%ld\n", bench::own_peak_kib());
+    return 0;
+  }
   bool smoke = false;
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
