@@ -1,5 +1,4 @@
 // Nodes, handles and the display signature.
-#include <climits>
 #include <ostream>
 
 #include "bdd_tables.h"
@@ -25,8 +24,8 @@ static bdd_support* detached_empty_support() {
   return &empty;
 }
 
-// Cold fields of the nodes not made by a manager's storage, by address. Never destroyed: such
-// nodes may outlive static destruction.
+// Cold fields of the nodes not made by a manager's storage, by address; such nodes are made by
+// tests and tools, one thread at a time. Never destroyed: they may outlive static destruction.
 static std::unordered_map<const bdd_node*, bdd_node_cold>& foreign_cold() {
   static auto* table = new std::unordered_map<const bdd_node*, bdd_node_cold>();
   return *table;

@@ -165,8 +165,8 @@ const bdd_support* bdd_support_walk(bddpp_internals& st, const bdd_node* n) {
 
 // ----- unique table -----
 
-// Small to start: a copied manager may make few nodes beyond its variables, and growth is one
-// pass over the node storage.
+// Growth is one pass over the node storage, so a copied manager, which may make few nodes
+// beyond its variables, starts small.
 bdd_unique_table::bdd_unique_table(size_t nodes) {
   size_t n = 2048;
   while (n < 2 * nodes + 2) n *= 2;

@@ -3,8 +3,8 @@
 #ifndef BDD_BDD_TABLES_H
 #define BDD_BDD_TABLES_H
 
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -83,8 +83,9 @@ class bdd_support_pool {
 // most mismatches are told without reading the node.
 class bdd_unique_table {
  public:
-  // Room for at least nodes nodes (1024 at least) before the first growth.
-  explicit bdd_unique_table(size_t nodes = 0);
+  // Room for at least nodes nodes (1024 at least) before the first growth: a new manager takes
+  // 4096, a copy room for its variables only.
+  explicit bdd_unique_table(size_t nodes = 4096);
 
   bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link) const {
     uint64_t h;
@@ -404,7 +405,7 @@ struct bddpp_internals {
   bdd_memo<int> eval_memo;
   bdd_memo<int> correct_memo;
   bdd_memo<char> visit_memo;
-  // Support walks (bdd_quant.cc): nodes visited, variables seen (stamped), the walk's stack.
+  // Support walks (bdd_support_walk): nodes visited, variables seen (stamped), the walk's stack.
   bdd_memo<char, false> support_visit;
   std::vector<uint32_t> support_stamps;
   uint32_t support_epoch = 0;

@@ -53,7 +53,7 @@ class bdd_node {
   friend const bdd_node_cold* bdd_cold_of(const bdd_node* n);
   friend bdd_node_cold& bdd_cold_for(const bdd_node* n);
   bool internal_pooled = false;    // allocated by its manager, freed with it
-  bool internal_mark = false;
+  bool internal_mark = false;      // set by the walks that number or print nodes once
 
  public:
   bdd_node();
