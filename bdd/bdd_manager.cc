@@ -21,6 +21,7 @@ bddpp_manager::bddpp_manager()
       internal_bdd_node_map(new bdd_unique_table()),
       internal_bdd_node_one(nullptr),
       internal_state(new bddpp_internals()) {
+  internal_state->nodes.set_owner(this);
   internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
 }
 
@@ -33,15 +34,15 @@ bddpp_manager::bddpp_manager(bddpp_manager* other)
       internal_idtoindex_table(other->internal_max_bdd_vars, 0),
       internal_assoc_var_table(other->internal_max_bdd_vars, nullptr),
       internal_assoc_link_table(other->internal_max_bdd_vars, 1),
-      internal_bdd_node_map(new bdd_unique_table()),
+      internal_bdd_node_map(new bdd_unique_table(static_cast<size_t>(other->internal_bdd_vars))),
       internal_names_map(other->internal_names_map),
       internal_bdd_node_one(nullptr),
       internal_state(new bddpp_internals()) {
+  internal_state->nodes.set_owner(this);
   internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
   for (long i = 0; i < internal_bdd_vars; ++i) {
     internal_names_table[i] = other->internal_names_table[i];
-    bdd_node* own = New_node(internal_next_node_id, i, -1, internal_bdd_node_one, internal_bdd_node_one);
-    ++internal_next_node_id;
+    bdd_node* own = New_own_var_node(i);
     internal_variables_table[i] = own;
     internal_idtoindex_table[i] = other->internal_idtoindex_table[i];
     internal_assoc_var_table[i] = own;
@@ -59,7 +60,7 @@ bddpp_manager::~bddpp_manager() {
     // The manager's own nodes go with its storage; nodes made by callers are only detached.
     if (internal_state->caller_nodes > 0)
       table->for_each([](bdd_node* n) {
-        if (!n->internal_pooled) n->internal_manager_ref = nullptr;
+        if (!n->internal_pooled) bdd_cold_for(n).manager = nullptr;
       });
     delete table;
   }
@@ -68,11 +69,38 @@ bddpp_manager::~bddpp_manager() {
 
 bdd_node* bddpp_manager::New_node(long global_id, long var_index, int else_link_type, bdd_node* then_node,
                                   bdd_node* else_node) {
-  void* p = internal_state->nodes.allocate();
-  internal_state->making_nodes = 1;
-  bdd_node* n = new (p) bdd_node(this, global_id, var_index, 1, else_link_type, then_node, else_node);
-  internal_state->making_nodes = 0;
+  if (global_id > INT32_MAX) {
+    std::cerr << "FATAL ERROR: more than " << INT32_MAX << " BDD nodes in one manager" << std::endl;
+    std::exit(1);
+  }
+  bdd_node* n = new (internal_state->nodes.allocate()) bdd_node();
+  n->internal_then = then_node;
+  n->internal_else = else_node;
+  n->internal_var_index = static_cast<int32_t>(var_index);
+  n->internal_global_id = static_cast<int32_t>(global_id);
+  n->internal_nb_refs = 1;
+  n->internal_else_link_type = static_cast<int16_t>(else_link_type);
   n->internal_pooled = true;
+  return n;
+}
+
+bdd_node* bddpp_manager::New_table_node(long var_index, int else_link_type, bdd_node* then_node, bdd_node* else_node,
+                                        uint64_t hash, size_t slot) {
+  bdd_node* n = New_node(internal_next_node_id, var_index, else_link_type, then_node, else_node);
+  ++internal_next_node_id;
+  internal_bdd_node_map->place(slot, n, hash);
+  if (internal_bdd_node_map->full()) {
+    // Without nodes of callers, the table holds exactly the live stored nodes with a variable:
+    // they are read in creation order, one pass over the storage.
+    if (internal_state->caller_nodes == 0)
+      internal_bdd_node_map->rehash([this](auto insert) {
+        internal_state->nodes.for_each([&](bdd_node* x) {
+          if (x->internal_var_index >= 0) insert(x);
+        });
+      });
+    else
+      internal_bdd_node_map->grow();
+  }
   return n;
 }
 
@@ -81,6 +109,7 @@ void bddpp_manager::Free_node(bdd_node* n) {
     delete n;
     return;
   }
+  if (n->internal_var_index >= 0) Map_suppress(n);
   n->~bdd_node();
   internal_state->nodes.release(n);
 }
@@ -103,9 +132,8 @@ bdd_node* bddpp_manager::New_node_var_last(const std::string& name) {
   if (!known.second) return internal_variables_table[known.first->second];
   if (internal_bdd_vars >= internal_max_bdd_vars) Grow_tables();
   internal_names_table[index] = name;
-  bdd_node* own = New_node(internal_next_node_id, index, -1, internal_bdd_node_one, internal_bdd_node_one);
+  bdd_node* own = New_own_var_node(index);
   internal_variables_table[index] = own;
-  ++internal_next_node_id;
   internal_idtoindex_table[index] = index;
   internal_assoc_var_table[index] = own;
   internal_assoc_link_table[index] = 1;
@@ -115,17 +143,23 @@ bdd_node* bddpp_manager::New_node_var_last(const std::string& name) {
   return own;
 }
 
+bdd_node* bddpp_manager::New_own_var_node(long index) {
+  uint64_t h;
+  size_t slot = 0;
+  bdd_node* one = internal_bdd_node_one;
+  internal_bdd_node_map->find(index, one, one, -1, h, slot);
+  return New_table_node(index, -1, one, one, h, slot);
+}
+
 bdd bddpp_manager::New_var_last(const std::string& name) { return bdd(this, 1, New_node_var_last(name)); }
 
 // ----- unique table -----
 
+// Nodes made by callers: the manager's own go in through New_table_node.
 void bddpp_manager::Map_integrate(bdd_node* n) {
   if (!internal_bdd_node_map) return;
-  if (!internal_state->making_nodes) ++internal_state->caller_nodes;
-  if (internal_state->making_nodes && internal_state->pending_insert)
-    internal_bdd_node_map->insert_new(n, internal_state->pending_hash);
-  else
-    internal_bdd_node_map->insert_or_replace(n);
+  ++internal_state->caller_nodes;
+  internal_bdd_node_map->insert_or_replace(n);
 }
 
 void bddpp_manager::Map_suppress(bdd_node* n) {
@@ -174,17 +208,14 @@ bdd_node* bddpp_manager::Find_or_create_ordered(long var_index, int link_then, i
   if (then_node == one && else_node == one)
     return else_link == 1 ? one : internal_variables_table[var_index];
   uint64_t h;
-  bdd_node* found = internal_bdd_node_map->find(var_index, then_node, else_node, else_link, h);
+  size_t slot = 0;
+  bdd_node* found = internal_bdd_node_map->find(var_index, then_node, else_node, else_link, h, slot);
   if (found) {
     found->inc_nbrefs();
     return found;
   }
-  // The node is known to be absent: it goes straight into the slot the look-up ended on.
-  internal_state->pending_hash = h;
-  internal_state->pending_insert = true;
-  bdd_node* n = New_node(internal_next_node_id, var_index, else_link, then_node, else_node);
-  internal_state->pending_insert = false;
-  ++internal_next_node_id;
+  // The node is known to be absent: it is made straight into the slot the look-up ended on.
+  bdd_node* n = New_table_node(var_index, else_link, then_node, else_node, h, slot);
   then_node->inc_nbrefs();
   else_node->inc_nbrefs();
   return n;

@@ -1,11 +1,10 @@
 // Nodes, handles and the display signature.
-#include <climits>
 #include <ostream>
 
 #include "bdd_tables.h"
 #include "bddpp.h"
 
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 long bdd_node_signature(long var_index, int else_link_type, bdd_node* then_node, bdd_node* else_node) {
@@ -25,84 +24,98 @@ static bdd_support* detached_empty_support() {
   return &empty;
 }
 
+// Cold fields of the nodes not made by a manager's storage, by address; such nodes are made by
+// tests and tools, one thread at a time. Never destroyed: they may outlive static destruction.
+static std::unordered_map<const bdd_node*, bdd_node_cold>& foreign_cold() {
+  static auto* table = new std::unordered_map<const bdd_node*, bdd_node_cold>();
+  return *table;
+}
+
+const bdd_node_cold* bdd_cold_of(const bdd_node* n) {
+  if (n->internal_pooled) return n->my_manager()->internal_state->cold.find(n->internal_global_id);
+  auto& table = foreign_cold();
+  auto it = table.find(n);
+  return it == table.end() ? nullptr : &it->second;
+}
+
+bdd_node_cold& bdd_cold_for(const bdd_node* n) {
+  if (n->internal_pooled) return n->my_manager()->internal_state->cold.at(n->internal_global_id);
+  return foreign_cold()[n];
+}
+
 bdd_node::bdd_node()
-    : internal_var_index(-3),
-      internal_then(nullptr),
+    : internal_then(nullptr),
       internal_else(nullptr),
-      internal_else_link_type(1),
-      internal_nb_refs(0),
+      internal_var_index(-3),
       internal_global_id(0),
-      internal_manager_ref(nullptr),
-      internal_signature(-3),
-      internal_var_index_dep(detached_empty_support()),
-      internal_local_id(0),
-      internal_mark(0) {}
+      internal_nb_refs(0),
+      internal_else_link_type(1) {}
 
 bdd_node::bdd_node(bddpp_manager* manager, long global_id, long var_index, int nb_refs, int else_link_type,
                    bdd_node* then_node, bdd_node* else_node)
-    : internal_var_index(var_index),
-      internal_then(then_node),
+    : internal_then(then_node),
       internal_else(else_node),
-      internal_else_link_type(else_link_type),
+      internal_var_index(static_cast<int32_t>(var_index)),
+      internal_global_id(static_cast<int32_t>(global_id)),
       internal_nb_refs(nb_refs),
-      internal_global_id(global_id),
-      internal_manager_ref(manager),
-      internal_signature(-1),
-      internal_var_index_dep(nullptr),
-      internal_local_id(0),
-      internal_mark(0) {
-  if (var_index < 0) {
-    internal_signature = var_index == -1 ? -1 : var_index;
-    internal_var_index_dep = manager ? manager->internal_state->supports.empty() : detached_empty_support();
-    return;
-  }
+      internal_else_link_type(static_cast<int16_t>(else_link_type)) {
+  if (manager) bdd_cold_for(this).manager = manager;
+  if (var_index < 0) return;
   if (!manager) {
     const bdd_support* none = detached_empty_support();
-    internal_var_index_dep = bdd_support_pool::make_union(var_index, then_node ? then_node->support() : none,
-                                                          else_node ? else_node->support() : none);
-    internal_owns_support = true;
+    bdd_node_cold& c = bdd_cold_for(this);
+    c.support = bdd_support_pool::make_union(var_index, then_node ? then_node->support() : none,
+                                             else_node ? else_node->support() : none);
+    c.owns_support = true;
+    return;
   }
-  internal_signature = bdd_node_signature(var_index, else_link_type, then_node, else_node);
-  if (manager) manager->Map_integrate(this);
+  manager->Map_integrate(this);
 }
 
+// A manager's own nodes leave its table in Free_node.
 bdd_node::~bdd_node() {
-  if (internal_var_index >= 0 && internal_manager_ref) internal_manager_ref->Map_suppress(this);
-  if (internal_owns_support) delete internal_var_index_dep;
+  if (internal_pooled) return;
+  auto& table = foreign_cold();
+  auto it = table.find(this);
+  if (it == table.end()) return;
+  if (internal_var_index >= 0 && it->second.manager) it->second.manager->Map_suppress(this);
+  if (it->second.owns_support) delete it->second.support;
+  table.erase(it);
 }
 
-// Union of the children's supports and the node's own variable, interned by the manager.
+bddpp_manager* bdd_node::my_manager() const {
+  if (internal_pooled) return bdd_storage_owner(this);
+  const bdd_node_cold* c = bdd_cold_of(this);
+  return c ? c->manager : nullptr;
+}
+
+long bdd_node::signature() const {
+  if (internal_var_index < 0) return internal_var_index;
+  return bdd_node_signature(internal_var_index, internal_else_link_type, internal_then, internal_else);
+}
+
+long bdd_node::local_id() const {
+  const bdd_node_cold* c = bdd_cold_of(this);
+  return c ? c->local_id : 0;
+}
+
+void bdd_node::local_id(long id) { bdd_cold_for(this).local_id = id; }
+
 const bdd_support* bdd_node::support() const {
-  if (internal_var_index_dep) return internal_var_index_dep;
-  const bdd_support* none = detached_empty_support();
-  const bdd_support* ts = internal_then ? internal_then->support() : none;
-  const bdd_support* es = internal_else ? internal_else->support() : none;
-  internal_var_index_dep = internal_manager_ref->internal_state->supports.unite(internal_var_index, ts, es);
-  return internal_var_index_dep;
+  const bdd_node_cold* c = bdd_cold_of(this);
+  if (c && c->support) return c->support;
+  bddpp_manager* m = my_manager();
+  if (!m) return detached_empty_support();
+  bddpp_internals& st = *m->internal_state;
+  if (internal_var_index < 0) return st.supports.empty();
+  const bdd_support* s = bdd_support_walk(st, this);
+  bdd_cold_for(this).support = s;
+  return s;
 }
 
 std::set<long> bdd_node::var_index_dep() const {
   std::set<long> out;
-  if (internal_var_index_dep != nullptr) {
-    for (int32_t v : internal_var_index_dep->vars) out.insert(out.end(), v);
-    return out;
-  }
-  // One walk over the nodes: memoising the support of every node of a fresh chain of k
-  // nodes (an equation extended at the bottom of the order) would store k supports.
-  std::unordered_set<const bdd_node*> seen;
-  std::vector<const bdd_node*> stack{this};
-  while (!stack.empty()) {
-    const bdd_node* n = stack.back();
-    stack.pop_back();
-    if (n->internal_var_index < 0 || !seen.insert(n).second) continue;
-    if (n->internal_var_index_dep != nullptr) {
-      for (int32_t v : n->internal_var_index_dep->vars) out.insert(v);
-      continue;
-    }
-    out.insert(n->internal_var_index);
-    if (n->internal_then != nullptr) stack.push_back(n->internal_then);
-    if (n->internal_else != nullptr) stack.push_back(n->internal_else);
-  }
+  for (int32_t v : support()->vars) out.insert(out.end(), v);
   return out;
 }
 
@@ -116,12 +129,6 @@ int bdd_node::var_index_dep(long index) const {
 }
 
 long bdd_node::var_index_dep_size() const { return static_cast<long>(support()->vars.size()); }
-
-int bdd_node::nbrefs() const {
-  if (internal_nb_refs > INT_MAX) return INT_MAX;
-  if (internal_nb_refs < INT_MIN) return INT_MIN;
-  return static_cast<int>(internal_nb_refs);
-}
 
 bool operator==(const bdd_node& a, const bdd_node& b) {
   return a.internal_var_index == b.internal_var_index && a.internal_else_link_type == b.internal_else_link_type &&
@@ -186,7 +193,7 @@ bool operator!=(const bdd& a, const bdd& b) { return !(a == b); }
 std::ostream& operator<<(std::ostream& os, const bdd& f) {
   os << "adr manager= " << static_cast<const void*>(f.internal_manager_ref) << ", link type =" << f.internal_link_type
      << ", adr node= " << static_cast<const void*>(f.internal_bdd_node) << ", ";
-  if (f.internal_bdd_node) os << "node signature: " << f.internal_bdd_node->internal_signature;
+  if (f.internal_bdd_node) os << "node signature: " << f.internal_bdd_node->signature();
   return os;
 }
 

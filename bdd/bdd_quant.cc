@@ -45,7 +45,7 @@ int bddpp_manager::exists_common_variables(bdd& f, bdd& g) {
 }
 
 int bddpp_manager::Bdd_node_depends_on(bdd_node* n, bdd_node* v) {
-  if (!n || !v || n->internal_manager_ref != this || v->internal_manager_ref != this) {
+  if (!n || !v || n->my_manager() != this || v->my_manager() != this) {
     std::cerr << "Error in bddpp_manager::Bdd_node_depends_on():  bad Bdd manager or bdd(s) not initialized!"
               << std::endl;
     return 0;

@@ -2,6 +2,9 @@
 #include "bdd_tables.h"
 
 #include <algorithm>
+#include <atomic>
+#include <map>
+#include <mutex>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -88,11 +91,6 @@ bdd_support* bdd_support_pool::make_union(long index, const bdd_support* a, cons
   return s;
 }
 
-const bdd_support* bdd_support_pool::unite(long index, const bdd_support* a, const bdd_support* b) {
-  merge_into(scratch_, index, a, b);
-  return intern(scratch_);
-}
-
 const bdd_support* bdd_support_pool::intern(std::vector<int32_t>& vars) {
   uint64_t h = support_hash(vars);
   size_t mask = slots_.size() - 1;
@@ -127,10 +125,54 @@ void bdd_support_pool::grow() {
   }
 }
 
+const bdd_support* bdd_support_walk(bddpp_internals& st, const bdd_node* n) {
+  std::vector<int32_t>& vars = st.support_vars;
+  std::vector<uint32_t>& stamps = st.support_stamps;
+  std::vector<const bdd_node*>& stack = st.support_stack;
+  vars.clear();
+  if (++st.support_epoch == 0) {  // wrapped: forget every stamp
+    std::fill(stamps.begin(), stamps.end(), 0);
+    st.support_epoch = 1;
+  }
+  const uint32_t epoch = st.support_epoch;
+  auto add = [&](int32_t v) {
+    if (static_cast<size_t>(v) >= stamps.size()) stamps.resize(std::max<size_t>(2 * stamps.size(), v + 1), 0);
+    if (stamps[v] != epoch) {
+      stamps[v] = epoch;
+      vars.push_back(v);
+    }
+  };
+  st.support_visit.begin();
+  stack.assign(1, n);
+  while (!stack.empty()) {
+    const bdd_node* x = stack.back();
+    stack.pop_back();
+    if (x->internal_var_index < 0 || !st.support_visit.first_visit(x, 0)) continue;
+    if (x != n) {
+      const bdd_node_cold* c = x->pooled() ? st.cold.find(x->internal_global_id) : bdd_cold_of(x);
+      if (c && c->support) {
+        for (int32_t v : c->support->vars) add(v);
+        continue;
+      }
+    }
+    add(static_cast<int32_t>(x->internal_var_index));
+    if (x->internal_else) stack.push_back(x->internal_else);
+    if (x->internal_then) stack.push_back(x->internal_then);
+  }
+  std::sort(vars.begin(), vars.end());
+  return st.supports.intern(vars);
+}
+
 // ----- unique table -----
 
-// A manager starts with room for 4096 nodes.
-bdd_unique_table::bdd_unique_table() : slots_(8192, 0), mask_(8191) {}
+// Growth is one pass over the node storage, so a copied manager, which may make few nodes
+// beyond its variables, starts small.
+bdd_unique_table::bdd_unique_table(size_t nodes) {
+  size_t n = 2048;
+  while (n < 2 * nodes + 2) n *= 2;
+  slots_.assign(n, 0);
+  mask_ = n - 1;
+}
 
 uint64_t bdd_unique_table::pack(const bdd_node* n, uint64_t h) {
   uint64_t a = bdd_ptr_bits(n);
@@ -143,14 +185,6 @@ uint64_t bdd_unique_table::pack(const bdd_node* n, uint64_t h) {
 
 uint64_t bdd_unique_table::hash_of(const bdd_node* n) {
   return hash(n->internal_var_index, n->internal_then, n->internal_else, n->internal_else_link_type);
-}
-
-void bdd_unique_table::insert_new(bdd_node* n, uint64_t h) {
-  if ((count_ + 1) * 2 > slots_.size()) grow();
-  size_t i = h & mask_;
-  while (slots_[i]) i = (i + 1) & mask_;
-  slots_[i] = pack(n, h);
-  ++count_;
 }
 
 void bdd_unique_table::insert_or_replace(bdd_node* n) {
@@ -221,7 +255,53 @@ void bdd_unique_table::grow() {
 
 // ----- node storage -----
 
+namespace {
+
+struct chunk_range {
+  uintptr_t end;
+  bddpp_manager* owner;
+};
+struct cached_range {
+  uintptr_t start = 0, end = 0;
+  bddpp_manager* owner = nullptr;
+  uint64_t generation = 0;
+};
+
+std::mutex& registry_mutex() {
+  static std::mutex m;
+  return m;
+}
+// Chunks by start address; never destroyed, as managers may outlive static destruction.
+std::map<uintptr_t, chunk_range>& registry() {
+  static auto* chunks = new std::map<uintptr_t, chunk_range>();
+  return *chunks;
+}
+// Raised whenever a chunk leaves the registry: a thread's remembered chunk is then stale.
+std::atomic<uint64_t> registry_generation{1};
+thread_local cached_range last_found;
+
+}  // namespace
+
+bddpp_manager* bdd_storage_owner(const void* p) {
+  uintptr_t a = reinterpret_cast<uintptr_t>(p);
+  uint64_t generation = registry_generation.load(std::memory_order_acquire);
+  if (last_found.generation == generation && a >= last_found.start && a < last_found.end) return last_found.owner;
+  std::lock_guard<std::mutex> lock(registry_mutex());
+  auto& chunks = registry();
+  auto it = chunks.upper_bound(a);
+  if (it == chunks.begin()) return nullptr;
+  --it;
+  if (a >= it->second.end) return nullptr;
+  last_found = cached_range{it->first, it->second.end, it->second.owner, generation};
+  return it->second.owner;
+}
+
 bdd_node_pool::~bdd_node_pool() {
+  if (!chunks_.empty()) {
+    std::lock_guard<std::mutex> lock(registry_mutex());
+    for (auto& c : chunks_) registry().erase(reinterpret_cast<uintptr_t>(c.first));
+    registry_generation.fetch_add(1, std::memory_order_acq_rel);
+  }
   for (auto& c : chunks_) bdd_big_free(c.first, c.second);
 }
 
@@ -235,6 +315,11 @@ void* bdd_node_pool::allocate() {
     size_t bytes = chunk_nodes_ * sizeof(bdd_node);
     char* c = static_cast<char*>(bdd_big_allocate(bytes));
     chunks_.emplace_back(c, bytes);
+    {
+      std::lock_guard<std::mutex> lock(registry_mutex());
+      registry()[reinterpret_cast<uintptr_t>(c)] = chunk_range{reinterpret_cast<uintptr_t>(c + bytes), owner_};
+    }
+    chunk_start_ = c;
     next_ = c;
     end_ = c + bytes;
     if (chunk_nodes_ < (size_t(1) << 16)) chunk_nodes_ *= 2;
@@ -245,6 +330,9 @@ void* bdd_node_pool::allocate() {
 }
 
 void bdd_node_pool::release(void* p) {
+  bdd_node* n = static_cast<bdd_node*>(p);
+  n->internal_var_index = -3;
+  n->internal_else = nullptr;
   *static_cast<void**>(p) = free_;
   free_ = p;
 }
@@ -255,9 +343,7 @@ void bdd_computed_table::clear() {
   for (entry& e : entries_) e = entry();
 }
 
-void bdd_computed_table::resize(size_t nodes) {
-  size_t want = entries_.empty() ? kMinEntries : entries_.size();
-  while (want < nodes && want < kMaxEntries) want *= 2;
+void bdd_computed_table::resize(size_t want) {
   if (want == entries_.size()) return;
   // Growing keeps what the table holds.
   std::vector<entry, bdd_big_allocator<entry>> old(want);

@@ -3,6 +3,7 @@
 #ifndef BDD_BDD_TABLES_H
 #define BDD_BDD_TABLES_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -65,19 +66,16 @@ class bdd_support_pool {
   bdd_support_pool& operator=(const bdd_support_pool&) = delete;
 
   const bdd_support* empty() const { return empty_; }
-  // {index} united with a and b.
-  const bdd_support* unite(long index, const bdd_support* a, const bdd_support* b);
-
   static bdd_support* make_union(long index, const bdd_support* a, const bdd_support* b);
+  // The shared copy of the sorted set vars.
+  const bdd_support* intern(std::vector<int32_t>& vars);
 
  private:
-  const bdd_support* intern(std::vector<int32_t>& vars);
   void grow();
 
   bdd_support* empty_;
   std::vector<bdd_support*> slots_;
   size_t count_ = 0;
-  std::vector<int32_t> scratch_;
 };
 
 // Open addressing (linear probing, backward-shift erase) on the full node key. A slot is one
@@ -85,15 +83,39 @@ class bdd_support_pool {
 // most mismatches are told without reading the node.
 class bdd_unique_table {
  public:
-  bdd_unique_table();
+  // Room for at least nodes nodes (1024 at least) before the first growth: a new manager takes
+  // 4096, a copy room for its variables only.
+  explicit bdd_unique_table(size_t nodes = 4096);
 
   bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link) const {
     uint64_t h;
-    return find(var, t, e, else_link, h);
+    size_t slot;
+    return find(var, t, e, else_link, h, slot);
   }
-  // find() that also gives the key's hash, for insert_new() of a node found absent.
-  inline bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link, uint64_t& h) const;
-  void insert_new(bdd_node* n, uint64_t h);
+  // find() that also gives the key's hash and, when the key is absent, the empty slot where its
+  // probe ended, for place().
+  inline bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link, uint64_t& h,
+                        size_t& slot) const;
+  // n (hash h) into the slot a find() for its key just gave; then full() may hold.
+  void place(size_t slot, bdd_node* n, uint64_t h) {
+    slots_[slot] = pack(n, h);
+    ++count_;
+  }
+  bool full() const { return count_ * 2 > slots_.size(); }
+  // Doubles the table and puts back every node it holds: grow() reads them through the old
+  // slots; rehash(walk) takes them from walk(insert), which must call insert on each exactly once.
+  void grow();
+  template <class Walk>
+  void rehash(Walk walk) {
+    slots_.assign(slots_.size() * 2, 0);
+    mask_ = slots_.size() - 1;
+    walk([this](bdd_node* n) {
+      uint64_t h = hash_of(n);
+      size_t i = h & mask_;
+      while (slots_[i]) i = (i + 1) & mask_;
+      slots_[i] = pack(n, h);
+    });
+  }
   void insert_or_replace(bdd_node* n);
   void erase(long var, const bdd_node* t, const bdd_node* e, int else_link);
   size_t size() const { return count_; }
@@ -118,7 +140,6 @@ class bdd_unique_table {
   static uint64_t pack(const bdd_node* n, uint64_t h);
   static inline bool same_key(const bdd_node* n, long var, const bdd_node* t, const bdd_node* e, int else_link);
   static uint64_t hash_of(const bdd_node* n);
-  void grow();
 
   std::vector<uint64_t, bdd_big_allocator<uint64_t>> slots_;
   size_t mask_;
@@ -131,12 +152,14 @@ class bdd_computed_table : public bdd_cache_switch {
  public:
   enum op_code : int8_t { op_and = 1, op_or = 2 };
 
-  bool lookup(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node*& r, int& rl) const {
+  bool lookup(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node*& r, int& rl) {
     if (!on || !mask_) return false;
     uint64_t kx, ky;
     key(op, lx, x, ly, y, kx, ky);
     const entry& e = entries_[slot(kx, ky)];
+    ++lookups_;
     if (e.kx != kx || e.ky != ky) return false;
+    ++hits_;
     r = reinterpret_cast<bdd_node*>(static_cast<uintptr_t>(e.r & ~uint64_t(7)));
     rl = (e.r & 1) ? -1 : 1;
     return true;
@@ -157,17 +180,29 @@ class bdd_computed_table : public bdd_cache_switch {
     __builtin_prefetch(&entries_[slot(kx, ky)]);
   }
   void clear();
-  // Keeps the table at one entry per four nodes in the unique table, which also holds every dead
-  // node: a larger table misses the processor caches more often than it saves recomputation.
+  // Called between operations. The table starts small (a copied manager often makes few nodes)
+  // and doubles while it earns its keep: when, over a window of as many look-ups as it has
+  // entries, at least kGrowHitPercent of them hit, up to one entry per kNodesPerEntry nodes of
+  // the unique table (which also holds every dead node): past that, a larger table misses the
+  // processor caches more often than it saves recomputation.
   void fit(size_t nodes) {
     if (!on) return;
-    if (nodes / 4 > entries_.size() && entries_.size() < kMaxEntries) resize(nodes / 4);
-    else if (!mask_) resize(0);
+    if (!mask_) {
+      resize(kMinEntries);
+      return;
+    }
+    if (lookups_ < entries_.size()) return;
+    bool earns = hits_ * 100 >= lookups_ * kGrowHitPercent;
+    lookups_ = hits_ = 0;
+    if (earns && entries_.size() < nodes / kNodesPerEntry && entries_.size() < kMaxEntries)
+      resize(entries_.size() * 2);
   }
 
  private:
-  static constexpr size_t kMinEntries = size_t(1) << 12;
+  static constexpr size_t kMinEntries = size_t(1) << 8;
   static constexpr size_t kMaxEntries = size_t(1) << 21;
+  static constexpr uint64_t kGrowHitPercent = 10;
+  static constexpr size_t kNodesPerEntry = 8;
   struct alignas(32) entry {  // never split across cache lines
     uint64_t kx = 0;  // x | op << 1 | x complemented; 0 when empty
     uint64_t ky = 0;  // y | y complemented
@@ -185,17 +220,20 @@ class bdd_computed_table : public bdd_cache_switch {
     uint64_t h = kx * 0x9e3779b97f4a7c15ULL + ky * 0xc2b2ae3d27d4eb4fULL;
     return static_cast<size_t>(h ^ (h >> 29)) & mask_;
   }
-  void resize(size_t nodes);
+  void resize(size_t want);  // want a power of two
 
   std::vector<entry, bdd_big_allocator<entry>> entries_;
   size_t mask_ = 0;
+  uint64_t lookups_ = 0, hits_ = 0;  // in the current window
 };
 
 // Memo keyed by (node, link) for one call of a walk; begin() empties it in O(1). A memo that is
-// not begun holds nothing, so a walk may also keep one of its own.
-template <class V>
-class bdd_memo : public bdd_cache_switch {
+// not begun holds nothing, so a walk may also keep one of its own. Switched memos follow the
+// cache switch; the others (visited sets that bound a walk, not skipped work) are always on.
+template <class V, bool Switched = true>
+class bdd_memo {
  public:
+  static constexpr bool on = !Switched || bdd_cache_switch::on;
   void begin() {
     if (!on) return;
     ++epoch_;
@@ -282,18 +320,65 @@ class bdd_node_pool {
  public:
   bdd_node_pool() = default;
   ~bdd_node_pool();
+  // Every chunk is registered under owner, so that bdd_storage_owner finds a node's manager.
+  void set_owner(bddpp_manager* owner) { owner_ = owner; }
   bdd_node_pool(const bdd_node_pool&) = delete;
   bdd_node_pool& operator=(const bdd_node_pool&) = delete;
   void* allocate();
-  void release(void* p);
+  void release(void* p);  // p's node destroyed; its slot reads as detached until reused
+  // f on each node slot handed out, in creation order (reused slots where they lie).
+  template <class F>
+  void for_each(F f) {
+    for (auto& c : chunks_) {
+      char* start = static_cast<char*>(c.first);
+      char* end = start == chunk_start_ ? next_ : start + c.second / sizeof(bdd_node) * sizeof(bdd_node);
+      for (char* p = start; p < end; p += sizeof(bdd_node)) f(reinterpret_cast<bdd_node*>(p));
+    }
+  }
 
  private:
   std::vector<std::pair<void*, size_t>> chunks_;
+  char* chunk_start_ = nullptr;  // of the chunk being handed out
   char* next_ = nullptr;
   char* end_ = nullptr;
   void* free_ = nullptr;
   size_t chunk_nodes_ = 256;
+  bddpp_manager* owner_ = nullptr;
 };
+
+// The manager whose node storage holds p, null when none does. Safe across threads: the
+// registry is locked, and each thread remembers the last chunk it found.
+bddpp_manager* bdd_storage_owner(const void* p);
+
+// Cold fields of a node: its support once asked, its local id once set.
+struct bdd_node_cold {
+  const bdd_support* support = nullptr;
+  long local_id = 0;
+  bddpp_manager* manager = nullptr;  // of a node made by a caller (a manager's own: its storage)
+  bool owns_support = false;         // a node without manager owns the support made with it
+};
+
+// The cold fields of a manager's own nodes, by global id. Filled only where a field is set: a
+// node past the end has the defaults.
+class bdd_cold_table {
+ public:
+  const bdd_node_cold* find(long id) const {
+    return static_cast<size_t>(id) < fields_.size() ? &fields_[static_cast<size_t>(id)] : nullptr;
+  }
+  bdd_node_cold& at(long id) {
+    size_t i = static_cast<size_t>(id);
+    if (i >= fields_.size()) fields_.resize(std::max(i + 1, 2 * fields_.size()));
+    return fields_[i];
+  }
+
+ private:
+  std::vector<bdd_node_cold> fields_;
+};
+
+// A node's cold fields, wherever they are kept: null (the defaults) when none was set.
+const bdd_node_cold* bdd_cold_of(const bdd_node* n);
+// The same for writing, made when missing.
+bdd_node_cold& bdd_cold_for(const bdd_node* n);
 
 using bdd_node_link = std::pair<bdd_node*, int>;
 
@@ -310,6 +395,7 @@ bdd bdd_recall_handle(bdd_memo<bdd_node_link>& memo, bddpp_manager* m, const bdd
 
 struct bddpp_internals {
   bdd_node_pool nodes;
+  bdd_cold_table cold;
   bdd_support_pool supports;
   bdd_computed_table cache;
   bdd_memo<bdd_node_link> restrict_memo;
@@ -319,15 +405,23 @@ struct bddpp_internals {
   bdd_memo<int> eval_memo;
   bdd_memo<int> correct_memo;
   bdd_memo<char> visit_memo;
-  int making_nodes = 0;        // set while the manager builds a node of its own storage
-  bool pending_insert = false; // that node is known absent from the table, with this hash:
-  uint64_t pending_hash = 0;
+  // Support walks (bdd_support_walk): nodes visited, variables seen (stamped), the walk's stack.
+  bdd_memo<char, false> support_visit;
+  std::vector<uint32_t> support_stamps;
+  uint32_t support_epoch = 0;
+  std::vector<const bdd_node*> support_stack;
+  std::vector<int32_t> support_vars;
   long caller_nodes = 0;       // nodes made by callers that entered the table
   // Literal of each variable for the restriction in progress (2 = free); kept all 2 between calls.
   std::vector<int> literals;
   std::vector<long> cube_indexes;     // indexes set in literals by a restriction
   std::vector<long> satisfy_indexes;  // indexes set in literals by Bdd_satisfy
 };
+
+// The support of n, interned: one walk over n's graph without recursion, stopping at nodes whose
+// support is already known. Only the caller keeps the result (the nodes walked keep none), so a
+// chain of k nodes asked at its root costs one support, not k.
+const bdd_support* bdd_support_walk(bddpp_internals& st, const bdd_node* n);
 
 // ----- inline look-ups -----
 
@@ -338,13 +432,16 @@ inline bool bdd_unique_table::same_key(const bdd_node* n, long var, const bdd_no
 }
 
 inline bdd_node* bdd_unique_table::find(long var, const bdd_node* t, const bdd_node* e, int else_link,
-                                        uint64_t& h_out) const {
+                                        uint64_t& h_out, size_t& slot) const {
   uint64_t h = hash(var, t, e, else_link);
   h_out = h;
   uint64_t tag = tag_of(h);
   for (size_t i = h & mask_;; i = (i + 1) & mask_) {
     uint64_t s = slots_[i];
-    if (!s) return nullptr;
+    if (!s) {
+      slot = i;
+      return nullptr;
+    }
     if ((s & ~kAddressMask) == tag && same_key(node_of(s), var, t, e, else_link)) return node_of(s);
   }
 }

@@ -62,8 +62,7 @@ long int bddpp_manager::Bdd_total_size() { return internal_next_node_id; }
 // ----- consistency -----
 
 // Structure and table membership; the display signature says nothing past 2^18 variables.
-static int correct_rec(const bdd_node* n) {
-  bddpp_manager* m = n->internal_manager_ref;
+static int correct_rec(bddpp_manager* m, const bdd_node* n) {
   if (!m) return 0;
   long v = n->internal_var_index;
   if (v < 0 || v >= m->internal_bdd_vars) return v == -1 ? 1 : 0;
@@ -72,15 +71,16 @@ static int correct_rec(const bdd_node* n) {
     if (!k || k == n) return 0;
   return m->internal_state->correct_memo.recall(n, 0, [&] {
     for (const bdd_node* k : kids)
-      if (k != m->internal_bdd_node_one && (k->internal_var_index <= v || !correct_rec(k))) return 0;
+      if (k != m->internal_bdd_node_one && (k->internal_var_index <= v || !correct_rec(k->my_manager(), k))) return 0;
     const bdd_unique_table* table = m->internal_bdd_node_map;
     return table && table->find(v, n->internal_then, n->internal_else, n->internal_else_link_type) == n ? 1 : 0;
   });
 }
 
 int bdd_node::is_correct() const {
-  if (internal_manager_ref) internal_manager_ref->internal_state->correct_memo.begin();
-  return correct_rec(this);
+  bddpp_manager* m = my_manager();
+  if (m) m->internal_state->correct_memo.begin();
+  return correct_rec(m, this);
 }
 
 int bddpp_manager::Bdd_is_correct(bdd f) {
@@ -99,12 +99,12 @@ void bddpp_manager::Bdd_stats(std::ostream& out) {
   out << "BDD MANAGER statistics:\n";
   out << "memory adress: " << static_cast<const void*>(this) << " Version: " << Bdd_version() << "\n";
   out << "bdd constant number: 1\n";
-  out << "-: 1 --> " << internal_bdd_node_one->internal_signature << "\n";
+  out << "-: 1 --> " << internal_bdd_node_one->signature() << "\n";
   out << "bdd variables number: " << internal_bdd_vars << "\n";
   if (internal_bdd_vars > 0) {
     out << "Index: name --> signature\n";
     for (long i = 0; i < internal_bdd_vars; ++i)
-      out << i << ": " << internal_names_table[i] << " --> " << internal_variables_table[i]->internal_signature << "\n";
+      out << i << ": " << internal_names_table[i] << " --> " << internal_variables_table[i]->signature() << "\n";
   }
   out << "\n";
   if (!internal_bdd_node_map) {
@@ -114,13 +114,13 @@ void bddpp_manager::Bdd_stats(std::ostream& out) {
     out << "global id: var_index then_node else_node else_link_type (refs number)\n";
     std::vector<bdd_node*> nodes = internal_bdd_node_map->nodes();
     std::sort(nodes.begin(), nodes.end(), [](const bdd_node* a, const bdd_node* b) {
-      if (a->internal_signature != b->internal_signature) return a->internal_signature < b->internal_signature;
+      if (a->signature() != b->signature()) return a->signature() < b->signature();
       return a->internal_global_id < b->internal_global_id;
     });
     long useless = 0;
     int64_t refs = 0;
     for (const bdd_node* n : nodes) {
-      out << n->internal_global_id << ": " << n->internal_signature << " (" << n->internal_nb_refs << ")\n";
+      out << n->internal_global_id << ": " << n->signature() << " (" << n->internal_nb_refs << ")\n";
       if (n->internal_nb_refs < 1) ++useless;
       refs += n->internal_nb_refs;
     }
@@ -134,8 +134,8 @@ void bddpp_manager::Bdd_stats(std::ostream& out) {
 // ----- node records -----
 
 static void write_record(std::ostream& os, const bdd_node* n, long var) {
-  os << n->internal_local_id << ": " << var << ":" << (n->internal_then ? n->internal_then->internal_local_id : -3)
-     << ":" << (n->internal_else ? n->internal_else->internal_local_id : -3) << "," << n->internal_else_link_type;
+  os << n->local_id() << ": " << var << ":" << (n->internal_then ? n->internal_then->local_id() : -3)
+     << ":" << (n->internal_else ? n->internal_else->local_id() : -3) << "," << n->internal_else_link_type;
 }
 
 void bddpp_manager::Print_bdd_node(std::ostream& os, bdd_node* n) {
@@ -176,8 +176,8 @@ void bddpp_manager::Print_bdd_node_with_adress(std::ostream& os, bdd_node* n) {
 
 void Print_bdd_node(std::ostream& os, bdd_node* n) {
   if (!n) return;
-  if (n->internal_manager_ref)
-    n->internal_manager_ref->Print_bdd_node(os, n);
+  if (bddpp_manager* m = n->my_manager())
+    m->Print_bdd_node(os, n);
   else
     write_record(os, n, n->internal_var_index);
 }
@@ -207,21 +207,21 @@ void bddpp_manager::Print_bdd_structure_loc(std::ostream& os, int indent, bdd_no
   if (!n) return;
   Chars(' ', indent, os);
   if (n->is_marked()) {
-    os << "already found node: " << n->internal_local_id << std::endl;
+    os << "already found node: " << n->local_id() << std::endl;
     return;
   }
   bdd_node* one = internal_bdd_node_one;
   if (n->internal_var_index == -1) {
-    os << "1" << " (node: " << n->internal_local_id << ",index: " << -1 << ")" << std::endl;
+    os << "1" << " (node: " << n->local_id() << ",index: " << -1 << ")" << std::endl;
     return;
   }
   const std::string name = n->internal_var_index < internal_bdd_vars ? internal_names_table[n->internal_var_index] : "";
   if (n->internal_then == one && n->internal_else == one && n->internal_else_link_type == -1) {
-    os << name << " (node: " << n->internal_local_id << ",index: " << n->internal_var_index << ")" << std::endl;
+    os << name << " (node: " << n->local_id() << ",index: " << n->internal_var_index << ")" << std::endl;
     return;
   }
   n->mark();
-  os << "if " << name << " (node: " << n->internal_local_id << ",index: " << n->internal_var_index << ")" << std::endl;
+  os << "if " << name << " (node: " << n->local_id() << ",index: " << n->internal_var_index << ")" << std::endl;
   Print_bdd_structure_loc(os, indent + 2, n->internal_then);
   Chars(' ', indent, os);
   os << "else (not " << name << ")" << std::endl;

@@ -28,6 +28,7 @@ class bddpp_manager;
 class bdd_node;
 class bdd;
 struct bdd_support;        // interned sorted support (bdd_tables.h)
+struct bdd_node_cold;      // a node's fields off the hot path (bdd_tables.h)
 class bdd_unique_table;    // hash table on (variable, then, else, else link) (bdd_tables.h)
 struct bddpp_internals;    // computed table, memos, scratch buffers (bdd_tables.h)
 
@@ -36,28 +37,25 @@ struct bddpp_internals;    // computed table, memos, scratch buffers (bdd_tables
 // ---------------------------------------------------------------------------------------------
 class bdd_node {
  public:
-  // The fields read by table look-ups, the cores and the parents' signatures share the first
-  // cache line; the walks' fields follow.
-  long internal_var_index;               // -1 terminal, -3 detached
+  // 32 bytes, two nodes to a cache line: the fields read by table look-ups and the cores, then
+  // the count the cores write. The cold fields (support, local id, the manager of a node not
+  // made by one) live in side tables (bdd_node_cold, bdd_tables.h); the manager of a node of
+  // its storage is found from the storage; the signature is computed when asked.
   bdd_node* internal_then;
   bdd_node* internal_else;
-  int internal_else_link_type;
+  int32_t internal_var_index;      // -1 terminal, -3 detached
+  int32_t internal_global_id;
+  int32_t internal_nb_refs;        // saturating: a node that reached INT32_MAX keeps it
+  int16_t internal_else_link_type;
 
  private:
   friend class bddpp_manager;
-  bool internal_owns_support = false;  // a node without manager keeps its own support
-  bool internal_pooled = false;        // allocated by its manager, freed with it
+  friend const bdd_node_cold* bdd_cold_of(const bdd_node* n);
+  friend bdd_node_cold& bdd_cold_for(const bdd_node* n);
+  bool internal_pooled = false;    // allocated by its manager, freed with it
+  bool internal_mark = false;      // set by the walks that number or print nodes once
 
  public:
-  int64_t internal_nb_refs;
-  long internal_global_id;
-  bddpp_manager* internal_manager_ref;
-  long internal_signature;               // display key; -1 terminal, -3 detached
-  // Support, shared between nodes; computed on first use (null until then) through support().
-  mutable const bdd_support* internal_var_index_dep;
-  long internal_local_id;
-  long internal_mark;
-
   bdd_node();
   bdd_node(bddpp_manager* manager, long global_id, long var_index, int nb_refs, int else_link_type,
            bdd_node* then_node, bdd_node* else_node);
@@ -65,27 +63,34 @@ class bdd_node {
   bdd_node(const bdd_node&) = delete;
   bdd_node& operator=(const bdd_node&) = delete;
 
-  bddpp_manager* my_manager() const { return internal_manager_ref; }
-  long signature() const { return internal_signature; }
+  bool pooled() const { return internal_pooled; }  // made in its manager's storage
+  bddpp_manager* my_manager() const;          // null for a detached node
+  long signature() const;                     // display key; -1 terminal, -3 detached
   long var_index() const { return internal_var_index; }
   std::set<long> var_index_dep() const;       // a copy of the support
   int var_index_dep(long index) const;        // 1 when index is in the support
   long var_index_dep_size() const;            // number of variables in the support
-  const bdd_support* support() const;         // the interned support
-  long local_id() const { return internal_local_id; }
-  void local_id(long id) { internal_local_id = id; }
+  // The interned support, shared between nodes; computed the first time it is asked for this
+  // very node (a node without manager gets its own when made).
+  const bdd_support* support() const;
+  long local_id() const;
+  void local_id(long id);
   long global_id() const { return internal_global_id; }
   int else_link_type() const { return internal_else_link_type; }
   bdd_node* then_node() const { return internal_then; }
   bdd_node* else_node() const { return internal_else; }
 
-  void clear_mark() { internal_mark = 0; }
-  void mark() { internal_mark = 1; }
-  int is_marked() const { return static_cast<int>(internal_mark); }
+  void clear_mark() { internal_mark = false; }
+  void mark() { internal_mark = true; }
+  int is_marked() const { return internal_mark ? 1 : 0; }
 
-  void inc_nbrefs() { ++internal_nb_refs; }
-  void dec_nbrefs() { --internal_nb_refs; }
-  int nbrefs() const;  // clamped to the int range
+  void inc_nbrefs() {
+    if (internal_nb_refs != INT32_MAX) ++internal_nb_refs;
+  }
+  void dec_nbrefs() {
+    if (internal_nb_refs != INT32_MAX) --internal_nb_refs;
+  }
+  int nbrefs() const { return internal_nb_refs; }
 
   int is_correct() const;
 };
@@ -407,7 +412,12 @@ class bddpp_manager {
   // Find_or_create_bdd_node for callers whose children lie below var_index by construction.
   bdd_node* Find_or_create_ordered(long var_index, int link_then, int link_else, bdd_node* then_node,
                                    bdd_node* else_node, int& link_out);
+  // A node of this manager's storage, in no table; New_table_node also numbers it and puts it in
+  // the unique table's slot where a look-up for its key ended (hash its key's hash).
   bdd_node* New_node(long global_id, long var_index, int else_link_type, bdd_node* then_node, bdd_node* else_node);
+  bdd_node* New_table_node(long var_index, int else_link_type, bdd_node* then_node, bdd_node* else_node,
+                           uint64_t hash, size_t slot);
+  bdd_node* New_own_var_node(long index);
   void Free_node(bdd_node* n);
   // The and/or core, one recursion for both (bdd_ops.cc); Op gives the terminal cases, the
   // computed-table code and the name in reports.

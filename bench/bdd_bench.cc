@@ -9,12 +9,16 @@
 // --smoke runs every workload once at its smallest size.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,8 +44,10 @@ constexpr bool kHaveBuddy = false;
 // One line of the closing summary; the last run of a benchmark wins.
 struct Row {
   std::string name;
-  double ours = 0;   // seconds per iteration
-  double buddy = 0;  // seconds per iteration, 0 without comparator
+  double ours = 0;        // seconds per iteration
+  double buddy = 0;       // seconds per iteration, 0 without comparator
+  double buddy_nogc = 0;  // seconds per iteration of the comparator without collections, 0 if not run
+  double ours_mib = -1, buddy_mib = -1, buddy_nogc_mib = -1;  // peak memory of one build
   long ours_nodes = -1, ours_created = -1, buddy_nodes = -1, buddy_created = -1;
 };
 std::vector<Row> g_rows;
@@ -125,19 +131,97 @@ void set_counters(benchmark::State& st, const Row& r) {
     st.counters["buddy_ms"] = r.buddy * 1e3;
     st.counters["ratio"] = r.ours / r.buddy;
   }
+  if (r.buddy_nogc > 0) {
+    st.counters["nogc_ms"] = r.buddy_nogc * 1e3;
+    st.counters["ratio_nogc"] = r.ours / r.buddy_nogc;
+  }
+  if (r.ours_mib >= 0) st.counters["MiB"] = r.ours_mib;
+  if (r.buddy_mib >= 0) st.counters["buddy_MiB"] = r.buddy_mib;
+  if (r.buddy_nogc_mib >= 0) st.counters["nogc_MiB"] = r.buddy_nogc_mib;
   if (r.ours_nodes >= 0) st.counters["nodes"] = static_cast<double>(r.ours_nodes);
   if (r.ours_created >= 0) st.counters["created"] = static_cast<double>(r.ours_created);
   if (r.buddy_nodes >= 0) st.counters["buddy_nodes"] = static_cast<double>(r.buddy_nodes);
   if (r.buddy_created >= 0) st.counters["buddy_produced"] = static_cast<double>(r.buddy_created);
 }
 
+// One build of each registered workload by name, in a package: ours, the comparator, or the
+// comparator given room for room nodes. Run alone in a fresh process (--peak-of) for its memory.
+enum class Side { ours, buddy, buddy_room };
+std::map<std::string, std::function<void(Side, long)>> g_builds;
+
+template <class W>
+void build_once(const W& w, Side side, long room) {
+  if (side == Side::ours) {
+    OursPkg op(w.nvars());
+    std::vector<bdd> ro = w.build(op);
+    return;
+  }
+#ifdef BENCH_HAVE_BUDDY
+  BuddyPkg bp(w.nvars(), side == Side::buddy_room ? room : 0);
+  std::vector<BRef> rb = w.build(bp);
+#else
+  (void)room;
+#endif
+}
+
+// Peak resident set of this process in KiB (its address space's high-water mark).
+long own_peak_kib() {
+  FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  long kib = -1;
+  while (std::fgets(line, sizeof line, f))
+    if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
+  std::fclose(f);
+  return kib;
+}
+
+// Peak resident set, in MiB, of this program run anew to build name once on side, less that of
+// a run building nothing: the memory that one build takes. (A forked child would inherit this
+// process's high-water mark; a fresh program reports its own.)
+double peak_mib(const std::string& name, Side side, long room) {
+  auto peak = [](const std::string& what, Side s, long r) -> double {
+    std::string command = "/proc/" + std::to_string(getpid()) + "/exe --peak-of '" + what + "' " +
+                          std::to_string(static_cast<int>(s)) + " " + std::to_string(r);
+    std::fflush(nullptr);
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return -1;
+    long kib = -1;
+    if (std::fscanf(p, "%ld", &kib) != 1) kib = -1;
+    if (pclose(p) != 0) return -1;
+    return kib < 0 ? -1 : static_cast<double>(kib) / 1024.0;
+  };
+  double base = peak("none", side, 0);
+  double used = peak(name, side, room);
+  return base < 0 || used < 0 ? -1 : std::max(0.0, used - base);
+}
+
 // Building workloads: a fresh manager on each side per iteration; only the
-// building itself is timed.
+// building itself is timed. The comparator runs twice: as configured by default
+// (it collects garbage), then without collections, its table started with room
+// for every node the first run produced.
+#ifdef BENCH_HAVE_BUDDY
+// Every node a build produces, both constants and each variable's two literals.
+template <class W>
+long no_gc_room(const W& w, const Row& r) {
+  return r.buddy_created + 2 * static_cast<long>(w.nvars()) + 1024;
+}
+#endif
+
+template <class W>
+void measure_memory(const W& w, Row& r) {
+  r.ours_mib = peak_mib(w.name(), Side::ours, 0);
+#ifdef BENCH_HAVE_BUDDY
+  r.buddy_mib = peak_mib(w.name(), Side::buddy, 0);
+  r.buddy_nogc_mib = peak_mib(w.name(), Side::buddy_room, no_gc_room(w, r));
+#endif
+}
+
 template <class W>
 void run_build(benchmark::State& st, const W& w) {
   static std::set<std::string> checked;
   Row& r = row(w.name());
-  double ours_total = 0, buddy_total = 0;
+  double ours_total = 0, buddy_total = 0, nogc_total = 0;
   bool first = true;
   for (auto _ : st) {
     double t_ours;
@@ -163,8 +247,16 @@ void run_build(benchmark::State& st, const W& w) {
           if (checked.insert(w.name()).second) cross_check(w.name(), w.nvars(), op, ro, bp, rb);
         }
       }
+      {
+        BuddyPkg bp(w.nvars(), no_gc_room(w, r));
+        auto t1 = Clock::now();
+        std::vector<BRef> rb = w.build(bp);
+        nogc_total += seconds_since(t1);
+        if (bp.collections() != 0) check_failed(w.name(), "the comparator collected with room for every node");
+      }
 #endif
     }
+    if (first) measure_memory(w, r);
     first = false;
     ours_total += t_ours;
     st.SetIterationTime(t_ours);
@@ -172,6 +264,7 @@ void run_build(benchmark::State& st, const W& w) {
   double iters = static_cast<double>(st.iterations());
   r.ours = ours_total / iters;
   r.buddy = buddy_total / iters;
+  r.buddy_nogc = nogc_total / iters;
   set_counters(st, r);
 }
 
@@ -340,6 +433,7 @@ void run_traversal(benchmark::State& st, Traversal kind, int n) {
 
 template <class W>
 void add_build(const W& w, bool smoke) {
+  g_builds[w.name()] = [w](Side side, long room) { build_once(w, side, room); };
   auto* b = benchmark::RegisterBenchmark(w.name().c_str(), [w](benchmark::State& st) { run_build(st, w); });
   b->UseManualTime()->Unit(benchmark::kMillisecond);
   if (smoke) b->Iterations(1);
@@ -387,18 +481,29 @@ std::string count_text(long n) { return n < 0 ? "-" : std::to_string(n); }
 
 void print_summary() {
   if (g_rows.empty()) return;
-  std::printf("\n%-22s %12s %12s %8s %10s %11s %12s %12s\n", "workload", "ours ms", "buddy ms", "ratio",
-              "nodes", "buddy nodes", "created", "buddy prod.");
+  std::printf("\n%-22s %11s %11s %6s %11s %6s %10s %11s %11s %8s %8s %8s\n", "workload", "ours ms", "buddy ms",
+              "ratio", "nogc ms", "ratio", "nodes", "buddy nodes", "created", "MiB", "buddy", "nogc");
+  auto text = [](char* out, size_t size, double v, const char* format) {
+    if (v > 0)
+      std::snprintf(out, size, format, v);
+    else
+      std::snprintf(out, size, "-");
+  };
   for (const Row& r : g_rows) {
-    char ratio[32] = "-", buddy[32] = "-";
-    if (r.buddy > 0) {
-      std::snprintf(ratio, sizeof ratio, "%.2f", r.ours / r.buddy);
-      std::snprintf(buddy, sizeof buddy, "%.4f", r.buddy * 1e3);
-    }
-    std::printf("%-22s %12.4f %12s %8s %10s %11s %12s %12s\n", r.name.c_str(), r.ours * 1e3, buddy, ratio,
-                count_text(r.ours_nodes).c_str(), count_text(r.buddy_nodes).c_str(),
-                count_text(r.ours_created).c_str(), count_text(r.buddy_created).c_str());
+    char buddy[32], ratio[32], nogc[32], ratio_nogc[32], mib[32], buddy_mib[32], nogc_mib[32];
+    text(buddy, sizeof buddy, r.buddy * 1e3, "%.4f");
+    text(ratio, sizeof ratio, r.buddy > 0 ? r.ours / r.buddy : 0, "%.2f");
+    text(nogc, sizeof nogc, r.buddy_nogc * 1e3, "%.4f");
+    text(ratio_nogc, sizeof ratio_nogc, r.buddy_nogc > 0 ? r.ours / r.buddy_nogc : 0, "%.2f");
+    text(mib, sizeof mib, r.ours_mib + 1e-9, "%.1f");
+    text(buddy_mib, sizeof buddy_mib, r.buddy_mib + 1e-9, "%.1f");
+    text(nogc_mib, sizeof nogc_mib, r.buddy_nogc_mib + 1e-9, "%.1f");
+    std::printf("%-22s %11.4f %11s %6s %11s %6s %10s %11s %11s %8s %8s %8s\n", r.name.c_str(), r.ours * 1e3, buddy,
+                ratio, nogc, ratio_nogc, count_text(r.ours_nodes).c_str(), count_text(r.buddy_nodes).c_str(),
+                count_text(r.ours_created).c_str(), mib, buddy_mib, nogc_mib);
   }
+  std::printf("nogc: the comparator without garbage collection, its table started with room for every node;\n"
+              "MiB: peak resident memory one build adds (each in a fresh run of this program)\n");
   struct rusage ru;
   getrusage(RUSAGE_SELF, &ru);
   std::printf("package built %s computed table and walk memos\n", BDD_EXACT_CACHE ? "with" : "without");
@@ -413,6 +518,18 @@ void print_summary() {
 }  // namespace bench
 
 int main(int argc, char** argv) {
+  // bdd_bench --peak-of NAME SIDE ROOM: one build, for peak_mib ("none" builds nothing).
+  if (argc == 5 && std::strcmp(argv[1], "--peak-of") == 0) {
+    bench::register_all(false);
+    std::string name = argv[2];
+    if (name != "none") {
+      auto it = bench::g_builds.find(name);
+      if (it == bench::g_builds.end()) return 1;
+      it->second(static_cast<bench::Side>(std::atoi(argv[3])), std::atol(argv[4]));
+    }
+    std::printf("%ld\n", bench::own_peak_kib());
+    return 0;
+  }
   bool smoke = false;
   int kept = 1;
   for (int i = 1; i < argc; ++i) {

@@ -8,9 +8,11 @@ static unsigned char* eval_memo;
 static size_t eval_cap;
 static unsigned eval_epoch;
 
+static long collections;
+
 static void quiet_gbc(int pre, bddGbcStat* stat) {
-  (void)pre;
   (void)stat;
+  if (pre) ++collections;
 }
 
 static void quiet_resize(int oldsize, int newsize) {
@@ -19,6 +21,7 @@ static void quiet_resize(int oldsize, int newsize) {
 }
 
 void bs_init(int nodes, int cache, int nvars) {
+  collections = 0;
   bdd_init(nodes, cache);
   /* grow the caches with the node table, one entry per node */
   bdd_setcacheratio(nodes / cache);
@@ -133,3 +136,5 @@ long bs_produced(void) {
   bdd_stats(&st);
   return st.produced;
 }
+
+long bs_collections(void) { return collections; }

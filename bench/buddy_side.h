@@ -44,6 +44,8 @@ int bs_nodecount(int f);
 int bs_satone(int f, int* assign, int nvars);
 /* nodes ever produced since bs_init */
 long bs_produced(void);
+/* garbage collections since bs_init */
+long bs_collections(void);
 
 #ifdef __cplusplus
 }

@@ -115,11 +115,16 @@ class BuddyPkg {
 
   // Starting sizes equal to our package's: room for 4096 nodes and a computed
   // table of 4096 entries that grows with the node table (ours up to 2^21
-  // entries). Dynamic reordering stays off.
+  // entries). Dynamic reordering stays off. With nodes > 0, the table starts
+  // with room for that many nodes (and as many computed-table entries): given
+  // every node a run produces, it never collects, like our package.
   static constexpr int kInitialNodes = 1 << 12;
   static constexpr int kCacheEntries = 1 << 12;
 
-  explicit BuddyPkg(int nvars) : n_(nvars) { bs_init(kInitialNodes, kCacheEntries, nvars); }
+  explicit BuddyPkg(int nvars, long nodes = 0) : n_(nvars) {
+    int room = nodes > kInitialNodes ? static_cast<int>(nodes) : kInitialNodes;
+    bs_init(room, nodes > 0 ? room : kCacheEntries, nvars);
+  }
   ~BuddyPkg() { bs_done(); }
   BuddyPkg(const BuddyPkg&) = delete;
   BuddyPkg& operator=(const BuddyPkg&) = delete;
@@ -138,6 +143,7 @@ class BuddyPkg {
   int eval(const B& f, const int* ctx) { return bs_eval3(f.get(), ctx); }
   long nodes(const B& f) { return bs_nodecount(f.get()); }
   long total_size() { return bs_produced(); }
+  long collections() { return bs_collections(); }
   double satcount(const B& f) { return bs_satcount(f.get()); }
 
  private:

@@ -4,6 +4,7 @@
 #include <climits>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 #include "bdd_tables.h"
 #include "bdd_test_util.h"
@@ -96,18 +97,70 @@ TEST(BddNode, SignatureFormulaAndAccessors) {
   EXPECT_EQ(detached.is_correct(), 0);
 }
 
-TEST(BddNode, ReferenceCountsAreWideAndClamped) {
+// A count that reaches INT32_MAX stays there: such a node is never collected.
+TEST(BddNode, ReferenceCountsSaturate) {
   bddpp_manager m;
   bdd a = m.New_var_last("a");
   bdd_node* n = a.node();
-  n->internal_nb_refs = int64_t(INT_MAX) + 5;
+  n->internal_nb_refs = INT32_MAX - 1;
   n->inc_nbrefs();
-  EXPECT_EQ(n->internal_nb_refs, int64_t(INT_MAX) + 6);
-  EXPECT_EQ(n->nbrefs(), INT_MAX);
-  n->internal_nb_refs = int64_t(INT_MIN) - 3;
-  EXPECT_EQ(n->nbrefs(), INT_MIN);
+  EXPECT_EQ(n->nbrefs(), INT32_MAX);
+  n->inc_nbrefs();
+  n->dec_nbrefs();
+  n->dec_nbrefs();
+  EXPECT_EQ(n->nbrefs(), INT32_MAX);
   n->internal_nb_refs = 2;
-  EXPECT_EQ(n->nbrefs(), 2);
+  n->dec_nbrefs();
+  EXPECT_EQ(n->nbrefs(), 1);
+}
+
+// A node finds its manager through the manager's storage: over many storage chunks, in a copy,
+// in managers made where a destroyed one was, and in other threads; a caller's node through its
+// own record, detached when its manager goes.
+TEST(BddNode, ManagerFoundFromTheNode) {
+  auto chain = [](bddpp_manager& m, int n) {
+    std::vector<bdd> v;
+    for (int i = 0; i < n; ++i) v.push_back(m.New_var_last("v" + std::to_string(i)));
+    bdd f = m.Bdd_zero();
+    for (int i = n - 1; i >= 0; --i) f = m.Bdd_xor(v[i], f);
+    return f;
+  };
+  auto all_owned = [](bddpp_manager& m) {
+    int wrong = 0;
+    m.internal_bdd_node_map->for_each([&](bdd_node* n) { wrong += n->my_manager() != &m; });
+    return wrong + (m.Bdd_node_one()->my_manager() != &m);
+  };
+  bddpp_manager a;
+  bdd f = chain(a, 20000);
+  ASSERT_GT(a.internal_bdd_node_map->size(), 60000u);
+  EXPECT_EQ(all_owned(a), 0);
+  bdd_node* stray;
+  {
+    bddpp_manager copy(&a);
+    EXPECT_EQ(all_owned(copy), 0);
+    EXPECT_EQ(f.node()->my_manager(), &a);
+    stray = new bdd_node(&copy, 999, 1, 0, -1, copy.Bdd_var_by_index(3).node(), copy.Bdd_node_one());
+    EXPECT_EQ(stray->my_manager(), &copy);
+  }
+  EXPECT_EQ(stray->my_manager(), nullptr);
+  delete stray;
+  for (int round = 0; round < 3; ++round) {
+    bddpp_manager b;
+    bdd g = chain(b, 500);
+    EXPECT_EQ(all_owned(b), 0);
+    EXPECT_EQ(g.node()->local_id(), 0);
+    g.node()->local_id(round + 1);
+    EXPECT_EQ(g.node()->local_id(), round + 1);
+  }
+  int wrong_in_thread = -1;
+  std::thread([&] {
+    bddpp_manager c;
+    bdd g = chain(c, 300);
+    wrong_in_thread = all_owned(c) + all_owned(a);
+  }).join();
+  EXPECT_EQ(wrong_in_thread, 0);
+  bdd_node detached;
+  EXPECT_EQ(detached.my_manager(), nullptr);
 }
 
 TEST(BddHandle, CountingCopyAssignAndEquality) {

@@ -55,6 +55,35 @@ TEST_F(Xyzw, SupportsAndDependence) {
   EXPECT_EQ(m.Bdd_depends_on(z, z), 1);
 }
 
+// Supports of a chain over 10^5 variables, asked at the root and then at a node in the middle,
+// a shared sub-graph reached twice, and the or of two chains that meet: supports are exact,
+// walked without recursion and kept only where asked (a support per node would take gigabytes).
+TEST(BddSupport, LongChainsAndSharedGraphs) {
+  bddpp_manager m;
+  const long n = 100000;
+  std::vector<bdd> v;
+  for (long i = 0; i < n; ++i) v.push_back(m.New_var_last("v" + std::to_string(i)));
+  std::vector<bdd> chain(n + 1, m.Bdd_one());  // chain[i] = v_i & ... & v_(n-1)
+  for (long i = n - 1; i >= 0; --i) chain[i] = m.Bdd_and(v[i], chain[i + 1]);
+  std::set<long> all = m.set_of_index_depend_on(chain[0]);
+  ASSERT_EQ(all.size(), static_cast<size_t>(n));
+  EXPECT_EQ(*all.begin(), 0);
+  EXPECT_EQ(*all.rbegin(), n - 1);
+  EXPECT_EQ(m.Bdd_depends_on(chain[0], v[n - 1]), 1);
+  EXPECT_EQ(chain[n / 2].node()->var_index_dep_size(), n - n / 2);
+  EXPECT_EQ(chain[n / 2].node()->var_index_dep(n / 2 - 1), 0);
+  EXPECT_EQ(chain[n / 2 - 1].node()->var_index_dep_size(), n - n / 2 + 1);
+  // odd = v1 & v3 & ..., shared below both arms of x = v0 ? chain[2] : odd-part.
+  bdd odd = m.Bdd_one();
+  for (long i = 9; i >= 1; i -= 2) odd = m.Bdd_and(v[i], odd);
+  bdd arms = m.Bdd_ite(v[0], m.Bdd_and(v[2], odd), m.Bdd_or(v[4], odd));
+  EXPECT_EQ(m.set_of_index_depend_on(arms), (std::set<long>{0, 1, 2, 3, 4, 5, 7, 9}));
+  bdd both = m.Bdd_or(chain[n - 10], odd);
+  std::set<long> want{1, 3, 5, 7, 9};
+  for (long i = n - 10; i < n; ++i) want.insert(i);
+  EXPECT_EQ(m.set_of_index_depend_on(both), want);
+}
+
 TEST_F(Xyzw, Predicates) {
   EXPECT_EQ(m.Bdd_is_var(x), 1);
   EXPECT_EQ(m.Bdd_is_var(Not(x)), 0);
