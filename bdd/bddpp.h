@@ -130,6 +130,15 @@ inline bool bdd_initialised(const bdd& f) {
 inline bool bdd_owned_by(const bdd& f, const bddpp_manager* m) {
   return bdd_initialised(f) && f.internal_manager_ref == m;
 }
+// The terminal node, and a node that is one variable (both children terminal, else edge
+// complemented): the generators write such a node as the variable's name.
+inline bool bdd_node_is_terminal(const bdd_node* n) { return n->var_index() == -1; }
+inline bool bdd_node_is_bare_variable(const bdd_node* n) {
+  const bdd_node* t = n->then_node();
+  const bdd_node* e = n->else_node();
+  return t != nullptr && e != nullptr && bdd_node_is_terminal(t) && bdd_node_is_terminal(e) &&
+         n->else_link_type() == -1;
+}
 
 bool operator==(const bdd& a, const bdd& b);
 bool operator!=(const bdd& a, const bdd& b);

@@ -23,20 +23,6 @@
 // Equations
 // ===================================================================================
 
-namespace {
-
-bool has_handle(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
-
-bool is_terminal(const bdd_node* n) { return n->var_index() == -1; }
-
-bool is_bare_variable(const bdd_node* n) {
-  const bdd_node* t = n->then_node();
-  const bdd_node* e = n->else_node();
-  return t != nullptr && e != nullptr && is_terminal(t) && is_terminal(e) && n->else_link_type() == -1;
-}
-
-}  // namespace
-
 CNames::CNames(const std::list<std::string>& pointer_names, const std::string& prefix, const std::string& suffix)
     : pointers(pointer_names.begin(), pointer_names.end()), prefix(prefix), suffix(suffix) {}
 
@@ -55,12 +41,12 @@ void put_c_network(std::ostream& os, bddpp_manager* man, const CNames& names, co
                    bdd_node* n) {
   if (n == nullptr || n->is_marked()) return;
   n->mark();
-  if (is_terminal(n)) {
+  if (bdd_node_is_terminal(n)) {
     os << "   " << A << "[" << n->global_id() << "]= !0;\n";
     return;
   }
   std::string x = names.read(man->Name_var_by_index(n->var_index()));
-  if (is_bare_variable(n)) {
+  if (bdd_node_is_bare_variable(n)) {
     os << "  " << A << "[" << n->global_id() << "]= " << x << ";\n";
     return;
   }
@@ -73,7 +59,7 @@ void put_c_network(std::ostream& os, bddpp_manager* man, const CNames& names, co
 
 void put_c_equation(Bddexpression& e, std::ostream& os, const std::string& A, const CNames& names) {
   bddpp_manager* man = e.my_bdd_manager();
-  if (man == nullptr || !has_handle(e.bdd_var) || !has_handle(e.bdd_exp)) return;
+  if (man == nullptr || !bdd_initialised(e.bdd_var) || !bdd_initialised(e.bdd_exp)) return;
   std::string bare = man->Name_var_by_bdd(e.bdd_var);
   std::string left = (names.pointer(bare) ? "  *" : "   ") + names.written(bare);
   if (man->Bdd_is_var(e.bdd_exp)) {

@@ -32,18 +32,8 @@ std::string zero_lustre(const std::string& type) {
 
 namespace {
 
-bool has_handle(const bdd& b) { return b.manager_ref() != nullptr && b.node() != nullptr; }
-
-bool is_terminal(const bdd_node* n) { return n->var_index() == -1; }
-
-bool is_bare_variable(const bdd_node* n) {
-  const bdd_node* t = n->then_node();
-  const bdd_node* e = n->else_node();
-  return t != nullptr && e != nullptr && is_terminal(t) && is_terminal(e) && n->else_link_type() == -1;
-}
-
 bool writable(Bddexpression& e) {
-  return e.my_bdd_manager() != nullptr && has_handle(e.bdd_var) && has_handle(e.bdd_exp);
+  return e.my_bdd_manager() != nullptr && bdd_initialised(e.bdd_var) && bdd_initialised(e.bdd_exp);
 }
 
 // arrayless: node variables stem_id, else stem[id].
@@ -97,7 +87,7 @@ void Lustre_writing_node_used(Bddexpression& e, std::vector<char>& used) {
     if (id >= used.size()) used.resize(id + 1, 0);
     if (used[id] != 0) continue;
     used[id] = 1;
-    if (is_terminal(n) || is_bare_variable(n)) continue;
+    if (bdd_node_is_terminal(n) || bdd_node_is_bare_variable(n)) continue;
     stack.push_back(n->then_node());
     stack.push_back(n->else_node());
   }

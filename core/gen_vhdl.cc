@@ -55,14 +55,6 @@ std::string vhdl_name(const std::string& name) {
   return s + "\\";
 }
 
-bool is_terminal(const bdd_node* n) { return n->var_index() == -1; }
-
-bool is_bare_variable(const bdd_node* n) {
-  const bdd_node* t = n->then_node();
-  const bdd_node* e = n->else_node();
-  return t != nullptr && e != nullptr && is_terminal(t) && is_terminal(e) && n->else_link_type() == -1;
-}
-
 std::string element(const std::string& A, const bdd_node* n) { return A + "(" + std::to_string(n->global_id()) + ")"; }
 
 // What the network reads for a variable: the output ports are assigned only in the
@@ -90,12 +82,12 @@ std::string read_name(const Reads& reads, const std::string& name) {
 void put_vhdl_network(std::ostream& os, bddpp_manager* man, const std::string& A, const Reads& reads, bdd_node* n) {
   if (n == nullptr || n->is_marked()) return;
   n->mark();
-  if (is_terminal(n)) {
+  if (bdd_node_is_terminal(n)) {
     os << "      " << element(A, n) << " <= '1';\n";
     return;
   }
   std::string x = read_name(reads, man->Name_var_by_index(n->var_index()));
-  if (is_bare_variable(n)) {
+  if (bdd_node_is_bare_variable(n)) {
     os << "      " << element(A, n) << " <= " << x << ";\n";
     return;
   }
