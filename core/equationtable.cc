@@ -352,8 +352,8 @@ void EquationTable::pre(Module* m) {
       chain(o, old_status, old_value);
     }
   }
-  if (std::list<Signal*>* locals = m->getLocalSignalList()) {
-    for (Signal* l : plainLocals(*locals)) {
+  if (m->getLocalSignalList() != nullptr) {
+    for (Signal* l : m->plainLocals()) {
       if (l->is_wire || l->is_value || !has_entry(l, w)) continue;
       Bddexpression* old_status = old_equation(l, true);
       Bddexpression* old_value = old_equation(l, false);
@@ -364,29 +364,6 @@ void EquationTable::pre(Module* m) {
   }
 }
 
-const std::vector<Signal*>& EquationTable::plainLocals(const std::list<Signal*>& locals) {
-  PlainLocals& x = *plain_locals;
-  size_t now = locals.size();
-  auto it = locals.end();
-  bool valid = x.list == &locals && now >= x.size;
-  if (valid && x.size > 0) {
-    for (size_t k = x.size; k <= now; ++k) --it;  // to the last element scanned
-    valid = *it == x.back;
-    ++it;
-  }
-  if (!valid) {
-    x.list = &locals;
-    x.size = 0;
-    x.signals.clear();
-    it = locals.begin();
-  }
-  for (; it != locals.end(); ++it)
-    if (*it != nullptr && !(*it)->is_wire && !(*it)->is_value) x.signals.push_back(*it);
-  x.size = now;
-  x.back = now > 0 ? locals.back() : nullptr;
-  return x.signals;
-}
-
 EquationTable* EquationTable::duplicate(Module* m) {
   Bddexpressionwood* w = bdd_expression_wood;
   // Checked before anything is made, so that a failure leaves no half-registered copy.
@@ -394,7 +371,6 @@ EquationTable* EquationTable::duplicate(Module* m) {
     throw IllegalOperationException("EquationTable::duplicate: no occurrence table for signal", s->getInternalName());
   Bddexpressionwood* copy = new Bddexpressionwood(w);
   EquationTable* t = new EquationTable(std::string(), copy);
-  t->plain_locals = plain_locals;
   m->getSignalManager()->duplicate(copy, w);
   Signal::copyWood(copy, w);
   return t;

@@ -6,9 +6,7 @@
 #define EQUATIONTABLE_H
 
 #include <list>
-#include <memory>
 #include <string>
-#include <vector>
 
 class Bddexpression;
 class Bddexpressionwood;
@@ -77,20 +75,6 @@ class EquationTable {
 
  private:
   long reportCycles(long levels);
-  // The module's locals that pre chains (neither wires nor values), kept from one pre to the
-  // next, since wires make most of the list: elements appended since are scanned from the
-  // tail after checking that the last one scanned then is still where it was (as the
-  // module's local index does); a list replaced or filtered is scanned again whole. A copy
-  // made by duplicate shares its source's record, so that a branch does not scan again
-  // every local made before it.
-  struct PlainLocals {
-    const std::list<Signal*>* list = nullptr;
-    size_t size = 0;
-    const Signal* back = nullptr;
-    std::vector<Signal*> signals;
-  };
-  std::shared_ptr<PlainLocals> plain_locals = std::make_shared<PlainLocals>();
-  const std::vector<Signal*>& plainLocals(const std::list<Signal*>& locals);
 };
 
 #endif

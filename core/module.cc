@@ -157,6 +157,21 @@ Signal* Module::getOutputSignal(const std::string& n) const {
 
 Signal* Module::getLocalSignal(const std::string& n) const { return local_index.find(local_signal_list, n, internal_of); }
 
+const std::vector<Signal*>& Module::plainLocals() const {
+  PlainLocals& p = plain_locals;
+  if (local_signal_list == nullptr) {
+    p = PlainLocals();
+    return p.locals;
+  }
+  bool restart = false;
+  auto it = p.tail.unread(local_signal_list, restart);
+  if (restart) p.locals.clear();
+  for (; it != local_signal_list->end(); ++it)
+    if (*it != nullptr && !(*it)->is_wire && !(*it)->is_value) p.locals.push_back(*it);
+  p.tail.read(local_signal_list);
+  return p.locals;
+}
+
 std::list<Signal*>::const_iterator Module::ListTail::unread(const std::list<Signal*>* l, bool& restart) {
   size_t now = l->size();
   auto it = l->end();
@@ -336,6 +351,7 @@ void Module::addLocalSignal(Signal* s) {
     local_signal_list->remove_if([&key](Signal* l) { return l != nullptr && l->getInternalName() == key; });
     local_index.tail.list = nullptr;  // indexed again at the next look-up
     with_tables[3].list = nullptr;
+    plain_locals.tail.list = nullptr;
   }
   local_signal_list->push_back(s);
 }

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "bddpp.h"
 
@@ -81,6 +82,10 @@ class Module {
   Signal* getInputSignal(const std::string& name) const;   // original name
   Signal* getOutputSignal(const std::string& name) const;  // original name
   Signal* getLocalSignal(const std::string& name) const;   // internal name
+  // The locals that are neither wires nor values, in list order (the ones pre chains): the
+  // locals appended since the last call are read from the tail, a list replaced or filtered
+  // is read again whole.
+  const std::vector<Signal*>& plainLocals() const;
   // The first signal of the lists (inputs, outputs, data signals, locals) without an
   // occurrence table, or null. Only the signals appended since the last call are looked at,
   // unless a list was replaced or filtered or a table dropped (a table set to null directly
@@ -353,6 +358,12 @@ class Module {
   };
   void syncLocalIndex() const;
   mutable NameIndex local_index;  // internal names
+  // The locals that are neither wires nor values, read from the list's tail as it grows.
+  struct PlainLocals {
+    ListTail tail;
+    std::vector<Signal*> locals;
+  };
+  mutable PlainLocals plain_locals;
   // Inputs and outputs by original and by internal name, data signals by internal name.
   mutable NameIndex input_index, output_index, input_internal_index, output_internal_index, data_index;
   // The signal lists' prefixes found with occurrence tables, and the count of tables dropped
