@@ -22,6 +22,7 @@ bddpp_manager::bddpp_manager()
       internal_bdd_node_one(nullptr),
       internal_state(new bddpp_internals()) {
   internal_state->nodes.set_owner(this);
+  internal_state->nodes.reserve(4096);
   internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
 }
 

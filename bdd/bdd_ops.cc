@@ -105,10 +105,11 @@ bdd_node* bddpp_manager::Apply_rec(int lx, bdd_node* x, int ly, bdd_node* y, int
   if (x == one) return constant_link(lx) == Op::absorbing ? counted(one, Op::absorbing, link) : counted(y, ly, link);
   if (y == one) return constant_link(ly) == Op::absorbing ? counted(one, Op::absorbing, link) : counted(x, lx, link);
   if (x == y) return lx == ly ? counted(x, lx, link) : counted(one, Op::absorbing, link);
+  const bdd_computed_table::probe probe = internal_state->cache.locate(Op::code, lx, x, ly, y);
   {
     bdd_node* r;
     int rl;
-    if (internal_state->cache.lookup(Op::code, lx, x, ly, y, r, rl)) {
+    if (internal_state->cache.lookup(probe, r, rl)) {
       link = rl;  // counts only over-approximate: a cached result takes no extra unit
       return r;
     }
@@ -148,7 +149,7 @@ bdd_node* bddpp_manager::Apply_rec(int lx, bdd_node* x, int ly, bdd_node* y, int
   }
   if (r != one && r->internal_var_index < vx && r->internal_var_index < vy)
     Post_check_report(Op::name, lx, x, ly, y, link, r);
-  internal_state->cache.store(Op::code, lx, x, ly, y, r, link);
+  internal_state->cache.store(probe, r, link);
   return r;
 }
 

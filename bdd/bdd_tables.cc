@@ -238,7 +238,7 @@ std::vector<bdd_node*> bdd_unique_table::nodes() const {
 }
 
 void bdd_unique_table::grow() {
-  std::vector<uint64_t, bdd_big_allocator<uint64_t>> old(slots_.size() * 2, 0);
+  std::vector<uint64_t, bdd_big_allocator<uint64_t>> old(slots_.size() * growth(), 0);
   old.swap(slots_);
   mask_ = slots_.size() - 1;
   // Nodes lie at random addresses: start loading a few slots ahead.
@@ -311,22 +311,31 @@ void* bdd_node_pool::allocate() {
     free_ = *static_cast<void**>(free_);
     return p;
   }
-  if (next_ == end_) {
-    size_t bytes = chunk_nodes_ * sizeof(bdd_node);
-    char* c = static_cast<char*>(bdd_big_allocate(bytes));
-    chunks_.emplace_back(c, bytes);
-    {
-      std::lock_guard<std::mutex> lock(registry_mutex());
-      registry()[reinterpret_cast<uintptr_t>(c)] = chunk_range{reinterpret_cast<uintptr_t>(c + bytes), owner_};
-    }
-    chunk_start_ = c;
-    next_ = c;
-    end_ = c + bytes;
-    if (chunk_nodes_ < (size_t(1) << 16)) chunk_nodes_ *= 2;
-  }
+  if (next_ == end_) new_chunk();
   void* p = next_;
   next_ += sizeof(bdd_node);
   return p;
+}
+
+void bdd_node_pool::new_chunk() {
+  size_t bytes = chunk_nodes_ * sizeof(bdd_node);
+  char* c = static_cast<char*>(bdd_big_allocate(bytes));
+  chunks_.emplace_back(c, bytes);
+  {
+    std::lock_guard<std::mutex> lock(registry_mutex());
+    registry()[reinterpret_cast<uintptr_t>(c)] = chunk_range{reinterpret_cast<uintptr_t>(c + bytes), owner_};
+  }
+  chunk_start_ = c;
+  next_ = c;
+  end_ = c + bytes;
+  if (chunk_nodes_ < (size_t(1) << 16)) chunk_nodes_ *= 2;
+}
+
+void bdd_node_pool::reserve(size_t nodes) {
+  if (!chunks_.empty() || nodes == 0) return;
+  chunk_nodes_ = nodes;
+  new_chunk();
+  for (char* p = next_; p < end_; p += 4096) *p = 0;
 }
 
 void bdd_node_pool::release(void* p) {

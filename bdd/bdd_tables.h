@@ -101,13 +101,15 @@ class bdd_unique_table {
     slots_[slot] = pack(n, h);
     ++count_;
   }
-  bool full() const { return count_ * 2 > slots_.size(); }
-  // Doubles the table and puts back every node it holds: grow() reads them through the old
-  // slots; rehash(walk) takes them from walk(insert), which must call insert on each exactly once.
+  // Three quarters full: the tags spare most node reads on longer probes, and a smaller table
+  // misses the processor caches less.
+  bool full() const { return count_ * 4 > slots_.size() * 3; }
+  // Grows the table and puts back every node it holds: grow() reads them through the old slots;
+  // rehash(walk) takes them from walk(insert), which must call insert on each exactly once.
   void grow();
   template <class Walk>
   void rehash(Walk walk) {
-    slots_.assign(slots_.size() * 2, 0);
+    slots_.assign(slots_.size() * growth(), 0);
     mask_ = slots_.size() - 1;
     walk([this](bdd_node* n) {
       uint64_t h = hash_of(n);
@@ -133,6 +135,9 @@ class bdd_unique_table {
   }
 
  private:
+  // Small tables grow fourfold, since each growth costs a pass over every node and fresh pages;
+  // past a million slots they double, so that a large table stays close to its nodes' count.
+  size_t growth() const { return slots_.size() < (size_t(1) << 20) ? 4 : 2; }
   static constexpr int kAddressBits = 48;
   static constexpr uint64_t kAddressMask = (uint64_t(1) << kAddressBits) - 1;
   static bdd_node* node_of(uint64_t s) { return reinterpret_cast<bdd_node*>(static_cast<uintptr_t>(s & kAddressMask)); }
@@ -152,25 +157,33 @@ class bdd_computed_table : public bdd_cache_switch {
  public:
   enum op_code : int8_t { op_and = 1, op_or = 2 };
 
-  bool lookup(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node*& r, int& rl) {
-    if (!on || !mask_) return false;
+  // The slot of the operands' key, for lookup() and store().
+  struct probe {
     uint64_t kx, ky;
-    key(op, lx, x, ly, y, kx, ky);
-    const entry& e = entries_[slot(kx, ky)];
+    size_t slot;
+  };
+  probe locate(int op, int lx, const bdd_node* x, int ly, const bdd_node* y) const {
+    probe p;
+    key(op, lx, x, ly, y, p.kx, p.ky);
+    p.slot = mask_ ? slot(p.kx, p.ky) : 0;
+    return p;
+  }
+  bool lookup(const probe& p, bdd_node*& r, int& rl) {
+    if (!on || !mask_) return false;
+    const entry& e = entries_[p.slot];
     ++lookups_;
-    if (e.kx != kx || e.ky != ky) return false;
+    if (e.kx != p.kx || e.ky != p.ky) return false;
     ++hits_;
     r = reinterpret_cast<bdd_node*>(static_cast<uintptr_t>(e.r & ~uint64_t(7)));
     rl = (e.r & 1) ? -1 : 1;
     return true;
   }
-  void store(int op, int lx, const bdd_node* x, int ly, const bdd_node* y, bdd_node* r, int rl) {
+  // p from locate() with the table as it is now (no resize in between).
+  void store(const probe& p, bdd_node* r, int rl) {
     if (!on || !mask_) return;
-    uint64_t kx, ky;
-    key(op, lx, x, ly, y, kx, ky);
-    entry& e = entries_[slot(kx, ky)];
-    e.kx = kx;
-    e.ky = ky;
+    entry& e = entries_[p.slot];
+    e.kx = p.kx;
+    e.ky = p.ky;
     e.r = bdd_ptr_bits(r) | (rl == 1 ? 0 : 1);
   }
   void prefetch(int op, int lx, const bdd_node* x, int ly, const bdd_node* y) const {
@@ -324,6 +337,9 @@ class bdd_node_pool {
   void set_owner(bddpp_manager* owner) { owner_ = owner; }
   bdd_node_pool(const bdd_node_pool&) = delete;
   bdd_node_pool& operator=(const bdd_node_pool&) = delete;
+  // Room for nodes nodes before the first chunk is taken, its pages touched now rather than
+  // by the first operations (a fresh manager takes room for 4096, like its unique table).
+  void reserve(size_t nodes);
   void* allocate();
   void release(void* p);  // p's node destroyed; its slot reads as detached until reused
   // f on each node slot handed out, in creation order (reused slots where they lie).
@@ -344,6 +360,7 @@ class bdd_node_pool {
   void* free_ = nullptr;
   size_t chunk_nodes_ = 256;
   bddpp_manager* owner_ = nullptr;
+  void new_chunk();
 };
 
 // The manager whose node storage holds p, null when none does. Safe across threads: the
