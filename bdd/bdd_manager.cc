@@ -201,27 +201,6 @@ bdd_node* bddpp_manager::Find_or_create_bdd_node(long var_index, int link_then, 
   return n;
 }
 
-bdd_node* bddpp_manager::Find_or_create_ordered(long var_index, int link_then, int link_else, bdd_node* then_node,
-                                                bdd_node* else_node, int& link_out) {
-  link_out *= link_then;
-  int else_link = link_else * link_then;
-  bdd_node* one = internal_bdd_node_one;
-  if (then_node == one && else_node == one)
-    return else_link == 1 ? one : internal_variables_table[var_index];
-  uint64_t h;
-  size_t slot = 0;
-  bdd_node* found = internal_bdd_node_map->find(var_index, then_node, else_node, else_link, h, slot);
-  if (found) {
-    found->inc_nbrefs();
-    return found;
-  }
-  // The node is known to be absent: it is made straight into the slot the look-up ended on.
-  bdd_node* n = New_table_node(var_index, else_link, then_node, else_node, h, slot);
-  then_node->inc_nbrefs();
-  else_node->inc_nbrefs();
-  return n;
-}
-
 void bddpp_manager::Bdd_gc() {
   if (!internal_bdd_node_map) return;
   std::vector<bdd_node*> doomed;

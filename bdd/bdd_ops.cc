@@ -118,21 +118,16 @@ bdd_node* bddpp_manager::Apply_rec(int lx, bdd_node* x, int ly, bdd_node* y, int
   long top;
   int tl = 1, el = 1;
   bdd_node *t, *e;
-  // The else sub-problem is known before the then one runs: its cache entry starts loading.
   if (vx < vy) {
-    internal_state->cache.prefetch(Op::code, lx * x->internal_else_link_type, x->internal_else, ly, y);
     t = Apply_rec<Op>(lx, x->internal_then, ly, y, tl);
     e = Apply_rec<Op>(lx * x->internal_else_link_type, x->internal_else, ly, y, el);
     top = vx;
   } else if (vx == vy) {
-    internal_state->cache.prefetch(Op::code, lx * x->internal_else_link_type, x->internal_else,
-                                   ly * y->internal_else_link_type, y->internal_else);
     t = Apply_rec<Op>(lx, x->internal_then, ly, y->internal_then, tl);
     e = Apply_rec<Op>(lx * x->internal_else_link_type, x->internal_else, ly * y->internal_else_link_type,
                       y->internal_else, el);
     top = vx;
   } else {
-    internal_state->cache.prefetch(Op::code, ly * y->internal_else_link_type, y->internal_else, lx, x);
     t = Apply_rec<Op>(ly, y->internal_then, lx, x, tl);
     e = Apply_rec<Op>(ly * y->internal_else_link_type, y->internal_else, lx, x, el);
     top = vy;

@@ -186,12 +186,6 @@ class bdd_computed_table : public bdd_cache_switch {
     e.ky = p.ky;
     e.r = bdd_ptr_bits(r) | (rl == 1 ? 0 : 1);
   }
-  void prefetch(int op, int lx, const bdd_node* x, int ly, const bdd_node* y) const {
-    if (!on || !mask_) return;
-    uint64_t kx, ky;
-    key(op, lx, x, ly, y, kx, ky);
-    __builtin_prefetch(&entries_[slot(kx, ky)]);
-  }
   void clear();
   // Called between operations. The table starts small (a copied manager often makes few nodes)
   // and doubles while it earns its keep: when, over a window of as many look-ups as it has
@@ -461,6 +455,28 @@ inline bdd_node* bdd_unique_table::find(long var, const bdd_node* t, const bdd_n
     }
     if ((s & ~kAddressMask) == tag && same_key(node_of(s), var, t, e, else_link)) return node_of(s);
   }
+}
+
+// Inline: the and/or cores call it once per node they return.
+inline bdd_node* bddpp_manager::Find_or_create_ordered(long var_index, int link_then, int link_else, bdd_node* then_node,
+                                                       bdd_node* else_node, int& link_out) {
+  link_out *= link_then;
+  int else_link = link_else * link_then;
+  bdd_node* one = internal_bdd_node_one;
+  if (then_node == one && else_node == one)
+    return else_link == 1 ? one : internal_variables_table[var_index];
+  uint64_t h;
+  size_t slot = 0;
+  bdd_node* found = internal_bdd_node_map->find(var_index, then_node, else_node, else_link, h, slot);
+  if (found) {
+    found->inc_nbrefs();
+    return found;
+  }
+  // The node is known to be absent: it is made straight into the slot the look-up ended on.
+  bdd_node* n = New_table_node(var_index, else_link, then_node, else_node, h, slot);
+  then_node->inc_nbrefs();
+  else_node->inc_nbrefs();
+  return n;
 }
 
 #endif

@@ -121,7 +121,9 @@ class BuddyPkg {
   static constexpr int kInitialNodes = 1 << 12;
   static constexpr int kCacheEntries = 1 << 12;
 
-  explicit BuddyPkg(int nvars, long nodes = 0) : n_(nvars) {
+  // expand_ite: ite(f, g, h) as or(and(f, g), and(not f, h)), the and/or requests our package
+  // makes for it (node ids follow requests there), instead of the comparator's one ite pass.
+  explicit BuddyPkg(int nvars, long nodes = 0, bool expand_ite = false) : n_(nvars), expand_ite_(expand_ite) {
     int room = nodes > kInitialNodes ? static_cast<int>(nodes) : kInitialNodes;
     bs_init(room, nodes > 0 ? room : kCacheEntries, nvars);
   }
@@ -138,7 +140,12 @@ class BuddyPkg {
   B and_(const B& f, const B& g) { return B(bs_and(f.get(), g.get())); }
   B or_(const B& f, const B& g) { return B(bs_or(f.get(), g.get())); }
   B not_(const B& f) { return B(bs_not(f.get())); }
-  B ite(const B& f, const B& g, const B& h) { return B(bs_ite(f.get(), g.get(), h.get())); }
+  B ite(const B& f, const B& g, const B& h) {
+    if (!expand_ite_) return B(bs_ite(f.get(), g.get(), h.get()));
+    B a = and_(f, g);
+    B b = and_(not_(f), h);
+    return or_(a, b);
+  }
 
   int eval(const B& f, const int* ctx) { return bs_eval3(f.get(), ctx); }
   long nodes(const B& f) { return bs_nodecount(f.get()); }
@@ -148,6 +155,7 @@ class BuddyPkg {
 
  private:
   int n_;
+  bool expand_ite_;
 };
 
 #endif

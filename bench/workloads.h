@@ -41,6 +41,7 @@ typename P::B xor_of(P& p, const typename P::B& f, const typename P::B& g) {
 // Every row holds a queen; a queen excludes the rest of its row, column and
 // both diagonals.
 struct Queens {
+  static constexpr bool uses_ite = false;  // through xor_of or ite
   int n;
   std::string name() const { return "queens/" + std::to_string(n); }
   int nvars() const { return n * n; }
@@ -92,6 +93,7 @@ struct Queens {
 // puts every a before every b. Outputs: the ripple sums, its carry out, and the
 // miter (or of the bitwise differences of both adders), which must be zero.
 struct Adders {
+  static constexpr bool uses_ite = true;  // through xor_of or ite
   int n;
   bool interleaved;
   std::string name() const {
@@ -151,6 +153,7 @@ struct Adders {
 // products a_i b_j added with ripple-carry adders, keeping the low n bits.
 // Interleaved order a_i = 2i, b_i = 2i+1.
 struct Multiplier {
+  static constexpr bool uses_ite = true;  // through xor_of or ite
   int n;
   std::string name() const { return "multiplier/" + std::to_string(n); }
   int nvars() const { return 2 * n; }
@@ -184,6 +187,7 @@ struct Multiplier {
 // that the conjunction grows from the top of the order. Outputs: the
 // conjunction of the first half of the clauses, then of all of them.
 struct RandomCnf {
+  static constexpr bool uses_ite = false;  // through xor_of or ite
   int n;
   uint64_t seed;
   std::string name() const { return "cnf3/" + std::to_string(n); }
@@ -236,6 +240,7 @@ struct RandomCnf {
 
 // Parity of n variables as a chain of exclusive ors.
 struct Parity {
+  static constexpr bool uses_ite = true;  // through xor_of or ite
   int n;
   std::string name() const { return "parity/" + std::to_string(n); }
   int nvars() const { return n; }
