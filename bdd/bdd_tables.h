@@ -286,6 +286,15 @@ class bdd_memo {
     put(n, link, v);
     return v;
   }
+  // Gives the table back when it holds more than slots slots, so that a memo kept between
+  // calls stays small after a large one.
+  void trim(size_t slots) {
+    if (slots_.size() > slots) {
+      std::vector<slot>().swap(slots_);
+      mask_ = 0;
+      used_ = 0;
+    }
+  }
   // false when (n, link) was already visited in this call; always true with the memos off.
   bool first_visit(const bdd_node* n, int link) {
     if (find(n, link)) return false;

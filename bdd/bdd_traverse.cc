@@ -319,6 +319,21 @@ bdd_node* copy_by_name(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, node_c
   });
 }
 
+// A copy's memo, kept by the thread from one small copy to the next and begun empty in O(1), so
+// that copying many small functions does not allocate a table for each; one grown by a large
+// copy is given back, since look-ups spread over a large table miss the caches. Copies do not
+// nest.
+template <class Memo>
+struct reused_memo {
+  Memo& memo;
+  reused_memo() : memo(held()) { memo.begin(); }
+  ~reused_memo() { memo.trim(1024); }
+  static Memo& held() {
+    static thread_local Memo m;
+    return m;
+  }
+};
+
 bool bad_copy_call(bddpp_manager* m1, bddpp_manager* m2, const bdd_node* n) {
   if (m1 && m2 && n) return false;
   std::cerr << "ERROR: Bad call of Bdd_isomorphe() !" << std::endl;
@@ -329,8 +344,8 @@ bool bad_copy_call(bddpp_manager* m1, bddpp_manager* m2, const bdd_node* n) {
 
 bdd_node* Bdd_isomorphe(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n) {
   if (bad_copy_call(m1, m2, n)) return m1 ? m1->internal_bdd_node_one : nullptr;
-  node_copy_memo memo;
-  return copy_equal_index(m1, m2, n, memo);
+  reused_memo<node_copy_memo> r;
+  return copy_equal_index(m1, m2, n, r.memo);
 }
 
 bdd Bdd_isomorphe(bddpp_manager* m1, bddpp_manager* m2, bdd f) {
@@ -340,20 +355,20 @@ bdd Bdd_isomorphe(bddpp_manager* m1, bddpp_manager* m2, bdd f) {
 
 bdd_node* Bdd_isomorphe(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, long int* map) {
   if (bad_copy_call(m1, m2, n)) return m1 ? m1->internal_bdd_node_one : nullptr;
-  node_copy_memo memo;
-  return copy_by_map(m1, m2, n, map, memo);
+  reused_memo<node_copy_memo> r;
+  return copy_by_map(m1, m2, n, map, r.memo);
 }
 
 bdd Bdd_isomorphe(bddpp_manager* m1, bddpp_manager* m2, bdd& f, long int* map) {
   if (bad_copy_call(m1, m2, f.internal_bdd_node)) return m1 ? m1->Bdd_zero() : bdd();
-  handle_copy_memo memo;
-  return copy_handle_by_map(m1, m2, f, map, memo);
+  reused_memo<handle_copy_memo> r;
+  return copy_handle_by_map(m1, m2, f, map, r.memo);
 }
 
 bdd_node* Bdd_isomorphe_by_name(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n) {
   if (bad_copy_call(m1, m2, n)) return m1 ? m1->internal_bdd_node_one : nullptr;
-  node_copy_memo memo;
-  return copy_by_name(m1, m2, n, memo);
+  reused_memo<node_copy_memo> r;
+  return copy_by_name(m1, m2, n, r.memo);
 }
 
 bdd Bdd_isomorphe_by_name(bddpp_manager* m1, bddpp_manager* m2, bdd f) {
