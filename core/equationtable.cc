@@ -52,6 +52,12 @@ bool chained_by_pre(const Signal* s, Bddexpressionwood* w) {
   return s->is_output || (s->is_local && !s->is_wire && !s->is_value);
 }
 
+// s's current occurrence in w raised to `there` (its current occurrence in the other system of
+// a merge), never lowered: the merged system goes on from the later of the two branches.
+void raise_current_occurrence(Signal* s, Bddexpressionwood* w, int there) {
+  if (!has_entry(s, w) || s->getCurrentOccurrence(w) < there) s->extendCurrentOccurrenceTable(w, there);
+}
+
 // Index of the variable called name in w, created last when absent.
 long find_or_append(Bddexpressionwood* w, const std::string& name) {
   long i = w->Index_var_by_name(name);
@@ -192,7 +198,7 @@ void EquationTable::add(Bddexpression* eq, Module* m) {
   // Occurrence 0 of a module signal: its current occurrence follows it.
   if (r->getCurrentOccurrence() == 0) {
     Signal* s = m->getSignalFromInternalName(r->getInternalName());
-    if (s != nullptr && has_entry(s, from)) s->extendCurrentOccurrenceTable(w, s->getCurrentOccurrence(from));
+    if (s != nullptr && has_entry(s, from)) raise_current_occurrence(s, w, s->getCurrentOccurrence(from));
   }
 }
 
@@ -241,7 +247,7 @@ void EquationTable::unify(EquationTable* other, Module* m) {
       std::string occurrence = v.substr(3);
       Signal* s = signal_of_variable(m, ow, i, occurrence);
       if (s == nullptr || !has_entry(s, ow)) continue;
-      s->extendCurrentOccurrenceTable(w, s->getCurrentOccurrence(ow));
+      raise_current_occurrence(s, w, s->getCurrentOccurrence(ow));
       SignalRef* r = s->getSignalRef(m, ow);
       if (r != nullptr && !r->isDefinedWood(w)) {
         long sid = find_or_append(w, "_s_" + r->getCurrentName());
@@ -268,10 +274,7 @@ void EquationTable::unify(EquationTable* other, Module* m) {
       // Occurrence 0 of a signal that pre chains is the AND of its occurrences' values in
       // either copy; OR would keep only the shorter copy's chain.
       here->merge_right_side(chained_by_pre(s, ow) || chained_by_pre(s, w) ? 2 : 1, *eq);
-      if (s != nullptr && has_entry(s, ow)) {
-        int there = s->getCurrentOccurrence(ow);
-        if (!has_entry(s, w) || s->getCurrentOccurrence(w) < there) s->extendCurrentOccurrenceTable(w, there);
-      }
+      if (s != nullptr && has_entry(s, ow)) raise_current_occurrence(s, w, s->getCurrentOccurrence(ow));
     } else {
       throw IllegalOperationException("EquationTable:unify", "Bdd expression neither status nor value equation");
     }

@@ -42,6 +42,14 @@ TEST(JxFlow, SourceAndJxcReactAlike) {
        "module M: Input: I; Output: O, P;\nloop { local S { present I emit S || present S emit O else emit P } >> pause }"
        "\nend",
        "M", {"I=T", "", "I=T", "I=F"}, {"O=T P=B", "O=B P=T", "O=T P=B", "O=B P=T"}},
+      // L lives in the branch that compiles before the parallel's copy is merged back: the
+      // merge keeps L's occurrence as that branch left it.
+      {"local inside a parallel branch", "module M: Output: O, P;\n{ local L { emit L >> present L emit O } } || pause >> emit P\nend",
+       "M", {"", "", ""}, {"O=T P=B", "O=B P=T", "O=B P=B"}},
+      {"local inside a parallel branch of a loop",
+       "module M: Input: I; Output: O, P;\n"
+       "loop { { local L { { present I emit L } >> { present L emit O } >> pause } } || pause >> emit P }\nend",
+       "M", {"I=T", "I=F", "I=T", ""}, {"O=T P=B", "O=B P=T", "O=T P=T", "O=B P=T"}},
       // P is the action of A -> B; O the Moore output of B, not emitted in the instant the
       // strong transition leaves B.
       {"automaton with a strong transition",
