@@ -196,13 +196,19 @@ Signal* Run::actualSignal(const std::string& f, Module* m, bool input) const {
 
 namespace {
 
-// A local y bound to e under clock, defined by source.
+// A local y bound to e under clock, defined by source. The binding is made in the module's
+// own system: a Run compiled in a copy (a branch of a fork) makes y known there too.
 void bindThrough(Module* m, EquationTable* t, DataExpr* e, Signal* clock, Signal* source) {
   Signal* y = m->addSignalBinding(e, "", clock);
   y->is_local = true;
   y->is_input = false;
   y->is_output = false;
   m->addLocalSignal(y);
+  Bddexpressionwood* w = t->getBddexpressionWood();
+  if (w != m->getBddWood()) {
+    t->learnSignal(y, m);
+    y->extendCurrentOccurrenceTable(w, 0);
+  }
   t->createEquation(y, source, m, true);
 }
 

@@ -50,6 +50,12 @@ TEST(JxFlow, SourceAndJxcReactAlike) {
        "module M: Input: I; Output: O, P;\n"
        "loop { { local L { { present I emit L } >> { present L emit O } >> pause } } || pause >> emit P }\nend",
        "M", {"I=T", "I=F", "I=T", ""}, {"O=T P=B", "O=B P=T", "O=T P=T", "O=B P=T"}},
+      // The run compiles in the copy of the parallel's second branch, and binds the value of
+      // its valued actual output there.
+      {"a module run in the second branch of a parallel",
+       "data: Type: int; Constant: int 1; end data\nmodule Sub: Input: A; Output: B: int;\npresent A emit B(1)\nend\n"
+       "module Top: Input: I; Output: O: int;\npause || run Sub [I \\ A, O \\ B]\nend",
+       "Top", {"I=T", "I=T", ""}, {"O=T", "O=B", "O=B"}},
       // P is the action of A -> B; O the Moore output of B, not emitted in the instant the
       // strong transition leaves B.
       {"automaton with a strong transition",
