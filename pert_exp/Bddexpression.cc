@@ -569,7 +569,7 @@ void Bddexpression::walk_after_change(long k, bool merged, const std::set<long>&
     wood->settle();
     settled = true;
   }
-  if (settled) wood->down_critical_path(k, 0, 0);
+  if (settled) wood->warn_of_cycles_below(k);
   // The up walk reads dependences only, which the reader insertions do not change: one walk
   // gives every result unless it needed the literal walk (a cycle), which may change the wood.
   long valid = 0;

@@ -284,6 +284,10 @@ class Bddexpressionwood {
   std::set<long> down_dependances(long v, long depth, std::set<long>& acc);
   std::set<long> up_dependances(long v, long depth, std::set<long>& acc);
   long down_critical_path(long v, long depth, long acc);
+  // down_critical_path's warning, once, when the readers' graph below v has a cycle, without
+  // the depth-bounded walk (whose paths around a cycle grow exponentially with the depth):
+  // for the callers that read nothing but the warning.
+  void warn_of_cycles_below(long v);
   long up_critical_path(long v, long depth, long acc);
   void coherence_dependances_check(std::ostream& os) const;
   void internal_global_build_dependances();

@@ -102,6 +102,13 @@ long Bddexpressionwood::down_critical_path(long v, long depth, long acc) {
   return literal_down_critical_path(v, depth, acc);
 }
 
+void Bddexpressionwood::warn_of_cycles_below(long v) {
+  if (!valid_id(v) || readers(v).empty()) return;
+  long value = 0, height = 0;
+  start_walk();
+  if (!memo_walk(v, false, value, height)) cycle_warning("down_critical_path", kRecursion);
+}
+
 long Bddexpressionwood::up_critical_path(long v, long depth, long acc) {
   if (slot(v) == nullptr) return acc;
   long value = 0, height = 0;

@@ -93,6 +93,30 @@ TEST(Dependences, MemoisedPathsMatchTheRecursiveWalk) {
   }
 }
 
+// A change in a wood whose readers close a cycle through twenty diamonds (2^20 paths around it)
+// warns once, at once (the down walk after a change reads nothing but the warning), before the
+// up walk reports the self-dependence and ends the process.
+TEST(DependencesDeathTest, ChangeOnACycleOfDiamondsWarnsOnce) {
+  testing::FLAGS_gtest_death_test_style = "threadsafe";
+  auto change = [] {
+    test_system s;
+    const int k = 20;
+    for (int i = 0; i <= k; ++i) s.var("x" + std::to_string(i));
+    s.eq("x0", s.v("x" + std::to_string(k)));
+    for (int i = 1; i <= k; ++i) {
+      std::string prev = "x" + std::to_string(i - 1), n = std::to_string(i);
+      s.eq("a" + n, s.v(prev));
+      s.eq("b" + n, s.m()->Bdd_not(s.v(prev)));
+      s.eq("x" + n, s.m()->Bdd_or(s.v("a" + n), s.v("b" + n)));
+    }
+    s.at("x0")->append_or_exp(s.v("q"));
+  };
+  EXPECT_EXIT(change(), testing::ExitedWithCode(1),
+              "^WARNING in Bddexpressionwood::down_critical_path\\(\\):\n"
+              "   possible infinite recursion due to a signals cycle\n"
+              "ERROR: detected self-dependance");
+}
+
 TEST(Dependences, CycleWarningsOfTheBoundedWalks) {
   test_system s;
   long x = s.var("x"), y = s.var("y");
