@@ -1,8 +1,10 @@
 // Text forms of equations and systems: debug, documentation and Lustre-like lines, statistics and
 // the compiled-module records (current and older notations).
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <sstream>
+#include <vector>
 
 #include "Bddexpression.h"
 #include "Stringpp.h"
@@ -41,15 +43,52 @@ void comment_lines(std::ostream& os, const std::string& text) {
   }
 }
 
+// The paths from f's root to true, counted up to cap (cap + 1 for more), without recursion.
+long paths_to_true(const bdd& f, long cap) {
+  using key = std::pair<const bdd_node*, int>;
+  std::map<key, long> count;
+  std::vector<key> stack{key(f.node(), f.link_type())};
+  while (!stack.empty()) {
+    key k = stack.back();
+    const bdd_node* n = k.first;
+    if (n->var_index() < 0) {
+      count[k] = k.second == 1 ? 1 : 0;
+      stack.pop_back();
+      continue;
+    }
+    key t(n->then_node(), k.second), e(n->else_node(), k.second * n->else_link_type());
+    auto ct = count.find(t), ce = count.find(e);
+    if (ct == count.end()) stack.push_back(t);
+    if (ce == count.end()) stack.push_back(e);
+    if (ct == count.end() || ce == count.end()) continue;
+    count[k] = std::min(cap + 1, ct->second + ce->second);
+    stack.pop_back();
+  }
+  return count[key(f.node(), f.link_type())];
+}
+
+// A system's listing (in the error reports that show the system) writes a right side as a sum
+// of products only up to this many: a larger one takes long to cover, and would fill the report.
+const long kListedProducts = 100;
+
+void put_equation(std::ostream& os, const Bddexpression& e, bool every_product) {
+  os << "(" << static_cast<const void*>(&e) << ") <" << e.name << "> " << "[type:" << e.usertype << "]";
+  auto out = [&os](const std::string& s) { os << s; };
+  debug_body(e, out, [&](bddpp_manager* m) {
+    if (!every_product && paths_to_true(e.bdd_exp, kListedProducts) > kListedProducts)
+      os << "(more than " << kListedProducts << " products, not listed)";
+    else
+      m->Print_sop(" + ", " * ", "!", "", os, e.bdd_exp, 1);
+  });
+  if (e.pw != nullptr) os << "  weight: " << e.w << " usertype: " << e.usertype;
+}
+
 }  // namespace
 
 // ----- one equation -----
 
 std::ostream& operator<<(std::ostream& os, const Bddexpression& e) {
-  os << "(" << static_cast<const void*>(&e) << ") <" << e.name << "> " << "[type:" << e.usertype << "]";
-  auto out = [&os](const std::string& s) { os << s; };
-  debug_body(e, out, [&](bddpp_manager* m) { m->Print_sop(" + ", " * ", "!", "", os, e.bdd_exp, 1); });
-  if (e.pw != nullptr) os << "  weight: " << e.w << " usertype: " << e.usertype;
+  put_equation(os, e, true);
   return os;
 }
 
@@ -136,7 +175,8 @@ std::ostream& operator<<(std::ostream& os, const Bddexpressionwood& w) {
     os << i << ": ";
     Bddexpression* e = w.slot(i);
     if (e != nullptr) {
-      os << *e << " dates (" << e->earliest_date << "," << e->getLateDate() << ")" << " from vars "
+      put_equation(os, *e, false);
+      os << " dates (" << e->earliest_date << "," << e->getLateDate() << ")" << " from vars "
          << e->vars_dependance;
     } else {
       std::string name = w.man != nullptr && i < w.man->Nb_bdd_vars() ? w.man->Name_var_by_index(i) : "";

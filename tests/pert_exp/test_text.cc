@@ -142,6 +142,24 @@ TEST(Text, SystemListingAndStatistics) {
   EXPECT_NE(text.find("b = a  weight: 1 usertype: 0 dates (1,0) from vars {0}  to vars {}\n"), std::string::npos);
 }
 
+// The listing of a system, shown by the error reports, leaves out a right side of more than 100
+// products (a parity of 8 variables has 128); the equation printed alone keeps every product.
+TEST(Text, SystemListingLeavesOutLargeSumsOfProducts) {
+  test_system s;
+  bdd parity = s.w->Bdd_zero();
+  for (int i = 0; i < 8; ++i) parity = s.m()->Bdd_xor(parity, s.v("x" + std::to_string(i)));
+  s.eq("p", parity);
+  s.eq("q", s.m()->Bdd_and(s.v("x0"), s.v("x1")));
+  std::ostringstream all, one;
+  all << *s.w;
+  one << *s.at("p");
+  EXPECT_NE(all.str().find("p = (more than 100 products, not listed)  weight: 1"), std::string::npos);
+  EXPECT_NE(all.str().find("q = x0 * x1  weight: 1"), std::string::npos);
+  size_t products = 0;
+  for (size_t at = one.str().find(" + "); at != std::string::npos; at = one.str().find(" + ", at + 1)) ++products;
+  EXPECT_EQ(products + 1, 128u);
+}
+
 TEST(Text, ReduceProposition) {
   test_system s;
   s.eq("k", s.w->Bdd_one());
