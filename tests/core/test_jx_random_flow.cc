@@ -1,5 +1,7 @@
-// Random programs through the whole flow: each one compiled, finalised, saved as .jxc and read
-// back, then run on a random input trace from both the source and the .jxc. The two must react
+// Random programs through the whole flow (sequences, parallels, presents, loops, locals, aborts,
+// waits, sustains, valued signals, runs of pure, valued, automaton and Mealy modules): each one
+// compiled, finalised, saved as .jxc and read back, then run on a random input trace from both
+// the source and the .jxc. The two must react
 // alike. A program with a causality cycle ends its compile with status 1, as the compiler does;
 // each program runs in a child process so that such an end, or a crash, is seen and reported
 // with the program's text.
@@ -30,7 +32,7 @@ class ProgramMaker {
     std::string local = "L" + std::to_string(locals.size());
     std::vector<std::string> inner = locals;
     inner.push_back(local);
-    switch (below(16)) {
+    switch (below(21)) {
       case 0: return "emit " + pick(emitted);
       case 1: return "pause";
       case 2: return sub() + " >> " + sub();
@@ -46,13 +48,18 @@ class ProgramMaker {
       case 12: return "run Sub [" + pick(tested) + " \\ A, " + pick(emitted) + " \\ B]";
       case 13: return "run Sub2 [" + pick(tested) + " \\ A, V \\ B]";
       case 14: return "local W: int { { emit W(1) } >> { present W { emit V(2) } } >> " + sub() + " }";
+      case 15: return "run " + pick({"Aut", "Mm"}) + " [" + pick(tested) + " \\ X, " + pick(emitted) + " \\ Y]";
+      case 16: return "run Sub3 [" + pick(tested) + " \\ A, " + pick(emitted) + " \\ B]";
+      case 17: return sub() + " || " + sub() + " || " + sub();
+      case 18: return "present K " + sub() + " else " + sub();
+      case 19: return "emit V(#K + 1)";
       default: return pick({"noemit O", "sustain V(1) until I", "emit V(2)"});
     }
   }
 
   Trace inputs(int reactions) {
     Trace t;
-    for (int i = 0; i < reactions; ++i) t.push_back(pick({"", "I=T", "J=T", "I=T J=T"}));
+    for (int i = 0; i < reactions; ++i) t.push_back(pick({"", "I=T", "J=T", "I=T J=T", "K=T"}));
     return t;
   }
 
@@ -65,7 +72,11 @@ class ProgramMaker {
 const char* kPrelude =
     "data: Type: int; Constant: int 1; int 2; end data\n"
     "module Sub: Input: A; Output: B;\nloop { { present A { emit B } } >> pause }\nend\n"
-    "module Sub2: Input: A; Output: B: int;\nloop { { present A { emit B(1) } else { emit B(2) } } >> pause }\nend\n";
+    "module Sub2: Input: A; Output: B: int;\nloop { { present A { emit B(1) } else { emit B(2) } } >> pause }\nend\n"
+    "module Sub3: Input: A; Output: B;\nrun Sub [A \\ A, B \\ B] || { pause >> emit B }\nend\n"
+    "module Aut: Input: X; Output: Y;\nautomaton\nstate: A0;\nstate: B0 / Y;\ntransition:\ninitial -> A0;\n"
+    "A0 [X] -> B0;\nB0 [X] strong-> A0;\nend\n"
+    "module Mm: Input: X; Output: Y;\nMealy Machine Register: r : 0 : rn;\nrn = r xor X; Y = rn;\nend\n";
 
 // 0: both paths react alike; 1: the compile ended on a causality cycle (status 1 with the
 // cycle's report on standard error); 2: the paths differ; 3: an exception; anything else: the
@@ -104,7 +115,7 @@ TEST(JxRandomFlow, SourceAndJxcReactAlikeOnRandomPrograms) {
   int compiled = 0;
   for (unsigned seed = 1; seed <= 300; ++seed) {
     ProgramMaker make(seed);
-    std::string source = std::string(kPrelude) + "module M: Input: I, J; Output: O, P, Q, V: int;\n" +
+    std::string source = std::string(kPrelude) + "module M: Input: I, J, K: int; Output: O, P, Q, V: int;\n" +
                          make.statement(5, {}) + "\nend\n";
     int end = run_in_child(source, make.inputs(6));
     EXPECT_TRUE(end == 0 || end == 1) << "seed " << seed << " ended with " << end << ":\n" << source;
