@@ -173,11 +173,11 @@ CModuleWriter::CModuleWriter(Module& m, std::ostream& body, std::ostream& header
       man(w != nullptr ? w->my_bdd_manager() : nullptr) {}
 
 long CModuleWriter::statusId(Signal* s, bool input) const {
-  return input || systemc ? s->getBddStatusId(&m, w) : s->getInitialBddStatusId(&m, w);
+  return input ? s->getBddStatusId(&m, w) : s->getInitialBddStatusId(&m, w);
 }
 
 long CModuleWriter::valueId(Signal* s, bool input) const {
-  return input || systemc ? s->getBddValueId(&m, w) : s->getInitialBddValueId(&m, w);
+  return input ? s->getBddValueId(&m, w) : s->getInitialBddValueId(&m, w);
 }
 
 void CModuleWriter::both(const std::string& text) {
@@ -313,16 +313,11 @@ void CModuleWriter::writeLocals() {
   };
   if (m.getInputSignalList() != nullptr)
     for (Signal* s : *m.getInputSignalList())
-      if (s->getBddStatusId(&m, w) != -1) drop(systemc ? s->getBddStatusId(&m, w) : s->getInitialBddStatusId(&m, w));
+      if (s->getBddStatusId(&m, w) != -1) drop(s->getInitialBddStatusId(&m, w));
   if (m.getRegisterList() != nullptr)
     for (regclass* r : *m.getRegisterList()) drop(r->actual_var()->getBddStatusId(&m, w));
   if (m.getOutputSignalList() != nullptr)
     for (Signal* s : *m.getOutputSignalList()) {
-      if (systemc) {
-        drop(s->getBddStatusId(&m, w));
-        if (!finalised) drop(s->getBddValueId(&m, w));
-        continue;
-      }
       if (s->getBddStatusId(&m, w) == -1) continue;
       drop(s->getInitialBddStatusId(&m, w));
       if (!finalised && s->getBddValueId(&m, w) != -1) drop(s->getInitialBddValueId(&m, w));
@@ -336,7 +331,7 @@ void CModuleWriter::writeLocals() {
   if (m.getLocalSignalList() == nullptr) return;
   for (Signal* s : *m.getLocalSignalList()) {
     if (!s->isValued(&m) || m.getBinding(s->getName(&m)) != nullptr) continue;
-    long id = systemc ? s->getBddStatusId(&m, w) : s->getInitialBddStatusId(&m, w);
+    long id = s->getInitialBddStatusId(&m, w);
     if (id == -1) continue;
     std::string T = s->getValueType(&m);
     body << "  " << T << "  " << man->Name_var_by_index(id) << "_val" << " = " << T << "_zero" << ";\n";

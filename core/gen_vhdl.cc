@@ -193,7 +193,8 @@ void Module::VHDL_put(std::ostream& os, int flavour) {
   bool first = true;
   if (getOutputSignalList() != nullptr)
     for (Signal* s : *getOutputSignalList()) {
-      long status = s->getBddStatusId(this, w), value = s->getBddValueId(this, w);
+      // An output's ports are its occurrence 0, which gathers every occurrence.
+      long status = s->getInitialBddStatusId(this, w), value = s->getInitialBddValueId(this, w);
       if (status != -1) internal.erase(status);
       if (value != -1) {
         if (finalised)
