@@ -150,9 +150,10 @@ std::string run_c_program(Module* m, bool systemc, const std::vector<Reaction>& 
   write_text(dir + "/user" + ext, "#include \"" + m->getName() + ".h\"\n" + UserData);
   write_text(dir + "/driver" + ext, c_driver(m, rs));
   std::string compiler = systemc ? "g++ -std=c++17 " : "gcc -std=c99 ";
-  ToolResult built = run_tool(compiler + CWarnings + " -I" + dir + " -o " + dir + "/run " + stem + ext + " " + dir +
-                              "/user" + ext + " " + dir + "/driver" + ext + " 2>&1");
-  EXPECT_EQ(built.status, 0) << built.output;
+  std::string build = compiler + CWarnings + " -I" + dir + " -o " + dir + "/run " + stem + ext + " " + dir + "/user" +
+                      ext + " " + dir + "/driver" + ext;
+  ToolResult built = run_tool(build + " 2>&1");
+  EXPECT_EQ(built.status, 0) << build << "\n" << built.output;
   ToolResult ran = run_tool(dir + "/run 2>&1");
   EXPECT_EQ(ran.status, 0) << ran.output;
   return ran.output;
@@ -219,25 +220,7 @@ class GenDiff : public ::testing::TestWithParam<int> {
   std::vector<Reaction> inputs(Module* m) const { return random_inputs(m, 7u + static_cast<unsigned>(GetParam())); }
   // Writes the C or SystemC files of m, the user's data and the driver, compiles them
   // with compiler and returns what the program prints.
-  std::string run_c_flavour(Module* m, bool systemc) {
-    std::string stem = dir.path + "/" + m->getName();
-    std::string ext = systemc ? ".cc" : ".c";
-    {
-      std::ofstream body(stem + ext), header(stem + ".h");
-      if (systemc)
-        m->SYSTEMC_put(body, header);
-      else
-        m->C_put(body, header);
-    }
-    write_text(stem + "_typedecl.h", "");
-    write_text(stem + "_sc.h", "#include \"" + m->getName() + ".h\"\n");
-    write_text(dir.path + "/user" + ext, "#include \"" + m->getName() + ".h\"\n" + UserData);
-    write_text(dir.path + "/driver" + ext, c_driver(m, inputs(m)));
-    std::string compiler = systemc ? "g++ -std=c++17 " : "gcc -std=c99 ";
-    run_or_fail(compiler + CWarnings + " -I" + dir.path + " -o " + dir.path + "/run " + stem + ext + " " + dir.path +
-                "/user" + ext + " " + dir.path + "/driver" + ext);
-    return run_or_fail(dir.path + "/run");
-  }
+  std::string run_c_flavour(Module* m, bool systemc) { return run_c_program(m, systemc, inputs(m), dir.path); }
   static std::string run_or_fail(const std::string& command) {
     ToolResult r = run_tool(command + " 2>&1");
     EXPECT_EQ(r.status, 0) << command << "\n" << r.output;

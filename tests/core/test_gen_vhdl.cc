@@ -48,6 +48,19 @@ ToolResult ghdl_elaborate(const std::string& dir, const std::vector<std::string>
   return run_tool(cmd + " 2>&1 && ghdl -e " + top + " 2>&1");
 }
 
+// m's design driven by rs under ghdl prints what the simulator's engine gives.
+void expect_design_agrees(Module* m, const std::vector<Reaction>& rs, const std::string& dir) {
+  std::ostringstream design;
+  m->VHDL_put(design, 0);
+  write_text(dir + "/design.vhdl", design.str());
+  write_text(dir + "/tb.vhdl", testbench(m, rs));
+  ToolResult built = ghdl_elaborate(dir, {"design.vhdl", "tb.vhdl"}, "tb");
+  ASSERT_EQ(built.status, 0) << built.output << design.str();
+  ToolResult run = run_tool("cd " + dir + " && ghdl -r tb 2>/dev/null");
+  ASSERT_EQ(run.status, 0);
+  EXPECT_EQ(run.output, simulate(m, rs)) << design.str();
+}
+
 class GenVhdl : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
@@ -60,16 +73,7 @@ class GenVhdl : public ::testing::TestWithParam<int> {
 
 TEST_P(GenVhdl, SimulatedDesignAgreesWithTheSimulator) {
   Module* m = finalised(circuit(GetParam()));
-  std::vector<Reaction> rs = random_inputs(m, 11u + static_cast<unsigned>(GetParam()));
-  std::ostringstream design;
-  m->VHDL_put(design, 0);
-  write_text(dir.path + "/design.vhdl", design.str());
-  write_text(dir.path + "/tb.vhdl", testbench(m, rs));
-  ToolResult built = ghdl_elaborate(dir.path, {"design.vhdl", "tb.vhdl"}, "tb");
-  ASSERT_EQ(built.status, 0) << built.output << design.str();
-  ToolResult run = run_tool("cd " + dir.path + " && ghdl -r tb 2>/dev/null");
-  ASSERT_EQ(run.status, 0);
-  EXPECT_EQ(run.output, simulate(m, rs)) << design.str();
+  expect_design_agrees(m, random_inputs(m, 11u + static_cast<unsigned>(GetParam())), dir.path);
 }
 
 // A module compiled from source: the ports of its outputs are their occurrence 0, which
@@ -81,16 +85,7 @@ TEST(GenVhdlSource, DesignOfACompiledSourceAgreesWithTheSimulator) {
                     "loop { { present I emit O else emit P } >> pause >> { present J emit Q || emit O } >> pause }\nend");
   src.build("Src");
   Module* m = src.module("Src");
-  std::vector<Reaction> rs = random_inputs(m, 5u);
-  std::ostringstream design;
-  m->VHDL_put(design, 0);
-  write_text(dir.path + "/design.vhdl", design.str());
-  write_text(dir.path + "/tb.vhdl", testbench(m, rs));
-  ToolResult built = ghdl_elaborate(dir.path, {"design.vhdl", "tb.vhdl"}, "tb");
-  ASSERT_EQ(built.status, 0) << built.output << design.str();
-  ToolResult run = run_tool("cd " + dir.path + " && ghdl -r tb 2>/dev/null");
-  ASSERT_EQ(run.status, 0);
-  EXPECT_EQ(run.output, simulate(m, rs)) << design.str();
+  expect_design_agrees(m, random_inputs(m, 5u), dir.path);
 }
 
 // The std_logic flavour through the file opener, and the design of a module that is not
