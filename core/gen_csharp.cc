@@ -111,8 +111,9 @@ class CSharpWriter {
   void writeClockGroups();
   void writeOutputs();
   void writeTail();
-  std::string statusName(Signal* s) const { return w->Name_var_by_index(s->getBddStatusId(&m, w)); }
-  bool hasStatus(Signal* s) const { return s->getBddStatusId(&m, w) != -1; }
+  // A signal's status at its occurrence 0 (an output's gathers its later occurrences).
+  std::string statusName(Signal* s) const { return w->Name_var_by_index(s->getInitialBddStatusId(&m, w)); }
+  bool hasStatus(Signal* s) const { return s->getInitialBddStatusId(&m, w) != -1; }
   std::list<Signal*> list(std::list<Signal*>* l) const { return l != nullptr ? *l : std::list<Signal*>(); }
   // The outputs that take part in the events: with a status variable, not bound.
   std::list<Signal*> eventOutputs() const;

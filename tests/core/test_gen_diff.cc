@@ -159,6 +159,24 @@ std::string run_c_program(Module* m, bool systemc, const std::vector<Reaction>& 
   return ran.output;
 }
 
+// m's C# class with the event framework and a driver for rs, compiled by mcs and run by mono
+// in dir: what the program prints.
+std::string run_csharp(Module* m, const std::vector<Reaction>& rs, const std::string& dir) {
+  std::string stem = dir + "/" + m->getName();
+  {
+    std::ofstream out(stem + ".cs");
+    m->CSharp_put(out);
+  }
+  write_text(dir + "/framework.cs", CSharpFramework);
+  write_text(dir + "/driver.cs", csharp_driver(m, rs));
+  std::string build = "mcs -nologo -out:" + dir + "/run.exe " + stem + ".cs " + dir + "/framework.cs " + dir + "/driver.cs";
+  ToolResult built = run_tool(build + " 2>&1");
+  EXPECT_EQ(built.status, 0) << build << "\n" << built.output << read_text(stem + ".cs");
+  ToolResult ran = run_tool("mono " + dir + "/run.exe 2>&1");
+  EXPECT_EQ(ran.status, 0) << ran.output;
+  return ran.output;
+}
+
 class GenDiffSource : public ::testing::Test {
  protected:
   std::string run_c_flavour(Module* m, bool systemc, const std::vector<Reaction>& rs) {
@@ -218,14 +236,7 @@ class GenDiff : public ::testing::TestWithParam<int> {
     return m;
   }
   std::vector<Reaction> inputs(Module* m) const { return random_inputs(m, 7u + static_cast<unsigned>(GetParam())); }
-  // Writes the C or SystemC files of m, the user's data and the driver, compiles them
-  // with compiler and returns what the program prints.
   std::string run_c_flavour(Module* m, bool systemc) { return run_c_program(m, systemc, inputs(m), dir.path); }
-  static std::string run_or_fail(const std::string& command) {
-    ToolResult r = run_tool(command + " 2>&1");
-    EXPECT_EQ(r.status, 0) << command << "\n" << r.output;
-    return r.output;
-  }
 
   DataMethodTable* saved_methods = nullptr;
   DataTypeTable* saved_types = nullptr;
@@ -250,24 +261,15 @@ TEST_P(GenDiff, GeneratedCSharpAgreesWithTheSimulator) {
   if (!tool_present("mcs") || !tool_present("mono")) GTEST_SKIP() << "mono-mcs and mono-runtime are not installed";
   // A C# class has no place for the user's methods: the valued module uses operators.
   Module* m = module(GetParam(), false);
-  std::string stem = dir.path + "/" + m->getName();
-  {
-    std::ofstream out(stem + ".cs");
-    m->CSharp_put(out);
-  }
-  write_text(dir.path + "/framework.cs", CSharpFramework);
-  write_text(dir.path + "/driver.cs", csharp_driver(m, inputs(m)));
-  run_or_fail("mcs -nologo -out:" + dir.path + "/run.exe " + stem + ".cs " + dir.path + "/framework.cs " + dir.path +
-              "/driver.cs");
-  std::string out = run_or_fail("mono " + dir.path + "/run.exe");
-  EXPECT_EQ(out, simulate(m, inputs(m))) << read_text(stem + ".cs");
+  EXPECT_EQ(run_csharp(m, inputs(m), dir.path), simulate(m, inputs(m)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Modules, GenDiff, ::testing::Range(0, 10));
 
 // A module compiled from source: its outputs have later occurrences (one per pause), and the
-// generated code reads each output's occurrence 0, which gathers them, as the simulator does.
-TEST_F(GenDiffSource, GeneratedCAndSystemCOfACompiledSourceAgreeWithTheSimulator) {
+// generated C, SystemC and C# read each output's occurrence 0, which gathers them, as the
+// simulator does.
+TEST_F(GenDiffSource, GeneratedCodeOfACompiledSourceAgreesWithTheSimulator) {
   SourceHarness src("module Src: Input: I, J; Output: O, P, Q;\n"
                     "loop { { present I emit O else emit P } >> pause >> { present J emit Q || emit O } >> pause }\nend");
   src.build("Src");
@@ -277,6 +279,8 @@ TEST_F(GenDiffSource, GeneratedCAndSystemCOfACompiledSourceAgreeWithTheSimulator
     SCOPED_TRACE(systemc ? "SystemC" : "C");
     EXPECT_EQ(run_c_flavour(m, systemc, rs), simulate(m, rs));
   }
+  if (!tool_present("mcs") || !tool_present("mono")) GTEST_SKIP() << "mono-mcs and mono-runtime are not installed";
+  EXPECT_EQ(run_csharp(m, rs, dir.path), simulate(m, rs));
 }
 
 }  // namespace
