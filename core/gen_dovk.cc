@@ -141,10 +141,11 @@ bool Module::DOVKCC_put(std::ostream& os, int method) {
     std::cerr << "Bad Number of outputs! Aborted ..." << "\n";
     std::exit(1);
   }
+  // Each output at its occurrence 0, which gathers its later occurrences.
   auto o = output_signal_list->begin();
-  long o1 = (*o++)->getBddStatusId(this, w);
-  long o2 = (*o++)->getBddStatusId(this, w);
-  long o3 = (*o)->getBddStatusId(this, w);
+  long o1 = (*o++)->getInitialBddStatusId(this, w);
+  long o2 = (*o++)->getInitialBddStatusId(this, w);
+  long o3 = (*o)->getInitialBddStatusId(this, w);
   os << "  if(_c[" << o1 << "])\n  {\n    out=START;\n  }\n  else\n  {\n"
      << "    if(_c[" << o2 << "])\n    {\n      out =SUCCES;\n    }\n    else\n    {\n"
      << "      if(_c[" << o3 << "])\n      {\n        out =FAILURE;\n      }\n    }\n  }\n\n";

@@ -91,10 +91,11 @@ class EsterelWriter {
           declare(first, s->getBddStatusId(&m, w));
           declare(first, s->getBddValueId(&m, w));
         }
+    // A signal of the interface at its occurrence 0 (an output's gathers its later occurrences).
     if (with_list)
       for (Signal* s : *list) {
-        declare(first, s->getBddStatusId(&m, w));
-        if (values) declare(first, s->getBddValueId(&m, w));
+        declare(first, s->getInitialBddStatusId(&m, w));
+        if (values) declare(first, s->getInitialBddValueId(&m, w));
       }
     os << " ;\n";
   }

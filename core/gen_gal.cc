@@ -51,7 +51,8 @@ void Module::ENCAPSULATEDGAL_put(std::ostream& os) {
   bool has_outputs = false;
   if (getOutputSignalList() != nullptr)
     for (Signal* s : *getOutputSignalList()) {
-      long status = s->getBddStatusId(this, w), value = s->getBddValueId(this, w);
+      // An output at its occurrence 0, which gathers its later occurrences.
+      long status = s->getInitialBddStatusId(this, w), value = s->getInitialBddValueId(this, w);
       if (status != -1) entries.push_back({w->Name_var_by_index(status), ": pure, "});
       if (!finalised && value != -1) entries.push_back({w->Name_var_by_index(value), ":pure, "});
       has_outputs = has_outputs || status != -1 || (!finalised && value != -1);

@@ -1,11 +1,13 @@
-// The encapsulated GAL description: the interface of a module that is not finalised and
-// of a finalised one with neither inputs nor outputs, and the file opener's failure.
+// The encapsulated GAL description: the interface of a module that is not finalised, of a
+// finalised one with neither inputs nor outputs and of one compiled from source (with the
+// Esterel and dovk interfaces), and the file opener's failure.
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 
 #include "gen_modules.h"
+#include "source_harness.h"
 #include "test_scope.h"
 
 namespace {
@@ -76,6 +78,27 @@ _v_O: pure
   e.m->setFinalised(1);
   EXPECT_EQ(gal_text(e.m), std::string("Name: E: jexa_model:;\n\nType:\n;\n\nInput:\n;\n\nSensor:\n;\n\nOutput:\n;\n\n") +
                                EmptySections);
+}
+
+// A module compiled from source, whose pauses give its outputs later occurrences: the GAL,
+// Esterel and dovk interfaces name each output by its occurrence 0, which gathers them.
+TEST(GenGal, InterfacesOfACompiledSourceNameOutputsByTheirFirstOccurrence) {
+  SourceHarness src("module Src: Input: I, J; Output: O, P, Q;\n"
+                    "loop { { present I emit O else emit P } >> pause >> { present J emit Q || emit O } >> pause }\nend");
+  src.build("Src");
+  Module* m = src.module("Src");
+  EXPECT_NE(gal_text(m).find("Output:\nO: pure, \nP: pure, \nQ: pure\n;\n"), std::string::npos) << gal_text(m);
+  std::ostringstream esterel, dovk;
+  m->ESTEREL_put(esterel, 0);
+  EXPECT_NE(esterel.str().find("output O, v_v_O, P, v_v_P, Q, v_v_Q ;\n"), std::string::npos) << esterel.str();
+  testing::internal::CaptureStderr();
+  m->DOVKCC_put(dovk, 0);
+  testing::internal::GetCapturedStderr();
+  Bddexpressionwood* w = m->getBddWood();
+  Signal* o = m->getOutputSignal("O");
+  EXPECT_EQ(w->Name_var_by_index(o->getInitialBddStatusId(m, w)), "O");
+  std::string start = "if(_c[" + std::to_string(o->getInitialBddStatusId(m, w)) + "])\n  {\n    out=START;";
+  EXPECT_NE(dovk.str().find(start), std::string::npos) << dovk.str();
 }
 
 TEST(GenGal, UnopenableFileIsReportedAndNothingWritten) {
