@@ -23,11 +23,12 @@ inline std::vector<Rail> signal_rails(Module& m, const std::list<Signal*>* signa
   std::vector<Rail> out;
   if (signals == nullptr) return out;
   Bddexpressionwood* w = m.getBddWood();
+  // Each signal at its occurrence 0 (an output's gathers its later occurrences).
   for (Signal* s : *signals) {
-    long status = s->getBddStatusId(&m, w);
+    long status = s->getInitialBddStatusId(&m, w);
     if (status != -1) out.push_back({status, w->Name_var_by_index(status)});
     if (!with_value) continue;
-    long value = s->getBddValueId(&m, w);
+    long value = s->getInitialBddValueId(&m, w);
     if (value != -1) out.push_back({value, w->Name_var_by_index(value)});
   }
   return out;

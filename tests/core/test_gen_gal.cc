@@ -1,6 +1,6 @@
 // The encapsulated GAL description: the interface of a module that is not finalised, of a
 // finalised one with neither inputs nor outputs and of one compiled from source (with the
-// Esterel and dovk interfaces), and the file opener's failure.
+// Esterel, dovk and SMV interfaces), and the file opener's failure.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -81,7 +81,7 @@ _v_O: pure
 }
 
 // A module compiled from source, whose pauses give its outputs later occurrences: the GAL,
-// Esterel and dovk interfaces name each output by its occurrence 0, which gathers them.
+// Esterel, dovk and SMV interfaces name each output by its occurrence 0, which gathers them.
 TEST(GenGal, InterfacesOfACompiledSourceNameOutputsByTheirFirstOccurrence) {
   SourceHarness src("module Src: Input: I, J; Output: O, P, Q;\n"
                     "loop { { present I emit O else emit P } >> pause >> { present J emit Q || emit O } >> pause }\nend");
@@ -99,6 +99,11 @@ TEST(GenGal, InterfacesOfACompiledSourceNameOutputsByTheirFirstOccurrence) {
   EXPECT_EQ(w->Name_var_by_index(o->getInitialBddStatusId(m, w)), "O");
   std::string start = "if(_c[" + std::to_string(o->getInitialBddStatusId(m, w)) + "])\n  {\n    out=START;";
   EXPECT_NE(dovk.str().find(start), std::string::npos) << dovk.str();
+  std::ostringstream smv;
+  m->NUSMV_put(smv, 0, 0);
+  EXPECT_NE(smv.str().find("VAR\nO: boolean;\nv_v_O: boolean;\nP: boolean;\nv_v_P: boolean;\nQ: boolean;\n"), std::string::npos)
+      << smv.str();
+  EXPECT_NE(smv.str().find("\nO := "), std::string::npos) << smv.str();
 }
 
 TEST(GenGal, UnopenableFileIsReportedAndNothingWritten) {
