@@ -318,7 +318,8 @@ void CModuleWriter::writeLocals() {
     for (regclass* r : *m.getRegisterList()) drop(r->actual_var()->getBddStatusId(&m, w));
   if (m.getOutputSignalList() != nullptr)
     for (Signal* s : *m.getOutputSignalList()) {
-      if (s->getBddStatusId(&m, w) == -1) continue;
+      // A bound output (the value signal of a sustained output) is no parameter: a local.
+      if (s->getBddStatusId(&m, w) == -1 || m.getBinding(s->getOriginalName()) != nullptr) continue;
       drop(s->getInitialBddStatusId(&m, w));
       if (!finalised && s->getBddValueId(&m, w) != -1) drop(s->getInitialBddValueId(&m, w));
     }
@@ -420,7 +421,8 @@ void CModuleWriter::writeSystemCEquations() {
 
 void CModuleWriter::writeClockGroup(Signal* G, const std::list<DataBinding*>& bindings) {
   std::string S = G->isOutput() ? "*" : "";
-  std::string N = G->getStatusName(&m);
+  // An output by its parameter, its occurrence 0.
+  std::string N = G->isOutput() ? man->Name_var_by_index(statusId(G, false)) : G->getStatusName(&m);
   body << "if (" << S << N << ")  {\n";
   bool first = true;
   for (DataBinding* b : bindings) {

@@ -195,7 +195,8 @@ void Module::VHDL_put(std::ostream& os, int flavour) {
     for (Signal* s : *getOutputSignalList()) {
       // An output's ports are its occurrence 0, which gathers every occurrence.
       long status = s->getInitialBddStatusId(this, w), value = s->getInitialBddValueId(this, w);
-      if (status != -1) internal.erase(status);
+      bool bound = getBinding(s->getOriginalName()) != nullptr;  // no port: an internal signal
+      if (status != -1 && !bound) internal.erase(status);
       if (value != -1) {
         if (finalised)
           internal.insert(value);
@@ -203,7 +204,7 @@ void Module::VHDL_put(std::ostream& os, int flavour) {
           internal.erase(value);
       }
       std::list<long> ports;
-      if (getBinding(s->getOriginalName()) == nullptr) ports.push_back(status);
+      if (!bound) ports.push_back(status);
       if (value != -1 && !finalised) ports.push_back(value);
       for (long id : ports) {
         if (id == -1) continue;

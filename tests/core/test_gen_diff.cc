@@ -283,6 +283,20 @@ TEST_F(GenDiffSource, GeneratedCodeOfACompiledSourceAgreesWithTheSimulator) {
   EXPECT_EQ(run_csharp(m, rs, dir.path), simulate(m, rs));
 }
 
+// A sustained valued output: its value signal is an output bound to the value, no parameter,
+// so the function declares it as a local.
+TEST_F(GenDiffSource, GeneratedCAndSystemCOfASustainedValueAgreeWithTheSimulator) {
+  SourceHarness src("data: Type: int; Constant: int 1; end data\nmodule Sus: Input: I; Output: V: int;\n"
+                    "sustain V(1) until I\nend");
+  src.build("Sus");
+  Module* m = src.module("Sus");
+  std::vector<Reaction> rs = random_inputs(m, 3u);
+  for (bool systemc : {false, true}) {
+    SCOPED_TRACE(systemc ? "SystemC" : "C");
+    EXPECT_EQ(run_c_flavour(m, systemc, rs), simulate(m, rs));
+  }
+}
+
 }  // namespace
 
 #endif
