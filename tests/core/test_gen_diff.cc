@@ -185,6 +185,16 @@ class GenDiffSource : public ::testing::Test {
     testing::internal::GetCapturedStderr();
     return out;
   }
+  static Module* built(SourceHarness& src, const std::string& name) {
+    src.build(name);
+    return src.module(name);
+  }
+  void expect_c_flavours_agree(Module* m, const std::vector<Reaction>& rs) {
+    for (bool systemc : {false, true}) {
+      SCOPED_TRACE(systemc ? "SystemC" : "C");
+      EXPECT_EQ(run_c_flavour(m, systemc, rs), simulate(m, rs));
+    }
+  }
   RecordedBoxes boxes;
   ScratchDir dir{"gen_diff_source"};
 };
@@ -272,13 +282,9 @@ INSTANTIATE_TEST_SUITE_P(Modules, GenDiff, ::testing::Range(0, 10));
 TEST_F(GenDiffSource, GeneratedCodeOfACompiledSourceAgreesWithTheSimulator) {
   SourceHarness src("module Src: Input: I, J; Output: O, P, Q;\n"
                     "loop { { present I emit O else emit P } >> pause >> { present J emit Q || emit O } >> pause }\nend");
-  src.build("Src");
-  Module* m = src.module("Src");
+  Module* m = built(src, "Src");
   std::vector<Reaction> rs = random_inputs(m, 5u);
-  for (bool systemc : {false, true}) {
-    SCOPED_TRACE(systemc ? "SystemC" : "C");
-    EXPECT_EQ(run_c_flavour(m, systemc, rs), simulate(m, rs));
-  }
+  expect_c_flavours_agree(m, rs);
   if (!tool_present("mcs") || !tool_present("mono")) GTEST_SKIP() << "mono-mcs and mono-runtime are not installed";
   EXPECT_EQ(run_csharp(m, rs, dir.path), simulate(m, rs));
 }
@@ -288,13 +294,7 @@ TEST_F(GenDiffSource, GeneratedCodeOfACompiledSourceAgreesWithTheSimulator) {
 TEST_F(GenDiffSource, GeneratedCAndSystemCOfASustainedValueAgreeWithTheSimulator) {
   SourceHarness src("data: Type: int; Constant: int 1; end data\nmodule Sus: Input: I; Output: V: int;\n"
                     "sustain V(1) until I\nend");
-  src.build("Sus");
-  Module* m = src.module("Sus");
-  std::vector<Reaction> rs = random_inputs(m, 3u);
-  for (bool systemc : {false, true}) {
-    SCOPED_TRACE(systemc ? "SystemC" : "C");
-    EXPECT_EQ(run_c_flavour(m, systemc, rs), simulate(m, rs));
-  }
+  expect_c_flavours_agree(built(src, "Sus"), random_inputs(src.module("Sus"), 3u));
 }
 
 }  // namespace
