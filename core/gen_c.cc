@@ -305,8 +305,23 @@ void CModuleWriter::writeFunctions() {
   header << ");\n";
 }
 
+std::string CModuleWriter::presence(Signal* s) const {
+  SignalManager* sm = m.getSignalManager();
+  CNames names(pointer_names, "", "");
+  std::string any;
+  for (int k = 0; k <= s->getCurrentOccurrence(w); ++k) {
+    SignalRef* r = sm->getSignalRefByOccurrence(s, k);
+    if (r == nullptr || !r->isDefinedWood(w) || used.count(r->getBddStatusId(w)) == 0) continue;
+    std::string name = names.read(man->Name_var_by_index(r->getBddStatusId(w)));
+    if (k == 0) return name;
+    any += (any.empty() ? "" : " || ") + name;
+  }
+  return any.empty() ? "0" : any;
+}
+
 void CModuleWriter::writeLocals() {
-  std::set<long> locals = w->Set_of_index_used_variables();
+  used = w->Set_of_index_used_variables();
+  std::set<long> locals = used;
   bool finalised = m.getFinalised() != 0;
   auto drop = [&](long id) {
     if (id != -1) locals.erase(id);
@@ -355,7 +370,7 @@ void CModuleWriter::writeCEquations() {
          << "      {\n";
     const char* opening = "      ";
     for (DataBinding* b : group.second) {
-      body << opening << "  if (" << b->getSignal()->getStatusName(&m) << ") {" << "*" << K << "_val = ";
+      body << opening << "  if (" << presence(b->getSignal()) << ") {" << "*" << K << "_val = ";
       b->getValue()->C_put(body, &m);
       body << ";}\n";
       opening = "        else";
@@ -421,14 +436,15 @@ void CModuleWriter::writeSystemCEquations() {
 
 void CModuleWriter::writeClockGroup(Signal* G, const std::list<DataBinding*>& bindings) {
   std::string S = G->isOutput() ? "*" : "";
-  // An output by its parameter, its occurrence 0.
-  std::string N = G->isOutput() ? man->Name_var_by_index(statusId(G, false)) : G->getStatusName(&m);
-  body << "if (" << S << N << ")  {\n";
+  // The value of a clock is kept by its occurrence 0: an output's parameter, a local's
+  // value variable.
+  std::string N = man->Name_var_by_index(statusId(G, false));
+  body << "if (" << (G->isOutput() ? S + N : presence(G)) << ")  {\n";
   bool first = true;
   for (DataBinding* b : bindings) {
     if (!first) body << "   else";
     first = false;
-    body << "  if (" << b->getSignal()->getStatusName(&m) << ") {" << S << N << "_val = ";
+    body << "  if (" << presence(b->getSignal()) << ") {" << S << N << "_val = ";
     b->getValue()->C_put(body, &m);
     body << ";}\n";
   }

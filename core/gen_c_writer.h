@@ -91,6 +91,11 @@ class CModuleWriter {
   void writeCEquations();
   void writeSystemCEquations();
   void writeClockGroup(Signal* G, const std::list<DataBinding*>& bindings);
+  // The C condition that s is present in the reaction, over the variables the equations
+  // use: its occurrence 0, which gathers the later ones, when used; else the OR of the
+  // occurrences used; "0" when none is (s is never present). A binding signal's current
+  // occurrence may be one the system no longer has.
+  std::string presence(Signal* s) const;
 
   Module& m;
   std::ostream& body;
@@ -102,6 +107,7 @@ class CModuleWriter {
   std::list<std::string> pointer_names;  // output rails of the reaction function
   std::set<long> parameter_ids;          // rails passed to the reaction function
   std::set<long> declared;               // local flags of the reaction function
+  std::set<long> used;                   // variables the equations define or read
 };
 
 #endif
