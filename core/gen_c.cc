@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "Bddexpression.h"
 #include "compilation.h"
@@ -145,6 +146,27 @@ void Module::C_put_equation(std::ostream& os, const std::string& A, std::list<st
     put_guarded_value(*this, os, man->Name_var_by_index(clock->getInitialBddStatusId(this, w)), e->my_bddname(),
                       *b, &DataExpr::C_put);
   }
+}
+
+std::vector<long> presence_ids(Module& m, Signal* s, const std::set<long>& used) {
+  Bddexpressionwood* w = m.getBddWood();
+  SignalManager* sm = m.getSignalManager();
+  std::vector<long> ids;
+  for (int k = 0; k <= s->getCurrentOccurrence(w); ++k) {
+    SignalRef* r = sm->getSignalRefByOccurrence(s, k);
+    if (r == nullptr || !r->isDefinedWood(w) || used.count(r->getBddStatusId(w)) == 0) continue;
+    if (k == 0) return {r->getBddStatusId(w)};
+    ids.push_back(r->getBddStatusId(w));
+  }
+  return ids;
+}
+
+std::string any_of(const std::vector<std::string>& conditions, const std::string& or_text,
+                   const std::string& none_text) {
+  if (conditions.empty()) return none_text;
+  std::string joined = conditions.front();
+  for (std::size_t i = 1; i < conditions.size(); ++i) joined += or_text + conditions[i];
+  return joined;
 }
 
 void put_guarded_value(Module& m, std::ostream& os, const std::string& Q, const std::string& V, DataBinding& b,
@@ -306,17 +328,10 @@ void CModuleWriter::writeFunctions() {
 }
 
 std::string CModuleWriter::presence(Signal* s) const {
-  SignalManager* sm = m.getSignalManager();
   CNames names(pointer_names, "", "");
-  std::string any;
-  for (int k = 0; k <= s->getCurrentOccurrence(w); ++k) {
-    SignalRef* r = sm->getSignalRefByOccurrence(s, k);
-    if (r == nullptr || !r->isDefinedWood(w) || used.count(r->getBddStatusId(w)) == 0) continue;
-    std::string name = names.read(man->Name_var_by_index(r->getBddStatusId(w)));
-    if (k == 0) return name;
-    any += (any.empty() ? "" : " || ") + name;
-  }
-  return any.empty() ? "0" : any;
+  std::vector<std::string> conditions;
+  for (long id : presence_ids(m, s, used)) conditions.push_back(names.read(man->Name_var_by_index(id)));
+  return any_of(conditions, " || ", "0");
 }
 
 void CModuleWriter::writeLocals() {

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "Bddexpression.h"
 #include "bddpp.h"
@@ -68,6 +69,15 @@ void put_abstract_equation(Module& m, Bddexpression& e, long id, DataBinding& b,
 void put_guarded_value(Module& m, std::ostream& os, const std::string& Q, const std::string& V, DataBinding& b,
                        void (DataExpr::*writer)(std::ostream&, Module*));
 
+// The status variables that tell whether s is present in a reaction, among the variables
+// the equations use: its occurrence 0 alone when used (it gathers the later ones), else
+// every later occurrence used; none when s is never present. A binding signal's current
+// occurrence may be one the system no longer has, so a value block cannot name it.
+std::vector<long> presence_ids(Module& m, Signal* s, const std::set<long>& used);
+// The conditions joined by or_text; none_text when there is none.
+std::string any_of(const std::vector<std::string>& conditions, const std::string& or_text,
+                   const std::string& none_text);
+
 // One write of the C body and header of a module (Module::C_put), or of their SystemC
 // flavour (Module::SYSTEMC_put).
 class CModuleWriter {
@@ -91,10 +101,7 @@ class CModuleWriter {
   void writeCEquations();
   void writeSystemCEquations();
   void writeClockGroup(Signal* G, const std::list<DataBinding*>& bindings);
-  // The C condition that s is present in the reaction, over the variables the equations
-  // use: its occurrence 0, which gathers the later ones, when used; else the OR of the
-  // occurrences used; "0" when none is (s is never present). A binding signal's current
-  // occurrence may be one the system no longer has.
+  // The C condition that s is present (see presence_ids); "0" when it never is.
   std::string presence(Signal* s) const;
 
   Module& m;

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "Bddexpression.h"
 #include "compilation.h"
@@ -285,6 +286,13 @@ void CSharpWriter::writeOutputNames() {
 }
 
 void CSharpWriter::writeClockGroups() {
+  std::set<long> used = w->Set_of_index_used_variables();
+  // A binding signal is tested at the occurrences the equations use.
+  auto presence = [&](Signal* s) {
+    std::vector<std::string> conditions;
+    for (long id : presence_ids(m, s, used)) conditions.push_back(w->Name_var_by_index(id));
+    return any_of(conditions, " || ", "false");
+  };
   std::map<std::string, std::list<DataBinding*>> groups;
   if (m.getDataTable() != nullptr)
     for (const auto& entry : *m.getDataTable()) {
@@ -297,7 +305,7 @@ void CSharpWriter::writeClockGroups() {
        << "              {\n";
     const char* opening = "                  ";
     for (DataBinding* b : group.second) {
-      os << opening << " if (" << b->getSignal()->getStatusName(&m) << ") {" << clock << "_val = ";
+      os << opening << " if (" << presence(b->getSignal()) << ") {" << clock << "_val = ";
       b->getValue()->CSharp_put(os, &m);
       os << ";}\n";
       opening = "                  else";

@@ -248,8 +248,7 @@ class LustreWriter {
     os << "  " << left << " = ";
     bool first = true;
     for (DataBinding* b : order) {
-      os << (first ? "      " : "        else") << "  if (" << name(b->getSignal()->getInitialBddStatusId(&m, w))
-         << ") " << " then  ";
+      os << (first ? "      " : "        else") << "  if (" << presence(b->getSignal()) << ") " << " then  ";
       b->getValue()->LUSTRE_put(os, &m);
       os << "\n";
       first = false;
@@ -279,6 +278,14 @@ class LustreWriter {
           conditional(name(s->getInitialBddStatusId(&m, w)) + "_val", {}, zero_lustre(s->getValueType(&m)));
   }
 
+  // Whether s is present, at the occurrences the equations use; false when none is.
+  std::string presence(Signal* s) {
+    if (used.empty()) used = w->Set_of_index_used_variables();
+    std::vector<std::string> conditions;
+    for (long id : presence_ids(m, s, used)) conditions.push_back(name(id));
+    return any_of(conditions, " or ", "false");
+  }
+
   // The place of the binding's emission in earliest order: (date, status id).
   std::pair<long, long> rank(DataBinding* b) const {
     long id = b->getSignal()->getInitialBddStatusId(&m, w);
@@ -294,6 +301,7 @@ class LustreWriter {
   const bool finalised;
   std::set<long> declared;  // rails of the parameters and results
   std::set<long> locals;    // rails of the var section
+  std::set<long> used;      // variables the equations define or read
   std::list<Signal*> typed_locals;
 };
 

@@ -15,6 +15,7 @@
 #include "evaluation.h"
 #include "gen_circuits.h"
 #include "gen_modules.h"
+#include "gen_text_checks.h"
 #include "source_harness.h"
 #include "test_scope.h"
 #include "value_server.h"
@@ -302,7 +303,7 @@ TEST_F(GenDiffSource, GeneratedCAndSystemCOfASustainedValueAgreeWithTheSimulator
 // Valued signals whose current occurrence the system no longer has: a valued module run
 // from a pure parent (its binding signals live on a later occurrence), a valued local
 // that clocks a value, and a sustained value in an else branch shorter than its sibling.
-// Each value block names the occurrences the equations use.
+// Each value block of C, SystemC, C# and Lustre names the occurrences the equations use.
 TEST_F(GenDiffSource, ValueBlocksNameTheOccurrencesTheSystemHas) {
   const char* const bodies[] = {
       "run Sub2 [I \\ A, V \\ B]",
@@ -317,7 +318,17 @@ TEST_F(GenDiffSource, ValueBlocksNameTheOccurrencesTheSystemHas) {
                                   "module M: Input: I; Output: V: int;\n") +
                       body + "\nend\n");
     Module* m = built(src, "M");
-    expect_c_flavours_agree(m, random_inputs(m, 4u));
+    std::vector<Reaction> rs = random_inputs(m, 4u);
+    expect_c_flavours_agree(m, rs);
+    std::ostringstream lustre;
+    m->LUSTRE_put(lustre, 0);
+    std::set<std::string> undeclared = check_lustre(lustre.str()).undeclared;
+    undeclared.erase("C__1");  // the constants are declared outside the node
+    undeclared.erase("C__2");
+    EXPECT_EQ(undeclared, std::set<std::string>()) << lustre.str();
+    if (tool_present("mcs") && tool_present("mono")) {
+      EXPECT_EQ(run_csharp(m, rs, dir.path), simulate(m, rs));
+    }
   }
 }
 
