@@ -40,9 +40,17 @@ inline void run_step(void*) {
   step.swap(pending_step());
   if (step) step();
 }
+// Adds the step's timeout from an idle callback, outside any timeout callback: inside one,
+// FLTK counts the delay from the time the running callback was due, so after a late step
+// the next one would be due at once and run in the same wait, before the loop has read
+// the widget the late step clicked.
+inline void schedule_step(void*) {
+  Fl::remove_idle(schedule_step);
+  Fl::add_timeout(0.05, run_step);
+}
 inline void after_delay(std::function<void()> step) {
   pending_step() = std::move(step);
-  Fl::add_timeout(0.05, run_step);
+  Fl::add_idle(schedule_step);
 }
 
 // Runs the steps one after the other, each after a short delay.
