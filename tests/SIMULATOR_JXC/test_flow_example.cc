@@ -90,7 +90,7 @@ TEST_F(ExampleFlow, ValuedModuleReactsWithTheValuesOfItsServer) {
   EXPECT_EQ(trace, (std::vector<std::string>{"D=T O=T:31 P=10.5 Q=1", "D=B O=T:13 P=1.5 Q=2", "D=B O=B:13 P=1.5 Q=2"}));
 
   EXPECT_EQ(s.close(dir), "0\n");
-  EXPECT_EQ(read_file(dir + "/argv"), s.simulator_arguments());
+  EXPECT_EQ(ValuedSession::recorded_arguments(dir), s.simulator_arguments());
   const std::string requests = served_requests(dir);
   // Per reaction with A: D's condition, V, O, the server constant, P, Q.
   EXPECT_EQ(requests,

@@ -115,7 +115,7 @@ TEST(ValuedFlow, EngineReactsWithTheValuesOfTheCompiledServer) {
   EXPECT_EQ(trace, (std::vector<std::string>{"bleu O=31 P=10.5 Q=1", "jaune O=13 P=1.5 Q=2"}));
 
   EXPECT_EQ(s.close(dir), "0\n");
-  EXPECT_EQ(read_file(dir + "/argv"), s.simulator_arguments());
+  EXPECT_EQ(ValuedSession::recorded_arguments(dir), s.simulator_arguments());
   const std::string requests = served_requests(dir);
   // Per reaction: the condition, V, O, the server constant (asked again: the constant map
   // lives one reaction), P, Q.

@@ -68,6 +68,16 @@ struct ValuedSession {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return read_file(dir + "/status");
   }
+  // What the stand-in simulator recorded in dir/argv: the server starts it in the
+  // background, so the line may come after the server has ended.
+  static std::string recorded_arguments(const std::string& dir) {
+    std::string line = read_file(dir + "/argv");
+    for (int i = 0; i < 500 && (line.empty() || line.back() != '\n'); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      line = read_file(dir + "/argv");
+    }
+    return line;
+  }
   // The arguments the server gives the simulator: module, host name, port.
   std::string simulator_arguments() const {
     char host[1024] = {0};
