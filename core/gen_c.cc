@@ -8,7 +8,6 @@
 #include <set>
 #include <string>
 #include <unordered_set>
-#include <vector>
 
 #include "Bddexpression.h"
 #include "compilation.h"
@@ -148,25 +147,19 @@ void Module::C_put_equation(std::ostream& os, const std::string& A, std::list<st
   }
 }
 
-std::vector<long> presence_ids(Module& m, Signal* s, const std::set<long>& used) {
+std::string presence_condition(Module& m, Signal* s, const std::set<long>& used,
+                               const std::function<std::string(long)>& name, const std::string& or_text,
+                               const std::string& none_text) {
   Bddexpressionwood* w = m.getBddWood();
   SignalManager* sm = m.getSignalManager();
-  std::vector<long> ids;
+  std::string later;
   for (int k = 0; k <= s->getCurrentOccurrence(w); ++k) {
     SignalRef* r = sm->getSignalRefByOccurrence(s, k);
     if (r == nullptr || !r->isDefinedWood(w) || used.count(r->getBddStatusId(w)) == 0) continue;
-    if (k == 0) return {r->getBddStatusId(w)};
-    ids.push_back(r->getBddStatusId(w));
+    if (k == 0) return name(r->getBddStatusId(w));
+    later += (later.empty() ? "" : or_text) + name(r->getBddStatusId(w));
   }
-  return ids;
-}
-
-std::string any_of(const std::vector<std::string>& conditions, const std::string& or_text,
-                   const std::string& none_text) {
-  if (conditions.empty()) return none_text;
-  std::string joined = conditions.front();
-  for (std::size_t i = 1; i < conditions.size(); ++i) joined += or_text + conditions[i];
-  return joined;
+  return later.empty() ? none_text : later;
 }
 
 void put_guarded_value(Module& m, std::ostream& os, const std::string& Q, const std::string& V, DataBinding& b,
@@ -329,9 +322,8 @@ void CModuleWriter::writeFunctions() {
 
 std::string CModuleWriter::presence(Signal* s) const {
   CNames names(pointer_names, "", "");
-  std::vector<std::string> conditions;
-  for (long id : presence_ids(m, s, used)) conditions.push_back(names.read(man->Name_var_by_index(id)));
-  return any_of(conditions, " || ", "0");
+  return presence_condition(
+      m, s, used, [&](long id) { return names.read(man->Name_var_by_index(id)); }, " || ", "0");
 }
 
 void CModuleWriter::writeLocals() {

@@ -3,12 +3,12 @@
 #ifndef GEN_C_WRITER_H
 #define GEN_C_WRITER_H
 
+#include <functional>
 #include <iosfwd>
 #include <list>
 #include <set>
 #include <string>
 #include <unordered_set>
-#include <vector>
 
 #include "Bddexpression.h"
 #include "bddpp.h"
@@ -69,14 +69,13 @@ void put_abstract_equation(Module& m, Bddexpression& e, long id, DataBinding& b,
 void put_guarded_value(Module& m, std::ostream& os, const std::string& Q, const std::string& V, DataBinding& b,
                        void (DataExpr::*writer)(std::ostream&, Module*));
 
-// The status variables that tell whether s is present in a reaction, among the variables
-// the equations use: its occurrence 0 alone when used (it gathers the later ones), else
-// every later occurrence used; none when s is never present. A binding signal's current
+// The condition that s is present in a reaction, over the variables the equations use:
+// its occurrence 0 alone when used (it gathers the later ones), else the later occurrences
+// used joined by or_text, else none_text (s is never present). A binding signal's current
 // occurrence may be one the system no longer has, so a value block cannot name it.
-std::vector<long> presence_ids(Module& m, Signal* s, const std::set<long>& used);
-// The conditions joined by or_text; none_text when there is none.
-std::string any_of(const std::vector<std::string>& conditions, const std::string& or_text,
-                   const std::string& none_text);
+std::string presence_condition(Module& m, Signal* s, const std::set<long>& used,
+                               const std::function<std::string(long)>& name, const std::string& or_text,
+                               const std::string& none_text);
 
 // One write of the C body and header of a module (Module::C_put), or of their SystemC
 // flavour (Module::SYSTEMC_put).
@@ -101,7 +100,7 @@ class CModuleWriter {
   void writeCEquations();
   void writeSystemCEquations();
   void writeClockGroup(Signal* G, const std::list<DataBinding*>& bindings);
-  // The C condition that s is present (see presence_ids); "0" when it never is.
+  // The C condition that s is present (presence_condition).
   std::string presence(Signal* s) const;
 
   Module& m;

@@ -6,7 +6,6 @@
 #include <map>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "Bddexpression.h"
 #include "compilation.h"
@@ -289,9 +288,7 @@ void CSharpWriter::writeClockGroups() {
   std::set<long> used = w->Set_of_index_used_variables();
   // A binding signal is tested at the occurrences the equations use.
   auto presence = [&](Signal* s) {
-    std::vector<std::string> conditions;
-    for (long id : presence_ids(m, s, used)) conditions.push_back(w->Name_var_by_index(id));
-    return any_of(conditions, " || ", "false");
+    return presence_condition(m, s, used, [&](long id) { return w->Name_var_by_index(id); }, " || ", "false");
   };
   std::map<std::string, std::list<DataBinding*>> groups;
   if (m.getDataTable() != nullptr)

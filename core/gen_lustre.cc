@@ -281,9 +281,7 @@ class LustreWriter {
   // Whether s is present, at the occurrences the equations use; false when none is.
   std::string presence(Signal* s) {
     if (used.empty()) used = w->Set_of_index_used_variables();
-    std::vector<std::string> conditions;
-    for (long id : presence_ids(m, s, used)) conditions.push_back(name(id));
-    return any_of(conditions, " or ", "false");
+    return presence_condition(m, s, used, [&](long id) { return name(id); }, " or ", "false");
   }
 
   // The place of the binding's emission in earliest order: (date, status id).
