@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config libgtest-dev libbenchmark-dev
           libfltk1.3-dev xvfb xauth flex libfl-dev bison qt6-base-dev libbdd-dev berkeley-abc clang libclang-rt-14-dev
-          qpdf poppler-utils ghostscript mono-mcs mono-runtime ghdl yosys)
+          qpdf poppler-utils ghostscript mono-mcs mono-runtime ghdl yosys libjemalloc-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
