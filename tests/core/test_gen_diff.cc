@@ -299,7 +299,6 @@ TEST_F(GenDiffSource, GeneratedCAndSystemCOfASustainedValueAgreeWithTheSimulator
   expect_c_flavours_agree(built(src, "Sus"), random_inputs(src.module("Sus"), 3u));
 }
 
-
 // Valued signals whose current occurrence the system no longer has: a valued module run
 // from a pure parent (its binding signals live on a later occurrence), a valued local
 // that clocks a value, and a sustained value in an else branch shorter than its sibling.
