@@ -117,7 +117,8 @@ TEST(FormsSinkSelection, EmptyEntriesWriteOnStandardError) {
   forms_reset_sink();
 }
 
-// Runs in a child started by DefaultSinkWithoutDisplay, with DISPLAY removed.
+// Runs in a child started by DefaultSinkWithoutDisplay, with DISPLAY removed (ctest does
+// not list it).
 TEST(FormsHeadlessChild, DefaultSink) {
   if (!std::getenv("FORMSPP_HEADLESS_CHILD")) GTEST_SKIP() << "runs only as a child process";
   EXPECT_FALSE(forms_display_available());
