@@ -257,6 +257,7 @@ class LustreWriter {
   }
 
   void writeOutputValues() {
+    used = w->Set_of_index_used_variables();
     ClockGroups locals_groups = clock_groups(m, false);
     for (Signal* s : typed_locals) {
       // The latest emission in earliest order wins: the chain starts from it.
@@ -279,8 +280,7 @@ class LustreWriter {
   }
 
   // Whether s is present, at the occurrences the equations use; false when none is.
-  std::string presence(Signal* s) {
-    if (used.empty()) used = w->Set_of_index_used_variables();
+  std::string presence(Signal* s) const {
     return presence_condition(m, s, used, [&](long id) { return name(id); }, " or ", "false");
   }
 
