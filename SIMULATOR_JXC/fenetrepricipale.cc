@@ -9,7 +9,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTextStream>
+#include <algorithm>
 #include <iostream>
 
 #include "load_jxc.h"
@@ -36,6 +38,25 @@ QString declaredName(Signal* s) { return QString::fromStdString(s->getOriginalNa
 void FenPrincipale::closeEvent(QCloseEvent* event) {
   if (thread_calcul != nullptr) thread_calcul->wait();
   QMainWindow::closeEvent(event);
+}
+
+void FenPrincipale::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  fitPanelsToWidth();
+}
+
+// With the load panel hidden nothing holds the left dock area open: the four panels share
+// the window's width in proportion to their maximum widths.
+void FenPrincipale::fitPanelsToWidth() {
+  if (!dock0->isHidden()) return;
+  const QList<QDockWidget*> panels{dock1, dock2, dock3, dock4};
+  int widest = 0;
+  for (QDockWidget* d : panels) widest += d->maximumWidth();
+  const int separator = style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
+  const int room = width() - separator * static_cast<int>(panels.size());
+  QList<int> widths;
+  for (QDockWidget* d : panels) widths << std::min(d->maximumWidth(), d->maximumWidth() * room / widest);
+  resizeDocks(panels, widths, Qt::Horizontal);
 }
 
 FenPrincipale::FenPrincipale() {

@@ -87,6 +87,7 @@ class FenPrincipale : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  public slots:
   void afficherAll();
@@ -116,6 +117,7 @@ class FenPrincipale : public QMainWindow {
   void colourInputRow(int row);
   void colourOutputsAndLocals();
   void colourRegisters();
+  void fitPanelsToWidth();
 };
 
 #endif

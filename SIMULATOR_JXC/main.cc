@@ -1,13 +1,11 @@
 // zars: the simulator of one compiled module.
 #include <QApplication>
-#include <QStyleFactory>
 #include <csignal>
 #include <exception>
 #include <iostream>
 
-#include "commandline.h"
 #include "fenetrepricipale.h"
-#include "sock.h"
+#include "startup.h"
 
 int main(int argc, char** argv) {
   // A value server that closed its end must give an empty reply, not kill the window.
@@ -20,17 +18,7 @@ int main(int argc, char** argv) {
       std::cerr << cl.error << "\n" << kUsage << "\n";
       return 1;
     }
-    FenPrincipale* window = cl.module.empty() ? new FenPrincipale() : new FenPrincipale(cl.module);
-    window->setFixedSize(945, 680);
-    if (QStyle* style = QStyleFactory::create("plastique")) QApplication::setStyle(style);
-    window->setStyleSheet(stringFromResource(":/style/style.qss"));
-    window->show();
-    if (cl.connect) {
-      std::cerr << "hostname choisi: " << cl.host << "\n";
-      socket_type* socket = SOCK_make_client(cl.host.c_str(), cl.port);
-      std::cerr << "adresse socket: " << static_cast<const void*>(socket) << "\n";
-      window->setSocket(socket);
-    }
+    FenPrincipale* window = openMainWindow(cl);
     const int status = app.exec();
     delete window;
     return status;

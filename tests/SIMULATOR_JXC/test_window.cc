@@ -7,11 +7,14 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
 #include "commandline.h"
+#include "startup.h"
 #include "fenetrepricipale.h"
 #include "module.h"
 #include "module_and_files.h"
@@ -351,6 +354,58 @@ TEST_F(WindowTest, LoadJxShowsTheFileAndEmptiesOnCancel) {
 }
 
 
+
+// The first row of a panel shows its whole name: its column, cut to the panel, is as wide as the text.
+void expectFirstNameWhole(QAbstractItemView* view, const char* panel) {
+  const QModelIndex first = view->model()->index(0, 0);
+  ASSERT_TRUE(first.isValid()) << panel << " is empty";
+  const QString name = first.data().toString();
+  const QRect shown = view->visualRect(first).intersected(view->viewport()->rect());
+  EXPECT_GE(shown.width(), view->fontMetrics().horizontalAdvance(name)) << panel << ": " << name.toStdString();
+}
+
+// Runs in a child that DocksFillTheWindowWithAModuleArgument starts on the X display (ctest
+// does not list it): the window as zars opens it on a module.
+TEST(WindowOnXChild, DocksFillTheWindow) {
+  const char* module = std::getenv("ZARIM_WINDOW_MODULE");
+  if (module == nullptr) GTEST_SKIP() << "runs only as a child process";
+  application();
+  const char* argv[] = {"zars", module};
+  FenPrincipale* window = openMainWindow(parseCommandLine(2, argv));
+  ASSERT_NE(window->pautom, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  QApplication::processEvents();
+  EXPECT_FALSE(window->dock0->isVisible());
+  EXPECT_EQ(window->size(), QSize(945, 680));
+  for (QDockWidget* d : {window->dock1, window->dock2, window->dock3, window->dock4})
+    EXPECT_GE(d->width(), 150) << d->objectName().toStdString() << " " << d->width();
+  expectFirstNameWhole(window->inputs_panel->tableWidget, "inputs");
+  expectFirstNameWhole(window->locals_panel->listWidget, "locals");
+  expectFirstNameWhole(window->register_panel->listWidget, "registers");
+  expectFirstNameWhole(window->outputs_panel->tableWidget, "outputs");
+  delete window;
+}
+
+// Started on a module, the load panel is hidden and the four panels share the window's width.
+TEST(WindowOnX, DocksFillTheWindowWithAModuleArgument) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  ScratchDir scratch{"zarim_window_x"};
+  const std::string module = scratch.path + "/pipe.jxc";
+  write_file(module, read_file(kSourceDir + "SIMULATOR_JXC/examples/pipe.jxc"));
+  char self[PATH_MAX] = {};
+  ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  const std::string cmd = "ZARIM_WINDOW_MODULE='" + module + "' QT_QPA_PLATFORM=xcb '" + self +
+                          "' --gtest_filter=WindowOnXChild.DocksFillTheWindow >'" + scratch.path + "/out' 2>&1";
+  EXPECT_EQ(std::system(cmd.c_str()), 0) << read_file(scratch.path + "/out");
+
+  // The main job's run without a display of its own: reactions, then a picture of the window.
+  const std::string picture = scratch.path + "/zars.png";
+  const std::string shoot = std::string("'") + ZARIM_ZARS_PICTURE + "' '" + picture + "' '" + module + "' >'" +
+                            scratch.path + "/printed' 2>/dev/null";
+  ASSERT_EQ(std::system(shoot.c_str()), 0);
+  EXPECT_EQ(read_file(scratch.path + "/printed"), picture + "\n");
+  EXPECT_EQ(QImage(QString::fromStdString(picture)).size(), QSize(945, 680));
+}
 
 TEST(TitleBar, CloseButtonAndSizeHints) {
   application();
