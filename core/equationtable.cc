@@ -397,16 +397,22 @@ long EquationTable::reportCycles(long levels) {
   Bddexpressionwood* w = bdd_expression_wood;
   std::list<long> cycle = w->loop_detection();
   if (cycle.empty()) return levels;
+  // Said before the path search, which ends the process once it finds the path.
   std::string report = "ERROR in Module `" + module_name + "': detecting variables in a dependance cycle:\n";
   for (long id : cycle) report += " " + w->Name_var_by_index(id) + "\n";
   report += "\n\nwhen sorting equations: \n";
+  fl_show_Smessages(report);
+  std::cerr << report << std::endl;
+  std::string paths;
   std::list<long> path;
   for (long id : cycle) {
     path.push_back(id);
-    report += computeDependence(path);
+    paths += computeDependence(path);
   }
-  fl_show_Smessages(report);
-  std::cerr << report << std::endl;
+  if (!paths.empty()) {
+    fl_show_Smessages(paths);
+    std::cerr << paths << std::endl;
+  }
   return levels;
 }
 

@@ -1,34 +1,82 @@
 // Builds the examples: reads a Jexa source, compiles and finalises each of its modules and
 // saves each as <dir>/<module>.jxc; a module with data bindings also gets its value server
 // zars_<module>.cc and its user-data skeleton user_data_<module>.{h,cc} in dir (an existing
-// user file is kept as .bak). The tool chain's option flags stay unset.
+// user file is kept as .bak). dir is created when missing. The tool chain's option flags
+// stay unset.
 //
 //   build_example <source.jx> <dir>
 //
-// Status 0 when every module is saved; 1 when the source is refused or a module cannot be
-// built (with the reason on standard error); the compiler's own fatal reports keep theirs.
+// Prints the path of each file written. Status 0 when every file is written; 1 when the
+// source is refused, a module cannot be built, dir cannot be created or a file cannot be
+// written (with the reason on standard error); the compiler's own fatal reports keep theirs.
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "compilation.h"
+#include "formspp.h"
 #include "module.h"
 #include "parse_jx.h"
 #include "sexception.h"
 
 namespace {
 
-int build(Module* m, const std::string& dir) {
+// Texts of the library's message boxes since the last clear, which go to standard error: the
+// library names there each file it cannot open.
+std::vector<std::string> shown;
+
+// Why path cannot be opened for writing, asked again of the system.
+std::string why_unwritable(const std::string& path) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+  if (fd < 0 && errno == ENOENT) {
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd >= 0) ::unlink(path.c_str());
+  }
+  if (fd < 0) return std::strerror(errno);
+  ::close(fd);
+  return "it could not be opened";
+}
+
+// Runs write, which writes the files paths; prints each path written and says why of each
+// other one. True when all were written.
+bool write_files(const std::vector<std::string>& paths, const std::function<void()>& write) {
+  shown.clear();
+  write();
+  bool all = true;
+  for (const std::string& path : paths) {
+    const bool refused = std::any_of(shown.begin(), shown.end(), [&](const std::string& text) {
+      return text.size() >= path.size() && text.compare(text.size() - path.size(), path.size(), path) == 0;
+    });
+    if (refused) {
+      std::cerr << "build_example: " << path << " not written: " << why_unwritable(path) << "\n";
+      all = false;
+    } else {
+      std::cout << path << "\n";
+    }
+  }
+  return all;
+}
+
+bool build(Module* m, const std::string& dir) {
   if (m->getSet() == nullptr) m->compile();  // a module run by another is compiled already
   m->finalize(0);
-  m->save();
-  std::cout << dir << "/" << m->getName() << ".jxc\n";
-  if (m->data_table == nullptr) return 0;
-  m->save_zars_code();
-  m->save_user_data_code();
-  std::cout << dir << "/zars_" << m->getName() << ".cc\n";
-  return 0;
+  const std::string stem = dir + "/";
+  bool ok = write_files({stem + m->getName() + ".jxc"}, [m] { m->save(); });
+  if (m->data_table == nullptr) return ok;
+  ok = write_files({stem + "zars_" + m->getName() + ".cc"}, [m] { m->save_zars_code(); }) && ok;
+  return write_files({stem + "user_data_" + m->getName() + ".h", stem + "user_data_" + m->getName() + ".cc"},
+                     [m] { m->save_user_data_code(); }) &&
+         ok;
 }
 
 }  // namespace
@@ -44,6 +92,18 @@ int main(int argc, char** argv) {
     std::cerr << source << ": cannot be read\n";
     return 1;
   }
+  std::error_code failed;
+  std::filesystem::create_directories(dir, failed);
+  if (failed) {
+    std::cerr << "build_example: cannot create the folder " << dir << ": " << failed.message() << "\n";
+    return 1;
+  }
+  forms_sink sink;
+  sink.show = [](forms_box_kind, const std::string& text) {
+    shown.push_back(text);
+    std::cerr << text << "\n";
+  };
+  forms_set_sink(sink);
   Module::OutputDir = dir;
   Module::SimulationJxcDir = dir;
   try {
@@ -52,7 +112,9 @@ int main(int argc, char** argv) {
       std::cerr << report;
       return 1;
     }
-    for (const auto& entry : *Compilation::ModTable->table) build(entry.second, dir);
+    bool all = true;
+    for (const auto& entry : *Compilation::ModTable->table) all = build(entry.second, dir) && all;
+    if (!all) return 1;
   } catch (const std::exception& e) {
     std::cerr << source << ": " << e.what() << "\n";
     return 1;

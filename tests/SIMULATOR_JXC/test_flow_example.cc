@@ -4,6 +4,7 @@
 // generated code and the completed user file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -97,6 +98,53 @@ TEST_F(ExampleFlow, ValuedModuleReactsWithTheValuesOfItsServer) {
             "BOP,21,num, > ,10,num\nMC,twice,21\nBOP,21,num, + ,10,num\nCONST,rate\nMC,mix,21,0.5\nMC,count,\n"
             "BOP,3,num, > ,10,num\nMC,twice,3\nBOP,3,num, + ,10,num\nCONST,rate\nMC,mix,3,0.5\nMC,count,\n"
             "BOP,--,num, > ,10,num\n");
+}
+
+// The output folder is made when missing; a file that cannot be written is named with the
+// reason, is not printed as written, and the status is 1.
+TEST(ExampleBuilder, MakesItsFolderAndReportsAFileItCannotWrite) {
+  ScratchDir scratch{"zarim_builder"};
+  const std::string made = scratch.path + "/new/out";
+  const std::string run = std::string("'") + ZARIM_BUILD_EXAMPLE + "' '" + valued_example_dir() + "valued.jx' ";
+  ASSERT_EQ(std::system((run + "'" + made + "' >'" + scratch.path + "/out1' 2>&1").c_str()), 0)
+      << read_file(scratch.path + "/out1");
+  for (const char* f : {"Blink.jxc", "Valued.jxc", "zars_Valued.cc", "user_data_Valued.h", "user_data_Valued.cc"})
+    EXPECT_TRUE(file_exists(made + "/" + f)) << f;
+
+  const std::string blocked = scratch.path + "/blocked";
+  ASSERT_EQ(mkdir(blocked.c_str(), 0755), 0);
+  ASSERT_EQ(mkdir((blocked + "/Blink.jxc").c_str(), 0755), 0);
+  const int status = std::system((run + "'" + blocked + "' >'" + scratch.path + "/printed' 2>'" + scratch.path +
+                                  "/errors'").c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const std::string printed = read_file(scratch.path + "/printed"), errors = read_file(scratch.path + "/errors");
+  EXPECT_EQ(printed.find("Blink.jxc"), std::string::npos) << printed;
+  EXPECT_NE(printed.find(blocked + "/Valued.jxc\n"), std::string::npos) << printed;
+  EXPECT_NE(errors.find("build_example: " + blocked + "/Blink.jxc not written: Is a directory\n"), std::string::npos)
+      << errors;
+
+  write_file(scratch.path + "/plain", "");
+  EXPECT_NE(std::system((run + "'" + scratch.path + "/plain/out' 2>/dev/null").c_str()), 0);
+}
+
+// A loop whose body can be instantaneous: the report names the module and the variables of the
+// cycle before the equations of the path, and the status is 1.
+TEST(ExampleBuilder, ReportsACausalityCycleBeforeItsPath) {
+  ScratchDir scratch{"zarim_cycle"};
+  write_file(scratch.path + "/cycle.jx",
+             "module M:\nInput: I, T;\nOutput: A, B, C;\n"
+             "loop { sustain A until I >> { sustain B until T || sustain C until T } }\nend\n");
+  const std::string cmd = std::string("'") + ZARIM_BUILD_EXAMPLE + "' '" + scratch.path + "/cycle.jx' '" +
+                          scratch.path + "/out' >/dev/null 2>'" + scratch.path + "/errors'";
+  const int status = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const std::string errors = read_file(scratch.path + "/errors");
+  EXPECT_EQ(errors.rfind("ERROR in Module `M': detecting variables in a dependance cycle:\n _s_", 0), 0) << errors;
+  const std::size_t path = errors.find("when sorting equations: \n");
+  ASSERT_NE(path, std::string::npos) << errors;
+  EXPECT_NE(errors.find(" weight: 1 usertype: 9\n", path), std::string::npos) << errors;
 }
 
 }  // namespace
