@@ -81,6 +81,7 @@ class DataExpr {
   // and arguments are written as references through t (see DataEvalTable).
   virtual void JXC_put(std::ostream& os, DataEvalTable& t) = 0;
   // The expression as C and as C# text (gen_data.cc); operands are not parenthesised.
+  // C# writes a method or constant whose name is a C# keyword with "@" before it.
   // The base forms throw AbstractMethodCallException.
   virtual void C_put(std::ostream& os, Module* m);
   virtual void CSharp_put(std::ostream& os, Module* m);
@@ -344,8 +345,8 @@ class MethodDecl {
 
   // "rtype name(a, b)"; a null list prints "()".
   void print(std::ostream& os) const;
-  // "extern rtype name(a, b);" / "public rtype name(a, b);" and a line end (gen_data.cc);
-  // LUSTRE_put writes nothing.
+  // "extern rtype name(a, b);" / "public rtype name(a, b);" ("@" before a C# keyword)
+  // and a line end (gen_data.cc); LUSTRE_put writes nothing.
   void C_put(std::ostream& os);
   void CSharp_put(std::ostream& os);
   void LUSTRE_put(std::ostream& os);
@@ -384,7 +385,9 @@ class ConstantDecl {
   // "type name" and, with a value, " value: " and the value's debug text.
   void print(std::ostream& os) const;
   // C: ["extern "] "const type name[ = value]" with no line end. C#: "private const type
-  // name = value;", or "private static readonly type name;" without a value (gen_data.cc).
+  // name = value;" for a literal of a built-in type, else "private static readonly type
+  // name = value;", or "private static readonly type name;" without a value; a name that
+  // is a C# keyword gets "@" (gen_data.cc).
   void C_put(std::ostream& os, Module* m);
   void CSharp_put(std::ostream& os, Module* m);
   void LUSTRE_put(std::ostream& os, Module* m);

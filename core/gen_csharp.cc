@@ -97,6 +97,24 @@ std::string conversion(const std::string& type) {
   return it != known.end() ? it->second : type + ".To(evts[i].evtValeur)";
 }
 
+// The class names what the user supplies: the zero of a type other than those it
+// declares, a method, the value of a constant declared without one. It is then written
+// partial, for a part of the user's own to complete.
+bool completed_by_user() {
+  static const std::set<std::string> declared = {"byte", "int", "float", "long", "short", "string", "bool"};
+  DataTypeTable* types = Compilation::GDataTypeTable;
+  if (types != nullptr && types->getTypes() != nullptr)
+    for (const auto& t : *types->getTypes())
+      if (declared.count(t.first) == 0) return true;
+  DataMethodTable* methods = Compilation::GDataMethodTable;
+  if (methods != nullptr && methods->getMethodList() != nullptr && !methods->getMethodList()->empty()) return true;
+  DataConstantTable* constants = Compilation::GDataConstantTable;
+  if (constants != nullptr && constants->getConstantList() != nullptr)
+    for (ConstantDecl* c : *constants->getConstantList())
+      if (c->getValue() == nullptr) return true;
+  return false;
+}
+
 class CSharpWriter {
  public:
   CSharpWriter(Module& m, std::ostream& os) : m(m), os(os), M(m.getName()), w(m.getBddWood()) {}
@@ -160,7 +178,7 @@ void CSharpWriter::writeHead() {
      << " {\n"
      << "    [Bean(Category=\"" << M << "\")]\n"
      << "\n"
-     << "     public class " << M << "\n"
+     << "     public " << (completed_by_user() ? "partial " : "") << "class " << M << "\n"
      << "     {\n"
      << "        private byte byte_zero = 0 ;\n"
      << "        private int int_zero = 0 ;\n"

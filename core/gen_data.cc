@@ -3,6 +3,7 @@
 #include <list>
 #include <map>
 #include <ostream>
+#include <set>
 #include <string>
 
 #include "Bddexpression.h"
@@ -80,6 +81,38 @@ void put_each(std::ostream& os, Module* m, std::list<ConstantDecl*>* constants, 
   }
 }
 
+// A C# name: a keyword gets the verbatim prefix "@", in each part of a dotted name.
+std::string csharp_name(const std::string& name) {
+  static const std::set<std::string> keywords = {
+      "abstract", "as",        "base",     "bool",     "break",    "byte",     "case",       "catch",
+      "char",     "checked",   "class",    "const",    "continue", "decimal",  "default",    "delegate",
+      "do",       "double",    "else",     "enum",     "event",    "explicit", "extern",     "false",
+      "finally",  "fixed",     "float",    "for",      "foreach",  "goto",     "if",         "implicit",
+      "in",       "int",       "interface", "internal", "is",      "lock",     "long",       "namespace",
+      "new",      "null",      "object",   "operator", "out",      "override", "params",     "private",
+      "protected", "public",   "readonly", "ref",      "return",   "sbyte",    "sealed",     "short",
+      "sizeof",   "stackalloc", "static",  "string",   "struct",   "switch",   "this",       "throw",
+      "true",     "try",       "typeof",   "uint",     "ulong",    "unchecked", "unsafe",    "ushort",
+      "using",    "virtual",   "void",     "volatile", "while"};
+  std::string out;
+  size_t start = 0;
+  for (;;) {
+    size_t dot = name.find('.', start);
+    std::string part = name.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+    out += (keywords.count(part) != 0 ? "@" : "") + part;
+    if (dot == std::string::npos) return out;
+    out += '.';
+    start = dot + 1;
+  }
+}
+
+// The types whose literals a C# const can hold.
+bool csharp_constant_type(const std::string& type) {
+  static const std::set<std::string> types = {"bool", "byte",  "sbyte", "char",   "short",   "ushort", "int",
+                                              "uint", "long",  "ulong", "float",  "double",  "decimal", "string"};
+  return types.count(type) != 0;
+}
+
 }  // namespace
 
 std::string DataExpr::CSharp_opname(int op) {
@@ -137,12 +170,14 @@ void DataConstantTable::C_put(std::ostream& os, Module* m) { put_each(os, m, con
 
 // ----- C# -----
 
-void DataConstant::CSharp_put(std::ostream& os, Module* m) { C_put(os, m); }
+void DataConstant::CSharp_put(std::ostream& os, Module* m) {
+  os << csharp_name(getDecl(std::to_string(constant_index), m != nullptr ? m->getName() : std::string())->getName());
+}
 
 void DataValue::CSharp_put(std::ostream& os, Module* m) { C_put(os, m); }
 
 void DataMethodCall::CSharp_put(std::ostream& os, Module* m) {
-  os << method_of(method_index)->getName();
+  os << csharp_name(method_of(method_index)->getName());
   put_args(os, m, args, &DataExpr::CSharp_put);
 }
 
@@ -163,17 +198,21 @@ void DataSignalValue::CSharp_put(std::ostream& os, Module* m) {
 
 void DataTypeTable::CSharp_put(std::ostream& os) { put_zeros(os, "public", *types); }
 
-void MethodDecl::CSharp_put(std::ostream& os) { put_method(os, "public", return_type, name, arg_type_list); }
+void MethodDecl::CSharp_put(std::ostream& os) {
+  put_method(os, "public", return_type, csharp_name(name), arg_type_list);
+}
 
 void DataMethodTable::CSharp_put(std::ostream& os) { put_each(os, method_list, &MethodDecl::CSharp_put); }
 
 void ConstantDecl::CSharp_put(std::ostream& os, Module* m) {
-  // A constant without a value is the user's to set: a C# const needs one.
+  // A constant without a value is the user's to set: a C# const needs one. A C# const
+  // holds only a literal of a built-in type; any other value is a static field.
   if (value == nullptr) {
-    os << "private static readonly " << type << " " << name << ";";
+    os << "private static readonly " << type << " " << csharp_name(name) << ";";
     return;
   }
-  os << "private const " << type << " " << name << " = ";
+  bool literal = value->isDataValue() && csharp_constant_type(type);
+  os << (literal ? "private const " : "private static readonly ") << type << " " << csharp_name(name) << " = ";
   value->CSharp_put(os, m);
   os << ";";
 }

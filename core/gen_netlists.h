@@ -5,6 +5,7 @@
 
 #include <iosfwd>
 #include <list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -39,10 +40,14 @@ inline std::vector<Rail> signal_rails(Module& m, const std::list<Signal*>* signa
 // comment (the process assigns it), "name <= variable" for a single positive variable,
 // else the network and "name <= A(root)" ("<= not " for a complemented root).
 void put_vhdl(Bddexpression& e, std::ostream& os, const std::string& A, std::list<std::string>& outputs);
+// The written names of the variables whose VHDL names are renamed (case collisions).
+typedef std::map<std::string, std::string> VhdlRenames;
 // The clocked process (reset branch, inputs sampled on the rising edge, outputs and
-// registers updated on the falling edge), then every equation in earliest-date order.
+// registers updated on the falling edge), then every equation in earliest-date order;
+// a variable in renames is written by its entry.
 void Put_vhdl(Bddexpressionwood& w, std::ostream& os, const std::string& A, std::list<std::string>& inputs,
-              std::list<std::string>& outputs, std::list<std::string>& resets, std::list<std::string>& updates);
+              std::list<std::string>& outputs, std::list<std::string>& resets, std::list<std::string>& updates,
+              const VhdlRenames& renames);
 
 // ----- BLIF (node names nodeName + "_" + global id) -----
 // One equation: its node tables and a buffer (or inverter) table onto its variable.

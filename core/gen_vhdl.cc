@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "Bddexpression.h"
 #include "compilation.h"
@@ -55,6 +56,46 @@ std::string vhdl_name(const std::string& name) {
   return s + "\\";
 }
 
+typedef VhdlRenames Renames;
+
+std::string folded(std::string name) {
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+  return name;
+}
+
+// Basic identifiers ignore letter case (extended ones do not): a declared name that folds
+// to a name the design already declared is written with the first suffix "_1", "_2", ...
+// that folds to no declared name. fixed: the design's own names, declared first;
+// names: the variable names in declaration order.
+Renames case_renames(const std::vector<std::string>& fixed, const std::vector<std::string>& names) {
+  std::set<std::string> all, taken;
+  for (const std::string& f : fixed) all.insert(folded(f));
+  taken = all;
+  for (const std::string& n : names)
+    if (basic_identifier(n)) all.insert(folded(n));
+  Renames renames;
+  std::set<std::string> seen;
+  for (const std::string& n : names) {
+    if (!basic_identifier(n) || !seen.insert(n).second) continue;
+    if (taken.insert(folded(n)).second) continue;
+    for (int k = 1;; ++k) {
+      std::string candidate = n + "_" + std::to_string(k);
+      if (all.count(folded(candidate)) != 0) continue;
+      all.insert(folded(candidate));
+      taken.insert(folded(candidate));
+      renames[n] = candidate;
+      break;
+    }
+  }
+  return renames;
+}
+
+// A variable name as the design writes it.
+std::string written(const Renames& renames, const std::string& name) {
+  auto it = renames.find(name);
+  return it != renames.end() ? it->second : vhdl_name(name);
+}
+
 std::string element(const std::string& A, const bdd_node* n) { return A + "(" + std::to_string(n->global_id()) + ")"; }
 
 // What the network reads for a variable: the output ports are assigned only in the
@@ -73,26 +114,30 @@ Reads output_reads(Bddexpressionwood* w, const std::list<std::string>& outputs, 
   return reads;
 }
 
-std::string read_name(const Reads& reads, const std::string& name) {
-  auto it = reads.find(name);
-  return it != reads.end() ? it->second : vhdl_name(name);
-}
+struct Names {
+  const Reads& reads;
+  const Renames& renames;
+  std::string read(const std::string& name) const {
+    auto it = reads.find(name);
+    return it != reads.end() ? it->second : written(renames, name);
+  }
+};
 
 // One assignment per unmarked node under n, children first.
-void put_vhdl_network(std::ostream& os, bddpp_manager* man, const std::string& A, const Reads& reads, bdd_node* n) {
+void put_vhdl_network(std::ostream& os, bddpp_manager* man, const std::string& A, const Names& names, bdd_node* n) {
   if (n == nullptr || n->is_marked()) return;
   n->mark();
   if (bdd_node_is_terminal(n)) {
     os << "      " << element(A, n) << " <= '1';\n";
     return;
   }
-  std::string x = read_name(reads, man->Name_var_by_index(n->var_index()));
+  std::string x = names.read(man->Name_var_by_index(n->var_index()));
   if (bdd_node_is_bare_variable(n)) {
     os << "      " << element(A, n) << " <= " << x << ";\n";
     return;
   }
-  put_vhdl_network(os, man, A, reads, n->then_node());
-  put_vhdl_network(os, man, A, reads, n->else_node());
+  put_vhdl_network(os, man, A, names, n->then_node());
+  put_vhdl_network(os, man, A, names, n->else_node());
   os << "      " << element(A, n) << " <= (" << x << " and " << element(A, n->then_node()) << ") or (not " << x
      << " and " << (n->else_link_type() == -1 ? "not " : "") << element(A, n->else_node()) << ");\n";
 }
@@ -102,30 +147,34 @@ bool listed(const std::list<std::string>& names, const std::string& name) {
 }
 
 void put_vhdl_equation(Bddexpression& e, std::ostream& os, const std::string& A, const std::list<std::string>& outputs,
-                       const Reads& reads) {
+                       const Names& names) {
   bddpp_manager* man = e.my_bdd_manager();
   if (man == nullptr || e.bdd_var.node() == nullptr || e.bdd_exp.node() == nullptr) return;
   std::string name = man->Name_var_by_bdd(e.bdd_var);
+  std::string as_written = written(names.renames, name);
   const bdd& f = e.bdd_exp;
   if (listed(outputs, name)) {
-    put_vhdl_network(os, man, A, reads, f.node());
-    os << "      -- final output evaluation of " << vhdl_name(name) << " in process";
+    put_vhdl_network(os, man, A, names, f.node());
+    os << "      -- final output evaluation of " << as_written << " in process";
   } else if (man->Bdd_is_var(f)) {
-    os << "      " << vhdl_name(name) << " <= " << read_name(reads, man->Name_var_by_bdd(f)) << ";";
+    os << "      " << as_written << " <= " << names.read(man->Name_var_by_bdd(f)) << ";";
   } else {
-    put_vhdl_network(os, man, A, reads, f.node());
-    os << "      " << vhdl_name(name) << (f.link_type() == 1 ? " <= " : " <= not ") << element(A, f.node()) << ";";
+    put_vhdl_network(os, man, A, names, f.node());
+    os << "      " << as_written << (f.link_type() == 1 ? " <= " : " <= not ") << element(A, f.node()) << ";";
   }
 }
 
 }  // namespace
 
 void put_vhdl(Bddexpression& e, std::ostream& os, const std::string& A, std::list<std::string>& outputs) {
-  put_vhdl_equation(e, os, A, outputs, output_reads(e.my_manager(), outputs, A));
+  Reads reads = output_reads(e.my_manager(), outputs, A);
+  Renames none;
+  put_vhdl_equation(e, os, A, outputs, Names{reads, none});
 }
 
 void Put_vhdl(Bddexpressionwood& w, std::ostream& os, const std::string& A, std::list<std::string>& inputs,
-              std::list<std::string>& outputs, std::list<std::string>& resets, std::list<std::string>& updates) {
+              std::list<std::string>& outputs, std::list<std::string>& resets, std::list<std::string>& updates,
+              const VhdlRenames& renames) {
   bddpp_manager* man = w.my_bdd_manager();
   if (man == nullptr) return;
   man->Bdd_global_clear_marks();
@@ -133,20 +182,23 @@ void Put_vhdl(Bddexpressionwood& w, std::ostream& os, const std::string& A, std:
   os << "process (reset,clk)\n"
      << "begin\n"
      << "  if (reset = '0') then \n";
-  for (const std::string& o : outputs) os << "    " << vhdl_name(o) << " <= '0';\n";
+  for (const std::string& o : outputs) os << "    " << written(renames, o) << " <= '0';\n";
   for (const std::string& r : resets) os << "    " << r << ";\n";
   for (const std::string& i : inputs) man->Print_node_for_eval_VHDL_reset_input(A, os, i);
   os << "  elsif ( clk'event and clk='1') then \n";
   for (const std::string& i : inputs) {
+    // The written name is the variable name between these texts.
+    std::string name = written(renames, i);
     bool extended = vhdl_name(i) != i;
-    man->Print_node_for_eval_VHDL_input(extended ? "\\" : "", extended ? "\\" : "", A, os, i);
+    man->Print_node_for_eval_VHDL_input(extended ? "\\" : "", extended ? "\\" : name.substr(i.size()), A, os, i);
   }
   os << "  elsif ( clk'event and clk='0') then \n";
   for (long id = 0; id < w.Nb_bdd_vars(); ++id) {
     Bddexpression* e = w.slot(id);
     if (e == nullptr || e->bdd_exp.node() == nullptr) continue;
     std::string name = e->my_bddname();
-    if (listed(outputs, name)) os << "      " << vhdl_name(name) << " <= " << e->bdd_exp.vhdl_node_name(A) << ";\n";
+    if (listed(outputs, name))
+      os << "      " << written(renames, name) << " <= " << e->bdd_exp.vhdl_node_name(A) << ";\n";
   }
   for (const std::string& u : updates) os << "    " << u << ";\n";
   os << "   end if;\n"
@@ -154,10 +206,11 @@ void Put_vhdl(Bddexpressionwood& w, std::ostream& os, const std::string& A, std:
      << "\n"
      << "-- actualisation\n";
   Reads reads = output_reads(&w, outputs, A);
+  Names names{reads, renames};
   for (long id : order) {
     Bddexpression* e = w.slot(id);
     if (e == nullptr) continue;
-    put_vhdl_equation(*e, os, A, outputs, reads);
+    put_vhdl_equation(*e, os, A, outputs, names);
     os << "\n";
   }
 }
@@ -172,25 +225,22 @@ void Module::VHDL_put(std::ostream& os, int flavour) {
   std::list<std::string> inputs, outputs, resets, updates;
   std::set<long> internal = w->Set_of_index_used_variables();
 
-  os << "-- VHDL generation by TREV from " << M << " Jexa compiled code\n\n";
-  if (flavour != 0) os << "LIBRARY ieee;\nUSE ieee.std_logic_1164.all;\n";
-  os << "entity " << M << " is\n";
-  os << "  port(";
+  // The ports in their order (Set and Reset of a module not finalised, the inputs, the
+  // outputs), then the signals: what is declared, so that its written names are known first.
+  std::vector<std::string> leading;  // ports before reset and clk
   if (!finalised) {
     // The ports carry the variable names that the equations read.
     for (Signal* s : {getSet(), getReset()}) {
       long id = s->getBddStatusId(this, w);
-      os << " " << vhdl_name(w->Name_var_by_index(id)) << ",";
+      leading.push_back(w->Name_var_by_index(id));
       internal.erase(id);
     }
   }
   for (const Rail& r : signal_rails(*this, getInputSignalList(), !finalised)) {
-    os << vhdl_name(r.name) << ", ";
+    leading.push_back(r.name);
     inputs.push_back(r.name);
     internal.erase(r.id);
   }
-  os << "reset, clk: in " << bit << ";\n";
-  bool first = true;
   if (getOutputSignalList() != nullptr)
     for (Signal* s : *getOutputSignalList()) {
       // An output's ports are its occurrence 0, which gathers every occurrence.
@@ -206,30 +256,44 @@ void Module::VHDL_put(std::ostream& os, int flavour) {
       std::list<long> ports;
       if (!bound) ports.push_back(status);
       if (value != -1 && !finalised) ports.push_back(value);
-      for (long id : ports) {
-        if (id == -1) continue;
-        os << (first ? "       " : ", ") << vhdl_name(w->Name_var_by_index(id));
-        outputs.push_back(w->Name_var_by_index(id));
-        first = false;
-      }
+      for (long id : ports)
+        if (id != -1) outputs.push_back(w->Name_var_by_index(id));
     }
+  if (getRegisterList() != nullptr)
+    for (regclass* r : *getRegisterList()) internal.insert(r->actual_var()->getBddStatusId(this, w));
+  std::vector<std::string> declared = leading;
+  declared.insert(declared.end(), outputs.begin(), outputs.end());
+  for (long id : internal) declared.push_back(w->Name_var_by_index(id));
+  Renames renames = case_renames({M, M + "_a", "array_" + A, A, "reset", "clk"}, declared);
+  if (getRegisterList() != nullptr)
+    for (regclass* r : *getRegisterList()) {
+      std::string state = written(renames, r->actual_var()->getStatusName(this));
+      resets.push_back("  " + state + " <= " + (r->is_initialy_true() ? "'1'" : "'0'"));
+      updates.push_back("  " + state + " <= " + written(renames, r->next_var()->getStatusName(this)));
+    }
+
+  os << "-- VHDL generation by TREV from " << M << " Jexa compiled code\n\n";
+  if (flavour != 0) os << "LIBRARY ieee;\nUSE ieee.std_logic_1164.all;\n";
+  os << "entity " << M << " is\n";
+  os << "  port(";
+  for (size_t k = 0; k < leading.size(); ++k)
+    os << (!finalised && k < 2 ? " " : "") << written(renames, leading[k]) << (!finalised && k < 2 ? "," : ", ");
+  os << "reset, clk: in " << bit << ";\n";
+  bool first = true;
+  for (const std::string& o : outputs) {
+    os << (first ? "       " : ", ") << written(renames, o);
+    first = false;
+  }
   os << (first ? "     );\n" : ": out " + bit + ");\n");
   os << "end " << M << ";\n\n"
      << "architecture " << M << "_a of " << M << " is\n";
-  if (getRegisterList() != nullptr)
-    for (regclass* r : *getRegisterList()) {
-      internal.insert(r->actual_var()->getBddStatusId(this, w));
-      std::string state = vhdl_name(r->actual_var()->getStatusName(this));
-      resets.push_back("  " + state + " <= " + (r->is_initialy_true() ? "'1'" : "'0'"));
-      updates.push_back("  " + state + " <= " + vhdl_name(r->next_var()->getStatusName(this)));
-    }
   os << "\nTYPE array_" << A << " IS ARRAY (" << w->my_bdd_manager()->Bdd_total_size() << " downto 0) OF " << bit
      << " ;\n";
-  for (long id : internal) os << "signal " << vhdl_name(w->Name_var_by_index(id)) << " : " << bit << ";\n";
+  for (long id : internal) os << "signal " << written(renames, w->Name_var_by_index(id)) << " : " << bit << ";\n";
   os << "signal " << A << " : array_" << A << ";\n\n";
   os << "begin\n"
      << "-- state and output computation\n";
-  Put_vhdl(*w, os, A, inputs, outputs, resets, updates);
+  Put_vhdl(*w, os, A, inputs, outputs, resets, updates, renames);
   os << "end " << M << "_a;\n\n";
 }
 

@@ -265,7 +265,9 @@ class Module {
   // OutputDir + "/" + ".smv" name, finalising the module first when it is not.
   void printSMV();
   // The VHDL design; flavour non-zero: std_logic, 0: bit. Names that are not legal basic
-  // identifiers are written as extended ones. Nothing without an equation system.
+  // identifiers are written as extended ones; a basic one that equals a name declared
+  // before it once letter case is ignored gets the first free suffix "_1", "_2", ...
+  // Nothing without an equation system.
   void VHDL_put(std::ostream& os, int flavour);
   // The ".vhdl" name (not in OutputDir), std_logic when VHDLALTERAFlag is set.
   void printVHDL();

@@ -76,6 +76,12 @@ TEST(GenCSharp, ModuleWithoutInputsOutputsOrEquationSystem) {
   s = csharp_text(&n);
   EXPECT_EQ(text_between(s, "        // private", "@"),
             "        // private constants:\n        private const int K = 3;\n        private static readonly int K2;\n");
+  // A method and a constant without value are the user's: the class is partial, and
+  // not without them.
+  EXPECT_NE(s.find("     public partial class N\n"), std::string::npos);
+  Compilation::GDataMethodTable = nullptr;
+  Compilation::GDataConstantTable = nullptr;
+  EXPECT_NE(csharp_text(t.m).find("     public class E\n"), std::string::npos);
 }
 
 TEST(GenCSharp, DataWriters) {

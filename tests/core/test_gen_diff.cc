@@ -161,9 +161,10 @@ std::string run_c_program(Module* m, bool systemc, const std::vector<Reaction>& 
   return ran.output;
 }
 
-// m's C# class with the event framework and a driver for rs, compiled by mcs and run by mono
-// in dir: what the program prints.
-std::string run_csharp(Module* m, const std::vector<Reaction>& rs, const std::string& dir) {
+// m's C# class with the event framework, a driver for rs and the user's file user_part
+// (when not empty), compiled by mcs and run by mono in dir: what the program prints.
+std::string run_csharp(Module* m, const std::vector<Reaction>& rs, const std::string& dir,
+                       const std::string& user_part = "") {
   std::string stem = dir + "/" + m->getName();
   {
     std::ofstream out(stem + ".cs");
@@ -172,6 +173,10 @@ std::string run_csharp(Module* m, const std::vector<Reaction>& rs, const std::st
   write_text(dir + "/framework.cs", CSharpFramework);
   write_text(dir + "/driver.cs", csharp_driver(m, rs));
   std::string build = "mcs -nologo -out:" + dir + "/run.exe " + stem + ".cs " + dir + "/framework.cs " + dir + "/driver.cs";
+  if (!user_part.empty()) {
+    write_text(dir + "/user.cs", user_part);
+    build += " " + dir + "/user.cs";
+  }
   ToolResult built = run_tool(build + " 2>&1");
   EXPECT_EQ(built.status, 0) << build << "\n" << built.output << read_text(stem + ".cs");
   ToolResult ran = run_tool("mono " + dir + "/run.exe 2>&1");
@@ -271,7 +276,7 @@ TEST_P(GenDiff, GeneratedSystemCAgreesWithTheSimulator) {
 
 TEST_P(GenDiff, GeneratedCSharpAgreesWithTheSimulator) {
   if (!tool_present("mcs") || !tool_present("mono")) GTEST_SKIP() << "mono-mcs and mono-runtime are not installed";
-  // A C# class has no place for the user's methods: the valued module uses operators.
+  // The valued module with operators; the user's methods are checked with a data part below.
   Module* m = module(GetParam(), false);
   EXPECT_EQ(run_csharp(m, inputs(m), dir.path), simulate(m, inputs(m)));
 }
@@ -329,6 +334,59 @@ TEST_F(GenDiffSource, ValueBlocksNameTheOccurrencesTheSystemHas) {
       EXPECT_EQ(run_csharp(m, rs, dir.path), simulate(m, rs));
     }
   }
+}
+
+// A data part of the user's: two types, methods of zero, one and two arguments (one named
+// by a C# keyword), a constant with a value and one without. The generated class is
+// completed by the user's file alone, and its output values agree with the simulator's
+// asking a value server that computes as that file does.
+TEST_F(GenDiffSource, GeneratedCSharpCompletedByTheUsersDataAgreesWithTheSimulator) {
+  if (!tool_present("mcs") || !tool_present("mono")) GTEST_SKIP() << "mono-mcs and mono-runtime are not installed";
+  SourceHarness src("data:\n  Type: num, ang;\n  Method: num base(); ang turn(num); num add(num, ang);\n"
+                    "  Constant: num 3; ang lock;\nend data\n"
+                    "module Ud: Input: A: num, B: ang, G; Output: O: num, P: ang, D;\n"
+                    "loop { { { present A and B emit O(add(#A, #B)) else emit O(add(base(), lock)) }\n"
+                    "  || { present A emit P(turn(#A)) else emit P(turn(3)) } || { present G emit D } } >> pause }\n"
+                    "end\n");
+  Module* m = built(src, "Ud");
+  const char* const user = R"(using System;
+namespace GenEntree {
+  public struct num {
+    public int v;
+    public static implicit operator num(int x) { num n; n.v = x; return n; }
+    public static num To(string s) { return Convert.ToInt32(s); }
+    public override string ToString() { return v.ToString(); }
+  }
+  public struct ang {
+    public int v;
+    public static implicit operator ang(int x) { ang a; a.v = x; return a; }
+    public static ang To(string s) { return Convert.ToInt32(s); }
+    public override string ToString() { return v.ToString(); }
+  }
+  public partial class Ud {
+    static readonly num num_zero = 0;
+    static readonly ang ang_zero = 0;
+    static Ud() { @lock = 5; }
+    static num @base() { return 4; }
+    static ang turn(num x) { return x.v * 3 % 7; }
+    static num add(num x, ang y) { return x.v + 2 * y.v; }
+  }
+}
+)";
+  auto answer = [](const std::string& request) -> std::string {
+    std::vector<std::string> f = value_server::split(request);
+    auto arg = [&](size_t i) { return std::atoi(f[i].c_str()); };
+    if (f[0] == "CONST" && f.size() == 2 && f[1] == "lock") return "5";
+    if (f[0] == "MC" && f.size() == 3 && f[1] == "base" && f[2].empty()) return "4";
+    if (f[0] == "MC" && f.size() == 3 && f[1] == "turn") return std::to_string(arg(2) * 3 % 7);
+    if (f[0] == "MC" && f.size() == 4 && f[1] == "add") return std::to_string(arg(2) + 2 * arg(3));
+    return "--";
+  };
+  std::vector<Reaction> rs = random_inputs(m, 6u);
+  testing::internal::CaptureStderr();  // the requests
+  std::string expected = simulate(m, rs, answer);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(run_csharp(m, rs, dir.path, user), expected);
 }
 
 }  // namespace

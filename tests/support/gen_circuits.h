@@ -213,9 +213,9 @@ inline std::vector<Reaction> random_inputs(Module* m, unsigned seed) {
 }
 
 // A line per reaction: each output's presence (its status variable), then ":" and its
-// value when it is valued and present.
-inline std::string simulate(Module* m, const std::vector<Reaction>& rs) {
-  auto answer = [](const std::string& request) -> std::string {
+// value when it is valued and present. answer: the value server's, when given.
+inline std::string simulate(Module* m, const std::vector<Reaction>& rs, ValueServer::Answer answer = nullptr) {
+  auto int_answer = [](const std::string& request) -> std::string {
     std::vector<std::string> f = value_server::split(request);
     auto tf = [](bool b) { return std::string(b ? "true" : "false"); };
     if (f[0] == "MC" && f.size() == 3 && f[1] == "twice") return std::to_string(2 * std::atoi(f[2].c_str()));
@@ -226,7 +226,7 @@ inline std::string simulate(Module* m, const std::vector<Reaction>& rs) {
     if (f[3] == " > ") return tf(l > r);
     return "--";
   };
-  ValueServer server(answer);
+  ValueServer server(answer != nullptr ? answer : ValueServer::Answer(int_answer));
   Simulation sim;
   sim.setSocket(server.client());
   sim.load(m);
