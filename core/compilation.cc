@@ -4,7 +4,9 @@
 #include <sys/socket.h>
 
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -173,17 +175,23 @@ void Compilation::jx_parse(const char* file) {
 
 namespace {
 
-// Reads and drops whatever already waits on fd; the byte count, -1 when the peer closed.
-long drain_pending(int fd) {
-  long dropped = 0;
+// Reads and drops whatever already waits on fd: the byte count and the NUL bytes among
+// them; a count of -1 when the peer closed and nothing was read.
+struct Drained {
+  long bytes = 0;
+  int nuls = 0;
+};
+Drained drain_pending(int fd) {
+  Drained d;
   char buffer[1024];
   for (;;) {
     pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, 0) <= 0 || (p.revents & (POLLIN | POLLHUP | POLLERR)) == 0) return dropped;
+    if (poll(&p, 1, 0) <= 0 || (p.revents & (POLLIN | POLLHUP | POLLERR)) == 0) return d;
     ssize_t r = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
-    if (r == 0) return dropped > 0 ? dropped : -1;
-    if (r < 0) return dropped;
-    dropped += r;
+    if (r == 0 && d.bytes == 0) d.bytes = -1;
+    if (r <= 0) return d;
+    d.bytes += r;
+    d.nuls += static_cast<int>(std::count(buffer, buffer + r, '\0'));
   }
 }
 
@@ -196,22 +204,46 @@ bool wait_readable(int fd, int timeout_ms) {
   return r > 0;
 }
 
+typedef std::chrono::steady_clock Clock;
+
+int ms_left(Clock::time_point deadline) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left > 0 ? static_cast<int>(left) : 0;
+}
+
 }  // namespace
 
 int Compilation::SocketReplyTimeout = 10000;
+int Compilation::SocketQuietTime = 50;
+
+bool Compilation::Socket_gave_up(const socket_type* socket) { return socket != nullptr && socket->gave_up != 0; }
+
+void Compilation::Socket_retry(socket_type* socket) {
+  if (socket != nullptr) socket->gave_up = 0;
+}
 
 std::string Compilation::Socket_call(const std::string& request, socket_type* socket) {
   const size_t max_request = 1023;
+  const size_t max_reply = 1022;
   if (request.size() > max_request) {
     std::cerr << "Socket_call: request of " << request.size() << " bytes refused (at most " << max_request
               << ")" << std::endl;
     return std::string();
   }
-  // A late, long or split earlier reply must not pair with this request.
+  if (socket != nullptr && socket->gave_up && !request.empty()) {
+    std::cerr << "Socket_call: not sent after a time-out: " << request << std::endl;
+    return "--";
+  }
+  // Bytes already waiting cannot answer this request: whole replies among them settle
+  // replies given up on, the rest is dropped.
   if (socket != nullptr && !request.empty()) {
-    long dropped = drain_pending(socket->fd);
-    if (dropped > 0)
-      std::cerr << "Socket_call: " << dropped << " bytes of an earlier reply dropped" << std::endl;
+    Drained d = drain_pending(socket->fd);
+    if (d.nuls > 0) {
+      socket->framed = 1;
+      socket->owed = d.nuls >= socket->owed ? 0 : socket->owed - d.nuls;
+    }
+    if (d.bytes > 0)
+      std::cerr << "Socket_call: " << d.bytes << " bytes of an earlier reply dropped" << std::endl;
   }
   // Send the whole request; SOCK_write may accept fewer bytes than asked.
   long sent = 0;
@@ -230,27 +262,58 @@ std::string Compilation::Socket_call(const std::string& request, socket_type* so
     sent = static_cast<long>(done);
   }
   std::cerr << "Socket_call buffer: " << request << std::endl;
-  std::string result;
-  if (socket == nullptr || failed || sent == 0) return result;
+  if (socket == nullptr || failed || sent == 0) return std::string();
 
-  if (!wait_readable(socket->fd, SocketReplyTimeout)) {
-    std::cerr << "Socket_call: no reply within " << SocketReplyTimeout << " ms to: " << request << std::endl;
-    return "--";
-  }
+  // A reply ends at its NUL byte; the first socket->owed replies are late ones, dropped.
+  // Until the peer has shown that it ends its replies so, a reply also ends when nothing
+  // more comes for SocketQuietTime ms (the replies owed can then not be told apart).
+  // The time-out counts from the send, then from the end of each late reply dropped (the
+  // server answers in order).
+  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(SocketReplyTimeout);
+  std::string reply;
+  long length = 0;  // of the reply being read, beyond max_reply included
+  auto finish = [&]() -> std::string {
+    if (length > static_cast<long>(max_reply)) {
+      std::cerr << "Socket_call: reply too long (" << length << " bytes) to: " << request << std::endl;
+      return "--";
+    }
+    return reply;
+  };
   char buffer[1024];
-  std::memset(buffer, 0, sizeof buffer);
-  int r = SOCK_read(socket, buffer, 1023);
-  if (r >= 1023) {
-    long rest = drain_pending(socket->fd);
-    std::cerr << "Socket_call: reply too long (" << r + (rest > 0 ? rest : 0) << " bytes or more) to: " << request
-              << std::endl;
-    return "--";
+  for (;;) {
+    const bool quiet = !socket->framed && length > 0;
+    int wait = ms_left(deadline);
+    if (quiet && wait > SocketQuietTime) wait = SocketQuietTime;
+    if (!wait_readable(socket->fd, wait)) {
+      if (quiet) {
+        socket->owed = 0;
+        return finish();
+      }
+      socket->owed += 1;
+      socket->gave_up = 1;
+      std::cerr << "Socket_call: no reply within " << SocketReplyTimeout << " ms to: " << request << std::endl;
+      return "--";
+    }
+    // Peek first, so that nothing past the reply's NUL is taken from the stream.
+    ssize_t n = recv(socket->fd, buffer, sizeof buffer, MSG_PEEK);
+    if (n < 0 && errno == EINTR) continue;
+    // The last reply of a peer that sends no NUL ends with the connection.
+    if (n == 0 && !socket->framed && length > 0 && socket->owed == 0) return finish();
+    if (n == 0) std::cout << "connexion stopped by client " << std::endl;
+    if (n <= 0) return std::string();
+    const char* nul = static_cast<const char*>(std::memchr(buffer, '\0', static_cast<size_t>(n)));
+    const size_t take = nul != nullptr ? static_cast<size_t>(nul - buffer) + 1 : static_cast<size_t>(n);
+    if (SOCK_read(socket, buffer, static_cast<int>(take)) != static_cast<int>(take)) return std::string();
+    const size_t text = nul != nullptr ? take - 1 : take;
+    if (length + static_cast<long>(text) <= static_cast<long>(max_reply)) reply.append(buffer, text);
+    length += static_cast<long>(text);
+    if (nul == nullptr) continue;
+    socket->framed = 1;
+    if (socket->owed == 0) return finish();
+    socket->owed -= 1;
+    std::cerr << "Socket_call: " << length + 1 << " bytes of an earlier reply dropped" << std::endl;
+    reply.clear();
+    length = 0;
+    deadline = Clock::now() + std::chrono::milliseconds(SocketReplyTimeout);
   }
-  if (r > 0) {
-    buffer[r] = '\0';
-    result = std::string(buffer);
-  } else if (r == 0) {
-    std::cout << "connexion stopped by client " << std::endl;
-  }
-  return result;
 }
