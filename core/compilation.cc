@@ -4,7 +4,6 @@
 #include <sys/socket.h>
 
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -175,23 +174,17 @@ void Compilation::jx_parse(const char* file) {
 
 namespace {
 
-// Reads and drops whatever already waits on fd: the byte count and the NUL bytes among
-// them; a count of -1 when the peer closed and nothing was read.
-struct Drained {
-  long bytes = 0;
-  int nuls = 0;
-};
-Drained drain_pending(int fd) {
-  Drained d;
+// Reads and drops whatever already waits on fd; the byte count, -1 when the peer closed.
+long drain_pending(int fd) {
+  long dropped = 0;
   char buffer[1024];
   for (;;) {
     pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, 0) <= 0 || (p.revents & (POLLIN | POLLHUP | POLLERR)) == 0) return d;
+    if (poll(&p, 1, 0) <= 0 || (p.revents & (POLLIN | POLLHUP | POLLERR)) == 0) return dropped;
     ssize_t r = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
-    if (r == 0 && d.bytes == 0) d.bytes = -1;
-    if (r <= 0) return d;
-    d.bytes += r;
-    d.nuls += static_cast<int>(std::count(buffer, buffer + r, '\0'));
+    if (r == 0) return dropped > 0 ? dropped : -1;
+    if (r < 0) return dropped;
+    dropped += r;
   }
 }
 
@@ -209,6 +202,39 @@ typedef std::chrono::steady_clock Clock;
 int ms_left(Clock::time_point deadline) {
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
   return left > 0 ? static_cast<int>(left) : 0;
+}
+
+enum class Reply { Whole, Quiet, TimedOut, Closed, Failed };
+
+// Reads one reply into text (its first max_text bytes) and length (all of them): up to its
+// NUL byte, which is taken from the stream but nothing past it; while the peer has never
+// ended a reply so, also up to quiet_ms without more bytes, or up to the close.
+Reply read_reply(socket_type* socket, int timeout_ms, int quiet_ms, size_t max_text, std::string& text,
+                 long& length) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  text.clear();
+  length = 0;
+  char buffer[1024];
+  for (;;) {
+    const bool quiet = !socket->framed && length > 0;
+    int wait = ms_left(deadline);
+    if (quiet && wait > quiet_ms) wait = quiet_ms;
+    if (!wait_readable(socket->fd, wait)) return quiet ? Reply::Quiet : Reply::TimedOut;
+    ssize_t n = recv(socket->fd, buffer, sizeof buffer, MSG_PEEK);
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0) return quiet ? Reply::Quiet : Reply::Closed;
+    if (n < 0) return Reply::Failed;
+    const char* nul = static_cast<const char*>(std::memchr(buffer, '\0', static_cast<size_t>(n)));
+    const size_t take = nul != nullptr ? static_cast<size_t>(nul - buffer) + 1 : static_cast<size_t>(n);
+    if (SOCK_read(socket, buffer, static_cast<int>(take)) != static_cast<int>(take)) return Reply::Failed;
+    const size_t part = nul != nullptr ? take - 1 : take;
+    if (length + static_cast<long>(part) <= static_cast<long>(max_text)) text.append(buffer, part);
+    length += static_cast<long>(part);
+    if (nul != nullptr) {
+      socket->framed = 1;
+      return Reply::Whole;
+    }
+  }
 }
 
 }  // namespace
@@ -234,16 +260,30 @@ std::string Compilation::Socket_call(const std::string& request, socket_type* so
     std::cerr << "Socket_call: not sent after a time-out: " << request << std::endl;
     return "--";
   }
-  // Bytes already waiting cannot answer this request: whole replies among them settle
-  // replies given up on, the rest is dropped.
+  std::string reply;
+  long length = 0;
   if (socket != nullptr && !request.empty()) {
-    Drained d = drain_pending(socket->fd);
-    if (d.nuls > 0) {
-      socket->framed = 1;
-      socket->owed = d.nuls >= socket->owed ? 0 : socket->owed - d.nuls;
+    // The replies given up on come first (the server answers in order): read and drop
+    // them before sending, so that no request waits behind another at the server.
+    while (socket->owed > 0) {
+      Reply r = read_reply(socket, SocketReplyTimeout, SocketQuietTime, max_reply, reply, length);
+      if (r == Reply::TimedOut) {
+        socket->gave_up = 1;
+        std::cerr << "Socket_call: no reply within " << SocketReplyTimeout << " ms to an earlier request; not sent: "
+                  << request << std::endl;
+        return "--";
+      }
+      if (r == Reply::Closed) std::cout << "connexion stopped by client " << std::endl;
+      if (r == Reply::Closed || r == Reply::Failed) return std::string();
+      // A peer that sends no NUL ends its late reply by a quiet time: nothing is left owed.
+      socket->owed = r == Reply::Quiet ? 0 : socket->owed - 1;
+      std::cerr << "Socket_call: " << length + (r == Reply::Whole ? 1 : 0) << " bytes of an earlier reply dropped"
+                << std::endl;
     }
-    if (d.bytes > 0)
-      std::cerr << "Socket_call: " << d.bytes << " bytes of an earlier reply dropped" << std::endl;
+    // Bytes already waiting cannot answer this request.
+    long dropped = drain_pending(socket->fd);
+    if (dropped > 0)
+      std::cerr << "Socket_call: " << dropped << " bytes of an earlier reply dropped" << std::endl;
   }
   // Send the whole request; SOCK_write may accept fewer bytes than asked.
   long sent = 0;
@@ -264,56 +304,19 @@ std::string Compilation::Socket_call(const std::string& request, socket_type* so
   std::cerr << "Socket_call buffer: " << request << std::endl;
   if (socket == nullptr || failed || sent == 0) return std::string();
 
-  // A reply ends at its NUL byte; the first socket->owed replies are late ones, dropped.
-  // Until the peer has shown that it ends its replies so, a reply also ends when nothing
-  // more comes for SocketQuietTime ms (the replies owed can then not be told apart).
-  // The time-out counts from the send, then from the end of each late reply dropped (the
-  // server answers in order).
-  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(SocketReplyTimeout);
-  std::string reply;
-  long length = 0;  // of the reply being read, beyond max_reply included
-  auto finish = [&]() -> std::string {
-    if (length > static_cast<long>(max_reply)) {
-      std::cerr << "Socket_call: reply too long (" << length << " bytes) to: " << request << std::endl;
-      return "--";
-    }
-    return reply;
-  };
-  char buffer[1024];
-  for (;;) {
-    const bool quiet = !socket->framed && length > 0;
-    int wait = ms_left(deadline);
-    if (quiet && wait > SocketQuietTime) wait = SocketQuietTime;
-    if (!wait_readable(socket->fd, wait)) {
-      if (quiet) {
-        socket->owed = 0;
-        return finish();
-      }
-      socket->owed += 1;
-      socket->gave_up = 1;
-      std::cerr << "Socket_call: no reply within " << SocketReplyTimeout << " ms to: " << request << std::endl;
-      return "--";
-    }
-    // Peek first, so that nothing past the reply's NUL is taken from the stream.
-    ssize_t n = recv(socket->fd, buffer, sizeof buffer, MSG_PEEK);
-    if (n < 0 && errno == EINTR) continue;
-    // The last reply of a peer that sends no NUL ends with the connection.
-    if (n == 0 && !socket->framed && length > 0 && socket->owed == 0) return finish();
-    if (n == 0) std::cout << "connexion stopped by client " << std::endl;
-    if (n <= 0) return std::string();
-    const char* nul = static_cast<const char*>(std::memchr(buffer, '\0', static_cast<size_t>(n)));
-    const size_t take = nul != nullptr ? static_cast<size_t>(nul - buffer) + 1 : static_cast<size_t>(n);
-    if (SOCK_read(socket, buffer, static_cast<int>(take)) != static_cast<int>(take)) return std::string();
-    const size_t text = nul != nullptr ? take - 1 : take;
-    if (length + static_cast<long>(text) <= static_cast<long>(max_reply)) reply.append(buffer, text);
-    length += static_cast<long>(text);
-    if (nul == nullptr) continue;
-    socket->framed = 1;
-    if (socket->owed == 0) return finish();
-    socket->owed -= 1;
-    std::cerr << "Socket_call: " << length + 1 << " bytes of an earlier reply dropped" << std::endl;
-    reply.clear();
-    length = 0;
-    deadline = Clock::now() + std::chrono::milliseconds(SocketReplyTimeout);
+  Reply r = read_reply(socket, SocketReplyTimeout, SocketQuietTime, max_reply, reply, length);
+  if (r == Reply::TimedOut) {
+    // The rest of this reply, up to its NUL, is read and dropped by the next call.
+    socket->owed = 1;
+    socket->gave_up = 1;
+    std::cerr << "Socket_call: no reply within " << SocketReplyTimeout << " ms to: " << request << std::endl;
+    return "--";
   }
+  if (r == Reply::Closed) std::cout << "connexion stopped by client " << std::endl;
+  if (r == Reply::Closed || r == Reply::Failed) return std::string();
+  if (length > static_cast<long>(max_reply)) {
+    std::cerr << "Socket_call: reply too long (" << length << " bytes) to: " << request << std::endl;
+    return "--";
+  }
+  return reply;
 }

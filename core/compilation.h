@@ -111,11 +111,11 @@ class Compilation {
   // socket, the send fails, the peer closed or the read fails. A request longer than 1023
   // bytes is refused without sending. A reply ends at its NUL byte (read in as many pieces
   // as it comes); before the peer has ended a reply so, also when nothing more comes for
-  // SocketQuietTime ms. Replies given up on after a time-out are read and dropped before
-  // this one, as are bytes already waiting before the request goes out (each with a
-  // message). No reply within SocketReplyTimeout ms of the send (or of the end of the last
-  // late reply dropped; then every later call gives "--" at once, sending nothing, until
-  // Socket_retry), or a reply longer than 1022 bytes, is reported on stderr and gives "--".
+  // SocketQuietTime ms. No reply within SocketReplyTimeout ms gives "--"; that reply is
+  // then read and dropped before the next request is sent (if it does not come within
+  // SocketReplyTimeout ms either, that request is not sent and gives "--"), and every call
+  // gives "--" at once, sending nothing, until Socket_retry. A reply longer than 1022
+  // bytes gives "--". Time-outs, long replies and dropped bytes are reported on stderr.
   static std::string Socket_call(const std::string& request, socket_type* socket);
   // Whether a time-out on socket has stopped Socket_call from sending since the last
   // Socket_retry (false without a socket).
