@@ -16,6 +16,7 @@
 #include "compilation.h"
 #include "data.h"
 #include "equationtable.h"
+#include "formspp.h"
 #include "module.h"
 #include "module_signal.h"
 #include "signal_manager.h"
@@ -351,6 +352,11 @@ std::string Simulation::request(DataExpr* e, DataSimulMap& constants, DataSimulV
   std::string r = shared ? SharedEvaluation(module_, &constants, &values, context_.data(), socket_, std::move(parents))
                                .value(e)
                          : e->Simul_put(module_, &constants, &values, context_.data(), socket_);
+  if (!report.timed_out && Compilation::Socket_gave_up(socket_)) {
+    report.timed_out = true;
+    fl_show_Salert("The value server did not reply within " + std::to_string(Compilation::SocketReplyTimeout) +
+                   " ms: the other values of this reaction are not asked for and show \"--\".");
+  }
   if (r.empty()) {
     std::string w = socket_ == nullptr ? "***error: FenPrincipale:Simuler: no value server connected"
                                        : "***error: FenPrincipale:Simuler: empty reply from the value server";
@@ -491,17 +497,19 @@ void Simulation::valuedOutputs(DataSimulMap& constants, DataSimulValueMap& value
     if (found == by_clock.end()) continue;
     if (!isPresent(context_, o->getInitialBddStatusId(m, w), o->getInitialBddValueId(m, w))) continue;
     std::string value = "--";
+    bool asked = false;
     for (DataBinding* b : found->second) {
       Signal* s = b->getSignal();
       long sid = s->getInitialBddStatusId(m, w);
       if (isPresent(context_, sid, s->getInitialBddValueId(m, w)) && w->valid_id(sid) && w->readers(sid).empty()) {
         value = request(b->getValue(), constants, values, report);
+        asked = true;
         break;
       }
     }
     if (value == "--") {
       std::cerr << "***error:FenPrincipale:Simuler:  valued output with an undefined value:" << o->getName(m) << "\n";
-      continue;
+      if (!asked) continue;  // no present emission: the output keeps its text
     }
     if (o->isValue()) {  // a bound output has no row
       unknown(o);
@@ -538,6 +546,7 @@ ReactionReport Simulation::react(const std::function<void()>& recolour) {
 
 void Simulation::step(ReactionReport& report, const std::function<void()>& recolour) {
   Module* m = module_;
+  Compilation::Socket_retry(socket_);
   eval_.Get_contexts(m, flags_, input_colours_, context_);
 
   resetValues();

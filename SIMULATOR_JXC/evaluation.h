@@ -78,6 +78,9 @@ struct ReactionReport {
   // Problems of the data path (no value server, empty replies): written on standard
   // error too; the reaction went on with empty replies.
   std::vector<std::string> warnings;
+  // The value server did not reply in time: the later requests of the reaction were not
+  // sent and gave "--". Said once per reaction through the library's message sink.
+  bool timed_out = false;
 };
 
 // One loaded module and its simulation state.
@@ -134,7 +137,9 @@ class Simulation {
   // One reaction (Go). recolour, when given, is called after the equations are evaluated
   // and before the registers advance (the outputs and locals are coloured then). Without
   // a module: "Jxc file not loaded" on standard error, nothing changes. An exception of a
-  // request ends the process (status 1) after a message.
+  // request ends the process (status 1) after a message. Each reaction asks the value
+  // server again after a time-out of an earlier one; a present valued output whose request
+  // gave "--" shows "--".
   ReactionReport react(const std::function<void()>& recolour = {});
   // Back to the initial state (Init); recolour as for react, before the registers take
   // their initial values. Without a module: "Jxc file not loaded" and false.

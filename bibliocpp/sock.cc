@@ -163,6 +163,9 @@ socket_type* SOCK_dup(socket_type* s) {
   d->hostname = copy_text(s->hostname, "memory exhausted");
   d->hostip = copy_text(s->hostip, "memory exhausted");
   d->fd = fd;
+  d->owed = s->owed;
+  d->framed = s->framed;
+  d->gave_up = s->gave_up;
   return d;
 }
 

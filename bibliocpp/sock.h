@@ -10,6 +10,10 @@ struct socket_type {
   char* hostname;  // owned, null for a listening handle
   char* hostip;    // owned dotted address, null for a listening handle
   int fd;          // descriptor, -1 after SOCK_shutdown
+  // Reply state of a value-server connection, kept by Compilation::Socket_call.
+  int owed;        // replies given up on after a time-out (0 or 1), still to be read and dropped
+  int framed;      // non-zero once the peer has ended a reply with a NUL byte
+  int gave_up;     // non-zero after a time-out, until the caller clears it
 };
 
 // Failures are reported on stderr as "Sock error: <message>\n" and signalled by a

@@ -5,6 +5,7 @@
 
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -196,19 +197,90 @@ bool wait_readable(int fd, int timeout_ms) {
   return r > 0;
 }
 
+typedef std::chrono::steady_clock Clock;
+
+int ms_left(Clock::time_point deadline) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left > 0 ? static_cast<int>(left) : 0;
+}
+
+enum class Reply { Whole, Quiet, TimedOut, Closed, Failed };
+
+// Reads one reply into text (its first max_text bytes) and length (all of them): up to its
+// NUL byte, which is taken from the stream but nothing past it; while the peer has never
+// ended a reply so, also up to quiet_ms without more bytes, or up to the close.
+Reply read_reply(socket_type* socket, int timeout_ms, int quiet_ms, size_t max_text, std::string& text,
+                 long& length) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  text.clear();
+  length = 0;
+  char buffer[1024];
+  for (;;) {
+    const bool quiet = !socket->framed && length > 0;
+    int wait = ms_left(deadline);
+    if (quiet && wait > quiet_ms) wait = quiet_ms;
+    if (!wait_readable(socket->fd, wait)) return quiet ? Reply::Quiet : Reply::TimedOut;
+    ssize_t n = recv(socket->fd, buffer, sizeof buffer, MSG_PEEK);
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0) return quiet ? Reply::Quiet : Reply::Closed;
+    if (n < 0) return Reply::Failed;
+    const char* nul = static_cast<const char*>(std::memchr(buffer, '\0', static_cast<size_t>(n)));
+    const size_t take = nul != nullptr ? static_cast<size_t>(nul - buffer) + 1 : static_cast<size_t>(n);
+    if (SOCK_read(socket, buffer, static_cast<int>(take)) != static_cast<int>(take)) return Reply::Failed;
+    const size_t part = nul != nullptr ? take - 1 : take;
+    if (length + static_cast<long>(part) <= static_cast<long>(max_text)) text.append(buffer, part);
+    length += static_cast<long>(part);
+    if (nul != nullptr) {
+      socket->framed = 1;
+      return Reply::Whole;
+    }
+  }
+}
+
 }  // namespace
 
 int Compilation::SocketReplyTimeout = 10000;
+int Compilation::SocketQuietTime = 50;
+
+bool Compilation::Socket_gave_up(const socket_type* socket) { return socket != nullptr && socket->gave_up != 0; }
+
+void Compilation::Socket_retry(socket_type* socket) {
+  if (socket != nullptr) socket->gave_up = 0;
+}
 
 std::string Compilation::Socket_call(const std::string& request, socket_type* socket) {
   const size_t max_request = 1023;
+  const size_t max_reply = 1022;
   if (request.size() > max_request) {
     std::cerr << "Socket_call: request of " << request.size() << " bytes refused (at most " << max_request
               << ")" << std::endl;
     return std::string();
   }
-  // A late, long or split earlier reply must not pair with this request.
+  if (socket != nullptr && socket->gave_up && !request.empty()) {
+    std::cerr << "Socket_call: not sent after a time-out: " << request << std::endl;
+    return "--";
+  }
+  std::string reply;
+  long length = 0;
   if (socket != nullptr && !request.empty()) {
+    // The replies given up on come first (the server answers in order): read and drop
+    // them before sending, so that no request waits behind another at the server.
+    while (socket->owed > 0) {
+      Reply r = read_reply(socket, SocketReplyTimeout, SocketQuietTime, max_reply, reply, length);
+      if (r == Reply::TimedOut) {
+        socket->gave_up = 1;
+        std::cerr << "Socket_call: no reply within " << SocketReplyTimeout << " ms to an earlier request; not sent: "
+                  << request << std::endl;
+        return "--";
+      }
+      if (r == Reply::Closed) std::cout << "connexion stopped by client " << std::endl;
+      if (r == Reply::Closed || r == Reply::Failed) return std::string();
+      // A peer that sends no NUL ends its late reply by a quiet time: nothing is left owed.
+      socket->owed = r == Reply::Quiet ? 0 : socket->owed - 1;
+      std::cerr << "Socket_call: " << length + (r == Reply::Whole ? 1 : 0) << " bytes of an earlier reply dropped"
+                << std::endl;
+    }
+    // Bytes already waiting cannot answer this request.
     long dropped = drain_pending(socket->fd);
     if (dropped > 0)
       std::cerr << "Socket_call: " << dropped << " bytes of an earlier reply dropped" << std::endl;
@@ -230,27 +302,21 @@ std::string Compilation::Socket_call(const std::string& request, socket_type* so
     sent = static_cast<long>(done);
   }
   std::cerr << "Socket_call buffer: " << request << std::endl;
-  std::string result;
-  if (socket == nullptr || failed || sent == 0) return result;
+  if (socket == nullptr || failed || sent == 0) return std::string();
 
-  if (!wait_readable(socket->fd, SocketReplyTimeout)) {
+  Reply r = read_reply(socket, SocketReplyTimeout, SocketQuietTime, max_reply, reply, length);
+  if (r == Reply::TimedOut) {
+    // The rest of this reply, up to its NUL, is read and dropped by the next call.
+    socket->owed = 1;
+    socket->gave_up = 1;
     std::cerr << "Socket_call: no reply within " << SocketReplyTimeout << " ms to: " << request << std::endl;
     return "--";
   }
-  char buffer[1024];
-  std::memset(buffer, 0, sizeof buffer);
-  int r = SOCK_read(socket, buffer, 1023);
-  if (r >= 1023) {
-    long rest = drain_pending(socket->fd);
-    std::cerr << "Socket_call: reply too long (" << r + (rest > 0 ? rest : 0) << " bytes or more) to: " << request
-              << std::endl;
+  if (r == Reply::Closed) std::cout << "connexion stopped by client " << std::endl;
+  if (r == Reply::Closed || r == Reply::Failed) return std::string();
+  if (length > static_cast<long>(max_reply)) {
+    std::cerr << "Socket_call: reply too long (" << length << " bytes) to: " << request << std::endl;
     return "--";
   }
-  if (r > 0) {
-    buffer[r] = '\0';
-    result = std::string(buffer);
-  } else if (r == 0) {
-    std::cout << "connexion stopped by client " << std::endl;
-  }
-  return result;
+  return reply;
 }

@@ -59,6 +59,7 @@ class Compilation {
   static DataMethodTable* GDataMethodTable;
   static DataConstantTable* GDataConstantTable;
   static int SocketReplyTimeout;  // ms, 10000
+  static int SocketQuietTime;     // ms, 50: end of a reply of a peer that sends no NUL
 
   static ModuleTable* JxcModTable;      // modules loaded from compiled files
   static ModuleTable* ModTable;         // modules read from source
@@ -106,13 +107,21 @@ class Compilation {
   static JxReader jx_reader;
 
   // ----- value server -----
-  // Sends request whole and returns one reply of at most 1022 bytes (cut at a zero
-  // byte); "" when there is no socket, the send fails, the peer closed or the read fails.
-  // A request longer than 1023 bytes is refused without sending. Bytes still pending from
-  // an earlier reply are dropped, with a message, before the request goes out. No reply
-  // within SocketReplyTimeout ms, or a reply of 1023 bytes or more, is reported on stderr
-  // and gives "--".
+  // Sends request whole and returns one reply of at most 1022 bytes; "" when there is no
+  // socket, the send fails, the peer closed or the read fails. A request longer than 1023
+  // bytes is refused without sending. A reply ends at its NUL byte (read in as many pieces
+  // as it comes); before the peer has ended a reply so, also when nothing more comes for
+  // SocketQuietTime ms. No reply within SocketReplyTimeout ms gives "--"; that reply is
+  // then read and dropped before the next request is sent (if it does not come within
+  // SocketReplyTimeout ms either, that request is not sent and gives "--"), and every call
+  // gives "--" at once, sending nothing, until Socket_retry. A reply longer than 1022
+  // bytes gives "--". Time-outs, long replies and dropped bytes are reported on stderr.
   static std::string Socket_call(const std::string& request, socket_type* socket);
+  // Whether a time-out on socket has stopped Socket_call from sending since the last
+  // Socket_retry (false without a socket).
+  static bool Socket_gave_up(const socket_type* socket);
+  // Lets Socket_call send on socket again after a time-out.
+  static void Socket_retry(socket_type* socket);
 };
 
 #endif

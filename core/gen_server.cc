@@ -26,6 +26,26 @@ void put_arith(std::ostream& os, const char* fname, const char* op) {
   os << "  return result;\n}\n\n";
 }
 
+// binop_div: an integer division by zero, or of the least value by -1, has no value ("--")
+// instead of ending the server; other types divide as put_arith does.
+void put_division(std::ostream& os) {
+  os << "/* An integer division by zero, or of the least value by -1, has no value */\n"
+        "template <bool integer> struct zars_division\n{\n"
+        "  template <class T> static bool fails(const T &, const T &) { return false; }\n};\n"
+        "template <> struct zars_division<true>\n{\n"
+        "  template <class T> static bool fails(const T & a, const T & b)\n"
+        "  { return b == T(0) || (numeric_limits<T>::is_signed && b == T(-1) && a == numeric_limits<T>::min()); }\n"
+        "};\n\n";
+  os << "string binop_div(string type, string arg1, string arg2)\n{\n  string result = \"--\";\n";
+  for (const auto& t : type_names()) {
+    const std::string& n = t.first;
+    os << "  if (type ==  \"" << n << "\") {\n    " << n << " a = string_to_" << n << "(arg1), b = string_to_" << n
+       << "(arg2);\n    if (!zars_division<numeric_limits<" << n << ">::is_integer>::fails(a, b)) result = " << n
+       << "_to_string(a / b);\n  }\n";
+  }
+  os << "  return result;\n}\n\n";
+}
+
 void put_compare(std::ostream& os, const char* fname, const char* op) {
   os << "bool " << fname << " (string type, string arg1, string arg2)\n{\n  bool result = false;\n";
   for (const auto& t : type_names())
@@ -34,8 +54,9 @@ void put_compare(std::ostream& os, const char* fname, const char* op) {
   os << "  return result;\n}\n\n";
 }
 
-// The fixed socket server and main. The simulator's command line quotes its module and
-// host words; SIGPIPE is ignored so that a vanished simulator gives a failed send.
+// The fixed socket server and main: it listens on the loopback address for one client and
+// ends each reply with a NUL byte. The simulator's command line quotes its module word;
+// SIGPIPE is ignored so that a vanished simulator gives a failed send.
 const char* const ServerText[] = {
     "#define ZARS_BUFFER_RECEPT_LENGTH 1024",
     "",
@@ -86,6 +107,7 @@ const char* const ServerText[] = {
     "#include <netdb.h>",
     "#include <memory.h>",
     "#include <signal.h>",
+    "#include <fcntl.h>",
     "#define ZARS_BAD_SOCKET(s) ((s) < 0)",
     "typedef socklen_t zars_socklen;",
     "#endif",
@@ -98,10 +120,14 @@ const char* const ServerText[] = {
     "  init();",
     "  int s = socket(AF_INET, SOCK_STREAM, 0);",
     "  if (ZARS_BAD_SOCKET(s)) { cerr << \"Cannot create socket\" << endl; exit(1); }",
+    "#ifndef WIN32",
+    "  // The simulator started through the shell must not hold the port open.",
+    "  fcntl(s, F_SETFD, FD_CLOEXEC);",
+    "#endif",
     "  struct sockaddr_in addr;",
     "  memset(&addr, 0, sizeof addr);",
     "  addr.sin_family = AF_INET;",
-    "  addr.sin_addr.s_addr = htonl(INADDR_ANY);",
+    "  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);",
     "  addr.sin_port = htons((unsigned short)portnum);",
     "  if (bind(s, (struct sockaddr *)&addr, sizeof addr) < 0) { close(s); cerr << \"Cannot create socket\" << endl; exit(1); }",
     "  zars_socklen len = sizeof addr;",
@@ -123,6 +149,8 @@ const char* const ServerText[] = {
     "  const char * ip = inet_ntoa(addr.sin_addr);",
     "  internal_hostip = strdup(ip);",
     "  internal_hostname = strdup(h != 0 && h->h_name != 0 ? h->h_name : internal_hostip);",
+    "  // One client: later connections are refused.",
+    "  close(internal_fd);",
     "  internal_fd = s;",
     "  return 1;",
     "}",
@@ -141,9 +169,18 @@ const char* const ServerText[] = {
     "  return r;",
     "}",
     "",
+    "// The reply and the NUL byte that ends it, in as many sends as it takes.",
     "inline int sockserv::write (const string & buffer)",
     "{",
-    "  return send(internal_fd, buffer.data(), buffer.size(), 0);",
+    "  string reply = buffer + string(1, '\\0');",
+    "  size_t done = 0;",
+    "  while (done < reply.size()) {",
+    "    int n = send(internal_fd, reply.data() + done, reply.size() - done, 0);",
+    "    if (n < 0 && errno == EINTR) continue;",
+    "    if (n <= 0) return -1;",
+    "    done += n;",
+    "  }",
+    "  return (int)done;",
     "}",
     "",
     "void sockserv::init (void)",
@@ -177,10 +214,8 @@ const char* const ServerText[] = {
     "{",
     "  sockserv socket_server(0);",
     "  cerr << \"allocated port number is \" << socket_server.portnumber() << endl;",
-    "  char host[ZARS_BUFFER_RECEPT_LENGTH];",
-    "  if (gethostname(host, ZARS_BUFFER_RECEPT_LENGTH) != 0) strcpy(host, \"localhost\");",
-    "  host[ZARS_BUFFER_RECEPT_LENGTH-1] = 0;",
-    "  string command = string(\"zars \") + shell_word(application) + \" \" + shell_word(host) + \" \"",
+    "  // The server listens on the loopback address only: the simulator runs on this machine.",
+    "  string command = string(\"zars \") + shell_word(application) + \" 127.0.0.1 \"",
     "    + unsint2s(socket_server.portnumber()) + \" &\";",
     "  int status = system(command.c_str());",
     "  (void)status;",
@@ -218,7 +253,7 @@ const char* const ServerText[] = {
 }  // namespace
 
 void Module::SIMUL_JXC_put(std::ostream& os) {
-  os << "#include  \"user_data_" << name << ".h\"\n";
+  os << "#include  \"user_data_" << name << ".h\"\n#include <limits>\n";
   os << "#define application \"" << name << ".jxc\"\n";
   SIMUL_JXC_put_predef_func(os);
   os << "string compute_data_value(const string & param)\n{\n";
@@ -260,7 +295,7 @@ void Module::SIMUL_JXC_put_predef_func(std::ostream& os) {
   put_arith(os, "binop_plus", "+");
   put_arith(os, "binop_minus", "-");
   put_arith(os, "binop_mult", "*");
-  put_arith(os, "binop_div", "/");
+  put_division(os);
   put_compare(os, "binop_equal", "==");
   put_compare(os, "binop_notequal", "!=");
   put_compare(os, "binop_inf", "<");

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <list>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "compilation.h"
@@ -11,6 +13,7 @@
 #include "module.h"
 #include "module_and_files.h"
 #include "module_signal.h"
+#include "test_scope.h"
 #include "value_server.h"
 
 namespace {
@@ -62,9 +65,10 @@ TEST(SharedDataNodes, ASharedNodeIsAskedForOncePerEvaluation) {
   Compilation::GDataMethodTable = saved;
 }
 
-// A server that never answers the first request: that reaction reports it and gives no
-// value; the next reaction pairs each request with its own reply.
-TEST(EngineWithServer, GoesOnAfterAServerThatDoesNotReply) {
+// A server that answers the first request of the second reaction only after the time-out:
+// that reaction shows "--" for both outputs, sends nothing after the time-out and says so
+// once; the next reaction asks again and pairs each request with its own reply.
+TEST(EngineWithServer, AReactionAfterATimeOutSendsNoMoreAndTheNextAsksAgain) {
   int saved_timeout = Compilation::SocketReplyTimeout;
   Compilation::SocketReplyTimeout = 200;
   Module* m = new Module("R");  // never freed: signals point into it
@@ -73,29 +77,46 @@ TEST(EngineWithServer, GoesOnAfterAServerThatDoesNotReply) {
   a->setValueType("int", m);
   Signal* o = add_output(m, "O");
   o->setValueType("int", m);
-  DataValue* one = new DataValue("1");
-  one->setType("int");
-  Signal* eo = m->addSignalBinding(new DataBinaryOp(DataExpr::Plus, new DataSignalValue(a), one), "o", o);
-  for (Signal* s : {eo, o}) m->getEquationTable()->createEquation(s, a, m);
+  Signal* p = add_output(m, "P");
+  p->setValueType("int", m);
+  auto constant = [](const char* text) {
+    DataValue* v = new DataValue(text);
+    v->setType("int");
+    return v;
+  };
+  Signal* eo = m->addSignalBinding(new DataBinaryOp(DataExpr::Plus, new DataSignalValue(a), constant("1")), "o", o);
+  Signal* ep = m->addSignalBinding(new DataBinaryOp(DataExpr::Mult, new DataSignalValue(a), constant("2")), "p", p);
+  for (Signal* s : {eo, o, ep, p}) m->getEquationTable()->createEquation(s, a, m);
   m->getEquationTable()->callPert();
 
   int calls = 0;
-  ValueServer vs([&calls](const std::string& r) { return ++calls == 1 ? std::string() : ValueServer::answer(r); });
+  ValueServer vs([&calls](const std::string& r) {
+    if (++calls == 3) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return ValueServer::answer(r);
+  });
   ASSERT_NE(vs.client(), nullptr);
   Simulation sim;
   sim.setSocket(vs.client());
   sim.load(m);
   sim.setInputColour(a, Colour::Bleu);
   std::vector<std::string> values;
+  RecordedBoxes boxes;
   testing::internal::CaptureStderr();
   for (const char* v : {"5", "6", "7"}) {
     sim.setInputValue(a, v);
-    EXPECT_TRUE(sim.react().ran);
-    values.push_back(sim.outputValue(o));
+    ReactionReport report = sim.react();
+    EXPECT_TRUE(report.ran);
+    values.push_back(sim.outputValue(o) + " " + sim.outputValue(p) + (report.timed_out ? " timed out" : ""));
   }
   std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(values, (std::vector<std::string>{"--", "7", "8"}));
-  EXPECT_NE(err.find("Socket_call: no reply within 200 ms to: BOP,5,int, + ,1,int\n"), std::string::npos);
+  EXPECT_EQ(values, (std::vector<std::string>{"6 10", "-- -- timed out", "8 14"}));
+  EXPECT_EQ(boxes.texts, (std::vector<std::string>{"The value server did not reply within 200 ms: the other values "
+                                                   "of this reaction are not asked for and show \"--\"."}));
+  EXPECT_EQ(vs.requests(), (std::vector<std::string>{"BOP,5,int, + ,1,int", "BOP,5,int, * ,2,int",
+                                                     "BOP,6,int, + ,1,int", "BOP,7,int, + ,1,int",
+                                                     "BOP,7,int, * ,2,int"}));
+  EXPECT_NE(err.find("Socket_call: no reply within 200 ms to: BOP,6,int, + ,1,int\n"), std::string::npos);
+  EXPECT_NE(err.find("Socket_call: not sent after a time-out: BOP,6,int, * ,2,int\n"), std::string::npos);
   Compilation::SocketReplyTimeout = saved_timeout;
 }
 

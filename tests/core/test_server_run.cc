@@ -25,6 +25,10 @@ const char* const Exchange =
     "BOP,3,num, * ,4,num => 12\n"
     "BOP,1.5,real, / ,0.5,real => 3\n"
     "BOP,7,num, / ,2,num => 3\n"
+    "BOP,7,num, / ,0,num => --\n"
+    "BOP,-9223372036854775808,num, / ,-1,num => --\n"
+    "BOP,-9223372036854775808,num, / ,1,num => -9223372036854775808\n"
+    "BOP,1,real, / ,0,real => inf\n"
     "BOP,1,num, && ,1,num => false\n"
     "BOP,1,num, | ,2,num => false\n"
     "BOP,3,num, == ,3,num => true\n"
@@ -48,8 +52,9 @@ const char* const Exchange =
     "CONST => --\n"
     "XYZ,1 => --\n";
 
-// The compiled server starts the stand-in simulator, answers each request and exits 0 when
-// the client closes.
+// The compiled server listens on the loopback address only, starts the stand-in simulator
+// with that address, serves it alone, answers each request (an integer division by zero
+// or overflowing gives "--" and the server goes on) and exits 0 when the client closes.
 TEST(ServerRun, CompiledServerAnswersTheStandIn) {
   if (!have_gxx()) GTEST_SKIP() << "g++ missing";
   ServerTables tables;
@@ -64,7 +69,7 @@ TEST(ServerRun, CompiledServerAnswersTheStandIn) {
   }
   write_file(dir + "/requests", requests);
   std::string cmd = "cd '" + dir + "' && PATH='" + standin_bin_dir() + "':$PATH ZARS_REQUESTS=requests" +
-                    " ZARS_REPLIES=replies ZARS_ARGV=argv timeout 60 ./zars_Valued 2>server.log";
+                    " ZARS_REPLIES=replies ZARS_ARGV=argv ZARS_PROBE=probe timeout 60 ./zars_Valued 2>server.log";
   int status = std::system(cmd.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
@@ -76,9 +81,8 @@ TEST(ServerRun, CompiledServerAnswersTheStandIn) {
   size_t p = log.find(port_text);
   ASSERT_NE(p, std::string::npos);
   std::string port = log.substr(p + port_text.size(), log.find('\n', p) - p - port_text.size());
-  char host[1024] = {0};
-  gethostname(host, sizeof host - 1);
-  EXPECT_EQ(argv, "Valued.jxc\n" + std::string(host) + "\n" + port + "\n");
+  EXPECT_EQ(argv, "Valued.jxc\n127.0.0.1\n" + port + "\n");
+  EXPECT_EQ(read_file(dir + "/probe"), "listening on 127.0.0.1\nsecond connection: ConnectionRefusedError\n");
   EXPECT_NE(log.find("BUFFER RECEIVED:MC,twice,21\nTRANSMIT:42\n"), std::string::npos);
   EXPECT_NE(log.find("Error: Binary operator with arguments not having the same type\n"), std::string::npos);
   EXPECT_NE(log.find("Error: SIMUL_JXC:unknown binary operator\n"), std::string::npos);

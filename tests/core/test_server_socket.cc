@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -6,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "compilation.h"
 #include "loopback_pair.h"
@@ -61,14 +63,22 @@ class MisbehavingServer : public ::testing::Test {
   int saved_timeout = 0;
 };
 
-TEST_F(MisbehavingServer, NeverRepliesGivesNoValueOnceAndTheNextRequestPairs) {
-  serve([](socket_type*) {}, 1);
+// Nothing is sent after the time-out until Socket_retry, nor behind the missing reply.
+TEST_F(MisbehavingServer, NeverRepliesGivesNoValueAndNothingMoreIsSent) {
+  serve([](socket_type*) {}, 0);
   auto first = call("MC,now,");
   EXPECT_EQ(first.first, "--");
   EXPECT_EQ(first.second, "Socket_call: no reply within 300 ms to: MC,now,\n");
+  EXPECT_TRUE(Compilation::Socket_gave_up(link.client));
+  auto unsent = call("MC,twice,2");
+  EXPECT_EQ(unsent.first, "--");
+  EXPECT_EQ(unsent.second, "Socket_call: not sent after a time-out: MC,twice,2\n");
+  Compilation::Socket_retry(link.client);
   auto next = call("MC,now,");
-  EXPECT_EQ(next.first, "ok1");
-  EXPECT_EQ(next.second, "");
+  EXPECT_EQ(next.first, "--");
+  EXPECT_EQ(next.second, "Socket_call: no reply within 300 ms to an earlier request; not sent: MC,now,\n");
+  pollfd p{link.server->fd, POLLIN, 0};
+  EXPECT_EQ(poll(&p, 1, 0), 0) << "a request reached the server";
 }
 
 TEST_F(MisbehavingServer, LateReplyIsDroppedBeforeTheNextRequest) {
@@ -78,6 +88,7 @@ TEST_F(MisbehavingServer, LateReplyIsDroppedBeforeTheNextRequest) {
   }, 1);
   EXPECT_EQ(call("CONST,K").first, "--");
   pause_ms(400);
+  Compilation::Socket_retry(link.client);
   auto next = call("CONST,K");
   EXPECT_EQ(next.first, "ok1");
   EXPECT_EQ(next.second, "Socket_call: 4 bytes of an earlier reply dropped\n");
@@ -87,25 +98,57 @@ TEST_F(MisbehavingServer, TenKilobyteReplyIsTooLongAndLeavesNoStaleFragment) {
   serve([](socket_type* s) { send_text(s, std::string(10240, 'x')); }, 2);
   auto first = call("MC,big,");
   EXPECT_EQ(first.first, "--");
-  EXPECT_NE(first.second.find("Socket_call: reply too long"), std::string::npos);
-  pause_ms(100);
-  auto second = call("MC,now,");
-  EXPECT_EQ(second.first, "ok1");
+  EXPECT_EQ(first.second, "Socket_call: reply too long (10240 bytes) to: MC,big,\n");
+  EXPECT_EQ(call("MC,now,").first, "ok1");
   EXPECT_EQ(call("MC,now,").first, "ok2");
 }
 
-TEST_F(MisbehavingServer, SplitReplyDoesNotShiftLaterValues) {
+// A server that sends no NUL: a reply ends when nothing more comes for the quiet time.
+TEST_F(MisbehavingServer, UnframedSplitReplyIsReadWhole) {
   serve([](socket_type* s) {
     send_text(s, "12");
-    pause_ms(50);
+    pause_ms(10);
     send_text(s, "34");
   }, 2);
-  EXPECT_EQ(call("MC,now,").first, "12");
-  pause_ms(150);
+  EXPECT_EQ(call("MC,now,").first, "1234");
   auto second = call("MC,now,");
   EXPECT_EQ(second.first, "ok1");
-  EXPECT_EQ(second.second, "Socket_call: 2 bytes of an earlier reply dropped\n");
+  EXPECT_EQ(second.second, "");
   EXPECT_EQ(call("MC,now,").first, "ok2");
+}
+
+// A server that ends each reply with a NUL byte answers "r<n>" to the n-th request in two
+// pieces, 100 ms apart from the second reply on (more than the quiet time); the third
+// reply comes after the time-out, the fifth is 1500 bytes long. The client asks without
+// pausing (after the time-out it retries at once, as the next reaction does): every later
+// value pairs with its own request.
+TEST_F(MisbehavingServer, FramedRepliesSplitLateOrTooLongKeepThePairing) {
+  Compilation::SocketReplyTimeout = 500;
+  server = std::thread([this] {
+    char buf[1024];
+    for (int n = 1; n <= 7; ++n) {
+      if (SOCK_read(link.server, buf, 1023) <= 0) return;
+      std::string reply = n == 5 ? std::string(1500, 'x') : "r" + std::to_string(n);
+      reply += '\0';
+      if (n == 3) pause_ms(700);
+      send_text(link.server, reply.substr(0, reply.size() / 2));
+      if (n > 1 && n != 3) pause_ms(100);
+      send_text(link.server, reply.substr(reply.size() / 2));
+    }
+  });
+  std::vector<std::string> replies;
+  std::string messages;
+  for (int n = 1; n <= 7; ++n) {
+    auto r = call("MC,n," + std::to_string(n));
+    replies.push_back(r.first);
+    messages += r.second;
+    Compilation::Socket_retry(link.client);
+  }
+  EXPECT_EQ(replies, (std::vector<std::string>{"r1", "r2", "--", "r4", "--", "r6", "r7"}));
+  EXPECT_EQ(messages,
+            "Socket_call: no reply within 500 ms to: MC,n,3\n"
+            "Socket_call: 3 bytes of an earlier reply dropped\n"
+            "Socket_call: reply too long (1500 bytes) to: MC,n,5\n");
 }
 
 TEST_F(MisbehavingServer, CloseMidReplyEndsWithConnexionStopped) {

@@ -2,13 +2,41 @@
 #ifndef LOOPBACK_PAIR_H
 #define LOOPBACK_PAIR_H
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
 #include "sock.h"
+
+// Listens on 127.0.0.1 only, on a port the system chooses: a handle as SOCK_make_server
+// makes (released by SOCK_shutdown), null on failure.
+inline socket_type* loopback_listener() {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return nullptr;
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0 || listen(fd, 1) < 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) < 0) {
+    close(fd);
+    return nullptr;
+  }
+  auto* s = static_cast<socket_type*>(std::calloc(1, sizeof(socket_type)));
+  if (s == nullptr) {
+    close(fd);
+    return nullptr;
+  }
+  s->fd = fd;
+  s->portnum = ntohs(addr.sin_port);
+  return s;
+}
 
 // The server handle stands for the accepted connection.
 struct LoopbackPair {
@@ -17,7 +45,7 @@ struct LoopbackPair {
   int listen_fd = -1;
 
   LoopbackPair() {
-    server = SOCK_make_server(0);
+    server = loopback_listener();
     if (server == nullptr) return;
     listen_fd = server->fd;
     int accepted = 0;

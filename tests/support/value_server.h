@@ -31,7 +31,8 @@ inline std::vector<std::string> split(const std::string& s) {
 }
 
 // A small value server over loopback: int arithmetic and comparisons, "twice" and "now"
-// methods, the constant K; it records every request it reads.
+// methods, the constant K; it records every request it reads and ends each reply with a
+// NUL byte, as the generated server does (an empty answer sends nothing).
 class ValueServer {
  public:
   typedef std::function<std::string(const std::string&)> Answer;
@@ -97,6 +98,7 @@ class ValueServer {
         requests_.push_back(req);
       }
       std::string rep = answer_(req);
+      if (!rep.empty()) rep += '\0';
       if (SOCK_write(pair_.server, rep.data(), static_cast<int>(rep.size())) < 0) return;
     }
   }

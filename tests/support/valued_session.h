@@ -78,12 +78,8 @@ struct ValuedSession {
     }
     return line;
   }
-  // The arguments the server gives the simulator: module, host name, port.
-  std::string simulator_arguments() const {
-    char host[1024] = {0};
-    gethostname(host, sizeof host - 1);
-    return "Valued.jxc " + std::string(host) + " " + port + "\n";
-  }
+  // The arguments the server gives the simulator: module, loopback address, port.
+  std::string simulator_arguments() const { return "Valued.jxc 127.0.0.1 " + port + "\n"; }
 
   static Signal* named(const std::vector<Signal*>& list, const std::string& name) {
     for (Signal* s : list)

@@ -1,4 +1,5 @@
 #include  "user_data_Valued.h"
+#include <limits>
 #define application "Valued.jxc"
 using namespace std;
 
@@ -45,11 +46,28 @@ string binop_mult(string type, string arg1, string arg2)
   return result;
 }
 
+/* An integer division by zero, or of the least value by -1, has no value */
+template <bool integer> struct zars_division
+{
+  template <class T> static bool fails(const T &, const T &) { return false; }
+};
+template <> struct zars_division<true>
+{
+  template <class T> static bool fails(const T & a, const T & b)
+  { return b == T(0) || (numeric_limits<T>::is_signed && b == T(-1) && a == numeric_limits<T>::min()); }
+};
+
 string binop_div(string type, string arg1, string arg2)
 {
   string result = "--";
-  if (type ==  "num") result = num_to_string(string_to_num(arg1) / string_to_num(arg2));
-  if (type ==  "real") result = real_to_string(string_to_real(arg1) / string_to_real(arg2));
+  if (type ==  "num") {
+    num a = string_to_num(arg1), b = string_to_num(arg2);
+    if (!zars_division<numeric_limits<num>::is_integer>::fails(a, b)) result = num_to_string(a / b);
+  }
+  if (type ==  "real") {
+    real a = string_to_real(arg1), b = string_to_real(arg2);
+    if (!zars_division<numeric_limits<real>::is_integer>::fails(a, b)) result = real_to_string(a / b);
+  }
   return result;
 }
 
@@ -228,6 +246,7 @@ typedef int zars_socklen;
 #include <netdb.h>
 #include <memory.h>
 #include <signal.h>
+#include <fcntl.h>
 #define ZARS_BAD_SOCKET(s) ((s) < 0)
 typedef socklen_t zars_socklen;
 #endif
@@ -240,10 +259,14 @@ sockserv::sockserv(unsigned portnum)
   init();
   int s = socket(AF_INET, SOCK_STREAM, 0);
   if (ZARS_BAD_SOCKET(s)) { cerr << "Cannot create socket" << endl; exit(1); }
+#ifndef WIN32
+  // The simulator started through the shell must not hold the port open.
+  fcntl(s, F_SETFD, FD_CLOEXEC);
+#endif
   struct sockaddr_in addr;
   memset(&addr, 0, sizeof addr);
   addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_ANY);
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   addr.sin_port = htons((unsigned short)portnum);
   if (bind(s, (struct sockaddr *)&addr, sizeof addr) < 0) { close(s); cerr << "Cannot create socket" << endl; exit(1); }
   zars_socklen len = sizeof addr;
@@ -265,6 +288,8 @@ unsigned sockserv::accept_connection(void)
   const char * ip = inet_ntoa(addr.sin_addr);
   internal_hostip = strdup(ip);
   internal_hostname = strdup(h != 0 && h->h_name != 0 ? h->h_name : internal_hostip);
+  // One client: later connections are refused.
+  close(internal_fd);
   internal_fd = s;
   return 1;
 }
@@ -283,9 +308,18 @@ inline int sockserv::read (string & buffer)
   return r;
 }
 
+// The reply and the NUL byte that ends it, in as many sends as it takes.
 inline int sockserv::write (const string & buffer)
 {
-  return send(internal_fd, buffer.data(), buffer.size(), 0);
+  string reply = buffer + string(1, '\0');
+  size_t done = 0;
+  while (done < reply.size()) {
+    int n = send(internal_fd, reply.data() + done, reply.size() - done, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return -1;
+    done += n;
+  }
+  return (int)done;
 }
 
 void sockserv::init (void)
@@ -319,10 +353,8 @@ int main ()
 {
   sockserv socket_server(0);
   cerr << "allocated port number is " << socket_server.portnumber() << endl;
-  char host[ZARS_BUFFER_RECEPT_LENGTH];
-  if (gethostname(host, ZARS_BUFFER_RECEPT_LENGTH) != 0) strcpy(host, "localhost");
-  host[ZARS_BUFFER_RECEPT_LENGTH-1] = 0;
-  string command = string("zars ") + shell_word(application) + " " + shell_word(host) + " "
+  // The server listens on the loopback address only: the simulator runs on this machine.
+  string command = string("zars ") + shell_word(application) + " 127.0.0.1 "
     + unsint2s(socket_server.portnumber()) + " &";
   int status = system(command.c_str());
   (void)status;
