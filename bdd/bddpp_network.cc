@@ -190,9 +190,12 @@ void bddpp_manager::Print_node_for_eval_VHDL_input(const std::string& var_prefix
                                                    const std::string& signal, std::ostream& os,
                                                    const std::string& name) {
   if (internal_bdd_node_map == nullptr) return;
-  for (long i = 0; i < internal_bdd_vars; ++i) {
+  Index_current_names();
+  auto named = internal_current_names.find(name);
+  if (named == internal_current_names.end()) return;
+  for (long i : named->second) {
     bdd_node* n = internal_variables_table[i];
-    if (n == nullptr || internal_names_table[i] != name) continue;
+    if (n == nullptr) continue;
     n->mark();
     os << "      " << signal << "(" << n->global_id() << ") <= " << var_prefix << name << var_suffix << ";"
        << "\n";
@@ -203,9 +206,12 @@ void bddpp_manager::Print_node_for_eval_VHDL_input(const std::string& var_prefix
 void bddpp_manager::Print_node_for_eval_VHDL_reset_input(const std::string& signal, std::ostream& os,
                                                          const std::string& name) {
   if (internal_bdd_node_map == nullptr) return;
-  for (long i = 0; i < internal_bdd_vars; ++i) {
+  Index_current_names();
+  auto named = internal_current_names.find(name);
+  if (named == internal_current_names.end()) return;
+  for (long i : named->second) {
     bdd_node* n = internal_variables_table[i];
-    if (n == nullptr || internal_names_table[i] != name) continue;
+    if (n == nullptr) continue;
     os << "      " << signal << "(" << n->global_id() << ") <= '0';" << "\n";
   }
   os << std::flush;

@@ -442,6 +442,27 @@ TEST(BddNames, RenamingAndFilters) {
   EXPECT_NE(err.find("Change_name_by_index(): index 7 out of range!"), std::string::npos);
   EXPECT_NE(err.find("Change_name_by_id(): id -2 out of range!"), std::string::npos);
 
+  // Renaming after every other kind of change sees the names as they are now: of two
+  // variables of one name the first is renamed, a name given up can be taken again, a
+  // variable made after a renaming can be renamed, and a look-up at a hint falls back to
+  // creation names once anything was renamed.
+  m.Change_name_by_index(1, "s");
+  m.Rename_var("u", "s");
+  EXPECT_EQ(m.Name_var_by_index(0), "u");
+  EXPECT_EQ(m.Name_var_by_index(1), "s");
+  m.Rename_var("s2", "s");
+  m.Rename_var("s", "u");
+  EXPECT_EQ(m.Name_var_by_index(0), "s");
+  m.New_var_last("w");
+  m.Rename_var("w2", "w");
+  EXPECT_EQ(m.Name_var_by_index(3), "w2");
+  EXPECT_EQ(m.Index_var_by_name("s", 0), -1);
+  EXPECT_EQ(m.Index_var_by_name("a", 0), 0);
+  bddpp_manager fresh;
+  fresh.New_var_last("a");
+  EXPECT_EQ(fresh.Index_var_by_name("a", 0), 0);
+  EXPECT_EQ(fresh.Index_var_by_name("a", 5), 0);
+
   std::string names[3] = {"ab", std::string(40, 'x'), "c"};
   EXPECT_EQ(String_table_memory_size(names, 0), 0u);
   EXPECT_GE(String_table_memory_size(names, 3), 42u);
