@@ -334,6 +334,23 @@ void bddpp_manager::Index_current_names() {
   internal_current_names_built = true;
 }
 
+bool bddpp_manager::Use_current_names_index() {
+  if (!internal_current_names_built && ++internal_name_scans > 32) Index_current_names();
+  return internal_current_names_built;
+}
+
+std::vector<long> bddpp_manager::Indexes_named(const std::string& name) {
+  std::vector<long> named;
+  if (Use_current_names_index()) {
+    auto found = internal_current_names.find(name);
+    if (found != internal_current_names.end()) named.assign(found->second.begin(), found->second.end());
+  } else {
+    for (long i = 0; i < internal_bdd_vars; ++i)
+      if (internal_names_table[i] == name) named.push_back(i);
+  }
+  return named;
+}
+
 void bddpp_manager::Set_current_name(long index, const std::string& name) {
   if (internal_current_names_built) {
     auto old = internal_current_names.find(internal_names_table[index]);
@@ -346,15 +363,24 @@ void bddpp_manager::Set_current_name(long index, const std::string& name) {
 }
 
 void bddpp_manager::Rename_var(const std::string& new_name, const std::string& old_name) {
-  Index_current_names();
-  if (internal_current_names.count(new_name) != 0) {
+  long renamed = -1;
+  bool taken = false;
+  if (Use_current_names_index()) {
+    taken = internal_current_names.count(new_name) != 0;
+    auto found = internal_current_names.find(old_name);
+    if (found != internal_current_names.end()) renamed = *found->second.begin();
+  } else {
+    for (long i = 0; i < internal_bdd_vars && !taken; ++i) taken = internal_names_table[i] == new_name;
+    for (long i = 0; i < internal_bdd_vars && renamed < 0; ++i)
+      if (internal_names_table[i] == old_name) renamed = i;
+  }
+  if (taken) {
     std::cerr << "in bdd_manager::Rename_var(): " << "WARNING " << new_name << " ALREADY DEFINED !\n"
               << "renaming process aborted ..." << std::endl;
     return;
   }
-  auto found = internal_current_names.find(old_name);
-  if (found != internal_current_names.end()) {
-    Set_current_name(*found->second.begin(), new_name);
+  if (renamed >= 0) {
+    Set_current_name(renamed, new_name);
     return;
   }
   std::cerr << "in bdd_manager::Rename_var(): " << "WARNING " << old_name << " NOT FOUND !\n"

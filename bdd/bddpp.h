@@ -423,10 +423,14 @@ class bddpp_manager {
 
  private:
   void Grow_tables();
-  // Current name -> the indexes of the variables of that name, built on the first renaming
-  // and kept up to date by every change of a name after it.
+  // Current name -> the indexes of the variables of that name. Look-ups by current name scan
+  // the names while they are few; the index is built when they add up, then kept up to date
+  // by every change of a name.
   std::unordered_map<std::string, std::set<long>> internal_current_names;
   bool internal_current_names_built = false;
+  long internal_name_scans = 0;
+  bool Use_current_names_index();
+  std::vector<long> Indexes_named(const std::string& name);  // in index order
   bool internal_renamed = false;  // a name differs from its creation name (or may)
   void Index_current_names();
   void Set_current_name(long index, const std::string& name);

@@ -190,10 +190,7 @@ void bddpp_manager::Print_node_for_eval_VHDL_input(const std::string& var_prefix
                                                    const std::string& signal, std::ostream& os,
                                                    const std::string& name) {
   if (internal_bdd_node_map == nullptr) return;
-  Index_current_names();
-  auto named = internal_current_names.find(name);
-  if (named == internal_current_names.end()) return;
-  for (long i : named->second) {
+  for (long i : Indexes_named(name)) {
     bdd_node* n = internal_variables_table[i];
     if (n == nullptr) continue;
     n->mark();
@@ -206,10 +203,7 @@ void bddpp_manager::Print_node_for_eval_VHDL_input(const std::string& var_prefix
 void bddpp_manager::Print_node_for_eval_VHDL_reset_input(const std::string& signal, std::ostream& os,
                                                          const std::string& name) {
   if (internal_bdd_node_map == nullptr) return;
-  Index_current_names();
-  auto named = internal_current_names.find(name);
-  if (named == internal_current_names.end()) return;
-  for (long i : named->second) {
+  for (long i : Indexes_named(name)) {
     bdd_node* n = internal_variables_table[i];
     if (n == nullptr) continue;
     os << "      " << signal << "(" << n->global_id() << ") <= '0';" << "\n";
