@@ -40,6 +40,15 @@ rm -rf "$out/new"
 mkdir -p "$out"
 last=$((first + count - 1))
 per=$(((count + jobs - 1) / jobs))
+# The wide module: branch k tests Ik and emits Ok or O(k+1).
+wide="$out/wide.jx"
+{
+  printf 'module W:\nInput: I0'; for ((k = 1; k < 100; ++k)); do printf ', I%d' $k; done
+  printf ';\nOutput: O0'; for ((k = 1; k < 100; ++k)); do printf ', O%d' $k; done
+  printf ';\n{present I0 emit O1 else emit O2}'
+  for ((k = 1; k < 99; ++k)); do printf ' ||\n{present I%d emit O%d else {pause >> emit O%d}}' $k $k $((k + 1)); done
+  printf '\nend\n'
+} >"$wide"
 for side in "${sides[@]}"; do
   bin=$([ $side = base ] && echo "$base/build-rel" || echo "$new_build")
   mkdir -p "$out/$side"
@@ -50,7 +59,12 @@ for side in "${sides[@]}"; do
     [ $from -le $last ] && "$bin/bench/jx_outputs" "$out/$side/random" $from $to "$depth" &
   done
   wait
-  for f in SIMULATOR_JXC/examples/*.jx; do
+done
+# The examples and the wide module, on both sides every time.
+for side in base new; do
+  bin=$([ $side = base ] && echo "$base/build-rel" || echo "$new_build")
+  for f in SIMULATOR_JXC/examples/*.jx "$wide"; do
+    rm -rf "$out/$side/$(basename "$f" .jx)" "$out/$side/example-$(basename "$f" .jx)"
     "$bin/bench/jx_outputs" --source "$f" "$out/$side/$(basename "$f" .jx)"
     mkdir -p "$out/$side/example-$(basename "$f" .jx)"
     "$bin/SIMULATOR_JXC/build_example" "$f" "$out/$side/example-$(basename "$f" .jx)" >/dev/null 2>&1 || true
