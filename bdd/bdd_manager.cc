@@ -38,7 +38,8 @@ bddpp_manager::bddpp_manager(bddpp_manager* other)
       internal_bdd_node_map(new bdd_unique_table(static_cast<size_t>(other->internal_bdd_vars))),
       internal_names_map(other->internal_names_map),
       internal_bdd_node_one(nullptr),
-      internal_state(new bddpp_internals()) {
+      internal_state(new bddpp_internals()),
+      internal_renamed(other->internal_renamed) {
   internal_state->nodes.set_owner(this);
   internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
   for (long i = 0; i < internal_bdd_vars; ++i) {
@@ -133,6 +134,7 @@ bdd_node* bddpp_manager::New_node_var_last(const std::string& name) {
   if (!known.second) return internal_variables_table[known.first->second];
   if (internal_bdd_vars >= internal_max_bdd_vars) Grow_tables();
   internal_names_table[index] = name;
+  if (internal_current_names_built) internal_current_names[name].insert(index);
   bdd_node* own = New_own_var_node(index);
   internal_variables_table[index] = own;
   internal_idtoindex_table[index] = index;
@@ -252,6 +254,11 @@ long int bddpp_manager::Index_var_by_name(const std::string& name) {
   return it == internal_names_map.end() ? -1 : it->second;
 }
 
+long int bddpp_manager::Index_var_by_name(const std::string& name, long hint) {
+  if (!internal_renamed && hint >= 0 && hint < internal_bdd_vars && internal_names_table[hint] == name) return hint;
+  return Index_var_by_name(name);
+}
+
 long int bddpp_manager::Id_var_by_name(const std::string& name) {
   auto it = internal_names_map.find(name);
   if (it == internal_names_map.end()) return -1;
@@ -319,30 +326,79 @@ std::string bddpp_manager::Name_var_by_bdd(bdd f) {
 
 // ----- renaming -----
 
-void bddpp_manager::Rename_var(const std::string& new_name, const std::string& old_name) {
-  for (long i = 0; i < internal_bdd_vars; ++i) {
-    if (internal_names_table[i] == new_name) {
-      std::cerr << "in bdd_manager::Rename_var(): " << "WARNING " << new_name << " ALREADY DEFINED !\n"
-                << "renaming process aborted ..." << std::endl;
-      return;
-    }
+void bddpp_manager::Index_current_names() {
+  if (internal_current_names_built) return;
+  internal_current_names.clear();
+  internal_current_names.reserve(static_cast<size_t>(internal_bdd_vars));
+  for (long i = 0; i < internal_bdd_vars; ++i) internal_current_names[internal_names_table[i]].insert(i);
+  internal_current_names_built = true;
+}
+
+bool bddpp_manager::Use_current_names_index() {
+  if (!internal_current_names_built && ++internal_name_scans > 32) Index_current_names();
+  return internal_current_names_built;
+}
+
+std::vector<long> bddpp_manager::Indexes_named(const std::string& name) {
+  std::vector<long> named;
+  if (Use_current_names_index()) {
+    auto found = internal_current_names.find(name);
+    if (found != internal_current_names.end()) named.assign(found->second.begin(), found->second.end());
+  } else {
+    for (long i = 0; i < internal_bdd_vars; ++i)
+      if (internal_names_table[i] == name) named.push_back(i);
   }
-  for (long i = 0; i < internal_bdd_vars; ++i) {
-    if (internal_names_table[i] == old_name) {
-      internal_names_table[i] = new_name;
-      return;
-    }
+  return named;
+}
+
+void bddpp_manager::Set_current_name(long index, const std::string& name) {
+  if (internal_current_names_built) {
+    auto old = internal_current_names.find(internal_names_table[index]);
+    old->second.erase(index);
+    if (old->second.empty()) internal_current_names.erase(old);
+    internal_current_names[name].insert(index);
+  }
+  internal_renamed = true;
+  internal_names_table[index] = name;
+}
+
+void bddpp_manager::Rename_var(const std::string& new_name, const std::string& old_name) {
+  long renamed = -1;
+  bool taken = false;
+  if (Use_current_names_index()) {
+    taken = internal_current_names.count(new_name) != 0;
+    auto found = internal_current_names.find(old_name);
+    if (found != internal_current_names.end()) renamed = *found->second.begin();
+  } else {
+    for (long i = 0; i < internal_bdd_vars && !taken; ++i) taken = internal_names_table[i] == new_name;
+    for (long i = 0; i < internal_bdd_vars && renamed < 0; ++i)
+      if (internal_names_table[i] == old_name) renamed = i;
+  }
+  if (taken) {
+    std::cerr << "in bdd_manager::Rename_var(): " << "WARNING " << new_name << " ALREADY DEFINED !\n"
+              << "renaming process aborted ..." << std::endl;
+    return;
+  }
+  if (renamed >= 0) {
+    Set_current_name(renamed, new_name);
+    return;
   }
   std::cerr << "in bdd_manager::Rename_var(): " << "WARNING " << old_name << " NOT FOUND !\n"
             << "renaming process aborted ..." << std::endl;
 }
 
 void bddpp_manager::Replace_char_in_all_names(char from, char to) {
+  internal_renamed = true;
+  internal_current_names_built = false;
+  internal_current_names.clear();
   for (long i = 0; i < internal_bdd_vars; ++i)
     if (!internal_names_table[i].empty()) internal_names_table[i] = substitute_char(internal_names_table[i], from, to);
 }
 
 void bddpp_manager::No_begin_underscore_name() {
+  internal_renamed = true;
+  internal_current_names_built = false;
+  internal_current_names.clear();
   for (long i = 0; i < internal_bdd_vars; ++i) {
     std::string& s = internal_names_table[i];
     if (!s.empty() && s[0] == '_') s = "v" + s;
@@ -354,7 +410,7 @@ void bddpp_manager::Change_name_by_index(long index, const std::string& name) {
     std::cerr << "Error in bddpp_manager::Change_name_by_index(): index " << index << " out of range!" << std::endl;
     return;
   }
-  internal_names_table[index] = name;
+  Set_current_name(index, name);
 }
 
 void bddpp_manager::Change_name_by_id(long id, const std::string& name) {
@@ -362,7 +418,7 @@ void bddpp_manager::Change_name_by_id(long id, const std::string& name) {
     std::cerr << "Error in bddpp_manager::Change_name_by_id(): id " << id << " out of range!" << std::endl;
     return;
   }
-  internal_names_table[internal_idtoindex_table[id]] = name;
+  Set_current_name(internal_idtoindex_table[id], name);
 }
 
 // ----- stubs -----

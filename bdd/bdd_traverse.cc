@@ -308,7 +308,8 @@ bdd_node* copy_by_name(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, node_c
   if (n == m2->internal_bdd_node_one) return m1->internal_bdd_node_one;
   return memo.recall(n, 0, [&] {
     const std::string& name = m2->internal_names_table[n->internal_var_index];
-    long i = m1->Index_var_by_name(name);
+    // Between a system and its copy, a variable mostly keeps its index.
+    long i = m1->Index_var_by_name(name, n->internal_var_index);
     if (i < 0) i = m1->New_node_var_last(name)->internal_var_index;
     bdd_node* t = copy_by_name(m1, m2, n->internal_then, memo);
     bdd_node* e = copy_by_name(m1, m2, n->internal_else, memo);

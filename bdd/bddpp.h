@@ -191,6 +191,9 @@ class bddpp_manager {
   bdd Bdd_var_by_id(long id);
   bdd Bdd_var_by_name(const std::string& name);
   long int Index_var_by_name(const std::string& name);
+  // The same, tried first at index hint: while no variable has been renamed, a variable
+  // whose name is name is the one created under it.
+  long int Index_var_by_name(const std::string& name, long hint);
   long int Id_var_by_name(const std::string& name);
   std::string Name_var_by_index(long index);
   long int Bdd_if_index(bdd f);
@@ -201,6 +204,8 @@ class bddpp_manager {
   std::string Name_var_by_bdd(bdd f);
 
   // ----- renaming (names table only; the name index keeps creation names) -----
+  // Gives new_name to the variable of lowest index named old_name, unless a variable is
+  // named new_name already (a warning either way when nothing is renamed).
   void Rename_var(const std::string& new_name, const std::string& old_name);
   void Replace_char_in_all_names(char from, char to);
   void No_begin_underscore_name();
@@ -418,6 +423,17 @@ class bddpp_manager {
 
  private:
   void Grow_tables();
+  // Current name -> the indexes of the variables of that name. Look-ups by current name scan
+  // the names while they are few; the index is built when they add up, then kept up to date
+  // by every change of a name.
+  std::unordered_map<std::string, std::set<long>> internal_current_names;
+  bool internal_current_names_built = false;
+  long internal_name_scans = 0;
+  bool Use_current_names_index();
+  std::vector<long> Indexes_named(const std::string& name);  // in index order
+  bool internal_renamed = false;  // a name differs from its creation name (or may)
+  void Index_current_names();
+  void Set_current_name(long index, const std::string& name);
   // Find_or_create_bdd_node for callers whose children lie below var_index by construction.
   bdd_node* Find_or_create_ordered(long var_index, int link_then, int link_else, bdd_node* then_node,
                                    bdd_node* else_node, int& link_out);

@@ -190,9 +190,9 @@ void bddpp_manager::Print_node_for_eval_VHDL_input(const std::string& var_prefix
                                                    const std::string& signal, std::ostream& os,
                                                    const std::string& name) {
   if (internal_bdd_node_map == nullptr) return;
-  for (long i = 0; i < internal_bdd_vars; ++i) {
+  for (long i : Indexes_named(name)) {
     bdd_node* n = internal_variables_table[i];
-    if (n == nullptr || internal_names_table[i] != name) continue;
+    if (n == nullptr) continue;
     n->mark();
     os << "      " << signal << "(" << n->global_id() << ") <= " << var_prefix << name << var_suffix << ";"
        << "\n";
@@ -203,9 +203,9 @@ void bddpp_manager::Print_node_for_eval_VHDL_input(const std::string& var_prefix
 void bddpp_manager::Print_node_for_eval_VHDL_reset_input(const std::string& signal, std::ostream& os,
                                                          const std::string& name) {
   if (internal_bdd_node_map == nullptr) return;
-  for (long i = 0; i < internal_bdd_vars; ++i) {
+  for (long i : Indexes_named(name)) {
     bdd_node* n = internal_variables_table[i];
-    if (n == nullptr || internal_names_table[i] != name) continue;
+    if (n == nullptr) continue;
     os << "      " << signal << "(" << n->global_id() << ") <= '0';" << "\n";
   }
   os << std::flush;

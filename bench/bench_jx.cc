@@ -1,7 +1,11 @@
 // Reading source (.jx) files: a generated module of N interface signals (inputs and outputs,
 // every other one valued), a data part of N type names, and a module body of about N
-// statements, read alone and then taken on to its compiled-module text.
+// statements, read alone and then taken on to its compiled-module text; and the shapes whose
+// compile time grew faster than their size: a sequence of parallels, a wide parallel over
+// distinct signals, a module of many inputs or outputs. peak_MB is the process's peak
+// resident size so far: run one benchmark per process (--benchmark_filter) to read it.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <sstream>
 #include <string>
@@ -78,9 +82,32 @@ void BM_ReadJxStatements(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadJxStatements)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// n branches, branch k "present Ik emit Ok": every branch over signals of its own.
+std::string generate_distinct_parallel(long n) {
+  std::ostringstream os;
+  os << "module big:\nInput:";
+  for (long i = 0; i < n; ++i) os << (i == 0 ? " " : ", ") << "I" << i;
+  os << ";\nOutput:";
+  for (long i = 0; i < n; ++i) os << (i == 0 ? " " : ", ") << "O" << i;
+  os << ";\n";
+  for (long i = 0; i < n; ++i) os << (i == 0 ? "" : " ||\n") << "{present I" << i << " emit O" << i << "}";
+  os << "\nend\n";
+  return os.str();
+}
+
+// n pure inputs and one output, or one input and n pure outputs; the body emits O0.
+std::string generate_interface(long n, bool inputs) {
+  std::ostringstream os;
+  os << "module big:\nInput:";
+  for (long i = 0; i < (inputs ? n : 1); ++i) os << (i == 0 ? " " : ", ") << "I" << i;
+  os << ";\nOutput:";
+  for (long i = 0; i < (inputs ? 1 : n); ++i) os << (i == 0 ? " " : ", ") << "O" << i;
+  os << ";\nemit O0\nend\n";
+  return os.str();
+}
+
 // Source to compiled-module text: read, compile, finalise, write.
-void statements_to_jxc(benchmark::State& state, bool in_sequence) {
-  std::string text = generate_statements(state.range(0), in_sequence);
+void source_to_jxc(benchmark::State& state, const std::string& text) {
   for (auto _ : state) {
     std::istringstream in(text);
     std::string report;
@@ -99,6 +126,13 @@ void statements_to_jxc(benchmark::State& state, bool in_sequence) {
     state.ResumeTiming();
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void statements_to_jxc(benchmark::State& state, bool in_sequence) {
+  source_to_jxc(state, generate_statements(state.range(0), in_sequence));
 }
 
 void BM_JxStatementsToJxc(benchmark::State& state) { statements_to_jxc(state, false); }
@@ -107,6 +141,18 @@ BENCHMARK(BM_JxStatementsToJxc)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillise
 // The same groups one after the other: each parallel forks a system holding every group before it.
 void BM_JxSequenceToJxc(benchmark::State& state) { statements_to_jxc(state, true); }
 BENCHMARK(BM_JxSequenceToJxc)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// A flat parallel of n branches, each over an input and an output of its own.
+void BM_JxDistinctParallelToJxc(benchmark::State& state) {
+  source_to_jxc(state, generate_distinct_parallel(state.range(0)));
+}
+BENCHMARK(BM_JxDistinctParallelToJxc)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+
+void BM_JxInputsToJxc(benchmark::State& state) { source_to_jxc(state, generate_interface(state.range(0), true)); }
+BENCHMARK(BM_JxInputsToJxc)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_JxOutputsToJxc(benchmark::State& state) { source_to_jxc(state, generate_interface(state.range(0), false)); }
+BENCHMARK(BM_JxOutputsToJxc)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

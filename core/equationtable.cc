@@ -222,8 +222,10 @@ void EquationTable::unify(EquationTable* other, Module* m) {
   std::unordered_set<long> copied_in;
   std::unordered_map<std::string, Bddexpression*> by_name;
   bool by_name_built = false;
-  auto equation_here = [&](const std::string& v) -> Bddexpression* {
-    long k = w->Index_var_by_name(v);
+  // A copy keeps the indexes of the system it was made from: variable i of the other system
+  // is first looked for at index i here.
+  auto equation_here = [&](const std::string& v, long i) -> Bddexpression* {
+    long k = w->Index_var_by_name(v, i);
     if (k < 0) return nullptr;
     if (w->valid_id(k) && w->Name_var_by_index(k) == v) {
       Bddexpression* e = w->slot(k);
@@ -257,10 +259,10 @@ void EquationTable::unify(EquationTable* other, Module* m) {
       continue;
     }
     if (eq->getAbstraction() != 0) continue;
-    Bddexpression* here = equation_here(v);
+    Bddexpression* here = equation_here(v, i);
     if (here == nullptr) {
       add(eq, m);
-      long k = w->Index_var_by_name(v);
+      long k = w->Index_var_by_name(v, i);
       if (k >= 0) copied_in.insert(k);
       continue;
     }

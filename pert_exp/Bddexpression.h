@@ -272,6 +272,7 @@ class Bddexpressionwood {
   bdd Bdd_var_by_id(long id) { return man->Bdd_var_by_id(id); }
   bdd Bdd_var_by_name(const std::string& s) { return man->Bdd_var_by_name(s); }
   long Index_var_by_name(const std::string& s) { return man->Index_var_by_name(s); }
+  long Index_var_by_name(const std::string& s, long hint) { return man->Index_var_by_name(s, hint); }
   long Index_var_by_bdd(bdd f) { return man->Index_var_by_bdd(f); }
   long Bdd_if_index(bdd f) { return man->Bdd_if_index(f); }
   std::string Name_var_by_index(long i) { return man->Name_var_by_index(i); }

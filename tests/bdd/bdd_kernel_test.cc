@@ -442,6 +442,40 @@ TEST(BddNames, RenamingAndFilters) {
   EXPECT_NE(err.find("Change_name_by_index(): index 7 out of range!"), std::string::npos);
   EXPECT_NE(err.find("Change_name_by_id(): id -2 out of range!"), std::string::npos);
 
+  // Renaming sees the names as they are now, whether it scans them (the first look-ups) or
+  // reads its index (built once look-ups add up): of two variables of one name the first is
+  // renamed, a name given up can be taken again, a variable made after the index can be
+  // renamed, and a look-up at a hint falls back to creation names once anything was renamed.
+  for (int warm : {0, 40}) {
+    bddpp_manager r;
+    for (int i = 0; i < warm; ++i) r.New_var_last("v" + std::to_string(i));
+    for (int i = 0; i < warm; ++i) r.Rename_var("w" + std::to_string(i), "v" + std::to_string(i));
+    const long b = warm;
+    r.New_var_last("a");
+    r.New_var_last("b");
+    r.Change_name_by_index(b + 1, "a");
+    r.Rename_var("u", "a");
+    r.Rename_var("a2", "a");
+    r.Rename_var("a", "u");
+    EXPECT_EQ(r.Name_var_by_index(b), "a");
+    EXPECT_EQ(r.Name_var_by_index(b + 1), "a2");
+    r.New_var_last("c");
+    r.Rename_var("c2", "c");
+    CaptureStderr();
+    r.Rename_var("a2", "c2");
+    EXPECT_NE(GetCapturedStderr().find("a2 ALREADY DEFINED"), std::string::npos);
+    r.Replace_char_in_all_names('2', '3');
+    r.Rename_var("d", "c3");
+    EXPECT_EQ(r.Name_var_by_index(b + 2), "d");
+    EXPECT_EQ(r.Name_var_by_index(b + 1), "a3");
+    EXPECT_EQ(r.Index_var_by_name("d", b + 2), -1);
+    EXPECT_EQ(r.Index_var_by_name("c", b + 2), b + 2);
+  }
+  bddpp_manager fresh;
+  fresh.New_var_last("a");
+  EXPECT_EQ(fresh.Index_var_by_name("a", 0), 0);
+  EXPECT_EQ(fresh.Index_var_by_name("a", 5), 0);
+
   std::string names[3] = {"ab", std::string(40, 'x'), "c"};
   EXPECT_EQ(String_table_memory_size(names, 0), 0u);
   EXPECT_GE(String_table_memory_size(names, 3), 42u);
