@@ -46,13 +46,13 @@ class BuildLimits : public ::testing::Test {
 };
 
 // The walks of the compiler recurse as deep as the program is long; the builder is run with a
-// 128 KB stack, which these programs overflow when compiled on it (a long wait, a flat
+// 64 KB stack, which these programs overflow when compiled on it (a long wait, a flat
 // parallel), so that they show the fault in a few seconds.
 TEST_F(BuildLimits, DeepProgramsCompileOrAreRefusedWithAMessage) {
   const std::string head = "module M:\nInput: A;\nOutput: O;\n";
-  Built b = build(dir, "wait", head + "wait 1500 A >> emit O\nend\n", 128);
+  Built b = build(dir, "wait", head + "wait 600 A >> emit O\nend\n", 64);
   EXPECT_TRUE(b.exited && b.status == 0) << b.output;
-  b = build(dir, "parallel", head + repeat("emit O", 300, " || ") + "\nend\n", 128);
+  b = build(dir, "parallel", head + repeat("emit O", 150, " || ") + "\nend\n", 64);
   EXPECT_TRUE(b.exited && b.status == 0) << b.output;
   b = build(dir, "wait_beyond", head + "wait 100001 A >> emit O\nend\n");
   EXPECT_EQ(b.status, 1) << b.output;
@@ -83,8 +83,8 @@ TEST_F(BuildLimits, DeepProgramsCompileOrAreRefusedWithAMessage) {
 // A long identifier and a long comment line read as they are written, and the messages keep
 // their line numbers.
 TEST_F(BuildLimits, LongTokensReadWhole) {
-  const std::string name = "S" + std::string(65536, 'x');
-  const std::string comment = ";; " + std::string(1 << 20, 'c') + "\n";
+  const std::string name = "S" + std::string(16384, 'x');
+  const std::string comment = ";; " + std::string(1 << 18, 'c') + "\n";
   const std::string source = comment + "module L:\nInput: " + name + ";\nOutput: O;\n" + comment + "present " + name +
                              " { emit O }\nend\n";
   Built b = build(dir, "long", source);
