@@ -216,13 +216,14 @@ Module* FenPrincipale::parse(const std::string& file, std::string instance) {
     case jxc_load_result::not_found:
       std::cerr << "FILE NOT FOUND !\n";
       break;
-    case jxc_load_result::log_refused:
-      std::cerr << loaded.error << "\n";
+    case jxc_load_result::directory:
+      std::cerr << "FILE IS A DIRECTORY !\n";
       break;
     case jxc_load_result::rejected:
       std::cerr << "ERROR about loading file : " << file << "\n";
       break;
   }
+  if (!loaded.no_log.empty()) std::cerr << loaded.no_log << "\n";
   return loaded.module;
 }
 

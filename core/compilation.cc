@@ -126,13 +126,14 @@ Module* Compilation::jxc_parse(const std::string& file, std::string& instance, s
     case jxc_load_result::not_found:
       std::cerr << "File: " << file << " does not exist" << std::endl;
       break;
-    case jxc_load_result::log_refused:
-      std::cerr << loaded.error << std::endl;
+    case jxc_load_result::directory:
+      std::cerr << "File: " << file << " is a directory" << std::endl;
       break;
     case jxc_load_result::rejected:
       std::cerr << "ERROR during loading file : " << file << std::endl;
       break;
   }
+  if (!loaded.no_log.empty()) std::cerr << loaded.no_log << std::endl;
   return loaded.module;
 }
 

@@ -8,6 +8,7 @@
 #ifndef DATA_H
 #define DATA_H
 
+#include <algorithm>
 #include <iosfwd>
 #include <list>
 #include <map>
@@ -52,11 +53,16 @@ class DataExpr {
   static const int NbPredefOp;  // 15
   // Numbers the valued signals made for data expressions; starts at 0.
   static int Indexation;
+  // Deepest nesting of operators and method calls that the readers accept (the trees are
+  // walked recursively).
+  static const int MaxNesting = 1000;
 
   DataExpr() : type(), index(-1) {}
   virtual ~DataExpr() = default;
 
   virtual std::string getType() const { return type; }
+  // Operators and method calls on the longest path from here to a leaf (0 for a leaf).
+  int getNesting() const { return nesting; }
   // Fills type (see each class).
   virtual void computeType(Module* m) = 0;
   virtual void setIndex(int i) { index = i; }
@@ -104,8 +110,12 @@ class DataExpr {
   static std::string LUSTRE_opname(int op);
 
  protected:
+  // The nesting of a node above the operand e (null: none).
+  static int nestingAbove(const DataExpr* e) { return e != nullptr ? e->nesting + 1 : 1; }
+
   std::string type;  // empty until computed or set
   int index;         // -1: none
+  int nesting = 0;
 };
 
 // A declared constant, by its index in Compilation::GDataConstantTable.
@@ -191,7 +201,7 @@ class DataSignalValue : public DataExpr {
 
 class DataUnaryOp : public DataExpr {
  public:
-  DataUnaryOp(int op, DataExpr* operand) : op(op), operand(operand) {}
+  DataUnaryOp(int op, DataExpr* operand) : op(op), operand(operand) { nesting = nestingAbove(operand); }
   int getOp() const { return op; }
   DataExpr* getOperand() const { return operand; }
 
@@ -217,7 +227,9 @@ class DataUnaryOp : public DataExpr {
 
 class DataBinaryOp : public DataExpr {
  public:
-  DataBinaryOp(int op, DataExpr* left, DataExpr* right) : op(op), left(left), right(right) {}
+  DataBinaryOp(int op, DataExpr* left, DataExpr* right) : op(op), left(left), right(right) {
+    nesting = std::max(nestingAbove(left), nestingAbove(right));
+  }
   int getOp() const { return op; }
   DataExpr* getLeft() const { return left; }
   DataExpr* getRight() const { return right; }
@@ -247,7 +259,11 @@ class DataBinaryOp : public DataExpr {
 class DataMethodCall : public DataExpr {
  public:
   // args may be null (no argument list).
-  DataMethodCall(int method_index, std::list<DataExpr*>* args) : method_index(method_index), args(args) {}
+  DataMethodCall(int method_index, std::list<DataExpr*>* args) : method_index(method_index), args(args) {
+    nesting = 1;
+    if (args != nullptr)
+      for (const DataExpr* a : *args) nesting = std::max(nesting, nestingAbove(a));
+  }
   int getMethodIndex() const { return method_index; }
   std::list<DataExpr*>* getArgs() const { return args; }
 

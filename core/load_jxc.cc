@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <ostream>
 #include <streambuf>
 
@@ -95,16 +96,25 @@ jxc_load_result jxc_read(std::istream& in, std::ostream& log, const jxc_load_req
 }
 
 jxc_load_result jxc_load(const std::string& path, const jxc_load_request& request) {
+  // A directory opens as a stream that fails at its first read, which the scanner takes as fatal.
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    return failed(jxc_load_result::directory, path + " is a directory");
   const std::string log_path = path + ".log";
   std::string why;
   int fd = open_log(log_path, why);
-  if (fd < 0) return failed(jxc_load_result::log_refused, "cannot write the log " + log_path + ": " + why);
-  fd_buffer buffer(fd);
-  std::ostream log(&buffer);
+  std::unique_ptr<fd_buffer> buffer(fd >= 0 ? new fd_buffer(fd) : nullptr);
+  std::ostream log(buffer.get());  // without a buffer, writes are dropped
+  std::string no_log = fd < 0 ? "no log is written: cannot write " + log_path + ": " + why : "";
   std::ifstream in(path);
-  if (!in) return failed(jxc_load_result::not_found, "cannot open " + path);
+  if (!in) {
+    jxc_load_result r = failed(jxc_load_result::not_found, "cannot open " + path);
+    r.no_log = no_log;
+    return r;
+  }
   jxc_load_result r = jxc_read(in, log, request);
   if (!r.ok()) r.error = path + ": " + r.error;
+  r.no_log = no_log;
   log.flush();
   return r;
 }

@@ -23,20 +23,23 @@ struct jxc_load_request {
 struct jxc_load_result {
   enum failure_kind {
     none,
-    log_refused,  // the ".log" is a symbolic link, not a regular file, or cannot be written
-    not_found,    // the module file cannot be opened (its ".log" is made all the same)
-    rejected      // the reader refused the file (its "line N: " messages on standard error)
+    not_found,  // the module file cannot be opened (its ".log" is made all the same)
+    directory,  // the path names a directory: nothing read, no ".log"
+    rejected    // the reader refused the file (its "line N: " messages on standard error)
   };
   Module* module = nullptr;  // the caller's, to free with jxc_release; null on a failure
   failure_kind failure = none;
   std::string error;  // what went wrong, one line without its end; "" on success
+  // Why no log is written (the ".log" is a symbolic link, not a regular file, or cannot be
+  // written), one line without its end; "" when the log is written. Not a failure.
+  std::string no_log;
 
   bool ok() const { return module != nullptr; }
 };
 
 // Reads the module of path, its log in path + ".log": created (mode 0666 less the umask) or
-// truncated, never through a symbolic link and only as a regular file; the module file is
-// not opened when the log is refused.
+// truncated, never through a symbolic link and only as a regular file; when the log cannot
+// be written so, the module is read without it (no_log says why).
 jxc_load_result jxc_load(const std::string& path, const jxc_load_request& request);
 // Reads one module from in, the log going to log (failures: rejected only).
 jxc_load_result jxc_read(std::istream& in, std::ostream& log, const jxc_load_request& request);

@@ -334,6 +334,10 @@ class Module {
   std::set<std::string> copy_names;
 
  private:
+  // compile and finalize, run on a deep stack by the public ones.
+  void compile_body();
+  void finalize_body(int keep_rtl);
+
   // How far a signal list has been read: the list, its length then, its first and its last
   // element. An unchanged prefix is recognised by its first element and its last one, at the
   // same distance from the end.

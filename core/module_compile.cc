@@ -9,6 +9,7 @@
 #include "Bddexpression.h"
 #include "Stringpp.h"
 #include "compilation.h"
+#include "deep_stack.h"
 #include "equationtable.h"
 #include "formspp.h"
 #include "module.h"
@@ -102,6 +103,10 @@ void Module::createCompileEnv() {
 }
 
 void Module::compile() {
+  run_on_deep_stack([this] { compile_body(); });
+}
+
+void Module::compile_body() {
   createCompileEnv();
   if (statement == nullptr) throw IllegalOperationException("Module::compile: no body statement", name);
   struct Compiling {
@@ -216,6 +221,10 @@ void Module::constants_propagation() {
 // ----- finalisation -----
 
 void Module::finalize(int keep_rtl) {
+  run_on_deep_stack([this, keep_rtl] { finalize_body(keep_rtl); });
+}
+
+void Module::finalize_body(int keep_rtl) {
   if (finalised != 0) return;  // a second pass would add another boot register
   finalised = 1;
   Bddexpressionwood* w = getBddWood();

@@ -53,6 +53,8 @@ int jx_read_source(std::istream& in, std::string& report) {
 
 int jxlex() { return running->plexer->yylex(); }
 
+int jx_line() { return running != nullptr && running->plexer != nullptr ? running->plexer->lineno() : 0; }
+
 void jxerror(const char*) {
   jxFlexLexer* lexer = running->plexer;
   running->report = "SYNTAX ERROR at line " + unslong2S(static_cast<unsigned long>(lexer->lineno())) +

@@ -43,8 +43,9 @@ void free_module(Module* m) {
   delete sm;
 }
 
-// The largest count of 'wait n': n statements are made, so memory stays bounded.
-const int32_t kMaxWaitCount = 1000000;
+// The largest count of 'wait n': n statements are made, each of which takes some 20 KB to
+// compile, so that the largest one compiles in about 2 GB.
+const int32_t kMaxWaitCount = 100000;
 
 void check_type(const std::string& type) {
   if (Compilation::GDataTypeTable == nullptr || !Compilation::GDataTypeTable->isDefined(type))
@@ -249,15 +250,29 @@ DataExpr* jx_literal_reference(const std::string& literal) {
 
 DataExpr* jx_constant_reference(const std::string& name) { return constant_of(name, name); }
 
+namespace {
+
+DataExpr* nesting_checked(DataExpr* e) {
+  if (e->getNesting() > DataExpr::MaxNesting)
+    throw jx_report("ERROR at line " + std::to_string(jx_line()) + ": a data expression nests more than " +
+                        std::to_string(DataExpr::MaxNesting) + " operators and method calls\n\nAbortion ...",
+                    1);
+  return e;
+}
+
+}  // namespace
+
 DataExpr* jx_method_call(const std::string& name, std::list<DataExpr*>* args) {
   MethodDecl* d = Compilation::GDataMethodTable != nullptr ? Compilation::GDataMethodTable->getMethod(name) : nullptr;
   if (d == nullptr) throw UndefinedMethodException(name);
-  return new DataMethodCall(d->getIndex(), args);
+  return nesting_checked(new DataMethodCall(d->getIndex(), args));
 }
 
-DataExpr* jx_binary(int op, DataExpr* left, DataExpr* right) { return new DataBinaryOp(op, left, right); }
+DataExpr* jx_binary(int op, DataExpr* left, DataExpr* right) {
+  return nesting_checked(new DataBinaryOp(op, left, right));
+}
 
-DataExpr* jx_unary(int op, DataExpr* operand) { return new DataUnaryOp(op, operand); }
+DataExpr* jx_unary(int op, DataExpr* operand) { return nesting_checked(new DataUnaryOp(op, operand)); }
 
 DataExpr* jx_signal_value(const std::string& name) {
   Signal* s = TheModule != nullptr ? TheModule->getValuedRenamedSignal(name, TheLocalStack) : nullptr;
@@ -422,7 +437,8 @@ Statement* jx_local_close(Statement* body) {
 Statement* jx_wait(Expression* condition) { return new Wait(new_name("W", Module::WaitNumber), TheModule, condition); }
 
 Statement* jx_wait_count(int32_t n, Expression* condition) {
-  if (n < 1 || n > kMaxWaitCount) throw BadValueNumberWaitException("is a bad number for wait", n);
+  if (n < 1 || n > kMaxWaitCount)
+    throw BadValueNumberWaitException("is a bad number for wait (1 to " + std::to_string(kMaxWaitCount) + ")", n);
   if (n == 1) return jx_wait(condition);
   Sn* waits = new Sn(new_name("Sn", Module::SequenceNumber), nullptr);
   for (int32_t i = 0; i < n; ++i) waits->append(new Wait(new_name("W", Module::WaitNumber), nullptr, condition));

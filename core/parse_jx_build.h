@@ -76,6 +76,8 @@ void jx_scan_real(const char* text, jx_real* out);
 int jx_scan_char(char c);
 // The scanner's fatal errors (a stream gone bad): jx_report(message, 2).
 [[noreturn]] void jx_input_failure(const char* message);
+// Line of the last token read (parse_jx.cc).
+int jx_line();
 
 // The constant name of a literal: "C__" + text, every character outside [A-Za-z0-9_.] (and a
 // '_' followed by 'x') written as "_x" and two upper-case hex digits, so that distinct texts
@@ -126,6 +128,8 @@ DataExpr* jx_literal_reference(const std::string& literal);
 DataExpr* jx_constant_reference(const std::string& name);
 // UndefinedMethodException(name) when the method is not declared (or there is no table).
 // args null: "m()".
+// These three: jx_report (status 1) beyond DataExpr::MaxNesting, the nesting that the
+// compiled-module reader accepts.
 DataExpr* jx_method_call(const std::string& name, std::list<DataExpr*>* args);
 DataExpr* jx_binary(int op, DataExpr* left, DataExpr* right);
 DataExpr* jx_unary(int op, DataExpr* operand);

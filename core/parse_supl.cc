@@ -18,8 +18,8 @@
 
 namespace {
 
-// Evaluation-node nesting beyond this is refused (the rebuilt trees are walked recursively).
-const int kMaxEvalDepth = 1000;
+// Evaluation-node nesting beyond this is refused, as the source reader refuses it.
+const int kMaxEvalDepth = DataExpr::MaxNesting;
 
 std::string num(long v) { return std::to_string(v); }
 

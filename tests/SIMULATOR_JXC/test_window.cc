@@ -2,6 +2,7 @@
 // (registers, an error output, valued signals against a test value server), Init,
 // Set/Reset, failed loads, state buttons, title bars and the command line.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -292,16 +293,14 @@ TEST_F(WindowTest, FailedOrCancelledLoadsLeaveAUsableWindow) {
   EXPECT_EQ(window->pautom, nullptr);
   EXPECT_EQ(window->inputs_panel->tableWidget->rowCount(), 0);
 
-  // A ".log" planted as a symbolic link is not followed: the load fails and says why.
-  std::string planted = copy("SIMULATOR_JXC/examples/top.jxc");
-  ASSERT_EQ(symlink((dir + "/victim").c_str(), (planted + ".log").c_str()), 0);
+  // A directory is said to be one, as a missing file is, and leaves no ".log".
+  ASSERT_EQ(mkdir((dir + "/folder").c_str(), 0700), 0);
   ::testing::internal::CaptureStderr();
-  load(planted);
+  load(dir + "/folder");
   err = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("cannot write the log " + planted + ".log: it is a symbolic link\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("FILE IS A DIRECTORY !\n"), std::string::npos) << err;
   EXPECT_EQ(window->pautom, nullptr);
-  EXPECT_NE(access((dir + "/victim").c_str(), F_OK), 0);
-  ASSERT_EQ(unlink((planted + ".log").c_str()), 0);
+  EXPECT_NE(access((dir + "/folder.log").c_str(), F_OK), 0);
 
   // A cancelled dialog (empty name) reads nothing and leaves no ".log" behind.
   char cwd[4096];
@@ -317,10 +316,19 @@ TEST_F(WindowTest, FailedOrCancelledLoadsLeaveAUsableWindow) {
   window->Initialise();
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("Jxc file not loaded"), std::string::npos);
 
-  // The load can then succeed.
-  load(copy("SIMULATOR_JXC/examples/top.jxc"));
+  // The load can then succeed, also where its ".log" cannot be written: a ".log" planted as a
+  // symbolic link is not followed, and the load says once that no log is written.
+  std::string planted = copy("SIMULATOR_JXC/examples/top.jxc");
+  ASSERT_EQ(symlink((dir + "/victim").c_str(), (planted + ".log").c_str()), 0);
+  ::testing::internal::CaptureStderr();
+  load(planted);
+  err = ::testing::internal::GetCapturedStderr();
+  const std::string note = "no log is written: cannot write " + planted + ".log: it is a symbolic link\n";
+  EXPECT_NE(err.find(note), std::string::npos) << err;
+  EXPECT_EQ(err.find(note), err.rfind(note)) << err;
   EXPECT_NE(window->pautom, nullptr);
   EXPECT_EQ(window->inputs_panel->tableWidget->rowCount(), 1);
+  EXPECT_NE(access((dir + "/victim").c_str(), F_OK), 0);
 }
 
 TEST_F(WindowTest, StateButtonsWithoutAndWithASelectedInput) {

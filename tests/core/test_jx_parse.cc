@@ -248,12 +248,12 @@ TEST_F(JxParseTest, EveryStatementIsNamedByItsKind) {
 TEST_F(JxParseTest, WaitCountsAreBounded) {
   const std::string head = "module M: Input: S;\n";
   BadValueNumberWaitException zero = thrown<BadValueNumberWaitException>(head + "wait 0 S end");
-  EXPECT_STREQ(zero.mes(), "is a bad number for wait");
+  EXPECT_STREQ(zero.what(), "is a bad number for wait (1 to 100000): 0");
   EXPECT_EQ(zero.value(), 0);
-  EXPECT_EQ(thrown<BadValueNumberWaitException>(head + "wait 1000001 S end").value(), 1000001);
+  EXPECT_EQ(thrown<BadValueNumberWaitException>(head + "wait 100001 S end").value(), 100001);
   EXPECT_EQ(thrown<BadValueNumberWaitException>(head + "wait 2147483647 S end").value(), 2147483647);
-  ASSERT_EQ(parse(head + "wait 1000000 S end"), 0);
-  EXPECT_EQ(static_cast<Sn*>(module("M")->getStatement())->children.size(), 1000000u);
+  ASSERT_EQ(parse(head + "wait 100000 S end"), 0);
+  EXPECT_EQ(static_cast<Sn*>(module("M")->getStatement())->children.size(), 100000u);
 }
 
 TEST_F(JxParseTest, MealyRightPartsAndRegisters) {
