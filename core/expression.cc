@@ -6,7 +6,9 @@
 // leaves the order of the arguments of one call unspecified.
 #include "expression.h"
 
+#include <functional>
 #include <ostream>
+#include <unordered_map>
 
 #include "Bddexpression.h"
 #include "sexception.h"
@@ -27,18 +29,65 @@ bdd Expression::getInitialBddValue(Module*, Bddexpressionwood*) {
   throw AbstractMethodCallException("Expression", "getBddValue");
 }
 
+namespace {
+
+// The rails read during the outermost read in progress. An operand read twice (the status and
+// the value of a "not present" or of a guard) is built once, so that a chain of such nodes
+// costs linear time instead of exponential. Building it again would make no node (the BDD
+// operations meet the nodes they made the first time), so node ids are as without the memo.
+struct ReadKey {
+  Expression* e;
+  int r;
+  Bddexpressionwood* w;
+  bool operator==(const ReadKey& o) const { return e == o.e && r == o.r && w == o.w; }
+};
+struct ReadKeyHash {
+  std::size_t operator()(const ReadKey& k) const {
+    return std::hash<const void*>()(k.e) * 31 + static_cast<std::size_t>(k.r) + std::hash<const void*>()(k.w) * 7;
+  }
+};
+struct ReadMemo {
+  int depth = 0;
+  std::unordered_map<ReadKey, bdd, ReadKeyHash> rails;
+};
+thread_local ReadMemo memo;
+
+struct ReadScope {
+  ReadScope() { ++memo.depth; }
+  ~ReadScope() {
+    if (--memo.depth != 0) return;
+    // A large table is dropped rather than cleared, which costs its bucket count each time.
+    if (memo.rails.bucket_count() > 1024)
+      memo.rails = std::unordered_map<ReadKey, bdd, ReadKeyHash>();
+    else
+      memo.rails.clear();
+  }
+};
+
+}  // namespace
+
 bdd Expression::read(Expression* e, Rail r, Module* m, Bddexpressionwood* w) {
+  ReadScope scope;
+  const ReadKey key{e, static_cast<int>(r), w};
+  auto found = memo.rails.find(key);
+  if (found != memo.rails.end()) return found->second;
+  bdd b;
   switch (r) {
     case Rail::status:
-      return e->getBddStatus(m, w);
+      b = e->getBddStatus(m, w);
+      break;
     case Rail::value:
-      return e->getBddValue(m, w);
+      b = e->getBddValue(m, w);
+      break;
     case Rail::initial_status:
-      return e->getInitialBddStatus(m, w);
+      b = e->getInitialBddStatus(m, w);
+      break;
     case Rail::initial_value:
+      b = e->getInitialBddValue(m, w);
       break;
   }
-  return e->getInitialBddValue(m, w);
+  memo.rails.emplace(key, b);
+  return b;
 }
 
 Expression::Rail Expression::statusOf(Rail r) {

@@ -93,3 +93,23 @@ TEST(JxFlowDeathTest, CausalityCyclesEndTheCompile) {
 }
 
 }  // namespace
+
+// Each "not" reads both rails of its operand: a chain of them is read once per node, so a
+// long one compiles at once and reacts as a short one of the same parity.
+TEST(JxFlow, LongChainsOfNegations) {
+  auto chain = [](int n) {
+    std::string nots;
+    for (int k = 0; k < n; ++k) nots += "not ";
+    return "module M: Input: A; Output: O, P;\nloop { present " + nots + "A emit O else emit P >> pause }\nend";
+  };
+  const std::vector<std::string> inputs = {"A=T", "", "A=T"};
+  FlowTraces two = run_both_paths(chain(2), "M", inputs);
+  EXPECT_EQ(two.error, "");
+  EXPECT_EQ(two.source, (Trace{"O=T P=B", "O=B P=T", "O=T P=B"}));
+  FlowTraces many = run_both_paths(chain(60), "M", inputs);
+  EXPECT_EQ(many.error, "");
+  EXPECT_EQ(many.source, two.source);
+  EXPECT_EQ(many.jxc, two.source);
+  FlowTraces odd = run_both_paths(chain(61), "M", inputs);
+  EXPECT_EQ(odd.source, (Trace{"O=B P=T", "O=T P=B", "O=B P=T"}));
+}
