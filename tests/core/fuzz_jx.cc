@@ -28,6 +28,10 @@ namespace {
 
 // Exit code of a sanitizer report in the child, distinct from the compiler's own (1, 2, 10).
 const int kSanitizerExit = 86;
+// A child still compiling after this long is stopped and its input dropped: the reader accepts
+// programs that take minutes and gigabytes to compile (a wait of 10^5 instants), which are not
+// faults, and the fuzzer would report them as time-outs.
+const unsigned kChildSeconds = 4;
 
 void read_and_compile(const uint8_t* data, size_t size) {
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
@@ -57,6 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pid_t child = fork();
   if (child == 0) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);  // a fuzzer ended on a time-out takes the child along
+    signal(SIGALRM, SIG_DFL);  // the fuzzer's own time-out handler is inherited
+    alarm(kChildSeconds);
     // Runs before the exit hooks registered earlier, among them the fuzzer's, which would take
     // the compiler's exit for a fault of this input.
     std::atexit([] { _exit(1); });
@@ -65,6 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   int ended = 0;
   if (child < 0 || waitpid(child, &ended, 0) != child) return 0;
+  if (WIFSIGNALED(ended) && WTERMSIG(ended) == SIGALRM) return 0;  // too long to compile here
   if (WIFSIGNALED(ended) || (WIFEXITED(ended) && WEXITSTATUS(ended) == kSanitizerExit)) {
     std::fprintf(stderr, "the child ended %s %d\n", WIFSIGNALED(ended) ? "on signal" : "with status",
                  WIFSIGNALED(ended) ? WTERMSIG(ended) : WEXITSTATUS(ended));
