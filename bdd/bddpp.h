@@ -194,6 +194,8 @@ class bddpp_manager {
   // The same, tried first at index hint: while no variable has been renamed, a variable
   // whose name is name is the one created under it.
   long int Index_var_by_name(const std::string& name, long hint);
+  // Whether a variable's name may differ from its creation name.
+  bool Renamed() const { return internal_renamed; }
   long int Id_var_by_name(const std::string& name);
   std::string Name_var_by_index(long index);
   long int Bdd_if_index(bdd f);

@@ -1,5 +1,6 @@
 #include "equationtable.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -241,10 +242,46 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     return found != by_name.end() ? found->second : nullptr;
   };
 
+  // The variables the other system had when it was copied, that neither side has changed
+  // since, are passed over when merging them back would do nothing: an equation whose merge
+  // is void (merge_back_is_void), a variable without equation owned by a signal reference
+  // (only a signal whose occurrence changed has anything to merge). Occurrence writes on
+  // either side since the copy name the signals whose occurrence-0 variables are visited.
+  long forked = other->fork_size < 0 ? 0 : std::min(other->fork_size, n);
+  std::unordered_set<long> written;
+  if (forked > 0) {
+    auto note = [&](const std::string& internal) {
+      SignalRef* r = sm->getSignalRefByOccurrence(internal, 0);
+      if (r == nullptr || !r->isDefinedWood(ow)) return;
+      written.insert(r->getBddStatusId(ow));
+      written.insert(r->getBddValueId(ow));
+    };
+    for (const std::string& s : Signal::occurrencesWritten(ow, 0)) note(s);
+    for (const std::string& s : Signal::occurrencesWritten(w, other->captured_write)) note(s);
+  }
+  // here stands for the same state as eq, a copy of it (or of the same original) unchanged.
+  auto same_state = [](const Bddexpression* eq, const Bddexpression* here) {
+    const Bddexpression* o = eq->copied_from();
+    if (o == nullptr || here == nullptr) return false;
+    if (here == o) return here->stamp() == eq->copied_stamp();
+    return here->copied_from() == o && here->copied_stamp() == eq->copied_stamp();
+  };
+  auto passed_over = [&](long i, Bddexpression* eq) {
+    if (i >= forked || written.count(i) != 0) return false;
+    if (eq == nullptr) return sm->getSignalRefById(i, ow) != nullptr;
+    if (eq->getAbstraction() != 0) return true;
+    Bddexpression* here = w->slot(i);
+    if (!same_state(eq, here)) return false;
+    int kind = here->getUserType();
+    if (Compilation::isStatusType(kind)) return here->merge_back_is_void(1);
+    return Compilation::isValueType(kind) && here->merge_back_is_void(0);
+  };
+
   for (long i = 0; i < n; ++i) {
     if (i >= ow->Nb_bdd_vars()) throw IllegalOperationException("EquationTable::id out of bounds", nullptr);
-    std::string v = ow->Name_var_by_index(i);
     Bddexpression* eq = ow->slot(i);
+    if (passed_over(i, eq)) continue;
+    std::string v = ow->Name_var_by_index(i);
     if (eq == nullptr) {
       std::string occurrence = v.substr(3);
       Signal* s = signal_of_variable(m, ow, i, occurrence);
@@ -267,6 +304,10 @@ void EquationTable::unify(EquationTable* other, Module* m) {
       continue;
     }
     int kind = here->getUserType();
+    // Merged back unchanged on both sides: once this merge leaves it as it was, the next
+    // ones are void.
+    bool unchanged = i < forked && same_state(eq, here);
+    uint64_t stamp = here->stamp();
     // A copy made by duplicate still shares its pending terms' folded part with this one:
     // only the terms the branch added are merged, and no chain is folded.
     if (Compilation::isStatusType(kind)) {
@@ -280,6 +321,7 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     } else {
       throw IllegalOperationException("EquationTable:unify", "Bdd expression neither status nor value equation");
     }
+    if (unchanged) here->note_merged_back(stamp);
   }
   sm->deleteWood(ow);
   other->bdd_expression_wood = nullptr;
@@ -378,6 +420,8 @@ EquationTable* EquationTable::duplicate(Module* m) {
   EquationTable* t = new EquationTable(std::string(), copy);
   m->getSignalManager()->duplicate(copy, w);
   Signal::copyWood(copy, w);
+  t->fork_size = copy->Nb_bdd_vars();
+  t->captured_write = fork_size >= 0 ? captured_write : Signal::occurrenceWriteCount();
   return t;
 }
 

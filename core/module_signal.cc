@@ -21,6 +21,9 @@ struct OccurrenceTables {
   std::unordered_map<Signal::OccurrenceTable*, std::unique_ptr<Signal::OccurrenceTable>> tables;
   std::unordered_map<Bddexpressionwood*, std::unordered_set<Signal::OccurrenceTable*>> by_wood;
   unsigned long dropped = 0;
+  // Each system's occurrence writes (the copy of a whole system excepted), numbered.
+  std::unordered_map<Bddexpressionwood*, std::vector<std::pair<uint64_t, std::string>>> writes;
+  uint64_t write_count = 0;
 };
 
 OccurrenceTables& occurrence_tables() {
@@ -28,8 +31,15 @@ OccurrenceTables& occurrence_tables() {
   return registry;
 }
 
-// Sets t's entry for w; every entry is written here or by setCurrentOccurrence on an existing one.
-void set_entry(Signal::OccurrenceTable* t, Bddexpressionwood* w, int n) {
+void log_write(Bddexpressionwood* w, const std::string& internal) {
+  OccurrenceTables& r = occurrence_tables();
+  r.writes[w].emplace_back(++r.write_count, internal);
+}
+
+// Sets t's entry for w (t belongs to the signal called internal); every entry is written here
+// or by setCurrentOccurrence on an existing one.
+void set_entry(Signal::OccurrenceTable* t, Bddexpressionwood* w, int n, const std::string& internal) {
+  log_write(w, internal);
   auto done = t->emplace(w, n);
   if (done.second)
     occurrence_tables().by_wood[w].insert(t);
@@ -50,6 +60,19 @@ void Signal::forgetWood(Bddexpressionwood* w) {
   if (it == r.by_wood.end()) return;
   for (OccurrenceTable* t : it->second) t->erase(w);
   r.by_wood.erase(it);
+  r.writes.erase(w);
+}
+
+uint64_t Signal::occurrenceWriteCount() { return occurrence_tables().write_count; }
+
+std::vector<std::string> Signal::occurrencesWritten(Bddexpressionwood* w, uint64_t after) {
+  std::vector<std::string> names;
+  OccurrenceTables& r = occurrence_tables();
+  auto it = r.writes.find(w);
+  if (it == r.writes.end()) return names;
+  const auto& log = it->second;
+  for (auto k = log.rbegin(); k != log.rend() && k->first > after; ++k) names.push_back(k->second);
+  return names;
 }
 
 void Signal::copyWood(Bddexpressionwood* to, Bddexpressionwood* from) {
@@ -110,7 +133,7 @@ void Signal::construct(Module* m, Bddexpressionwood* w, bool always_record) {
     new SignalRef(original_name, internal_name, sm->freeOccurrenceName(internal_name, 0), 0, m, w);
     created = true;
   }
-  if (always_record || created) set_entry(occurrence_table, w, 0);
+  if (always_record || created) set_entry(occurrence_table, w, 0, internal_name);
 }
 
 Signal::Signal(Signal& other)
@@ -167,15 +190,15 @@ Signal::Signal(Signal& src, Module* m, Bddexpressionwood* w, Module* src_module)
       occurrence_table(newOccurrenceTable()) {
   Bddexpressionwood* sw = src_module->getBddWood();
   if (src.occurrence_table == nullptr) {
-    set_entry(occurrence_table, w, 0);
+    set_entry(occurrence_table, w, 0, internal_name);
   } else {
     auto it = src.occurrence_table->find(sw);
-    if (it != src.occurrence_table->end()) set_entry(occurrence_table, w, it->second);
+    if (it != src.occurrence_table->end()) set_entry(occurrence_table, w, it->second, internal_name);
   }
   bool valued = src.isValued(src_module);
   std::string type = valued ? src.getValueType(src_module) : std::string("pure");
   copied_occurrence(*this, m, w, 0, valued, type);
-  if (occurrence_table->count(w) == 0) set_entry(occurrence_table, w, 0);
+  if (occurrence_table->count(w) == 0) set_entry(occurrence_table, w, 0, internal_name);
   int n = occurrence_table->at(w);
   for (int k = n; k >= 1; --k) copied_occurrence(*this, m, w, k, valued, type);
 }
@@ -197,6 +220,7 @@ void Signal::setCurrentOccurrence(Bddexpressionwood* w, int n) {
   if (occurrence_table != nullptr) {
     auto it = occurrence_table->find(w);
     if (it != occurrence_table->end()) {
+      log_write(w, internal_name);
       it->second = n;
       return;
     }
@@ -206,7 +230,7 @@ void Signal::setCurrentOccurrence(Bddexpressionwood* w, int n) {
 
 void Signal::extendCurrentOccurrenceTable(Bddexpressionwood* w, int n) {
   if (occurrence_table == nullptr) occurrence_table = newOccurrenceTable();
-  set_entry(occurrence_table, w, n);
+  set_entry(occurrence_table, w, n, internal_name);
 }
 
 Signal* Signal::newOccurrence(Bddexpressionwood* w, Module* m) {

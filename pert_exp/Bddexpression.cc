@@ -2,6 +2,7 @@
 #include "Bddexpression.h"
 
 #include <algorithm>
+#include <atomic>
 #include <iostream>
 #include <unordered_set>
 
@@ -121,6 +122,36 @@ Bddexpression::Bddexpression(Bddexpressionwood* to, Bddexpression& e)
   abstraction = e.abstraction;
   bdd_var = translate(to->man, e.bdd_var);
   copy_right_side(to->man, e);
+  // Read after the copy, which may have folded e.
+  const Bddexpression* further = e.copied_from();
+  origin_ = further != nullptr ? further : &e;
+  origin_stamp_ = further != nullptr ? e.origin_stamp_ : e.stamp();
+  copy_stamp_ = bdd_exp.stamp_;
+}
+
+const Bddexpression* Bddexpression::copied_from() const {
+  return origin_ != nullptr && bdd_exp.stamp_ == copy_stamp_ ? origin_ : nullptr;
+}
+
+bool Bddexpression::merge_back_is_void(int kind) {
+  if (!defer_appends || abstraction != 0 || !has_manager() || merged_stamp_ != bdd_exp.stamp_) return false;
+  bddpp_manager* m = pw->man;
+  const RightSide& r = bdd_exp;
+  if (m->Renamed() || !bdd_owned_by(r.base_, m)) return false;
+  if (!r.pending_.empty()) {
+    // The merge appends the copy's terms, all known here, unless operators differ (a fold).
+    if (kind == 0 || r.pending_kind_ != kind || !dependences_current()) return false;
+  } else {
+    // An absorbing right side takes the merge's other path.
+    bool one = m->Bdd_is_tautology(r.base_, 1) != 0;
+    bool zero = m->Bdd_is_tautology(r.base_, 0) != 0;
+    if ((kind != 2 && one) || (kind != 1 && zero)) return false;
+  }
+  return pw->known_acyclic();
+}
+
+void Bddexpression::note_merged_back(uint64_t stamp_before) {
+  if (bdd_exp.stamp_ == stamp_before) merged_stamp_ = stamp_before;
 }
 
 // The right side of e translated into `to`, pending terms included. Exact dependences are
@@ -293,7 +324,13 @@ void Bddexpression::setBddExp(bddpp_manager* m, bdd f) {
 
 bool Bddexpression::defer_appends = true;
 
+uint64_t Bddexpression::RightSide::next_stamp() {
+  static std::atomic<uint64_t> last{0};
+  return last.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 Bddexpression::RightSide& Bddexpression::RightSide::operator=(const bdd& f) {
+  stamp_ = next_stamp();
   base_ = f;
   pending_.clear();
   depth_.clear();
@@ -314,6 +351,7 @@ const bdd& Bddexpression::RightSide::get() const {
 // condition through every later term.
 void Bddexpression::fold_pending() {
   RightSide& r = bdd_exp;
+  if (!r.pending_.empty() || dependences_superset) r.stamp_ = RightSide::next_stamp();
   if (!r.pending_.empty()) {
     bddpp_manager* m = r.pending_.front().manager_ref();
     std::vector<size_t> order;
@@ -370,6 +408,7 @@ bool Bddexpression::defer_terms(int kind, const std::vector<bdd>& terms) {
     r.pending_.push_back(g);
     r.depth_.push_back(support.empty() ? -1 : *support.rbegin());
     r.pending_kind_ = kind;
+    r.stamp_ = RightSide::next_stamp();
   }
   pw->update_bdd_vars();
   vars_dependance.insert(added.begin(), added.end());
@@ -377,6 +416,7 @@ bool Bddexpression::defer_terms(int kind, const std::vector<bdd>& terms) {
     dependences_size = vars_dependance.size();
   } else if (!dependences_superset && !r.pending_.empty()) {
     dependences_superset = true;
+    r.stamp_ = RightSide::next_stamp();
     pw->unsettled.push_back(my_index_var());
   }
   long k = my_index_var();

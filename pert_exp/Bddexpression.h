@@ -20,6 +20,7 @@
 #ifndef PERT_EXP_BDDEXPRESSION_H
 #define PERT_EXP_BDDEXPRESSION_H
 
+#include <cstdint>
 #include <iosfwd>
 #include <list>
 #include <set>
@@ -56,6 +57,10 @@ class Bddexpression {
     mutable std::vector<bdd> pending_;  // in append order
     mutable std::vector<long> depth_;   // each pending term's deepest variable (-1: none)
     mutable int pending_kind_ = 0;      // 1: or, 2: and; 0 when none are pending
+    // Changes with every change of the right side (or of the equation's kind): unique over
+    // every equation, so that an equal stamp means the same equation, unchanged.
+    mutable uint64_t stamp_ = next_stamp();
+    static uint64_t next_stamp();
   };
 
   // false: every append folds at once (the eager build, which tests compare with).
@@ -119,8 +124,14 @@ class Bddexpression {
   long getW() const { return w; }
   void setW(long weight) { w = weight; }
   int getUserType() const { return usertype; }
-  void setUserType(int t) { usertype = t; }
-  void setAbstraction(int a) { abstraction = a; }
+  void setUserType(int t) {
+    usertype = t;
+    bdd_exp.stamp_ = RightSide::next_stamp();
+  }
+  void setAbstraction(int a) {
+    abstraction = a;
+    bdd_exp.stamp_ = RightSide::next_stamp();
+  }
   void setExpDef(const std::string& def);
   void setBddexpressionwood(Bddexpressionwood* wood);
 
@@ -136,6 +147,23 @@ class Bddexpression {
   void merge_right_side(int kind, Bddexpression& e);
   void setBddExp(bdd f, long early, long late);
   void append_not_exp();
+
+  // ----- copies for forks -----
+  // The equation of the original system that this copy stands for, unchanged on this side
+  // since it was copied (directly, or through copies that did not change it either); null
+  // otherwise. Its stamp then is copied_stamp().
+  const Bddexpression* copied_from() const;
+  uint64_t copied_stamp() const { return origin_stamp_; }
+  uint64_t stamp() const { return bdd_exp.stamp_; }
+  // Whether merging back `copy` (copied_from() == this, neither side changed since) with
+  // operator kind (0: unknown) would change nothing here and make no node in this manager:
+  // this same state was merged back once already, so that every node its translation makes
+  // exists (nodes are never freed), and the merge appends no term and folds nothing. A
+  // merge that may report a cycle (the system not known to be acyclic) is never void.
+  bool merge_back_is_void(int kind);
+  // After merging back such a copy: when the merge left this equation as it was, later
+  // merges of this state are void.
+  void note_merged_back(uint64_t stamp_before);
   void add_specific_var_dependance(long id);
   std::set<long> set_of_index_used_variables() const;
   void internal_build_dependances();
@@ -178,6 +206,12 @@ class Bddexpression {
   // the supports, which folding may shrink (f | !f). Folding recomputes it; walks that find
   // a cycle settle the wood first (a cycle-free superset graph has a cycle-free subgraph).
   bool dependences_superset = false;
+  // See copied_from: the original equation and its stamp, and this copy's stamp when made.
+  const Bddexpression* origin_ = nullptr;
+  uint64_t origin_stamp_ = 0;
+  uint64_t copy_stamp_ = 0;
+  // The stamp of a state that has been merged back from a copy once (0: none).
+  uint64_t merged_stamp_ = 0;
   void put_jxc_head(std::ostream& os, long* renumbering) const;
 };
 
