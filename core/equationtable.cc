@@ -244,20 +244,30 @@ void EquationTable::unify(EquationTable* other, Module* m) {
 
   // The variables the other system had when it was copied, that neither side has changed
   // since, are passed over when merging them back would do nothing: an equation whose merge
-  // is void (merge_back_is_void), a variable without equation owned by a signal reference
-  // (only a signal whose occurrence changed has anything to merge). Occurrence writes on
-  // either side since the copy name the signals whose occurrence-0 variables are visited.
+  // is void (merge_back_is_void), a variable without equation (only a signal whose
+  // occurrence the branch wrote has anything to merge: the original's occurrences only rise).
   long forked = other->fork_size < 0 ? 0 : std::min(other->fork_size, n);
   std::unordered_set<long> written;
   if (forked > 0) {
-    auto note = [&](const std::string& internal) {
-      SignalRef* r = sm->getSignalRefByOccurrence(internal, 0);
-      if (r == nullptr || !r->isDefinedWood(ow)) return;
-      written.insert(r->getBddStatusId(ow));
-      written.insert(r->getBddValueId(ow));
+    // The variables the merge matches to a signal: those of its occurrence 0, or, without a
+    // signal reference, by name.
+    auto named = [&](const std::string& occurrence) {
+      for (const char* prefix : {"_s_", "_v_"}) {
+        long k = ow->Index_var_by_name(prefix + occurrence);
+        if (k >= 0 && k < forked && sm->getSignalRefById(k, ow) == nullptr) written.insert(k);
+      }
     };
-    for (const std::string& s : Signal::occurrencesWritten(ow, 0)) note(s);
-    for (const std::string& s : Signal::occurrencesWritten(w, other->captured_write)) note(s);
+    std::unordered_set<std::string> seen;
+    for (const std::string& internal : Signal::occurrencesWritten(ow)) {
+      if (!seen.insert(internal).second) continue;
+      SignalRef* r = sm->getSignalRefByOccurrence(internal, 0);
+      if (r != nullptr && r->isDefinedWood(ow)) {
+        written.insert(r->getBddStatusId(ow));
+        written.insert(r->getBddValueId(ow));
+      }
+      named(internal);
+      if (r != nullptr && r->getOriginalName() != internal) named(r->getOriginalName());
+    }
   }
   // here stands for the same state as eq, a copy of it (or of the same original) unchanged.
   auto same_state = [](const Bddexpression* eq, const Bddexpression* here) {
@@ -268,16 +278,30 @@ void EquationTable::unify(EquationTable* other, Module* m) {
   };
   auto passed_over = [&](long i, Bddexpression* eq) {
     if (i >= forked || written.count(i) != 0) return false;
-    if (eq == nullptr) return sm->getSignalRefById(i, ow) != nullptr;
-    if (eq->getAbstraction() != 0) return true;
+    if (eq == nullptr || eq->getAbstraction() != 0) return true;
     Bddexpression* here = w->slot(i);
     if (!same_state(eq, here)) return false;
     int kind = here->getUserType();
     if (Compilation::isStatusType(kind)) return here->merge_back_is_void(1);
     return Compilation::isValueType(kind) && here->merge_back_is_void(0);
   };
+  // Below the fork's size only what changed on either side, or was never merged back here,
+  // may have anything to merge; every later variable is the branch's own.
+  std::vector<long> visits;
+  if (forked > 0) {
+    auto below = [&](long i) {
+      if (i >= 0 && i < forked) visits.push_back(i);
+    };
+    for (long i : ow->changed_since(0)) below(i);
+    for (long i : w->changed_since(other->captured_stamp)) below(i);
+    for (long i : w->unmerged()) below(i);
+    for (long i : written) below(i);
+    std::sort(visits.begin(), visits.end());
+    visits.erase(std::unique(visits.begin(), visits.end()), visits.end());
+  }
+  for (long i = forked; i < n; ++i) visits.push_back(i);
 
-  for (long i = 0; i < n; ++i) {
+  for (long i : visits) {
     if (i >= ow->Nb_bdd_vars()) throw IllegalOperationException("EquationTable::id out of bounds", nullptr);
     Bddexpression* eq = ow->slot(i);
     if (passed_over(i, eq)) continue;
@@ -421,7 +445,10 @@ EquationTable* EquationTable::duplicate(Module* m) {
   m->getSignalManager()->duplicate(copy, w);
   Signal::copyWood(copy, w);
   t->fork_size = copy->Nb_bdd_vars();
-  t->captured_write = fork_size >= 0 ? captured_write : Signal::occurrenceWriteCount();
+  // A copy of a copy that has not changed stands for the state its original was taken in.
+  uint64_t now = w->capture();
+  bool unchanged = fork_size >= 0 && w->changed_since(0).empty();
+  t->captured_stamp = unchanged ? captured_stamp : now;
   return t;
 }
 

@@ -74,10 +74,10 @@ class EquationTable {
   Bddexpressionwood* bdd_expression_wood;  // not owned
   std::string module_name;
   // A copy made by duplicate: the number of variables it was made with (-1: not a copy), and
-  // the number of the last occurrence write (Signal::occurrenceWriteCount) when the state it
-  // stands for was taken (a copy of an unchanged copy stands for the same state).
+  // when the state it stands for was taken (Bddexpressionwood::capture of the system it was
+  // copied from; a copy of an unchanged copy stands for the same state).
   long fork_size = -1;
-  uint64_t captured_write = 0;
+  uint64_t captured_stamp = 0;
 
  private:
   long reportCycles(long levels);

@@ -21,9 +21,9 @@ struct OccurrenceTables {
   std::unordered_map<Signal::OccurrenceTable*, std::unique_ptr<Signal::OccurrenceTable>> tables;
   std::unordered_map<Bddexpressionwood*, std::unordered_set<Signal::OccurrenceTable*>> by_wood;
   unsigned long dropped = 0;
-  // Each system's occurrence writes (the copy of a whole system excepted), numbered.
-  std::unordered_map<Bddexpressionwood*, std::vector<std::pair<uint64_t, std::string>>> writes;
-  uint64_t write_count = 0;
+  // The signals (internal names) of each system's occurrence writes, the copy of a whole
+  // system excepted.
+  std::unordered_map<Bddexpressionwood*, std::vector<std::string>> writes;
 };
 
 OccurrenceTables& occurrence_tables() {
@@ -32,8 +32,7 @@ OccurrenceTables& occurrence_tables() {
 }
 
 void log_write(Bddexpressionwood* w, const std::string& internal) {
-  OccurrenceTables& r = occurrence_tables();
-  r.writes[w].emplace_back(++r.write_count, internal);
+  occurrence_tables().writes[w].push_back(internal);
 }
 
 // Sets t's entry for w (t belongs to the signal called internal); every entry is written here
@@ -63,16 +62,11 @@ void Signal::forgetWood(Bddexpressionwood* w) {
   r.writes.erase(w);
 }
 
-uint64_t Signal::occurrenceWriteCount() { return occurrence_tables().write_count; }
-
-std::vector<std::string> Signal::occurrencesWritten(Bddexpressionwood* w, uint64_t after) {
-  std::vector<std::string> names;
+const std::vector<std::string>& Signal::occurrencesWritten(Bddexpressionwood* w) {
+  static const std::vector<std::string> none;
   OccurrenceTables& r = occurrence_tables();
   auto it = r.writes.find(w);
-  if (it == r.writes.end()) return names;
-  const auto& log = it->second;
-  for (auto k = log.rbegin(); k != log.rend() && k->first > after; ++k) names.push_back(k->second);
-  return names;
+  return it != r.writes.end() ? it->second : none;
 }
 
 void Signal::copyWood(Bddexpressionwood* to, Bddexpressionwood* from) {

@@ -14,7 +14,6 @@
 #ifndef MODULE_SIGNAL_H
 #define MODULE_SIGNAL_H
 
-#include <cstdint>
 #include <iosfwd>
 #include <list>
 #include <map>
@@ -108,10 +107,9 @@ class Signal : public Expression {
   // Every occurrence table with an entry for from gets the same entry for to (a copy of
   // from's equation system).
   static void copyWood(Bddexpressionwood* to, Bddexpressionwood* from);
-  // Occurrence writes are numbered (a system's copy by copyWood is not a write): the number
-  // of the last one, and the internal names of the signals written for w after write `after`.
-  static uint64_t occurrenceWriteCount();
-  static std::vector<std::string> occurrencesWritten(Bddexpressionwood* w, uint64_t after);
+  // The internal names of the signals whose occurrence was written for w (a system's copy
+  // by copyWood is not a write), with repeats, until w is forgotten.
+  static const std::vector<std::string>& occurrencesWritten(Bddexpressionwood* w);
   // Frees this signal's occurrence table, which its plain copies share: for a signal going
   // with all its copies.
   void dropOccurrenceTable();

@@ -151,7 +151,26 @@ bool Bddexpression::merge_back_is_void(int kind) {
 }
 
 void Bddexpression::note_merged_back(uint64_t stamp_before) {
-  if (bdd_exp.stamp_ == stamp_before) merged_stamp_ = stamp_before;
+  if (bdd_exp.stamp_ != stamp_before) return;
+  merged_stamp_ = stamp_before;
+  long k = my_index_var();
+  if (pw != nullptr && pw->slot(k) == this) pw->unmerged_.erase(k);
+}
+
+uint64_t Bddexpressionwood::capture() {
+  last_capture_ = Bddexpression::RightSide::next_stamp();
+  return last_capture_;
+}
+
+void Bddexpressionwood::note_change(long k) {
+  changes_.emplace_back(Bddexpression::RightSide::next_stamp(), k);
+  unmerged_.insert(k);
+}
+
+std::vector<long> Bddexpressionwood::changed_since(uint64_t since) const {
+  std::vector<long> ids;
+  for (auto it = changes_.rbegin(); it != changes_.rend() && it->first > since; ++it) ids.push_back(it->second);
+  return ids;
 }
 
 // The right side of e translated into `to`, pending terms included. Exact dependences are
@@ -329,8 +348,20 @@ uint64_t Bddexpression::RightSide::next_stamp() {
   return last.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
+void Bddexpression::restamp() {
+  bdd_exp.stamp_ = RightSide::next_stamp();
+  if (pw == nullptr || pw->man == nullptr) return;
+  long k = my_index_var();
+  if (pw->slot(k) != this) return;
+  if (logged_stamp_ <= pw->last_capture_) {
+    logged_stamp_ = bdd_exp.stamp_;
+    pw->changes_.emplace_back(bdd_exp.stamp_, k);
+  }
+  pw->unmerged_.insert(k);
+}
+
 Bddexpression::RightSide& Bddexpression::RightSide::operator=(const bdd& f) {
-  stamp_ = next_stamp();
+  owner_->restamp();
   base_ = f;
   pending_.clear();
   depth_.clear();
@@ -351,7 +382,7 @@ const bdd& Bddexpression::RightSide::get() const {
 // condition through every later term.
 void Bddexpression::fold_pending() {
   RightSide& r = bdd_exp;
-  if (!r.pending_.empty() || dependences_superset) r.stamp_ = RightSide::next_stamp();
+  if (!r.pending_.empty() || dependences_superset) restamp();
   if (!r.pending_.empty()) {
     bddpp_manager* m = r.pending_.front().manager_ref();
     std::vector<size_t> order;
@@ -408,7 +439,7 @@ bool Bddexpression::defer_terms(int kind, const std::vector<bdd>& terms) {
     r.pending_.push_back(g);
     r.depth_.push_back(support.empty() ? -1 : *support.rbegin());
     r.pending_kind_ = kind;
-    r.stamp_ = RightSide::next_stamp();
+    restamp();
   }
   pw->update_bdd_vars();
   vars_dependance.insert(added.begin(), added.end());
@@ -416,7 +447,7 @@ bool Bddexpression::defer_terms(int kind, const std::vector<bdd>& terms) {
     dependences_size = vars_dependance.size();
   } else if (!dependences_superset && !r.pending_.empty()) {
     dependences_superset = true;
-    r.stamp_ = RightSide::next_stamp();
+    restamp();
     pw->unsettled.push_back(my_index_var());
   }
   long k = my_index_var();

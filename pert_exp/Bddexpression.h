@@ -25,6 +25,8 @@
 #include <list>
 #include <set>
 #include <string>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "bddpp.h"
@@ -60,6 +62,8 @@ class Bddexpression {
     // Changes with every change of the right side (or of the equation's kind): unique over
     // every equation, so that an equal stamp means the same equation, unchanged.
     mutable uint64_t stamp_ = next_stamp();
+
+   public:
     static uint64_t next_stamp();
   };
 
@@ -126,11 +130,11 @@ class Bddexpression {
   int getUserType() const { return usertype; }
   void setUserType(int t) {
     usertype = t;
-    bdd_exp.stamp_ = RightSide::next_stamp();
+    restamp();
   }
   void setAbstraction(int a) {
     abstraction = a;
-    bdd_exp.stamp_ = RightSide::next_stamp();
+    restamp();
   }
   void setExpDef(const std::string& def);
   void setBddexpressionwood(Bddexpressionwood* wood);
@@ -212,6 +216,10 @@ class Bddexpression {
   uint64_t copy_stamp_ = 0;
   // The stamp of a state that has been merged back from a copy once (0: none).
   uint64_t merged_stamp_ = 0;
+  // When this equation's change was last recorded by its wood (see Bddexpressionwood::changes_).
+  uint64_t logged_stamp_ = 0;
+  // A new stamp, the change recorded by the wood whose table holds this equation.
+  void restamp();
   void put_jxc_head(std::ostream& os, long* renumbering) const;
 };
 
@@ -355,6 +363,18 @@ class Bddexpressionwood {
   void Put_jxa(std::ostream& os, long* renumber, std::set<long>& kept, int unused);
   void Put_jxa(std::ostream& os, long* renumber, std::set<long>& kept, int unused, const std::string& module);
 
+  // ----- changes, for merging a copy back -----
+  // A copy of this system is being made: returns the stamp that dates it (changes of this
+  // system are told apart from then on).
+  uint64_t capture();
+  // Indexes whose equation changed, was replaced or removed after the capture `since`
+  // (0: after this system was made), with repeats, in no order.
+  std::vector<long> changed_since(uint64_t since) const;
+  // Indexes whose equation changed since it was last merged back unchanged (see
+  // Bddexpression::note_merged_back), and may still need a merge to make its nodes.
+  const std::unordered_set<long>& unmerged() const { return unmerged_; }
+  void note_change(long k);
+
   // ----- merging -----
   std::set<long> Set_of_index_used_variables();
   void suppress_local(long id);
@@ -378,6 +398,11 @@ class Bddexpressionwood {
 
  private:
   std::set<Bddexpression*> released;  // equations dropped from the table, destroyed with the wood
+  // Changes (stamp, index), an equation's first change after each capture only: a fork's
+  // merge reads those after its capture instead of the whole table.
+  std::vector<std::pair<uint64_t, long>> changes_;
+  uint64_t last_capture_ = 0;
+  std::unordered_set<long> unmerged_;
   std::vector<long> unsettled;        // ids whose dependences may be a superset (see settle)
   // true: the dependence graph of the table has no cycle, so that the critical-path walks
   // of a right-side change would find nothing. Kept by learning and right-side changes,

@@ -87,6 +87,8 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
     else
       ++it;
   }
+  // Nothing of this copy has been merged back into it yet.
+  unmerged_.insert(ens_exp.begin(), ens_exp.end());
 }
 
 Bddexpressionwood::Bddexpressionwood(Bddexpressionwood* src)
@@ -189,6 +191,10 @@ void Bddexpressionwood::update_bdd_vars(long k) {
   }
   std::set<long> ids;
   for (long id : ens_exp) ids.insert(shift(id));
+  for (auto& c : changes_) c.second = shift(c.second);
+  std::unordered_set<long> unmerged;
+  for (long id : unmerged_) unmerged.insert(shift(id));
+  unmerged_.swap(unmerged);
   exp_table.swap(exps);
   amont_dep_table.swap(readers_table);
   latest_date_table.assign(static_cast<size_t>(nb_max_var_bdd), 0);
@@ -283,6 +289,7 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
     ens_exp.insert(ens_exp.end(), k);
   }
   exp_table[static_cast<size_t>(k)] = e;
+  note_change(k);
   released.erase(e);
   bool abstract = given_readers != nullptr || e->abstraction != 0;
   for (long d : e->vars_dependance) {
@@ -307,6 +314,7 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
 }
 
 void Bddexpressionwood::destroy_equation(long id) {
+  note_change(id);
   Bddexpression* e = exp_table[static_cast<size_t>(id)];
   exp_table[static_cast<size_t>(id)] = nullptr;
   released.erase(e);
@@ -352,6 +360,7 @@ void Bddexpressionwood::clean(std::set<long>& keep) {
     }
     if (keep.count(id) != 0) continue;
     if (readers(id).empty() && e->vars_dependance.empty()) {
+      note_change(id);
       exp_table[static_cast<size_t>(id)] = nullptr;
       release(e);
       ens_exp.erase(id);
