@@ -141,8 +141,8 @@ TEST_F(ManagerTest, ReferenceIdsAndTexts) {
   expected << "\nSignal Ref:original: o  internal:  I  current:  I_3\n";
   // Entries in table (address) order.
   for (auto& e : *r->getBddIdsWood())
-    expected << "Bdd ids for wood:" << static_cast<const void*>(e.first) << " : (" << e.second->first << ", "
-             << e.second->second << ")\n";
+    expected << "Bdd ids for wood:" << static_cast<const void*>(e.first) << " : (" << e.second.first << ", "
+             << e.second.second << ")\n";
   EXPECT_EQ(os.str(), expected.str());
 
   SignalManager empty;
