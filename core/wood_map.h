@@ -57,7 +57,13 @@ class wood_map {
     return it->second;
   }
 
-  // Adds w (absent) at its address rank.
+  template <class H, class U, class Get>
+  friend class wood_holders;
+
+ private:
+  std::vector<entry> entries;
+
+  // Adds w (absent) at its address rank; only the holder lists add and remove entries.
   iterator insert(Bddexpressionwood* w, const T& value, size_t slot) {
     if (entries.capacity() == 0) entries.reserve(2);
     auto it = entries.begin();
@@ -65,9 +71,6 @@ class wood_map {
     return entries.insert(it, entry{w, value, slot});
   }
   void erase(iterator it) { entries.erase(it); }
-
- private:
-  std::vector<entry> entries;
 };
 
 // For each equation system, the holders (H*) with an entry for it in their wood_map<T>
@@ -116,7 +119,8 @@ class wood_holders {
     if (found == lists.end()) return;
     for (H* h : found->second) {
       wood_map<T>& m = get_(h);
-      m.erase(m.find(w));
+      auto it = m.find(w);
+      if (it != m.end()) m.erase(it);
     }
     lists.erase(found);
   }
@@ -125,21 +129,6 @@ class wood_holders {
   void drop(H* h) {
     wood_map<T>& m = get_(h);
     for (auto& e : m) unlist(e.first, e.slot);
-  }
-
-  // Removes h's entry for w, if any.
-  void erase(H* h, Bddexpressionwood* w) {
-    wood_map<T>& m = get_(h);
-    auto it = m.find(w);
-    if (it == m.end()) return;
-    unlist(w, it->slot);
-    m.erase(it);
-  }
-
-  // The holders of w, in no particular order.
-  const std::vector<H*>* holders(Bddexpressionwood* w) const {
-    auto found = lists.find(w);
-    return found == lists.end() ? nullptr : &found->second;
   }
 
  private:
