@@ -1,6 +1,8 @@
 // Manager: construction, variables, unique table, look-ups, renaming and stubs.
+#include <algorithm>
 #include <cassert>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <new>
 #include <unordered_set>
@@ -30,7 +32,7 @@ bddpp_manager::bddpp_manager(bddpp_manager* other)
     : internal_bdd_vars(other->internal_bdd_vars),
       internal_max_bdd_vars(other->internal_max_bdd_vars),
       internal_next_node_id(2),
-      internal_names_table(other->internal_max_bdd_vars),
+      internal_names_table(other->internal_names_table),
       internal_variables_table(other->internal_max_bdd_vars, nullptr),
       internal_idtoindex_table(other->internal_max_bdd_vars, 0),
       internal_assoc_var_table(other->internal_max_bdd_vars, nullptr),
@@ -39,11 +41,11 @@ bddpp_manager::bddpp_manager(bddpp_manager* other)
       internal_names_map(other->internal_names_map),
       internal_bdd_node_one(nullptr),
       internal_state(new bddpp_internals()),
-      internal_renamed(other->internal_renamed) {
+      internal_renamed(other->internal_renamed),
+      internal_creation_names(other->internal_creation_names) {
   internal_state->nodes.set_owner(this);
   internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
   for (long i = 0; i < internal_bdd_vars; ++i) {
-    internal_names_table[i] = other->internal_names_table[i];
     bdd_node* own = New_own_var_node(i);
     internal_variables_table[i] = own;
     internal_idtoindex_table[i] = other->internal_idtoindex_table[i];
@@ -128,10 +130,62 @@ void bddpp_manager::Grow_tables() {
   internal_assoc_link_table.resize(cap, 1);
 }
 
+// ----- creation names -----
+
+const std::string& bddpp_manager::Creation_name(long index) const {
+  size_t i = static_cast<size_t>(index);
+  return i < internal_creation_names.size() ? internal_creation_names[i] : internal_names_table[i];
+}
+
+void bddpp_manager::Keep_creation_names(long upto) {
+  for (long i = static_cast<long>(internal_creation_names.size()); i < upto; ++i)
+    internal_creation_names.push_back(internal_names_table[static_cast<size_t>(i)]);
+}
+
+long bddpp_manager::Find_creation_name(const std::string& name, uint64_t hash, size_t& slot) const {
+  slot = 0;
+  if (internal_names_map.empty()) return -1;
+  size_t mask = internal_names_map.size() - 1;
+  uint32_t tag = static_cast<uint32_t>(hash);
+  for (size_t i = tag & mask;; i = (i + 1) & mask) {
+    uint64_t v = internal_names_map[i];
+    if (v == 0) {
+      slot = i;
+      return -1;
+    }
+    if (static_cast<uint32_t>(v) == tag) {
+      long index = static_cast<long>(v >> 32) - 1;
+      if (Creation_name(index) == name) return index;
+    }
+  }
+}
+
+void bddpp_manager::Insert_creation_name(uint64_t hash, long index) {
+  uint64_t entry = (static_cast<uint64_t>(index + 1) << 32) | static_cast<uint32_t>(hash);
+  size_t mask = internal_names_map.size() - 1;
+  for (size_t i = static_cast<uint32_t>(hash) & mask;; i = (i + 1) & mask)
+    if (internal_names_map[i] == 0) {
+      internal_names_map[i] = entry;
+      return;
+    }
+}
+
 bdd_node* bddpp_manager::New_node_var_last(const std::string& name) {
   long index = internal_bdd_vars;
-  auto known = internal_names_map.try_emplace(name, index);
-  if (!known.second) return internal_variables_table[known.first->second];
+  uint64_t hash = std::hash<std::string>()(name);
+  size_t slot;
+  long known = Find_creation_name(name, hash, slot);
+  if (known >= 0) return internal_variables_table[known];
+  if (2 * static_cast<size_t>(index + 1) > internal_names_map.size()) {
+    std::vector<uint64_t> old;
+    old.swap(internal_names_map);
+    internal_names_map.assign(std::max<size_t>(16, 2 * old.size()), 0);
+    for (uint64_t v : old)
+      if (v != 0) Insert_creation_name(v, static_cast<long>(v >> 32) - 1);
+    Insert_creation_name(hash, index);
+  } else {
+    internal_names_map[slot] = (static_cast<uint64_t>(index + 1) << 32) | static_cast<uint32_t>(hash);
+  }
   if (internal_bdd_vars >= internal_max_bdd_vars) Grow_tables();
   internal_names_table[index] = name;
   if (internal_current_names_built) internal_current_names[name].insert(index);
@@ -244,14 +298,14 @@ bdd bddpp_manager::Bdd_var_by_id(long id) {
 }
 
 bdd bddpp_manager::Bdd_var_by_name(const std::string& name) {
-  auto it = internal_names_map.find(name);
-  if (it == internal_names_map.end()) return Bdd_zero();
-  return Bdd_var_by_index(it->second);
+  long index = Index_var_by_name(name);
+  if (index < 0) return Bdd_zero();
+  return Bdd_var_by_index(index);
 }
 
 long int bddpp_manager::Index_var_by_name(const std::string& name) {
-  auto it = internal_names_map.find(name);
-  return it == internal_names_map.end() ? -1 : it->second;
+  size_t slot;
+  return Find_creation_name(name, std::hash<std::string>()(name), slot);
 }
 
 long int bddpp_manager::Index_var_by_name(const std::string& name, long hint) {
@@ -260,9 +314,9 @@ long int bddpp_manager::Index_var_by_name(const std::string& name, long hint) {
 }
 
 long int bddpp_manager::Id_var_by_name(const std::string& name) {
-  auto it = internal_names_map.find(name);
-  if (it == internal_names_map.end()) return -1;
-  return Bdd_if_id(Bdd_var_by_index(it->second));
+  long index = Index_var_by_name(name);
+  if (index < 0) return -1;
+  return Bdd_if_id(Bdd_var_by_index(index));
 }
 
 std::string bddpp_manager::Name_var_by_index(long index) {
@@ -352,6 +406,7 @@ std::vector<long> bddpp_manager::Indexes_named(const std::string& name) {
 }
 
 void bddpp_manager::Set_current_name(long index, const std::string& name) {
+  Keep_creation_names(index + 1);
   if (internal_current_names_built) {
     auto old = internal_current_names.find(internal_names_table[index]);
     old->second.erase(index);
@@ -388,6 +443,7 @@ void bddpp_manager::Rename_var(const std::string& new_name, const std::string& o
 }
 
 void bddpp_manager::Replace_char_in_all_names(char from, char to) {
+  Keep_creation_names(internal_bdd_vars);
   internal_renamed = true;
   internal_current_names_built = false;
   internal_current_names.clear();
@@ -396,6 +452,7 @@ void bddpp_manager::Replace_char_in_all_names(char from, char to) {
 }
 
 void bddpp_manager::No_begin_underscore_name() {
+  Keep_creation_names(internal_bdd_vars);
   internal_renamed = true;
   internal_current_names_built = false;
   internal_current_names.clear();

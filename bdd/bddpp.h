@@ -161,7 +161,10 @@ class bddpp_manager {
   std::vector<bdd_node*> internal_assoc_var_table;       // association: node ...
   std::vector<int> internal_assoc_link_table;            // ... read through this link
   bdd_unique_table* internal_bdd_node_map;
-  std::unordered_map<std::string, long> internal_names_map;  // creation name -> order index
+  // Creation name -> order index: open addressing, a slot holding (hash << 32) | (index + 1),
+  // 0 when free, at most half full; the name itself is read back through the index, so that a
+  // copy of the manager copies the slots as they are.
+  std::vector<uint64_t> internal_names_map;
   bdd_node* internal_bdd_node_one;
 
   // ----- construction, variables -----
@@ -434,6 +437,13 @@ class bddpp_manager {
   bool Use_current_names_index();
   std::vector<long> Indexes_named(const std::string& name);  // in index order
   bool internal_renamed = false;  // a name differs from its creation name (or may)
+  // The creation names of the variables 0 .. size-1, kept from the first renaming of one of
+  // them on; any other variable still has its creation name in internal_names_table.
+  std::vector<std::string> internal_creation_names;
+  const std::string& Creation_name(long index) const;
+  void Keep_creation_names(long upto);  // of the variables below upto
+  long Find_creation_name(const std::string& name, uint64_t hash, size_t& slot) const;
+  void Insert_creation_name(uint64_t hash, long index);
   void Index_current_names();
   void Set_current_name(long index, const std::string& name);
   // Find_or_create_bdd_node for callers whose children lie below var_index by construction.

@@ -4,7 +4,6 @@
 #include <iostream>
 #include <memory>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "Bddexpression.h"
 #include "compilation.h"
@@ -13,13 +12,16 @@
 #include "signal_manager.h"
 
 namespace {
+Signal::OccurrenceTable& table_of(Signal::OccurrenceTable* t) { return *t; }
+
 // Occurrence tables are shared by plain copies and outlive their signals; they are kept
 // here so that a destroyed equation system can be removed from all of them. Each system
 // lists the tables holding an entry for it, so that forgetting it costs what it has (a
 // fork's copy comes and goes with every branch).
 struct OccurrenceTables {
   std::unordered_map<Signal::OccurrenceTable*, std::unique_ptr<Signal::OccurrenceTable>> tables;
-  std::unordered_map<Bddexpressionwood*, std::unordered_set<Signal::OccurrenceTable*>> by_wood;
+  wood_holders<Signal::OccurrenceTable, int, Signal::OccurrenceTable& (*)(Signal::OccurrenceTable*)> by_wood{
+      table_of};
   unsigned long dropped = 0;
   // The signals (internal names) of each system's occurrence writes, the copy of a whole
   // system excepted.
@@ -39,11 +41,7 @@ void log_write(Bddexpressionwood* w, const std::string& internal) {
 // or by setCurrentOccurrence on an existing one.
 void set_entry(Signal::OccurrenceTable* t, Bddexpressionwood* w, int n, const std::string& internal) {
   log_write(w, internal);
-  auto done = t->emplace(w, n);
-  if (done.second)
-    occurrence_tables().by_wood[w].insert(t);
-  else
-    done.first->second = n;
+  occurrence_tables().by_wood.set(t, w, n);
 }
 }  // namespace
 
@@ -55,10 +53,7 @@ Signal::OccurrenceTable* Signal::newOccurrenceTable() {
 
 void Signal::forgetWood(Bddexpressionwood* w) {
   OccurrenceTables& r = occurrence_tables();
-  auto it = r.by_wood.find(w);
-  if (it == r.by_wood.end()) return;
-  for (OccurrenceTable* t : it->second) t->erase(w);
-  r.by_wood.erase(it);
+  r.by_wood.forget(w);
   r.writes.erase(w);
 }
 
@@ -69,25 +64,12 @@ const std::vector<std::string>& Signal::occurrencesWritten(Bddexpressionwood* w)
   return it != r.writes.end() ? it->second : none;
 }
 
-void Signal::copyWood(Bddexpressionwood* to, Bddexpressionwood* from) {
-  OccurrenceTables& r = occurrence_tables();
-  auto it = r.by_wood.find(from);
-  if (it == r.by_wood.end() || to == from) return;
-  std::unordered_set<OccurrenceTable*>& copied = r.by_wood[to];
-  it = r.by_wood.find(from);  // the insertion may have rehashed the systems
-  for (OccurrenceTable* t : it->second) {
-    (*t)[to] = t->at(from);
-    copied.insert(t);
-  }
-}
+void Signal::copyWood(Bddexpressionwood* to, Bddexpressionwood* from) { occurrence_tables().by_wood.copy(to, from); }
 
 void Signal::dropOccurrenceTable() {
   if (occurrence_table != nullptr) {
     OccurrenceTables& r = occurrence_tables();
-    for (auto& entry : *occurrence_table) {
-      auto it = r.by_wood.find(entry.first);
-      if (it != r.by_wood.end()) it->second.erase(occurrence_table);
-    }
+    r.by_wood.drop(occurrence_table);
     r.tables.erase(occurrence_table);
     ++r.dropped;
   }
@@ -335,8 +317,8 @@ std::list<long> Signal::getAllBddId(Module* m, Bddexpressionwood* w) const {
                                "Signal::getBddStatusId: no ref for signal");
     auto it = r->bdd_ids_wood->find(w);
     bool defined = it != r->bdd_ids_wood->end();
-    ids.push_back(defined ? it->second->first : -1);
-    ids.push_back(defined ? it->second->second : -1);
+    ids.push_back(defined ? it->second.first : -1);
+    ids.push_back(defined ? it->second.second : -1);
     return ids;
   }
   SignalManager* sm = m->getSignalManager();

@@ -21,13 +21,14 @@
 #include <vector>
 
 #include "expression.h"
+#include "wood_map.h"
 
 class SignalManager;
 class SignalRef;
 
 class Signal : public Expression {
  public:
-  typedef std::map<Bddexpressionwood*, int> OccurrenceTable;
+  typedef wood_map<int> OccurrenceTable;
 
   // Each constructor registers occurrence 0 in m's signal manager unless the signal's
   // occurrence 0 is already registered there (its variables are created or reused in w).

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <ostream>
 #include <set>
-#include <unordered_set>
 
 #include "Bddexpression.h"
 #include "module.h"
@@ -16,20 +15,18 @@ std::set<SignalManager*>& live_managers() {
   return managers;
 }
 
+BddIdsWood& ids_of(SignalRef* r) { return *r->bdd_ids_wood; }
+
 // The live references holding ids for each equation system, so that forgetting one
 // system walks only its own references. Never destroyed: references may go at exit.
-std::unordered_map<Bddexpressionwood*, std::unordered_set<SignalRef*>>& refs_by_wood() {
-  static auto* refs = new std::unordered_map<Bddexpressionwood*, std::unordered_set<SignalRef*>>();
+wood_holders<SignalRef, std::pair<long, long>, BddIdsWood& (*)(SignalRef*)>& refs_by_wood() {
+  static auto* refs = new wood_holders<SignalRef, std::pair<long, long>, BddIdsWood& (*)(SignalRef*)>(ids_of);
   return *refs;
 }
 
 // Drops r's ids of every system, and r from their lists.
 void drop_ids(SignalRef* r) {
-  for (auto& entry : *r->bdd_ids_wood) {
-    auto it = refs_by_wood().find(entry.first);
-    if (it != refs_by_wood().end()) it->second.erase(r);
-    delete entry.second;
-  }
+  refs_by_wood().drop(r);
   delete r->bdd_ids_wood;
 }
 }  // namespace
@@ -89,36 +86,35 @@ long SignalRef::getBddStatusId(Bddexpressionwood* w) const {
   auto it = bdd_ids_wood->find(w);
   if (it == bdd_ids_wood->end())
     throw IllegalOperationException("SignalRef::getBddStatusId:unknown wood", current_name);
-  return it->second->first;
+  return it->second.first;
 }
 
 long SignalRef::getBddValueId(Bddexpressionwood* w) const {
   auto it = bdd_ids_wood->find(w);
   if (it == bdd_ids_wood->end())
     throw IllegalOperationException("SignalRef::getBddValueId:unknown wood", current_name);
-  return it->second->second;
+  return it->second.second;
 }
 
 bool SignalRef::isDefinedWood(Bddexpressionwood* w) const { return bdd_ids_wood->count(w) != 0; }
 
 void SignalRef::addBddIds(long status_id, long value_id, Bddexpressionwood* w) {
   if (isDefinedWood(w)) throw IllegalOperationException("SignalRef::addBddIds: wood already added", current_name);
-  (*bdd_ids_wood)[w] = new std::pair<long, long>(status_id, value_id);
-  refs_by_wood()[w].insert(this);
+  refs_by_wood().set(this, w, std::pair<long, long>(status_id, value_id));
 }
 
 void SignalRef::setBddStatusId(long id, Bddexpressionwood* w) {
   auto it = bdd_ids_wood->find(w);
   if (it == bdd_ids_wood->end())
     throw IllegalOperationException("SignalRef::setBddStausId: wood not found", static_cast<const char*>(nullptr));
-  it->second->first = id;
+  it->second.first = id;
 }
 
 void SignalRef::setBddValueId(long id, Bddexpressionwood* w) {
   auto it = bdd_ids_wood->find(w);
   if (it == bdd_ids_wood->end())
     throw IllegalOperationException("SignalRef::setBddValueId: wood not found", static_cast<const char*>(nullptr));
-  it->second->second = id;
+  it->second.second = id;
 }
 
 std::ostream& operator<<(std::ostream& os, SignalRef& r) {
@@ -127,8 +123,8 @@ std::ostream& operator<<(std::ostream& os, SignalRef& r) {
      << "original: " << r.original_name << "  internal:  " << r.internal_name << "  current:  " << r.current_name
      << "\n";
   for (auto& entry : *r.bdd_ids_wood)
-    os << "Bdd ids for wood:" << static_cast<const void*>(entry.first) << " : (" << entry.second->first << ", "
-       << entry.second->second << ")"
+    os << "Bdd ids for wood:" << static_cast<const void*>(entry.first) << " : (" << entry.second.first << ", "
+       << entry.second.second << ")"
        << "\n";
   return os;
 }
@@ -214,7 +210,7 @@ void SignalManager::addSignalRef(SignalRef* r) {
     r->chain_highest = std::max(r->current_occurrence, r->next_same_internal->chain_highest);
     by_internal.at(chain) = r;
   }
-  for (auto& entry : *r->bdd_ids_wood) addSignalRefIdTable(entry.second->first, entry.second->second, r, entry.first);
+  for (auto& entry : *r->bdd_ids_wood) addSignalRefIdTable(entry.second.first, entry.second.second, r, entry.first);
 }
 
 void SignalManager::addSignalRefIdTable(long sid, long vid, SignalRef* r, Bddexpressionwood* w) {
@@ -323,8 +319,11 @@ void SignalManager::duplicate(Bddexpressionwood* to, Bddexpressionwood* from) {
   bool fresh = signalref_id_table->count(to) == 0;
   for (long id = 0; id < src->size; ++id) {
     SignalRef* r = src->signal_ref_table[id];
-    if (r == nullptr || r->getBddStatusId(from) != id) continue;
-    long vid = r->getBddValueId(from);
+    if (r == nullptr) continue;
+    auto ids = r->bdd_ids_wood->find(from);
+    if (ids == r->bdd_ids_wood->end()) r->getBddStatusId(from);  // throws: no ids for from
+    if (ids->second.first != id) continue;
+    long vid = ids->second.second;
     r->addBddIds(id, vid, to);
     if (!fresh) addSignalRefIdTable(id, vid, r, to);
   }
@@ -341,16 +340,7 @@ void SignalManager::deleteWood(Bddexpressionwood* w) {
 
 
 void SignalManager::forgetWood(Bddexpressionwood* w) {
-  auto refs = refs_by_wood().find(w);
-  if (refs != refs_by_wood().end()) {
-    for (SignalRef* r : refs->second) {
-      auto it = r->bdd_ids_wood->find(w);
-      if (it == r->bdd_ids_wood->end()) continue;
-      delete it->second;
-      r->bdd_ids_wood->erase(it);
-    }
-    refs_by_wood().erase(refs);
-  }
+  refs_by_wood().forget(w);
   for (SignalManager* sm : live_managers()) {
     auto it = sm->signalref_id_table->find(w);
     if (it != sm->signalref_id_table->end()) {

@@ -11,12 +11,13 @@
 
 #include "flat_index.h"
 #include "module_signal.h"
+#include "wood_map.h"
 
 class Bddexpressionwood;
 class Module;
 
 // Per equation system: (status variable id, value variable id).
-typedef std::map<Bddexpressionwood*, std::pair<long, long>*> BddIdsWood;
+typedef wood_map<std::pair<long, long>> BddIdsWood;
 
 // One occurrence of a signal, with its variable ids in each equation system it is defined for.
 // Each constructor computes (or reuses) "_s_" + current name then "_v_" + current name in w,

@@ -71,15 +71,18 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
     if (nb_max_var_bdd > kMaxSlots) table_limit("Bddexpressionwood");
     nb_max_var_bdd *= 2;
   }
-  exp_table.assign(static_cast<size_t>(nb_max_var_bdd), nullptr);
-  amont_dep_table.assign(static_cast<size_t>(nb_max_var_bdd), std::set<long>());
-  latest_date_table.assign(static_cast<size_t>(nb_max_var_bdd), 0);
-  long shared = src.nb_var_bdd < nb_var_bdd ? src.nb_var_bdd : nb_var_bdd;
-  for (long i = 0; i < shared; ++i) {
-    size_t s = static_cast<size_t>(i);
+  size_t capacity = static_cast<size_t>(nb_max_var_bdd);
+  size_t shared = static_cast<size_t>(src.nb_var_bdd < nb_var_bdd ? src.nb_var_bdd : nb_var_bdd);
+  exp_table.assign(capacity, nullptr);
+  amont_dep_table.clear();
+  amont_dep_table.resize(capacity);
+  latest_date_table.assign(src.latest_date_table.begin(), src.latest_date_table.begin() + static_cast<long>(shared));
+  latest_date_table.resize(capacity, 0);
+  // Each slot's readers after its equation: copying an equation may fold src's and drop some
+  // of src's readers.
+  for (size_t s = 0; s < shared; ++s) {
     if (src.exp_table[s] != nullptr) exp_table[s] = new Bddexpression(this, *src.exp_table[s]);
-    amont_dep_table[s] = src.amont_dep_table[s];
-    latest_date_table[s] = src.latest_date_table[s];
+    if (!src.amont_dep_table[s].empty()) amont_dep_table[s] = src.amont_dep_table[s];
   }
   for (auto it = ens_exp.begin(); it != ens_exp.end();) {
     if (slot(*it) == nullptr)
@@ -105,7 +108,7 @@ void Bddexpressionwood::destroy_contents() {
   for (long i = 0; i < nb_var_bdd; ++i) {
     Bddexpression* e = exp_table[static_cast<size_t>(i)];
     if (e != nullptr) {
-      released.erase(e);
+      if (!released.empty()) released.erase(e);
       delete e;
     }
     exp_table[static_cast<size_t>(i)] = nullptr;

@@ -60,6 +60,27 @@ TEST(BddManager, CopyConstructorCopiesVariablesOnly) {
   EXPECT_EQ(c.internal_bdd_node_map->size(), 3u);
 }
 
+// Creation names stay the look-up keys in a copy, through renamings on either side and the
+// growth of the index.
+TEST(BddManager, CopyFindsVariablesByCreationName) {
+  bddpp_manager m;
+  Make_vars(m, 40, "v");
+  m.Rename_var("renamed", "v7");
+  bddpp_manager c(&m);
+  c.Rename_var("again", "v30");
+  Make_vars(c, 60, "w");
+  EXPECT_EQ(c.Nb_bdd_vars(), 100);
+  for (int i = 0; i < 40; ++i) EXPECT_EQ(c.Index_var_by_name("v" + std::to_string(i)), i);
+  for (int i = 0; i < 60; ++i) EXPECT_EQ(c.Index_var_by_name("w" + std::to_string(i)), 40 + i);
+  EXPECT_EQ(c.Index_var_by_name("renamed"), -1);
+  EXPECT_EQ(c.New_var_last("v30").node(), c.internal_variables_table[30]);
+  EXPECT_EQ(c.Name_var_by_index(30), "again");
+  EXPECT_EQ(m.Name_var_by_index(30), "v30");
+  EXPECT_EQ(m.Index_var_by_name("w0"), -1);
+  EXPECT_EQ(m.Nb_bdd_vars(), 40);
+  EXPECT_EQ(c.Nb_bdd_vars(), 100);
+}
+
 TEST(BddNode, SignatureFormulaAndAccessors) {
   bddpp_manager m;
   bdd a = m.New_var_last("a");

@@ -5,6 +5,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "Bddexpression.h"
 #include "module.h"
@@ -122,6 +123,50 @@ TEST_F(ManagerTest, DuplicateAndDeleteWood) {
   sm->deleteWood(nullptr);
 }
 
+// Nested copies of the system, with references and tables leaving in between: each system
+// keeps exactly its own entries, with their values, whatever the order of the removals.
+TEST_F(ManagerTest, NestedCopiesAndRemovalsKeepEachSystemsEntries) {
+  std::vector<Signal*> signals;
+  for (const char* name : {"A", "B", "C", "D", "E"}) signals.push_back(new Signal(name, m, w));
+  signals[0]->is_local = true;
+  signals[0]->newOccurrence(w, m);
+  auto copy = [&](Bddexpressionwood* from) {
+    auto* to = new Bddexpressionwood(from);
+    sm->duplicate(to, from);
+    Signal::copyWood(to, from);
+    return to;
+  };
+  Bddexpressionwood* c1 = copy(w);
+  Module* m2 = new Module("N");
+  for (const char* name : {"X", "Y"}) {
+    auto* r = new SignalRef(name, m2, w);
+    m2->getSignalManager()->extendSignalRef(r->getBddStatusId(w), r->getBddValueId(w), r, c1);
+  }
+  signals[2]->dropOccurrenceTable();
+  Bddexpressionwood* c2 = copy(c1);
+  signals[1]->setCurrentOccurrence(c2, 4);
+  delete m2;
+  sm->deleteWood(c1);
+  for (Signal* s : signals) {
+    if (s->occurrence_table == nullptr) continue;
+    EXPECT_EQ(s->occurrence_table->count(c1), 0u) << s->getInternalName();
+    EXPECT_EQ(s->occurrence_table->at(c2), s == signals[1] ? 4 : s->getCurrentOccurrence(w)) << s->getInternalName();
+  }
+  for (auto& named : *sm->signalref_table) {
+    SignalRef* r = named.second;
+    EXPECT_FALSE(r->isDefinedWood(c1)) << named.first;
+    EXPECT_EQ(r->getBddStatusId(c2), r->getBddStatusId(w)) << named.first;
+    EXPECT_EQ(r->getBddValueId(c2), r->getBddValueId(w)) << named.first;
+  }
+  sm->deleteWood(c2);
+  EXPECT_EQ(signals[0]->getCurrentOccurrence(w), 1);
+  for (Signal* s : signals) {
+    if (s->occurrence_table == nullptr) continue;
+    EXPECT_EQ(s->occurrence_table->size(), 1u) << s->getInternalName();
+  }
+  for (auto& named : *sm->signalref_table) EXPECT_EQ(named.second->getBddIdsWood()->size(), 1u) << named.first;
+}
+
 TEST_F(ManagerTest, ReferenceIdsAndTexts) {
   auto* r = new SignalRef("o", "I", "I_3", 3, m, w);
   EXPECT_EQ(r->getCurrentOccurrence(), 3);
@@ -141,8 +186,8 @@ TEST_F(ManagerTest, ReferenceIdsAndTexts) {
   expected << "\nSignal Ref:original: o  internal:  I  current:  I_3\n";
   // Entries in table (address) order.
   for (auto& e : *r->getBddIdsWood())
-    expected << "Bdd ids for wood:" << static_cast<const void*>(e.first) << " : (" << e.second->first << ", "
-             << e.second->second << ")\n";
+    expected << "Bdd ids for wood:" << static_cast<const void*>(e.first) << " : (" << e.second.first << ", "
+             << e.second.second << ")\n";
   EXPECT_EQ(os.str(), expected.str());
 
   SignalManager empty;
