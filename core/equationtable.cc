@@ -301,7 +301,26 @@ void EquationTable::unify(EquationTable* other, Module* m) {
   }
   for (long i = forked; i < n; ++i) visits.push_back(i);
 
-  for (long i : visits) {
+  // Passing over is exact only while this system is known to be acyclic (a merge's walks
+  // may report a cycle otherwise): from the first visit that finds it is not, every
+  // variable is visited.
+  bool every = false;
+  long from = 0;
+  size_t c = 0;
+  auto take = [&](long& i) {
+    if (!every && c < visits.size() && visits[c] < forked && !w->known_acyclic()) {
+      every = true;
+      from = c == 0 ? 0 : visits[c - 1] + 1;
+    }
+    if (every) {
+      i = from++;
+      return i < n;
+    }
+    if (c >= visits.size()) return false;
+    i = visits[c++];
+    return true;
+  };
+  for (long i = 0; take(i);) {
     if (i >= ow->Nb_bdd_vars()) throw IllegalOperationException("EquationTable::id out of bounds", nullptr);
     Bddexpression* eq = ow->slot(i);
     if (passed_over(i, eq)) continue;
@@ -345,7 +364,8 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     } else {
       throw IllegalOperationException("EquationTable:unify", "Bdd expression neither status nor value equation");
     }
-    if (unchanged) here->note_merged_back(stamp);
+    // A value equation's operator follows occurrences that may change without it.
+    if (unchanged) here->note_merged_back(stamp, Compilation::isStatusType(kind) ? 1 : 0);
   }
   sm->deleteWood(ow);
   other->bdd_expression_wood = nullptr;
@@ -440,7 +460,7 @@ EquationTable* EquationTable::duplicate(Module* m) {
   // Checked before anything is made, so that a failure leaves no half-registered copy.
   if (Signal* s = m->signalWithoutOccurrenceTable())
     throw IllegalOperationException("EquationTable::duplicate: no occurrence table for signal", s->getInternalName());
-  Bddexpressionwood* copy = new Bddexpressionwood(w);
+  Bddexpressionwood* copy = new Bddexpressionwood(w, true);
   EquationTable* t = new EquationTable(std::string(), copy);
   m->getSignalManager()->duplicate(copy, w);
   Signal::copyWood(copy, w);

@@ -129,32 +129,45 @@ Bddexpression::Bddexpression(Bddexpressionwood* to, Bddexpression& e)
   copy_stamp_ = bdd_exp.stamp_;
 }
 
+void Bddexpression::materialize() const {
+  const RightSide& r = bdd_exp;
+  if (!r.foreign_) return;
+  r.foreign_ = false;
+  bddpp_manager* to = my_bdd_manager();
+  bool deps_of_base = dependences_of == r.base_;
+  r.base_ = translate(to, r.base_);
+  for (bdd& t : r.pending_) t = translate(to, t);
+  if (deps_of_base) const_cast<Bddexpression*>(this)->dependences_of = r.base_;
+}
+
 const Bddexpression* Bddexpression::copied_from() const {
   return origin_ != nullptr && bdd_exp.stamp_ == copy_stamp_ ? origin_ : nullptr;
 }
 
-bool Bddexpression::merge_back_is_void(int kind) {
-  if (!defer_appends || abstraction != 0 || !has_manager() || merged_stamp_ != bdd_exp.stamp_) return false;
+bool Bddexpression::void_when_unchanged(int kind) const {
+  if (!defer_appends || abstraction != 0 || !has_manager()) return false;
   bddpp_manager* m = pw->man;
   const RightSide& r = bdd_exp;
   if (m->Renamed() || !bdd_owned_by(r.base_, m)) return false;
   if (!r.pending_.empty()) {
     // The merge appends the copy's terms, all known here, unless operators differ (a fold).
-    if (kind == 0 || r.pending_kind_ != kind || !dependences_current()) return false;
-  } else {
-    // An absorbing right side takes the merge's other path.
-    bool one = m->Bdd_is_tautology(r.base_, 1) != 0;
-    bool zero = m->Bdd_is_tautology(r.base_, 0) != 0;
-    if ((kind != 2 && one) || (kind != 1 && zero)) return false;
+    return kind != 0 && r.pending_kind_ == kind && dependences_current();
   }
-  return pw->known_acyclic();
+  // An absorbing right side takes the merge's other path.
+  bool one = m->Bdd_is_tautology(r.base_, 1) != 0;
+  bool zero = m->Bdd_is_tautology(r.base_, 0) != 0;
+  return !((kind != 2 && one) || (kind != 1 && zero));
 }
 
-void Bddexpression::note_merged_back(uint64_t stamp_before) {
-  if (bdd_exp.stamp_ != stamp_before) return;
+bool Bddexpression::merge_back_is_void(int kind) {
+  return merged_stamp_ == bdd_exp.stamp_ && void_when_unchanged(kind) && pw->known_acyclic();
+}
+
+void Bddexpression::note_merged_back(uint64_t stamp_before, int kind) {
+  if (bdd_exp.stamp_ != stamp_before || !void_when_unchanged(kind)) return;
   merged_stamp_ = stamp_before;
   long k = my_index_var();
-  if (pw != nullptr && pw->slot(k) == this) pw->unmerged_.erase(k);
+  if (pw->slot(k) == this) pw->unmerged_.erase(k);
 }
 
 uint64_t Bddexpressionwood::capture() {
@@ -189,13 +202,16 @@ void Bddexpression::copy_right_side(bddpp_manager* to, const Bddexpression& e) {
     internal_build_dependances();
     return;
   }
-  bdd_exp = translate(to, r.base_);
-  bdd_exp.pending_.reserve(r.pending_.size());
-  for (const bdd& t : r.pending_) bdd_exp.pending_.push_back(translate(to, t));
+  if (pw == nullptr || !pw->fork_copy) e.materialize();
+  // A fork's copy keeps the handles as they are (the original's, or those it still holds):
+  // see materialize.
+  bdd_exp = r.base_;
+  bdd_exp.pending_ = r.pending_;
+  bdd_exp.foreign_ = bdd_initialised(r.base_) && r.base_.manager_ref() != to;
+  if (pw == nullptr || !pw->fork_copy) materialize();
   bdd_exp.depth_ = r.depth_;
   bdd_exp.pending_kind_ = r.pending_kind_;
-  vars_dependance = e.vars_dependance;
-  dependences_of = bdd_exp.base_;
+  dependences_of = bdd_exp.base_;  // vars_dependance is e's, copied with the other fields
   dependences_size = vars_dependance.size();
   dependences_superset = superset;
   if (superset && pw != nullptr) pw->unsettled.push_back(my_index_var());
@@ -362,6 +378,7 @@ void Bddexpression::restamp() {
 
 Bddexpression::RightSide& Bddexpression::RightSide::operator=(const bdd& f) {
   owner_->restamp();
+  foreign_ = false;
   base_ = f;
   pending_.clear();
   depth_.clear();
@@ -371,6 +388,7 @@ Bddexpression::RightSide& Bddexpression::RightSide::operator=(const bdd& f) {
 }
 
 const bdd& Bddexpression::RightSide::get() const {
+  if (foreign_) owner_->materialize();
   if (!pending_.empty() || owner_->dependences_superset) owner_->fold_pending();
   return base_;
 }
@@ -381,6 +399,7 @@ const bdd& Bddexpression::RightSide::get() const {
 // makes one node. Ordering by top variable instead would fold a term guarded by an early
 // condition through every later term.
 void Bddexpression::fold_pending() {
+  materialize();
   RightSide& r = bdd_exp;
   if (!r.pending_.empty() || dependences_superset) restamp();
   if (!r.pending_.empty()) {
@@ -415,6 +434,7 @@ void Bddexpression::fold_pending() {
 
 bool Bddexpression::defer_terms(int kind, const std::vector<bdd>& terms) {
   if (!has_manager() || abstraction != 0) return false;
+  materialize();
   bddpp_manager* m = pw->man;
   RightSide& r = bdd_exp;
   if (!bdd_owned_by(r.base_, m)) return false;
@@ -537,9 +557,12 @@ void Bddexpression::merge_right_side(int kind, Bddexpression& e) {
     change_right_side(op, kind, bdd());
     return;
   }
+  materialize();
   bddpp_manager* m = pw->man;
   const RightSide& there = e.bdd_exp;
   const RightSide& here = bdd_exp;
+  // A copy's right side not yet read is still the original's: translated back from there.
+  if (there.foreign_) from = there.base_.manager_ref();
   bool same_kinds = (there.pending_.empty() || there.pending_kind_ == kind) &&
                     (here.pending_.empty() || here.pending_kind_ == kind);
   if (defer_appends && same_kinds && abstraction == 0 && e.abstraction == 0 && bdd_owned_by(here.base_, m) &&
@@ -553,7 +576,8 @@ void Bddexpression::merge_right_side(int kind, Bddexpression& e) {
     }
     if (defer_terms(kind, terms)) return;
   }
-  change_right_side(op, kind, Bdd_isomorphe_by_name(m, from, e.bdd_exp.get()));
+  const bdd& f = e.bdd_exp.get();
+  change_right_side(op, kind, Bdd_isomorphe_by_name(m, f.manager_ref() != nullptr ? f.manager_ref() : from, f));
 }
 
 // kind 0: replace, 1: or, 2: and. Keeps the wood's reader table exact, touching only the

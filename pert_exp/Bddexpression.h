@@ -59,6 +59,10 @@ class Bddexpression {
     mutable std::vector<bdd> pending_;  // in append order
     mutable std::vector<long> depth_;   // each pending term's deepest variable (-1: none)
     mutable int pending_kind_ = 0;      // 1: or, 2: and; 0 when none are pending
+    // true: base_, pending_ (and the owner's dependences_of) are still the handles of the
+    // equation this one was copied from, in that equation's manager; every read but a merge
+    // back translates them first (see Bddexpression::materialize).
+    mutable bool foreign_ = false;
     // Changes with every change of the right side (or of the equation's kind): unique over
     // every equation, so that an equal stamp means the same equation, unchanged.
     mutable uint64_t stamp_ = next_stamp();
@@ -159,15 +163,17 @@ class Bddexpression {
   const Bddexpression* copied_from() const;
   uint64_t copied_stamp() const { return origin_stamp_; }
   uint64_t stamp() const { return bdd_exp.stamp_; }
-  // Whether merging back `copy` (copied_from() == this, neither side changed since) with
-  // operator kind (0: unknown) would change nothing here and make no node in this manager:
-  // this same state was merged back once already, so that every node its translation makes
-  // exists (nodes are never freed), and the merge appends no term and folds nothing. A
-  // merge that may report a cycle (the system not known to be acyclic) is never void.
+  // Whether merging back a copy of this equation that neither side changed since, with
+  // operator kind (0: either), changes nothing here but may make nodes: this state takes
+  // the merge's path that only appends the copy's terms, all known here.
+  bool void_when_unchanged(int kind) const;
+  // The same, making no node either: this state was merged back once already (every node
+  // its translation makes exists since, and nodes are never freed), and the system is known
+  // to be acyclic (otherwise the merge's walks may report a cycle).
   bool merge_back_is_void(int kind);
-  // After merging back such a copy: when the merge left this equation as it was, later
-  // merges of this state are void.
-  void note_merged_back(uint64_t stamp_before);
+  // After merging back such a copy with operator kind (0: either): when the merge left this
+  // equation as it was and void_when_unchanged holds, later merges of this state are void.
+  void note_merged_back(uint64_t stamp_before, int kind);
   void add_specific_var_dependance(long id);
   std::set<long> set_of_index_used_variables() const;
   void internal_build_dependances();
@@ -198,6 +204,10 @@ class Bddexpression {
   bool defer_terms(int kind, const std::vector<bdd>& terms);
   void fold_pending();
   void copy_right_side(bddpp_manager* to, const Bddexpression& e);
+  // A copy keeps the original's handles until its right side is read: most equations of a
+  // fork's copy are never read by the branch, and merging one back reads the original's.
+  // Translates them into this equation's manager, as the copy would have.
+  void materialize() const;
   // The critical-path walks of a right-side change (their results are not used; they warn of
   // cycles), the down walk before k enters the readers of the added dependences.
   void walk_after_change(long k, bool merged, const std::set<long>& added);
@@ -228,6 +238,7 @@ std::ostream& operator<<(std::ostream& os, const Bddexpression& e);
 class Bddexpressionwood {
  public:
   int common_bdd_manager;  // 1: the manager is shared and not destroyed with this wood
+  bool fork_copy = false;  // made by the fork constructor
   bddpp_manager* man;
   std::set<long> ens_exp;  // ids that have an equation
   long nb_var_bdd;         // slots in use (the manager's variable count after each growth)
@@ -241,6 +252,9 @@ class Bddexpressionwood {
   Bddexpressionwood();
   explicit Bddexpressionwood(bddpp_manager* m);  // destroys m with the wood unless the flag is set to 1
   explicit Bddexpressionwood(Bddexpressionwood* src);
+  // A copy for a branch of a fork, which src outlives: the copied equations keep src's
+  // handles until they are read (Bddexpression::materialize).
+  Bddexpressionwood(Bddexpressionwood* src, bool fork);
   Bddexpressionwood& operator=(const Bddexpressionwood& src);
   Bddexpressionwood& operator=(Bddexpressionwood& src);
   ~Bddexpressionwood();
@@ -324,6 +338,9 @@ class Bddexpressionwood {
   std::set<long> set_of_index_depend_on(bdd f) { return man->set_of_index_depend_on(f); }
 
   // ----- dependences and critical paths -----
+  // Whether the dependence graph is known to have no cycle: checked over the whole table
+  // unless a check since the last edit that may add a path found none.
+  bool known_acyclic();
   std::set<long> down_dependances(long v, long depth, std::set<long>& acc);
   std::set<long> up_dependances(long v, long depth, std::set<long>& acc);
   long down_critical_path(long v, long depth, long acc);
@@ -410,7 +427,6 @@ class Bddexpressionwood {
   // that may add a path, until known_acyclic checks the whole graph. It relies on the
   // reader table being exact.
   bool acyclic = false;
-  bool known_acyclic();
   // Notes that k now reads each of `added` (the edges are in the dependence sets).
   void note_dependences(long k, const std::set<long>& added);
 

@@ -92,6 +92,8 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
   }
   // Nothing of this copy has been merged back into it yet.
   unmerged_.insert(ens_exp.begin(), ens_exp.end());
+  // The same dependences (or, folded, fewer): a graph known acyclic stays so.
+  acyclic = src.acyclic;
 }
 
 Bddexpressionwood::Bddexpressionwood(Bddexpressionwood* src)
@@ -101,6 +103,11 @@ Bddexpressionwood::Bddexpressionwood(Bddexpressionwood* src)
     size_tables_at_construction();
     return;
   }
+  copy_from(*src);
+}
+
+Bddexpressionwood::Bddexpressionwood(Bddexpressionwood* src, bool fork)
+    : common_bdd_manager(0), fork_copy(fork), man(nullptr), nb_var_bdd(0), nb_max_var_bdd(1), nb_level(0) {
   copy_from(*src);
 }
 
