@@ -138,3 +138,38 @@ TEST(Merge, SuppressLocal) {
   s.w->suppress_local(s.id("q"));
   EXPECT_NE(s.at("q"), nullptr);
 }
+
+// A fork's copy stands for the system as it was copied, whatever the original does after;
+// merging back an unchanged copy a second time makes no node; the original records what
+// changed after each copy was taken.
+TEST(Merge, ForkCopyKeepsItsStateAndMergesBackWithoutNewNodes) {
+  test_system s;
+  bddpp_manager* m = s.m();
+  s.eq("a", m->Bdd_or(m->Bdd_and(s.v("x"), s.v("y")), s.v("z")));
+  s.eq("b", m->Bdd_and(s.v("y"), m->Bdd_not(s.v("z"))));
+  s.at("a")->append_or_exp(s.v("u"));  // a pending term, kept as such by the copy
+  bdd a_then = s.at("a")->my_bdd_exp();
+  s.at("a")->append_or_exp(s.v("v"));
+
+  test_system fork(new Bddexpressionwood(s.w, true));
+  uint64_t taken = s.w->capture();
+  EXPECT_EQ(s.at("a")->stamp(), fork.at("a")->copied_stamp());
+  EXPECT_EQ(s.at("a"), fork.at("a")->copied_from());
+
+  s.at("a")->setBddExp(s.v("x"));  // the original changes after the copy
+  EXPECT_EQ(std::vector<long>{s.id("a")}, s.w->changed_since(taken));
+  bdd a_copied = Bdd_isomorphe_by_name(m, fork.m(), fork.at("a")->my_bdd_exp());
+  EXPECT_EQ(m->Bdd_or(a_then, s.v("v")), a_copied);
+  bdd b_copied = fork.at("b")->my_bdd_exp();  // read after the original changed: as copied
+  EXPECT_EQ(m->Bdd_and(s.v("y"), m->Bdd_not(s.v("z"))), Bdd_isomorphe_by_name(m, fork.m(), b_copied));
+  EXPECT_EQ(s.at("b"), fork.at("b")->copied_from());  // reading changes nothing
+
+  // b unchanged on both sides: the first merge back may make nodes, the second makes none.
+  Bddexpression* b = s.at("b");
+  b->merge_right_side(1, *fork.at("b"));
+  long nodes = m->internal_next_node_id;
+  uint64_t stamp = b->stamp();
+  b->merge_right_side(1, *fork.at("b"));
+  EXPECT_EQ(nodes, m->internal_next_node_id);
+  EXPECT_EQ(stamp, b->stamp());
+}
