@@ -320,6 +320,17 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     i = visits[c++];
     return true;
   };
+  // On an error the other system goes as on success: its equations may hold handles into
+  // this one.
+  struct Drop {
+    SignalManager* sm;
+    EquationTable* other;
+    ~Drop() {
+      if (other->bdd_expression_wood == nullptr) return;
+      sm->deleteWood(other->bdd_expression_wood);
+      other->bdd_expression_wood = nullptr;
+    }
+  } drop{sm, other};
   for (long i = 0; take(i);) {
     if (i >= ow->Nb_bdd_vars()) throw IllegalOperationException("EquationTable::id out of bounds", nullptr);
     Bddexpression* eq = ow->slot(i);
@@ -367,8 +378,6 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     // A value equation's operator follows occurrences that may change without it.
     if (unchanged) here->note_merged_back(stamp, Compilation::isStatusType(kind) ? 1 : 0);
   }
-  sm->deleteWood(ow);
-  other->bdd_expression_wood = nullptr;
 }
 
 // ----- whole-module steps -----
@@ -453,6 +462,12 @@ void EquationTable::pre(Module* m) {
       chain(l, old_status, old_value);
     }
   }
+}
+
+ForkCopy::~ForkCopy() {
+  if (copy_ == nullptr) return;
+  if (copy_->bdd_expression_wood != nullptr) m_->getSignalManager()->deleteWood(copy_->bdd_expression_wood);
+  delete copy_;
 }
 
 EquationTable* EquationTable::duplicate(Module* m) {

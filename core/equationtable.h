@@ -15,6 +15,29 @@ class Expression;
 class Module;
 class Signal;
 
+class EquationTable;
+
+// Owns a copy made by EquationTable::duplicate: destroys it with its equation system unless
+// unify took that system. A copy may keep handles into its original, so that it must not
+// outlive it, also when a branch's compile leaves by an exception.
+class ForkCopy {
+ public:
+  ForkCopy(EquationTable* copy, Module* m) : copy_(copy), m_(m) {}
+  ~ForkCopy();
+  ForkCopy(const ForkCopy&) = delete;
+  ForkCopy& operator=(const ForkCopy&) = delete;
+  EquationTable* get() const { return copy_; }
+  EquationTable* release() {
+    EquationTable* c = copy_;
+    copy_ = nullptr;
+    return c;
+  }
+
+ private:
+  EquationTable* copy_;
+  Module* m_;
+};
+
 class EquationTable {
  public:
   EquationTable();
@@ -51,7 +74,7 @@ class EquationTable {
   // Merges other's system into this one (same variable name: OR, except the occurrence-0
   // value equation of a signal that pre chains: AND, the chain's own operator; otherwise
   // copied with add), then removes and destroys other's system (other is left without
-  // one).
+  // one), also when the merge throws.
   void unify(EquationTable* other, Module* m);
   // ANDs c's value rail into the equations of the outputs and of the non-wire locals.
   void cond(Signal* c, Module* m);

@@ -94,9 +94,9 @@ void Statement::compileDated(Statement* child, Module* m, EquationTable* t) {
 }
 
 void Statement::compileInCopy(Statement* child, Module* m, EquationTable* t, EquationTable* copy) {
+  ForkCopy owned(copy, m);
   compileDated(child, m, copy);
   t->unify(copy, m);
-  delete copy;  // unify has taken its equation system
 }
 
 std::string Statement::copyName(Module* m) const {

@@ -86,8 +86,8 @@ class Statement {
                               Signal** next_state);
   // Compiles child into t and, when its level is still 0, gives it t's PERT level.
   static void compileDated(Statement* child, Module* m, EquationTable* t);
-  // Compiles child into its own copy of t's system, dates it there and merges the copy
-  // back into t.
+  // Compiles child into its own copy of t's system (made by t->duplicate), dates it there
+  // and merges the copy back into t; the copy is destroyed either way.
   static void compileInCopy(Statement* child, Module* m, EquationTable* t, EquationTable* copy);
   // The name of a copy: name + "_bis", or name + "_bis" + n (n = 2, 3, ...) when a copy
   // or a compiled statement of m already holds it.

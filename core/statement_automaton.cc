@@ -247,10 +247,9 @@ void Automaton::compile(Module* m, EquationTable* T) {
       side = W->Bdd_or(side, g);
       leave = W->Bdd_or(leave, W->Bdd_and(enc.inCurrent(s->code), g));
     }
-    EquationTable* D = T->duplicate(m);
+    ForkCopy D(T->duplicate(m), m);
     s->run->compile_with_preemption(m, T, strong);
-    T->unify(D, m);
-    delete D;
+    T->unify(D.get(), m);
     defineWire(s->run->getReset(), leave, m, W, Compilation::SWIRE, Compilation::VWIRE);
     defineWire(s->run->getSet(), W->Bdd_zero(), m, W, Compilation::SWIRE, Compilation::VWIRE);
   }

@@ -133,9 +133,9 @@ void Present::compile(Module* m, EquationTable* t) {
   if (else_branch == nullptr) {
     compileDated(then_branch, m, t);
   } else {
-    EquationTable* copy = t->duplicate(m);
+    ForkCopy copy(t->duplicate(m), m);
     compileDated(then_branch, m, t);
-    compileInCopy(else_branch, m, t, copy);
+    compileInCopy(else_branch, m, t, copy.release());
   }
   createEquations(m, t);
 }

@@ -12,9 +12,9 @@ using namespace stmt_expr;
 Parallel::Parallel(const std::string& n, Module* m, Statement* l, Statement* r) : Statement(n, m), left(l), right(r) {}
 
 void Parallel::compile(Module* m, EquationTable* t) {
-  EquationTable* copy = t->duplicate(m);
+  ForkCopy copy(t->duplicate(m), m);
   compileDated(left, m, t);
-  compileInCopy(right, m, t, copy);
+  compileInCopy(right, m, t, copy.release());
   createEquations(m, t);
 }
 
@@ -68,9 +68,10 @@ void Pn::compile(Module* m, EquationTable* t) {
   // Every branch after the first compiles in a copy of the system as it is before any branch:
   // one copy is kept as it is, each branch takes a copy of it when its turn comes (the last
   // one takes it), so that no more than two copies live at a time.
-  EquationTable* before = count > 1 ? t->duplicate(m) : nullptr;
+  ForkCopy before(count > 1 ? t->duplicate(m) : nullptr, m);
   compileDated(children[0], m, t);
-  for (int i = 1; i < count; ++i) compileInCopy(getChild(i), m, t, i + 1 < count ? before->duplicate(m) : before);
+  for (int i = 1; i < count; ++i)
+    compileInCopy(getChild(i), m, t, i + 1 < count ? before.get()->duplicate(m) : before.release());
   createEquations(m, t);
 }
 
