@@ -33,8 +33,9 @@ OccurrenceTables& occurrence_tables() {
   return registry;
 }
 
+// Only a fork's copy is asked what it wrote.
 void log_write(Bddexpressionwood* w, const std::string& internal) {
-  occurrence_tables().writes[w].push_back(internal);
+  if (w != nullptr && w->fork_copy) occurrence_tables().writes[w].push_back(internal);
 }
 
 // Sets t's entry for w (t belongs to the signal called internal); every entry is written here

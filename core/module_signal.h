@@ -108,8 +108,8 @@ class Signal : public Expression {
   // Every occurrence table with an entry for from gets the same entry for to (a copy of
   // from's equation system).
   static void copyWood(Bddexpressionwood* to, Bddexpressionwood* from);
-  // The internal names of the signals whose occurrence was written for w (a system's copy
-  // by copyWood is not a write), with repeats, until w is forgotten.
+  // The internal names of the signals whose occurrence was written for w, a fork's copy (its
+  // copy by copyWood is not a write), with repeats, until w is forgotten.
   static const std::vector<std::string>& occurrencesWritten(Bddexpressionwood* w);
   // Frees this signal's occurrence table, which its plain copies share: for a signal going
   // with all its copies.

@@ -171,11 +171,17 @@ void Bddexpression::note_merged_back(uint64_t stamp_before, int kind) {
 }
 
 uint64_t Bddexpressionwood::capture() {
+  // Equations past the last copy's size were not recorded: all are still to be merged back.
+  if (nb_var_bdd > captured_size_) {
+    unmerged_.insert(ens_exp.lower_bound(captured_size_), ens_exp.end());
+    captured_size_ = nb_var_bdd;
+  }
   last_capture_ = Bddexpression::RightSide::next_stamp();
   return last_capture_;
 }
 
 void Bddexpressionwood::note_change(long k) {
+  if (k >= captured_size_) return;
   changes_.emplace_back(Bddexpression::RightSide::next_stamp(), k);
   unmerged_.insert(k);
 }
@@ -368,7 +374,7 @@ void Bddexpression::restamp() {
   bdd_exp.stamp_ = RightSide::next_stamp();
   if (pw == nullptr || pw->man == nullptr) return;
   long k = my_index_var();
-  if (pw->slot(k) != this) return;
+  if (k >= pw->captured_size_ || pw->slot(k) != this) return;
   if (logged_stamp_ <= pw->last_capture_) {
     logged_stamp_ = bdd_exp.stamp_;
     pw->changes_.emplace_back(bdd_exp.stamp_, k);

@@ -419,6 +419,9 @@ class Bddexpressionwood {
   // merge reads those after its capture instead of the whole table.
   std::vector<std::pair<uint64_t, long>> changes_;
   uint64_t last_capture_ = 0;
+  // Only the variables below the size at the last capture (a copy: its own size) are
+  // recorded: a copy taken before has no others, a later capture takes the rest as unmerged.
+  long captured_size_ = 0;
   std::unordered_set<long> unmerged_;
   std::vector<long> unsettled;        // ids whose dependences may be a superset (see settle)
   // true: the dependence graph of the table has no cycle, so that the critical-path walks

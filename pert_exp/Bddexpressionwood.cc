@@ -92,6 +92,7 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
   }
   // Nothing of this copy has been merged back into it yet.
   unmerged_.insert(ens_exp.begin(), ens_exp.end());
+  captured_size_ = nb_var_bdd;
   // The same dependences (or, folded, fewer): a graph known acyclic stays so.
   acyclic = src.acyclic;
 }
@@ -202,6 +203,7 @@ void Bddexpressionwood::update_bdd_vars(long k) {
   std::set<long> ids;
   for (long id : ens_exp) ids.insert(shift(id));
   for (auto& c : changes_) c.second = shift(c.second);
+  if (k < captured_size_) ++captured_size_;
   std::unordered_set<long> unmerged;
   for (long id : unmerged_) unmerged.insert(shift(id));
   unmerged_.swap(unmerged);
