@@ -372,7 +372,7 @@ uint64_t Bddexpression::RightSide::next_stamp() {
 
 void Bddexpression::restamp() {
   bdd_exp.stamp_ = RightSide::next_stamp();
-  if (pw == nullptr || pw->man == nullptr) return;
+  if (pw == nullptr || pw->man == nullptr || pw->captured_size_ == 0) return;
   long k = my_index_var();
   if (k >= pw->captured_size_ || pw->slot(k) != this) return;
   if (logged_stamp_ <= pw->last_capture_) {
