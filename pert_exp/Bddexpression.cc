@@ -180,9 +180,9 @@ uint64_t Bddexpressionwood::capture() {
   return last_capture_;
 }
 
-void Bddexpressionwood::note_change(long k) {
+void Bddexpressionwood::note_change(long k, bool record) {
   if (k >= captured_size_) return;
-  changes_.emplace_back(Bddexpression::RightSide::next_stamp(), k);
+  if (record) changes_.emplace_back(Bddexpression::RightSide::next_stamp(), k);
   unmerged_.insert(k);
 }
 
@@ -208,9 +208,8 @@ void Bddexpression::copy_right_side(bddpp_manager* to, const Bddexpression& e) {
     internal_build_dependances();
     return;
   }
-  if (pw == nullptr || !pw->fork_copy) e.materialize();
   // A fork's copy keeps the handles as they are (the original's, or those it still holds):
-  // see materialize.
+  // see materialize. Any other copy translates them now.
   bdd_exp = r.base_;
   bdd_exp.pending_ = r.pending_;
   bdd_exp.foreign_ = bdd_initialised(r.base_) && r.base_.manager_ref() != to;
@@ -374,12 +373,11 @@ void Bddexpression::restamp() {
   bdd_exp.stamp_ = RightSide::next_stamp();
   if (pw == nullptr || pw->man == nullptr || pw->captured_size_ == 0) return;
   long k = my_index_var();
-  if (k >= pw->captured_size_ || pw->slot(k) != this) return;
-  if (logged_stamp_ <= pw->last_capture_) {
-    logged_stamp_ = bdd_exp.stamp_;
-    pw->changes_.emplace_back(bdd_exp.stamp_, k);
-  }
-  pw->unmerged_.insert(k);
+  if (pw->slot(k) != this) return;
+  // Recorded once after each capture.
+  bool first = logged_stamp_ <= pw->last_capture_;
+  if (first) logged_stamp_ = bdd_exp.stamp_;
+  pw->note_change(k, first);
 }
 
 Bddexpression::RightSide& Bddexpression::RightSide::operator=(const bdd& f) {

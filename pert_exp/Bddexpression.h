@@ -390,7 +390,9 @@ class Bddexpressionwood {
   // Indexes whose equation changed since it was last merged back unchanged (see
   // Bddexpression::note_merged_back), and may still need a merge to make its nodes.
   const std::unordered_set<long>& unmerged() const { return unmerged_; }
-  void note_change(long k);
+  // k's equation changed, was replaced or removed; record: also in the changes after the
+  // last capture.
+  void note_change(long k, bool record = true);
 
   // ----- merging -----
   std::set<long> Set_of_index_used_variables();
