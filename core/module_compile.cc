@@ -343,7 +343,7 @@ void Module::learnStatusWireAssertion() {
   if (local_signal_list != nullptr)
     for (Signal* s : *local_signal_list)
       if (s->is_wire) assertion = w->Bdd_and(assertion, s->getBddStatus(this, w));
-  for (long id : std::set<long>(w->ens_exp)) {
+  for (long id : id_bits(w->ens_exp)) {
     Bddexpression* e = w->slot(id);
     if (e == nullptr || !bdd_initialised(e->bdd_exp)) continue;
     learn(w, e->my_name(), e->bdd_var, w->Bdd_reduce(e->bdd_exp, assertion), e->getUserType());

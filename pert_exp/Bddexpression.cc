@@ -427,13 +427,12 @@ void Bddexpression::fold_pending() {
   }
   if (!dependences_superset) return;
   dependences_superset = false;
-  std::set<long> before;
-  before.swap(vars_dependance);
+  std::set<long> before = vars_dependance.release();
   internal_build_dependances();
   long k = my_index_var();
   if (pw == nullptr || !pw->valid_id(k) || pw->slot(k) != this) return;
   for (long d : before)
-    if (vars_dependance.count(d) == 0 && pw->valid_id(d)) pw->readers(d).erase(k);
+    if (vars_dependance.count(d) == 0 && pw->valid_id(d)) pw->reader_set(d).erase(k);
 }
 
 bool Bddexpression::defer_terms(int kind, const std::vector<bdd>& terms) {
@@ -610,7 +609,7 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
     for (auto it = added.begin(); merged && it != added.end(); ++it) merged = vars_dependance.count(*it) == 0;
   }
   std::set<long> before;
-  if (keyed && !merged) before.swap(vars_dependance);
+  if (keyed && !merged) before = vars_dependance.release();
   if (kind == 0) {
     bdd_exp = g;
   } else if (!bdd_initialised(bdd_exp.get())) {
@@ -633,7 +632,7 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
   auto gained = merged ? vars_dependance.end() : vars_dependance.begin();
   while (lost != before.end() || gained != vars_dependance.end()) {
     if (gained == vars_dependance.end() || (lost != before.end() && *lost < *gained)) {
-      if (wood->valid_id(*lost)) wood->readers(*lost).erase(k);
+      if (wood->valid_id(*lost)) wood->reader_set(*lost).erase(k);
       ++lost;
     } else if (lost == before.end() || *gained < *lost) {
       ++gained;
@@ -650,10 +649,10 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
 // either and the walks would have no effect. Otherwise the wood is settled and they run.
 void Bddexpression::walk_after_change(long k, bool merged, const std::set<long>& added) {
   Bddexpressionwood* wood = pw;
-  wood->note_dependences(k, merged ? added : vars_dependance);
+  wood->note_dependences(k, merged ? added : vars_dependance.get());
   if (wood->known_acyclic()) {
-    for (long d : merged ? added : vars_dependance)
-      if (wood->valid_id(d)) wood->readers(d).insert(k);
+    for (long d : merged ? added : vars_dependance.get())
+      if (wood->valid_id(d)) wood->reader_set(d).insert(k);
     return;
   }
   bool settled = wood->unsettled.empty();
@@ -676,7 +675,7 @@ void Bddexpression::walk_after_change(long k, bool merged, const std::set<long>&
     if (!wood->valid_id(d)) continue;
     ++valid;
     // Kept variables already list k (the table is exact); only the added ones need it.
-    if (!merged || added.count(d) != 0) wood->readers(d).insert(k);
+    if (!merged || added.count(d) != 0) wood->reader_set(d).insert(k);
   }
   if (valid == 0) return;
   if (!settled) {
@@ -713,7 +712,7 @@ void Bddexpression::setBddExp(bdd f, long early, long late) {
   bool keyed = wood->valid_id(k);
   if (keyed)
     for (long d : vars_dependance)
-      if (wood->valid_id(d)) wood->readers(d).erase(k);
+      if (wood->valid_id(d)) wood->reader_set(d).erase(k);
   bdd_exp = f;
   earliest_date = early;
   setLateDate(late);
@@ -722,7 +721,7 @@ void Bddexpression::setBddExp(bdd f, long early, long late) {
   if (!keyed) return;
   wood->note_dependences(k, vars_dependance);
   for (long d : vars_dependance)
-    if (wood->valid_id(d)) wood->readers(d).insert(k);
+    if (wood->valid_id(d)) wood->reader_set(d).insert(k);
 }
 
 void Bddexpression::append_not_exp() {

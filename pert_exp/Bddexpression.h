@@ -25,11 +25,12 @@
 #include <list>
 #include <set>
 #include <string>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "bddpp.h"
+#include "id_bits.h"
+#include "shared_ids.h"
 
 class Bddexpressionwood;
 
@@ -81,7 +82,7 @@ class Bddexpression {
   std::string exp_def;
   RightSide bdd_exp{this};  // uninitialised for an abstract equation
   long w;                 // weight for the critical paths
-  std::set<long> vars_dependance;
+  shared_ids vars_dependance;
   long earliest_date;
   int usertype;           // Compilation kind code, 0 when none
 
@@ -240,11 +241,11 @@ class Bddexpressionwood {
   int common_bdd_manager;  // 1: the manager is shared and not destroyed with this wood
   bool fork_copy = false;  // made by the fork constructor
   bddpp_manager* man;
-  std::set<long> ens_exp;  // ids that have an equation
+  id_bits ens_exp;  // ids that have an equation
   long nb_var_bdd;         // slots in use (the manager's variable count after each growth)
   long nb_max_var_bdd;     // allocated length of the three tables, a power of two
   std::vector<Bddexpression*> exp_table;
-  std::vector<std::set<long>> amont_dep_table;  // readers of each variable
+  std::vector<shared_ids> amont_dep_table;  // readers of each variable (see readers, edit_readers)
   std::vector<long> latest_date_table;          // 0: not set
   long nb_level;                                // 0: dates not computed
 
@@ -389,7 +390,7 @@ class Bddexpressionwood {
   std::vector<long> changed_since(uint64_t since) const;
   // Indexes whose equation changed since it was last merged back unchanged (see
   // Bddexpression::note_merged_back), and may still need a merge to make its nodes.
-  const std::unordered_set<long>& unmerged() const { return unmerged_; }
+  const id_bits& unmerged() const { return unmerged_; }
   // k's equation changed, was replaced or removed; record: also in the changes after the
   // last capture.
   void note_change(long k, bool record = true);
@@ -410,8 +411,10 @@ class Bddexpressionwood {
   // ----- internal helpers shared by the parts of the implementation -----
   bool valid_id(long id) const { return id >= 0 && id < nb_var_bdd; }
   Bddexpression* slot(long id) const { return valid_id(id) ? exp_table[static_cast<size_t>(id)] : nullptr; }
-  std::set<long>& readers(long id) { return amont_dep_table[static_cast<size_t>(id)]; }
-  const std::set<long>& readers(long id) const { return amont_dep_table[static_cast<size_t>(id)]; }
+  const std::set<long>& readers(long id) const { return amont_dep_table[static_cast<size_t>(id)].get(); }
+  // id's readers to change. A set shared with a copy of this system is copied before its first
+  // change, so a reference from readers(id) taken before may no longer be id's after it.
+  shared_ids& reader_set(long id) { return amont_dep_table[static_cast<size_t>(id)]; }
   long& latest(long id) { return latest_date_table[static_cast<size_t>(id)]; }
   long latest(long id) const { return latest_date_table[static_cast<size_t>(id)]; }
 
@@ -424,7 +427,7 @@ class Bddexpressionwood {
   // Only the variables below the size at the last capture (a copy: its own size) are
   // recorded: a copy taken before has no others, a later capture takes the rest as unmerged.
   long captured_size_ = 0;
-  std::unordered_set<long> unmerged_;
+  id_bits unmerged_;
   std::vector<long> unsettled;        // ids whose dependences may be a superset (see settle)
   // true: the dependence graph of the table has no cycle, so that the critical-path walks
   // of a right-side change would find nothing. Kept by learning and right-side changes,

@@ -41,7 +41,7 @@ void Bddexpressionwood::size_tables_at_construction() {
   nb_var_bdd = n;
   nb_max_var_bdd = c;
   exp_table.assign(static_cast<size_t>(c), nullptr);
-  amont_dep_table.assign(static_cast<size_t>(c), std::set<long>());
+  amont_dep_table.assign(static_cast<size_t>(c), shared_ids());
   latest_date_table.assign(static_cast<size_t>(c), 0);
 }
 
@@ -91,7 +91,7 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
       ++it;
   }
   // Nothing of this copy has been merged back into it yet.
-  unmerged_.insert(ens_exp.begin(), ens_exp.end());
+  unmerged_ = ens_exp;
   captured_size_ = nb_var_bdd;
   // The same dependences (or, folded, fewer): a graph known acyclic stays so.
   acyclic = src.acyclic;
@@ -193,18 +193,18 @@ void Bddexpressionwood::update_bdd_vars(long k) {
     } while (nb_max_var_bdd < n);
   }
   std::vector<Bddexpression*> exps(static_cast<size_t>(nb_max_var_bdd), nullptr);
-  std::vector<std::set<long>> readers_table(static_cast<size_t>(nb_max_var_bdd));
+  std::vector<shared_ids> readers_table(static_cast<size_t>(nb_max_var_bdd));
   auto shift = [k](long id) { return id >= k ? id + 1 : id; };
   for (long j = 0; j < nb_var_bdd; ++j) {
     size_t to = static_cast<size_t>(shift(j));
     exps[to] = exp_table[static_cast<size_t>(j)];
-    for (long r : amont_dep_table[static_cast<size_t>(j)]) readers_table[to].insert(shift(r));
+    for (long r : readers(j)) readers_table[to].insert(shift(r));
   }
-  std::set<long> ids;
+  id_bits ids;
   for (long id : ens_exp) ids.insert(shift(id));
   for (auto& c : changes_) c.second = shift(c.second);
   if (k < captured_size_) ++captured_size_;
-  std::unordered_set<long> unmerged;
+  id_bits unmerged;
   for (long id : unmerged_) unmerged.insert(shift(id));
   unmerged_.swap(unmerged);
   exp_table.swap(exps);
@@ -295,7 +295,7 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
   if (old == e) return;
   if (old != nullptr) {
     for (long d : old->vars_dependance)
-      if (valid_id(d)) readers(d).erase(k);
+      if (valid_id(d)) reader_set(d).erase(k);
     release(old);
   } else {
     ens_exp.insert(ens_exp.end(), k);
@@ -307,8 +307,7 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
   for (long d : e->vars_dependance) {
     if (valid_id(d)) {
       // Equations mostly arrive in variable order: hint at the end (constant time then).
-      std::set<long>& r = readers(d);
-      r.insert(r.end(), k);
+      reader_set(d).insert(k);
     } else if (abstract) {
       std::cerr << "Warning in Bddexpressionwood::learn_abstract_expression(): dependance " << d
                 << " of variable " << k << " ignored (no such variable)" << std::endl;
@@ -320,7 +319,7 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
     note_dependences(k, e->vars_dependance);
   if (given_readers != nullptr)
     for (long x : *given_readers)
-      if (valid_id(x)) readers(k).insert(x);
+      if (valid_id(x)) reader_set(k).insert(x);
   if (e->earliest_date > nb_level) nb_level = e->earliest_date;
   if (latest(k) > nb_level) nb_level = latest(k);
 }
@@ -343,7 +342,7 @@ void Bddexpressionwood::forget_expression_by_bddid(long id) {
   Bddexpression* e = slot(id);
   if (e == nullptr || !readers(id).empty()) return;
   for (long d : e->vars_dependance)
-    if (valid_id(d)) readers(d).erase(id);
+    if (valid_id(d)) reader_set(d).erase(id);
   destroy_equation(id);
   ens_exp.erase(id);
   latest(id) = 0;

@@ -86,7 +86,7 @@ void Bddexpressionwood::late_propagation(long v, long date) {
     late = d;
     if (d + 1 > nb_level) nb_level = d + 1;
     Bddexpression* e = slot(x);
-    return e == nullptr || nb_level > bound ? nullptr : &e->vars_dependance;
+    return e == nullptr || nb_level > bound ? nullptr : &e->vars_dependance.get();
   });
 }
 

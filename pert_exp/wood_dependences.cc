@@ -58,7 +58,7 @@ bool Bddexpressionwood::memo_walk(long root, bool up, long& value, long& height)
     size_t s = static_cast<size_t>(x);
     walk_stamp[s] = walk_generation;
     walk_colour[s] = 1;
-    walk.open(frame{x, wood_walk::set_cursor(up ? slot(x)->vars_dependance : readers(x)), 0, 0});
+    walk.open(frame{x, wood_walk::set_cursor(up ? slot(x)->vars_dependance.get() : readers(x)), 0, 0});
   };
   // What the finished vertex x gives to the one that reached it.
   auto pass = [&](long x, frame& to) {
@@ -251,13 +251,13 @@ void Bddexpressionwood::coherence_dependances_check(std::ostream&) const {
 
 void Bddexpressionwood::internal_global_build_dependances() {
   acyclic = false;
-  for (long i = 0; i < nb_var_bdd; ++i) readers(i).clear();
+  for (long i = 0; i < nb_var_bdd; ++i) reader_set(i).clear();
   for (long i = 0; i < nb_var_bdd; ++i) {
     Bddexpression* e = slot(i);
     if (e == nullptr) continue;
     e->internal_build_dependances();
     for (long d : e->vars_dependance)
-      if (valid_id(d)) readers(d).insert(i);
+      if (valid_id(d)) reader_set(d).insert(i);
   }
 }
 
@@ -285,7 +285,7 @@ void Bddexpressionwood::useless_local(long v) {
   std::set<long> deps = e->vars_dependance;
   for (long d : deps) {
     if (!valid_id(d)) continue;
-    readers(d).erase(v);
+    reader_set(d).erase(v);
     std::set<long> noted;
     for (long r : readers(v)) {
       Bddexpression* re = slot(r);
@@ -295,12 +295,12 @@ void Bddexpressionwood::useless_local(long v) {
       } else {
         noted.insert(r);
       }
-      readers(d).erase(v);
-      readers(d).insert(r);
+      reader_set(d).erase(v);
+      reader_set(d).insert(r);
     }
-    readers(v) = priv(readers(v), noted);
+    reader_set(v).edit() = priv(readers(v), noted);
   }
-  readers(v).clear();
+  reader_set(v).clear();
 }
 
 // ----- printed dependence tree -----

@@ -74,7 +74,7 @@ void Bddexpressionwood::suppress_local(long id) {
   std::set<long> deps = e->vars_dependance;
   for (long d : deps) {
     if (!valid_id(d)) continue;
-    readers(d).erase(id);
+    reader_set(d).erase(id);
     for (long r : readers(id)) {
       Bddexpression* re = slot(r);
       if (re != nullptr && re->vars_dependance.count(id) != 0) {
@@ -82,17 +82,18 @@ void Bddexpressionwood::suppress_local(long id) {
         re->vars_dependance.erase(id);
       }
       if (re != nullptr) re->vars_dependance.insert(d);
-      readers(d).insert(r);
+      reader_set(d).insert(r);
     }
   }
-  for (auto it = readers(id).begin(); it != readers(id).end();) {
+  std::set<long>& rs = reader_set(id).edit();
+  for (auto it = rs.begin(); it != rs.end();) {
     if (slot(*it) == nullptr)
-      it = readers(id).erase(it);
+      it = rs.erase(it);
     else
       ++it;
   }
   destroy_equation(id);
-  readers(id).clear();
+  reader_set(id).clear();
   ens_exp.erase(id);
   constants_propagation();
   clean_reader_table();
@@ -116,7 +117,7 @@ void Bddexpressionwood::Include_wood_instance(Bddexpressionwood& instance, std::
       long k = man->Index_var_by_name(suffixed(v));
       if (v >= 0 && v < nb_var_bdd && k >= 0) map[static_cast<size_t>(v)] = k;
     }
-    std::set<long> ids = instance.ens_exp;
+    id_bits ids = instance.ens_exp;
     for (long id : ids) {
       Bddexpression* e = instance.slot(id);
       if (e == nullptr) continue;
@@ -131,7 +132,7 @@ void Bddexpressionwood::Include_wood_instance(Bddexpressionwood& instance, std::
         std::set<long> deps = renumbered(e->vars_dependance, map);
         if (valid_id(k) && instance.valid_id(id))
           for (long r : renumbered(instance.readers(id), map))
-            if (valid_id(r)) readers(k).insert(r);
+            if (valid_id(r)) reader_set(k).insert(r);
         std::set<long> no_readers;
         adopt(new Bddexpression(k, this, &no_readers, &deps, e->exp_def, e->earliest_date, late));
       }
@@ -144,7 +145,7 @@ void Bddexpressionwood::Include_wood_instance(Bddexpressionwood& instance, std::
       bdd nv = New_var_last(suffixed(v));
       if (v >= 0 && v < static_cast<long>(map.size())) map[static_cast<size_t>(v)] = man->Bdd_if_index(nv);
     }
-    std::set<long> ids = instance.ens_exp;
+    id_bits ids = instance.ens_exp;
     for (long id : ids) {
       Bddexpression* e = instance.slot(id);
       if (e == nullptr) continue;

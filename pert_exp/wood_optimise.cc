@@ -116,14 +116,14 @@ bool Bddexpressionwood::in_keep(const std::list<int>& keep, int usertype) const 
 
 void Bddexpressionwood::clean_reader_table() {
   for (long id = 0; id < nb_var_bdd; ++id) {
-    std::set<long>& rs = readers(id);
-    for (auto it = rs.begin(); it != rs.end();) {
-      Bddexpression* e = slot(*it);
-      if (e == nullptr || e->vars_dependance.count(id) == 0)
-        it = rs.erase(it);
-      else
-        ++it;
-    }
+    auto stale = [&](long r) {
+      Bddexpression* e = slot(r);
+      return e == nullptr || e->vars_dependance.count(id) == 0;
+    };
+    const std::set<long>& rs = readers(id);
+    if (std::none_of(rs.begin(), rs.end(), stale)) continue;  // a shared set stays shared
+    std::set<long>& own = reader_set(id).edit();
+    for (auto it = own.begin(); it != own.end();) it = stale(*it) ? own.erase(it) : std::next(it);
   }
 }
 
@@ -172,7 +172,7 @@ void Bddexpressionwood::constants_propagation(std::list<int>& keep) {
         destroy_equation(id);
         removed.insert(id);
       }
-      readers(id).clear();
+      reader_set(id).clear();
       changed = true;
     }
   }
@@ -200,7 +200,7 @@ void Bddexpressionwood::suppress_wires(std::list<int>& keep) {
     // A loop of length one (x := f(x)) is kept: its readers would read a variable left undefined.
     if (d == id || !valid_id(d) || reader_is_abstract(id)) continue;
     if (rewritten.erase(id) != 0) e->bdd_exp = removed.apply(e->bdd_exp);
-    readers(d).erase(id);
+    reader_set(d).erase(id);
     ens_exp.erase(id);
     std::set<long> rs = readers(id);
     for (long r : rs) {
@@ -211,9 +211,9 @@ void Bddexpressionwood::suppress_wires(std::list<int>& keep) {
       rewritten.insert(r);
     }
     removed.add(id, e->bdd_exp);
-    readers(d).insert(rs.begin(), rs.end());
+    reader_set(d).edit().insert(rs.begin(), rs.end());
     destroy_equation(id);
-    readers(id).clear();
+    reader_set(id).clear();
     latest(id) = 0;
   }
   for (long r : rewritten)
@@ -280,11 +280,11 @@ void Bddexpressionwood::suppress_locals(std::list<int>& keep) {
     substitute(*this, id, *e, rs, deps);
     for (long d : deps) {
       if (!valid_id(d)) continue;
-      readers(d).insert(rs.begin(), rs.end());
-      readers(d).erase(id);
+      reader_set(d).edit().insert(rs.begin(), rs.end());
+      reader_set(d).erase(id);
     }
     destroy_equation(id);
-    readers(id).clear();
+    reader_set(id).clear();
     ens_exp.erase(id);
   }
   constants_propagation(keep);
@@ -316,9 +316,9 @@ void Bddexpressionwood::reduce_all(int kind, const bdd& c) {
     std::set<long> after = e->set_of_index_used_variables();
     if (before == after) continue;
     for (long v : priv(after, before))
-      if (valid_id(v)) readers(v).insert(id);
+      if (valid_id(v)) reader_set(v).insert(id);
     for (long v : priv(before, after))
-      if (valid_id(v)) readers(v).erase(id);
+      if (valid_id(v)) reader_set(v).erase(id);
   }
 }
 

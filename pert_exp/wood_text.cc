@@ -168,6 +168,12 @@ void Bddexpression::put_jxc_0_3_0(std::ostream& os, long* renumbering, int metho
 
 // ----- one system -----
 
+std::ostream& operator<<(std::ostream& os, const id_bits& s) {
+  os << "{";
+  for (auto it = s.begin(); it != s.end(); ++it) os << (it == s.begin() ? "" : ",") << *it;
+  return os << "}";
+}
+
 std::ostream& operator<<(std::ostream& os, const Bddexpressionwood& w) {
   w.stat(os);
   os << "Equations list:" << std::endl;

@@ -228,7 +228,7 @@ TEST(Dates, ListedIdsMatchTheRecursivePropagation) {
     // Stray readers that are variables without equation, closing cycles through them.
     if (round % 4 == 1)
       for (long i = 0; i < n; ++i)
-        if (s.w->slot(i) == nullptr) s.w->readers((i * 7 + round) % n).insert(i);
+        if (s.w->slot(i) == nullptr) s.w->reader_set((i * 7 + round) % n).insert(i);
     ids.push_back(n + 3);  // reported, as out of the table
     if (round % 2 == 0) ids.reverse();
     reference_dates ref(s.w);
@@ -276,7 +276,7 @@ TEST(Dates, IncrementalComputationOnlyRaises) {
 TEST(Dates, ReaderOutsideTheTableIsReported) {
   test_system s;
   s.eq("b", s.v("a"));
-  s.w->readers(s.id("a")).insert(5);
+  s.w->reader_set(s.id("a")).insert(5);
   CaptureStderr();
   s.w->compute_dates();
   EXPECT_EQ(GetCapturedStderr(), "ERREUR dans compute_date(): nombre de variables trop grand :5>= 2\n");

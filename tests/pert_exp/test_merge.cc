@@ -118,7 +118,7 @@ TEST(Merge, SuppressLocal) {
   test_system s;
   s.eq("l", s.w->Bdd_and(s.v("a"), s.v("b")));
   s.eq("r", s.w->Bdd_or(s.v("l"), s.v("c")));
-  s.w->readers(s.id("l")).insert(s.id("c"));  // a reader without equation
+  s.w->reader_set(s.id("l")).insert(s.id("c"));  // a reader without equation
   s.w->suppress_local(s.id("l"));
   EXPECT_EQ(s.at("l"), nullptr);
   EXPECT_EQ(s.at("r")->bdd_exp, s.w->Bdd_or(s.w->Bdd_and(s.v("a"), s.v("b")), s.v("c")));

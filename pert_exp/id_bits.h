@@ -1,0 +1,122 @@
+// A set of a system's variable ids (those with an equation, those not merged back) as one bit
+// per id, with the set operations the system uses, in increasing id order.
+//
+// Built so because a fork copies these sets whole: a copy is one block of words, and a walk in
+// id order reads 64 ids per word. An iterator reads the bits as they are when it moves, as a
+// node-based set's does: ids inserted ahead of it are visited, ids erased are not.
+#ifndef PERT_EXP_ID_BITS_H
+#define PERT_EXP_ID_BITS_H
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <iterator>
+#include <set>
+#include <utility>
+#include <vector>
+
+class id_bits {
+ public:
+  class iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = long;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const long*;
+    using reference = const long&;
+    iterator() = default;
+    const long& operator*() const { return id_; }
+    iterator& operator++() {
+      id_ = set_->next(id_ + 1);
+      return *this;
+    }
+    iterator operator++(int) {
+      iterator before = *this;
+      ++*this;
+      return before;
+    }
+    bool operator==(const iterator& o) const { return id_ == o.id_; }
+    bool operator!=(const iterator& o) const { return id_ != o.id_; }
+
+   private:
+    friend class id_bits;
+    iterator(const id_bits* s, long id) : set_(s), id_(id) {}
+    const id_bits* set_ = nullptr;
+    long id_ = -1;  // -1: the end
+  };
+  using const_iterator = iterator;
+
+  iterator begin() const { return {this, next(0)}; }
+  iterator end() const { return {this, -1}; }
+  iterator lower_bound(long id) const { return {this, next(id < 0 ? 0 : id)}; }
+
+  bool insert(long id) {
+    size_t w = static_cast<size_t>(id) >> 6;
+    if (w >= words_.size()) words_.resize(w + 1, 0);
+    uint64_t bit = uint64_t{1} << (id & 63);
+    if ((words_[w] & bit) != 0) return false;
+    words_[w] |= bit;
+    ++count_;
+    return true;
+  }
+  iterator insert(iterator, long id) {
+    insert(id);
+    return {this, id};
+  }
+  template <class It>
+  void insert(It first, It last) {
+    for (; first != last; ++first) insert(*first);
+  }
+  size_t erase(long id) {
+    if (count(id) == 0) return 0;
+    words_[static_cast<size_t>(id) >> 6] &= ~(uint64_t{1} << (id & 63));
+    --count_;
+    return 1;
+  }
+  iterator erase(iterator it) {
+    long id = *it;
+    erase(id);
+    return {this, next(id + 1)};
+  }
+  size_t count(long id) const {
+    size_t w = static_cast<size_t>(id) >> 6;
+    return id >= 0 && w < words_.size() && ((words_[w] >> (id & 63)) & 1) != 0 ? 1 : 0;
+  }
+  size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+  void clear() {
+    words_.clear();
+    count_ = 0;
+  }
+  void swap(id_bits& o) {
+    words_.swap(o.words_);
+    std::swap(count_, o.count_);
+  }
+  bool operator==(const id_bits& o) const {
+    return count_ == o.count_ && std::equal(begin(), end(), o.begin(), o.end());
+  }
+  bool operator==(const std::set<long>& s) const {
+    return count_ == s.size() && std::equal(begin(), end(), s.begin(), s.end());
+  }
+
+ private:
+  // The first id at least `from` in the set, or -1.
+  long next(long from) const {
+    size_t w = static_cast<size_t>(from) >> 6;
+    if (w >= words_.size()) return -1;
+    uint64_t bits = words_[w] & (~uint64_t{0} << (from & 63));
+    while (bits == 0) {
+      if (++w == words_.size()) return -1;
+      bits = words_[w];
+    }
+    return static_cast<long>(w << 6) + __builtin_ctzll(bits);
+  }
+
+  std::vector<uint64_t> words_;
+  size_t count_ = 0;
+};
+
+std::ostream& operator<<(std::ostream& os, const id_bits& s);
+
+#endif
