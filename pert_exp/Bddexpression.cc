@@ -202,7 +202,7 @@ void Bddexpression::copy_right_side(bddpp_manager* to, const Bddexpression& e) {
   }
   const RightSide& r = e.bdd_exp;
   bool current = e.dependences_current();
-  bool superset = e.dependences_superset && !r.pending_.empty();
+  bool superset = e.unsettled_dependences();
   if (!current && !superset) {
     bdd_exp = translate(to, e.bdd_exp.get());
     internal_build_dependances();

@@ -175,6 +175,9 @@ class Bddexpression {
   // After merging back such a copy with operator kind (0: either): when the merge left this
   // equation as it was and void_when_unchanged holds, later merges of this state are void.
   void note_merged_back(uint64_t stamp_before, int kind);
+  // Whether the dependences are a superset of the support that folding the pending terms
+  // may shrink: the system settles this equation before its exact walks.
+  bool unsettled_dependences() const { return dependences_superset && !bdd_exp.pending_.empty(); }
   void add_specific_var_dependance(long id);
   std::set<long> set_of_index_used_variables() const;
   void internal_build_dependances();
@@ -302,7 +305,11 @@ class Bddexpressionwood {
   int exp_number() const { return static_cast<int>(ens_exp.size()); }
   long Nb_bdd_vars() const { return nb_var_bdd; }
   long Nb_level() const { return nb_level; }
-  Bddexpression** Exp_table() { return exp_table.data(); }
+  Bddexpression** Exp_table() {  // every slot's own equation, none left to a copy
+    take_all();
+    lend_all();
+    return exp_table.data();
+  }
   bddpp_manager* my_bdd_manager() const { return man; }
   void update_nb_level(long n) { nb_level = n; }
   void append_not_expression(long id);
@@ -410,7 +417,14 @@ class Bddexpressionwood {
 
   // ----- internal helpers shared by the parts of the implementation -----
   bool valid_id(long id) const { return id >= 0 && id < nb_var_bdd; }
-  Bddexpression* slot(long id) const { return valid_id(id) ? exp_table[static_cast<size_t>(id)] : nullptr; }
+  // id's equation (null: none), to read or change. A slot of a fork's copy not used yet is
+  // taken from the system it was copied from first; a system that a copy still borrows
+  // from gives that copy its own equation first.
+  Bddexpression* slot(long id) const {
+    if (!valid_id(id)) return nullptr;
+    if (lender_ != nullptr || !borrowers_.empty()) return const_cast<Bddexpressionwood*>(this)->resolve(id);
+    return exp_table[static_cast<size_t>(id)];
+  }
   const std::set<long>& readers(long id) const { return amont_dep_table[static_cast<size_t>(id)].get(); }
   // id's readers to change. A set shared with a copy of this system is copied before its first
   // change, so a reference from readers(id) taken before may no longer be id's after it.
@@ -420,6 +434,22 @@ class Bddexpressionwood {
 
  private:
   std::set<Bddexpression*> released;  // equations dropped from the table, destroyed with the wood
+  // A fork's copy takes its equations from the system it was copied from (lender_) when they
+  // are first used, not at the copy: a branch uses few of them, and merging back reads only
+  // those either side changed. lazy_ holds the slots not taken yet; their exp_table entry is
+  // null. The lender hands none of those equations out, to change or to read, before each
+  // borrower lacking it has taken its copy (slot), so a copy always takes the state of the
+  // fork. A lender gives every borrower its copies before it drops or renumbers equations.
+  Bddexpressionwood* lender_ = nullptr;
+  id_bits lazy_;
+  std::vector<Bddexpressionwood*> borrowers_;
+  Bddexpression* resolve(long id);
+  // id's equation of this system, taken from the lender first when lazy, without lending.
+  Bddexpression* own(long id);
+  void take(long id);
+  void take_all();  // then stops borrowing
+  void lend_all();  // every borrower takes all its slots
+  void stop_borrowing();
   // Changes (stamp, index), an equation's first change after each capture only: a fork's
   // merge reads those after its capture instead of the whole table.
   std::vector<std::pair<uint64_t, long>> changes_;

@@ -1,4 +1,5 @@
 // Equation systems: construction, copies, table growth, learning, forgetting and look-ups.
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -78,14 +79,33 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
   amont_dep_table.resize(capacity);
   latest_date_table.assign(src.latest_date_table.begin(), src.latest_date_table.begin() + static_cast<long>(shared));
   latest_date_table.resize(capacity, 0);
-  // Each slot's readers after its equation: copying an equation may fold src's and drop some
-  // of src's readers.
-  for (size_t s = 0; s < shared; ++s) {
-    if (src.exp_table[s] != nullptr) exp_table[s] = new Bddexpression(this, *src.exp_table[s]);
-    if (!src.amont_dep_table[s].empty()) amont_dep_table[s] = src.amont_dep_table[s];
+  Bddexpressionwood& from = const_cast<Bddexpressionwood&>(src);
+  if (fork_copy) {
+    // The equations are taken on first use (see lender_). Those whose dependences are a
+    // superset are settled here as they would be had they been copied now.
+    for (size_t s = 0; s < shared; ++s)
+      if (src.exp_table[s] != nullptr || src.lazy_.count(static_cast<long>(s)) != 0) lazy_.insert(static_cast<long>(s));
+    std::vector<long> superset(src.unsettled);
+    std::sort(superset.begin(), superset.end());
+    superset.erase(std::unique(superset.begin(), superset.end()), superset.end());
+    for (long id : superset) {
+      const Bddexpression* e = id >= 0 && id < static_cast<long>(shared) ? from.own(id) : nullptr;
+      if (e != nullptr && e->unsettled_dependences()) unsettled.push_back(id);
+    }
+    if (!lazy_.empty()) {
+      lender_ = &from;
+      from.borrowers_.push_back(this);
+    }
+  } else {
+    // Each slot's readers after its equation: copying an equation may fold src's and drop
+    // some of src's readers.
+    for (size_t s = 0; s < shared; ++s)
+      if (Bddexpression* e = from.own(static_cast<long>(s))) exp_table[s] = new Bddexpression(this, *e);
   }
+  for (size_t s = 0; s < shared; ++s)
+    if (!src.amont_dep_table[s].empty()) amont_dep_table[s] = src.amont_dep_table[s];
   for (auto it = ens_exp.begin(); it != ens_exp.end();) {
-    if (slot(*it) == nullptr)
+    if (!valid_id(*it) || (exp_table[static_cast<size_t>(*it)] == nullptr && lazy_.count(*it) == 0))
       it = ens_exp.erase(it);
     else
       ++it;
@@ -95,6 +115,50 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
   captured_size_ = nb_var_bdd;
   // The same dependences (or, folded, fewer): a graph known acyclic stays so.
   acyclic = src.acyclic;
+}
+
+// ----- equations taken on first use -----
+
+Bddexpression* Bddexpressionwood::own(long id) {
+  if (lender_ != nullptr && lazy_.count(id) != 0) take(id);
+  return exp_table[static_cast<size_t>(id)];
+}
+
+Bddexpression* Bddexpressionwood::resolve(long id) {
+  Bddexpression* e = own(id);
+  if (e != nullptr)
+    for (size_t b = 0; b < borrowers_.size();) {
+      Bddexpressionwood* borrower = borrowers_[b];
+      // Taking the last lazy slot removes the borrower from the list.
+      if (borrower->lazy_.count(id) != 0) borrower->take(id);
+      if (b < borrowers_.size() && borrowers_[b] == borrower) ++b;
+    }
+  return e;
+}
+
+void Bddexpressionwood::take(long id) {
+  lazy_.erase(id);
+  // The copy lists its ids to settle; the fork listed them all already.
+  size_t listed = unsettled.size();
+  if (Bddexpression* e = lender_->own(id)) exp_table[static_cast<size_t>(id)] = new Bddexpression(this, *e);
+  unsettled.resize(listed);
+  if (lazy_.empty()) stop_borrowing();
+}
+
+void Bddexpressionwood::take_all() {
+  while (!lazy_.empty()) take(*lazy_.begin());
+  stop_borrowing();
+}
+
+void Bddexpressionwood::lend_all() {
+  while (!borrowers_.empty()) borrowers_.back()->take_all();
+}
+
+void Bddexpressionwood::stop_borrowing() {
+  if (lender_ == nullptr) return;
+  auto& list = lender_->borrowers_;
+  list.erase(std::find(list.begin(), list.end(), this));
+  lender_ = nullptr;
 }
 
 Bddexpressionwood::Bddexpressionwood(Bddexpressionwood* src)
@@ -113,6 +177,9 @@ Bddexpressionwood::Bddexpressionwood(Bddexpressionwood* src, bool fork)
 }
 
 void Bddexpressionwood::destroy_contents() {
+  lend_all();
+  stop_borrowing();
+  lazy_.clear();
   for (long i = 0; i < nb_var_bdd; ++i) {
     Bddexpression* e = exp_table[static_cast<size_t>(i)];
     if (e != nullptr) {
@@ -164,10 +231,8 @@ void Bddexpressionwood::grow_capacity(long n) {
   exp_table.resize(static_cast<size_t>(nb_max_var_bdd), nullptr);
   amont_dep_table.resize(static_cast<size_t>(nb_max_var_bdd));
   latest_date_table.resize(static_cast<size_t>(nb_max_var_bdd), 0);
-  for (long i = 0; i < nb_var_bdd; ++i) {
-    Bddexpression* e = exp_table[static_cast<size_t>(i)];
-    if (e != nullptr) e->internal_build_dependances();
-  }
+  for (long i = 0; i < nb_var_bdd; ++i)
+    if (Bddexpression* e = slot(i)) e->internal_build_dependances();
 }
 
 void Bddexpressionwood::update_bdd_vars() {
@@ -192,6 +257,8 @@ void Bddexpressionwood::update_bdd_vars(long k) {
       nb_max_var_bdd *= 2;
     } while (nb_max_var_bdd < n);
   }
+  take_all();  // ids move: every equation of this system is its own from here
+  lend_all();
   std::vector<Bddexpression*> exps(static_cast<size_t>(nb_max_var_bdd), nullptr);
   std::vector<shared_ids> readers_table(static_cast<size_t>(nb_max_var_bdd));
   auto shift = [k](long id) { return id >= k ? id + 1 : id; };
@@ -291,7 +358,7 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
     return;
   }
   if (nb_var_bdd <= k) update_bdd_vars();
-  Bddexpression* old = exp_table[static_cast<size_t>(k)];
+  Bddexpression* old = slot(k);
   if (old == e) return;
   if (old != nullptr) {
     for (long d : old->vars_dependance)
@@ -326,7 +393,7 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
 
 void Bddexpressionwood::destroy_equation(long id) {
   note_change(id);
-  Bddexpression* e = exp_table[static_cast<size_t>(id)];
+  Bddexpression* e = slot(id);
   exp_table[static_cast<size_t>(id)] = nullptr;
   released.erase(e);
   delete e;
