@@ -276,6 +276,10 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     if (here == o) return here->stamp() == eq->copied_stamp();
     return here->copied_from() == o && here->copied_stamp() == eq->copied_stamp();
   };
+  // The operator that merges the value equation of variable i: AND for occurrence 0 of a
+  // signal that pre chains in either system (the AND of its occurrences' values), OR otherwise.
+  auto value_operator = [&](Signal* s) { return chained_by_pre(s, ow) || chained_by_pre(s, w) ? 2 : 1; };
+  auto signal_of = [&](long i) { return signal_of_variable(m, ow, i, ow->Name_var_by_index(i).substr(3)); };
   auto passed_over = [&](long i, Bddexpression* eq) {
     if (i >= forked || written.count(i) != 0) return false;
     if (eq == nullptr || eq->getAbstraction() != 0) return true;
@@ -283,7 +287,7 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     if (!same_state(eq, here)) return false;
     int kind = here->getUserType();
     if (Compilation::isStatusType(kind)) return here->merge_back_is_void(1);
-    return Compilation::isValueType(kind) && here->merge_back_is_void(0);
+    return Compilation::isValueType(kind) && here->merge_back_is_void(value_operator(signal_of(i)));
   };
   // Below the fork's size only what changed on either side, or was never merged back here,
   // may have anything to merge; every later variable is the branch's own.
@@ -359,24 +363,25 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     }
     int kind = here->getUserType();
     // Merged back unchanged on both sides: once this merge leaves it as it was, the next
-    // ones are void.
+    // ones with the same operator are void.
     bool unchanged = i < forked && same_state(eq, here);
     uint64_t stamp = here->stamp();
+    int op = 1;
     // A copy made by duplicate still shares its pending terms' folded part with this one:
     // only the terms the branch added are merged, and no chain is folded.
     if (Compilation::isStatusType(kind)) {
-      here->merge_right_side(1, *eq);
+      here->merge_right_side(op, *eq);
     } else if (Compilation::isValueType(kind)) {
       Signal* s = signal_of_variable(m, ow, i, v.substr(3));
       // Occurrence 0 of a signal that pre chains is the AND of its occurrences' values in
       // either copy; OR would keep only the shorter copy's chain.
-      here->merge_right_side(chained_by_pre(s, ow) || chained_by_pre(s, w) ? 2 : 1, *eq);
+      op = value_operator(s);
+      here->merge_right_side(op, *eq);
       if (s != nullptr && has_entry(s, ow)) raise_current_occurrence(s, w, s->getCurrentOccurrence(ow));
     } else {
       throw IllegalOperationException("EquationTable:unify", "Bdd expression neither status nor value equation");
     }
-    // A value equation's operator follows occurrences that may change without it.
-    if (unchanged) here->note_merged_back(stamp, Compilation::isStatusType(kind) ? 1 : 0);
+    if (unchanged) here->note_merged_back(stamp, op);
   }
 }
 

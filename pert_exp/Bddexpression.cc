@@ -325,6 +325,10 @@ void Bddexpression::internal_build_dependances(bddpp_manager* m) {
   dependences_size = vars_dependance.size();
 }
 
+bool Bddexpression::dependences_copied() const {
+  return !has_manager() || abstraction != 0 || dependences_current() || unsettled_dependences();
+}
+
 bool Bddexpression::dependences_current() const {
   const bdd& f = bdd_exp.base_;
   return abstraction == 0 && !dependences_superset && bdd_initialised(f) && bdd_initialised(dependences_of) &&
@@ -493,11 +497,11 @@ bool Bddexpressionwood::known_acyclic() {
   std::vector<long> ready;
   long left = 0;
   for (long id : ens_exp) {
-    Bddexpression* e = slot(id);
+    const Bddexpression* e = peek(id);
     if (e == nullptr) continue;
     ++left;
     for (long d : e->vars_dependance) {
-      if (slot(d) == nullptr) continue;
+      if (peek(d) == nullptr) continue;
       ++pending_deps[static_cast<size_t>(id)];
       read_by[static_cast<size_t>(d)].push_back(id);
     }
@@ -522,7 +526,7 @@ void Bddexpressionwood::note_dependences(long k, const std::set<long>& added) {
   std::unordered_set<long> up_seen, down_seen{k};
   std::vector<long> up, down{k};
   for (long d : added) {
-    if (slot(d) == nullptr) continue;
+    if (peek(d) == nullptr) continue;
     if (d == k) {
       acyclic = false;
       return;
@@ -532,8 +536,8 @@ void Bddexpressionwood::note_dependences(long k, const std::set<long>& added) {
   while (!up.empty() && !down.empty()) {
     long x = up.back();
     up.pop_back();
-    for (long d : slot(x)->vars_dependance) {
-      if (slot(d) == nullptr || !up_seen.insert(d).second) continue;
+    for (long d : peek(x)->vars_dependance) {
+      if (peek(d) == nullptr || !up_seen.insert(d).second) continue;
       if (down_seen.count(d) != 0) {
         acyclic = false;
         return;
@@ -543,7 +547,7 @@ void Bddexpressionwood::note_dependences(long k, const std::set<long>& added) {
     long y = down.back();
     down.pop_back();
     for (long r : readers(y)) {
-      if (slot(r) == nullptr || !down_seen.insert(r).second) continue;
+      if (peek(r) == nullptr || !down_seen.insert(r).second) continue;
       if (up_seen.count(r) != 0) {
         acyclic = false;
         return;

@@ -175,6 +175,9 @@ class Bddexpression {
   // After merging back such a copy with operator kind (0: either): when the merge left this
   // equation as it was and void_when_unchanged holds, later merges of this state are void.
   void note_merged_back(uint64_t stamp_before, int kind);
+  // Whether a copy of this equation starts with these dependences (otherwise it computes
+  // them from its right side).
+  bool dependences_copied() const;
   // Whether the dependences are a superset of the support that folding the pending terms
   // may shrink: the system settles this equation before its exact walks.
   bool unsettled_dependences() const { return dependences_superset && !bdd_exp.pending_.empty(); }
@@ -425,6 +428,9 @@ class Bddexpressionwood {
     if (lender_ != nullptr || !borrowers_.empty()) return const_cast<Bddexpressionwood*>(this)->resolve(id);
     return exp_table[static_cast<size_t>(id)];
   }
+  // id's equation to read its dependences only: slot's, without taking it from the lender
+  // or lending it when the equation of the fork has the same dependences.
+  const Bddexpression* peek(long id) const;
   const std::set<long>& readers(long id) const { return amont_dep_table[static_cast<size_t>(id)].get(); }
   // id's readers to change. A set shared with a copy of this system is copied before its first
   // change, so a reference from readers(id) taken before may no longer be id's after it.

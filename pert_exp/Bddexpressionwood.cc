@@ -113,8 +113,9 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
   // Nothing of this copy has been merged back into it yet.
   unmerged_ = ens_exp;
   captured_size_ = nb_var_bdd;
-  // The same dependences (or, folded, fewer): a graph known acyclic stays so.
-  acyclic = src.acyclic;
+  // The same dependences (or, folded, fewer): a graph known acyclic stays so. A fork's
+  // source is checked once here rather than in each of its copies.
+  acyclic = fork_copy ? from.known_acyclic() : src.acyclic;
 }
 
 // ----- equations taken on first use -----
@@ -134,6 +135,13 @@ Bddexpression* Bddexpressionwood::resolve(long id) {
       if (b < borrowers_.size() && borrowers_[b] == borrower) ++b;
     }
   return e;
+}
+
+const Bddexpression* Bddexpressionwood::peek(long id) const {
+  if (!valid_id(id)) return nullptr;
+  if (lender_ == nullptr || lazy_.count(id) == 0) return exp_table[static_cast<size_t>(id)];
+  const Bddexpression* e = lender_->peek(id);
+  return e == nullptr || e->dependences_copied() ? e : slot(id);
 }
 
 void Bddexpressionwood::take(long id) {

@@ -173,3 +173,42 @@ TEST(Merge, ForkCopyKeepsItsStateAndMergesBackWithoutNewNodes) {
   EXPECT_EQ(nodes, m->internal_next_node_id);
   EXPECT_EQ(stamp, b->stamp());
 }
+
+// A fork's copy, and a copy of that copy, read every equation as it was when they were made,
+// whichever side changes or drops it first; a change in a copy leaves the other systems'
+// dependences and readers as they were.
+TEST(Merge, ForkCopiesOfCopiesReadTheStateOfTheirFork) {
+  test_system s;
+  bddpp_manager* m = s.m();
+  s.eq("a", m->Bdd_and(s.v("x"), s.v("y")));
+  s.at("a")->append_or_exp(s.v("u"));  // pending
+  s.eq("b", m->Bdd_or(s.v("a"), s.v("z")));
+  s.eq("c", m->Bdd_not(s.v("x")));
+  s.eq("d", m->Bdd_and(s.v("y"), s.v("z")));
+  bdd a0 = m->Bdd_or(m->Bdd_and(s.v("x"), s.v("y")), s.v("u"));
+  bdd b0 = m->Bdd_or(s.v("a"), s.v("z"));
+  auto in_s = [&](test_system& t, const char* name) {
+    return Bdd_isomorphe_by_name(m, t.m(), t.at(name)->my_bdd_exp());
+  };
+
+  test_system c1(new Bddexpressionwood(s.w, true));
+  test_system c2(new Bddexpressionwood(c1.w, true));
+  s.at("a")->setBddExp(s.v("x"));
+  s.w->absolute_forget_expression_by_bddid(s.id("c"));
+  c1.at("b")->append_or_exp(c1.v("u"));
+  s.at("d")->append_and_exp(s.v("x"));
+
+  EXPECT_EQ(nullptr, s.at("c"));
+  for (test_system* copy : {&c1, &c2}) {
+    EXPECT_EQ(a0, in_s(*copy, "a"));
+    EXPECT_EQ(m->Bdd_not(s.v("x")), in_s(*copy, "c"));
+    EXPECT_EQ(m->Bdd_and(s.v("y"), s.v("z")), in_s(*copy, "d"));
+  }
+  EXPECT_EQ(b0, in_s(c2, "b"));
+  EXPECT_EQ(m->Bdd_or(b0, s.v("u")), in_s(c1, "b"));
+  EXPECT_EQ(s.ids({"a", "z"}), s.at("b")->set_of_var_dependances());
+  EXPECT_EQ(c2.ids({"a", "z"}), c2.at("b")->set_of_var_dependances());
+  EXPECT_EQ(0u, s.w->readers(s.id("u")).count(s.id("b")));
+  EXPECT_EQ(0u, c2.w->readers(c2.id("u")).count(c2.id("b")));
+  EXPECT_EQ(1u, c1.w->readers(c1.id("u")).count(c1.id("b")));
+}
