@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -378,21 +379,27 @@ struct bdd_node_cold {
   bool owns_support = false;         // a node without manager owns the support made with it
 };
 
-// The cold fields of a manager's own nodes, by global id. Filled only where a field is set: a
-// node past the end has the defaults.
+// The cold fields of a manager's own nodes, by global id, in blocks of 256 ids made where a
+// field is set: a node of no block has the defaults. Blocks, because a manager's copy numbers
+// its nodes after its own variables' and asks the fields of few: one array up to the highest
+// id asked would cost each copy of a large manager as much as its variables.
 class bdd_cold_table {
  public:
   const bdd_node_cold* find(long id) const {
-    return static_cast<size_t>(id) < fields_.size() ? &fields_[static_cast<size_t>(id)] : nullptr;
+    size_t b = static_cast<size_t>(id) >> kShift;
+    return b < blocks_.size() && blocks_[b] ? &blocks_[b][static_cast<size_t>(id) & kMask] : nullptr;
   }
   bdd_node_cold& at(long id) {
-    size_t i = static_cast<size_t>(id);
-    if (i >= fields_.size()) fields_.resize(std::max(i + 1, 2 * fields_.size()));
-    return fields_[i];
+    size_t b = static_cast<size_t>(id) >> kShift;
+    if (b >= blocks_.size()) blocks_.resize(std::max(b + 1, 2 * blocks_.size()));
+    if (!blocks_[b]) blocks_[b].reset(new bdd_node_cold[kMask + 1]());
+    return blocks_[b][static_cast<size_t>(id) & kMask];
   }
 
  private:
-  std::vector<bdd_node_cold> fields_;
+  static constexpr size_t kShift = 8;
+  static constexpr size_t kMask = (size_t{1} << kShift) - 1;
+  std::vector<std::unique_ptr<bdd_node_cold[]>> blocks_;
 };
 
 // A node's cold fields, wherever they are kept: null (the defaults) when none was set.
