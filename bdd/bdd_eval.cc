@@ -146,7 +146,7 @@ void bddpp_manager::Bdd_truth_table(bdd f, int n, bdd* vars, bdd* out) {
 
 int bddpp_manager::Variable_awaited(bdd f, long int index) {
   if (index < 0 || index >= internal_bdd_vars) return 0;
-  return Bdd_node_depends_on(f.internal_bdd_node, internal_variables_table[index]);
+  return Bdd_node_depends_on(f.internal_bdd_node, Own_var_node(index));
 }
 
 int bddpp_manager::Variable_true_awaited(bdd f, long int index) {

@@ -28,7 +28,7 @@ bddpp_manager::bddpp_manager()
   internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
 }
 
-bddpp_manager::bddpp_manager(bddpp_manager* other)
+bddpp_manager::bddpp_manager(bddpp_manager* other, bool own_nodes_on_first_use)
     : internal_bdd_vars(other->internal_bdd_vars),
       internal_max_bdd_vars(other->internal_max_bdd_vars),
       internal_next_node_id(2),
@@ -45,13 +45,10 @@ bddpp_manager::bddpp_manager(bddpp_manager* other)
       internal_creation_names(other->internal_creation_names) {
   internal_state->nodes.set_owner(this);
   internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
-  for (long i = 0; i < internal_bdd_vars; ++i) {
-    bdd_node* own = New_own_var_node(i);
-    internal_variables_table[i] = own;
-    internal_idtoindex_table[i] = other->internal_idtoindex_table[i];
-    internal_assoc_var_table[i] = own;
-    internal_assoc_link_table[i] = 1;
-  }
+  std::copy(other->internal_idtoindex_table.begin(), other->internal_idtoindex_table.begin() + internal_bdd_vars,
+            internal_idtoindex_table.begin());
+  if (!own_nodes_on_first_use)
+    for (long i = 0; i < internal_bdd_vars; ++i) Make_own_var_node(i);
   internal_state->literals.assign(internal_max_bdd_vars, 2);
 }
 
@@ -175,7 +172,7 @@ bdd_node* bddpp_manager::New_node_var_last(const std::string& name) {
   uint64_t hash = std::hash<std::string>()(name);
   size_t slot;
   long known = Find_creation_name(name, hash, slot);
-  if (known >= 0) return internal_variables_table[known];
+  if (known >= 0) return Own_var_node(known);
   if (2 * static_cast<size_t>(index + 1) > internal_names_map.size()) {
     std::vector<uint64_t> old;
     old.swap(internal_names_map);
@@ -189,14 +186,22 @@ bdd_node* bddpp_manager::New_node_var_last(const std::string& name) {
   if (internal_bdd_vars >= internal_max_bdd_vars) Grow_tables();
   internal_names_table[index] = name;
   if (internal_current_names_built) internal_current_names[name].insert(index);
-  bdd_node* own = New_own_var_node(index);
-  internal_variables_table[index] = own;
+  internal_assoc_var_table[index] = nullptr;
+  bdd_node* own = Make_own_var_node(index);
   internal_idtoindex_table[index] = index;
-  internal_assoc_var_table[index] = own;
-  internal_assoc_link_table[index] = 1;
   ++internal_bdd_vars;
   if (static_cast<long>(internal_state->literals.size()) < internal_max_bdd_vars)
     internal_state->literals.resize(internal_max_bdd_vars, 2);
+  return own;
+}
+
+bdd_node* bddpp_manager::Make_own_var_node(long index) {
+  bdd_node* own = New_own_var_node(index);
+  internal_variables_table[static_cast<size_t>(index)] = own;
+  if (internal_assoc_var_table[static_cast<size_t>(index)] == nullptr) {
+    internal_assoc_var_table[static_cast<size_t>(index)] = own;
+    internal_assoc_link_table[static_cast<size_t>(index)] = 1;
+  }
   return own;
 }
 
@@ -239,7 +244,7 @@ bdd_node* bddpp_manager::Find_or_create_bdd_node(long var_index, int link_then, 
   }
   bdd_node* one = internal_bdd_node_one;
   if (then_node == one && else_node == one)
-    return else_link == 1 ? one : internal_variables_table[var_index];
+    return else_link == 1 ? one : Own_var_node(var_index);
   bool then_bad = then_node->internal_var_index >= 0 && then_node->internal_var_index <= var_index;
   bool else_bad = else_node->internal_var_index >= 0 && else_node->internal_var_index <= var_index;
   if (then_bad || else_bad) {
@@ -285,14 +290,14 @@ void bddpp_manager::Bdd_free(bdd) { std::cerr << "bddpp_manager::Bdd_free() is n
 // ----- look-ups -----
 
 bdd bddpp_manager::Bdd_var_by_index(long index) {
-  if (index >= 0 && index < internal_bdd_vars) return bdd(this, 1, internal_variables_table[index]);
+  if (index >= 0 && index < internal_bdd_vars) return bdd(this, 1, Own_var_node(index));
   if (index == -1) return Bdd_one();
   std::cerr << "calling bddpp_manager::Bdd_var_by_index() with index= " << index << " :out of range!" << std::endl;
   return bdd();
 }
 
 bdd bddpp_manager::Bdd_var_by_id(long id) {
-  if (id >= 0 && id < internal_bdd_vars) return bdd(this, 1, internal_variables_table[internal_idtoindex_table[id]]);
+  if (id >= 0 && id < internal_bdd_vars) return bdd(this, 1, Own_var_node(internal_idtoindex_table[id]));
   std::cerr << "calling bddpp_manager::Bdd_var_by_id() with id= " << id << " :out of range!" << std::endl;
   return Bdd_zero();
 }
@@ -364,7 +369,7 @@ bdd bddpp_manager::Bdd_if(bdd f) {
     std::cerr << "\ncalling bddpp_manager::Bdd_if() with bdd index= " << index << " :out of range!" << std::endl;
     return Bdd_zero();
   }
-  return bdd(this, 1, internal_variables_table[index]);
+  return bdd(this, 1, Own_var_node(index));
 }
 
 std::string bddpp_manager::Name_var_by_bdd(bdd f) {

@@ -200,7 +200,7 @@ bdd bddpp_manager::Bdd_ite(int link, long int index, bdd g, bdd h) {
   if (index == -1) {
     f = bdd(this, link, internal_bdd_node_one);
   } else if (index >= 0 && index < internal_bdd_vars) {
-    f = bdd(this, link, internal_variables_table[index]);
+    f = bdd(this, link, Own_var_node(index));
   } else {
     std::cerr << "ERROR: abnormal index in bddpp_manager::Bdd_ite()" << std::endl;
     f = bdd(this, link, nullptr);

@@ -480,7 +480,7 @@ inline bdd_node* bddpp_manager::Find_or_create_ordered(long var_index, int link_
   int else_link = link_else * link_then;
   bdd_node* one = internal_bdd_node_one;
   if (then_node == one && else_node == one)
-    return else_link == 1 ? one : internal_variables_table[var_index];
+    return else_link == 1 ? one : Own_var_node(var_index);
   uint64_t h;
   size_t slot = 0;
   bdd_node* found = internal_bdd_node_map->find(var_index, then_node, else_node, else_link, h, slot);

@@ -104,7 +104,7 @@ void bddpp_manager::Bdd_stats(std::ostream& out) {
   if (internal_bdd_vars > 0) {
     out << "Index: name --> signature\n";
     for (long i = 0; i < internal_bdd_vars; ++i)
-      out << i << ": " << internal_names_table[i] << " --> " << internal_variables_table[i]->signature() << "\n";
+      out << i << ": " << internal_names_table[i] << " --> " << Own_var_node(i)->signature() << "\n";
   }
   out << "\n";
   if (!internal_bdd_node_map) {

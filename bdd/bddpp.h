@@ -156,9 +156,9 @@ class bddpp_manager {
   long internal_max_bdd_vars;
   long internal_next_node_id;
   std::vector<std::string> internal_names_table;        // by order index (capacity entries)
-  std::vector<bdd_node*> internal_variables_table;       // own node of each variable
+  std::vector<bdd_node*> internal_variables_table;       // own node of each variable (see Own_var_node)
   std::vector<long> internal_idtoindex_table;            // id -> order index
-  std::vector<bdd_node*> internal_assoc_var_table;       // association: node ...
+  std::vector<bdd_node*> internal_assoc_var_table;       // association: node (see Assoc_node) ...
   std::vector<int> internal_assoc_link_table;            // ... read through this link
   bdd_unique_table* internal_bdd_node_map;
   // Creation name -> order index: open addressing, a slot holding (hash << 32) | (index + 1),
@@ -169,8 +169,22 @@ class bddpp_manager {
 
   // ----- construction, variables -----
   bddpp_manager();
-  explicit bddpp_manager(bddpp_manager* other);
+  // A copy of other's variables (names, order; associations reset). own_nodes_on_first_use:
+  // each variable's own node is made when first asked for, not at once: a fork's copy uses few
+  // of them, and its node ids are never written out. Otherwise they are made at once, numbered
+  // in index order.
+  explicit bddpp_manager(bddpp_manager* other, bool own_nodes_on_first_use = false);
   ~bddpp_manager();
+  // The own node of variable index (< the variable count), made when missing (null in the
+  // table until then); and the node associated with it (its own node unless one was set).
+  bdd_node* Own_var_node(long index) {
+    bdd_node* n = internal_variables_table[static_cast<size_t>(index)];
+    return n != nullptr ? n : Make_own_var_node(index);
+  }
+  bdd_node* Assoc_node(long index) {
+    bdd_node* a = internal_assoc_var_table[static_cast<size_t>(index)];
+    return a != nullptr ? a : Own_var_node(index);
+  }
   bddpp_manager(const bddpp_manager&) = delete;
   bddpp_manager& operator=(const bddpp_manager&) = delete;
 
@@ -455,6 +469,7 @@ class bddpp_manager {
   bdd_node* New_table_node(long var_index, int else_link_type, bdd_node* then_node, bdd_node* else_node,
                            uint64_t hash, size_t slot);
   bdd_node* New_own_var_node(long index);
+  bdd_node* Make_own_var_node(long index);
   void Free_node(bdd_node* n);
   // The and/or core, one recursion for both (bdd_ops.cc); Op gives the terminal cases, the
   // computed-table code and the name in reports.

@@ -110,7 +110,7 @@ void bddpp_manager::debug_variables(std::ostream& os) {
   for (long i = 0; i < internal_bdd_vars; ++i) {
     Print_sop(" or ", " and ", "not ", "", os, Bdd_var_by_index(i), 1);
     os << " --> ";
-    bdd_node* a = internal_assoc_var_table[i];
+    bdd_node* a = Assoc_node(i);
     if (a == nullptr) {
       os << "NULL";
     } else {

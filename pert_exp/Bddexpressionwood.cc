@@ -64,7 +64,7 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
   if (src.man == nullptr)
     man = nullptr;
   else
-    man = common_bdd_manager == 1 ? src.man : new bddpp_manager(src.man);
+    man = common_bdd_manager == 1 ? src.man : new bddpp_manager(src.man, fork_copy);
   ens_exp = src.ens_exp;
   nb_var_bdd = man != nullptr ? man->Nb_bdd_vars() : 0;
   nb_max_var_bdd = src.nb_max_var_bdd < 1 ? 1 : src.nb_max_var_bdd;

@@ -60,6 +60,35 @@ TEST(BddManager, CopyConstructorCopiesVariablesOnly) {
   EXPECT_EQ(c.internal_bdd_node_map->size(), 3u);
 }
 
+// A fork's copy makes a variable's own node when first asked for, and answers as a copy that
+// made them all: the same functions, variables, associations and new variables.
+TEST(BddManager, CopyMakingOwnNodesOnFirstUseAnswersAsAFullCopy) {
+  bddpp_manager m;
+  Make_vars(m, 20, "v");
+  bddpp_manager full(&m), lazy(&m, true);
+  EXPECT_EQ(lazy.internal_variables_table[5], nullptr);
+  EXPECT_EQ(lazy.Bdd_var_by_index(5).node(), lazy.internal_variables_table[5]);
+  {
+    bdd f = m.Bdd_or(m.Bdd_and(m.Bdd_var_by_index(3), m.Bdd_var_by_index(7)), m.Bdd_not(m.Bdd_var_by_index(12)));
+    bdd in_full = Bdd_isomorphe_by_name(&full, &m, f);
+    bdd in_lazy = Bdd_isomorphe_by_name(&lazy, &m, f);
+    EXPECT_EQ(f, Bdd_isomorphe_by_name(&m, &lazy, in_lazy));
+    EXPECT_EQ(full.Print_sop_to_String("+", ".", "!", "", in_full, 1),
+              lazy.Print_sop_to_String("+", ".", "!", "", in_lazy, 1));
+    for (bddpp_manager* c : {&full, &lazy}) {
+      int self = -2;
+      bdd x = c->Bdd_var_by_index(9);
+      EXPECT_EQ(x, c->Bdd_follow_assoc(x, &self));
+      EXPECT_EQ(self, 9);
+      c->Bdd_assoc_bdd_to_var(c->Bdd_and(c->Bdd_var_by_index(1), c->Bdd_var_by_index(2)), c->Bdd_var_by_index(0));
+      bdd g = c->Bdd_follow_assoc(c->Bdd_or(c->Bdd_var_by_index(0), c->Bdd_var_by_index(4)), &self);
+      EXPECT_EQ(c->Print_sop_to_String("+", ".", "!", "", g, 1), "v1.v2+v4");
+    }
+    bdd w = lazy.New_var_last("w");
+    EXPECT_EQ(w.node(), lazy.Bdd_var_by_index(20).node());
+  }
+}
+
 // Creation names stay the look-up keys in a copy, through renamings on either side and the
 // growth of the index.
 TEST(BddManager, CopyFindsVariablesByCreationName) {
