@@ -299,7 +299,6 @@ void bddpp_manager::Bdd_assoc_bdd_to_var(bdd e, bdd v) {
   for (long j = 0; j < internal_bdd_vars; ++j) {
     if (!r.internal_bdd_node->var_index_dep(j)) continue;
     bdd_node* a = Assoc_node(j);
-    if (!a) continue;
     bdd assoc(this, internal_assoc_link_table[j], a);
     if (a->var_index_dep(j)) continue;
     r = Bdd_compose(r, Bdd_var_by_index(j), assoc);
@@ -311,7 +310,7 @@ void bddpp_manager::Bdd_assoc_bdd_to_var(bdd e, bdd v) {
   for (long j = 0; j < internal_bdd_vars; ++j) {
     if (j == i) continue;
     bdd_node* a = Assoc_node(j);
-    if (!a || !a->var_index_dep(i)) continue;
+    if (!a->var_index_dep(i)) continue;
     bdd c = Bdd_compose(bdd(this, internal_assoc_link_table[j], a), xi, r);
     internal_assoc_var_table[j] = c.internal_bdd_node;
     internal_assoc_link_table[j] = c.internal_link_type;
@@ -323,7 +322,6 @@ bdd bddpp_manager::Bdd_follow_assoc(bdd f, int* self) {
   if (Bdd_is_var(f)) {
     long i = f.internal_bdd_node->internal_var_index;
     bdd_node* a = Assoc_node(i);
-    if (!a) return f;
     if (a->var_index_dep(i)) *self = static_cast<int>(i);
     return bdd(this, internal_assoc_link_table[i], a);
   }
@@ -332,7 +330,6 @@ bdd bddpp_manager::Bdd_follow_assoc(bdd f, int* self) {
   std::vector<int32_t> support = f.internal_bdd_node->support()->vars;
   for (int32_t j : support) {
     bdd_node* a = Assoc_node(j);
-    if (!a) continue;
     if (!a->var_index_dep(j)) {
       bdd x = Bdd_var_by_index(j);
       result = Bdd_compose(result, x, bdd(this, internal_assoc_link_table[j], a));

@@ -276,10 +276,12 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     if (here == o) return here->stamp() == eq->copied_stamp();
     return here->copied_from() == o && here->copied_stamp() == eq->copied_stamp();
   };
-  // The operator that merges the value equation of variable i: AND for occurrence 0 of a
-  // signal that pre chains in either system (the AND of its occurrences' values), OR otherwise.
-  auto value_operator = [&](Signal* s) { return chained_by_pre(s, ow) || chained_by_pre(s, w) ? 2 : 1; };
+  // The signal of variable i of the other system, and the operator that merges the value
+  // equation of signal s: AND for occurrence 0 of a signal that pre chains in either system
+  // (the AND of its occurrences' values; OR would keep only the shorter copy's chain), OR
+  // otherwise.
   auto signal_of = [&](long i) { return signal_of_variable(m, ow, i, ow->Name_var_by_index(i).substr(3)); };
+  auto value_operator = [&](Signal* s) { return chained_by_pre(s, ow) || chained_by_pre(s, w) ? 2 : 1; };
   auto passed_over = [&](long i, Bddexpression* eq) {
     if (i >= forked || written.count(i) != 0) return false;
     if (eq == nullptr || eq->getAbstraction() != 0) return true;
@@ -372,9 +374,7 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     if (Compilation::isStatusType(kind)) {
       here->merge_right_side(op, *eq);
     } else if (Compilation::isValueType(kind)) {
-      Signal* s = signal_of_variable(m, ow, i, v.substr(3));
-      // Occurrence 0 of a signal that pre chains is the AND of its occurrences' values in
-      // either copy; OR would keep only the shorter copy's chain.
+      Signal* s = signal_of(i);
       op = value_operator(s);
       here->merge_right_side(op, *eq);
       if (s != nullptr && has_entry(s, ow)) raise_current_occurrence(s, w, s->getCurrentOccurrence(ow));

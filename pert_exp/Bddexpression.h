@@ -251,7 +251,7 @@ class Bddexpressionwood {
   long nb_var_bdd;         // slots in use (the manager's variable count after each growth)
   long nb_max_var_bdd;     // allocated length of the three tables, a power of two
   std::vector<Bddexpression*> exp_table;
-  std::vector<shared_ids> amont_dep_table;  // readers of each variable (see readers, edit_readers)
+  std::vector<shared_ids> amont_dep_table;  // readers of each variable (see readers, reader_set)
   std::vector<long> latest_date_table;          // 0: not set
   long nb_level;                                // 0: dates not computed
 
@@ -453,7 +453,7 @@ class Bddexpressionwood {
   // id's equation of this system, taken from the lender first when lazy, without lending.
   Bddexpression* own(long id);
   void take(long id);
-  void take_all();  // then stops borrowing
+  void take_all();
   void lend_all();  // every borrower takes all its slots
   void stop_borrowing();
   // Changes (stamp, index), an equation's first change after each capture only: a fork's

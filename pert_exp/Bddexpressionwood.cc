@@ -154,8 +154,7 @@ void Bddexpressionwood::take(long id) {
 }
 
 void Bddexpressionwood::take_all() {
-  while (!lazy_.empty()) take(*lazy_.begin());
-  stop_borrowing();
+  while (!lazy_.empty()) take(*lazy_.begin());  // the last one stops the borrowing
 }
 
 void Bddexpressionwood::lend_all() {

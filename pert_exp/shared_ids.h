@@ -31,14 +31,10 @@ class shared_ids {
   operator const std::set<long>&() const { return get(); }  // NOLINT: read as a set
   std::set<long>::const_iterator begin() const { return get().begin(); }
   std::set<long>::const_iterator end() const { return get().end(); }
-  std::set<long>::const_iterator find(long id) const { return get().find(id); }
-  std::set<long>::const_iterator lower_bound(long id) const { return get().lower_bound(id); }
   size_t size() const { return get().size(); }
   size_t count(long id) const { return get().count(id); }
   bool empty() const { return ids_ == nullptr || ids_->empty(); }
   bool operator==(const std::set<long>& s) const { return get() == s; }
-  bool operator==(const shared_ids& s) const { return ids_ == s.ids_ || get() == s.get(); }
-  bool operator!=(const shared_ids& s) const { return !(*this == s); }
   // The set, this holder's own: copied first when shared.
   std::set<long>& edit() {
     if (ids_ == nullptr)
@@ -56,7 +52,9 @@ class shared_ids {
   // Changes that copy a shared set only when they change it. Ids mostly arrive in increasing
   // order: the hint at the end makes those insertions constant time.
   void insert(long id) {
-    if (get().count(id) == 0) edit().insert(edit().end(), id);
+    if (get().count(id) != 0) return;
+    std::set<long>& ids = edit();
+    ids.insert(ids.end(), id);
   }
   void erase(long id) {
     if (get().count(id) != 0) edit().erase(id);

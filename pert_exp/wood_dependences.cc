@@ -298,7 +298,7 @@ void Bddexpressionwood::useless_local(long v) {
       reader_set(d).erase(v);
       reader_set(d).insert(r);
     }
-    reader_set(v).edit() = priv(readers(v), noted);
+    reader_set(v) = priv(readers(v), noted);
   }
   reader_set(v).clear();
 }

@@ -211,7 +211,7 @@ void Bddexpressionwood::suppress_wires(std::list<int>& keep) {
       rewritten.insert(r);
     }
     removed.add(id, e->bdd_exp);
-    reader_set(d).edit().insert(rs.begin(), rs.end());
+    reader_set(d).insert(rs.begin(), rs.end());
     destroy_equation(id);
     reader_set(id).clear();
     latest(id) = 0;
@@ -280,7 +280,7 @@ void Bddexpressionwood::suppress_locals(std::list<int>& keep) {
     substitute(*this, id, *e, rs, deps);
     for (long d : deps) {
       if (!valid_id(d)) continue;
-      reader_set(d).edit().insert(rs.begin(), rs.end());
+      reader_set(d).insert(rs.begin(), rs.end());
       reader_set(d).erase(id);
     }
     destroy_equation(id);
