@@ -11,6 +11,18 @@
 #include "bdd_tables.h"
 #include "bddpp.h"
 
+std::string& bdd_name_table::edit(size_t i) {
+  std::shared_ptr<block>& b = blocks_[i >> kShift];
+  if (b.use_count() > 1) b = std::make_shared<block>(*b);
+  return (*b)[i & kMask];
+}
+
+void bdd_name_table::resize(size_t n) {
+  size_t count = (n + kMask) >> kShift;
+  while (blocks_.size() < count) blocks_.push_back(std::make_shared<block>());
+  blocks_.resize(count);
+}
+
 bddpp_manager::bddpp_manager()
     : internal_bdd_vars(0),
       internal_max_bdd_vars(16),
@@ -37,7 +49,9 @@ bddpp_manager::bddpp_manager(bddpp_manager* other, bool own_nodes_on_first_use)
       internal_idtoindex_table(other->internal_max_bdd_vars, 0),
       internal_assoc_var_table(other->internal_max_bdd_vars, nullptr),
       internal_assoc_link_table(other->internal_max_bdd_vars, 1),
-      internal_bdd_node_map(new bdd_unique_table(static_cast<size_t>(other->internal_bdd_vars))),
+      // A fork's copy makes few nodes: its table grows from the default size.
+      internal_bdd_node_map(own_nodes_on_first_use ? new bdd_unique_table()
+                                                   : new bdd_unique_table(static_cast<size_t>(other->internal_bdd_vars))),
       internal_names_map(other->internal_names_map),
       internal_bdd_node_one(nullptr),
       internal_state(new bddpp_internals()),
@@ -184,7 +198,7 @@ bdd_node* bddpp_manager::New_node_var_last(const std::string& name) {
     internal_names_map[slot] = (static_cast<uint64_t>(index + 1) << 32) | static_cast<uint32_t>(hash);
   }
   if (internal_bdd_vars >= internal_max_bdd_vars) Grow_tables();
-  internal_names_table[index] = name;
+  internal_names_table.edit(index) = name;
   if (internal_current_names_built) internal_current_names[name].insert(index);
   internal_assoc_var_table[index] = nullptr;
   bdd_node* own = Make_own_var_node(index);
@@ -419,7 +433,7 @@ void bddpp_manager::Set_current_name(long index, const std::string& name) {
     internal_current_names[name].insert(index);
   }
   internal_renamed = true;
-  internal_names_table[index] = name;
+  internal_names_table.edit(index) = name;
 }
 
 void bddpp_manager::Rename_var(const std::string& new_name, const std::string& old_name) {
@@ -453,7 +467,7 @@ void bddpp_manager::Replace_char_in_all_names(char from, char to) {
   internal_current_names_built = false;
   internal_current_names.clear();
   for (long i = 0; i < internal_bdd_vars; ++i)
-    if (!internal_names_table[i].empty()) internal_names_table[i] = substitute_char(internal_names_table[i], from, to);
+    if (!internal_names_table[i].empty()) internal_names_table.edit(i) = substitute_char(internal_names_table[i], from, to);
 }
 
 void bddpp_manager::No_begin_underscore_name() {
@@ -462,8 +476,8 @@ void bddpp_manager::No_begin_underscore_name() {
   internal_current_names_built = false;
   internal_current_names.clear();
   for (long i = 0; i < internal_bdd_vars; ++i) {
-    std::string& s = internal_names_table[i];
-    if (!s.empty() && s[0] == '_') s = "v" + s;
+    if (!internal_names_table[i].empty() && internal_names_table[i][0] == '_')
+      internal_names_table.edit(i) = "v" + internal_names_table[i];
   }
 }
 

@@ -14,11 +14,13 @@
 #ifndef BDD_BDDPP_H
 #define BDD_BDDPP_H
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <iosfwd>
 #include <list>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -147,6 +149,23 @@ std::ostream& operator<<(std::ostream& os, const bdd& f);
 std::string Bdd_version();
 uint64_t String_table_memory_size(const std::string* table, int n);
 
+// Variable names by order index, in blocks that copies of a table share until one of them
+// writes to a block: a fork's copy of a manager copies one pointer per 256 names, not every
+// name, and most of its blocks are never written.
+class bdd_name_table {
+ public:
+  explicit bdd_name_table(size_t n = 0) { resize(n); }
+  const std::string& operator[](size_t i) const { return (*blocks_[i >> kShift])[i & kMask]; }
+  std::string& edit(size_t i);  // a shared block is copied first
+  void resize(size_t n);        // new names are empty
+
+ private:
+  static constexpr size_t kShift = 8;
+  static constexpr size_t kMask = (size_t{1} << kShift) - 1;
+  using block = std::array<std::string, size_t{1} << kShift>;
+  std::vector<std::shared_ptr<block>> blocks_;
+};
+
 // ---------------------------------------------------------------------------------------------
 // Manager
 // ---------------------------------------------------------------------------------------------
@@ -155,7 +174,7 @@ class bddpp_manager {
   long internal_bdd_vars;
   long internal_max_bdd_vars;
   long internal_next_node_id;
-  std::vector<std::string> internal_names_table;        // by order index (capacity entries)
+  bdd_name_table internal_names_table;                   // by order index (capacity entries)
   std::vector<bdd_node*> internal_variables_table;       // own node of each variable (see Own_var_node)
   std::vector<long> internal_idtoindex_table;            // id -> order index
   std::vector<bdd_node*> internal_assoc_var_table;       // association: node (see Assoc_node) ...
