@@ -317,6 +317,8 @@ void SignalManager::duplicate(Bddexpressionwood* to, Bddexpressionwood* from) {
   if (it == signalref_id_table->end()) return;
   const SignalRefTable* src = it->second;
   bool fresh = signalref_id_table->count(to) == 0;
+  // A fresh system's ids are recorded together, its list of holders looked up once.
+  std::vector<std::pair<SignalRef*, std::pair<long, long>>> added;
   for (long id = 0; id < src->size; ++id) {
     SignalRef* r = src->signal_ref_table[id];
     if (r == nullptr) continue;
@@ -324,9 +326,16 @@ void SignalManager::duplicate(Bddexpressionwood* to, Bddexpressionwood* from) {
     if (ids == r->bdd_ids_wood->end()) r->getBddStatusId(from);  // throws: no ids for from
     if (ids->second.first != id) continue;
     long vid = ids->second.second;
-    r->addBddIds(id, vid, to);
-    if (!fresh) addSignalRefIdTable(id, vid, r, to);
+    if (!fresh) {
+      r->addBddIds(id, vid, to);
+      addSignalRefIdTable(id, vid, r, to);
+    } else if (r->isDefinedWood(to)) {
+      throw IllegalOperationException("SignalRef::addBddIds: wood already added", r->current_name);
+    } else {
+      added.emplace_back(r, std::pair<long, long>(id, vid));
+    }
   }
+  refs_by_wood().add_all(to, added);
   if (!fresh) return;
   to->update_bdd_vars();
   (*signalref_id_table)[to] = grown_table(src, to->Nb_bdd_vars());

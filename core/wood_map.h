@@ -93,6 +93,17 @@ class wood_holders {
     list.push_back(h);
   }
 
+  // Gives each holder of `added`, none of which has an entry for w, one with its value.
+  void add_all(Bddexpressionwood* w, const std::vector<std::pair<H*, T>>& added) {
+    if (added.empty()) return;
+    std::vector<H*>& list = lists[w];
+    list.reserve(list.size() + added.size());
+    for (const auto& a : added) {
+      get_(a.first).insert(w, a.second, list.size());
+      list.push_back(a.first);
+    }
+  }
+
   // Gives every holder of from an entry for to with its value for from.
   void copy(Bddexpressionwood* to, Bddexpressionwood* from) {
     auto found = lists.find(from);
