@@ -28,10 +28,6 @@ bddpp_manager::bddpp_manager()
       internal_max_bdd_vars(16),
       internal_next_node_id(2),
       internal_names_table(16),
-      internal_variables_table(16, nullptr),
-      internal_idtoindex_table(16, 0),
-      internal_assoc_var_table(16, nullptr),
-      internal_assoc_link_table(16, 1),
       internal_bdd_node_map(new bdd_unique_table()),
       internal_bdd_node_one(nullptr),
       internal_state(new bddpp_internals()) {
@@ -45,10 +41,6 @@ bddpp_manager::bddpp_manager(bddpp_manager* other, bool own_nodes_on_first_use)
       internal_max_bdd_vars(other->internal_max_bdd_vars),
       internal_next_node_id(2),
       internal_names_table(other->internal_names_table),
-      internal_variables_table(other->internal_max_bdd_vars, nullptr),
-      internal_idtoindex_table(other->internal_max_bdd_vars, 0),
-      internal_assoc_var_table(other->internal_max_bdd_vars, nullptr),
-      internal_assoc_link_table(other->internal_max_bdd_vars, 1),
       // A fork's copy makes few nodes: its table grows from the default size.
       internal_bdd_node_map(own_nodes_on_first_use ? new bdd_unique_table()
                                                    : new bdd_unique_table(static_cast<size_t>(other->internal_bdd_vars))),
@@ -59,8 +51,9 @@ bddpp_manager::bddpp_manager(bddpp_manager* other, bool own_nodes_on_first_use)
       internal_creation_names(other->internal_creation_names) {
   internal_state->nodes.set_owner(this);
   internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
-  std::copy(other->internal_idtoindex_table.begin(), other->internal_idtoindex_table.begin() + internal_bdd_vars,
-            internal_idtoindex_table.begin());
+  other->internal_idtoindex_table.for_each_set([this](size_t i, long order) {
+    if (static_cast<long>(i) < internal_bdd_vars) internal_idtoindex_table.at(i) = order;
+  });
   if (!own_nodes_on_first_use)
     for (long i = 0; i < internal_bdd_vars; ++i) Make_own_var_node(i);
   internal_state->literals.assign(internal_max_bdd_vars, 2);
@@ -133,12 +126,7 @@ std::string bddpp_manager::Bdd_version() { return ::Bdd_version(); }
 
 void bddpp_manager::Grow_tables() {
   internal_max_bdd_vars *= 2;
-  size_t cap = static_cast<size_t>(internal_max_bdd_vars);
-  internal_names_table.resize(cap);
-  internal_variables_table.resize(cap, nullptr);
-  internal_idtoindex_table.resize(cap, 0);
-  internal_assoc_var_table.resize(cap, nullptr);
-  internal_assoc_link_table.resize(cap, 1);
+  internal_names_table.resize(static_cast<size_t>(internal_max_bdd_vars));
 }
 
 // ----- creation names -----
@@ -200,9 +188,8 @@ bdd_node* bddpp_manager::New_node_var_last(const std::string& name) {
   if (internal_bdd_vars >= internal_max_bdd_vars) Grow_tables();
   internal_names_table.edit(index) = name;
   if (internal_current_names_built) internal_current_names[name].insert(index);
-  internal_assoc_var_table[index] = nullptr;
+  if (internal_assoc_var_table[index] != nullptr) internal_assoc_var_table.at(index) = nullptr;
   bdd_node* own = Make_own_var_node(index);
-  internal_idtoindex_table[index] = index;
   ++internal_bdd_vars;
   if (static_cast<long>(internal_state->literals.size()) < internal_max_bdd_vars)
     internal_state->literals.resize(internal_max_bdd_vars, 2);
@@ -211,10 +198,11 @@ bdd_node* bddpp_manager::New_node_var_last(const std::string& name) {
 
 bdd_node* bddpp_manager::Make_own_var_node(long index) {
   bdd_node* own = New_own_var_node(index);
-  internal_variables_table[static_cast<size_t>(index)] = own;
-  if (internal_assoc_var_table[static_cast<size_t>(index)] == nullptr) {
-    internal_assoc_var_table[static_cast<size_t>(index)] = own;
-    internal_assoc_link_table[static_cast<size_t>(index)] = 1;
+  size_t i = static_cast<size_t>(index);
+  internal_variables_table.at(i) = own;
+  if (internal_assoc_var_table[i] == nullptr) {
+    internal_assoc_var_table.at(i) = own;
+    internal_assoc_link_table.at(i) = 1;
   }
   return own;
 }
@@ -281,12 +269,12 @@ void bddpp_manager::Bdd_gc() {
   std::vector<bdd_node*> doomed;
   internal_bdd_node_map->for_each([&](bdd_node* n) {
     if (n == internal_bdd_node_one) return;
-    if (internal_variables_table[n->internal_var_index] == n) return;
+    if (Made_var_node(n->internal_var_index) == n) return;
     if (n->internal_nb_refs <= 0) doomed.push_back(n);
   });
   // The association table names nodes without counting them: its entries stay.
-  std::unordered_set<const bdd_node*> roots(internal_assoc_var_table.begin(),
-                                            internal_assoc_var_table.begin() + internal_bdd_vars);
+  std::unordered_set<const bdd_node*> roots;
+  for (long i = 0; i < internal_bdd_vars; ++i) roots.insert(internal_assoc_var_table[static_cast<size_t>(i)]);
   std::vector<bdd_node*> kept;
   for (bdd_node* n : doomed)
     if (!roots.count(n)) kept.push_back(n);
@@ -311,7 +299,7 @@ bdd bddpp_manager::Bdd_var_by_index(long index) {
 }
 
 bdd bddpp_manager::Bdd_var_by_id(long id) {
-  if (id >= 0 && id < internal_bdd_vars) return bdd(this, 1, Own_var_node(internal_idtoindex_table[id]));
+  if (id >= 0 && id < internal_bdd_vars) return bdd(this, 1, Own_var_node(Order_index(id)));
   std::cerr << "calling bddpp_manager::Bdd_var_by_id() with id= " << id << " :out of range!" << std::endl;
   return Bdd_zero();
 }
@@ -368,9 +356,9 @@ long int bddpp_manager::Bdd_if_id(bdd f) {
     return -3;
   }
   // Ids equal indexes in every manager of the package: try that first.
-  if (index < internal_bdd_vars && internal_idtoindex_table[index] == index) return index;
+  if (index < internal_bdd_vars && Order_index(index) == index) return index;
   for (long id = 0; id < internal_bdd_vars; ++id)
-    if (internal_idtoindex_table[id] == index) return id;
+    if (Order_index(id) == index) return id;
   std::cerr << "Warning in bddpp_manager::Bdd_if_id(): id not found!" << std::endl;
   return -3;
 }
@@ -494,7 +482,7 @@ void bddpp_manager::Change_name_by_id(long id, const std::string& name) {
     std::cerr << "Error in bddpp_manager::Change_name_by_id(): id " << id << " out of range!" << std::endl;
     return;
   }
-  Set_current_name(internal_idtoindex_table[id], name);
+  Set_current_name(Order_index(id), name);
 }
 
 // ----- stubs -----

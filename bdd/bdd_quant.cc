@@ -303,8 +303,8 @@ void bddpp_manager::Bdd_assoc_bdd_to_var(bdd e, bdd v) {
     if (a->var_index_dep(j)) continue;
     r = Bdd_compose(r, Bdd_var_by_index(j), assoc);
   }
-  internal_assoc_var_table[i] = r.internal_bdd_node;
-  internal_assoc_link_table[i] = r.internal_link_type;
+  internal_assoc_var_table.at(i) = r.internal_bdd_node;
+  internal_assoc_link_table.at(i) = r.internal_link_type;
   if (r.internal_bdd_node->var_index_dep(i)) return;
   bdd xi = Bdd_var_by_index(i);
   for (long j = 0; j < internal_bdd_vars; ++j) {
@@ -312,8 +312,8 @@ void bddpp_manager::Bdd_assoc_bdd_to_var(bdd e, bdd v) {
     bdd_node* a = Assoc_node(j);
     if (!a->var_index_dep(i)) continue;
     bdd c = Bdd_compose(bdd(this, internal_assoc_link_table[j], a), xi, r);
-    internal_assoc_var_table[j] = c.internal_bdd_node;
-    internal_assoc_link_table[j] = c.internal_link_type;
+    internal_assoc_var_table.at(j) = c.internal_bdd_node;
+    internal_assoc_link_table.at(j) = c.internal_link_type;
   }
 }
 

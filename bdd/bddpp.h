@@ -166,6 +166,44 @@ class bdd_name_table {
   std::vector<std::shared_ptr<block>> blocks_;
 };
 
+// An entry per variable index, in pages of 256 made when an entry of theirs is first set: a
+// fork's copy of a manager sets the entries of the few variables its branch uses, so copying a
+// manager allocates no table as long as the number of variables. An entry never set reads as
+// the table's unset value.
+template <class T>
+class bdd_var_table {
+ public:
+  explicit bdd_var_table(T unset) : unset_(unset) {}
+  T operator[](size_t i) const {
+    size_t p = i >> kShift;
+    return p < pages_.size() && pages_[p] ? (*pages_[p])[i & kMask] : unset_;
+  }
+  T& at(size_t i) {
+    size_t p = i >> kShift;
+    if (p >= pages_.size()) pages_.resize(p + 1);
+    if (!pages_[p]) {
+      pages_[p] = std::make_unique<page>();
+      pages_[p]->fill(unset_);
+    }
+    return (*pages_[p])[i & kMask];
+  }
+  // f(index, value) for each entry set to other than the unset value, in index order.
+  template <class F>
+  void for_each_set(F f) const {
+    for (size_t p = 0; p < pages_.size(); ++p)
+      if (pages_[p])
+        for (size_t k = 0; k <= kMask; ++k)
+          if ((*pages_[p])[k] != unset_) f((p << kShift) | k, (*pages_[p])[k]);
+  }
+
+ private:
+  static constexpr size_t kShift = 8;
+  static constexpr size_t kMask = (size_t{1} << kShift) - 1;
+  using page = std::array<T, size_t{1} << kShift>;
+  std::vector<std::unique_ptr<page>> pages_;
+  T unset_;
+};
+
 // ---------------------------------------------------------------------------------------------
 // Manager
 // ---------------------------------------------------------------------------------------------
@@ -175,10 +213,10 @@ class bddpp_manager {
   long internal_max_bdd_vars;
   long internal_next_node_id;
   bdd_name_table internal_names_table;                   // by order index (capacity entries)
-  std::vector<bdd_node*> internal_variables_table;       // own node of each variable (see Own_var_node)
-  std::vector<long> internal_idtoindex_table;            // id -> order index
-  std::vector<bdd_node*> internal_assoc_var_table;       // association: node (see Assoc_node) ...
-  std::vector<int> internal_assoc_link_table;            // ... read through this link
+  bdd_var_table<bdd_node*> internal_variables_table{nullptr};  // own node of each variable (see Own_var_node)
+  bdd_var_table<long> internal_idtoindex_table{-1};            // id -> order index (-1: the id itself)
+  bdd_var_table<bdd_node*> internal_assoc_var_table{nullptr};  // association: node (see Assoc_node) ...
+  bdd_var_table<int> internal_assoc_link_table{1};             // ... read through this link
   bdd_unique_table* internal_bdd_node_map;
   // Creation name -> order index: open addressing, a slot holding (hash << 32) | (index + 1),
   // 0 when free, at most half full; the name itself is read back through the index, so that a
@@ -197,12 +235,19 @@ class bddpp_manager {
   // The own node of variable index (< the variable count), made when missing (null in the
   // table until then); and the node associated with it (its own node unless one was set).
   bdd_node* Own_var_node(long index) {
-    bdd_node* n = internal_variables_table[static_cast<size_t>(index)];
+    bdd_node* n = Made_var_node(index);
     return n != nullptr ? n : Make_own_var_node(index);
   }
   bdd_node* Assoc_node(long index) {
     bdd_node* a = internal_assoc_var_table[static_cast<size_t>(index)];
     return a != nullptr ? a : Own_var_node(index);
+  }
+  // The own node of variable index if made, null otherwise.
+  bdd_node* Made_var_node(long index) const { return internal_variables_table[static_cast<size_t>(index)]; }
+  // The order index of variable id (< the variable count).
+  long Order_index(long id) const {
+    long i = internal_idtoindex_table[static_cast<size_t>(id)];
+    return i < 0 ? id : i;
   }
   bddpp_manager(const bddpp_manager&) = delete;
   bddpp_manager& operator=(const bddpp_manager&) = delete;

@@ -114,7 +114,7 @@ void bddpp_manager::debug_variables(std::ostream& os) {
     if (a == nullptr) {
       os << "NULL";
     } else {
-      int link = static_cast<size_t>(i) < internal_assoc_link_table.size() ? internal_assoc_link_table[i] : 1;
+      int link = internal_assoc_link_table[static_cast<size_t>(i)];
       Print_sop(" or ", " and ", "not ", "", os, bdd(this, link == -1 ? -1 : 1, a), 1);
     }
     os << std::endl;

@@ -66,8 +66,10 @@ TEST(BddManager, CopyMakingOwnNodesOnFirstUseAnswersAsAFullCopy) {
   bddpp_manager m;
   Make_vars(m, 20, "v");
   bddpp_manager full(&m), lazy(&m, true);
-  EXPECT_EQ(lazy.internal_variables_table[5], nullptr);
-  EXPECT_EQ(lazy.Bdd_var_by_index(5).node(), lazy.internal_variables_table[5]);
+  EXPECT_EQ(lazy.Made_var_node(5), nullptr);
+  bdd_node* made = lazy.Bdd_var_by_index(5).node();
+  EXPECT_EQ(made, lazy.Made_var_node(5));
+  EXPECT_EQ(lazy.Bdd_if_id(lazy.Bdd_var_by_index(19)), 19);
   {
     bdd f = m.Bdd_or(m.Bdd_and(m.Bdd_var_by_index(3), m.Bdd_var_by_index(7)), m.Bdd_not(m.Bdd_var_by_index(12)));
     bdd in_full = Bdd_isomorphe_by_name(&full, &m, f);
@@ -406,11 +408,11 @@ TEST(BddLookups, FailureValuesAndTexts) {
   CaptureStderr();
   EXPECT_EQ(m.Bdd_if_id(foreign), -3);
   EXPECT_EQ(GetCapturedStderr(), "Error in bddpp_manager::Bdd_if_id(): bad Bdd manager or bdd not initialized!\n");
-  m.internal_idtoindex_table[1] = 0;  // no id maps to index 1 any more
+  m.internal_idtoindex_table.at(1) = 0;  // no id maps to index 1 any more
   CaptureStderr();
   EXPECT_EQ(m.Bdd_if_id(b), -3);
   EXPECT_EQ(GetCapturedStderr(), "Warning in bddpp_manager::Bdd_if_id(): id not found!\n");
-  m.internal_idtoindex_table[1] = 1;
+  m.internal_idtoindex_table.at(1) = 1;
 
   EXPECT_TRUE(m.Bdd_var_by_index(-1) == m.Bdd_one());
   CaptureStderr();
