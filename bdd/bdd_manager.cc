@@ -11,10 +11,16 @@
 #include "bdd_tables.h"
 #include "bddpp.h"
 
-std::string& bdd_name_table::edit(size_t i) {
-  std::shared_ptr<block>& b = blocks_[i >> kShift];
-  if (b.use_count() > 1) b = std::make_shared<block>(*b);
-  return (*b)[i & kMask];
+void bdd_name_table::unshare(std::shared_ptr<block>& b) { b = std::make_shared<block>(*b); }
+
+long bdd_name_table::find(const std::string& name, size_t n) const {
+  for (size_t k = 0; k < blocks_.size() && (k << kShift) < n; ++k) {
+    const block& b = *blocks_[k];
+    size_t end = std::min(b.size(), n - (k << kShift));
+    for (size_t j = 0; j < end; ++j)
+      if (b[j] == name) return static_cast<long>((k << kShift) + j);
+  }
+  return -1;
 }
 
 void bdd_name_table::resize(size_t n) {
@@ -41,9 +47,9 @@ bddpp_manager::bddpp_manager(bddpp_manager* other, bool own_nodes_on_first_use)
       internal_max_bdd_vars(other->internal_max_bdd_vars),
       internal_next_node_id(2),
       internal_names_table(other->internal_names_table),
-      // A fork's copy makes few nodes: its table grows from the default size.
-      internal_bdd_node_map(own_nodes_on_first_use ? new bdd_unique_table()
-                                                   : new bdd_unique_table(static_cast<size_t>(other->internal_bdd_vars))),
+      // A fork's copy makes few nodes: its table starts no larger than the default size.
+      internal_bdd_node_map(new bdd_unique_table(static_cast<size_t>(
+          own_nodes_on_first_use ? std::min(other->internal_bdd_vars, 4096L) : other->internal_bdd_vars))),
       internal_names_map(other->internal_names_map),
       internal_bdd_node_one(nullptr),
       internal_state(new bddpp_internals()),
@@ -432,9 +438,8 @@ void bddpp_manager::Rename_var(const std::string& new_name, const std::string& o
     auto found = internal_current_names.find(old_name);
     if (found != internal_current_names.end()) renamed = *found->second.begin();
   } else {
-    for (long i = 0; i < internal_bdd_vars && !taken; ++i) taken = internal_names_table[i] == new_name;
-    for (long i = 0; i < internal_bdd_vars && renamed < 0; ++i)
-      if (internal_names_table[i] == old_name) renamed = i;
+    taken = internal_names_table.find(new_name, static_cast<size_t>(internal_bdd_vars)) >= 0;
+    renamed = internal_names_table.find(old_name, static_cast<size_t>(internal_bdd_vars));
   }
   if (taken) {
     std::cerr << "in bdd_manager::Rename_var(): " << "WARNING " << new_name << " ALREADY DEFINED !\n"

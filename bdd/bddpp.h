@@ -156,14 +156,21 @@ class bdd_name_table {
  public:
   explicit bdd_name_table(size_t n = 0) { resize(n); }
   const std::string& operator[](size_t i) const { return (*blocks_[i >> kShift])[i & kMask]; }
-  std::string& edit(size_t i);  // a shared block is copied first
-  void resize(size_t n);        // new names are empty
+  std::string& edit(size_t i) {  // a shared block is copied first
+    std::shared_ptr<block>& b = blocks_[i >> kShift];
+    if (b.use_count() > 1) unshare(b);
+    return (*b)[i & kMask];
+  }
+  void resize(size_t n);  // new names are empty
+  // The first index below n holding name, or -1.
+  long find(const std::string& name, size_t n) const;
 
  private:
   static constexpr size_t kShift = 8;
   static constexpr size_t kMask = (size_t{1} << kShift) - 1;
   using block = std::array<std::string, size_t{1} << kShift>;
   std::vector<std::shared_ptr<block>> blocks_;
+  static void unshare(std::shared_ptr<block>& b);
 };
 
 // An entry per variable index, in pages of 256 made when an entry of theirs is first set: a
