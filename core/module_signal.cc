@@ -316,8 +316,8 @@ std::list<long> Signal::getAllBddId(Module* m, Bddexpressionwood* w) const {
     // getBddStatusId and getBddValueId with one look-up of the reference and its ids.
     SignalRef* r = recordedRef(m, w, "Signal::getBddStatusId: no current occurrence for this wood",
                                "Signal::getBddStatusId: no ref for signal");
-    auto it = r->bdd_ids_wood->find(w);
-    bool defined = it != r->bdd_ids_wood->end();
+    auto it = r->bdd_ids_wood.find(w);
+    bool defined = it != r->bdd_ids_wood.end();
     ids.push_back(defined ? it->second.first : -1);
     ids.push_back(defined ? it->second.second : -1);
     return ids;

@@ -15,7 +15,7 @@ std::set<SignalManager*>& live_managers() {
   return managers;
 }
 
-BddIdsWood& ids_of(SignalRef* r) { return *r->bdd_ids_wood; }
+BddIdsWood& ids_of(SignalRef* r) { return r->bdd_ids_wood; }
 
 // The live references holding ids for each equation system, so that forgetting one
 // system walks only its own references. Never destroyed: references may go at exit.
@@ -24,11 +24,8 @@ wood_holders<SignalRef, std::pair<long, long>, BddIdsWood& (*)(SignalRef*)>& ref
   return *refs;
 }
 
-// Drops r's ids of every system, and r from their lists.
-void drop_ids(SignalRef* r) {
-  refs_by_wood().drop(r);
-  delete r->bdd_ids_wood;
-}
+// Takes r out of the lists of the systems it holds ids for.
+void drop_ids(SignalRef* r) { refs_by_wood().drop(r); }
 }  // namespace
 
 // ----- SignalRef -----
@@ -54,7 +51,6 @@ SignalRef::SignalRef(const std::string& original, const std::string& internal, c
       current_name(current),
       current_occurrence(occurrence),
       type("pure"),
-      bdd_ids_wood(new BddIdsWood()),
       is_pre(false),
       is_valued(valued) {
   construct(m, w);
@@ -83,20 +79,20 @@ long SignalRef::computeId(const std::string& name, Bddexpressionwood* w) {
 }
 
 long SignalRef::getBddStatusId(Bddexpressionwood* w) const {
-  auto it = bdd_ids_wood->find(w);
-  if (it == bdd_ids_wood->end())
+  auto it = bdd_ids_wood.find(w);
+  if (it == bdd_ids_wood.end())
     throw IllegalOperationException("SignalRef::getBddStatusId:unknown wood", current_name);
   return it->second.first;
 }
 
 long SignalRef::getBddValueId(Bddexpressionwood* w) const {
-  auto it = bdd_ids_wood->find(w);
-  if (it == bdd_ids_wood->end())
+  auto it = bdd_ids_wood.find(w);
+  if (it == bdd_ids_wood.end())
     throw IllegalOperationException("SignalRef::getBddValueId:unknown wood", current_name);
   return it->second.second;
 }
 
-bool SignalRef::isDefinedWood(Bddexpressionwood* w) const { return bdd_ids_wood->count(w) != 0; }
+bool SignalRef::isDefinedWood(Bddexpressionwood* w) const { return bdd_ids_wood.count(w) != 0; }
 
 void SignalRef::addBddIds(long status_id, long value_id, Bddexpressionwood* w) {
   if (isDefinedWood(w)) throw IllegalOperationException("SignalRef::addBddIds: wood already added", current_name);
@@ -104,15 +100,15 @@ void SignalRef::addBddIds(long status_id, long value_id, Bddexpressionwood* w) {
 }
 
 void SignalRef::setBddStatusId(long id, Bddexpressionwood* w) {
-  auto it = bdd_ids_wood->find(w);
-  if (it == bdd_ids_wood->end())
+  auto it = bdd_ids_wood.find(w);
+  if (it == bdd_ids_wood.end())
     throw IllegalOperationException("SignalRef::setBddStausId: wood not found", static_cast<const char*>(nullptr));
   it->second.first = id;
 }
 
 void SignalRef::setBddValueId(long id, Bddexpressionwood* w) {
-  auto it = bdd_ids_wood->find(w);
-  if (it == bdd_ids_wood->end())
+  auto it = bdd_ids_wood.find(w);
+  if (it == bdd_ids_wood.end())
     throw IllegalOperationException("SignalRef::setBddValueId: wood not found", static_cast<const char*>(nullptr));
   it->second.second = id;
 }
@@ -122,7 +118,7 @@ std::ostream& operator<<(std::ostream& os, SignalRef& r) {
      << "Signal Ref:"
      << "original: " << r.original_name << "  internal:  " << r.internal_name << "  current:  " << r.current_name
      << "\n";
-  for (auto& entry : *r.bdd_ids_wood)
+  for (auto& entry : r.bdd_ids_wood)
     os << "Bdd ids for wood:" << static_cast<const void*>(entry.first) << " : (" << entry.second.first << ", "
        << entry.second.second << ")"
        << "\n";
@@ -210,7 +206,7 @@ void SignalManager::addSignalRef(SignalRef* r) {
     r->chain_highest = std::max(r->current_occurrence, r->next_same_internal->chain_highest);
     by_internal.at(chain) = r;
   }
-  for (auto& entry : *r->bdd_ids_wood) addSignalRefIdTable(entry.second.first, entry.second.second, r, entry.first);
+  for (auto& entry : r->bdd_ids_wood) addSignalRefIdTable(entry.second.first, entry.second.second, r, entry.first);
 }
 
 void SignalManager::addSignalRefIdTable(long sid, long vid, SignalRef* r, Bddexpressionwood* w) {
@@ -322,8 +318,8 @@ void SignalManager::duplicate(Bddexpressionwood* to, Bddexpressionwood* from) {
   for (long id = 0; id < src->size; ++id) {
     SignalRef* r = src->signal_ref_table[id];
     if (r == nullptr) continue;
-    auto ids = r->bdd_ids_wood->find(from);
-    if (ids == r->bdd_ids_wood->end()) r->getBddStatusId(from);  // throws: no ids for from
+    auto ids = r->bdd_ids_wood.find(from);
+    if (ids == r->bdd_ids_wood.end()) r->getBddStatusId(from);  // throws: no ids for from
     if (ids->second.first != id) continue;
     long vid = ids->second.second;
     if (!fresh) {

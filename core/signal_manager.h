@@ -52,18 +52,19 @@ class SignalRef {
   int getCurrentOccurrence() const { return current_occurrence; }
   const std::string& getType() const { return type; }
   void setType(const std::string& t) { type = t; }
-  BddIdsWood* getBddIdsWood() const { return bdd_ids_wood; }
+  const BddIdsWood* getBddIdsWood() const { return &bdd_ids_wood; }
   bool isPre() const { return is_pre; }
   bool isValued() const { return is_valued; }
   void setIsPre(bool b) { is_pre = b; }
   void setIsValued(bool b) { is_valued = b; }
 
+  // In the reference itself: a fork reads and extends the ids of every reference.
+  BddIdsWood bdd_ids_wood;
   std::string original_name;
   std::string internal_name;
   std::string current_name;  // the occurrence name, key in the manager
   int current_occurrence;
   std::string type;  // "pure" for a pure signal
-  BddIdsWood* bdd_ids_wood;
   bool is_pre;
   bool is_valued;
 
