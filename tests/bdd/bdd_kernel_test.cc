@@ -110,6 +110,18 @@ TEST(BddManager, CopyFindsVariablesByCreationName) {
   EXPECT_EQ(m.Index_var_by_name("w0"), -1);
   EXPECT_EQ(m.Nb_bdd_vars(), 40);
   EXPECT_EQ(c.Nb_bdd_vars(), 100);
+  // The source's names changed after the copy, and variables it adds, stay its own; so do a
+  // fork's copy's.
+  bddpp_manager fork(&m, true);
+  m.Rename_var("later", "v8");
+  Make_vars(m, 2, "x");
+  fork.Replace_char_in_all_names('v', 'u');
+  EXPECT_EQ(c.Name_var_by_index(8), "v8");
+  EXPECT_EQ(fork.Name_var_by_index(8), "u8");
+  EXPECT_EQ(m.Name_var_by_index(9), "v9");
+  EXPECT_EQ(m.Name_var_by_index(40), "x0");
+  EXPECT_EQ(c.Name_var_by_index(40), "w0");
+  EXPECT_EQ(fork.Nb_bdd_vars(), 40);
 }
 
 TEST(BddNode, SignatureFormulaAndAccessors) {
