@@ -48,8 +48,9 @@ bddpp_manager::bddpp_manager(bddpp_manager* other, bool own_nodes_on_first_use)
       internal_next_node_id(2),
       internal_names_table(other->internal_names_table),
       // A fork's copy makes few nodes: its table starts no larger than the default size.
-      internal_bdd_node_map(new bdd_unique_table(static_cast<size_t>(
-          own_nodes_on_first_use ? std::min(other->internal_bdd_vars, 4096L) : other->internal_bdd_vars))),
+      internal_bdd_node_map(new bdd_unique_table(
+          own_nodes_on_first_use ? std::min(static_cast<size_t>(other->internal_bdd_vars), bdd_unique_table::kDefaultNodes)
+                                 : static_cast<size_t>(other->internal_bdd_vars))),
       internal_names_map(other->internal_names_map),
       internal_bdd_node_one(nullptr),
       internal_state(new bddpp_internals()),

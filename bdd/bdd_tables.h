@@ -86,7 +86,8 @@ class bdd_unique_table {
  public:
   // Room for at least nodes nodes (1024 at least) before the first growth: a new manager takes
   // 4096, a copy room for its variables only.
-  explicit bdd_unique_table(size_t nodes = 4096);
+  static constexpr size_t kDefaultNodes = 4096;
+  explicit bdd_unique_table(size_t nodes = kDefaultNodes);
 
   bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link) const {
     uint64_t h;

@@ -192,7 +192,6 @@ void bddpp_manager::Print_node_for_eval_VHDL_input(const std::string& var_prefix
   if (internal_bdd_node_map == nullptr) return;
   for (long i : Indexes_named(name)) {
     bdd_node* n = Own_var_node(i);
-    if (n == nullptr) continue;
     n->mark();
     os << "      " << signal << "(" << n->global_id() << ") <= " << var_prefix << name << var_suffix << ";"
        << "\n";
@@ -205,7 +204,6 @@ void bddpp_manager::Print_node_for_eval_VHDL_reset_input(const std::string& sign
   if (internal_bdd_node_map == nullptr) return;
   for (long i : Indexes_named(name)) {
     bdd_node* n = Own_var_node(i);
-    if (n == nullptr) continue;
     os << "      " << signal << "(" << n->global_id() << ") <= '0';" << "\n";
   }
   os << std::flush;

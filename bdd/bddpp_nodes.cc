@@ -110,13 +110,8 @@ void bddpp_manager::debug_variables(std::ostream& os) {
   for (long i = 0; i < internal_bdd_vars; ++i) {
     Print_sop(" or ", " and ", "not ", "", os, Bdd_var_by_index(i), 1);
     os << " --> ";
-    bdd_node* a = Assoc_node(i);
-    if (a == nullptr) {
-      os << "NULL";
-    } else {
-      int link = internal_assoc_link_table[static_cast<size_t>(i)];
-      Print_sop(" or ", " and ", "not ", "", os, bdd(this, link == -1 ? -1 : 1, a), 1);
-    }
+    int link = internal_assoc_link_table[static_cast<size_t>(i)];
+    Print_sop(" or ", " and ", "not ", "", os, bdd(this, link == -1 ? -1 : 1, Assoc_node(i)), 1);
     os << std::endl;
   }
 }

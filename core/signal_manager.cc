@@ -26,6 +26,10 @@ wood_holders<SignalRef, std::pair<long, long>, BddIdsWood& (*)(SignalRef*)>& ref
 
 // Takes r out of the lists of the systems it holds ids for.
 void drop_ids(SignalRef* r) { refs_by_wood().drop(r); }
+
+void require_new_wood(const SignalRef* r, Bddexpressionwood* w) {
+  if (r->isDefinedWood(w)) throw IllegalOperationException("SignalRef::addBddIds: wood already added", r->current_name);
+}
 }  // namespace
 
 // ----- SignalRef -----
@@ -95,7 +99,7 @@ long SignalRef::getBddValueId(Bddexpressionwood* w) const {
 bool SignalRef::isDefinedWood(Bddexpressionwood* w) const { return bdd_ids_wood.count(w) != 0; }
 
 void SignalRef::addBddIds(long status_id, long value_id, Bddexpressionwood* w) {
-  if (isDefinedWood(w)) throw IllegalOperationException("SignalRef::addBddIds: wood already added", current_name);
+  require_new_wood(this, w);
   refs_by_wood().set(this, w, std::pair<long, long>(status_id, value_id));
 }
 
@@ -313,7 +317,7 @@ void SignalManager::duplicate(Bddexpressionwood* to, Bddexpressionwood* from) {
   if (it == signalref_id_table->end()) return;
   const SignalRefTable* src = it->second;
   bool fresh = signalref_id_table->count(to) == 0;
-  // A fresh system's ids are recorded together, its list of holders looked up once.
+  // The ids for `to` are recorded together, its list of holders looked up once.
   std::vector<std::pair<SignalRef*, std::pair<long, long>>> added;
   for (long id = 0; id < src->size; ++id) {
     SignalRef* r = src->signal_ref_table[id];
@@ -322,14 +326,9 @@ void SignalManager::duplicate(Bddexpressionwood* to, Bddexpressionwood* from) {
     if (ids == r->bdd_ids_wood.end()) r->getBddStatusId(from);  // throws: no ids for from
     if (ids->second.first != id) continue;
     long vid = ids->second.second;
-    if (!fresh) {
-      r->addBddIds(id, vid, to);
-      addSignalRefIdTable(id, vid, r, to);
-    } else if (r->isDefinedWood(to)) {
-      throw IllegalOperationException("SignalRef::addBddIds: wood already added", r->current_name);
-    } else {
-      added.emplace_back(r, std::pair<long, long>(id, vid));
-    }
+    require_new_wood(r, to);
+    if (!fresh) addSignalRefIdTable(id, vid, r, to);
+    added.emplace_back(r, std::pair<long, long>(id, vid));
   }
   refs_by_wood().add_all(to, added);
   if (!fresh) return;
