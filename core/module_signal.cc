@@ -38,8 +38,7 @@ void log_write(Bddexpressionwood* w, const std::string& internal) {
   if (w != nullptr && w->fork_copy) occurrence_tables().writes[w].push_back(internal);
 }
 
-// Sets t's entry for w (t belongs to the signal called internal); every entry is written here
-// or by setCurrentOccurrence on an existing one.
+// Sets t's entry for w (t belongs to the signal called internal); every entry is written here.
 void set_entry(Signal::OccurrenceTable* t, Bddexpressionwood* w, int n, const std::string& internal) {
   log_write(w, internal);
   occurrence_tables().by_wood.set(t, w, n);
@@ -194,13 +193,9 @@ int Signal::getCurrentOccurrence(Bddexpressionwood* w) const {
 }
 
 void Signal::setCurrentOccurrence(Bddexpressionwood* w, int n) {
-  if (occurrence_table != nullptr) {
-    auto it = occurrence_table->find(w);
-    if (it != occurrence_table->end()) {
-      log_write(w, internal_name);
-      it->second = n;
-      return;
-    }
+  if (occurrence_table != nullptr && occurrence_table->count(w) != 0) {
+    set_entry(occurrence_table, w, n, internal_name);
+    return;
   }
   throw IllegalOperationException("Signal::setCurrentOccurrence: no wood for signal", internal_name);
 }

@@ -106,7 +106,7 @@ class Signal : public Expression {
   // Removes w from every occurrence table (w is being destroyed).
   static void forgetWood(Bddexpressionwood* w);
   // Every occurrence table with an entry for from gets the same entry for to (a copy of
-  // from's equation system).
+  // from's equation system); nothing to do when to reads through from already.
   static void copyWood(Bddexpressionwood* to, Bddexpressionwood* from);
   // The internal names of the signals whose occurrence was written for w, a fork's copy (its
   // copy by copyWood is not a write), with repeats, until w is forgotten.

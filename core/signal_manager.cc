@@ -107,14 +107,14 @@ void SignalRef::setBddStatusId(long id, Bddexpressionwood* w) {
   auto it = bdd_ids_wood.find(w);
   if (it == bdd_ids_wood.end())
     throw IllegalOperationException("SignalRef::setBddStausId: wood not found", static_cast<const char*>(nullptr));
-  it->second.first = id;
+  refs_by_wood().set(this, w, std::pair<long, long>(id, it->second.second));
 }
 
 void SignalRef::setBddValueId(long id, Bddexpressionwood* w) {
   auto it = bdd_ids_wood.find(w);
   if (it == bdd_ids_wood.end())
     throw IllegalOperationException("SignalRef::setBddValueId: wood not found", static_cast<const char*>(nullptr));
-  it->second.second = id;
+  refs_by_wood().set(this, w, std::pair<long, long>(it->second.first, id));
 }
 
 std::ostream& operator<<(std::ostream& os, SignalRef& r) {
@@ -310,14 +310,21 @@ std::string SignalManager::freeOccurrenceName(const std::string& internal, int n
   return name;
 }
 
-// From's id table gives its references (each at its status id) and becomes to's table as
-// it is: the ids are the same.
+// A fresh copy reads every reference's ids and every signal's occurrence through from (see
+// wood_lineage) and takes from's id table as it is: the ids are the same. A system that has
+// a table already gets from's references one by one.
 void SignalManager::duplicate(Bddexpressionwood* to, Bddexpressionwood* from) {
   auto it = signalref_id_table->find(from);
+  bool fresh = signalref_id_table->count(to) == 0 && wood_lineage::base_of(to) == nullptr;
+  if (fresh) {
+    wood_lineage::attach(to, from);
+    if (it == signalref_id_table->end()) return;
+    to->update_bdd_vars();
+    (*signalref_id_table)[to] = grown_table(it->second, to->Nb_bdd_vars());
+    return;
+  }
   if (it == signalref_id_table->end()) return;
   const SignalRefTable* src = it->second;
-  bool fresh = signalref_id_table->count(to) == 0;
-  // The ids for `to` are recorded together, its list of holders looked up once.
   std::vector<std::pair<SignalRef*, std::pair<long, long>>> added;
   for (long id = 0; id < src->size; ++id) {
     SignalRef* r = src->signal_ref_table[id];
@@ -327,13 +334,10 @@ void SignalManager::duplicate(Bddexpressionwood* to, Bddexpressionwood* from) {
     if (ids->second.first != id) continue;
     long vid = ids->second.second;
     require_new_wood(r, to);
-    if (!fresh) addSignalRefIdTable(id, vid, r, to);
+    addSignalRefIdTable(id, vid, r, to);
     added.emplace_back(r, std::pair<long, long>(id, vid));
   }
   refs_by_wood().add_all(to, added);
-  if (!fresh) return;
-  to->update_bdd_vars();
-  (*signalref_id_table)[to] = grown_table(src, to->Nb_bdd_vars());
 }
 
 void SignalManager::deleteWood(Bddexpressionwood* w) {
@@ -353,6 +357,7 @@ void SignalManager::forgetWood(Bddexpressionwood* w) {
     }
   }
   Signal::forgetWood(w);
+  wood_lineage::forget(w);
 }
 
 void SignalManager::forget(SignalRef* r) {

@@ -128,7 +128,8 @@ class SignalManager {
   // usual name when free, otherwise a disambiguated free name.
   std::string getOccurrenceName(const std::string& internal, int n) const;
 
-  // Every reference defined for from becomes defined for to with the same ids.
+  // Every reference defined for from becomes defined for to with the same ids: a fresh to
+  // reads them, and every signal's occurrence, through from until either side writes one.
   void duplicate(Bddexpressionwood* to, Bddexpressionwood* from);
   // Forgets w everywhere (references, id tables, signals' occurrence tables), then
   // destroys it.

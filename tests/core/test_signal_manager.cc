@@ -167,6 +167,62 @@ TEST_F(ManagerTest, NestedCopiesAndRemovalsKeepEachSystemsEntries) {
   for (auto& named : *sm->signalref_table) EXPECT_EQ(named.second->getBddIdsWood()->size(), 1u) << named.first;
 }
 
+// A copy reads its original's entries as they stood at the copy: what the original writes
+// afterwards (a new occurrence, changed ids, entries made after the copy) stays the
+// original's, what the copy writes stays the copy's, and a copy of the copy keeps reading
+// the same values once the copy in between is gone.
+TEST_F(ManagerTest, CopiesReadTheirOriginalAsItWasWhenCopied) {
+  Signal* a = new Signal("A", m, w);
+  Signal* b = new Signal("B", m, w);
+  a->is_local = true;
+  b->is_local = true;
+  SignalRef* ra = sm->getSignalRefByOccurrence(a, 0);
+  long sid = ra->getBddStatusId(w);
+  auto copy = [&](Bddexpressionwood* from) {
+    auto* to = new Bddexpressionwood(from, true);
+    sm->duplicate(to, from);
+    Signal::copyWood(to, from);
+    return to;
+  };
+  Bddexpressionwood* c1 = copy(w);
+  Bddexpressionwood* c2 = copy(c1);
+  a->newOccurrence(w, m);
+  ra->setBddStatusId(sid + 100, w);
+  Signal* late = new Signal("L", m, w);
+  b->newOccurrence(c1, m);
+  Bddexpressionwood* c3 = copy(c1);
+  b->newOccurrence(w, m);
+  b->newOccurrence(w, m);
+
+  EXPECT_EQ(a->getCurrentOccurrence(w), 1);
+  EXPECT_EQ(b->getCurrentOccurrence(w), 2);
+  for (Bddexpressionwood* c : {c1, c2, c3}) {
+    EXPECT_EQ(a->getCurrentOccurrence(c), 0);
+    EXPECT_EQ(ra->getBddStatusId(c), sid);
+    EXPECT_EQ(late->occurrence_table->count(c), 0u);
+    EXPECT_FALSE(sm->getSignalRefByName("L")->isDefinedWood(c));
+    EXPECT_FALSE(sm->getSignalRefByName("A_1")->isDefinedWood(c));
+  }
+  EXPECT_EQ(b->getCurrentOccurrence(c1), 1);
+  EXPECT_EQ(b->getCurrentOccurrence(c2), 0);
+  EXPECT_EQ(b->getCurrentOccurrence(c3), 1);
+  EXPECT_TRUE(sm->getSignalRefByName("B_1")->isDefinedWood(c3));
+  EXPECT_FALSE(sm->getSignalRefByName("B_1")->isDefinedWood(c2));
+  EXPECT_EQ(Signal::occurrencesWritten(c2).size(), 0u);
+
+  sm->deleteWood(c1);
+  EXPECT_EQ(b->getCurrentOccurrence(c2), 0);
+  EXPECT_EQ(b->getCurrentOccurrence(c3), 1);
+  EXPECT_EQ(ra->getBddStatusId(c3), sid);
+  EXPECT_FALSE(sm->getSignalRefByName("A_1")->isDefinedWood(c3));
+  b->newOccurrence(c3, m);
+  EXPECT_EQ(b->getCurrentOccurrence(c3), 2);
+  sm->deleteWood(c3);
+  sm->deleteWood(c2);
+  for (Signal* s : {a, b, late}) EXPECT_EQ(s->occurrence_table->size(), 1u) << s->getInternalName();
+  for (auto& named : *sm->signalref_table) EXPECT_LE(named.second->getBddIdsWood()->size(), 1u) << named.first;
+}
+
 TEST_F(ManagerTest, ReferenceIdsAndTexts) {
   auto* r = new SignalRef("o", "I", "I_3", 3, m, w);
   EXPECT_EQ(r->getCurrentOccurrence(), 3);
