@@ -261,12 +261,39 @@ bdd_node* copy_equal_index(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, no
   });
 }
 
+// or(and(not x, e), and(x, t)) for x = variable v above every variable of t and e, one of
+// which is the constant: the nodes the and/or cores would request, in their order, without
+// running them (v's own node, then and(not x, e), then and(x, t), then the or).
+bdd_node* place_over_constant(bddpp_manager* m1, long v, int else_link, bdd_node* t, bdd_node* e, int& link) {
+  bdd_node* one = m1->internal_bdd_node_one;
+  bdd_node* x = m1->Own_var_node(v);
+  int l = 1;
+  if (e != one) m1->Find_or_create_bdd_node(v, -1, else_link, one, e, l);
+  bdd_node* b = x;
+  if (t != one) {
+    l = 1;
+    b = m1->Find_or_create_bdd_node(v, 1, -1, t, one, l);
+  }
+  link = 1;
+  bdd_node* r = e != one             ? m1->Find_or_create_bdd_node(v, 1, else_link, one, e, link)
+                : else_link == -1    ? b
+                : t == one           ? one
+                                     : m1->Find_or_create_bdd_node(v, 1, 1, t, one, link);
+  r->inc_nbrefs();  // as the handle the cores return would leave it
+  return r;
+}
+
 // The node of variable v over the copied children t and e (else read through else_link).
 bdd_node* place_node(bddpp_manager* m1, long v, int else_link, bdd_node* t, bdd_node* e, int& link) {
   bdd_node* one = m1->internal_bdd_node_one;
-  if (t != one && e != one && v < t->internal_var_index && v < e->internal_var_index) {
-    link = 1;
-    return m1->Find_or_create_bdd_node(v, 1, else_link, t, e, link);
+  bool t_below = t == one || v < t->internal_var_index;
+  bool e_below = e == one || v < e->internal_var_index;
+  if (t_below && e_below) {
+    if (t != one && e != one) {
+      link = 1;
+      return m1->Find_or_create_bdd_node(v, 1, else_link, t, e, link);
+    }
+    return place_over_constant(m1, v, else_link, t, e, link);
   }
   bdd x = m1->Bdd_var_by_index(v);
   bdd tt(m1, 1, t);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 #include <regex>
@@ -216,6 +217,61 @@ TEST(BddCopy, ByNameCreatesVariablesInWalkOrder) {
   EXPECT_EQ(m3.Name_var_by_index(2), "c");
   EXPECT_EQ(Table(m3, h, 3), Table(m2, m2.Bdd_not(f), 3));
   EXPECT_TRUE(Bdd_isomorphe_by_name(&m3, &m2, m2.Bdd_zero()) == m3.Bdd_zero());
+}
+
+// A copy by name builds a node over a constant child, or against the target's order, as
+// or(and(not x, else), and(x, then)) would: the same nodes requested in the same order, so the
+// same node ids. Checked against that construction over random functions copied one after the
+// other into two managers alike, the target's variable order reversed in part.
+TEST(BddCopy, ByNameRequestsTheNodesOfTheAndOrConstruction) {
+  std::mt19937 rng(7);
+  bddpp_manager src;
+  Make_vars(src, 6, "v");
+  bddpp_manager copied, built;
+  for (bddpp_manager* t : {&copied, &built})
+    for (int i : {2, 1, 0, 3, 4, 5}) t->New_var_last("v" + std::to_string(i));
+  std::map<bdd_node*, std::pair<bdd_node*, int>> memo;
+  // The construction, node by node (else read through its link).
+  std::function<std::pair<bdd_node*, int>(bdd_node*)> build = [&](bdd_node* n) -> std::pair<bdd_node*, int> {
+    if (n == src.internal_bdd_node_one) return {built.internal_bdd_node_one, 1};
+    auto known = memo.find(n);
+    if (known != memo.end()) return known->second;
+    long v = built.Index_var_by_name(src.Name_var_by_index(n->internal_var_index));
+    auto t = build(n->internal_then);
+    auto e = build(n->internal_else);
+    bdd_node* one = built.internal_bdd_node_one;
+    std::pair<bdd_node*, int> r;
+    if (t.first != one && e.first != one && v < t.first->internal_var_index && v < e.first->internal_var_index) {
+      int link = 1;
+      r.first = built.Find_or_create_bdd_node(v, 1, n->internal_else_link_type, t.first, e.first, link);
+      r.second = link;
+    } else {
+      bdd x = built.Bdd_var_by_index(v);
+      bdd tt(&built, 1, t.first);
+      bdd ee(&built, n->internal_else_link_type, e.first);
+      bdd a = built.Bdd_and(built.Bdd_not(x), ee);
+      bdd b = built.Bdd_and(x, tt);
+      bdd o = built.Bdd_or(a, b);
+      r = {o.node(), o.link_type()};
+    }
+    return memo[n] = r;
+  };
+  for (int round = 0; round < 400; ++round) {
+    bdd f = src.Bdd_var_by_index(static_cast<long>(rng() % 6));
+    for (int k = static_cast<int>(rng() % 6); k > 0; --k) {
+      bdd g = src.Bdd_var_by_index(static_cast<long>(rng() % 6));
+      if (rng() % 2) g = src.Bdd_not(g);
+      f = rng() % 2 ? src.Bdd_and(f, g) : src.Bdd_or(f, g);
+    }
+    if (rng() % 2) f = src.Bdd_not(f);
+    memo.clear();
+    auto expected = build(f.node());
+    bdd got = Bdd_isomorphe_by_name(&copied, &src, f);
+    ASSERT_EQ(got.node()->internal_global_id, expected.first->internal_global_id) << "round " << round;
+    ASSERT_EQ(got.link_type(), f.link_type() * expected.second) << "round " << round;
+    ASSERT_EQ(copied.internal_bdd_node_map->size(), built.internal_bdd_node_map->size()) << "round " << round;
+    ASSERT_EQ(Table(copied, got, 6), Table(built, bdd(&built, f.link_type() * expected.second, expected.first), 6));
+  }
 }
 
 TEST(BddCopy, ByMapAndByEqualIndex) {
