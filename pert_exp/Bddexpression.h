@@ -31,6 +31,7 @@
 #include "bddpp.h"
 #include "id_bits.h"
 #include "shared_ids.h"
+#include "shared_pages.h"
 
 class Bddexpressionwood;
 
@@ -251,8 +252,8 @@ class Bddexpressionwood {
   long nb_var_bdd;         // slots in use (the manager's variable count after each growth)
   long nb_max_var_bdd;     // allocated length of the three tables, a power of two
   std::vector<Bddexpression*> exp_table;
-  std::vector<shared_ids> amont_dep_table;  // readers of each variable (see readers, reader_set)
-  std::vector<long> latest_date_table;          // 0: not set
+  shared_pages<shared_ids> amont_dep_table;  // readers of each variable (see readers, reader_set)
+  shared_pages<long> latest_date_table;          // 0: not set
   long nb_level;                                // 0: dates not computed
 
   // ----- construction -----
@@ -434,8 +435,8 @@ class Bddexpressionwood {
   const std::set<long>& readers(long id) const { return amont_dep_table[static_cast<size_t>(id)].get(); }
   // id's readers to change. A set shared with a copy of this system is copied before its first
   // change, so a reference from readers(id) taken before may no longer be id's after it.
-  shared_ids& reader_set(long id) { return amont_dep_table[static_cast<size_t>(id)]; }
-  long& latest(long id) { return latest_date_table[static_cast<size_t>(id)]; }
+  shared_ids& reader_set(long id) { return amont_dep_table.edit(static_cast<size_t>(id)); }
+  long& latest(long id) { return latest_date_table.edit(static_cast<size_t>(id)); }
   long latest(long id) const { return latest_date_table[static_cast<size_t>(id)]; }
 
  private:

@@ -23,9 +23,10 @@ const long kMaxSlots = 0x1fffffff;
 
 void Bddexpressionwood::init_slots(long from, long to) {
   for (long i = from; i < to; ++i) {
-    exp_table[static_cast<size_t>(i)] = nullptr;
-    amont_dep_table[static_cast<size_t>(i)].clear();
-    latest_date_table[static_cast<size_t>(i)] = 0;
+    size_t s = static_cast<size_t>(i);
+    exp_table[s] = nullptr;
+    if (!amont_dep_table[s].empty()) amont_dep_table.edit(s).clear();
+    if (latest_date_table[s] != 0) latest_date_table.edit(s) = 0;
   }
 }
 
@@ -42,8 +43,8 @@ void Bddexpressionwood::size_tables_at_construction() {
   nb_var_bdd = n;
   nb_max_var_bdd = c;
   exp_table.assign(static_cast<size_t>(c), nullptr);
-  amont_dep_table.assign(static_cast<size_t>(c), shared_ids());
-  latest_date_table.assign(static_cast<size_t>(c), 0);
+  amont_dep_table.assign(static_cast<size_t>(c));
+  latest_date_table.assign(static_cast<size_t>(c));
 }
 
 Bddexpressionwood::Bddexpressionwood()
@@ -75,10 +76,8 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
   size_t capacity = static_cast<size_t>(nb_max_var_bdd);
   size_t shared = static_cast<size_t>(src.nb_var_bdd < nb_var_bdd ? src.nb_var_bdd : nb_var_bdd);
   exp_table.assign(capacity, nullptr);
-  amont_dep_table.clear();
-  amont_dep_table.resize(capacity);
-  latest_date_table.assign(src.latest_date_table.begin(), src.latest_date_table.begin() + static_cast<long>(shared));
-  latest_date_table.resize(capacity, 0);
+  amont_dep_table.assign(capacity);
+  latest_date_table.share_prefix(src.latest_date_table, shared, capacity);
   Bddexpressionwood& from = const_cast<Bddexpressionwood&>(src);
   if (fork_copy) {
     // The equations are taken on first use (see lender_). Those whose dependences are a
@@ -102,8 +101,8 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
     for (size_t s = 0; s < shared; ++s)
       if (Bddexpression* e = from.own(static_cast<long>(s))) exp_table[s] = new Bddexpression(this, *e);
   }
-  for (size_t s = 0; s < shared; ++s)
-    if (!src.amont_dep_table[s].empty()) amont_dep_table[s] = src.amont_dep_table[s];
+  // src's readers as the copies above left them.
+  amont_dep_table.share_prefix(src.amont_dep_table, shared, capacity);
   for (auto it = ens_exp.begin(); it != ens_exp.end();) {
     if (!valid_id(*it) || (exp_table[static_cast<size_t>(*it)] == nullptr && lazy_.count(*it) == 0))
       it = ens_exp.erase(it);
@@ -205,8 +204,8 @@ Bddexpressionwood& Bddexpressionwood::operator=(const Bddexpressionwood& src) {
   int old_flag = common_bdd_manager;
   destroy_contents();
   exp_table.clear();
-  amont_dep_table.clear();
-  latest_date_table.clear();
+  amont_dep_table.assign(0);
+  latest_date_table.assign(0);
   bool old_is_source = old_man == src.man;
   if (old_flag == 0 && !old_is_source) {
     delete old_man;
@@ -237,7 +236,7 @@ void Bddexpressionwood::grow_capacity(long n) {
   } while (nb_max_var_bdd < n);
   exp_table.resize(static_cast<size_t>(nb_max_var_bdd), nullptr);
   amont_dep_table.resize(static_cast<size_t>(nb_max_var_bdd));
-  latest_date_table.resize(static_cast<size_t>(nb_max_var_bdd), 0);
+  latest_date_table.resize(static_cast<size_t>(nb_max_var_bdd));
   for (long i = 0; i < nb_var_bdd; ++i)
     if (Bddexpression* e = slot(i)) e->internal_build_dependances();
 }
@@ -267,12 +266,13 @@ void Bddexpressionwood::update_bdd_vars(long k) {
   take_all();  // ids move: every equation of this system is its own from here
   lend_all();
   std::vector<Bddexpression*> exps(static_cast<size_t>(nb_max_var_bdd), nullptr);
-  std::vector<shared_ids> readers_table(static_cast<size_t>(nb_max_var_bdd));
+  shared_pages<shared_ids> readers_table;
+  readers_table.assign(static_cast<size_t>(nb_max_var_bdd));
   auto shift = [k](long id) { return id >= k ? id + 1 : id; };
   for (long j = 0; j < nb_var_bdd; ++j) {
     size_t to = static_cast<size_t>(shift(j));
     exps[to] = exp_table[static_cast<size_t>(j)];
-    for (long r : readers(j)) readers_table[to].insert(shift(r));
+    for (long r : readers(j)) readers_table.edit(to).insert(shift(r));
   }
   id_bits ids;
   for (long id : ens_exp) ids.insert(shift(id));
@@ -283,7 +283,7 @@ void Bddexpressionwood::update_bdd_vars(long k) {
   unmerged_.swap(unmerged);
   exp_table.swap(exps);
   amont_dep_table.swap(readers_table);
-  latest_date_table.assign(static_cast<size_t>(nb_max_var_bdd), 0);
+  latest_date_table.assign(static_cast<size_t>(nb_max_var_bdd));
   ens_exp.swap(ids);
   nb_var_bdd = n;
   for (long j = 0; j < nb_var_bdd; ++j) {

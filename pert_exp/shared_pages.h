@@ -1,0 +1,79 @@
+// An entry per variable id (a variable's readers, its latest date), in pages of 256 that the
+// copies of a system share until one of them changes an entry of the page.
+//
+// Built so because a fork copies the whole system: copying these tables is one pointer per 256
+// ids, and a branch changes the entries of the few variables it reads or dates. A page never
+// written reads as T(); a shared page is never changed, a holder's change copies it first.
+#ifndef PERT_EXP_SHARED_PAGES_H
+#define PERT_EXP_SHARED_PAGES_H
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <utility>
+#include <vector>
+
+template <class T>
+class shared_pages {
+ public:
+  size_t size() const { return size_; }
+  const T& operator[](size_t i) const {
+    const std::shared_ptr<page>& p = pages_[i >> kShift];
+    return p ? (*p)[i & kMask] : blank();
+  }
+  // Entry i, this holder's own: its page is made or copied first.
+  T& edit(size_t i) {
+    std::shared_ptr<page>& p = pages_[i >> kShift];
+    if (!p)
+      p = std::make_shared<page>();
+    else if (p.use_count() > 1)
+      p = std::make_shared<page>(*p);
+    return (*p)[i & kMask];
+  }
+  // n entries, every one T().
+  void assign(size_t n) {
+    pages_.clear();
+    resize(n);
+  }
+  // Grows to n entries (the new ones T()) or drops those from n on.
+  void resize(size_t n) {
+    size_t from = n < size_ ? n : size_;
+    pages_.resize((n + kMask) >> kShift);
+    size_ = n;
+    blank_tail(from);
+  }
+  // The first n entries of src (sharing its pages), then T() up to size entries.
+  void share_prefix(const shared_pages& src, size_t n, size_t size) {
+    if (n > src.size_) n = src.size_;
+    pages_.assign(src.pages_.begin(), src.pages_.begin() + static_cast<long>((n + kMask) >> kShift));
+    size_ = n;
+    blank_tail(n);
+    resize(size);
+  }
+  void swap(shared_pages& o) {
+    pages_.swap(o.pages_);
+    std::swap(size_, o.size_);
+  }
+
+ private:
+  static constexpr size_t kShift = 8;
+  static constexpr size_t kMask = (size_t{1} << kShift) - 1;
+  using page = std::array<T, size_t{1} << kShift>;
+  std::vector<std::shared_ptr<page>> pages_;
+  size_t size_ = 0;
+
+  static const T& blank() {
+    static const T value{};
+    return value;
+  }
+  // Entries from `from` to the end of their page read T() again (a table that shrinks, or
+  // shares a page only part of which it takes).
+  void blank_tail(size_t from) {
+    size_t p = from >> kShift;
+    if ((from & kMask) == 0 || p >= pages_.size() || !pages_[p]) return;
+    for (size_t k = from & kMask; k <= kMask; ++k)
+      if (!((*pages_[p])[k] == blank())) edit((p << kShift) | k) = T();
+  }
+};
+
+#endif
