@@ -131,8 +131,14 @@ std::ostream& operator<<(std::ostream& os, SignalRef& r) {
 
 // ----- SignalRefTable -----
 
-SignalRefTable::SignalRefTable(long n)
-    : size(n < 0 ? 0 : n), signal_ref_table(new SignalRef*[static_cast<size_t>(size)]()) {}
+SignalRefTable::SignalRefTable(long n) : SignalRefTable(n, nullptr, 0) {}
+
+SignalRefTable::SignalRefTable(long n, SignalRef* const* first, long count)
+    : size(n < 0 ? 0 : n), signal_ref_table(new SignalRef*[static_cast<size_t>(size)]) {
+  long k = std::min(std::max(count, 0L), size);
+  if (k > 0) std::copy(first, first + k, signal_ref_table);
+  std::fill(signal_ref_table + k, signal_ref_table + size, nullptr);
+}
 
 SignalRefTable::~SignalRefTable() { delete[] signal_ref_table; }
 
@@ -147,11 +153,11 @@ void SignalRefTable::setSignalRef(long id, SignalRef* r) {
 }
 
 namespace {
-// A table of n entries holding the entries of old (when given) at the same ids.
+// A table of n entries holding the entries of old (when given) at the same ids; each entry is
+// written once.
 SignalRefTable* grown_table(const SignalRefTable* old, long n) {
-  long size = std::max(n, old != nullptr ? old->size : 0L);
-  auto* t = new SignalRefTable(size);
-  if (old != nullptr) std::copy(old->signal_ref_table, old->signal_ref_table + old->size, t->signal_ref_table);
+  long kept = old != nullptr ? old->size : 0L;
+  auto* t = new SignalRefTable(std::max(n, kept), old != nullptr ? old->signal_ref_table : nullptr, kept);
   return t;
 }
 }  // namespace

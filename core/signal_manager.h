@@ -84,6 +84,8 @@ std::ostream& operator<<(std::ostream& os, SignalRef& r);
 class SignalRefTable {
  public:
   explicit SignalRefTable(long size);
+  // size entries, the first count of them copied from first, the others null.
+  SignalRefTable(long size, SignalRef* const* first, long count);
   ~SignalRefTable();
   SignalRefTable(const SignalRefTable&) = delete;
   SignalRefTable& operator=(const SignalRefTable&) = delete;

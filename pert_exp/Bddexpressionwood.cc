@@ -82,8 +82,10 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
   if (fork_copy) {
     // The equations are taken on first use (see lender_). Those whose dependences are a
     // superset are settled here as they would be had they been copied now.
-    for (size_t s = 0; s < shared; ++s)
-      if (src.exp_table[s] != nullptr || src.lazy_.count(static_cast<long>(s)) != 0) lazy_.insert(static_cast<long>(s));
+    lazy_ = src.lazy_;
+    lazy_.truncate(shared);
+    Bddexpression* const* held = src.exp_table.data();
+    lazy_.insert_where(shared, [held](size_t s) { return held[s] != nullptr; });
     std::vector<long> superset(src.unsettled);
     std::sort(superset.begin(), superset.end());
     superset.erase(std::unique(superset.begin(), superset.end()), superset.end());
@@ -103,11 +105,15 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
   }
   // src's readers as the copies above left them.
   amont_dep_table.share_prefix(src.amont_dep_table, shared, capacity);
-  for (auto it = ens_exp.begin(); it != ens_exp.end();) {
-    if (!valid_id(*it) || (exp_table[static_cast<size_t>(*it)] == nullptr && lazy_.count(*it) == 0))
-      it = ens_exp.erase(it);
-    else
-      ++it;
+  if (fork_copy) {
+    ens_exp.intersect(lazy_);  // the copy's own slots are all empty; lazy_ holds valid ids only
+  } else {
+    for (auto it = ens_exp.begin(); it != ens_exp.end();) {
+      if (!valid_id(*it) || (exp_table[static_cast<size_t>(*it)] == nullptr && lazy_.count(*it) == 0))
+        it = ens_exp.erase(it);
+      else
+        ++it;
+    }
   }
   // Nothing of this copy has been merged back into it yet.
   unmerged_ = ens_exp;

@@ -93,6 +93,31 @@ class id_bits {
     words_.swap(o.words_);
     std::swap(count_, o.count_);
   }
+  // Drops the ids from n on.
+  void truncate(size_t n) {
+    size_t words = (n + 63) >> 6;
+    if (words < words_.size()) words_.resize(words);
+    if ((n & 63) != 0 && (n >> 6) < words_.size()) words_[n >> 6] &= (uint64_t{1} << (n & 63)) - 1;
+    recount();
+  }
+  // Keeps the ids o holds too.
+  void intersect(const id_bits& o) {
+    if (words_.size() > o.words_.size()) words_.resize(o.words_.size());
+    for (size_t w = 0; w < words_.size(); ++w) words_[w] &= o.words_[w];
+    recount();
+  }
+  // Adds each id below n that holds(id) selects, 64 tests to a word.
+  template <class Pred>
+  void insert_where(size_t n, Pred holds) {
+    if (((n + 63) >> 6) > words_.size()) words_.resize((n + 63) >> 6, 0);
+    for (size_t w = 0; (w << 6) < n; ++w) {
+      size_t end = std::min(n - (w << 6), size_t{64});
+      uint64_t bits = 0;
+      for (size_t k = 0; k < end; ++k) bits |= uint64_t{holds((w << 6) | k) ? 1u : 0u} << k;
+      words_[w] |= bits;
+    }
+    recount();
+  }
   bool operator==(const id_bits& o) const {
     return count_ == o.count_ && std::equal(begin(), end(), o.begin(), o.end());
   }
@@ -111,6 +136,11 @@ class id_bits {
       bits = words_[w];
     }
     return static_cast<long>(w << 6) + __builtin_ctzll(bits);
+  }
+
+  void recount() {
+    count_ = 0;
+    for (uint64_t w : words_) count_ += static_cast<size_t>(__builtin_popcountll(w));
   }
 
   std::vector<uint64_t> words_;

@@ -1,6 +1,10 @@
 // Equation systems: table sizing and growth, learning, forgetting, cleaning, look-ups and copies.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <set>
+
+#include "id_bits.h"
 #include "pert_test_util.h"
 
 TEST(Wood, TablesDoubleWithTheManager) {
@@ -236,4 +240,31 @@ TEST(Wood, AppendNotExpressionChecksItsId) {
   s.w->append_not_expression(s.id("a"));
   s.w->append_not_expression(100);
   EXPECT_EQ(b->bdd_exp, s.w->Bdd_not(s.v("a")));
+}
+
+// The whole-set operations of the id sets a copy starts from agree with a node-based set.
+TEST(Wood, IdSetBulkOperationsAgreeWithASet) {
+  std::mt19937 rng(3);
+  for (int round = 0; round < 200; ++round) {
+    id_bits a, b;
+    std::set<long> sa, sb;
+    for (int k = 0; k < 60; ++k) {
+      long x = static_cast<long>(rng() % 300), y = static_cast<long>(rng() % 200);
+      a.insert(x), sa.insert(x), b.insert(y), sb.insert(y);
+    }
+    size_t n = rng() % 320;
+    a.truncate(n);
+    sa.erase(sa.lower_bound(static_cast<long>(n)), sa.end());
+    ASSERT_TRUE(a == sa) << "truncate " << n;
+    size_t m = rng() % 330;
+    a.insert_where(m, [](size_t s) { return s % 7 == 3; });
+    for (long s = 3; s < static_cast<long>(m); s += 7) sa.insert(s);
+    ASSERT_TRUE(a == sa) << "insert_where " << m;
+    a.intersect(b);
+    std::set<long> both;
+    for (long x : sa)
+      if (sb.count(x)) both.insert(x);
+    ASSERT_TRUE(a == both);
+    ASSERT_EQ(a.size(), both.size());
+  }
 }
