@@ -1,6 +1,7 @@
 // Manager: construction, variables, unique table, look-ups, renaming and stubs.
 #include <algorithm>
 #include <cassert>
+#include <climits>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -40,6 +41,7 @@ bddpp_manager::bddpp_manager()
   internal_state->nodes.set_owner(this);
   internal_state->nodes.reserve(4096);
   internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
+  internal_names_layers.push_back({std::make_shared<std::vector<uint64_t>>(), LONG_MAX});
 }
 
 bddpp_manager::bddpp_manager(bddpp_manager* other, bool own_nodes_on_first_use)
@@ -51,13 +53,15 @@ bddpp_manager::bddpp_manager(bddpp_manager* other, bool own_nodes_on_first_use)
       internal_bdd_node_map(new bdd_unique_table(
           own_nodes_on_first_use ? std::min(static_cast<size_t>(other->internal_bdd_vars), bdd_unique_table::kDefaultNodes)
                                  : static_cast<size_t>(other->internal_bdd_vars))),
-      internal_names_map(other->internal_names_map),
       internal_bdd_node_one(nullptr),
       internal_state(new bddpp_internals()),
       internal_renamed(other->internal_renamed),
       internal_creation_names(other->internal_creation_names) {
   internal_state->nodes.set_owner(this);
   internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
+  for (const names_layer& l : other->internal_names_layers)
+    if (!l.table->empty()) internal_names_layers.push_back({l.table, std::min(l.below, internal_bdd_vars)});
+  internal_names_layers.push_back({std::make_shared<std::vector<uint64_t>>(), LONG_MAX});
   other->internal_idtoindex_table.for_each_set([this](size_t i, long order) {
     if (static_cast<long>(i) < internal_bdd_vars) internal_idtoindex_table.at(i) = order;
   });
@@ -150,28 +154,34 @@ void bddpp_manager::Keep_creation_names(long upto) {
 
 long bddpp_manager::Find_creation_name(const std::string& name, uint64_t hash, size_t& slot) const {
   slot = 0;
-  if (internal_names_map.empty()) return -1;
-  size_t mask = internal_names_map.size() - 1;
   uint32_t tag = static_cast<uint32_t>(hash);
-  for (size_t i = tag & mask;; i = (i + 1) & mask) {
-    uint64_t v = internal_names_map[i];
-    if (v == 0) {
-      slot = i;
-      return -1;
-    }
-    if (static_cast<uint32_t>(v) == tag) {
-      long index = static_cast<long>(v >> 32) - 1;
-      if (Creation_name(index) == name) return index;
+  for (size_t k = internal_names_layers.size(); k-- > 0;) {
+    const names_layer& l = internal_names_layers[k];
+    const std::vector<uint64_t>& map = *l.table;
+    if (map.empty()) continue;
+    size_t mask = map.size() - 1;
+    for (size_t i = tag & mask;; i = (i + 1) & mask) {
+      uint64_t v = map[i];
+      if (v == 0) {
+        if (k + 1 == internal_names_layers.size()) slot = i;
+        break;
+      }
+      if (static_cast<uint32_t>(v) == tag) {
+        long index = static_cast<long>(v >> 32) - 1;
+        if (index < l.below && Creation_name(index) == name) return index;
+      }
     }
   }
+  return -1;
 }
 
 void bddpp_manager::Insert_creation_name(uint64_t hash, long index) {
   uint64_t entry = (static_cast<uint64_t>(index + 1) << 32) | static_cast<uint32_t>(hash);
-  size_t mask = internal_names_map.size() - 1;
+  std::vector<uint64_t>& map = *internal_names_layers.back().table;
+  size_t mask = map.size() - 1;
   for (size_t i = static_cast<uint32_t>(hash) & mask;; i = (i + 1) & mask)
-    if (internal_names_map[i] == 0) {
-      internal_names_map[i] = entry;
+    if (map[i] == 0) {
+      map[i] = entry;
       return;
     }
 }
@@ -182,16 +192,18 @@ bdd_node* bddpp_manager::New_node_var_last(const std::string& name) {
   size_t slot;
   long known = Find_creation_name(name, hash, slot);
   if (known >= 0) return Own_var_node(known);
-  if (2 * static_cast<size_t>(index + 1) > internal_names_map.size()) {
-    std::vector<uint64_t> old;
-    old.swap(internal_names_map);
-    internal_names_map.assign(std::max<size_t>(16, 2 * old.size()), 0);
-    for (uint64_t v : old)
+  std::shared_ptr<std::vector<uint64_t>>& layer = internal_names_layers.back().table;
+  if (2 * (internal_own_names + 1) > layer->size()) {
+    // A new table: copies reading the old one keep it as it is.
+    std::shared_ptr<std::vector<uint64_t>> old = layer;
+    layer = std::make_shared<std::vector<uint64_t>>(std::max<size_t>(16, 2 * old->size()), 0);
+    for (uint64_t v : *old)
       if (v != 0) Insert_creation_name(v, static_cast<long>(v >> 32) - 1);
     Insert_creation_name(hash, index);
   } else {
-    internal_names_map[slot] = (static_cast<uint64_t>(index + 1) << 32) | static_cast<uint32_t>(hash);
+    (*layer)[slot] = (static_cast<uint64_t>(index + 1) << 32) | static_cast<uint32_t>(hash);
   }
+  ++internal_own_names;
   if (internal_bdd_vars >= internal_max_bdd_vars) Grow_tables();
   internal_names_table.edit(index) = name;
   if (internal_current_names_built) internal_current_names[name].insert(index);

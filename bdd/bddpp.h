@@ -225,10 +225,18 @@ class bddpp_manager {
   bdd_var_table<bdd_node*> internal_assoc_var_table{nullptr};  // association: node (see Assoc_node) ...
   bdd_var_table<int> internal_assoc_link_table{1};             // ... read through this link
   bdd_unique_table* internal_bdd_node_map;
-  // Creation name -> order index: open addressing, a slot holding (hash << 32) | (index + 1),
-  // 0 when free, at most half full; the name itself is read back through the index, so that a
-  // copy of the manager copies the slots as they are.
-  std::vector<uint64_t> internal_names_map;
+  // Creation name -> order index, in layers of open addressing: a slot holds
+  // ((index + 1) << 32) | the low half of the name's hash, 0 when free, each layer at most half
+  // full; the name itself is read back through the index. The last layer is this manager's
+  // own. A copy shares its original's layers, each read only below the variable count the
+  // original had at the copy (the original goes on entering its later names in place), and
+  // enters its own names in a layer of its own: copying a manager copies no slot.
+  struct names_layer {
+    std::shared_ptr<std::vector<uint64_t>> table;
+    long below;  // indexes from here on are another manager's
+  };
+  std::vector<names_layer> internal_names_layers;
+  size_t internal_own_names = 0;  // entries of the own layer
   bdd_node* internal_bdd_node_one;
 
   // ----- construction, variables -----

@@ -122,6 +122,26 @@ TEST(BddManager, CopyFindsVariablesByCreationName) {
   EXPECT_EQ(m.Name_var_by_index(40), "x0");
   EXPECT_EQ(c.Name_var_by_index(40), "w0");
   EXPECT_EQ(fork.Nb_bdd_vars(), 40);
+  // Names entered after a copy, in place or after the source's table grew, are found only by
+  // the manager that entered them, through copies of copies too.
+  EXPECT_EQ(fork.Index_var_by_name("x0"), -1);
+  fork.New_var_last("x1");
+  Make_vars(m, 300, "y");
+  bddpp_manager nested(&fork, true);
+  Make_vars(fork, 3, "z");
+  nested.New_var_last("z2");
+  for (bddpp_manager* k : {&fork, &nested}) {
+    EXPECT_EQ(k->Index_var_by_name("x1"), 40);
+    EXPECT_EQ(k->Index_var_by_name("x0"), -1);
+    EXPECT_EQ(k->Index_var_by_name("y0"), -1);
+    EXPECT_EQ(k->Index_var_by_name("v39"), 39);
+  }
+  EXPECT_EQ(fork.Index_var_by_name("z2"), 43);
+  EXPECT_EQ(nested.Index_var_by_name("z2"), 41);
+  EXPECT_EQ(nested.Index_var_by_name("z0"), -1);
+  EXPECT_EQ(m.Index_var_by_name("x1"), 41);
+  EXPECT_EQ(m.Index_var_by_name("y299"), 341);
+  EXPECT_EQ(m.Index_var_by_name("z2"), -1);
 }
 
 TEST(BddNode, SignatureFormulaAndAccessors) {
