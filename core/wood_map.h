@@ -44,6 +44,7 @@ class wood_lineage {
   static const std::vector<Bddexpressionwood*>& heirs(const Bddexpressionwood* w) {
     static const std::vector<Bddexpressionwood*> none;
     State& s = state();
+    if (s.heirs.empty()) return none;
     auto it = s.heirs.find(w);
     return it != s.heirs.end() ? it->second : none;
   }
