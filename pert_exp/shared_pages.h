@@ -23,6 +23,7 @@ class shared_pages {
   }
   // Entry i, this holder's own: its page is made or copied first.
   T& edit(size_t i) {
+    if (i >= touched_) touched_ = i + 1;
     std::shared_ptr<page>& p = pages_[i >> kShift];
     if (!p)
       p = std::make_shared<page>();
@@ -33,6 +34,8 @@ class shared_pages {
   // n entries, every one T().
   void assign(size_t n) {
     pages_.clear();
+    size_ = 0;
+    touched_ = 0;
     resize(n);
   }
   // Grows to n entries (the new ones T()) or drops those from n on.
@@ -47,12 +50,14 @@ class shared_pages {
     if (n > src.size_) n = src.size_;
     pages_.assign(src.pages_.begin(), src.pages_.begin() + static_cast<long>((n + kMask) >> kShift));
     size_ = n;
+    touched_ = src.touched_;
     blank_tail(n);
     resize(size);
   }
   void swap(shared_pages& o) {
     pages_.swap(o.pages_);
     std::swap(size_, o.size_);
+    std::swap(touched_, o.touched_);
   }
 
  private:
@@ -61,6 +66,7 @@ class shared_pages {
   using page = std::array<T, size_t{1} << kShift>;
   std::vector<std::shared_ptr<page>> pages_;
   size_t size_ = 0;
+  size_t touched_ = 0;  // every entry from here on reads T(): none was ever edited
 
   static const T& blank() {
     static const T value{};
@@ -70,9 +76,13 @@ class shared_pages {
   // shares a page only part of which it takes).
   void blank_tail(size_t from) {
     size_t p = from >> kShift;
-    if ((from & kMask) == 0 || p >= pages_.size() || !pages_[p]) return;
+    if (from >= touched_ || (from & kMask) == 0 || p >= pages_.size() || !pages_[p]) {
+      if (from < touched_ && (from & kMask) == 0) touched_ = from;
+      return;
+    }
     for (size_t k = from & kMask; k <= kMask; ++k)
       if (!((*pages_[p])[k] == blank())) edit((p << kShift) | k) = T();
+    touched_ = from;
   }
 };
 

@@ -3,8 +3,10 @@
 
 #include <random>
 #include <set>
+#include <vector>
 
 #include "id_bits.h"
+#include "shared_pages.h"
 #include "pert_test_util.h"
 
 TEST(Wood, TablesDoubleWithTheManager) {
@@ -266,5 +268,39 @@ TEST(Wood, IdSetBulkOperationsAgreeWithASet) {
       if (sb.count(x)) both.insert(x);
     ASSERT_TRUE(a == both);
     ASSERT_EQ(a.size(), both.size());
+  }
+}
+
+// Tables whose copies share pages read as plain tables copied whole: a copy of a prefix, edits
+// on either side after the copy, shrinking and growing again.
+TEST(Wood, SharedPagesReadAsTablesCopiedWhole) {
+  std::mt19937 rng(5);
+  for (int round = 0; round < 100; ++round) {
+    shared_pages<long> a;
+    std::vector<long> ra(static_cast<size_t>(rng() % 900));
+    a.assign(ra.size());
+    for (int k = 0; k < 200 && !ra.empty(); ++k) {
+      size_t i = rng() % ra.size();
+      a.edit(i) = ra[i] = static_cast<long>(rng() % 5);
+    }
+    size_t n = ra.empty() ? 0 : rng() % (ra.size() + 1), size = n + rng() % 600;
+    shared_pages<long> b;
+    b.share_prefix(a, n, size);
+    std::vector<long> rb(ra.begin(), ra.begin() + static_cast<long>(n));
+    rb.resize(size, 0);
+    for (int k = 0; k < 100; ++k) {
+      bool left = rng() % 2;
+      std::vector<long>& r = left ? ra : rb;
+      if (r.empty()) continue;
+      size_t i = rng() % r.size();
+      (left ? a : b).edit(i) = r[i] = static_cast<long>(rng() % 5);
+    }
+    size_t cut = rng() % (ra.size() + 1);
+    a.resize(cut);
+    ra.resize(cut);
+    a.resize(cut + 300);
+    ra.resize(cut + 300, 0);
+    for (size_t i = 0; i < ra.size(); ++i) ASSERT_EQ(a[i], ra[i]) << "round " << round << " at " << i;
+    for (size_t i = 0; i < rb.size(); ++i) ASSERT_EQ(b[i], rb[i]) << "round " << round << " at " << i;
   }
 }
