@@ -181,6 +181,7 @@ uint64_t Bddexpressionwood::capture() {
 }
 
 void Bddexpressionwood::note_change(long k, bool record) {
+  touch();
   if (k >= captured_size_) return;
   if (record) changes_.emplace_back(Bddexpression::RightSide::next_stamp(), k);
   unmerged_.insert(k);

@@ -21,6 +21,7 @@
 #define PERT_EXP_BDDEXPRESSION_H
 
 #include <cstdint>
+#include <memory>
 #include <iosfwd>
 #include <list>
 #include <set>
@@ -426,7 +427,8 @@ class Bddexpressionwood {
   // from gives that copy its own equation first.
   Bddexpression* slot(long id) const {
     if (!valid_id(id)) return nullptr;
-    if (lender_ != nullptr || !borrowers_.empty()) return const_cast<Bddexpressionwood*>(this)->resolve(id);
+    if (lender_ != nullptr || !borrowers_.empty() || fork_dating_)
+      return const_cast<Bddexpressionwood*>(this)->resolve(id);
     return exp_table[static_cast<size_t>(id)];
   }
   // id's equation to read its dependences only: slot's, without taking it from the lender
@@ -435,8 +437,14 @@ class Bddexpressionwood {
   const std::set<long>& readers(long id) const { return amont_dep_table[static_cast<size_t>(id)].get(); }
   // id's readers to change. A set shared with a copy of this system is copied before its first
   // change, so a reference from readers(id) taken before may no longer be id's after it.
-  shared_ids& reader_set(long id) { return amont_dep_table.edit(static_cast<size_t>(id)); }
-  long& latest(long id) { return latest_date_table.edit(static_cast<size_t>(id)); }
+  shared_ids& reader_set(long id) {
+    touch();
+    return amont_dep_table.edit(static_cast<size_t>(id));
+  }
+  long& latest(long id) {
+    touch();
+    return latest_date_table.edit(static_cast<size_t>(id));
+  }
   long latest(long id) const { return latest_date_table[static_cast<size_t>(id)]; }
 
  private:
@@ -457,6 +465,34 @@ class Bddexpressionwood {
   void take_all();
   void lend_all();  // every borrower takes all its slots
   void stop_borrowing();
+
+  // The dates of a full dating of this system as a fork's copy of it sees it, with the
+  // reverse edges of its graphs: made once for the copies of a system that no longer changes
+  // (the state a parallel forks each of its branches from), so that each copy dates only
+  // what its branch changed and what that reaches. Null when this system borrows, has an
+  // equation a copy would not take with its dependences as they are, or needs the
+  // propagation. Dropped by touch.
+  struct fork_dating;
+  std::shared_ptr<const fork_dating> fork_dating_;
+  std::shared_ptr<const fork_dating> dating_for_copies();
+  // Counts the changes of this system (every access that may change it), so that a copy can
+  // tell that its lender is still as it was when copied.
+  uint64_t version_ = 0;
+  void touch() {
+    ++version_;
+    fork_dating_.reset();
+  }
+  uint64_t lender_version_ = 0;  // a copy: its lender's version once copied
+  // A copy dated by date_from_lender: the slots it has not taken keep the lender's dating,
+  // which each takes on when taken.
+  std::shared_ptr<const fork_dating> dated_from_;
+  static long dated_early(const fork_dating& d, long id);
+  // The full dating of a copy from its lender's (dating_for_copies), when the lender is as it
+  // was when copied and lends to no one else that changes: the ids the branch changed, the
+  // readers they reach and the dependences that reach them are dated again, every other id
+  // keeps the lender's dates. The same dates, level and outcome as dates_by_topological_order;
+  // false (nothing changed) where that needs the full walk.
+  bool date_from_lender();
   // Changes (stamp, index), an equation's first change after each capture only: a fork's
   // merge reads those after its capture instead of the whole table.
   std::vector<std::pair<uint64_t, long>> changes_;

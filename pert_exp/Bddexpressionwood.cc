@@ -115,6 +115,7 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
         ++it;
     }
   }
+  if (lender_ != nullptr) lender_version_ = lender_->version_;
   // Nothing of this copy has been merged back into it yet.
   unmerged_ = ens_exp;
   captured_size_ = nb_var_bdd;
@@ -131,6 +132,7 @@ Bddexpression* Bddexpressionwood::own(long id) {
 }
 
 Bddexpression* Bddexpressionwood::resolve(long id) {
+  touch();
   Bddexpression* e = own(id);
   if (e != nullptr)
     for (size_t b = 0; b < borrowers_.size();) {
@@ -150,10 +152,15 @@ const Bddexpression* Bddexpressionwood::peek(long id) const {
 }
 
 void Bddexpressionwood::take(long id) {
+  touch();
   lazy_.erase(id);
   // The copy lists its ids to settle; the fork listed them all already.
   size_t listed = unsettled.size();
-  if (Bddexpression* e = lender_->own(id)) exp_table[static_cast<size_t>(id)] = new Bddexpression(this, *e);
+  if (Bddexpression* e = lender_->own(id)) {
+    Bddexpression* copy = new Bddexpression(this, *e);
+    exp_table[static_cast<size_t>(id)] = copy;
+    if (dated_from_ != nullptr) copy->earliest_date = dated_early(*dated_from_, id);
+  }
   unsettled.resize(listed);
   if (lazy_.empty()) stop_borrowing();
 }
@@ -189,6 +196,8 @@ Bddexpressionwood::Bddexpressionwood(Bddexpressionwood* src, bool fork)
 }
 
 void Bddexpressionwood::destroy_contents() {
+  touch();
+  dated_from_.reset();
   lend_all();
   stop_borrowing();
   lazy_.clear();
@@ -251,12 +260,14 @@ void Bddexpressionwood::update_bdd_vars() {
   if (man == nullptr) return;
   long n = man->Nb_bdd_vars();
   if (nb_var_bdd >= n) return;
+  touch();
   grow_capacity(n);
   init_slots(nb_var_bdd, n);
   nb_var_bdd = n;
 }
 
 void Bddexpressionwood::update_bdd_vars(long k) {
+  touch();
   long n = man != nullptr ? man->Nb_bdd_vars() : 0;
   if (n != nb_var_bdd + 1 || k < 0 || k > nb_var_bdd) {
     std::cerr << "Internal error in update_bdd_vars(nouv_index):" << std::endl;

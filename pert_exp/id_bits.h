@@ -118,6 +118,8 @@ class id_bits {
     }
     recount();
   }
+  // The ids 64 * w to 64 * w + 63, one bit each.
+  uint64_t word(size_t w) const { return w < words_.size() ? words_[w] : 0; }
   bool operator==(const id_bits& o) const {
     return count_ == o.count_ && std::equal(begin(), end(), o.begin(), o.end());
   }

@@ -7,6 +7,7 @@
 #ifndef PERT_EXP_SHARED_PAGES_H
 #define PERT_EXP_SHARED_PAGES_H
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <memory>
@@ -53,6 +54,27 @@ class shared_pages {
     touched_ = src.touched_;
     blank_tail(n);
     resize(size);
+  }
+  // Entries below n (at most size()) read as src's, whole pages shared; the others stay.
+  void replace_prefix(const shared_pages& src, size_t n) {
+    size_t whole = n >> kShift;
+    for (size_t p = 0; p < whole; ++p) pages_[p] = p < src.pages_.size() ? src.pages_[p] : nullptr;
+    size_t copied = std::min(whole << kShift, src.touched_);
+    if (copied > touched_) touched_ = copied;
+    for (size_t i = whole << kShift; i < n; ++i) {
+      const T& v = i < src.size_ ? src[i] : blank();
+      if (!((*this)[i] == v)) edit(i) = v;
+    }
+  }
+  // Calls f(i) for each i below n whose page this table and o do not share.
+  template <class F>
+  void for_each_unshared(const shared_pages& o, size_t n, F f) const {
+    for (size_t p = 0; (p << kShift) < n; ++p) {
+      const page* mine = p < pages_.size() ? pages_[p].get() : nullptr;
+      const page* theirs = p < o.pages_.size() ? o.pages_[p].get() : nullptr;
+      if (mine == theirs) continue;
+      for (size_t i = p << kShift, end = std::min(n, (p + 1) << kShift); i < end; ++i) f(i);
+    }
   }
   void swap(shared_pages& o) {
     pages_.swap(o.pages_);

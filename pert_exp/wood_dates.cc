@@ -4,6 +4,10 @@
 // under the bound 2n it gives the same dates and level count as the propagation, in linear time.
 // Otherwise (a cycle) the propagation runs, on explicit stacks in the recursive visiting order.
 #include <algorithm>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <unordered_set>
 #include <iostream>
 #include <utility>
 
@@ -13,7 +17,7 @@
 namespace {
 
 // Whether the equation of slot i, if any, defines the variable i of m.
-bool in_own_slot(Bddexpression* e, bddpp_manager* m, long i) {
+bool in_own_slot(const Bddexpression* e, bddpp_manager* m, long i) {
   if (e == nullptr) return true;
   return bdd_initialised(e->bdd_var) && e->bdd_var.manager_ref() == m && m->Bdd_if_index(e->bdd_var) == i;
 }
@@ -116,31 +120,56 @@ void Bddexpressionwood::date_step(long i, const char* error_text) {
   }
 }
 
-// Dates of an acyclic system in topological order; false (nothing changed) when a cycle, an
-// equation stored outside its variable's slot or a date past the bound needs the propagation.
-bool Bddexpressionwood::dates_by_topological_order() {
-  const long n = nb_var_bdd;
+namespace {
+
+// What the full dating in topological order gives ids 0..n-1 read through eq(i) (the equation,
+// or null) and readers_of(i), nothing written: each id's dates, whether it has readers, the
+// readers past the table (reported once the dates are set) and the level count.
+struct topological_dates {
+  std::vector<long> early, late;
+  std::vector<char> equation, read;
+  std::vector<long> beyond;
+  long level = 0;
+};
+
+// A level the id i gives: past its earliest date when that rose or nobody reads it, past its
+// latest date when it has one.
+long level_term(bool equation, long before, long early, bool read, long late) {
+  long level = 0;
+  if (equation && (early > before || !read)) level = early + 1;
+  if (late > 0) level = std::max(level, late + 1);
+  return level;
+}
+
+// False (a cycle, an equation outside its variable's slot, a date past the bound 2n) where the
+// propagation must run instead.
+template <class Eq, class Readers>
+bool date_in_topological_order(long n, bddpp_manager* man, Eq eq, Readers readers_of_id, topological_dates& out) {
   const size_t sn = static_cast<size_t>(n);
-  auto has_equation = [&](long v) { return v >= 0 && v < n && slot(v) != nullptr; };
+  std::vector<long>& early = out.early;
+  early.assign(sn, 0);
+  out.equation.assign(sn, 0);
+  out.read.assign(sn, 0);
+  out.beyond.clear();
+  std::vector<long> before(sn, 0);
 
   // Each set is read once, into flat edges: the readers with an equation (with whether there
-  // is any reader, and the readers past the table, reported once the dates are set) and the
-  // dependences within the table.
-  std::vector<long> early(sn, 0);
-  std::vector<char> read(sn, 0);
-  std::vector<long> beyond;
+  // is any reader, and the readers past the table) and the dependences within the table.
+  auto has_equation = [&](long v) { return v >= 0 && v < n && eq(v) != nullptr; };
   flat_edges readers_with_equation(n), dependences_of(n);
   for (long i = 0; i < n; ++i) {
-    Bddexpression* e = slot(i);
+    const Bddexpression* e = eq(i);
     if (!in_own_slot(e, man, i)) return false;
-    for (long r : readers(i)) {
-      read[static_cast<size_t>(i)] = 1;
-      if (r >= n) beyond.push_back(r);
+    size_t si = static_cast<size_t>(i);
+    for (long r : readers_of_id(i)) {
+      out.read[si] = 1;
+      if (r >= n) out.beyond.push_back(r);
       if (has_equation(r)) readers_with_equation.add(r);
     }
     readers_with_equation.close();
     if (e != nullptr) {
-      early[static_cast<size_t>(i)] = e->earliest_date;
+      out.equation[si] = 1;
+      before[si] = early[si] = e->earliest_date;
       for (long d : e->vars_dependance)
         if (d >= 0 && d < n) dependences_of.add(d);
     }
@@ -151,11 +180,11 @@ bool Bddexpressionwood::dates_by_topological_order() {
   // Earliest dates: an edge p -> r for each reader r of p, both with an equation; the readers of
   // a variable without equation start at 1.
   auto readers_of = [&](long p, auto visit) {
-    if (slot(p) != nullptr) readers_with_equation(p, visit);
+    if (has_equation(p)) readers_with_equation(p, visit);
   };
   auto at_least_one = [&](long r) { early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], 1L); };
   for (long p = 0; p < n; ++p)
-    if (slot(p) == nullptr) readers_with_equation(p, at_least_one);
+    if (!has_equation(p)) readers_with_equation(p, at_least_one);
   auto pass_early = [&](long p, long r) {
     early[static_cast<size_t>(r)] = std::max(early[static_cast<size_t>(r)], early[static_cast<size_t>(p)] + 1);
   };
@@ -163,27 +192,309 @@ bool Bddexpressionwood::dates_by_topological_order() {
 
   // Latest dates: an edge x -> d for each dependence d of the equation of x; a dependence
   // without equation gets its date but has no edge out.
-  std::vector<long> late(sn, 0);
+  std::vector<long>& late = out.late;
+  late.assign(sn, 0);
   auto pass_late = [&](long x, long d) {
     late[static_cast<size_t>(d)] = std::max(late[static_cast<size_t>(d)], late[static_cast<size_t>(x)] + 1);
   };
   if (!wood_walk::topological(n, dependences_of, order, pass_late)) return false;
 
-  long level = 0;
+  out.level = 0;
+  for (size_t s = 0; s < sn; ++s)
+    out.level = std::max(out.level, level_term(out.equation[s], before[s], early[s], out.read[s], late[s]));
+  return out.level <= 2 * n;
+}
+
+}  // namespace
+
+// Dates of an acyclic system in topological order; false (nothing changed) when a cycle, an
+// equation stored outside its variable's slot or a date past the bound needs the propagation.
+bool Bddexpressionwood::dates_by_topological_order() {
+  const long n = nb_var_bdd;
+  topological_dates d;
+  auto eq = [&](long i) -> const Bddexpression* { return slot(i); };
+  auto readers_of = [&](long i) -> const std::set<long>& { return readers(i); };
+  if (!date_in_topological_order(n, man, eq, readers_of, d)) return false;
+  for (long r : d.beyond) std::cerr << kFullError << r << ">= " << n << std::endl;
   for (long i = 0; i < n; ++i) {
-    Bddexpression* e = slot(i);
     size_t s = static_cast<size_t>(i);
-    if (e != nullptr && (early[s] > e->earliest_date || !read[s])) level = std::max(level, early[s] + 1);
-    if (late[s] > 0) level = std::max(level, late[s] + 1);
+    if (Bddexpression* e = slot(i)) e->earliest_date = d.early[s];
+    latest(i) = d.late[s];
   }
+  nb_level = d.level;
+  return true;
+}
+
+// ----- dating a fork's copy from its lender's -----
+
+struct Bddexpressionwood::fork_dating {
+  long n = 0;                    // the lender's slot count
+  std::vector<long> early;       // each id's earliest date (equations only)
+  shared_pages<long> late;       // each id's latest date
+  std::vector<std::pair<long, long>> by_level;  // (level term, id) of the ids giving one, highest first
+  // For each id v, the ids whose readers hold v, and the ids with an equation depending on v.
+  std::vector<long> reader_of_first, reader_of;
+  std::vector<long> user_first, user;
+};
+
+long Bddexpressionwood::dated_early(const fork_dating& d, long id) {
+  return id >= 0 && id < d.n ? d.early[static_cast<size_t>(id)] : 0;
+}
+
+std::shared_ptr<const Bddexpressionwood::fork_dating> Bddexpressionwood::dating_for_copies() {
+  if (fork_dating_ != nullptr) return fork_dating_;
+  if (lender_ != nullptr || man == nullptr) return nullptr;
+  const long n = nb_var_bdd;
+  const size_t sn = static_cast<size_t>(n);
+  // A copy takes an equation with its dependences as they are, unless they must be computed.
+  for (long i = 0; i < n; ++i) {
+    const Bddexpression* e = exp_table[static_cast<size_t>(i)];
+    if ((e != nullptr) != (ens_exp.count(i) != 0) || (e != nullptr && !e->dependences_copied())) return nullptr;
+  }
+  topological_dates d;
+  auto eq = [&](long i) -> const Bddexpression* { return exp_table[static_cast<size_t>(i)]; };
+  auto readers_of = [&](long i) -> const std::set<long>& { return readers(i); };
+  if (!date_in_topological_order(n, man, eq, readers_of, d) || !d.beyond.empty()) return nullptr;
+
+  auto f = std::make_shared<fork_dating>();
+  f->n = n;
+  f->early = std::move(d.early);
+  f->late.assign(sn);
+  for (size_t s = 0; s < sn; ++s) {
+    if (d.late[s] != 0) f->late.edit(s) = d.late[s];
+    const Bddexpression* e = exp_table[s];
+    long before = e != nullptr ? e->earliest_date : 0;
+    long term = level_term(d.equation[s], before, f->early[s], d.read[s], d.late[s]);
+    if (term > 0) f->by_level.emplace_back(term, static_cast<long>(s));
+  }
+  std::sort(f->by_level.begin(), f->by_level.end(), std::greater<>());
+  // Reverse edges, as flat lists per id.
+  auto reverse = [&](std::vector<long>& first, std::vector<long>& from, auto edges) {
+    first.assign(sn + 1, 0);
+    for (long i = 0; i < n; ++i) edges(i, [&](long t) { ++first[static_cast<size_t>(t) + 1]; });
+    for (size_t s = 0; s < sn; ++s) first[s + 1] += first[s];
+    from.assign(static_cast<size_t>(first[sn]), 0);
+    std::vector<long> at(first.begin(), first.end() - 1);
+    for (long i = 0; i < n; ++i) edges(i, [&](long t) { from[static_cast<size_t>(at[static_cast<size_t>(t)]++)] = i; });
+  };
+  reverse(f->reader_of_first, f->reader_of, [&](long i, auto visit) {
+    for (long r : readers(i))
+      if (r >= 0 && r < n) visit(r);
+  });
+  reverse(f->user_first, f->user, [&](long i, auto visit) {
+    if (const Bddexpression* e = exp_table[static_cast<size_t>(i)])
+      for (long v : e->vars_dependance)
+        if (v >= 0 && v < n) visit(v);
+  });
+  fork_dating_ = f;
+  return fork_dating_;
+}
+
+namespace {
+
+// Kahn's order of the ids of a region under edges(v, visit) restricted to the region, with a
+// longest-path pass: value(v) is called once every edge into v is passed; false on a cycle.
+template <class Edges, class Value>
+bool region_in_order(const std::vector<long>& region, const std::unordered_set<long>& in, Edges edges, Value value) {
+  std::unordered_map<long, long> pending;
+  for (long v : region)
+    edges(v, [&](long t) {
+      if (in.count(t) != 0) ++pending[t];
+    });
+  std::vector<long> order;
+  for (long v : region)
+    if (pending.count(v) == 0) order.push_back(v);
+  for (size_t k = 0; k < order.size(); ++k) {
+    long v = order[k];
+    value(v);
+    edges(v, [&](long t) {
+      if (in.count(t) != 0 && --pending[t] == 0) order.push_back(t);
+    });
+  }
+  return order.size() == region.size();
+}
+
+}  // namespace
+
+bool Bddexpressionwood::date_from_lender() {
+  Bddexpressionwood* from = lender_;
+  if (from == nullptr || from->lender_ != nullptr || !borrowers_.empty() || dated_from_ != nullptr ||
+      from->version_ != lender_version_)
+    return false;
+  std::shared_ptr<const fork_dating> base = from->dating_for_copies();
+  if (base == nullptr) return false;
+  const fork_dating& b = *base;
+  const long n = nb_var_bdd, n0 = b.n;
+  if (n < n0) return false;
+  // The copy's equation of v as the full dating reads it: the lender's while not taken.
+  auto eq = [&](long v) -> const Bddexpression* {
+    if (v < 0 || v >= n) return nullptr;
+    return v < n0 && lazy_.count(v) != 0 ? from->exp_table[static_cast<size_t>(v)] : exp_table[static_cast<size_t>(v)];
+  };
+  auto deps_of = [&](long v) -> const std::set<long>* {
+    const Bddexpression* e = eq(v);
+    return e != nullptr ? &e->vars_dependance.get() : nullptr;
+  };
+
+  // The changed ids: those taken or given an equation, those past the lender's table, those
+  // whose readers differ.
+  std::unordered_set<long> changed;
+  std::vector<long> changes;
+  auto change = [&](long v) {
+    if (changed.insert(v).second) changes.push_back(v);
+  };
+  for (size_t w = 0; (w << 6) < static_cast<size_t>(n0); ++w) {
+    uint64_t bits = (from->ens_exp.word(w) | ens_exp.word(w)) & ~lazy_.word(w);
+    for (; bits != 0; bits &= bits - 1) {
+      long v = static_cast<long>((w << 6) + static_cast<size_t>(__builtin_ctzll(bits)));
+      if (v < n0) change(v);
+    }
+  }
+  for (long v : changed_since(0))
+    if (v >= 0 && v < n0) change(v);
+  for (long v = n0; v < n; ++v) change(v);
+  amont_dep_table.for_each_unshared(from->amont_dep_table, static_cast<size_t>(n0), [&](size_t s) {
+    long v = static_cast<long>(s);
+    if (!(readers(v) == from->readers(v))) change(v);
+  });
+  for (long v : changes) {
+    if ((v >= n0 || lazy_.count(v) == 0) && !in_own_slot(eq(v), man, v)) return false;
+    for (long r : readers(v))
+      if (r >= n) return false;  // reported by the full dating
+  }
+
+  // The ids whose earliest date may differ: the readers of a changed id (its own and the
+  // lender's) and every equation read, from there on, by one with an equation.
+  std::unordered_set<long> early_in;
+  std::vector<long> early_region;
+  auto reach = [](std::unordered_set<long>& in, std::vector<long>& region, long v) {
+    if (in.insert(v).second) region.push_back(v);
+  };
+  for (long v : changes) {
+    reach(early_in, early_region, v);
+    for (long r : readers(v))
+      if (r >= 0 && r < n) reach(early_in, early_region, r);
+    if (v < n0)
+      for (long r : from->readers(v))
+        if (r >= 0 && r < n) reach(early_in, early_region, r);
+  }
+  for (size_t k = 0; k < early_region.size(); ++k) {
+    long v = early_region[k];
+    if (eq(v) == nullptr) continue;
+    for (long r : readers(v))
+      if (r >= 0 && r < n && eq(r) != nullptr) reach(early_in, early_region, r);
+  }
+  // The ids whose latest date may differ: the dependences of a changed id (its own and the
+  // lender's), and every dependence, from there on, of one with an equation.
+  std::unordered_set<long> late_in;
+  std::vector<long> late_region;
+  for (long v : changes) {
+    reach(late_in, late_region, v);
+    if (const std::set<long>* deps = deps_of(v))
+      for (long d : *deps)
+        if (d >= 0 && d < n) reach(late_in, late_region, d);
+    if (v < n0)
+      if (const Bddexpression* e = from->exp_table[static_cast<size_t>(v)])
+        for (long d : e->vars_dependance)
+          if (d >= 0 && d < n) reach(late_in, late_region, d);
+  }
+  for (size_t k = 0; k < late_region.size(); ++k)
+    if (const std::set<long>* deps = deps_of(late_region[k]))
+      for (long d : *deps)
+        if (d >= 0 && d < n) reach(late_in, late_region, d);
+
+  // The edges into an id of a region: the unchanged ids of the lender's reverse lists, and the
+  // changed ids whose sets hold it.
+  std::unordered_map<long, std::vector<long>> changed_readers_of, changed_users_of;
+  for (long v : changes) {
+    for (long r : readers(v))
+      if (r >= 0 && r < n) changed_readers_of[r].push_back(v);
+    if (const std::set<long>* deps = deps_of(v))
+      for (long d : *deps)
+        if (d >= 0 && d < n) changed_users_of[d].push_back(v);
+  }
+  auto into = [&](long v, const std::vector<long>& first, const std::vector<long>& list,
+                  std::unordered_map<long, std::vector<long>>& extra, auto visit) {
+    if (v < n0)
+      for (long k = first[static_cast<size_t>(v)]; k < first[static_cast<size_t>(v) + 1]; ++k) {
+        long p = list[static_cast<size_t>(k)];
+        if (changed.count(p) == 0) visit(p);
+      }
+    auto it = extra.find(v);
+    if (it != extra.end())
+      for (long p : it->second) visit(p);
+  };
+
+  // Earliest dates over the region, from the lender's outside it.
+  std::unordered_map<long, long> early;
+  auto early_of = [&](long v) {
+    auto it = early.find(v);
+    return it != early.end() ? it->second : b.early[static_cast<size_t>(v)];
+  };
+  auto early_edges = [&](long p, auto visit) {
+    if (eq(p) == nullptr) return;
+    for (long r : readers(p))
+      if (r >= 0 && r < n && eq(r) != nullptr) visit(r);
+  };
+  bool ok = region_in_order(early_region, early_in, early_edges, [&](long v) {
+    const Bddexpression* e = eq(v);
+    if (e == nullptr) return;
+    long date = e->earliest_date;
+    into(v, b.reader_of_first, b.reader_of, changed_readers_of, [&](long p) {
+      date = std::max(date, eq(p) != nullptr ? early_of(p) + 1 : 1L);
+    });
+    early[v] = date;
+  });
+  if (!ok) return false;
+
+  // Latest dates over the region, from the lender's outside it.
+  std::unordered_map<long, long> late;
+  auto late_of = [&](long v) {
+    auto it = late.find(v);
+    return it != late.end() ? it->second : (v < n0 ? b.late[static_cast<size_t>(v)] : 0L);
+  };
+  auto late_edges = [&](long x, auto visit) {
+    if (const std::set<long>* deps = deps_of(x))
+      for (long d : *deps)
+        if (d >= 0 && d < n) visit(d);
+  };
+  ok = region_in_order(late_region, late_in, late_edges, [&](long v) {
+    long date = 0;
+    into(v, b.user_first, b.user, changed_users_of, [&](long x) {
+      if (eq(x) != nullptr) date = std::max(date, late_of(x) + 1);
+    });
+    late[v] = date;
+  });
+  if (!ok) return false;
+
+  // The level: the highest term, the lender's outside the regions.
+  long level = 0;
+  auto affected = [&](long v) { return changed.count(v) != 0 || early_in.count(v) != 0 || late_in.count(v) != 0; };
+  for (const auto& t : b.by_level)
+    if (!affected(t.second)) {
+      level = t.first;
+      break;
+    }
+  auto term = [&](long v) {
+    const Bddexpression* e = eq(v);
+    long e_date = e != nullptr ? early_of(v) : 0;
+    return level_term(e != nullptr, e != nullptr ? e->earliest_date : 0, e_date, !readers(v).empty(), late_of(v));
+  };
+  for (long v : changes) level = std::max(level, term(v));
+  for (long v : early_region) level = std::max(level, term(v));
+  for (long v : late_region) level = std::max(level, term(v));
   if (level > 2 * n) return false;
 
-  for (long r : beyond) std::cerr << kFullError << r << ">= " << n << std::endl;
-  for (long i = 0; i < n; ++i) {
-    Bddexpression* e = slot(i);
-    if (e != nullptr) e->earliest_date = early[static_cast<size_t>(i)];
-    latest(i) = late[static_cast<size_t>(i)];
-  }
+  // The copy's dates: those of the regions written, the lender's read by every other id (its
+  // latest dates shared, its earliest ones taken on with each equation).
+  std::vector<std::pair<long, long>> early_dates(early.begin(), early.end());
+  std::sort(early_dates.begin(), early_dates.end());
+  for (const auto& d : early_dates) slot(d.first)->earliest_date = d.second;
+  touch();
+  latest_date_table.replace_prefix(b.late, static_cast<size_t>(n0));
+  for (long v = n0; v < n; ++v) latest(v) = 0;
+  for (const auto& d : late) latest(d.first) = d.second;
+  dated_from_ = base;
   nb_level = level;
   return true;
 }
@@ -286,7 +597,7 @@ long Bddexpressionwood::compute_dates() {
   update_bdd_vars();
   const long n = nb_var_bdd;
   if (nb_level != 0 || n <= 0) return nb_level;
-  if (dates_by_topological_order()) return nb_level;
+  if (date_from_lender() || dates_by_topological_order()) return nb_level;
   for (long i = 0; i < n; ++i) latest(i) = 0;
   for (long i = 0; i < n; ++i) date_step(i, kFullError);
   return nb_level;

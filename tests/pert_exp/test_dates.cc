@@ -247,6 +247,58 @@ TEST(Dates, ListedIdsMatchTheRecursivePropagation) {
   }
 }
 
+// Copies of one undated system, each changed as a branch would change it (a new equation over
+// old inputs, an old equation rewritten, an old one made to read the new variable), date as a
+// plain copy with the same changes does: every date, the level and the cycle report, also for
+// equations the copy reads only after its dating, and for copies made after others were dated.
+TEST(Dates, ForkCopiesDateAsAFullDatingOfTheSameChanges) {
+  std::mt19937 rng(23);
+  std::uniform_int_distribution<int> coin(0, 99);
+  for (int round = 0; round < 40; ++round) {
+    int n = 10 + round % 20;
+    test_system s;
+    random_system(s, rng, n, round % 4 == 3);
+    auto name = [&](int k) { return "v" + std::to_string(k % n); };
+    // The branch reads inputs only: it adds no cycle (a cycle ends the process).
+    std::vector<std::string> inputs;
+    for (int k = 0; k < n; ++k)
+      if (s.at(name(k)) == nullptr) inputs.push_back(name(k));
+    if (inputs.empty()) continue;
+    auto input = [&] { return inputs[static_cast<size_t>(coin(rng)) % inputs.size()]; };
+    for (int copy = 0; copy < 3; ++copy) {
+      std::vector<std::string> reads{input(), input()};
+      std::string rewritten = name(coin(rng)), reader = name(coin(rng)), source = input();
+      bool extra = coin(rng) < 50;
+      auto change = [&](test_system& c) {
+        bdd f = c.w->Bdd_and(c.v(reads[0]), c.v(reads[1]));
+        if (extra) f = c.w->Bdd_or(f, c.v("free"));
+        c.eq("new", f);
+        if (Bddexpression* e = c.at(rewritten)) e->setBddExp(c.v(source));
+        if (Bddexpression* e = c.at(reader)) e->append_or_exp(c.v("new"));
+      };
+      test_system fork(new Bddexpressionwood(s.w, true));
+      test_system plain(new Bddexpressionwood(s.w));
+      change(fork);
+      change(plain);
+      CaptureStderr();
+      long fork_level = fork.w->compute_dates();
+      std::string fork_report = GetCapturedStderr();
+      CaptureStderr();
+      EXPECT_EQ(fork_level, plain.w->compute_dates()) << "round " << round << " copy " << copy;
+      EXPECT_EQ(fork_report, GetCapturedStderr());
+      ASSERT_EQ(fork.w->Nb_bdd_vars(), plain.w->Nb_bdd_vars());
+      for (long i = 0; i < plain.w->Nb_bdd_vars(); ++i) {
+        std::string v = plain.w->Name_var_by_index(i);
+        Bddexpression* e = plain.at(v);
+        ASSERT_EQ(e != nullptr, fork.at(v) != nullptr) << v;
+        if (e != nullptr) EXPECT_EQ(e->earliest_date, fork.at(v)->earliest_date) << "round " << round << " " << v;
+        EXPECT_EQ(plain.w->latest(i), fork.w->latest(fork.id(v))) << "round " << round << " " << v;
+      }
+      EXPECT_EQ(fork.w->loop_detection(), plain.w->loop_detection());
+    }
+  }
+}
+
 TEST(Dates, IncrementalComputationOnlyRaises) {
   test_system s;
   s.var("a");
