@@ -4,7 +4,7 @@
 // C (M.c, M.h), VHDL, BLIF and C# of its module M, then its standard error and its end
 // ("status": the exit code, or "signal N").
 //
-//   jx_outputs <dir> <first seed> <last seed> [depth]
+//   jx_outputs <dir> <first seed> <last seed> [depth]   (depth -d: a flat parallel of statements of depth d)
 //   jx_outputs --source <file.jx> <dir>      one source, every module (the same files each)
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -115,6 +115,7 @@ int main(int argc, char** argv) {
   int depth = argc == 5 ? std::atoi(argv[4]) : 5;
   mkdir(dir.c_str(), 0755);
   for (unsigned seed = first; seed <= last; ++seed)
-    run_in_child(random_program::program(seed, depth), dir + "/" + std::to_string(seed), "M");
+    run_in_child(depth < 0 ? random_program::wide_program(seed, -depth) : random_program::program(seed, depth),
+                 dir + "/" + std::to_string(seed), "M");
   return 0;
 }

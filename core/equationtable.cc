@@ -282,6 +282,30 @@ void EquationTable::unify(EquationTable* other, Module* m) {
   // otherwise.
   auto signal_of = [&](long i) { return signal_of_variable(m, ow, i, ow->Name_var_by_index(i).substr(3)); };
   auto value_operator = [&](Signal* s) { return chained_by_pre(s, ow) || chained_by_pre(s, w) ? 2 : 1; };
+  // The state of an earlier stamp of here that eq stands for, unchanged since on eq's side, or 0.
+  auto earlier_state = [](const Bddexpression* eq, const Bddexpression* here) -> uint64_t {
+    const Bddexpression* o = eq->copied_from();
+    if (o == nullptr) o = eq;
+    if (o != here) return 0;
+    uint64_t origin = eq->copied_from() != nullptr ? eq->copied_stamp() : eq->stamp();
+    return origin != here->stamp() ? origin : 0;
+  };
+  auto merge_operator = [&](long i, int kind) {
+    return Compilation::isStatusType(kind) ? 1 : Compilation::isValueType(kind) ? value_operator(signal_of(i)) : 0;
+  };
+  // A slot the branch never took, standing for an earlier state of here already merged back
+  // once, is passed over without taking it.
+  auto absorbed = [&](long i) {
+    if (i >= forked || written.count(i) != 0) return false;
+    const Bddexpression* eq = ow->untaken(i);
+    if (eq == nullptr || eq->getAbstraction() != 0) return false;
+    Bddexpression* here = w->slot(i);
+    if (here == nullptr) return false;
+    uint64_t origin = earlier_state(eq, here);
+    if (origin == 0 || !here->absorbed_state(origin)) return false;
+    int op = merge_operator(i, here->getUserType());
+    return op != 0 && here->absorbs(origin, op);
+  };
   auto passed_over = [&](long i, Bddexpression* eq) {
     if (i >= forked || written.count(i) != 0) return false;
     if (eq == nullptr || eq->getAbstraction() != 0) return true;
@@ -299,11 +323,33 @@ void EquationTable::unify(EquationTable* other, Module* m) {
       if (i >= 0 && i < forked) visits.push_back(i);
     };
     for (long i : ow->changed_since(0)) below(i);
-    for (long i : w->changed_since(other->captured_stamp)) below(i);
-    for (long i : w->unmerged()) below(i);
+    if (w->man->Renamed()) {
+      for (long i : w->changed_since(other->captured_stamp)) below(i);
+      for (long i : w->unmerged()) below(i);
+    } else {
+      // This system's side, read from the log of the copies of this capture.
+      if (fork_log == nullptr || fork_log->captured != other->captured_stamp) {
+        fork_log = std::make_unique<capture_log>();
+        fork_log->captured = fork_log->read = other->captured_stamp;
+        fork_log->unmerged.assign(w->unmerged().begin(), w->unmerged().end());
+      }
+      for (long i : w->changed_since(fork_log->read))
+        if (fork_log->listed.insert(i).second) fork_log->changed.push_back(i);
+      fork_log->read = std::max(fork_log->read, w->last_logged_change());
+      auto& unmerged = fork_log->unmerged;
+      unmerged.erase(std::remove_if(unmerged.begin(), unmerged.end(), [&](long i) { return w->unmerged().count(i) == 0; }),
+                     unmerged.end());
+      for (long i : fork_log->changed) below(i);
+      for (long i : unmerged) below(i);
+    }
     for (long i : written) below(i);
-    std::sort(visits.begin(), visits.end());
-    visits.erase(std::unique(visits.begin(), visits.end()), visits.end());
+    // In increasing order, each once: a sort of the ids as bits.
+    std::vector<uint64_t> bits(static_cast<size_t>(forked + 63) / 64, 0);
+    for (long i : visits) bits[static_cast<size_t>(i) >> 6] |= uint64_t{1} << (i & 63);
+    visits.clear();
+    for (size_t b = 0; b < bits.size(); ++b)
+      for (uint64_t word = bits[b]; word != 0; word &= word - 1)
+        visits.push_back(static_cast<long>(b * 64 + static_cast<size_t>(__builtin_ctzll(word))));
   }
   for (long i = forked; i < n; ++i) visits.push_back(i);
 
@@ -337,8 +383,17 @@ void EquationTable::unify(EquationTable* other, Module* m) {
       other->bdd_expression_wood = nullptr;
     }
   } drop{sm, other};
+  bool pruned = false;
   for (long i = 0; take(i);) {
     if (i >= ow->Nb_bdd_vars()) throw IllegalOperationException("EquationTable::id out of bounds", nullptr);
+    if (absorbed(i)) {
+      Bddexpression* here = w->slot(i);
+      if (fork_log != nullptr && Compilation::isStatusType(here->getUserType()) && fork_log->listed.erase(i) != 0) {
+        here->log_next_change();
+        pruned = true;
+      }
+      continue;
+    }
     Bddexpression* eq = ow->slot(i);
     if (passed_over(i, eq)) continue;
     std::string v = ow->Name_var_by_index(i);
@@ -367,6 +422,7 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     // Merged back unchanged on both sides: once this merge leaves it as it was, the next
     // ones with the same operator are void.
     bool unchanged = i < forked && same_state(eq, here);
+    uint64_t earlier = i < forked && !unchanged ? earlier_state(eq, here) : 0;
     uint64_t stamp = here->stamp();
     int op = 1;
     // A copy made by duplicate still shares its pending terms' folded part with this one:
@@ -382,6 +438,12 @@ void EquationTable::unify(EquationTable* other, Module* m) {
       throw IllegalOperationException("EquationTable:unify", "Bdd expression neither status nor value equation");
     }
     if (unchanged) here->note_merged_back(stamp, op);
+    if (earlier != 0) here->note_absorbed(earlier, stamp, op);
+  }
+  if (pruned) {
+    auto& changed = fork_log->changed;
+    changed.erase(std::remove_if(changed.begin(), changed.end(), [&](long i) { return fork_log->listed.count(i) == 0; }),
+                  changed.end());
   }
 }
 

@@ -7,7 +7,10 @@
 
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 class Bddexpression;
 class Bddexpressionwood;
@@ -104,6 +107,19 @@ class EquationTable {
 
  private:
   long reportCycles(long levels);
+
+  // What may need merging back from the copies made at one capture of this system (the
+  // branches of a parallel all stand for the state before it): the ids this system changed
+  // since, read from the wood's log up to `read`, and those not merged back since before it,
+  // less the status equations whose merge back from a slot a branch left untaken proved void.
+  // Those stay out until they change again: their next change is logged anew.
+  struct capture_log {
+    uint64_t captured = 0;
+    uint64_t read = 0;
+    std::vector<long> changed, unmerged;
+    std::unordered_set<long> listed;  // the ids of changed
+  };
+  std::unique_ptr<capture_log> fork_log;
 };
 
 #endif

@@ -170,6 +170,18 @@ void Bddexpression::note_merged_back(uint64_t stamp_before, int kind) {
   if (pw->slot(k) == this) pw->unmerged_.erase(k);
 }
 
+void Bddexpression::note_absorbed(uint64_t origin, uint64_t stamp_before, int kind) {
+  if (bdd_exp.stamp_ != stamp_before || !void_when_unchanged(kind)) return;
+  absorbed_origin_ = origin;
+  absorbed_at_ = stamp_before;
+  absorbed_kind_ = kind;
+}
+
+bool Bddexpression::absorbs(uint64_t origin, int kind) {
+  return absorbed_at_ == bdd_exp.stamp_ && absorbed_origin_ == origin && absorbed_kind_ == kind &&
+         void_when_unchanged(kind) && pw->known_acyclic();
+}
+
 uint64_t Bddexpressionwood::capture() {
   // Equations past the last copy's size were not recorded: all are still to be merged back.
   if (nb_var_bdd > captured_size_) {

@@ -177,6 +177,17 @@ class Bddexpression {
   // After merging back such a copy with operator kind (0: either): when the merge left this
   // equation as it was and void_when_unchanged holds, later merges of this state are void.
   void note_merged_back(uint64_t stamp_before, int kind);
+  // The same for a copy of an earlier state of this equation, the state of stamp `origin`,
+  // that neither side changed since it was copied: once such a merge with operator kind left
+  // this equation as it was, merging a copy of that state again is void while this equation
+  // stays as it is (the same nodes are asked for, and they exist).
+  void note_absorbed(uint64_t origin, uint64_t stamp_before, int kind);
+  bool absorbs(uint64_t origin, int kind);
+  // The next change of this equation is recorded by its wood, as a first change since the
+  // last capture is.
+  void log_next_change() { logged_stamp_ = 0; }
+  // Whether the state of stamp origin was so merged back (the operator yet to check).
+  bool absorbed_state(uint64_t origin) const { return absorbed_at_ == bdd_exp.stamp_ && absorbed_origin_ == origin; }
   // Whether a copy of this equation starts with these dependences (otherwise it computes
   // them from its right side).
   bool dependences_copied() const;
@@ -235,6 +246,10 @@ class Bddexpression {
   uint64_t copy_stamp_ = 0;
   // The stamp of a state that has been merged back from a copy once (0: none).
   uint64_t merged_stamp_ = 0;
+  // See note_absorbed: the earlier state merged back, this equation's stamp then, the operator.
+  uint64_t absorbed_origin_ = 0;
+  uint64_t absorbed_at_ = 0;
+  int absorbed_kind_ = 0;
   // When this equation's change was last recorded by its wood (see Bddexpressionwood::changes_).
   uint64_t logged_stamp_ = 0;
   // A new stamp, the change recorded by the wood whose table holds this equation.
@@ -400,6 +415,8 @@ class Bddexpressionwood {
   // Indexes whose equation changed, was replaced or removed after the capture `since`
   // (0: after this system was made), with repeats, in no order.
   std::vector<long> changed_since(uint64_t since) const;
+  // The stamp of the last change recorded (0: none).
+  uint64_t last_logged_change() const { return changes_.empty() ? 0 : changes_.back().first; }
   // Indexes whose equation changed since it was last merged back unchanged (see
   // Bddexpression::note_merged_back), and may still need a merge to make its nodes.
   const id_bits& unmerged() const { return unmerged_; }
@@ -434,6 +451,9 @@ class Bddexpressionwood {
   // id's equation to read its dependences only: slot's, without taking it from the lender
   // or lending it when the equation of the fork has the same dependences.
   const Bddexpression* peek(long id) const;
+  // The equation a fork's copy would take for id, while it has not taken it (null otherwise):
+  // the lender's, through the lenders that have not taken it either.
+  const Bddexpression* untaken(long id) const;
   const std::set<long>& readers(long id) const { return amont_dep_table[static_cast<size_t>(id)].get(); }
   // id's readers to change. A set shared with a copy of this system is copied before its first
   // change, so a reference from readers(id) taken before may no longer be id's after it.

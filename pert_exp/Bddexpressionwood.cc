@@ -151,6 +151,12 @@ const Bddexpression* Bddexpressionwood::peek(long id) const {
   return e == nullptr || e->dependences_copied() ? e : slot(id);
 }
 
+const Bddexpression* Bddexpressionwood::untaken(long id) const {
+  if (lender_ == nullptr || lazy_.count(id) == 0) return nullptr;
+  const Bddexpression* e = lender_->untaken(id);
+  return e != nullptr ? e : lender_->exp_table[static_cast<size_t>(id)];
+}
+
 void Bddexpressionwood::take(long id) {
   touch();
   lazy_.erase(id);

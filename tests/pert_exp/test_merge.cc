@@ -174,6 +174,45 @@ TEST(Merge, ForkCopyKeepsItsStateAndMergesBackWithoutNewNodes) {
   EXPECT_EQ(stamp, b->stamp());
 }
 
+// Copies of an earlier state of an equation, as the branches of one parallel hold it: once one
+// merged back leaving the equation as it was, the others' merges are void (no node, no change),
+// until the equation changes or the operator differs.
+TEST(Merge, CopiesOfAnEarlierStateMergeBackVoidOnceOneDid) {
+  test_system s;
+  bddpp_manager* m = s.m();
+  s.eq("a", s.v("x"));
+  s.at("a")->append_or_exp(s.v("u"));
+  test_system first(new Bddexpressionwood(s.w, true));
+  test_system second(new Bddexpressionwood(s.w, true));
+  Bddexpression* a = s.at("a");
+  a->append_or_exp(s.v("v"));  // an earlier branch's merge
+  uint64_t origin = first.at("a")->copied_stamp();
+  ASSERT_EQ(origin, second.at("a")->copied_stamp());
+  ASSERT_NE(origin, a->stamp());
+  EXPECT_FALSE(a->absorbed_state(origin));
+
+  uint64_t before = a->stamp();
+  a->merge_right_side(1, *first.at("a"));
+  ASSERT_EQ(before, a->stamp());
+  a->note_absorbed(origin, before, 1);
+  EXPECT_TRUE(a->absorbs(origin, 1));
+  EXPECT_FALSE(a->absorbs(origin, 2));
+  EXPECT_FALSE(a->absorbs(origin + 1, 1));
+
+  long nodes = m->internal_next_node_id;
+  a->merge_right_side(1, *second.at("a"));
+  EXPECT_EQ(nodes, m->internal_next_node_id);
+  EXPECT_EQ(before, a->stamp());
+
+  a->append_or_exp(s.v("w"));
+  EXPECT_FALSE(a->absorbs(origin, 1));
+  // A merge that changes the equation is not noted.
+  before = a->stamp();
+  a->merge_right_side(1, *first.at("a"));
+  a->note_absorbed(origin, before, 1);
+  EXPECT_EQ(before == a->stamp(), a->absorbs(origin, 1));
+}
+
 // A fork's copy, and a copy of that copy, read every equation as it was when they were made,
 // whichever side changes or drops it first; a change in a copy leaves the other systems'
 // dependences and readers as they were.

@@ -77,6 +77,16 @@ inline std::string program(unsigned seed, int depth = 5) {
          "\nend\n";
 }
 
+// The same module with a flat parallel of 3 to 10 random statements as its body: branches
+// compiled in copies of one state, merged back one after the other.
+inline std::string wide_program(unsigned seed, int depth) {
+  ProgramMaker make(seed);
+  std::string body;
+  for (unsigned k = 0, branches = 3 + seed % 8; k < branches; ++k)
+    body += (k == 0 ? "{ " : " ||\n{ ") + make.statement(depth, {}) + " }";
+  return std::string(kPrelude) + "module M: Input: I, J, K: int; Output: O, P, Q, V: int;\n" + body + "\nend\n";
+}
+
 }  // namespace random_program
 
 #endif
