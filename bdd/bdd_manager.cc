@@ -67,7 +67,6 @@ bddpp_manager::bddpp_manager(bddpp_manager* other, bool own_nodes_on_first_use)
   });
   if (!own_nodes_on_first_use)
     for (long i = 0; i < internal_bdd_vars; ++i) Make_own_var_node(i);
-  internal_state->literals.assign(internal_max_bdd_vars, 2);
 }
 
 bddpp_manager::~bddpp_manager() {
@@ -210,8 +209,6 @@ bdd_node* bddpp_manager::New_node_var_last(const std::string& name) {
   if (internal_assoc_var_table[index] != nullptr) internal_assoc_var_table.at(index) = nullptr;
   bdd_node* own = Make_own_var_node(index);
   ++internal_bdd_vars;
-  if (static_cast<long>(internal_state->literals.size()) < internal_max_bdd_vars)
-    internal_state->literals.resize(internal_max_bdd_vars, 2);
   return own;
 }
 

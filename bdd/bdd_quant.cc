@@ -144,7 +144,7 @@ bdd_node* bddpp_manager::Bdd_cube_reduce(int link, bdd_node* f, int link_c, bdd_
   if (c == internal_bdd_node_one) return f;
   // The literals of the path that the literal conversion walks, set in the shared array
   // (all 2 between calls) and reset afterwards.
-  std::vector<int>& lits = internal_state->literals;
+  std::vector<int>& lits = internal_state->path_literals(internal_max_bdd_vars);
   std::vector<long>& set = internal_state->cube_indexes;
   set.clear();
   long max_index = -1;
@@ -387,7 +387,7 @@ bdd bddpp_manager::Conjoin_literals(const int* literals, const std::vector<long>
 }
 
 bdd bddpp_manager::Bdd_satisfy(bdd f) {
-  std::vector<int>& lits = internal_state->literals;
+  std::vector<int>& lits = internal_state->path_literals(internal_max_bdd_vars);
   std::vector<long>& touched = internal_state->satisfy_indexes;
   touched.clear();
   OneSat_rec(f.internal_bdd_node, f.internal_link_type, lits.data(), &touched);

@@ -127,18 +127,22 @@ void bdd_support_pool::grow() {
 
 const bdd_support* bdd_support_walk(bddpp_internals& st, const bdd_node* n) {
   std::vector<int32_t>& vars = st.support_vars;
-  std::vector<uint32_t>& stamps = st.support_stamps;
+  auto& stamps = st.support_stamps;
   std::vector<const bdd_node*>& stack = st.support_stack;
   vars.clear();
   if (++st.support_epoch == 0) {  // wrapped: forget every stamp
-    std::fill(stamps.begin(), stamps.end(), 0);
+    for (auto& page : stamps)
+      if (page) page->fill(0);
     st.support_epoch = 1;
   }
   const uint32_t epoch = st.support_epoch;
   auto add = [&](int32_t v) {
-    if (static_cast<size_t>(v) >= stamps.size()) stamps.resize(std::max<size_t>(2 * stamps.size(), v + 1), 0);
-    if (stamps[v] != epoch) {
-      stamps[v] = epoch;
+    size_t p = static_cast<size_t>(v) >> bddpp_internals::kStampShift;
+    if (p >= stamps.size()) stamps.resize(p + 1);
+    if (!stamps[p]) stamps[p] = std::make_unique<bddpp_internals::stamp_page>();  // zeroed
+    uint32_t& stamp = (*stamps[p])[static_cast<size_t>(v) & bddpp_internals::kStampMask];
+    if (stamp != epoch) {
+      stamp = epoch;
       vars.push_back(v);
     }
   };

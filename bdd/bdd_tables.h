@@ -4,6 +4,7 @@
 #define BDD_BDD_TABLES_H
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -435,13 +436,23 @@ struct bddpp_internals {
   bdd_memo<char> visit_memo;
   // Support walks (bdd_support_walk): nodes visited, variables seen (stamped), the walk's stack.
   bdd_memo<char, false> support_visit;
-  std::vector<uint32_t> support_stamps;
+  // In pages of 256 variables made when first walked: a fork's copy walks few variables.
+  static constexpr size_t kStampShift = 8;
+  static constexpr size_t kStampMask = (size_t{1} << kStampShift) - 1;
+  using stamp_page = std::array<uint32_t, size_t{1} << kStampShift>;
+  std::vector<std::unique_ptr<stamp_page>> support_stamps;
   uint32_t support_epoch = 0;
   std::vector<const bdd_node*> support_stack;
   std::vector<int32_t> support_vars;
   long caller_nodes = 0;       // nodes made by callers that entered the table
   // Literal of each variable for the restriction in progress (2 = free); kept all 2 between calls.
   std::vector<int> literals;
+  // literals, every entry 2 up to count: made on first use (most managers, a fork's copies
+  // among them, never use it).
+  std::vector<int>& path_literals(long count) {
+    if (static_cast<long>(literals.size()) < count) literals.resize(static_cast<size_t>(count), 2);
+    return literals;
+  }
   std::vector<long> cube_indexes;     // indexes set in literals by a restriction
   std::vector<long> satisfy_indexes;  // indexes set in literals by Bdd_satisfy
 };

@@ -159,7 +159,7 @@ BENCHMARK(BM_JxSequenceToJxc)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(10000)->Unit
 void BM_JxDistinctParallelToJxc(benchmark::State& state) {
   source_to_jxc(state, generate_distinct_parallel(state.range(0)));
 }
-BENCHMARK(BM_JxDistinctParallelToJxc)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JxDistinctParallelToJxc)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_JxInputsToJxc(benchmark::State& state) { source_to_jxc(state, generate_interface(state.range(0), true)); }
 BENCHMARK(BM_JxInputsToJxc)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);

@@ -133,23 +133,22 @@ std::ostream& operator<<(std::ostream& os, SignalRef& r) {
 
 SignalRefTable::SignalRefTable(long n) : SignalRefTable(n, nullptr, 0) {}
 
-SignalRefTable::SignalRefTable(long n, SignalRef* const* first, long count)
-    : size(n < 0 ? 0 : n), signal_ref_table(new SignalRef*[static_cast<size_t>(size)]) {
-  long k = std::min(std::max(count, 0L), size);
-  if (k > 0) std::copy(first, first + k, signal_ref_table);
-  std::fill(signal_ref_table + k, signal_ref_table + size, nullptr);
+SignalRefTable::SignalRefTable(long n, const SignalRefTable* from, long count) : size(n < 0 ? 0 : n) {
+  long k = from != nullptr ? std::min(std::max(count, 0L), size) : 0;
+  if (k > 0)
+    refs.share_prefix(from->refs, static_cast<size_t>(k), static_cast<size_t>(size));
+  else
+    refs.assign(static_cast<size_t>(size));
 }
-
-SignalRefTable::~SignalRefTable() { delete[] signal_ref_table; }
 
 SignalRef* SignalRefTable::getSignalRef(long id) const {
   if (id < 0 || id >= size) return nullptr;
-  return signal_ref_table[id];
+  return refs[static_cast<size_t>(id)];
 }
 
 void SignalRefTable::setSignalRef(long id, SignalRef* r) {
   if (id < 0 || id >= size) return;
-  signal_ref_table[id] = r;
+  refs.edit(static_cast<size_t>(id)) = r;
 }
 
 namespace {
@@ -157,7 +156,7 @@ namespace {
 // written once.
 SignalRefTable* grown_table(const SignalRefTable* old, long n) {
   long kept = old != nullptr ? old->size : 0L;
-  auto* t = new SignalRefTable(std::max(n, kept), old != nullptr ? old->signal_ref_table : nullptr, kept);
+  auto* t = new SignalRefTable(std::max(n, kept), old, kept);
   return t;
 }
 }  // namespace
@@ -232,14 +231,14 @@ void SignalManager::addSignalRefIdTable(long sid, long vid, SignalRef* r, Bddexp
       delete t;
       t = it->second;
     }
-    if (t->signal_ref_table[sid] != nullptr) throw IllegalOperationException("addSignalRef (excep1)", r->current_name);
-    t->signal_ref_table[sid] = r;
-    if (t->signal_ref_table[vid] != nullptr) throw IllegalOperationException("addSignalRef (excep2)", r->current_name);
-    t->signal_ref_table[vid] = r;
+    if (t->getSignalRef(sid) != nullptr) throw IllegalOperationException("addSignalRef (excep1)", r->current_name);
+    t->setSignalRef(sid, r);
+    if (t->getSignalRef(vid) != nullptr) throw IllegalOperationException("addSignalRef (excep2)", r->current_name);
+    t->setSignalRef(vid, r);
   } else {
     auto* t = new SignalRefTable(needed);
-    t->signal_ref_table[sid] = r;
-    t->signal_ref_table[vid] = r;
+    t->setSignalRef(sid, r);
+    t->setSignalRef(vid, r);
     (*signalref_id_table)[w] = t;
   }
 }
@@ -333,7 +332,7 @@ void SignalManager::duplicate(Bddexpressionwood* to, Bddexpressionwood* from) {
   const SignalRefTable* src = it->second;
   std::vector<std::pair<SignalRef*, std::pair<long, long>>> added;
   for (long id = 0; id < src->size; ++id) {
-    SignalRef* r = src->signal_ref_table[id];
+    SignalRef* r = src->getSignalRef(id);
     if (r == nullptr) continue;
     auto ids = r->bdd_ids_wood.find(from);
     if (ids == r->bdd_ids_wood.end()) r->getBddStatusId(from);  // throws: no ids for from
@@ -384,7 +383,7 @@ void SignalManager::forget(SignalRef* r) {
   for (auto& entry : *signalref_id_table) {
     SignalRefTable* t = entry.second;
     for (long i = 0; i < t->size; ++i)
-      if (t->signal_ref_table[i] == r) t->signal_ref_table[i] = nullptr;
+      if (t->getSignalRef(i) == r) t->setSignalRef(i, nullptr);
   }
 }
 
@@ -403,7 +402,7 @@ void SignalManager::printSignalTableById(std::ostream& os) const {
     os << "wood address:" << static_cast<const void*>(entry.first) << ":" << "\n";
     SignalRefTable* t = entry.second;
     for (long i = 0; i < t->size; ++i) {
-      SignalRef* r = t->signal_ref_table[i];
+      SignalRef* r = t->getSignalRef(i);
       if (r == nullptr) continue;
       os << i << ": current: " << r->current_name << "  internal:" << r->internal_name
          << " original: " << r->original_name << "\n";

@@ -11,6 +11,7 @@
 
 #include "flat_index.h"
 #include "module_signal.h"
+#include "shared_pages.h"
 #include "wood_map.h"
 
 class Bddexpressionwood;
@@ -84,19 +85,18 @@ std::ostream& operator<<(std::ostream& os, SignalRef& r);
 class SignalRefTable {
  public:
   explicit SignalRefTable(long size);
-  // size entries, the first count of them copied from first, the others null.
-  SignalRefTable(long size, SignalRef* const* first, long count);
-  ~SignalRefTable();
+  // size entries, the first count of them those of from (pages shared until either table
+  // writes one: a fork's copy writes few), the others null.
+  SignalRefTable(long size, const SignalRefTable* from, long count);
   SignalRefTable(const SignalRefTable&) = delete;
   SignalRefTable& operator=(const SignalRefTable&) = delete;
 
   long getSize() const { return size; }
-  SignalRef** getSignalRefTable() const { return signal_ref_table; }
   SignalRef* getSignalRef(long id) const;  // null outside 0 .. size-1
   void setSignalRef(long id, SignalRef* r);
 
   long size;
-  SignalRef** signal_ref_table;
+  shared_pages<SignalRef*> refs;
 };
 
 // The signal references of one module: by occurrence name and, per equation system, by

@@ -267,7 +267,8 @@ class Bddexpressionwood {
   id_bits ens_exp;  // ids that have an equation
   long nb_var_bdd;         // slots in use (the manager's variable count after each growth)
   long nb_max_var_bdd;     // allocated length of the three tables, a power of two
-  std::vector<Bddexpression*> exp_table;
+  // Each slot's equation, in pages: a fork's copy fills the few slots its branch takes.
+  shared_pages<Bddexpression*> exp_table;
   shared_pages<shared_ids> amont_dep_table;  // readers of each variable (see readers, reader_set)
   shared_pages<long> latest_date_table;          // 0: not set
   long nb_level;                                // 0: dates not computed
@@ -325,11 +326,6 @@ class Bddexpressionwood {
   int exp_number() const { return static_cast<int>(ens_exp.size()); }
   long Nb_bdd_vars() const { return nb_var_bdd; }
   long Nb_level() const { return nb_level; }
-  Bddexpression** Exp_table() {  // every slot's own equation, none left to a copy
-    take_all();
-    lend_all();
-    return exp_table.data();
-  }
   bddpp_manager* my_bdd_manager() const { return man; }
   void update_nb_level(long n) { nb_level = n; }
   void append_not_expression(long id);
@@ -503,6 +499,18 @@ class Bddexpressionwood {
     fork_dating_.reset();
   }
   uint64_t lender_version_ = 0;  // a copy: its lender's version once copied
+  // The slots a copy of this system borrows (those holding an equation below `shared`), as
+  // of `version`: the copies of an unchanged system share one computation.
+  struct lent_slots {
+    uint64_t version = ~uint64_t{0};
+    size_t shared = 0;
+    id_bits bits;
+  };
+  lent_slots lent_;
+  // The slots that may hold an equation of this system's own: all, or (a fork's copy) those
+  // of filled_, so that destroying a copy visits what it took or filled only.
+  bool filled_all_ = true;
+  id_bits filled_;
   // A copy dated by date_from_lender: the slots it has not taken keep the lender's dating,
   // which each takes on when taken.
   std::shared_ptr<const fork_dating> dated_from_;

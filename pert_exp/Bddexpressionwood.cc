@@ -24,7 +24,7 @@ const long kMaxSlots = 0x1fffffff;
 void Bddexpressionwood::init_slots(long from, long to) {
   for (long i = from; i < to; ++i) {
     size_t s = static_cast<size_t>(i);
-    exp_table[s] = nullptr;
+    if (exp_table[s] != nullptr) exp_table.edit(s) = nullptr;
     if (!amont_dep_table[s].empty()) amont_dep_table.edit(s).clear();
     if (latest_date_table[s] != 0) latest_date_table.edit(s) = 0;
   }
@@ -42,7 +42,7 @@ void Bddexpressionwood::size_tables_at_construction() {
   }
   nb_var_bdd = n;
   nb_max_var_bdd = c;
-  exp_table.assign(static_cast<size_t>(c), nullptr);
+  exp_table.assign(static_cast<size_t>(c));
   amont_dep_table.assign(static_cast<size_t>(c));
   latest_date_table.assign(static_cast<size_t>(c));
 }
@@ -75,17 +75,24 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
   }
   size_t capacity = static_cast<size_t>(nb_max_var_bdd);
   size_t shared = static_cast<size_t>(src.nb_var_bdd < nb_var_bdd ? src.nb_var_bdd : nb_var_bdd);
-  exp_table.assign(capacity, nullptr);
+  exp_table.assign(capacity);
   amont_dep_table.assign(capacity);
   latest_date_table.share_prefix(src.latest_date_table, shared, capacity);
   Bddexpressionwood& from = const_cast<Bddexpressionwood&>(src);
   if (fork_copy) {
     // The equations are taken on first use (see lender_). Those whose dependences are a
     // superset are settled here as they would be had they been copied now.
-    lazy_ = src.lazy_;
-    lazy_.truncate(shared);
-    Bddexpression* const* held = src.exp_table.data();
-    lazy_.insert_where(shared, [held](size_t s) { return held[s] != nullptr; });
+    // Only the slots the copy takes or fills hold equations of its own.
+    filled_all_ = false;
+    filled_.clear();
+    if (from.lent_.version != from.version_ || from.lent_.shared != shared) {
+      from.lent_.bits = src.lazy_;
+      from.lent_.bits.truncate(shared);
+      from.lent_.bits.insert_where(shared, [&src](size_t s) { return src.exp_table[s] != nullptr; });
+      from.lent_.version = from.version_;
+      from.lent_.shared = shared;
+    }
+    lazy_ = from.lent_.bits;
     std::vector<long> superset(src.unsettled);
     std::sort(superset.begin(), superset.end());
     superset.erase(std::unique(superset.begin(), superset.end()), superset.end());
@@ -101,7 +108,7 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
     // Each slot's readers after its equation: copying an equation may fold src's and drop
     // some of src's readers.
     for (size_t s = 0; s < shared; ++s)
-      if (Bddexpression* e = from.own(static_cast<long>(s))) exp_table[s] = new Bddexpression(this, *e);
+      if (Bddexpression* e = from.own(static_cast<long>(s))) exp_table.edit(s) = new Bddexpression(this, *e);
   }
   // src's readers as the copies above left them.
   amont_dep_table.share_prefix(src.amont_dep_table, shared, capacity);
@@ -164,7 +171,8 @@ void Bddexpressionwood::take(long id) {
   size_t listed = unsettled.size();
   if (Bddexpression* e = lender_->own(id)) {
     Bddexpression* copy = new Bddexpression(this, *e);
-    exp_table[static_cast<size_t>(id)] = copy;
+    exp_table.edit(static_cast<size_t>(id)) = copy;
+    if (!filled_all_) filled_.insert(id);
     if (dated_from_ != nullptr) copy->earliest_date = dated_early(*dated_from_, id);
   }
   unsettled.resize(listed);
@@ -207,13 +215,19 @@ void Bddexpressionwood::destroy_contents() {
   lend_all();
   stop_borrowing();
   lazy_.clear();
-  for (long i = 0; i < nb_var_bdd; ++i) {
+  auto drop = [&](long i) {
     Bddexpression* e = exp_table[static_cast<size_t>(i)];
-    if (e != nullptr) {
-      if (!released.empty()) released.erase(e);
-      delete e;
-    }
-    exp_table[static_cast<size_t>(i)] = nullptr;
+    if (e == nullptr) return;
+    if (!released.empty()) released.erase(e);
+    delete e;
+    exp_table.edit(static_cast<size_t>(i)) = nullptr;
+  };
+  if (filled_all_) {
+    for (long i = 0; i < nb_var_bdd; ++i) drop(i);
+  } else {
+    for (long i : filled_)
+      if (i < nb_var_bdd) drop(i);
+    filled_.clear();
   }
   for (Bddexpression* e : released) delete e;
   released.clear();
@@ -224,7 +238,7 @@ Bddexpressionwood& Bddexpressionwood::operator=(const Bddexpressionwood& src) {
   bddpp_manager* old_man = man;
   int old_flag = common_bdd_manager;
   destroy_contents();
-  exp_table.clear();
+  exp_table.assign(0);
   amont_dep_table.assign(0);
   latest_date_table.assign(0);
   bool old_is_source = old_man == src.man;
@@ -255,7 +269,7 @@ void Bddexpressionwood::grow_capacity(long n) {
     if (nb_max_var_bdd > kMaxSlots) table_limit("Bddexpressionwood");
     nb_max_var_bdd *= 2;
   } while (nb_max_var_bdd < n);
-  exp_table.resize(static_cast<size_t>(nb_max_var_bdd), nullptr);
+  exp_table.resize(static_cast<size_t>(nb_max_var_bdd));
   amont_dep_table.resize(static_cast<size_t>(nb_max_var_bdd));
   latest_date_table.resize(static_cast<size_t>(nb_max_var_bdd));
   for (long i = 0; i < nb_var_bdd; ++i)
@@ -288,13 +302,14 @@ void Bddexpressionwood::update_bdd_vars(long k) {
   }
   take_all();  // ids move: every equation of this system is its own from here
   lend_all();
-  std::vector<Bddexpression*> exps(static_cast<size_t>(nb_max_var_bdd), nullptr);
+  shared_pages<Bddexpression*> exps;
+  exps.assign(static_cast<size_t>(nb_max_var_bdd));
   shared_pages<shared_ids> readers_table;
   readers_table.assign(static_cast<size_t>(nb_max_var_bdd));
   auto shift = [k](long id) { return id >= k ? id + 1 : id; };
   for (long j = 0; j < nb_var_bdd; ++j) {
     size_t to = static_cast<size_t>(shift(j));
-    exps[to] = exp_table[static_cast<size_t>(j)];
+    if (Bddexpression* e = exp_table[static_cast<size_t>(j)]) exps.edit(to) = e;
     for (long r : readers(j)) readers_table.edit(to).insert(shift(r));
   }
   id_bits ids;
@@ -305,6 +320,7 @@ void Bddexpressionwood::update_bdd_vars(long k) {
   for (long id : unmerged_) unmerged.insert(shift(id));
   unmerged_.swap(unmerged);
   exp_table.swap(exps);
+  filled_all_ = true;
   amont_dep_table.swap(readers_table);
   latest_date_table.assign(static_cast<size_t>(nb_max_var_bdd));
   ens_exp.swap(ids);
@@ -397,7 +413,8 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
   } else {
     ens_exp.insert(ens_exp.end(), k);
   }
-  exp_table[static_cast<size_t>(k)] = e;
+  exp_table.edit(static_cast<size_t>(k)) = e;
+  if (!filled_all_) filled_.insert(k);
   note_change(k);
   released.erase(e);
   bool abstract = given_readers != nullptr || e->abstraction != 0;
@@ -424,7 +441,7 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
 void Bddexpressionwood::destroy_equation(long id) {
   note_change(id);
   Bddexpression* e = slot(id);
-  exp_table[static_cast<size_t>(id)] = nullptr;
+  exp_table.edit(static_cast<size_t>(id)) = nullptr;
   released.erase(e);
   delete e;
 }
@@ -469,7 +486,7 @@ void Bddexpressionwood::clean(std::set<long>& keep) {
     if (keep.count(id) != 0) continue;
     if (readers(id).empty() && e->vars_dependance.empty()) {
       note_change(id);
-      exp_table[static_cast<size_t>(id)] = nullptr;
+      exp_table.edit(static_cast<size_t>(id)) = nullptr;
       release(e);
       ens_exp.erase(id);
     }
