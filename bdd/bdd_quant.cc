@@ -25,6 +25,12 @@ std::set<long> bddpp_manager::set_of_index_depend_on(bdd f) {
   return f.internal_bdd_node->var_index_dep();
 }
 
+bool bddpp_manager::support_is(bdd f, const std::set<long>& s) {
+  if (!bdd_owned_by(f, this)) return false;
+  const std::vector<int32_t>& vars = f.internal_bdd_node->support()->vars;
+  return vars.size() == s.size() && std::equal(vars.begin(), vars.end(), s.begin());
+}
+
 void bddpp_manager::Present_variables(bdd f, int* present) {
   for (long i = 0; i < internal_bdd_vars; ++i) present[i] = 0;
   for (int32_t v : f.internal_bdd_node->support()->vars) present[v] = 1;

@@ -341,6 +341,8 @@ class bddpp_manager {
 
   // ----- supports, dependence, predicates -----
   std::set<long> set_of_index_depend_on(bdd f);
+  // Whether s is the support of f, without making the set.
+  bool support_is(bdd f, const std::set<long>& s);
   void Present_variables(bdd f, int* present);
   int exists_common_variables(bdd& f, bdd& g);
   int Bdd_node_depends_on(bdd_node* n, bdd_node* v);

@@ -333,7 +333,8 @@ void Bddexpression::internal_build_dependances(bddpp_manager* m) {
     dependences_of = bdd();
     return;
   }
-  vars_dependance = m->set_of_index_depend_on(f);
+  // Folding seldom shrinks the support: a set that already holds it is kept.
+  if (!m->support_is(f, vars_dependance.get())) vars_dependance = m->set_of_index_depend_on(f);
   dependences_of = f;
   dependences_size = vars_dependance.size();
 }
@@ -444,9 +445,14 @@ void Bddexpression::fold_pending() {
   }
   if (!dependences_superset) return;
   dependences_superset = false;
-  std::set<long> before = vars_dependance.release();
-  internal_build_dependances();
+  // The superset, shared rather than copied: a support that kept every variable keeps the set.
+  shared_ids before = vars_dependance;
+  if (has_manager() && abstraction == 0)
+    internal_build_dependances();
+  else
+    vars_dependance.clear();
   long k = my_index_var();
+  if (&before.get() == &vars_dependance.get()) return;  // the same set: no reader to drop
   if (pw == nullptr || !pw->valid_id(k) || pw->slot(k) != this) return;
   for (long d : before)
     if (vars_dependance.count(d) == 0 && pw->valid_id(d)) pw->reader_set(d).erase(k);

@@ -33,8 +33,13 @@ TEST_F(Xyzw, SupportsAndDependence) {
   bdd f = And(x, Not(z));
   EXPECT_EQ(m.set_of_index_depend_on(f), (std::set<long>{0, 2}));
   EXPECT_TRUE(m.set_of_index_depend_on(m.Bdd_one()).empty());
+  EXPECT_TRUE(m.support_is(f, {0, 2}));
+  EXPECT_FALSE(m.support_is(f, {0, 1, 2}));
+  EXPECT_FALSE(m.support_is(f, {0, 3}));
+  EXPECT_TRUE(m.support_is(Or(f, Not(f)), {}));
   bddpp_manager other;
   bdd foreign = other.New_var_last("q");
+  EXPECT_FALSE(m.support_is(foreign, {0}));
   CaptureStderr();
   EXPECT_TRUE(m.set_of_index_depend_on(foreign).empty());
   EXPECT_EQ(m.Bdd_depends_on(foreign, x), 0);
