@@ -131,16 +131,12 @@ const bdd_support* bdd_support_walk(bddpp_internals& st, const bdd_node* n) {
   std::vector<const bdd_node*>& stack = st.support_stack;
   vars.clear();
   if (++st.support_epoch == 0) {  // wrapped: forget every stamp
-    for (auto& page : stamps)
-      if (page) page->fill(0);
+    stamps = bdd_var_table<uint32_t>(0);
     st.support_epoch = 1;
   }
   const uint32_t epoch = st.support_epoch;
   auto add = [&](int32_t v) {
-    size_t p = static_cast<size_t>(v) >> bddpp_internals::kStampShift;
-    if (p >= stamps.size()) stamps.resize(p + 1);
-    if (!stamps[p]) stamps[p] = std::make_unique<bddpp_internals::stamp_page>();  // zeroed
-    uint32_t& stamp = (*stamps[p])[static_cast<size_t>(v) & bddpp_internals::kStampMask];
+    uint32_t& stamp = stamps.at(static_cast<size_t>(v));
     if (stamp != epoch) {
       stamp = epoch;
       vars.push_back(v);

@@ -4,7 +4,6 @@
 #define BDD_BDD_TABLES_H
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -436,11 +435,8 @@ struct bddpp_internals {
   bdd_memo<char> visit_memo;
   // Support walks (bdd_support_walk): nodes visited, variables seen (stamped), the walk's stack.
   bdd_memo<char, false> support_visit;
-  // In pages of 256 variables made when first walked: a fork's copy walks few variables.
-  static constexpr size_t kStampShift = 8;
-  static constexpr size_t kStampMask = (size_t{1} << kStampShift) - 1;
-  using stamp_page = std::array<uint32_t, size_t{1} << kStampShift>;
-  std::vector<std::unique_ptr<stamp_page>> support_stamps;
+  // Paged: a fork's copy walks few variables.
+  bdd_var_table<uint32_t> support_stamps{0};
   uint32_t support_epoch = 0;
   std::vector<const bdd_node*> support_stack;
   std::vector<int32_t> support_vars;

@@ -294,17 +294,17 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     return Compilation::isStatusType(kind) ? 1 : Compilation::isValueType(kind) ? value_operator(signal_of(i)) : 0;
   };
   // A slot the branch never took, standing for an earlier state of here already merged back
-  // once, is passed over without taking it.
-  auto absorbed = [&](long i) {
-    if (i >= forked || written.count(i) != 0) return false;
+  // once, is passed over without taking it: here when so, null otherwise.
+  auto absorbed = [&](long i) -> Bddexpression* {
+    if (i >= forked || written.count(i) != 0) return nullptr;
     const Bddexpression* eq = ow->untaken(i);
-    if (eq == nullptr || eq->getAbstraction() != 0) return false;
+    if (eq == nullptr || eq->getAbstraction() != 0) return nullptr;
     Bddexpression* here = w->slot(i);
-    if (here == nullptr) return false;
+    if (here == nullptr) return nullptr;
     uint64_t origin = earlier_state(eq, here);
-    if (origin == 0 || !here->absorbed_state(origin)) return false;
+    if (origin == 0 || !here->absorbed_state(origin)) return nullptr;
     int op = merge_operator(i, here->getUserType());
-    return op != 0 && here->absorbs(origin, op);
+    return op != 0 && here->absorbs(origin, op) ? here : nullptr;
   };
   auto passed_over = [&](long i, Bddexpression* eq) {
     if (i >= forked || written.count(i) != 0) return false;
@@ -386,8 +386,7 @@ void EquationTable::unify(EquationTable* other, Module* m) {
   bool pruned = false;
   for (long i = 0; take(i);) {
     if (i >= ow->Nb_bdd_vars()) throw IllegalOperationException("EquationTable::id out of bounds", nullptr);
-    if (absorbed(i)) {
-      Bddexpression* here = w->slot(i);
+    if (Bddexpression* here = absorbed(i)) {
       if (fork_log != nullptr && Compilation::isStatusType(here->getUserType()) && fork_log->listed.erase(i) != 0) {
         here->log_next_change();
         pruned = true;

@@ -507,10 +507,6 @@ class Bddexpressionwood {
     id_bits bits;
   };
   lent_slots lent_;
-  // The slots that may hold an equation of this system's own: all, or (a fork's copy) those
-  // of filled_, so that destroying a copy visits what it took or filled only.
-  bool filled_all_ = true;
-  id_bits filled_;
   // A copy dated by date_from_lender: the slots it has not taken keep the lender's dating,
   // which each takes on when taken.
   std::shared_ptr<const fork_dating> dated_from_;

@@ -82,9 +82,6 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
   if (fork_copy) {
     // The equations are taken on first use (see lender_). Those whose dependences are a
     // superset are settled here as they would be had they been copied now.
-    // Only the slots the copy takes or fills hold equations of its own.
-    filled_all_ = false;
-    filled_.clear();
     if (from.lent_.version != from.version_ || from.lent_.shared != shared) {
       from.lent_.bits = src.lazy_;
       from.lent_.bits.truncate(shared);
@@ -172,7 +169,6 @@ void Bddexpressionwood::take(long id) {
   if (Bddexpression* e = lender_->own(id)) {
     Bddexpression* copy = new Bddexpression(this, *e);
     exp_table.edit(static_cast<size_t>(id)) = copy;
-    if (!filled_all_) filled_.insert(id);
     if (dated_from_ != nullptr) copy->earliest_date = dated_early(*dated_from_, id);
   }
   unsettled.resize(listed);
@@ -215,20 +211,14 @@ void Bddexpressionwood::destroy_contents() {
   lend_all();
   stop_borrowing();
   lazy_.clear();
-  auto drop = [&](long i) {
-    Bddexpression* e = exp_table[static_cast<size_t>(i)];
+  // Only the pages the table holds have equations: a fork's copy, those its branch filled.
+  exp_table.for_each_held(static_cast<size_t>(nb_var_bdd), [&](size_t s) {
+    Bddexpression* e = exp_table[s];
     if (e == nullptr) return;
     if (!released.empty()) released.erase(e);
     delete e;
-    exp_table.edit(static_cast<size_t>(i)) = nullptr;
-  };
-  if (filled_all_) {
-    for (long i = 0; i < nb_var_bdd; ++i) drop(i);
-  } else {
-    for (long i : filled_)
-      if (i < nb_var_bdd) drop(i);
-    filled_.clear();
-  }
+    exp_table.edit(s) = nullptr;
+  });
   for (Bddexpression* e : released) delete e;
   released.clear();
 }
@@ -320,7 +310,6 @@ void Bddexpressionwood::update_bdd_vars(long k) {
   for (long id : unmerged_) unmerged.insert(shift(id));
   unmerged_.swap(unmerged);
   exp_table.swap(exps);
-  filled_all_ = true;
   amont_dep_table.swap(readers_table);
   latest_date_table.assign(static_cast<size_t>(nb_max_var_bdd));
   ens_exp.swap(ids);
@@ -414,7 +403,6 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
     ens_exp.insert(ens_exp.end(), k);
   }
   exp_table.edit(static_cast<size_t>(k)) = e;
-  if (!filled_all_) filled_.insert(k);
   note_change(k);
   released.erase(e);
   bool abstract = given_readers != nullptr || e->abstraction != 0;

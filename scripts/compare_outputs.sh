@@ -8,7 +8,8 @@
 #
 # Environment: BASE_DIR (the reference worktree, default /tmp/zarim-compare-<revision>),
 # NEW_BUILD (this tree's Release build with the benchmarks, default build-rel), OUT (the folder
-# of the outputs, default /tmp/zarim-compare-out), DEPTH (of the random statements, default 5),
+# of the outputs, default /tmp/zarim-compare-out), DEPTH (of the random statements, default 5; -d:
+# a flat parallel of 3 to 10 statements of depth d),
 # REUSE_BASE=1 (keep the reference's outputs of an earlier run with the same arguments).
 # Status 0 when every file is the same.
 set -euo pipefail
