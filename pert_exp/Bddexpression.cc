@@ -460,15 +460,15 @@ void Bddexpression::fold_pending() {
 
 bool Bddexpression::defer_terms(int kind, const std::vector<bdd>& terms) {
   if (!has_manager() || abstraction != 0) return false;
-  materialize();
   bddpp_manager* m = pw->man;
   RightSide& r = bdd_exp;
-  if (!bdd_owned_by(r.base_, m)) return false;
+  // A base still the original's stays there (see materialize): the terms are this manager's.
+  if (!bdd_owned_by(r.base_, r.foreign_ ? r.base_.manager_ref() : m)) return false;
   int absorbing = kind == 1 ? 1 : 0;
   for (const bdd& g : terms)
     if (!bdd_owned_by(g, m) || m->Bdd_is_tautology(g, absorbing) != 0) return false;
   if (!r.pending_.empty() && r.pending_kind_ != kind) fold_pending();
-  if (r.pending_.empty() && m->Bdd_is_tautology(r.base_, absorbing) != 0) return false;
+  if (r.pending_.empty() && r.base_.manager_ref()->Bdd_is_tautology(r.base_, absorbing) != 0) return false;
   // Operands of pairwise disjoint supports, none of them absorbing: the support of the fold
   // is the union of theirs. Neutral terms change nothing.
   bool exact = dependences_current();
@@ -597,7 +597,7 @@ void Bddexpression::merge_right_side(int kind, Bddexpression& e) {
     for (const bdd& t : here.pending_) known.emplace(t.node(), t.link_type());
     std::vector<bdd> terms;
     for (const bdd& t : there.pending_) {
-      bdd copied = Bdd_isomorphe_by_name(m, from, t);
+      bdd copied = Bdd_isomorphe_by_name(m, t.manager_ref(), t);
       if (known.emplace(copied.node(), copied.link_type()).second) terms.push_back(copied);
     }
     if (defer_terms(kind, terms)) return;

@@ -62,9 +62,10 @@ class Bddexpression {
     mutable std::vector<bdd> pending_;  // in append order
     mutable std::vector<long> depth_;   // each pending term's deepest variable (-1: none)
     mutable int pending_kind_ = 0;      // 1: or, 2: and; 0 when none are pending
-    // true: base_, pending_ (and the owner's dependences_of) are still the handles of the
-    // equation this one was copied from, in that equation's manager; every read but a merge
-    // back translates them first (see Bddexpression::materialize).
+    // true: base_ (and the owner's dependences_of) are still the handles of the equation this
+    // one was copied from, in that equation's manager, and so are the pending terms but those
+    // appended since; every read but an append or a merge back translates them first (see
+    // Bddexpression::materialize).
     mutable bool foreign_ = false;
     // Changes with every change of the right side (or of the equation's kind): unique over
     // every equation, so that an equal stamp means the same equation, unchanged.

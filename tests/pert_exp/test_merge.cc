@@ -174,6 +174,39 @@ TEST(Merge, ForkCopyKeepsItsStateAndMergesBackWithoutNewNodes) {
   EXPECT_EQ(stamp, b->stamp());
 }
 
+// Terms appended in fork copies to an equation they never read, in a copy of a copy as well,
+// merge back by name: variables made in the copies reach the original, and a constant right
+// side absorbs the terms as the eager build does.
+TEST(Merge, TermsAppendedToAnUnreadCopyMergeBackByName) {
+  test_system s;
+  bddpp_manager* m = s.m();
+  s.eq("a", m->Bdd_and(s.v("x"), s.v("y")));
+  s.at("a")->append_or_exp(s.v("u"));  // pending when copied
+  s.eq("b", m->Bdd_one());
+
+  test_system c1(new Bddexpressionwood(s.w, true));
+  c1.at("a")->append_or_exp(c1.m()->Bdd_and(c1.v("p"), c1.v("x")));  // p: made in c1
+  test_system c2(new Bddexpressionwood(c1.w, true));
+  c2.at("a")->append_or_exp(c2.v("q"));
+  c2.at("b")->append_or_exp(c2.v("q"));
+  EXPECT_TRUE(c2.at("b")->set_of_var_dependances().empty());
+  c1.at("a")->merge_right_side(1, *c2.at("a"));
+  s.at("a")->merge_right_side(1, *c1.at("a"));
+
+  test_system c3(new Bddexpressionwood(s.w, true));
+  c3.at("a")->append_or_exp(c3.v("r"));
+  s.at("a")->merge_right_side(1, *c3.at("a"));
+  s.at("b")->merge_right_side(1, *c2.at("b"));
+
+  bdd expected = m->Bdd_or(m->Bdd_or(m->Bdd_and(s.v("x"), s.v("y")), s.v("u")),
+                           m->Bdd_or(m->Bdd_and(s.v("p"), s.v("x")), m->Bdd_or(s.v("q"), s.v("r"))));
+  EXPECT_EQ(expected, s.at("a")->my_bdd_exp());
+  EXPECT_EQ(s.ids({"x", "y", "u", "p", "q", "r"}), s.at("a")->set_of_var_dependances());
+  EXPECT_EQ(1u, s.w->readers(s.id("q")).count(s.id("a")));
+  EXPECT_EQ(m->Bdd_one(), s.at("b")->my_bdd_exp());
+  EXPECT_TRUE(s.at("b")->set_of_var_dependances().empty());
+}
+
 // Copies of an earlier state of an equation, as the branches of one parallel hold it: once one
 // merged back leaving the equation as it was, the others' merges are void (no node, no change),
 // until the equation changes or the operator differs.
