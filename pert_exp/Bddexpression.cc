@@ -591,8 +591,10 @@ void Bddexpression::merge_right_side(int kind, Bddexpression& e) {
   if (there.foreign_) from = there.base_.manager_ref();
   bool same_kinds = (there.pending_.empty() || there.pending_kind_ == kind) &&
                     (here.pending_.empty() || here.pending_kind_ == kind);
+  bdd base = there.base_;  // and its translation here, when compared
+  bdd base_here;
   if (defer_appends && same_kinds && abstraction == 0 && e.abstraction == 0 && bdd_owned_by(here.base_, m) &&
-      bdd_owned_by(there.base_, from) && Bdd_isomorphe_by_name(m, from, there.base_) == here.base_) {
+      bdd_owned_by(base, from) && (base_here = Bdd_isomorphe_by_name(m, from, base)) == here.base_) {
     std::set<std::pair<bdd_node*, int>> known;
     for (const bdd& t : here.pending_) known.emplace(t.node(), t.link_type());
     std::vector<bdd> terms;
@@ -603,7 +605,11 @@ void Bddexpression::merge_right_side(int kind, Bddexpression& e) {
     if (defer_terms(kind, terms)) return;
   }
   const bdd& f = e.bdd_exp.get();
-  change_right_side(op, kind, Bdd_isomorphe_by_name(m, f.manager_ref() != nullptr ? f.manager_ref() : from, f));
+  // A right side that is the base just translated asks for the same nodes again, which exist
+  // now: the translation is not made twice (nodes are never freed during a compile).
+  bool translated = bdd_initialised(base_here) && f.node() == base.node() && f.link_type() == base.link_type() &&
+                    f.manager_ref() == base.manager_ref();
+  change_right_side(op, kind, translated ? base_here : Bdd_isomorphe_by_name(m, f.manager_ref() != nullptr ? f.manager_ref() : from, f));
 }
 
 // kind 0: replace, 1: or, 2: and. Keeps the wood's reader table exact, touching only the
