@@ -295,6 +295,7 @@ void bddpp_manager::Bdd_gc() {
   for (bdd_node* n : doomed)
     if (!roots.count(n)) kept.push_back(n);
   internal_state->cache.clear();
+  internal_state->copied_as_itself.clear();  // the nodes a copy asked for may go
   for (bdd_node* n : kept) Free_node(n);
 }
 

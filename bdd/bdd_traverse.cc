@@ -331,8 +331,27 @@ bdd copy_handle_by_map(bddpp_manager* m1, bddpp_manager* m2, const bdd& f, long 
   });
 }
 
+bool copied_as_itself(bddpp_manager* m, const bdd_node* n) {
+  if (!n->pooled()) return false;  // a caller's node: its id may be another node's
+  const std::vector<bool>& marks = m->internal_state->copied_as_itself;
+  size_t id = static_cast<size_t>(n->internal_global_id);
+  return id < marks.size() && marks[id];
+}
+
+void note_copied_as_itself(bddpp_manager* m, const bdd_node* n) {
+  if (!n->pooled()) return;
+  std::vector<bool>& marks = m->internal_state->copied_as_itself;
+  size_t id = static_cast<size_t>(n->internal_global_id);
+  if (id >= marks.size()) marks.resize(std::max(id + 1, 2 * marks.size()));
+  marks[id] = true;
+}
+
+// Within one manager whose variables keep their creation names, the copy by name of a node is
+// the node itself, after asking for the nodes place_node asks for.
 bdd_node* copy_by_name(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, node_copy_memo& memo) {
   if (n == m2->internal_bdd_node_one) return m1->internal_bdd_node_one;
+  bool itself = m1 == m2 && !m1->Renamed();
+  if (itself && copied_as_itself(m1, n)) return n;
   return memo.recall(n, 0, [&] {
     const std::string& name = m2->internal_names_table[n->internal_var_index];
     // Between a system and its copy, a variable mostly keeps its index.
@@ -343,6 +362,7 @@ bdd_node* copy_by_name(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, node_c
     int link = 1;
     bdd_node* r = place_node(m1, i, n->internal_else_link_type, t, e, link);
     if (link != 1) std::cerr << "erreur inattendue dans Bdd_isomorphe_by_name() !" << std::endl;
+    if (itself && r == n && !m1->Renamed()) note_copied_as_itself(m1, n);
     return r;
   });
 }

@@ -274,6 +274,40 @@ TEST(BddCopy, ByNameRequestsTheNodesOfTheAndOrConstruction) {
   }
 }
 
+// Within one manager, a copy by name gives the function itself after asking for the nodes of
+// the and/or construction, as a copy between managers does (the same nodes, in the same order:
+// a twin manager built alike numbers them alike); copied again, or as part of a larger
+// function, it asks for nothing more.
+TEST(BddCopy, ByNameWithinAManagerAsksForTheNodesOnce) {
+  std::mt19937 rng(11);
+  bddpp_manager self, twin;
+  Make_vars(self, 6, "v");
+  Make_vars(twin, 6, "v");
+  for (int round = 0; round < 400; ++round) {
+    int var = static_cast<int>(rng() % 6);
+    bdd f = self.Bdd_var_by_index(var), g = twin.Bdd_var_by_index(var);
+    for (int k = static_cast<int>(rng() % 6); k > 0; --k) {
+      int other = static_cast<int>(rng() % 6);
+      bool negated = rng() % 2, conjunction = rng() % 2;
+      bdd x = self.Bdd_var_by_index(other), y = twin.Bdd_var_by_index(other);
+      if (negated) x = self.Bdd_not(x), y = twin.Bdd_not(y);
+      f = conjunction ? self.Bdd_and(f, x) : self.Bdd_or(f, x);
+      g = conjunction ? twin.Bdd_and(g, y) : twin.Bdd_or(g, y);
+    }
+    ASSERT_EQ(f.node()->internal_global_id, g.node()->internal_global_id);
+    bdd got = Bdd_isomorphe_by_name(&self, &self, f);
+    bddpp_manager scratch;  // the twin's nodes, copied out: the copy back asks for every one
+    for (int i = 0; i < 6; ++i) scratch.New_var_last("v" + std::to_string(i));
+    bdd expected = Bdd_isomorphe_by_name(&twin, &scratch, Bdd_isomorphe(&scratch, &twin, g));
+    ASSERT_EQ(got, f) << "round " << round;
+    ASSERT_EQ(expected, g) << "round " << round;
+    ASSERT_EQ(self.internal_next_node_id, twin.internal_next_node_id) << "round " << round;
+    long made = self.internal_next_node_id;
+    ASSERT_EQ(Bdd_isomorphe_by_name(&self, &self, f), f);
+    ASSERT_EQ(made, self.internal_next_node_id) << "round " << round;
+  }
+}
+
 TEST(BddCopy, ByMapAndByEqualIndex) {
   bddpp_manager m2;
   Make_vars(m2, 4);
