@@ -169,6 +169,128 @@ bdd bddpp_manager::Apply(const bdd& f, const bdd& g) {
   return bdd(this, link, r);
 }
 
+// ----- and/or with an operand of another manager -----
+
+namespace {
+
+// (x, link, y, link) -> (node, link), exact: a lost entry would walk a shared subgraph again.
+class pair_memo {
+ public:
+  static uint64_t key(const bdd_node* n, int l) { return bdd_ptr_bits(n) | (l == 1 ? 0 : 1); }
+  const bdd_node_link* find(uint64_t a, uint64_t b) const {
+    if (slots_.empty()) return nullptr;
+    for (size_t i = index(a, b);; i = (i + 1) & mask_) {
+      const slot& s = slots_[i];
+      if (s.a == 0) return nullptr;
+      if (s.a == a && s.b == b) return &s.r;
+    }
+  }
+  void put(uint64_t a, uint64_t b, const bdd_node_link& r) {
+    if ((used_ + 1) * 2 > slots_.size()) grow();
+    size_t i = index(a, b);
+    while (slots_[i].a != 0) i = (i + 1) & mask_;
+    slots_[i] = {a, b, r};
+    ++used_;
+  }
+
+ private:
+  struct slot {
+    uint64_t a = 0, b = 0;  // a == 0: empty (a node's address is never 0)
+    bdd_node_link r{nullptr, 0};
+  };
+  size_t index(uint64_t a, uint64_t b) const {
+    uint64_t h = a * 0x9e3779b97f4a7c15ULL + b * 0xc2b2ae3d27d4eb4fULL;
+    return static_cast<size_t>(h ^ (h >> 29)) & mask_;
+  }
+  void grow() {
+    std::vector<slot> old;
+    old.swap(slots_);
+    slots_.resize(old.empty() ? 256 : 2 * old.size());
+    mask_ = slots_.size() - 1;
+    used_ = 0;
+    for (const slot& s : old)
+      if (s.a != 0) put(s.a, s.b, s.r);
+  }
+  std::vector<slot> slots_;
+  size_t mask_ = 0, used_ = 0;
+};
+
+}  // namespace
+
+struct bddpp_manager::from_memos {
+  pair_memo pairs;
+  bdd_memo<bdd_node*> copies;  // the nodes of `from` copied whole (the other operand neutral)
+};
+
+bdd_node* bddpp_manager::Copy_from_rec(bddpp_manager* from, bdd_node* x, from_memos& memos) {
+  if (x == from->internal_bdd_node_one) return internal_bdd_node_one;
+  return memos.copies.recall(x, 0, [&] {
+    bdd_node* t = Copy_from_rec(from, x->internal_then, memos);
+    bdd_node* e = Copy_from_rec(from, x->internal_else, memos);
+    int link = 1;
+    return Find_or_create_ordered(x->internal_var_index, 1, x->internal_else_link_type, t, e, link);
+  });
+}
+
+// Apply_rec with x a node of `from`: the same recursion, x keeping its side.
+template <class Op>
+bdd_node* bddpp_manager::Apply_from_rec(bddpp_manager* from, int lx, bdd_node* x, int ly, bdd_node* y, int& link,
+                                        from_memos& memos) {
+  bdd_node* one = internal_bdd_node_one;
+  if (x == from->internal_bdd_node_one)
+    return constant_link(lx) == Op::absorbing ? counted(one, Op::absorbing, link) : counted(y, ly, link);
+  if (y == one)
+    return constant_link(ly) == Op::absorbing ? counted(one, Op::absorbing, link)
+                                              : counted(Copy_from_rec(from, x, memos), lx, link);
+  uint64_t kx = pair_memo::key(x, lx), ky = pair_memo::key(y, ly);
+  if (const bdd_node_link* known = memos.pairs.find(kx, ky)) {
+    link = known->second;
+    return known->first;
+  }
+  long vx = x->internal_var_index, vy = y->internal_var_index;
+  long top = vx < vy ? vx : vy;
+  int tl = 1, el = 1;
+  bdd_node* xt = vx == top ? x->internal_then : x;
+  bdd_node* xe = vx == top ? x->internal_else : x;
+  int lxe = vx == top ? lx * x->internal_else_link_type : lx;
+  bdd_node* yt = vy == top ? y->internal_then : y;
+  bdd_node* ye = vy == top ? y->internal_else : y;
+  int lye = vy == top ? ly * y->internal_else_link_type : ly;
+  bdd_node* t = Apply_from_rec<Op>(from, lx, xt, ly, yt, tl, memos);
+  bdd_node* e = Apply_from_rec<Op>(from, lxe, xe, lye, ye, el, memos);
+  bdd_node* r;
+  if (t == e && tl == el) {
+    r = t;
+    link = tl;
+  } else {
+    link = 1;
+    r = Find_or_create_ordered(top, tl, el, t, e, link);
+  }
+  r->inc_nbrefs();
+  memos.pairs.put(kx, ky, bdd_node_link(r, link));
+  return r;
+}
+
+template <class Op>
+bdd bddpp_manager::Apply_from(bddpp_manager* from, const bdd& f, const bdd& g) {
+  if (from == nullptr || !bdd_owned_by(f, from) || !bdd_owned_by(g, this))
+    Null_reference_report(Op::name, f.internal_bdd_node, g.internal_bdd_node, true);
+  from_memos memos;
+  memos.copies.begin();
+  int link = 1;
+  bdd_node* r = Apply_from_rec<Op>(from, f.internal_link_type, f.internal_bdd_node, g.internal_link_type,
+                                   g.internal_bdd_node, link, memos);
+  return bdd(this, link, r);
+}
+
+bdd bddpp_manager::Bdd_and_from(bddpp_manager* from, const bdd& f, const bdd& g) {
+  return Apply_from<and_op>(from, f, g);
+}
+
+bdd bddpp_manager::Bdd_or_from(bddpp_manager* from, const bdd& f, const bdd& g) {
+  return Apply_from<or_op>(from, f, g);
+}
+
 bdd bddpp_manager::Bdd_and(bdd f, bdd g) { return Apply<and_op>(f, g); }
 
 bdd bddpp_manager::Bdd_or(bdd f, bdd g) { return Apply<or_op>(f, g); }

@@ -326,6 +326,11 @@ class bddpp_manager {
   bdd_node* Bdd_or(int lx, bdd_node* x, int ly, bdd_node* y, int& link);
   bdd Bdd_and(bdd f, bdd g);
   bdd Bdd_or(bdd f, bdd g);
+  // f and g, f or g, where f is a function of manager `from` read as its copy by equal index
+  // (Bdd_isomorphe(this, from, f)): made without that copy, of which the result seldom keeps
+  // much. from's variables must be this manager's, index for index, over f's support.
+  bdd Bdd_and_from(bddpp_manager* from, const bdd& f, const bdd& g);
+  bdd Bdd_or_from(bddpp_manager* from, const bdd& f, const bdd& g);
   bdd Bdd_nand(bdd f, bdd g);
   bdd Bdd_nor(bdd f, bdd g);
   bdd Bdd_xor(bdd f, bdd g);
@@ -558,6 +563,13 @@ class bddpp_manager {
   bdd_node* Apply_rec(int lx, bdd_node* x, int ly, bdd_node* y, int& link);
   template <class Op>
   bdd Apply(const bdd& f, const bdd& g);
+  struct from_memos;  // of one Apply_from (bdd_ops.cc)
+  template <class Op>
+  bdd Apply_from(bddpp_manager* from, const bdd& f, const bdd& g);
+  template <class Op>
+  bdd_node* Apply_from_rec(bddpp_manager* from, int lx, bdd_node* x, int ly, bdd_node* y, int& link,
+                           from_memos& memos);
+  bdd_node* Copy_from_rec(bddpp_manager* from, bdd_node* x, from_memos& memos);
   [[noreturn]] void Null_reference_report(const char* op, bdd_node* x, bdd_node* y, bool bad_manager);
   [[noreturn]] void Post_check_report(const char* op, int lx, bdd_node* x, int ly, bdd_node* y, int lr,
                                       bdd_node* r);

@@ -410,8 +410,10 @@ Bddexpression::RightSide& Bddexpression::RightSide::operator=(const bdd& f) {
 }
 
 const bdd& Bddexpression::RightSide::get() const {
-  if (foreign_) owner_->materialize();
-  if (!pending_.empty() || owner_->dependences_superset) owner_->fold_pending();
+  if (!pending_.empty() || owner_->dependences_superset)
+    owner_->fold_pending();  // translates what it does not fold
+  else if (foreign_)
+    owner_->materialize();
   return base_;
 }
 
@@ -421,16 +423,27 @@ const bdd& Bddexpression::RightSide::get() const {
 // makes one node. Ordering by top variable instead would fold a term guarded by an early
 // condition through every later term.
 void Bddexpression::fold_pending() {
-  materialize();
   RightSide& r = bdd_exp;
+  // Terms and a base still the original's are read where they lie by the fold.
+  bool read_there = r.foreign_ && !r.pending_.empty();
+  if (read_there)
+    r.foreign_ = false;
+  else
+    materialize();
   if (!r.pending_.empty() || dependences_superset) restamp();
   if (!r.pending_.empty()) {
-    bddpp_manager* m = r.pending_.front().manager_ref();
+    bddpp_manager* m = read_there ? my_bdd_manager() : r.pending_.front().manager_ref();
     std::vector<size_t> order;
     for (size_t i = r.pending_.size(); i-- > 0;) order.push_back(i);
     std::stable_sort(order.begin(), order.end(), [&r](size_t a, size_t b) { return r.depth_[a] > r.depth_[b]; });
-    bdd fold = r.pending_[order.front()];
-    auto with = [&](const bdd& f) { fold = r.pending_kind_ == 1 ? m->Bdd_or(f, fold) : m->Bdd_and(f, fold); };
+    bdd fold = translate(m, r.pending_[order.front()]);
+    auto with = [&](const bdd& f) {
+      bddpp_manager* there = f.manager_ref() != m ? f.manager_ref() : nullptr;
+      if (r.pending_kind_ == 1)
+        fold = there != nullptr ? m->Bdd_or_from(there, f, fold) : m->Bdd_or(f, fold);
+      else
+        fold = there != nullptr ? m->Bdd_and_from(there, f, fold) : m->Bdd_and(f, fold);
+    };
     for (size_t i = 1; i < order.size(); ++i) with(r.pending_[order[i]]);
     if (bdd_initialised(r.base_)) with(r.base_);
     r.base_ = fold;

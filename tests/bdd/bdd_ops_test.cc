@@ -168,6 +168,44 @@ TEST(BddOps, RandomFormulasMatchTruthTables) {
   }
 }
 
+// And/or with an operand of another manager give the node that and/or of its copy give, and
+// keep the copy out of the manager where the result does not need it.
+TEST(BddOps, AndOrWithAnOperandOfTheOriginalEqualThoseOfItsCopy) {
+  bddpp_manager original;
+  const int n = 6;
+  Make_vars(original, n);
+  std::mt19937 rng(77);
+  auto random_function = [&](bddpp_manager& m) {
+    bdd f = m.Bdd_var_by_index(static_cast<long>(rng() % n));
+    for (int k = static_cast<int>(rng() % 7); k > 0; --k) {
+      bdd g = m.Bdd_var_by_index(static_cast<long>(rng() % n));
+      if (rng() % 2) g = m.Bdd_not(g);
+      f = rng() % 2 ? m.Bdd_and(f, g) : m.Bdd_or(f, g);
+    }
+    if (rng() % 8 == 0) f = rng() % 2 ? m.Bdd_one() : m.Bdd_zero();
+    return rng() % 2 ? m.Bdd_not(f) : f;
+  };
+  for (int round = 0; round < 300; ++round) {
+    bdd f = random_function(original);
+    bddpp_manager copy(&original);
+    bdd g = random_function(copy);
+    bdd conjunction = copy.Bdd_and_from(&original, f, g);
+    bdd disjunction = copy.Bdd_or_from(&original, f, g);
+    bdd f_copied = Bdd_isomorphe(&copy, &original, f);
+    ASSERT_EQ(conjunction, copy.Bdd_and(f_copied, g)) << "round " << round;
+    ASSERT_EQ(disjunction, copy.Bdd_or(f_copied, g)) << "round " << round;
+    ASSERT_EQ(Table(copy, disjunction, n), Table(copy, copy.Bdd_or(f_copied, g), n));
+  }
+  // x0 or (x0 and x1 and ...): the copy of the second operand is not made.
+  bdd chain = original.Bdd_var_by_index(0);
+  for (int i = 1; i < n; ++i) chain = original.Bdd_and(chain, original.Bdd_var_by_index(i));
+  bddpp_manager copy(&original);
+  bdd x0 = copy.Bdd_var_by_index(0);
+  long made = copy.internal_next_node_id;
+  EXPECT_EQ(x0, copy.Bdd_or_from(&original, chain, x0));
+  EXPECT_EQ(made, copy.internal_next_node_id);
+}
+
 TEST(BddOpsDeath, NullReferenceReports) {
   EXPECT_EXIT(
       ([] {

@@ -194,7 +194,10 @@ TEST(Merge, TermsAppendedToAnUnreadCopyMergeBackByName) {
   s.at("a")->merge_right_side(1, *c1.at("a"));
 
   test_system c3(new Bddexpressionwood(s.w, true));
+  bdd copied = s.at("a")->my_bdd_exp();
   c3.at("a")->append_or_exp(c3.v("r"));
+  // Read, the copy folds the original's right side with its term where that side lies.
+  EXPECT_EQ(m->Bdd_or(copied, s.v("r")), Bdd_isomorphe_by_name(m, c3.m(), c3.at("a")->my_bdd_exp()));
   s.at("a")->merge_right_side(1, *c3.at("a"));
   s.at("b")->merge_right_side(1, *c2.at("b"));
 
