@@ -441,9 +441,9 @@ struct bddpp_internals {
   std::vector<const bdd_node*> support_stack;
   std::vector<int32_t> support_vars;
   long caller_nodes = 0;       // nodes made by callers that entered the table
-  // By global id: the node came out of a copy by name from this very manager as itself, so did
-  // every node below it, and every node such a copy asks for exists. Copying it again makes
-  // nothing: the copy by name of a fork's base, read from the original, stops there.
+  // By global id: a copy by name from this very manager gave the node back as itself, so every
+  // node such a copy asks for, below it too, exists since. Copying it again makes nothing: the
+  // copy by name of a fork's base, read from the original, stops there.
   std::vector<bool> copied_as_itself;
   // Literal of each variable for the restriction in progress (2 = free); kept all 2 between calls.
   std::vector<int> literals;
