@@ -222,16 +222,6 @@ struct bddpp_manager::from_memos {
   bdd_memo<bdd_node*> copies;  // the nodes of `from` copied whole (the other operand neutral)
 };
 
-bdd_node* bddpp_manager::Copy_from_rec(bddpp_manager* from, bdd_node* x, from_memos& memos) {
-  if (x == from->internal_bdd_node_one) return internal_bdd_node_one;
-  return memos.copies.recall(x, 0, [&] {
-    bdd_node* t = Copy_from_rec(from, x->internal_then, memos);
-    bdd_node* e = Copy_from_rec(from, x->internal_else, memos);
-    int link = 1;
-    return Find_or_create_ordered(x->internal_var_index, 1, x->internal_else_link_type, t, e, link);
-  });
-}
-
 // Apply_rec with x a node of `from`: the same recursion, x keeping its side.
 template <class Op>
 bdd_node* bddpp_manager::Apply_from_rec(bddpp_manager* from, int lx, bdd_node* x, int ly, bdd_node* y, int& link,
@@ -241,7 +231,7 @@ bdd_node* bddpp_manager::Apply_from_rec(bddpp_manager* from, int lx, bdd_node* x
     return constant_link(lx) == Op::absorbing ? counted(one, Op::absorbing, link) : counted(y, ly, link);
   if (y == one)
     return constant_link(ly) == Op::absorbing ? counted(one, Op::absorbing, link)
-                                              : counted(Copy_from_rec(from, x, memos), lx, link);
+                                              : counted(bdd_copy_equal_index(this, from, x, memos.copies), lx, link);
   uint64_t kx = pair_memo::key(x, lx), ky = pair_memo::key(y, ly);
   if (const bdd_node_link* known = memos.pairs.find(kx, ky)) {
     link = known->second;

@@ -462,6 +462,10 @@ struct bddpp_internals {
 // chain of k nodes asked at its root costs one support, not k.
 const bdd_support* bdd_support_walk(bddpp_internals& st, const bdd_node* n);
 
+// The copy into m1 of node n of m2, whose variables are m1's index for index (Bdd_isomorphe),
+// with the caller's memo: copies of parts of one function share it.
+bdd_node* bdd_copy_equal_index(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, bdd_memo<bdd_node*>& memo);
+
 // ----- inline look-ups -----
 
 inline bool bdd_unique_table::same_key(const bdd_node* n, long var, const bdd_node* t, const bdd_node* e,

@@ -249,18 +249,6 @@ namespace {
 using node_copy_memo = bdd_memo<bdd_node*>;
 using handle_copy_memo = bdd_memo<bdd_node_link>;
 
-bdd_node* copy_equal_index(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, node_copy_memo& memo) {
-  if (n == m2->internal_bdd_node_one) return m1->internal_bdd_node_one;
-  return memo.recall(n, 0, [&] {
-    bdd_node* t = copy_equal_index(m1, m2, n->internal_then, memo);
-    bdd_node* e = copy_equal_index(m1, m2, n->internal_else, memo);
-    int link = 1;
-    bdd_node* r = m1->Find_or_create_bdd_node(n->internal_var_index, 1, n->internal_else_link_type, t, e, link);
-    if (link != 1) std::cerr << "erreur inattendue dans Bdd_isomorphe() avec correspondance!" << std::endl;
-    return r;
-  });
-}
-
 // or(and(not x, e), and(x, t)) for x = variable v above every variable of t and e, one of
 // which is the constant: the nodes the and/or cores would request, in their order, without
 // running them (v's own node, then and(not x, e), then and(x, t), then the or).
@@ -390,10 +378,22 @@ bool bad_copy_call(bddpp_manager* m1, bddpp_manager* m2, const bdd_node* n) {
 
 }  // namespace
 
+bdd_node* bdd_copy_equal_index(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, bdd_memo<bdd_node*>& memo) {
+  if (n == m2->internal_bdd_node_one) return m1->internal_bdd_node_one;
+  return memo.recall(n, 0, [&] {
+    bdd_node* t = bdd_copy_equal_index(m1, m2, n->internal_then, memo);
+    bdd_node* e = bdd_copy_equal_index(m1, m2, n->internal_else, memo);
+    int link = 1;
+    bdd_node* r = m1->Find_or_create_bdd_node(n->internal_var_index, 1, n->internal_else_link_type, t, e, link);
+    if (link != 1) std::cerr << "erreur inattendue dans Bdd_isomorphe() avec correspondance!" << std::endl;
+    return r;
+  });
+}
+
 bdd_node* Bdd_isomorphe(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n) {
   if (bad_copy_call(m1, m2, n)) return m1 ? m1->internal_bdd_node_one : nullptr;
   reused_memo<node_copy_memo> r;
-  return copy_equal_index(m1, m2, n, r.memo);
+  return bdd_copy_equal_index(m1, m2, n, r.memo);
 }
 
 bdd Bdd_isomorphe(bddpp_manager* m1, bddpp_manager* m2, bdd f) {

@@ -569,7 +569,6 @@ class bddpp_manager {
   template <class Op>
   bdd_node* Apply_from_rec(bddpp_manager* from, int lx, bdd_node* x, int ly, bdd_node* y, int& link,
                            from_memos& memos);
-  bdd_node* Copy_from_rec(bddpp_manager* from, bdd_node* x, from_memos& memos);
   [[noreturn]] void Null_reference_report(const char* op, bdd_node* x, bdd_node* y, bool bad_manager);
   [[noreturn]] void Post_check_report(const char* op, int lx, bdd_node* x, int ly, bdd_node* y, int lr,
                                       bdd_node* r);

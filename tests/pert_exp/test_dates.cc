@@ -291,7 +291,9 @@ TEST(Dates, ForkCopiesDateAsAFullDatingOfTheSameChanges) {
         std::string v = plain.w->Name_var_by_index(i);
         Bddexpression* e = plain.at(v);
         ASSERT_EQ(e != nullptr, fork.at(v) != nullptr) << v;
-        if (e != nullptr) EXPECT_EQ(e->earliest_date, fork.at(v)->earliest_date) << "round " << round << " " << v;
+        if (e != nullptr) {
+          EXPECT_EQ(e->earliest_date, fork.at(v)->earliest_date) << "round " << round << " " << v;
+        }
         EXPECT_EQ(plain.w->latest(i), fork.w->latest(fork.id(v))) << "round " << round << " " << v;
       }
       EXPECT_EQ(fork.w->loop_detection(), plain.w->loop_detection());
