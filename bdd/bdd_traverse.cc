@@ -415,6 +415,7 @@ bdd Bdd_isomorphe(bddpp_manager* m1, bddpp_manager* m2, bdd& f, long int* map) {
 
 bdd_node* Bdd_isomorphe_by_name(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n) {
   if (bad_copy_call(m1, m2, n)) return m1 ? m1->internal_bdd_node_one : nullptr;
+  if (m1 == m2 && !m1->Renamed() && copied_as_itself(m1, n)) return n;  // asks for nothing new
   reused_memo<node_copy_memo> r;
   return copy_by_name(m1, m2, n, r.memo);
 }

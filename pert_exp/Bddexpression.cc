@@ -589,6 +589,45 @@ void Bddexpressionwood::note_dependences(long k, const std::set<long>& added) {
   }
 }
 
+namespace {
+
+// The pending terms of an equation, and those added to them, as a set. A copy's list begins
+// with the terms it inherited, in the same places: those are found where they stand. Others
+// are looked for in the whole list, indexed once many were.
+class known_terms {
+ public:
+  explicit known_terms(const std::vector<bdd>& pending) : pending_(pending) {}
+  // false when t, the i-th term of the copy's list, is known already; t is known after.
+  bool add(size_t i, const bdd& t) {
+    key k{t.node(), t.link_type()};
+    if (i < pending_.size() && key_of(pending_[i]) == k) return false;
+    if (!indexed_ && ++linear_looks_ > kLinearLooks) {
+      for (const bdd& p : pending_) index_.insert(key_of(p));
+      index_.insert(added_.begin(), added_.end());
+      indexed_ = true;
+    }
+    if (indexed_) return index_.insert(k).second;
+    for (const bdd& p : pending_)
+      if (key_of(p) == k) return false;
+    if (std::find(added_.begin(), added_.end(), k) != added_.end()) return false;
+    added_.push_back(k);
+    return true;
+  }
+
+ private:
+  using key = std::pair<bdd_node*, int>;
+  static key key_of(const bdd& b) { return {b.node(), b.link_type()}; }
+  // Looks through the lists before they are indexed: a merge mostly brings one or two terms.
+  static constexpr int kLinearLooks = 16;
+  const std::vector<bdd>& pending_;
+  std::vector<key> added_;
+  std::set<key> index_;  // pending_ and added_, once indexed_
+  bool indexed_ = false;
+  int linear_looks_ = 0;
+};
+
+}  // namespace
+
 void Bddexpression::merge_right_side(int kind, Bddexpression& e) {
   const char* op = kind == 1 ? "append_or_exp" : "append_and_exp";
   bddpp_manager* from = e.my_bdd_manager();
@@ -608,12 +647,12 @@ void Bddexpression::merge_right_side(int kind, Bddexpression& e) {
   bdd base_here;
   if (defer_appends && same_kinds && abstraction == 0 && e.abstraction == 0 && bdd_owned_by(here.base_, m) &&
       bdd_owned_by(base, from) && (base_here = Bdd_isomorphe_by_name(m, from, base)) == here.base_) {
-    std::set<std::pair<bdd_node*, int>> known;
-    for (const bdd& t : here.pending_) known.emplace(t.node(), t.link_type());
+    known_terms known(here.pending_);
     std::vector<bdd> terms;
-    for (const bdd& t : there.pending_) {
+    for (size_t i = 0; i < there.pending_.size(); ++i) {
+      const bdd& t = there.pending_[i];
       bdd copied = Bdd_isomorphe_by_name(m, t.manager_ref(), t);
-      if (known.emplace(copied.node(), copied.link_type()).second) terms.push_back(copied);
+      if (known.add(i, copied)) terms.push_back(copied);
     }
     if (defer_terms(kind, terms)) return;
   }

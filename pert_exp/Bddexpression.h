@@ -260,6 +260,38 @@ class Bddexpression {
 
 std::ostream& operator<<(std::ostream& os, const Bddexpression& e);
 
+// Each slot's equation, in pages, and the set of the slots that hold one: a fork lends the
+// filled slots of its source, found 64 to a word rather than one slot at a time.
+class equation_slots {
+ public:
+  Bddexpression* operator[](size_t i) const { return table_[i]; }
+  void set(size_t i, Bddexpression* e) {
+    if (table_[i] == e) return;
+    table_.edit(i) = e;
+    if (e != nullptr)
+      filled_.insert(static_cast<long>(i));
+    else
+      filled_.erase(static_cast<long>(i));
+  }
+  const id_bits& filled() const { return filled_; }
+  void assign(size_t n) {
+    table_.assign(n);
+    filled_.clear();
+  }
+  void resize(size_t n) {
+    table_.resize(n);
+    filled_.truncate(n);
+  }
+  void swap(equation_slots& o) {
+    table_.swap(o.table_);
+    filled_.swap(o.filled_);
+  }
+
+ private:
+  shared_pages<Bddexpression*> table_;
+  id_bits filled_;
+};
+
 class Bddexpressionwood {
  public:
   int common_bdd_manager;  // 1: the manager is shared and not destroyed with this wood
@@ -268,8 +300,8 @@ class Bddexpressionwood {
   id_bits ens_exp;  // ids that have an equation
   long nb_var_bdd;         // slots in use (the manager's variable count after each growth)
   long nb_max_var_bdd;     // allocated length of the three tables, a power of two
-  // Each slot's equation, in pages: a fork's copy fills the few slots its branch takes.
-  shared_pages<Bddexpression*> exp_table;
+  // Each slot's equation: a fork's copy fills the few slots its branch takes.
+  equation_slots exp_table;
   shared_pages<shared_ids> amont_dep_table;  // readers of each variable (see readers, reader_set)
   shared_pages<long> latest_date_table;          // 0: not set
   long nb_level;                                // 0: dates not computed

@@ -24,7 +24,7 @@ const long kMaxSlots = 0x1fffffff;
 void Bddexpressionwood::init_slots(long from, long to) {
   for (long i = from; i < to; ++i) {
     size_t s = static_cast<size_t>(i);
-    if (exp_table[s] != nullptr) exp_table.edit(s) = nullptr;
+    exp_table.set(s, nullptr);
     if (!amont_dep_table[s].empty()) amont_dep_table.edit(s).clear();
     if (latest_date_table[s] != 0) latest_date_table.edit(s) = 0;
   }
@@ -84,8 +84,8 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
     // superset are settled here as they would be had they been copied now.
     if (from.lent_.version != from.version_ || from.lent_.shared != shared) {
       from.lent_.bits = src.lazy_;
+      from.lent_.bits.unite(src.exp_table.filled());
       from.lent_.bits.truncate(shared);
-      from.lent_.bits.insert_where(shared, [&src](size_t s) { return src.exp_table[s] != nullptr; });
       from.lent_.version = from.version_;
       from.lent_.shared = shared;
     }
@@ -105,7 +105,7 @@ void Bddexpressionwood::copy_from(const Bddexpressionwood& src) {
     // Each slot's readers after its equation: copying an equation may fold src's and drop
     // some of src's readers.
     for (size_t s = 0; s < shared; ++s)
-      if (Bddexpression* e = from.own(static_cast<long>(s))) exp_table.edit(s) = new Bddexpression(this, *e);
+      if (Bddexpression* e = from.own(static_cast<long>(s))) exp_table.set(s, new Bddexpression(this, *e));
   }
   // src's readers as the copies above left them.
   amont_dep_table.share_prefix(src.amont_dep_table, shared, capacity);
@@ -168,7 +168,7 @@ void Bddexpressionwood::take(long id) {
   size_t listed = unsettled.size();
   if (Bddexpression* e = lender_->own(id)) {
     Bddexpression* copy = new Bddexpression(this, *e);
-    exp_table.edit(static_cast<size_t>(id)) = copy;
+    exp_table.set(static_cast<size_t>(id), copy);
     if (dated_from_ != nullptr) copy->earliest_date = dated_early(*dated_from_, id);
   }
   unsettled.resize(listed);
@@ -211,14 +211,15 @@ void Bddexpressionwood::destroy_contents() {
   lend_all();
   stop_borrowing();
   lazy_.clear();
-  // Only the pages the table holds have equations: a fork's copy, those its branch filled.
-  exp_table.for_each_held(static_cast<size_t>(nb_var_bdd), [&](size_t s) {
-    Bddexpression* e = exp_table[s];
-    if (e == nullptr) return;
+  // A fork's copy holds only the equations its branch took or made.
+  id_bits filled = exp_table.filled();
+  for (long id : filled) {
+    if (id >= nb_var_bdd) break;
+    Bddexpression* e = exp_table[static_cast<size_t>(id)];
     if (!released.empty()) released.erase(e);
     delete e;
-    exp_table.edit(s) = nullptr;
-  });
+    exp_table.set(static_cast<size_t>(id), nullptr);
+  }
   for (Bddexpression* e : released) delete e;
   released.clear();
 }
@@ -292,14 +293,14 @@ void Bddexpressionwood::update_bdd_vars(long k) {
   }
   take_all();  // ids move: every equation of this system is its own from here
   lend_all();
-  shared_pages<Bddexpression*> exps;
+  equation_slots exps;
   exps.assign(static_cast<size_t>(nb_max_var_bdd));
   shared_pages<shared_ids> readers_table;
   readers_table.assign(static_cast<size_t>(nb_max_var_bdd));
   auto shift = [k](long id) { return id >= k ? id + 1 : id; };
   for (long j = 0; j < nb_var_bdd; ++j) {
     size_t to = static_cast<size_t>(shift(j));
-    if (Bddexpression* e = exp_table[static_cast<size_t>(j)]) exps.edit(to) = e;
+    if (Bddexpression* e = exp_table[static_cast<size_t>(j)]) exps.set(to, e);
     for (long r : readers(j)) readers_table.edit(to).insert(shift(r));
   }
   id_bits ids;
@@ -402,7 +403,7 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
   } else {
     ens_exp.insert(ens_exp.end(), k);
   }
-  exp_table.edit(static_cast<size_t>(k)) = e;
+  exp_table.set(static_cast<size_t>(k), e);
   note_change(k);
   released.erase(e);
   bool abstract = given_readers != nullptr || e->abstraction != 0;
@@ -429,7 +430,7 @@ void Bddexpressionwood::learn_abstract_expression(Bddexpression* e, std::set<lon
 void Bddexpressionwood::destroy_equation(long id) {
   note_change(id);
   Bddexpression* e = slot(id);
-  exp_table.edit(static_cast<size_t>(id)) = nullptr;
+  exp_table.set(static_cast<size_t>(id), nullptr);
   released.erase(e);
   delete e;
 }
@@ -474,7 +475,7 @@ void Bddexpressionwood::clean(std::set<long>& keep) {
     if (keep.count(id) != 0) continue;
     if (readers(id).empty() && e->vars_dependance.empty()) {
       note_change(id);
-      exp_table.edit(static_cast<size_t>(id)) = nullptr;
+      exp_table.set(static_cast<size_t>(id), nullptr);
       release(e);
       ens_exp.erase(id);
     }

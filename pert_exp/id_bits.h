@@ -106,16 +106,10 @@ class id_bits {
     for (size_t w = 0; w < words_.size(); ++w) words_[w] &= o.words_[w];
     recount();
   }
-  // Adds each id below n that holds(id) selects, 64 tests to a word.
-  template <class Pred>
-  void insert_where(size_t n, Pred holds) {
-    if (((n + 63) >> 6) > words_.size()) words_.resize((n + 63) >> 6, 0);
-    for (size_t w = 0; (w << 6) < n; ++w) {
-      size_t end = std::min(n - (w << 6), size_t{64});
-      uint64_t bits = 0;
-      for (size_t k = 0; k < end; ++k) bits |= uint64_t{holds((w << 6) | k) ? 1u : 0u} << k;
-      words_[w] |= bits;
-    }
+  // Adds the ids o holds.
+  void unite(const id_bits& o) {
+    if (o.words_.size() > words_.size()) words_.resize(o.words_.size(), 0);
+    for (size_t w = 0; w < o.words_.size(); ++w) words_[w] |= o.words_[w];
     recount();
   }
   // The ids 64 * w to 64 * w + 63, one bit each.

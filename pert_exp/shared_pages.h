@@ -66,13 +66,6 @@ class shared_pages {
       if (!((*this)[i] == v)) edit(i) = v;
     }
   }
-  // Calls f(i) for each i below n in a page this table holds (every other entry reads T()).
-  template <class F>
-  void for_each_held(size_t n, F f) const {
-    for (size_t p = 0; p < pages_.size() && (p << kShift) < n; ++p)
-      if (pages_[p])
-        for (size_t i = p << kShift, end = std::min(n, (p + 1) << kShift); i < end; ++i) f(i);
-  }
   // Calls f(i) for each i below n whose page this table and o do not share.
   template <class F>
   void for_each_unshared(const shared_pages& o, size_t n, F f) const {
