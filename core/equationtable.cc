@@ -604,7 +604,7 @@ std::string EquationTable::computeDependence(std::list<long>& path) {
   std::unordered_set<long> finished;
   struct Frame {
     long v;
-    std::set<long>::const_iterator next, end;
+    shared_ids::iterator next, end;
   };
   std::vector<Frame> stack;
   stack.push_back({path.back(), root->vars_dependance.begin(), root->vars_dependance.end()});

@@ -334,7 +334,8 @@ void Bddexpression::internal_build_dependances(bddpp_manager* m) {
     return;
   }
   // Folding seldom shrinks the support: a set that already holds it is kept.
-  if (!m->support_is(f, vars_dependance.get())) vars_dependance = m->set_of_index_depend_on(f);
+  if (!m->support_is(f, vars_dependance.begin(), vars_dependance.size()))
+    vars_dependance = m->set_of_index_depend_on(f);
   dependences_of = f;
   dependences_size = vars_dependance.size();
 }
@@ -465,7 +466,7 @@ void Bddexpression::fold_pending() {
   else
     vars_dependance.clear();
   long k = my_index_var();
-  if (&before.get() == &vars_dependance.get()) return;  // the same set: no reader to drop
+  if (before.same_as(vars_dependance)) return;  // the same set: no reader to drop
   if (pw == nullptr || !pw->valid_id(k) || pw->slot(k) != this) return;
   for (long d : before)
     if (vars_dependance.count(d) == 0 && pw->valid_id(d)) pw->reader_set(d).erase(k);

@@ -483,7 +483,7 @@ class Bddexpressionwood {
   // The equation a fork's copy would take for id, while it has not taken it (null otherwise):
   // the lender's, through the lenders that have not taken it either.
   const Bddexpression* untaken(long id) const;
-  const std::set<long>& readers(long id) const { return amont_dep_table[static_cast<size_t>(id)].get(); }
+  const shared_ids& readers(long id) const { return amont_dep_table[static_cast<size_t>(id)]; }
   // id's readers to change. A set shared with a copy of this system is copied before its first
   // change, so a reference from readers(id) taken before may no longer be id's after it.
   shared_ids& reader_set(long id) {

@@ -33,7 +33,7 @@ void propagate(long n, long v, long date, Raise raise) {
   };
   wood_walk::depth_first<frame> walk;
   auto enter = [&](long x, long d) {
-    if (const std::set<long>* next = raise(x, d)) walk.open(frame{d, wood_walk::set_cursor(*next)});
+    if (const shared_ids* next = raise(x, d)) walk.open(frame{d, wood_walk::set_cursor(*next)});
   };
   enter(v, date);
   walk.run([&](frame& f, long x) {
@@ -72,7 +72,7 @@ const char* kListError = "ERREUR dans compute_date(list ident): numero de variab
 
 void Bddexpressionwood::early_propagation(long v, long date) {
   const long bound = 2 * nb_var_bdd;
-  propagate(nb_var_bdd, v, date, [&](long x, long d) -> const std::set<long>* {
+  propagate(nb_var_bdd, v, date, [&](long x, long d) -> const shared_ids* {
     Bddexpression* e = slot(x);
     if (e == nullptr || d <= e->earliest_date) return nullptr;
     e->earliest_date = d;
@@ -83,14 +83,14 @@ void Bddexpressionwood::early_propagation(long v, long date) {
 
 void Bddexpressionwood::late_propagation(long v, long date) {
   const long bound = 2 * nb_var_bdd;
-  propagate(nb_var_bdd, v, date, [&](long x, long d) -> const std::set<long>* {
+  propagate(nb_var_bdd, v, date, [&](long x, long d) -> const shared_ids* {
     if (!valid_id(x)) return nullptr;
     long& late = latest(x);
     if (late >= d && late != 0) return nullptr;
     late = d;
     if (d + 1 > nb_level) nb_level = d + 1;
     Bddexpression* e = slot(x);
-    return e == nullptr || nb_level > bound ? nullptr : &e->vars_dependance.get();
+    return e == nullptr || nb_level > bound ? nullptr : &e->vars_dependance;
   });
 }
 
@@ -213,7 +213,7 @@ bool Bddexpressionwood::dates_by_topological_order() {
   const long n = nb_var_bdd;
   topological_dates d;
   auto eq = [&](long i) -> const Bddexpression* { return slot(i); };
-  auto readers_of = [&](long i) -> const std::set<long>& { return readers(i); };
+  auto readers_of = [&](long i) -> const shared_ids& { return readers(i); };
   if (!date_in_topological_order(n, man, eq, readers_of, d)) return false;
   for (long r : d.beyond) std::cerr << kFullError << r << ">= " << n << std::endl;
   for (long i = 0; i < n; ++i) {
@@ -253,7 +253,7 @@ std::shared_ptr<const Bddexpressionwood::fork_dating> Bddexpressionwood::dating_
   }
   topological_dates d;
   auto eq = [&](long i) -> const Bddexpression* { return exp_table[static_cast<size_t>(i)]; };
-  auto readers_of = [&](long i) -> const std::set<long>& { return readers(i); };
+  auto readers_of = [&](long i) -> const shared_ids& { return readers(i); };
   if (!date_in_topological_order(n, man, eq, readers_of, d) || !d.beyond.empty()) return nullptr;
 
   auto f = std::make_shared<fork_dating>();
@@ -331,9 +331,9 @@ bool Bddexpressionwood::date_from_lender() {
     if (v < 0 || v >= n) return nullptr;
     return v < n0 && lazy_.count(v) != 0 ? from->exp_table[static_cast<size_t>(v)] : exp_table[static_cast<size_t>(v)];
   };
-  auto deps_of = [&](long v) -> const std::set<long>* {
+  auto deps_of = [&](long v) -> const shared_ids* {
     const Bddexpression* e = eq(v);
-    return e != nullptr ? &e->vars_dependance.get() : nullptr;
+    return e != nullptr ? &e->vars_dependance : nullptr;
   };
 
   // The changed ids: those taken or given an equation, those past the lender's table, those
@@ -390,7 +390,7 @@ bool Bddexpressionwood::date_from_lender() {
   std::vector<long> late_region;
   for (long v : changes) {
     reach(late_in, late_region, v);
-    if (const std::set<long>* deps = deps_of(v))
+    if (const shared_ids* deps = deps_of(v))
       for (long d : *deps)
         if (d >= 0 && d < n) reach(late_in, late_region, d);
     if (v < n0)
@@ -399,7 +399,7 @@ bool Bddexpressionwood::date_from_lender() {
           if (d >= 0 && d < n) reach(late_in, late_region, d);
   }
   for (size_t k = 0; k < late_region.size(); ++k)
-    if (const std::set<long>* deps = deps_of(late_region[k]))
+    if (const shared_ids* deps = deps_of(late_region[k]))
       for (long d : *deps)
         if (d >= 0 && d < n) reach(late_in, late_region, d);
 
@@ -409,7 +409,7 @@ bool Bddexpressionwood::date_from_lender() {
   for (long v : changes) {
     for (long r : readers(v))
       if (r >= 0 && r < n) changed_readers_of[r].push_back(v);
-    if (const std::set<long>* deps = deps_of(v))
+    if (const shared_ids* deps = deps_of(v))
       for (long d : *deps)
         if (d >= 0 && d < n) changed_users_of[d].push_back(v);
   }
@@ -454,7 +454,7 @@ bool Bddexpressionwood::date_from_lender() {
     return it != late.end() ? it->second : (v < n0 ? b.late[static_cast<size_t>(v)] : 0L);
   };
   auto late_edges = [&](long x, auto visit) {
-    if (const std::set<long>* deps = deps_of(x))
+    if (const shared_ids* deps = deps_of(x))
       for (long d : *deps)
         if (d >= 0 && d < n) visit(d);
   };

@@ -58,7 +58,7 @@ bool Bddexpressionwood::memo_walk(long root, bool up, long& value, long& height)
     size_t s = static_cast<size_t>(x);
     walk_stamp[s] = walk_generation;
     walk_colour[s] = 1;
-    walk.open(frame{x, wood_walk::set_cursor(up ? slot(x)->vars_dependance.get() : readers(x)), 0, 0});
+    walk.open(frame{x, wood_walk::set_cursor(up ? slot(x)->vars_dependance : readers(x)), 0, 0});
   };
   // What the finished vertex x gives to the one that reached it.
   auto pass = [&](long x, frame& to) {

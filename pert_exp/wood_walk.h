@@ -12,13 +12,17 @@
 #include <utility>
 #include <vector>
 
+#include "shared_ids.h"
+
 namespace wood_walk {
 
 // The successors of an open vertex still to read, straight from a set that the walk does not
 // change while the vertex is open.
 class set_cursor {
  public:
-  explicit set_cursor(const std::set<long>& s) : it_(s.begin()), end_(s.end()) {}
+  explicit set_cursor(const shared_ids& s) : it_(s.begin()), end_(s.end()) {}
+  explicit set_cursor(shared_ids&&) = delete;  // the walk reads the set in place
+  explicit set_cursor(const std::set<long>& s) : it_(s.begin(), s.end()), end_(s.end(), s.end()) {}
   bool next(long& x) {
     if (it_ == end_) return false;
     x = *it_++;
@@ -26,13 +30,14 @@ class set_cursor {
   }
 
  private:
-  std::set<long>::const_iterator it_, end_;
+  shared_ids::iterator it_, end_;
 };
 
 // The same from a copy taken when the vertex opens, for a walk that may change the set.
 class copied_cursor {
  public:
-  explicit copied_cursor(const std::set<long>& s) : ids_(s.begin(), s.end()) {}
+  template <class Ids>
+  explicit copied_cursor(const Ids& s) : ids_(s.begin(), s.end()) {}
   bool next(long& x) {
     if (i_ == ids_.size()) return false;
     x = ids_[i_++];

@@ -1,11 +1,13 @@
 // Equation systems: table sizing and growth, learning, forgetting, cleaning, look-ups and copies.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <set>
 #include <vector>
 
 #include "id_bits.h"
+#include "shared_ids.h"
 #include "shared_pages.h"
 #include "pert_test_util.h"
 
@@ -303,5 +305,38 @@ TEST(Wood, SharedPagesReadAsTablesCopiedWhole) {
     ra.resize(cut + 300, 0);
     for (size_t i = 0; i < ra.size(); ++i) ASSERT_EQ(a[i], ra[i]) << "round " << round << " at " << i;
     for (size_t i = 0; i < rb.size(); ++i) ASSERT_EQ(b[i], rb[i]) << "round " << round << " at " << i;
+  }
+}
+
+// Id sets shared by copies read as sets copied whole, whatever each holder adds (beside a set it
+// shares, or into its own), erases, clears or reads as a std::set; a reference to a holder's
+// own set sees its later additions.
+TEST(Wood, SharedIdSetsReadAsSetsCopiedWhole) {
+  std::mt19937 rng(9);
+  for (int round = 0; round < 200; ++round) {
+    std::vector<shared_ids> h(4);
+    std::vector<std::set<long>> r(4);
+    for (int k = 0; k < 300; ++k) {
+      size_t i = rng() % 4, j = rng() % 4;
+      long id = static_cast<long>(rng() % (round % 2 == 0 ? 40 : 400));
+      switch (rng() % 8) {
+        case 0: h[i] = h[j], r[i] = r[j]; break;
+        case 1: h[i].erase(id), r[i].erase(id); break;
+        case 2:
+          if (rng() % 8 == 0) h[i].clear(), r[i].clear();
+          break;
+        case 3: ASSERT_EQ(h[i].get(), r[i]) << "round " << round; break;
+        case 4: ASSERT_EQ(h[i] == h[j], r[i] == r[j]) << "round " << round; break;
+        default: h[i].insert(id), r[i].insert(id); break;
+      }
+      ASSERT_EQ(h[i].size(), r[i].size()) << "round " << round;
+      ASSERT_EQ(h[i].count(id), r[i].count(id)) << "round " << round;
+      ASSERT_TRUE(std::equal(h[j].begin(), h[j].end(), r[j].begin(), r[j].end())) << "round " << round;
+    }
+    shared_ids own = std::set<long>{1, 3};
+    const std::set<long>& seen = own.get();
+    own.insert(2);
+    EXPECT_EQ(seen, (std::set<long>{1, 2, 3}));
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(h[i].release(), r[i]);
   }
 }
