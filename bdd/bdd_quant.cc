@@ -25,6 +25,11 @@ std::set<long> bddpp_manager::set_of_index_depend_on(bdd f) {
   return f.internal_bdd_node->var_index_dep();
 }
 
+bool bddpp_manager::support_is(bdd f, const std::set<long>& s) {
+  const std::vector<int32_t>* vars = support_vars(f);
+  return vars != nullptr && vars->size() == s.size() && std::equal(vars->begin(), vars->end(), s.begin());
+}
+
 const std::vector<int32_t>* bddpp_manager::support_vars(bdd f) {
   return bdd_owned_by(f, this) ? &f.internal_bdd_node->support()->vars : nullptr;
 }

@@ -14,7 +14,6 @@
 #ifndef BDD_BDDPP_H
 #define BDD_BDDPP_H
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -347,15 +346,10 @@ class bddpp_manager {
 
   // ----- supports, dependence, predicates -----
   std::set<long> set_of_index_depend_on(bdd f);
+  // Whether s is the support of f, without making the set.
+  bool support_is(bdd f, const std::set<long>& s);
   // f's support, sorted (shared by the nodes of that support); null when f is not this manager's.
   const std::vector<int32_t>* support_vars(bdd f);
-  // Whether the n sorted ids from first (s) are the support of f, without making a set.
-  template <class It>
-  bool support_is(bdd f, It first, size_t n) {
-    const std::vector<int32_t>* vars = support_vars(f);
-    return vars != nullptr && vars->size() == n && std::equal(vars->begin(), vars->end(), first);
-  }
-  bool support_is(bdd f, const std::set<long>& s) { return support_is(f, s.begin(), s.size()); }
   void Present_variables(bdd f, int* present);
   int exists_common_variables(bdd& f, bdd& g);
   int Bdd_node_depends_on(bdd_node* n, bdd_node* v);

@@ -334,7 +334,8 @@ void Bddexpression::internal_build_dependances(bddpp_manager* m) {
     return;
   }
   // Folding seldom shrinks the support: a set that already holds it is kept.
-  if (!m->support_is(f, vars_dependance.begin(), vars_dependance.size()))
+  const std::vector<int32_t>* support = m->support_vars(f);
+  if (support == nullptr || !vars_dependance.equals(support->begin(), support->size()))
     vars_dependance = m->set_of_index_depend_on(f);
   dependences_of = f;
   dependences_size = vars_dependance.size();

@@ -63,9 +63,19 @@ class shared_ids {
   using const_iterator = iterator;
 
   shared_ids() = default;
+  shared_ids(const shared_ids& o) : ids_(o.ids_), added_(o.added_ ? new std::vector<long>(*o.added_) : nullptr) {}
+  shared_ids(shared_ids&&) = default;
+  shared_ids& operator=(const shared_ids& o) {
+    if (this != &o) {
+      ids_ = o.ids_;
+      added_.reset(o.added_ ? new std::vector<long>(*o.added_) : nullptr);
+    }
+    return *this;
+  }
+  shared_ids& operator=(shared_ids&&) = default;
   shared_ids(std::set<long> ids) { *this = std::move(ids); }  // NOLINT: a set converts
   shared_ids& operator=(std::set<long> ids) {
-    added_.clear();
+    added_.reset();
     if (owned())
       *ids_ = std::move(ids);
     else if (ids.empty())
@@ -82,27 +92,34 @@ class shared_ids {
   }
   operator const std::set<long>&() const { return get(); }  // NOLINT: read as a set
   iterator begin() const {
-    const std::set<long>& s = base();
-    return {s.begin(), s.end(), added_.begin(), added_.end()};
+    iterator::list_it a = added_ ? added_->begin() : iterator::list_it(), a_end = added_ ? added_->end() : a;
+    if (ids_ == nullptr) return {{}, {}, a, a_end};
+    return {ids_->begin(), ids_->end(), a, a_end};
   }
   iterator end() const {
-    const std::set<long>& s = base();
-    return {s.end(), s.end(), added_.end(), added_.end()};
+    iterator::list_it a_end = added_ ? added_->end() : iterator::list_it();
+    if (ids_ == nullptr) return {{}, {}, a_end, a_end};
+    return {ids_->end(), ids_->end(), a_end, a_end};
   }
-  size_t size() const { return base().size() + added_.size(); }
+  size_t size() const { return (ids_ != nullptr ? ids_->size() : 0) + (added_ ? added_->size() : 0); }
   size_t count(long id) const {
-    return base().count(id) != 0 || std::binary_search(added_.begin(), added_.end(), id) ? 1 : 0;
+    if (ids_ != nullptr && ids_->count(id) != 0) return 1;
+    return added_ && std::binary_search(added_->begin(), added_->end(), id) ? 1 : 0;
   }
   bool empty() const { return size() == 0; }
-  bool operator==(const std::set<long>& s) const {
-    return size() == s.size() && std::equal(begin(), end(), s.begin());
+  // Whether these are the n sorted ids from first.
+  template <class It>
+  bool equals(It first, size_t n) const {
+    if (size() != n) return false;
+    if (!added_) return ids_ == nullptr || std::equal(ids_->begin(), ids_->end(), first);
+    return std::equal(begin(), end(), first);
   }
-  bool operator==(const shared_ids& o) const {
-    if (ids_ == o.ids_ && added_ == o.added_) return true;
-    return size() == o.size() && std::equal(begin(), end(), o.begin());
-  }
+  bool operator==(const std::set<long>& s) const { return equals(s.begin(), s.size()); }
+  bool operator==(const shared_ids& o) const { return same_as(o) || equals(o.begin(), o.size()); }
   // The same set object and added list: equal without reading them.
-  bool same_as(const shared_ids& o) const { return ids_ == o.ids_ && added_ == o.added_; }
+  bool same_as(const shared_ids& o) const {
+    return ids_ == o.ids_ && (added_ ? o.added_ && *added_ == *o.added_ : !o.added_);
+  }
   // The set, this holder's own: copied first when shared.
   std::set<long>& edit() {
     merge_added();
@@ -113,7 +130,7 @@ class shared_ids {
     return *ids_;
   }
   void clear() {
-    added_.clear();
+    added_.reset();
     if (owned())
       ids_->clear();
     else
@@ -122,14 +139,15 @@ class shared_ids {
   // Changes that copy a shared set only when they change it. Ids mostly arrive in increasing
   // order: the hint at the end makes those insertions constant time.
   void insert(long id) {
-    if (count(id) != 0) return;
-    if (ids_ != nullptr && !owned()) {
-      added_.insert(std::upper_bound(added_.begin(), added_.end(), id), id);
-      if (added_.size() > kAddedFloor && added_.size() * kAddedShare > ids_->size()) merge_added();
+    if (ids_ == nullptr || owned()) {
+      std::set<long>& ids = edit();
+      ids.insert(ids.end(), id);
       return;
     }
-    std::set<long>& ids = edit();
-    ids.insert(ids.end(), id);
+    if (count(id) != 0) return;
+    if (!added_) added_.reset(new std::vector<long>);
+    added_->insert(std::upper_bound(added_->begin(), added_->end(), id), id);
+    if (added_->size() > kAddedFloor && added_->size() * kAddedShare > ids_->size()) merge_added();
   }
   void erase(long id) {
     if (count(id) != 0) edit().erase(id);
@@ -158,17 +176,17 @@ class shared_ids {
   // A set of this holder's only is changed in place, as a set member would be: references
   // to it stay valid.
   bool owned() const { return ids_ != nullptr && ids_.use_count() == 1; }
-  const std::set<long>& base() const { return ids_ != nullptr ? *ids_ : none(); }
   // The added ids into the set: in place when it is this holder's own, else into a copy.
   void merge_added() const {
-    if (added_.empty()) return;
+    if (!added_) return;
     if (!owned()) ids_ = std::make_shared<std::set<long>>(*ids_);
-    for (long id : added_) ids_->insert(id);
-    added_.clear();
+    for (long id : *added_) ids_->insert(id);
+    added_.reset();
   }
   // Logically const: get() merges the added ids without changing the ids held.
   mutable std::shared_ptr<std::set<long>> ids_;
-  mutable std::vector<long> added_;  // sorted, none in *ids_; only beside a set
+  // Sorted, none in *ids_, only beside a set; null when none (a table holds many holders).
+  mutable std::unique_ptr<std::vector<long>> added_;
   static const std::set<long>& none() {
     static const std::set<long> empty;
     return empty;
