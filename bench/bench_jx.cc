@@ -153,7 +153,7 @@ BENCHMARK(BM_JxStatementsToJxc)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillise
 
 // The same groups one after the other: each parallel forks a system holding every group before it.
 void BM_JxSequenceToJxc(benchmark::State& state) { statements_to_jxc(state, true); }
-BENCHMARK(BM_JxSequenceToJxc)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JxSequenceToJxc)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 // A flat parallel of n branches, each over an input and an output of its own.
 void BM_JxDistinctParallelToJxc(benchmark::State& state) {
