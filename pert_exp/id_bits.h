@@ -16,15 +16,19 @@
 #include <utility>
 #include <vector>
 
+// The member types of a forward iterator that reads ids.
+struct id_iterator_types {
+  using iterator_category = std::forward_iterator_tag;
+  using value_type = long;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const long*;
+  using reference = const long&;
+};
+
 class id_bits {
  public:
-  class iterator {
+  class iterator : public id_iterator_types {
    public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = long;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const long*;
-    using reference = const long&;
     iterator() = default;
     const long& operator*() const { return id_; }
     iterator& operator++() {

@@ -15,22 +15,18 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <iterator>
 #include <memory>
 #include <set>
 #include <utility>
 #include <vector>
 
+#include "id_bits.h"
+
 class shared_ids {
  public:
   // The ids in increasing order, the set's and the added ones merged.
-  class iterator {
+  class iterator : public id_iterator_types {
    public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = long;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const long*;
-    using reference = const long&;
     iterator() = default;
     // Over a plain set, from it to end.
     iterator(std::set<long>::const_iterator it, std::set<long>::const_iterator end) : it_(it), end_(end) {}
