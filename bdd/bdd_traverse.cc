@@ -336,9 +336,11 @@ void note_copied_as_itself(bddpp_manager* m, const bdd_node* n) {
 
 // Within one manager whose variables keep their creation names, the copy by name of a node is
 // the node itself, after asking for the nodes place_node asks for.
+bool copies_as_itself(bddpp_manager* m1, bddpp_manager* m2) { return m1 == m2 && !m1->Renamed(); }
+
 bdd_node* copy_by_name(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, node_copy_memo& memo) {
   if (n == m2->internal_bdd_node_one) return m1->internal_bdd_node_one;
-  bool itself = m1 == m2 && !m1->Renamed();
+  bool itself = copies_as_itself(m1, m2);
   if (itself && copied_as_itself(m1, n)) return n;
   return memo.recall(n, 0, [&] {
     const std::string& name = m2->internal_names_table[n->internal_var_index];
@@ -415,7 +417,7 @@ bdd Bdd_isomorphe(bddpp_manager* m1, bddpp_manager* m2, bdd& f, long int* map) {
 
 bdd_node* Bdd_isomorphe_by_name(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n) {
   if (bad_copy_call(m1, m2, n)) return m1 ? m1->internal_bdd_node_one : nullptr;
-  if (m1 == m2 && !m1->Renamed() && copied_as_itself(m1, n)) return n;  // asks for nothing new
+  if (copies_as_itself(m1, m2) && copied_as_itself(m1, n)) return n;  // asks for nothing new
   reused_memo<node_copy_memo> r;
   return copy_by_name(m1, m2, n, r.memo);
 }

@@ -663,7 +663,8 @@ void Bddexpression::merge_right_side(int kind, Bddexpression& e) {
   // now: the translation is not made twice (nodes are never freed during a compile).
   bool translated = bdd_initialised(base_here) && f.node() == base.node() && f.link_type() == base.link_type() &&
                     f.manager_ref() == base.manager_ref();
-  change_right_side(op, kind, translated ? base_here : Bdd_isomorphe_by_name(m, f.manager_ref() != nullptr ? f.manager_ref() : from, f));
+  bddpp_manager* f_man = f.manager_ref() != nullptr ? f.manager_ref() : from;
+  change_right_side(op, kind, translated ? base_here : Bdd_isomorphe_by_name(m, f_man, f));
 }
 
 // kind 0: replace, 1: or, 2: and. Keeps the wood's reader table exact, touching only the

@@ -484,8 +484,8 @@ class Bddexpressionwood {
   // the lender's, through the lenders that have not taken it either.
   const Bddexpression* untaken(long id) const;
   const shared_ids& readers(long id) const { return amont_dep_table[static_cast<size_t>(id)]; }
-  // id's readers to change. A set shared with a copy of this system is copied before its first
-  // change, so a reference from readers(id) taken before may no longer be id's after it.
+  // id's readers to change. A set shared with a copy of this system is never changed (see
+  // shared_ids), so a reference from readers(id) taken before may no longer be id's after it.
   shared_ids& reader_set(long id) {
     touch();
     return amont_dep_table.edit(static_cast<size_t>(id));

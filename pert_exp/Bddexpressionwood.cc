@@ -212,8 +212,8 @@ void Bddexpressionwood::destroy_contents() {
   stop_borrowing();
   lazy_.clear();
   // A fork's copy holds only the equations its branch took or made.
-  id_bits filled = exp_table.filled();
-  for (long id : filled) {
+  // The set's iterator reads past the slot it empties.
+  for (long id : exp_table.filled()) {
     if (id >= nb_var_bdd) break;
     Bddexpression* e = exp_table[static_cast<size_t>(id)];
     if (!released.empty()) released.erase(e);
