@@ -352,7 +352,7 @@ bdd_node* copy_by_name(bddpp_manager* m1, bddpp_manager* m2, bdd_node* n, node_c
     int link = 1;
     bdd_node* r = place_node(m1, i, n->internal_else_link_type, t, e, link);
     if (link != 1) std::cerr << "erreur inattendue dans Bdd_isomorphe_by_name() !" << std::endl;
-    if (itself && r == n && !m1->Renamed()) note_copied_as_itself(m1, n);
+    if (itself && r == n) note_copied_as_itself(m1, n);
     return r;
   });
 }

@@ -211,8 +211,8 @@ void Bddexpressionwood::destroy_contents() {
   lend_all();
   stop_borrowing();
   lazy_.clear();
-  // A fork's copy holds only the equations its branch took or made.
-  // The set's iterator reads past the slot it empties.
+  // Only the filled slots hold equations (a fork's copy: those its branch took or made); the
+  // set's iterator reads past the slot it empties.
   for (long id : exp_table.filled()) {
     if (id >= nb_var_bdd) break;
     Bddexpression* e = exp_table[static_cast<size_t>(id)];
