@@ -42,7 +42,7 @@ void generate(Module* m, const std::string& dir) {
   write_file(dir + "/" + m->getName() + ".cs", cs.str());
 }
 
-// In the child: compile, finalise and save every module as build_example does, then the
+// In the child: compile every module, then finalise and save each, as build_example does; then the
 // generated texts of the named module (every module when name is empty).
 int compile_all(const std::string& source, const std::string& dir, const std::string& name) {
   Module::OutputDir = dir;
@@ -53,11 +53,11 @@ int compile_all(const std::string& source, const std::string& dir, const std::st
     std::cerr << report;
     return 1;
   }
+  for (const auto& entry : *Compilation::ModTable->table)
+    if (entry.second->getSet() == nullptr) entry.second->compile();
   for (const auto& entry : *Compilation::ModTable->table) {
-    Module* m = entry.second;
-    if (m->getSet() == nullptr) m->compile();
-    m->finalize(0);
-    m->save();
+    entry.second->finalize(0);
+    entry.second->save();
   }
   for (const auto& entry : *Compilation::ModTable->table)
     if (name.empty() || entry.first == name) generate(entry.second, dir);

@@ -123,6 +123,7 @@ void DataSignalValue::computeType(Module* m) {
 DataExpr* DataSignalValue::instanciate(Interface* I) {
   Signal* found = nullptr;
   if (signal->is_input) {
+    if (Signal* source = I->getValueSource(signal->getOriginalName())) return new DataSignalValue(source);
     found = I->getInputSignal(signal->getOriginalName());
     if (found == nullptr) throw IllegalOperationException("Interface::getInputSignal", signal->getOriginalName());
   } else if (signal->is_output) {

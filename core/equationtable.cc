@@ -177,6 +177,10 @@ void EquationTable::add(Bddexpression* eq, Module* m) {
   Bddexpressionwood* from = eq->my_manager();
   if (from == nullptr || from->man == nullptr)
     throw IllegalOperationException("EquationTable::add: equation without system", eq->my_name());
+  if (eq->getAbstraction() != 0) {
+    addAbstract(eq, m);
+    return;
+  }
   // Variable before right side, in named temporaries: node ids follow the order of the copies.
   bdd var = Bdd_isomorphe_by_name(w->man, from->man, eq->bdd_var);
   bdd def = Bdd_isomorphe_by_name(w->man, from->man, eq->bdd_exp);
@@ -186,8 +190,24 @@ void EquationTable::add(Bddexpression* eq, Module* m) {
     if (k >= 0 && k < from->nb_var_bdd) late = from->latest(k);
   }
   enter(new Bddexpression(eq->my_name(), w, var, def, eq->getEarlyDate(), late, eq->getUserType()));
+  knowSignalOf(from->Name_var_by_bdd(eq->bdd_var), from, m);
+}
 
-  std::string occurrence = from->Name_var_by_bdd(eq->bdd_var).substr(3);
+void EquationTable::addAbstract(Bddexpression* eq, Module* m) {
+  Bddexpressionwood* w = bdd_expression_wood;
+  Bddexpressionwood* from = eq->my_manager();
+  const std::string v = from->Name_var_by_index(eq->my_index_var());
+  std::set<long> deps;
+  for (long d : eq->set_of_var_dependances()) deps.insert(find_or_append(w, from->Name_var_by_index(d)));
+  Bddexpression* e = new Bddexpression(find_or_append(w, v), w, deps, eq->my_exp_def(), eq->getEarlyDate(), 0);
+  e->setUserType(eq->getUserType());
+  enter(e);
+  knowSignalOf(v, from, m);
+}
+
+void EquationTable::knowSignalOf(const std::string& variable, Bddexpressionwood* from, Module* m) {
+  Bddexpressionwood* w = bdd_expression_wood;
+  std::string occurrence = variable.substr(3);
   SignalManager* sm = m->getSignalManager();
   SignalRef* r = sm->getSignalRefByName(occurrence);
   if (r == nullptr) throw IllegalOperationException("EquationTable::add: no Signal ref", occurrence);
@@ -409,8 +429,13 @@ void EquationTable::unify(EquationTable* other, Module* m) {
       }
       continue;
     }
-    if (eq->getAbstraction() != 0) continue;
     Bddexpression* here = equation_here(v, i);
+    // An abstract equation never changes: only one the branch made (the data conditions of
+    // a run compiled there) is taken.
+    if (eq->getAbstraction() != 0) {
+      if (here == nullptr) add(eq, m);
+      continue;
+    }
     if (here == nullptr) {
       add(eq, m);
       long k = w->Index_var_by_name(v, i);

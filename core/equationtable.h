@@ -72,7 +72,8 @@ class EquationTable {
   void createBottomEquation(Signal* s, Module* m, int occurrence);
   // Gives s's current occurrence variables in this system when it has none here.
   void learnSignal(Signal* s, Module* m);
-  // Copies an equation of another system into this one, by variable names.
+  // Copies an equation of another system into this one, by variable names; an abstract
+  // one with its dependence set.
   void add(Bddexpression* eq, Module* m);
   // Merges other's system into this one (same variable name: OR, except the occurrence-0
   // value equation of a signal that pre chains: AND, the chain's own operator; otherwise
@@ -107,6 +108,10 @@ class EquationTable {
 
  private:
   long reportCycles(long levels);
+  void addAbstract(Bddexpression* eq, Module* m);
+  // The signal reference of the occurrence that variable (of system from) names gets its
+  // variables in this system, and a signal's current occurrence follows that of from.
+  void knowSignalOf(const std::string& variable, Bddexpressionwood* from, Module* m);
 
   // What may need merging back from the copies made at one capture of this system (the
   // branches of a parallel all stand for the state before it): the ids this system changed

@@ -45,3 +45,4 @@ Signal* Interface::getInputSignal(const std::string& name) const { return find(i
 Signal* Interface::getOutputSignal(const std::string& name) const { return find(output_signal_table, name); }
 Signal* Interface::getLocalSignal(const std::string& name) const { return find(local_signal_table, name); }
 Signal* Interface::getDataSignal(const std::string& name) const { return find(data_signal_table, name); }
+Signal* Interface::getValueSource(const std::string& input) const { return find(value_sources, input); }

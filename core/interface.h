@@ -27,6 +27,10 @@ class Interface {
   void addData(const std::string& name, Signal* s);
   // Appends to the register list, created on first use.
   void addRegister(regclass* r);
+  // The caller's signal whose value the instance's input of that name carries: the
+  // instance's data expressions read it instead of the included input.
+  void addValueSource(const std::string& input, Signal* s) { value_sources[input] = s; }
+  Signal* getValueSource(const std::string& input) const;
 
   // The signal under that name, or null.
   Signal* getInputSignal(const std::string& name) const;
@@ -39,6 +43,7 @@ class Interface {
   std::map<std::string, Signal*> output_signal_table;
   std::map<std::string, Signal*> local_signal_table;
   std::map<std::string, Signal*> data_signal_table;
+  std::map<std::string, Signal*> value_sources;
   std::list<regclass*>* register_list;  // null until the first register; records not owned
 };
 

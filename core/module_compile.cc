@@ -13,6 +13,7 @@
 #include "equationtable.h"
 #include "formspp.h"
 #include "module.h"
+#include "data.h"
 #include "module_signal.h"
 #include "sexception.h"
 #include "signal_manager.h"
@@ -96,9 +97,10 @@ void Module::createCompileEnv() {
     // A value signal in the output list (a valued sustain or Mealy equation of an output)
     // is itself bound: nothing is clocked by it, so it has no bindings to open.
     if (r == nullptr || !r->isValued() || o->isValue()) continue;
-    std::unique_ptr<std::list<Signal*>> bound(getSignalBindingByClock(o));
-    if (bound == nullptr) continue;  // no data table: nothing is clocked by o
-    for (Signal* b : *bound) open(b, "Module::createCompileEnv: undefined signal");
+    // An output emitted only through a run, or never, has no binding of its own yet.
+    std::unique_ptr<std::list<DataBinding*>> bound(getDataBindingByClock(o));
+    if (bound == nullptr) continue;
+    for (DataBinding* b : *bound) open(b->getSignal(), "Module::createCompileEnv: undefined signal");
   }
 }
 
@@ -231,7 +233,9 @@ void Module::finalize_body(int keep_rtl) {
   w->settle();  // exact reader table for the passes below
   bddpp_manager* man = w->my_bdd_manager();
 
-  // Inputs and data signals: a present pure input reads true.
+  // Inputs and data signals: a present pure input reads true. The data signals of a module
+  // run twice share their original name: the second keeps its own.
+  std::set<std::string> given;
   for (std::list<Signal*>* l : {input_signal_list, data_signal_list}) {
     if (l == nullptr) continue;
     for (Signal* s : *l) {
@@ -239,7 +243,7 @@ void Module::finalize_body(int keep_rtl) {
       long vid = s->getInitialBddValueId(this, w);
       if (sid < 0 || vid < 0) continue;
       learn(w, s->getInternalName(), vid, w->Bdd_not(w->Bdd_var_by_index(sid)), Compilation::VINPUT);
-      man->Rename_var(s->getOriginalName(), w->Name_var_by_index(sid));
+      if (given.insert(s->getOriginalName()).second) man->Rename_var(s->getOriginalName(), w->Name_var_by_index(sid));
     }
   }
 

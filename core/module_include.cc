@@ -202,7 +202,7 @@ void Module::includeCompiledModule(Module* sub, Interface* interface, const std:
       Signal* s = new Signal(d->getOriginalName(), d->getInternalName() + suffix, this, wood);
       s->is_input = true;
       addDataSignal(s);
-      interface->addData(d->getOriginalName(), s);
+      interface->addData(d->getInternalName(), s);
     }
   if (std::list<Signal*>* l = sub->getOutputSignalList())
     for (Signal* o : *l) {

@@ -179,7 +179,9 @@ void JxcWriter::dataSignals() {
   for (Signal* s : *l) {
     SignalRef* r = current(s);
     if (r == nullptr) fatal(s->getOriginalName() + " has no signal reference!");
-    os << " " << ident(s->getOriginalName());
+    // An included module's data signal is named after its instance: one module run
+    // twice has two of the same original name.
+    os << " " << ident(s->getInternalName());
     numberPair(r);
   }
   os << " ;" << std::endl;

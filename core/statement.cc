@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "Bddexpression.h"
+#include "data.h"
 #include "equationtable.h"
 #include "module.h"
 #include "module_signal.h"
@@ -203,14 +204,10 @@ void Local::pushSignals(Module* m, EquationTable* t) {
   if (signal_list != nullptr)
     for (Signal* s : *signal_list) {
       openOccurrence(s, m, t);
-      if (s->isValued(m)) {
-        std::unique_ptr<std::list<Signal*>> bound(m->getSignalBindingByClock(s));
-        if (bound == nullptr) {
-          std::cerr << "Local::pushSignals:  valued signal without binding:" << s->getInternalName() << std::endl;
-          std::exit(1);
-        }
-        for (Signal* b : *bound) openOccurrence(b, m, t);
-      }
+      // A valued signal never emitted has no binding: nothing more to open.
+      if (s->isValued(m))
+        if (std::unique_ptr<std::list<DataBinding*>> bound{m->getDataBindingByClock(s)})
+          for (DataBinding* b : *bound) openOccurrence(b->getSignal(), m, t);
       (*scope)[s->getOriginalName()] = s;
     }
   if (m->getLocalStack() == nullptr) m->setLocalStack(new std::list<Module::Scope*>);

@@ -116,8 +116,7 @@ class Local : public Statement {
   // of m's local stack. A signal without an occurrence in t's system throws
   // IllegalOperationException("Local:pushSignals: undefined signal", name); one without
   // a reference "Local::pushSignals: local signal without reference in signal manager".
-  // A valued signal when m has no binding table: message and exit 1 (with a table but
-  // nothing clocked by the signal, Module::getSignalBindingByClock exits 10).
+  // The bound signals clocked by a valued scoped signal take an occurrence too.
   void pushSignals(Module* m, EquationTable* t);
   // The body's answer.
   bool reincarnate() override;

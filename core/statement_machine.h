@@ -59,8 +59,8 @@ class Run : public Statement {
   // emitters of the actual in this instant are kept), with the valued bindings. Unknown
   // or misdirected signals throw RunUnknownSignalException ("output signal renames an
   // input signal", "not input expected", "input signal renames an output signal", "not
-  // ouput expected"); a valued output without bindings ends the process (exit 1). Reads
-  // the interface and suffix of the compilation under way.
+  // ouput expected"); a valued output that the called module never emits gives the actual
+  // its presence only. Reads the interface and suffix of the compilation under way.
   void createEquations(Module* m, EquationTable* t) override;
   // Finds the called module, numbers the instance, compiles the called module when it
   // never was, includes it into t's system and calls createEquations. A called module
@@ -106,6 +106,14 @@ class Run : public Statement {
   // The steps shared by compile and compile_with_preemption; included is filled with the
   // instance's signals.
   void include(Module* m, EquationTable* t, Interface* included);
+  // Every formal name of the renaming table is an input or an output of k; else
+  // RunUnknownSignalException("renames no input or output of the called module " + name,
+  // formal name).
+  void checkRenamings(Module* k) const;
+  // Each valued input of k that k does not bind itself, renamed by a valued signal of m:
+  // the instance's data expressions read that signal's value (the included input only
+  // carries its presence).
+  void valueSources(Module* k, Module* m, Interface* included) const;
   // The caller's signal f stands for: the renaming entry, else the local scopes, else
   // the caller's input (output) f.
   Signal* actualSignal(const std::string& f, Module* m, bool input) const;

@@ -1,5 +1,6 @@
-// Builds the examples: reads a Jexa source, compiles and finalises each of its modules and
-// saves each as <dir>/<module>.jxc; a module with data bindings also gets its value server
+// Builds the examples: reads a Jexa source, compiles every one of its modules, then
+// finalises each and saves it as <dir>/<module>.jxc (a module run by another is included as
+// compiled, so none is finalised before all are compiled); a module with data bindings also gets its value server
 // zars_<module>.cc and its user-data skeleton user_data_<module>.{h,cc} in dir (an existing
 // user file is kept as .bak). dir is created when missing. The tool chain's option flags
 // stay unset.
@@ -68,7 +69,6 @@ bool write_files(const std::vector<std::string>& paths, const std::function<void
 }
 
 bool build(Module* m, const std::string& dir) {
-  if (m->getSet() == nullptr) m->compile();  // a module run by another is compiled already
   m->finalize(0);
   const std::string stem = dir + "/";
   bool ok = write_files({stem + m->getName() + ".jxc"}, [m] { m->save(); });
@@ -112,6 +112,8 @@ int main(int argc, char** argv) {
       std::cerr << report;
       return 1;
     }
+    for (const auto& entry : *Compilation::ModTable->table)
+      if (entry.second->getSet() == nullptr) entry.second->compile();  // a run module may be compiled already
     bool all = true;
     for (const auto& entry : *Compilation::ModTable->table) all = build(entry.second, dir) && all;
     if (!all) return 1;
