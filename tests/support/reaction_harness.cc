@@ -95,10 +95,12 @@ std::string ReactionHarness::react(const std::string& inputs) {
   std::string item;
   while (in >> item) {
     std::size_t eq = item.find('=');
-    if (eq == std::string::npos || eq + 2 != item.size()) throw std::invalid_argument("input " + item);
+    bool valued = eq != std::string::npos && eq + 2 < item.size() && item[eq + 2] == ':';
+    if (eq == std::string::npos || (eq + 2 != item.size() && !valued)) throw std::invalid_argument("input " + item);
     Signal* s = m_->getInputSignal(item.substr(0, eq));
     if (s == nullptr) throw std::invalid_argument("no input " + item);
     sim_.setInputColour(s, colourOfLetter(item[eq + 1]));
+    if (valued) sim_.setInputValue(s, item.substr(eq + 3));
   }
   ReactionReport report = sim_.react();
   if (!report.ran) throw std::runtime_error("reaction refused: " + report.refusal);
@@ -106,6 +108,7 @@ std::string ReactionHarness::react(const std::string& inputs) {
   for (Signal* o : sim_.outputs()) {
     if (!out.empty()) out += ' ';
     out += o->getOriginalName() + '=' + colourLetter(sim_.colourOf(o));
+    if (show_values && o->isValued(m_) && sim_.colourOf(o) == Colour::Bleu) out += ':' + sim_.outputValue(o);
   }
   return out;
 }

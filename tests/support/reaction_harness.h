@@ -4,7 +4,9 @@
 //
 // Colours are written as one letter: T true, F false, B bottom (absent), E error, and
 // ? for an undetermined pair. A reaction's inputs are written "I=T J=F" (an input not
-// named is bottom); its result is every output in list order, "O=T P=B".
+// named is bottom), a valued one with its text, "X=T:60"; its result is every output in
+// list order, "O=T P=B", with the value of a present valued output when show_values is
+// set, "O=T:120".
 #ifndef REACTION_HARNESS_H
 #define REACTION_HARNESS_H
 
@@ -57,6 +59,7 @@ class ReactionHarness {
   char colour(Signal* s) const;
 
   Simulation& simulation() { return sim_; }
+  bool show_values = false;
 
  private:
   std::unique_ptr<Module> owned_;

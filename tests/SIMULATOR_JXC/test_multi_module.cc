@@ -1,0 +1,268 @@
+// Programs of several modules through build_example and the .jxc files it writes: every
+// module reacts as it does when compiled alone, whatever the names of the modules, their
+// data and their renamings. Valued signals take their values from a loopback value server.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "jxc_flow.h"
+#include "module_and_files.h"
+#include "random_modules.h"
+#include "sexception.h"
+#include "source_modules.h"
+#include "value_server.h"
+
+namespace {
+
+struct Built {
+  int status;
+  std::string output;  // standard output and error
+};
+
+// build_example on source (written to dir/program.jx) into dir.
+Built build_example(const std::string& source, const std::string& dir) {
+  write_file(dir + "/program.jx", source);
+  std::string cmd = std::string("'") + ZARIM_BUILD_EXAMPLE + "' '" + dir + "/program.jx' '" + dir + "' >'" + dir +
+                    "/built' 2>&1";
+  int status = std::system(cmd.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128, read_file(dir + "/built")};
+}
+
+// The reactions of a module with a loopback value server, values shown; the requests it
+// sent, when asked for.
+Trace served(Module* m, const Trace& inputs, std::vector<std::string>* requests = nullptr) {
+  ValueServer server;
+  ReactionHarness h(m);
+  h.show_values = true;
+  h.simulation().load(m);
+  h.simulation().setSocket(server.client());
+  Trace t = h.run(inputs);
+  if (requests != nullptr) *requests = server.requests();
+  return t;
+}
+
+// The reactions of the module read from path.
+Trace jxc_trace(const std::string& path, const Trace& inputs, std::vector<std::string>* requests = nullptr) {
+  DataTablesScope tables;
+  jxc_load_request request;
+  request.explain = 0;
+  jxc_load_result read = jxc_load(path, request);
+  if (!read.ok()) return {"not read: " + read.error};
+  Trace t = served(read.module, inputs, requests);
+  jxc_release(read.module);
+  DataTablesScope::free_read_tables();
+  return t;
+}
+
+// The module compiled alone from the program (its runs compiled, not finalised), saved
+// into dir and read back.
+Trace alone_trace(const std::string& source, const std::string& module, const std::string& dir, const Trace& inputs) {
+  {
+    SourceHarness src(source);
+    src.build(module);
+    const std::string saved = Module::OutputDir;
+    Module::OutputDir = dir;
+    src.module(module)->save();
+    Module::OutputDir = saved;
+  }
+  return jxc_trace(dir + "/" + module + ".jxc", inputs);
+}
+
+std::string joined(const Trace& t) {
+  std::string s;
+  for (const std::string& r : t) s += "[" + r + "] ";
+  return s;
+}
+
+// ----- the faults of multi-module programs, one by one -----
+
+TEST(MultiModule, RunModulesReactTheSameWhateverTheirNames) {
+  struct Case {
+    const char* source;
+    const char* module;
+    Trace inputs, expected;
+  } cases[] = {
+      // Leg sorts before Relay: both legs are included as compiled.
+      {"module Leg: Input: Start, Baton; Output: Running;\n"
+       "wait Start >> weak abort { loop { emit Running >> pause } } when Baton end\n"
+       "module Relay: Input: Go, Baton1, Baton2; Output: Run1, Run2, Finish;\n"
+       "run Leg [Go \\ Start, Baton1 \\ Baton, Run1 \\ Running] >>\n"
+       "run Leg [Baton1 \\ Start, Baton2 \\ Baton, Run2 \\ Running] >> emit Finish end\n",
+       "Relay",
+       {"", "Go=T", "", "Baton1=T", "Baton1=T", "", "Baton2=T", ""},
+       {"Run1=B Run2=B Finish=B", "Run1=T Run2=B Finish=B", "Run1=T Run2=B Finish=B", "Run1=T Run2=B Finish=B",
+        "Run1=B Run2=T Finish=B", "Run1=B Run2=T Finish=B", "Run1=B Run2=T Finish=T", "Run1=B Run2=B Finish=B"}},
+      // Every capitalised name sorts before a lower-case one.
+      {"module Sub: Input: A; Output: B; loop { present A emit B >> pause } end\n"
+       "module top: Input: I; Output: O; run Sub [I \\ A, O \\ B] end\n",
+       "top",
+       {"I=T", "", "I=T", "I=T"},
+       {"O=T", "O=B", "O=T", "O=T"}},
+      // One module run twice in parallel.
+      {"module Pulse: Input: I; Output: O; loop { present I emit O >> pause } end\n"
+       "module Pair: Input: A, B; Output: X, Y; run Pulse [A \\ I, X \\ O] || run Pulse [B \\ I, Y \\ O] end\n",
+       "Pair",
+       {"A=T", "B=T", "A=T B=T", ""},
+       {"X=T Y=B", "X=B Y=T", "X=T Y=T", "X=B Y=B"}},
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir{"zarim_multi"};
+    Built b = build_example(c.source, dir.path);
+    EXPECT_EQ(b.status, 0) << b.output;
+    EXPECT_EQ(b.output.find("internal error"), std::string::npos) << b.output;
+    EXPECT_EQ(jxc_trace(dir.path + "/" + c.module + ".jxc", c.inputs), c.expected) << c.source;
+  }
+}
+
+TEST(MultiModule, RunOfAModuleAlreadyFinalisedIsRefused) {
+  SourceHarness src(
+      "module Sub: Input: A; Output: B; loop { present A emit B >> pause } end\n"
+      "module top: Input: I; Output: O; run Sub [I \\ A, O \\ B] end\n");
+  RecordedBoxes boxes;
+  src.module("Sub")->compile();
+  src.module("Sub")->finalize(0);
+  try {
+    src.module("top")->compile();
+    ADD_FAILURE() << "a finalised module was included";
+  } catch (const IllegalOperationException& e) {
+    EXPECT_STREQ(e.operation_name(), "Run: called module already finalised: ");
+    EXPECT_STREQ(e.argument_name(), "Sub");
+  }
+}
+
+const char* kData = "data: Type: int; Method: int twice(int); Constant: int K; int 1; end data\n";
+
+TEST(MultiModule, ValuedOutputsBoundThroughARunOrNeverEmittedCompile) {
+  ScratchDir dir{"zarim_multi"};
+  // Reading gets its value from the run; Plus from the caller's own emission; B is never
+  // emitted and reads as a pure output never emitted does.
+  Built b = build_example(std::string(kData) +
+                              "module Outer: Input: Raw: int; Output: Reading: int, Plus: int;\n"
+                              "run Scale [Raw \\ X, Reading \\ Y] >> emit Plus(1) end\n"
+                              "module Scale: Input: X: int; Output: Y: int; emit Y(twice(#X)) end\n"
+                              "module Never: Input: I; Output: A: int, B: int; present I emit A(1) end\n",
+                          dir.path);
+  ASSERT_EQ(b.status, 0) << b.output;
+  EXPECT_EQ(jxc_trace(dir.path + "/Outer.jxc", {"Raw=T:5", ""}),
+            (Trace{"Reading=T:10 Plus=T:1", "Reading=B Plus=B"}));
+  EXPECT_EQ(jxc_trace(dir.path + "/Never.jxc", {"I=T", ""}), (Trace{"A=T:1 B=F", "A=B B=F"}));
+}
+
+TEST(MultiModule, DataConditionOfACalledModuleReadsTheCallersValue) {
+  ScratchDir dir{"zarim_multi"};
+  Built b = build_example(std::string(kData) +
+                              "module Meter: Input: Raw: int; Output: Reading: int, Alert;\n"
+                              "loop { run Scale [Raw \\ X, Reading \\ Y, Alert \\ Big] >> pause } end\n"
+                              "module Scale: Input: X: int; Output: Y: int, Big;\n"
+                              "present X { emit Y(twice(#X)) || if #X > K emit Big } end\n",
+                          dir.path);
+  ASSERT_EQ(b.status, 0) << b.output;
+  std::vector<std::string> requests;
+  EXPECT_EQ(jxc_trace(dir.path + "/Meter.jxc", {"Raw=T:60", "Raw=T:3"}, &requests),
+            (Trace{"Reading=T:120 Alert=T", "Reading=T:6 Alert=B"}));
+  EXPECT_EQ(requests, (std::vector<std::string>{"CONST,K", "BOP,60,int, > ,7,int", "MC,twice,60", "CONST,K",
+                                                 "BOP,3,int, > ,7,int", "MC,twice,3"}));
+}
+
+TEST(MultiModule, RenamingOfNoSignalOfTheCalledModuleIsRefused) {
+  for (const char* renaming : {"Door \\ Inn", "Door \\ Nowhere"}) {
+    ScratchDir dir{"zarim_multi"};
+    Built b = build_example(std::string("module Alarm: Input: Door, In; Output: Siren;\n"
+                                        "loop { run Watch [") +
+                                renaming + ", Siren \\ Ring] >> pause } end\n"
+                                           "module Watch: Input: In; Output: Ring; wait In >> emit Ring end\n",
+                            dir.path);
+    EXPECT_EQ(b.status, 1) << b.output;
+    EXPECT_NE(b.output.find("Watch"), std::string::npos) << b.output;
+    EXPECT_NE(b.output.find(std::string(renaming).substr(7)), std::string::npos) << b.output;
+    EXPECT_FALSE(file_exists(dir.path + "/Alarm.jxc"));
+  }
+}
+
+// ----- random programs -----
+
+// In a child process: 0 when the module built by build_example (dir/<module>.jxc) reacts as
+// the module compiled alone; 1 when the compile alone ends on a causality cycle; 2 when
+// they differ (both traces on standard error); 3 on an exception; otherwise the child's end.
+int compare_in_child(const std::string& source, const std::string& module, const std::string& dir,
+                     const Trace& inputs, std::string* report) {
+  char path[] = "/tmp/zarim_multi_err_XXXXXX";
+  int err = mkstemp(path);
+  pid_t pid = fork();
+  if (pid == 0) {
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(err, 2);
+    try {
+      ScratchDir alone{"zarim_alone"};
+      Trace a = alone_trace(source, module, alone.path, inputs);
+      Trace b = jxc_trace(dir + "/" + module + ".jxc", inputs);
+      if (a == b) _exit(0);
+      std::cerr << "\nalone: " << joined(a) << "\nbuilt: " << joined(b) << "\n";
+      _exit(2);
+    } catch (const std::exception& e) {
+      std::cerr << "exception: " << e.what() << "\n";
+      _exit(3);
+    }
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  *report = read_file(path);
+  close(err);
+  unlink(path);
+  if (!WIFEXITED(status)) return 128 + WTERMSIG(status);
+  int code = WEXITSTATUS(status);
+  bool cycle = report->find("dependance cycle") != std::string::npos ||
+               report->find("self-dependance") != std::string::npos || report->rfind("<", 0) == 0;
+  return code == 1 && !cycle ? 4 : code;
+}
+
+unsigned from_environment(const char* name, unsigned otherwise) {
+  const char* v = std::getenv(name);
+  return v != nullptr ? static_cast<unsigned>(std::strtoul(v, nullptr, 10)) : otherwise;
+}
+
+// ZARIM_MULTI_PROGRAMS and ZARIM_MULTI_FIRST_SEED choose the programs (300 from seed 1).
+TEST(MultiModule, EveryModuleOfRandomProgramsReactsAsCompiledAlone) {
+  const unsigned count = from_environment("ZARIM_MULTI_PROGRAMS", 300);
+  const unsigned first = from_environment("ZARIM_MULTI_FIRST_SEED", 1);
+  unsigned built = 0, modules = 0, reactions = 0, cycles = 0, differences = 0;
+  for (unsigned seed = first; seed < first + count; ++seed) {
+    random_modules::ProgramMaker make(seed);
+    random_modules::Program p = make.program();
+    ScratchDir dir{"zarim_multi"};
+    Built b = build_example(p.source, dir.path);
+    bool any_cycle = false;
+    for (const std::string& m : p.modules) {
+      Trace inputs = make.inputs(6);
+      std::string report;
+      int end = compare_in_child(p.source, m, dir.path, inputs, &report);
+      any_cycle = any_cycle || end == 1;
+      // A program refused for a cycle writes nothing to compare with.
+      if (end == 1 || b.status != 0) continue;
+      EXPECT_EQ(end, 0) << "seed " << seed << ", module " << m << ", build_example status " << b.status << "\n"
+                        << b.output << report << "\n"
+                        << p.source;
+      differences += end == 0 ? 0 : 1;
+      modules += end == 0 ? 1 : 0;
+      reactions += end == 0 ? static_cast<unsigned>(inputs.size()) : 0;
+    }
+    // build_example refuses a program only for a cycle that a module's own compile meets.
+    EXPECT_EQ(b.status != 0, any_cycle) << "seed " << seed << ": status " << b.status << "\n"
+                                         << b.output << p.source;
+    built += b.status == 0 ? 1 : 0;
+    cycles += any_cycle ? 1 : 0;
+  }
+  std::cout << count << " programs (" << built << " built, " << cycles << " with a causality cycle), " << modules
+            << " modules and " << reactions << " reactions compared, " << differences << " differences\n";
+  // Most programs have no causality cycle: the check is not vacuous.
+  EXPECT_GT(built, count * 2 / 3);
+}
+
+}  // namespace
