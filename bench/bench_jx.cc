@@ -119,6 +119,23 @@ std::string generate_interface(long n, bool inputs) {
   return os.str();
 }
 
+// n runs of a small module one after the other, or n groups of the sequence's two branches
+// with a third that runs it.
+std::string generate_runs(long n, bool in_groups) {
+  std::ostringstream os;
+  os << "module Sub: Input: A; Output: B; present A emit B >> pause end\n"
+     << "module big: Input: I; Output: O, P;\n";
+  for (long i = 0; i < n; ++i) {
+    os << (i == 0 ? "" : " >>\n");
+    if (in_groups)
+      os << "{{present I emit O else pause >> wait I} || {emit P >> pause} || {run Sub [I \\ A, O \\ B]}}";
+    else
+      os << "run Sub [I \\ A, O \\ B]";
+  }
+  os << "\nend\n";
+  return os.str();
+}
+
 // Source to compiled-module text: read, compile, finalise, write.
 void source_to_jxc(benchmark::State& state, const std::string& text) {
   for (auto _ : state) {
@@ -160,6 +177,13 @@ void BM_JxDistinctParallelToJxc(benchmark::State& state) {
   source_to_jxc(state, generate_distinct_parallel(state.range(0)));
 }
 BENCHMARK(BM_JxDistinctParallelToJxc)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Each run includes the same module: its cost should follow the run module, not the caller.
+void BM_JxRunsToJxc(benchmark::State& state) { source_to_jxc(state, generate_runs(state.range(0), false)); }
+BENCHMARK(BM_JxRunsToJxc)->Arg(100)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond);
+
+void BM_JxRunGroupsToJxc(benchmark::State& state) { source_to_jxc(state, generate_runs(state.range(0), true)); }
+BENCHMARK(BM_JxRunGroupsToJxc)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 
 void BM_JxInputsToJxc(benchmark::State& state) { source_to_jxc(state, generate_interface(state.range(0), true)); }
 BENCHMARK(BM_JxInputsToJxc)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
