@@ -11,7 +11,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTextStream>
-#include <algorithm>
 #include <iostream>
 
 #include "load_jxc.h"
@@ -31,6 +30,10 @@ QColor qtColour(Colour c) {
   return Qt::red;
 }
 
+// The start widths of the inputs, locals, registers and outputs panels, whose proportions
+// they keep as the window is resized.
+const int kPanelWidths[] = {260, 200, 200, 329};
+
 QString declaredName(Signal* s) { return QString::fromStdString(s->getOriginalName()); }
 
 }  // namespace
@@ -45,17 +48,30 @@ void FenPrincipale::showEvent(QShowEvent* event) {
   fitPanelsToWidth();
 }
 
-// With the load panel hidden nothing holds the left dock area open: the four panels share
-// the window's width in proportion to their maximum widths.
+void FenPrincipale::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  fitPanelsToWidth();
+}
+
+// Left to itself the dock layout gives a wider window's room to the empty central widget:
+// the panels shown in the left dock area share the window's width in the proportions of
+// their start widths instead. Their height is the left area's, all that the header and the
+// debugger panel leave.
 void FenPrincipale::fitPanelsToWidth() {
-  if (!dock0->isHidden()) return;
-  const QList<QDockWidget*> panels{dock1, dock2, dock3, dock4};
-  int widest = 0;
-  for (QDockWidget* d : panels) widest += d->maximumWidth();
+  QDockWidget* const all[] = {dock1, dock2, dock3, dock4};
+  QList<QDockWidget*> panels;
+  QList<int> widths;
+  int total = 0;
+  for (int i = 0; i < 4; ++i) {
+    if (all[i]->isHidden() || all[i]->isFloating()) continue;
+    panels << all[i];
+    widths << kPanelWidths[i];
+    total += kPanelWidths[i];
+  }
+  if (panels.isEmpty()) return;
   const int separator = style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
   const int room = width() - separator * static_cast<int>(panels.size());
-  QList<int> widths;
-  for (QDockWidget* d : panels) widths << std::min(d->maximumWidth(), d->maximumWidth() * room / widest);
+  for (int& w : widths) w = w * room / total;
   resizeDocks(panels, widths, Qt::Horizontal);
 }
 
@@ -114,18 +130,12 @@ void FenPrincipale::create_gui() {
   outputs_panel = new OutputsPanel();
   debugger_panel = new DebuggerPanel();
   dock0 = makeDock("Inputs_Dialog", file_panel, title0, leftOrBottom);
-  dock0->setMinimumWidth(950);
   dock0->setMaximumHeight(120);
   dock1 = makeDock("Inputs_Dialog", inputs_panel, title1, leftOrBottom);
-  dock1->setMaximumSize(260, 310);
   dock2 = makeDock("Locals_Dialog", locals_panel, title2, leftOrBottom);
-  dock2->setMaximumSize(200, 310);
   dock3 = makeDock("Locals_Dialog", register_panel, title3, leftOrBottom);
-  dock3->setMaximumSize(200, 310);
   dock4 = makeDock("Outputs_Dialog", outputs_panel, title4, leftOrBottom);
-  dock4->setMaximumSize(329, 310);
   dock5 = makeDock("Outputs_Dialog", debugger_panel, title5, Qt::BottomDockWidgetArea);
-  dock5->setMinimumWidth(950);
   dock5->setMaximumHeight(180);
   addDockWidget(Qt::LeftDockWidgetArea, dock0);
   addDockWidget(Qt::LeftDockWidgetArea, dock1);
@@ -160,6 +170,10 @@ void FenPrincipale::create_gui() {
   textColour(debugger_panel->zero, Qt::yellow);
   textColour(debugger_panel->bottom, Qt::black);
   textColour(debugger_panel->top, Qt::green);
+  // The names column is as wide as its longest name (a horizontal scroll bar past the panel's
+  // width); the values column takes the rest of the panel.
+  for (QTableWidget* t : {inputs_panel->tableWidget, outputs_panel->tableWidget})
+    t->horizontalHeader()->setStretchLastSection(true);
 
   connect(file_panel->pushButton_3, &QPushButton::clicked, this, &FenPrincipale::afficherAll);
   connect(debugger_panel->one, &QRadioButton::toggled, this, &FenPrincipale::set_ColorBleu);
@@ -283,6 +297,7 @@ void FenPrincipale::afficherAll() {
     in->setItem(r, 0, new QTableWidgetItem(declaredName(shownInputs[r])));
     in->setCellWidget(r, 1, field);
   }
+  in->resizeColumnToContents(0);
 
   shownOutputs = simulation.shownOutputs();
   QTableWidget* out = outputs_panel->tableWidget;
@@ -295,6 +310,7 @@ void FenPrincipale::afficherAll() {
     item_empty.push_back(value);
     out->setItem(r, 1, value);
   }
+  out->resizeColumnToContents(0);
 
   shownLocals = simulation.locals();
   for (Signal* s : shownLocals) {

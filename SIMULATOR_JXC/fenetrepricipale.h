@@ -88,6 +88,7 @@ class FenPrincipale : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  public slots:
   void afficherAll();

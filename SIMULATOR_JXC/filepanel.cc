@@ -6,6 +6,8 @@ FilePanel::FilePanel(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Dialog");
   verticalLayoutWidget = new QWidget(this);
   verticalLayoutWidget->setGeometry(10, 0, 550, 100);
+  // The rows are placed by hand: this keeps them from being cut when the panels below grow.
+  setMinimumHeight(verticalLayoutWidget->height());
   verticalLayout_4 = new QVBoxLayout(verticalLayoutWidget);
   verticalLayout_4->setContentsMargins(0, 0, 0, 0);
   horizontalLayout_8 = new QHBoxLayout();

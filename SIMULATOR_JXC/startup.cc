@@ -9,7 +9,7 @@
 
 FenPrincipale* openMainWindow(const CommandLine& cl) {
   FenPrincipale* window = cl.module.empty() ? new FenPrincipale() : new FenPrincipale(cl.module);
-  window->setFixedSize(945, 680);
+  window->resize(945, 680);
   if (QStyle* style = QStyleFactory::create("plastique")) QApplication::setStyle(style);
   window->setStyleSheet(stringFromResource(":/style/style.qss"));
   window->show();

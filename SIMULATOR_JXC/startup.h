@@ -7,8 +7,8 @@
 class FenPrincipale;
 
 // The main window as zars shows it: loaded from cl.module when given (load panel hidden),
-// fixed at 945 x 680, style and style sheet set, shown, and connected to the value server
-// when cl gives a host and a port. Needs a QApplication; the caller owns the window.
+// opened at 945 x 680 and resizable, style and style sheet set, shown, and connected to the
+// value server when cl gives a host and a port. Needs a QApplication; the caller owns the window.
 FenPrincipale* openMainWindow(const CommandLine& cl);
 
 #endif

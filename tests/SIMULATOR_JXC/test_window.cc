@@ -1,12 +1,14 @@
 // The simulator window, driven offscreen: frame, loading, colours reaction after reaction
 // (registers, an error output, valued signals against a test value server), Init,
-// Set/Reset, failed loads, state buttons, title bars and the command line.
+// Set/Reset, failed loads, state buttons, title bars and the command line; on the X display,
+// the panels sharing a resized window.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
 #include <climits>
 #include <cstdio>
@@ -103,6 +105,14 @@ TEST_F(WindowTest, FrameDocksAndButtons) {
   EXPECT_EQ(window->file_panel->label_3->text(), "Load JX File :     ");
   EXPECT_TRUE(stringFromResource(":/style/style.qss").contains("QToolButton[kind=\"toolbar\"]"));
   EXPECT_TRUE(stringFromResource(":/nothing").isEmpty());
+  // Shown without a module, the load panel's rows are whole above the four panels, and these
+  // share the window's width.
+  window->resize(945, 680);
+  window->show();
+  QApplication::processEvents();
+  EXPECT_GE(window->file_panel->height(), window->file_panel->verticalLayoutWidget->geometry().bottom());
+  EXPECT_LE(window->dock4->geometry().right(), window->width());
+  EXPECT_GE(window->dock4->geometry().right(), window->width() - 10);
 }
 
 TEST_F(WindowTest, LoadFillsThePanelsWithInitialColours) {
@@ -372,9 +382,30 @@ void expectFirstNameWhole(QAbstractItemView* view, const char* panel) {
   EXPECT_GE(shown.width(), view->fontMetrics().horizontalAdvance(name)) << panel << ": " << name.toStdString();
 }
 
-// Runs in a child that DocksFillTheWindowWithAModuleArgument starts on the X display (ctest
-// does not list it): the window as zars opens it on a module.
-TEST(WindowOnXChild, DocksFillTheWindow) {
+// A view of a panel and each scroll bar it shows lie inside the panel, the panel inside the
+// window; the last row, scrolled to, shows in the viewport.
+void expectReachable(QMainWindow* window, QDockWidget* dock, QAbstractItemView* view, const char* panel) {
+  auto inDock = [dock](QWidget* w) { return QRect(w->mapTo(dock, QPoint(0, 0)), w->size()); };
+  EXPECT_TRUE(dock->rect().contains(inDock(view)))
+      << panel << " view " << inDock(view).x() << "+" << inDock(view).width() << " in " << dock->width();
+  for (QScrollBar* bar : {view->verticalScrollBar(), view->horizontalScrollBar()}) {
+    if (bar->isVisible()) {
+      EXPECT_TRUE(dock->rect().contains(inDock(bar))) << panel;
+    }
+  }
+  EXPECT_TRUE(window->rect().contains(dock->geometry())) << panel << " right edge " << dock->geometry().right();
+  const int rows = view->model()->rowCount();
+  ASSERT_GT(rows, 0) << panel;
+  const QModelIndex last = view->model()->index(rows - 1, 0);
+  view->scrollTo(last);
+  QApplication::processEvents();
+  EXPECT_TRUE(view->viewport()->rect().intersects(view->visualRect(last))) << panel;
+  view->scrollToTop();
+}
+
+// Runs in a child that PanelsShareAResizedWindow starts on the X display (ctest does not list
+// it): the window as zars opens it on a module of many locals, then enlarged to 1600 x 1000.
+TEST(WindowOnXChild, PanelsShareAResizedWindow) {
   const char* module = std::getenv("ZARIM_WINDOW_MODULE");
   if (module == nullptr) GTEST_SKIP() << "runs only as a child process";
   application();
@@ -385,25 +416,59 @@ TEST(WindowOnXChild, DocksFillTheWindow) {
   QApplication::processEvents();
   EXPECT_FALSE(window->dock0->isVisible());
   EXPECT_EQ(window->size(), QSize(945, 680));
-  for (QDockWidget* d : {window->dock1, window->dock2, window->dock3, window->dock4})
-    EXPECT_GE(d->width(), 150) << d->objectName().toStdString() << " " << d->width();
-  expectFirstNameWhole(window->inputs_panel->tableWidget, "inputs");
-  expectFirstNameWhole(window->locals_panel->listWidget, "locals");
-  expectFirstNameWhole(window->register_panel->listWidget, "registers");
-  expectFirstNameWhole(window->outputs_panel->tableWidget, "outputs");
+  const std::vector<QDockWidget*> docks{window->dock1, window->dock2, window->dock3, window->dock4};
+  const std::vector<QAbstractItemView*> views{window->inputs_panel->tableWidget, window->locals_panel->listWidget,
+                                              window->register_panel->listWidget, window->outputs_panel->tableWidget};
+  const char* names[] = {"inputs", "locals", "registers", "outputs"};
+  std::vector<QRect> before;
+  for (QDockWidget* d : docks) before.push_back(d->geometry());
+  const int debuggerHeight = window->dock5->height();
+  for (std::size_t i = 0; i < docks.size(); ++i) {
+    EXPECT_GE(docks[i]->width(), 150) << names[i] << " " << docks[i]->width();
+    expectReachable(window, docks[i], views[i], names[i]);
+  }
+  expectFirstNameWhole(views[0], "inputs");
+  expectFirstNameWhole(views[3], "outputs");
+
+  window->resize(1600, 1000);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window->size() == QSize(1600, 1000); }));
+  QApplication::processEvents();
+  int span = 0;
+  for (std::size_t i = 0; i < docks.size(); ++i) {
+    const QRect now = docks[i]->geometry();
+    EXPECT_GT(now.width(), before[i].width()) << names[i];
+    EXPECT_GT(now.height(), before[i].height()) << names[i];
+    // The start proportions, to a few pixels.
+    EXPECT_NEAR(now.width() * 945.0 / 1600, before[i].width(), 4) << names[i];
+    span += now.width();
+    expectReachable(window, docks[i], views[i], names[i]);
+  }
+  EXPECT_GE(span, 1600 * 9 / 10);
+  EXPECT_EQ(window->dock5->height(), debuggerHeight);
+  EXPECT_EQ(window->dock5->width(), 1600);
+  EXPECT_EQ(window->headerDock->width(), 1600);
+  EXPECT_EQ(window->header->width(), 1600);
+  EXPECT_TRUE(window->locals_panel->listWidget->verticalScrollBar()->isVisible());
+  EXPECT_GT(window->locals_panel->listWidget->verticalScrollBar()->maximum(), 0);  // rows below the panel
   delete window;
 }
 
-// Started on a module, the load panel is hidden and the four panels share the window's width.
-TEST(WindowOnX, DocksFillTheWindowWithAModuleArgument) {
+// Started on a module, the load panel is hidden and the four panels share the window's width
+// and height, also once enlarged: the module, of many locals with long names, is built from
+// its source as the examples are.
+TEST(WindowOnX, PanelsShareAResizedWindow) {
   if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
   ScratchDir scratch{"zarim_window_x"};
-  const std::string module = scratch.path + "/pipe.jxc";
-  write_file(module, read_file(kSourceDir + "SIMULATOR_JXC/examples/pipe.jxc"));
+  const std::string built = std::string("'") + ZARIM_BUILD_EXAMPLE + "' '" + kSourceDir +
+                            "tests/SIMULATOR_JXC/data/washer.jx' '" + scratch.path + "' >'" + scratch.path +
+                            "/built' 2>&1";
+  ASSERT_EQ(std::system(built.c_str()), 0) << read_file(scratch.path + "/built");
+  const std::string module = scratch.path + "/Washer.jxc";
   char self[PATH_MAX] = {};
   ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
   const std::string cmd = "ZARIM_WINDOW_MODULE='" + module + "' QT_QPA_PLATFORM=xcb '" + self +
-                          "' --gtest_filter=WindowOnXChild.DocksFillTheWindow >'" + scratch.path + "/out' 2>&1";
+                          "' --gtest_filter=WindowOnXChild.PanelsShareAResizedWindow >'" + scratch.path +
+                          "/out' 2>&1";
   EXPECT_EQ(std::system(cmd.c_str()), 0) << read_file(scratch.path + "/out");
 
   // The main job's run without a display of its own: reactions, then a picture of the window.
