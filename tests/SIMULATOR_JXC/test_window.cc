@@ -1,7 +1,7 @@
-// The simulator window, driven offscreen: frame, loading, colours reaction after reaction
-// (registers, an error output, valued signals against a test value server), Init,
-// Set/Reset, failed loads, state buttons, title bars and the command line; on the X display,
-// the panels sharing a resized window.
+// The simulator window, driven offscreen: frame, loading, colours reaction after reaction,
+// each with a readable text (registers, an error output, valued signals against a test value
+// server), Init, Set/Reset, failed loads, state buttons, title bars and the command line; on
+// the X display, the panels sharing a resized window.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +10,9 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -42,6 +44,27 @@ namespace {
 
 const std::string kSourceDir = folder_of(__FILE__) + "../../";
 
+// The contrast ratio of two colours, from their relative luminances (sRGB).
+double contrast(const QColor& a, const QColor& b) {
+  auto luminance = [](const QColor& c) {
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The colour of a cell or row of view, whose text must read on it at 4.5 : 1 at least.
+template <class Item>
+QColor readableColour(const Item* item, const QAbstractItemView* view) {
+  const QColor back = item->background().color();
+  const QColor text =
+      item->foreground().style() == Qt::NoBrush ? view->palette().color(QPalette::Text) : item->foreground().color();
+  EXPECT_GE(contrast(text, back), 4.5) << item->text().toStdString() << ": " << text.name().toStdString() << " on "
+                                       << back.name().toStdString();
+  return back;
+}
+
 // A copy of a bundled module in a scratch folder, so that its ".log" lands there.
 class WindowTest : public ::testing::Test {
  protected:
@@ -63,16 +86,25 @@ class WindowTest : public ::testing::Test {
     window->nextJxcFile = QString::fromStdString(path);
     window->afficherAll();
   }
-  QColor inputColour(int row) { return window->inputs_panel->tableWidget->item(row, 0)->background().color(); }
-  QColor outputColour(int row) { return window->outputs_panel->tableWidget->item(row, 0)->background().color(); }
+  QColor inputColour(int row) {
+    QTableWidget* in = window->inputs_panel->tableWidget;
+    return readableColour(in->item(row, 0), in);
+  }
+  QColor outputColour(int row) {
+    QTableWidget* out = window->outputs_panel->tableWidget;
+    return readableColour(out->item(row, 0), out);
+  }
   QColor localColour(const QString& name) {
     QListWidget* l = window->locals_panel->listWidget;
     for (int i = 0; i < l->count(); ++i)
-      if (l->item(i)->text() == name) return l->item(i)->background().color();
+      if (l->item(i)->text() == name) return readableColour(l->item(i), l);
     ADD_FAILURE() << "no local " << name.toStdString();
     return QColor();
   }
-  QColor registerColour(int i) { return window->register_panel->listWidget->item(i)->background().color(); }
+  QColor registerColour(int i) {
+    QListWidget* regs = window->register_panel->listWidget;
+    return readableColour(regs->item(i), regs);
+  }
   void selectInput(int row, QRadioButton* state) {
     window->Set_ListColor(window->inputs_panel->tableWidget->model()->index(row, 0));
     state->setChecked(true);
