@@ -5,6 +5,7 @@
 // ("status": the exit code, or "signal N").
 //
 //   jx_outputs <dir> <first seed> <last seed> [depth]   (depth -d: a flat parallel of statements of depth d)
+//   jx_outputs <dir> <first seed> <last seed> modules   programs of several modules, each one's files
 //   jx_outputs --source <file.jx> <dir>      one source, every module (the same files each)
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -20,6 +21,7 @@
 #include "compilation.h"
 #include "module.h"
 #include "parse_jx.h"
+#include "random_modules.h"
 #include "random_program.h"
 
 namespace {
@@ -112,10 +114,16 @@ int main(int argc, char** argv) {
   const std::string dir = argv[1];
   unsigned first = static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10));
   unsigned last = static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10));
-  int depth = argc == 5 ? std::atoi(argv[4]) : 5;
+  const bool modules = argc == 5 && std::string(argv[4]) == "modules";
+  int depth = argc == 5 && !modules ? std::atoi(argv[4]) : 5;
   mkdir(dir.c_str(), 0755);
-  for (unsigned seed = first; seed <= last; ++seed)
-    run_in_child(depth < 0 ? random_program::wide_program(seed, -depth) : random_program::program(seed, depth),
-                 dir + "/" + std::to_string(seed), "M");
+  for (unsigned seed = first; seed <= last; ++seed) {
+    const std::string to = dir + "/" + std::to_string(seed);
+    if (modules)
+      run_in_child(random_modules::ProgramMaker(seed).program().source, to, "");
+    else
+      run_in_child(depth < 0 ? random_program::wide_program(seed, -depth) : random_program::program(seed, depth), to,
+                   "M");
+  }
   return 0;
 }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Compares what two builds of the compiler write, byte for byte: the .jxc of every module and
 # the C, VHDL, BLIF and C# of module M for random programs (bench/jx_outputs.cc, the generator
-# of tests/core/test_jx_random_flow.cc), then the same files for the example of
-# SIMULATOR_JXC/examples. The reference build is made from a revision in a worktree of its own.
+# of tests/core/test_jx_random_flow.cc), those files of every module for as many random programs
+# of several modules (the generator of tests/SIMULATOR_JXC/test_multi_module.cc), then the same
+# files for the example of SIMULATOR_JXC/examples. The reference build is made from a revision
+# in a worktree of its own.
 #
 #   scripts/compare_outputs.sh <revision> [count] [first seed] [jobs]
 #
@@ -26,7 +28,7 @@ targets=(jx_outputs build_example)
 # The reference: the revision's tree with this tree's driver, built in Release.
 if [ ! -d "$base" ]; then git worktree add --detach "$base" "$rev" >/dev/null; fi
 cp bench/jx_outputs.cc "$base/bench/"
-cp tests/support/random_program.h "$base/tests/support/"
+cp tests/support/random_program.h tests/support/random_modules.h "$base/tests/support/"
 grep -q "jx_outputs" "$base/bench/CMakeLists.txt" ||
   sed -n '/^# The compiler.s outputs for random programs/,$p' bench/CMakeLists.txt >>"$base/bench/CMakeLists.txt"
 for tree in "$base/build-rel" "$new_build"; do
@@ -58,6 +60,7 @@ for side in "${sides[@]}"; do
     to=$((from + per - 1))
     [ $to -gt $last ] && to=$last
     [ $from -le $last ] && "$bin/bench/jx_outputs" "$out/$side/random" $from $to "$depth" &
+    [ $from -le $last ] && "$bin/bench/jx_outputs" "$out/$side/modules" $from $to modules &
   done
   wait
 done
@@ -75,11 +78,14 @@ done
 # Standard error names addresses, which differ from run to run.
 find "$out/new" "$out/base" -name stderr -exec sed -i -E 's/0x[0-9a-f]+/0x?/g' {} +
 files=$(find "$out/base" -type f | wc -l)
+multi=$(grep -lx 0 "$out"/base/modules/*/status 2>/dev/null | wc -l)
 cycles=$(grep -lx 1 "$out"/base/random/*/status 2>/dev/null | wc -l)
 if diff -rq "$out/base" "$out/new" >"$out/differences"; then
-  echo "$count programs (seeds $first-$last, $cycles ending on a causality cycle) and the examples: $files files, all identical"
+  echo "$count programs (seeds $first-$last, $cycles ending on a causality cycle), $count of several modules ($multi built)" \
+    "and the examples: $files files, all identical"
 else
-  echo "$count programs (seeds $first-$last) and the examples: $(wc -l <"$out/differences") of $files files differ:"
+  echo "$count programs (seeds $first-$last), $count of several modules and the examples:" \
+    "$(wc -l <"$out/differences") of $files files differ:"
   head -20 "$out/differences"
   exit 1
 fi
