@@ -1,7 +1,6 @@
-// File names and file opening shared by the target code generators.
+// File names and the writing of files shared by the compiled-module writer, the value-server
+// and user-data writers and the target code generators.
 #include "gen_files.h"
-
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -10,6 +9,25 @@
 
 #include "formspp.h"
 #include "module.h"
+#include "whole_file.h"
+
+namespace {
+
+void report(const std::string& text) {
+  fl_show_Smessages(text);
+  std::cerr << text << std::endl;
+}
+
+// An existing file is renamed to path + ".bak" before the new one takes its name.
+void keep_backup(const std::string& path) {
+  if (!std::ifstream(path)) return;
+  std::string backup = path + ".bak";
+  if (std::rename(path.c_str(), backup.c_str()) != 0)
+    std::cerr << "Cannot keep a copy of " << path << " as " << backup << std::endl;
+  std::cerr << "File: " << path << " already exists. File rewrited." << std::endl;
+}
+
+}  // namespace
 
 std::string generated_file_name(const std::string& module_name, const std::string& extension) {
   const std::string& chosen = Module::OutputFile;
@@ -22,33 +40,33 @@ std::string in_output_dir(const std::string& name) { return Module::OutputDir + 
 
 bool write_generated_files(const std::vector<GeneratedFile>& files,
                            const std::function<void(std::vector<std::ostream*>&)>& write) {
-  // Every file is first opened without truncation, so that a failure leaves the others
-  // as they were.
-  std::vector<const std::string*> created;
-  bool failed = false;
+  // Every file is written to a temporary of its own first: a failure anywhere leaves every
+  // file as it was, and the temporaries go with outputs, also when write throws.
+  std::vector<std::unique_ptr<whole_file>> outputs;
+  std::vector<std::ostream*> streams;
+  bool opened = true;
   for (const GeneratedFile& f : files) {
-    bool existed = ::access(f.path.c_str(), F_OK) == 0;
-    std::ofstream probe(f.path, std::ios::out | std::ios::app);
-    if (!probe) {
-      std::string text = "Cannot open output file: " + f.shown;
-      fl_show_Smessages(text);
-      std::cerr << text << std::endl;
-      failed = true;
-    } else if (!existed) {
-      created.push_back(&f.path);
+    outputs.push_back(std::make_unique<whole_file>(f.path));
+    streams.push_back(&outputs.back()->stream());
+    if (!outputs.back()->is_open()) {
+      report(f.refusal + f.shown);
+      opened = false;
     }
   }
-  if (failed) {
-    for (const std::string* path : created) std::remove(path->c_str());
-    return false;
+  if (!opened) return false;
+  write(streams);
+  bool written = true;
+  for (size_t i = 0; i < files.size(); ++i)
+    if (!outputs[i]->finish()) {
+      report("Cannot write output file: " + files[i].shown + ": " + outputs[i]->why());
+      written = false;
+    }
+  for (size_t i = 0; written && i < files.size(); ++i) {
+    if (files[i].backup) keep_backup(files[i].path);
+    if (!outputs[i]->replace()) {
+      report("Cannot write output file: " + files[i].shown + ": " + outputs[i]->why());
+      written = false;
+    }
   }
-  std::vector<std::unique_ptr<std::ofstream>> streams;
-  std::vector<std::ostream*> out;
-  for (const GeneratedFile& f : files) {
-    streams.push_back(std::make_unique<std::ofstream>(f.path, std::ios::out | std::ios::trunc));
-    out.push_back(streams.back().get());
-  }
-  write(out);
-  for (auto& s : streams) s->close();
-  return true;
+  return written;
 }

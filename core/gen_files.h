@@ -1,4 +1,5 @@
-// File names and file opening shared by the target code generators.
+// File names and the writing of files shared by the compiled-module writer, the value-server
+// and user-data writers and the target code generators.
 #ifndef GEN_FILES_H
 #define GEN_FILES_H
 
@@ -15,17 +16,24 @@ std::string generated_file_name(const std::string& module_name, const std::strin
 // Module::OutputDir + "/" + name.
 std::string in_output_dir(const std::string& name);
 
-// One file of a generator: the path opened, and the name the failure message gives.
+// One file of a writer: the path written, the name its messages give, the text before that
+// name when the file cannot be opened, and whether an existing file is kept as path + ".bak"
+// (and said so on standard error) when the new one replaces it.
 struct GeneratedFile {
   std::string path;
   std::string shown;
+  std::string refusal = "Cannot open output file: ";
+  bool backup = false;
 };
 
-// Opens every file for writing (created or truncated) and hands the streams, in the order
-// of files, to write; then closes them. A file that cannot be opened gives
-// "Cannot open output file: " + its shown name in a message box and on standard error;
-// then write is not called, no existing file is truncated and the files this call created
-// are removed. Returns whether write ran.
+// Writes every file whole or leaves it as it was. Each file is first a temporary beside it
+// (a whole_file); write gets their streams in the order of files. Only when every write and
+// every close succeeded do the temporaries take the files' names (a symbolic link there is
+// replaced itself, the file it names left alone). A file that cannot be opened gives its
+// refusal + shown name, and write is not called; a failed write, close or rename gives
+// "Cannot write output file: " + shown + ": " + the reason; each in a message box and on
+// standard error. A failure before the renames leaves every file untouched; the temporaries
+// are removed in every case, also when write throws. Returns whether every file was written.
 bool write_generated_files(const std::vector<GeneratedFile>& files,
                            const std::function<void(std::vector<std::ostream*>&)>& write);
 

@@ -14,47 +14,9 @@
 
 #include "compilation.h"
 #include "parse_jxc.h"
+#include "whole_file.h"
 
 namespace {
-
-// Buffered output to a file descriptor, closed with the buffer.
-class fd_buffer : public std::streambuf {
- public:
-  explicit fd_buffer(int fd) : fd(fd) { setp(space, space + sizeof space); }
-  ~fd_buffer() override {
-    drain();
-    ::close(fd);
-  }
-  fd_buffer(const fd_buffer&) = delete;
-  fd_buffer& operator=(const fd_buffer&) = delete;
-
- protected:
-  int overflow(int c) override {
-    if (!drain()) return traits_type::eof();
-    if (!traits_type::eq_int_type(c, traits_type::eof())) {
-      *pptr() = traits_type::to_char_type(c);
-      pbump(1);
-    }
-    return traits_type::not_eof(c);
-  }
-  int sync() override { return drain() ? 0 : -1; }
-
- private:
-  bool drain() {
-    const char* p = pbase();
-    while (p < pptr()) {
-      ssize_t n = ::write(fd, p, static_cast<size_t>(pptr() - p));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      p += n;
-    }
-    bool all = p == pptr();
-    setp(space, space + sizeof space);
-    return all;
-  }
-  int fd;
-  char space[4096];
-};
 
 // Opens path for writing as a regular file of its own, never through a symbolic link: the
 // descriptor, or -1 with the reason in why. O_NONBLOCK keeps a FIFO from blocking the open.

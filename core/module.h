@@ -183,6 +183,9 @@ class Module {
   void loose_first_underscore_in_name_variables();
 
   // ----- compiled-module file -----
+  // Every file a module writes (this one, the generated simulation files and each target
+  // generator's) is written whole or not at all through write_generated_files
+  // (gen_files.h): a failed open, write or close is reported and leaves the file as it was.
   // OutputDir + "/" + the file name (name + ".jxc", or OutputFile, ".jxc" added when it
   // holds none) through JXC_put; IllegalOperationException without an equation table.
   void save();
@@ -197,11 +200,11 @@ class Module {
   // ----- generated simulation files -----
   // SimulationJxcDir/zars_<name>.cc through SIMUL_JXC_put.
   void save_zars_code();
-  // SimulationJxcDir/user_data_<name>.h and .cc through SIMUL_JXC_put_user_files; an
-  // existing file is first renamed to the same path + ".bak".
+  // SimulationJxcDir/user_data_<name>.h and .cc through SIMUL_JXC_put_user_files; when
+  // both are written, an existing file is first renamed to the same path + ".bak".
   void save_user_data_code();
-  // Writes SimulationDir + name + ".blif" (finalising first when needed) and runs
-  // "blif_simul <path>" through the shell, the path quoted.
+  // Writes SimulationDir + name + ".blif" (finalising first when needed) and, when it was
+  // written, runs "blif_simul <path>" through the shell, the path quoted.
   void simulate();
   // The value server's whole source (gen_server.cc): the type functions, then
   // compute_data_value with its MC (only with a method table), BOP, UOP and CONST (only

@@ -18,6 +18,7 @@
 #include "data.h"
 #include "equationtable.h"
 #include "formspp.h"
+#include "gen_files.h"
 #include "module.h"
 #include "module_signal.h"
 #include "sexception.h"
@@ -436,13 +437,5 @@ void Module::save() {
   std::ostringstream text;
   JXC_put(text, 2, !Compilation::KeepWiresFlag, Compilation::ForgetLocalsNameFlag);
   if (std::ifstream(path).good()) std::cerr << "File: " << path << " already exists. File rewrited." << std::endl;
-  std::ofstream out(path, std::ios::out | std::ios::trunc);
-  if (!out) {
-    std::string message = "Cannot open output file: " + path;
-    fl_show_Smessages(message);
-    std::cerr << message << std::endl;
-    return;
-  }
-  out << text.str();
-  out.close();
+  write_generated_files({{path, path}}, [&](std::vector<std::ostream*>& out) { *out[0] << text.str(); });
 }

@@ -9,12 +9,12 @@
 //
 // Prints the path of each file written. Status 0 when every file is written; 1 when the
 // source is refused, a module cannot be built, dir cannot be created or a file cannot be
-// written (with the reason on standard error); the compiler's own fatal reports keep theirs.
+// written whole (the file and the reason on standard error; the file is left as it was); the
+// compiler's own fatal reports keep theirs.
 #include <errno.h>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -48,24 +48,38 @@ std::string why_unwritable(const std::string& path) {
   return "it could not be opened";
 }
 
-// Runs write, which writes the files paths; prints each path written and says why of each
-// other one. True when all were written.
+// Why the library did not write path, from its message that names it: the reason after
+// "<path>: " (a write, the close or the rename failed), or the system's answer when the
+// message ends with path (it could not be opened); "" when no message names it.
+std::string why_not_written(const std::string& path) {
+  for (const std::string& text : shown) {
+    if (text.size() >= path.size() && text.compare(text.size() - path.size(), path.size(), path) == 0)
+      return why_unwritable(path);
+    size_t at = text.find(path + ": ");
+    if (at != std::string::npos) return text.substr(at + path.size() + 2);
+  }
+  return "";
+}
+
+// Runs write, which writes the files paths, all or none; prints each path written and says
+// why of each other one. True when all were written.
 bool write_files(const std::vector<std::string>& paths, const std::function<void()>& write) {
   shown.clear();
   write();
-  bool all = true;
+  std::vector<std::string> why;
+  std::string refused;
   for (const std::string& path : paths) {
-    const bool refused = std::any_of(shown.begin(), shown.end(), [&](const std::string& text) {
-      return text.size() >= path.size() && text.compare(text.size() - path.size(), path.size(), path) == 0;
-    });
-    if (refused) {
-      std::cerr << "build_example: " << path << " not written: " << why_unwritable(path) << "\n";
-      all = false;
-    } else {
-      std::cout << path << "\n";
-    }
+    why.push_back(why_not_written(path));
+    if (!why.back().empty() && refused.empty()) refused = path;
   }
-  return all;
+  for (size_t i = 0; i < paths.size(); ++i) {
+    if (refused.empty())
+      std::cout << paths[i] << "\n";
+    else
+      std::cerr << "build_example: " << paths[i] << " not written: "
+                << (why[i].empty() ? "it goes with " + refused + ", which could not be written" : why[i]) << "\n";
+  }
+  return refused.empty();
 }
 
 bool build(Module* m, const std::string& dir) {

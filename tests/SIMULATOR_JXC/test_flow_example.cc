@@ -2,6 +2,7 @@
 // the value server and the user-data skeleton; the pure module read back reacts as its
 // source says, and the valued one reacts with the values of the server compiled from the
 // generated code and the completed user file.
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,6 +10,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -126,6 +128,104 @@ TEST(ExampleBuilder, MakesItsFolderAndReportsAFileItCannotWrite) {
 
   write_file(scratch.path + "/plain", "");
   EXPECT_NE(std::system((run + "'" + scratch.path + "/plain/out' 2>/dev/null").c_str()), 0);
+}
+
+const std::vector<std::string> kExampleFiles = {"Blink.jxc", "Valued.jxc", "zars_Valued.cc", "user_data_Valued.h",
+                                                 "user_data_Valued.cc"};
+
+bool is_user_file(const std::string& f) { return f.rfind("user_data_", 0) == 0; }
+
+// The names in dir.
+std::set<std::string> entries(const std::string& dir) {
+  std::set<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d))
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.insert(e->d_name);
+    closedir(d);
+  }
+  return names;
+}
+
+// build_example into a tmpfs left with 0 to 40 KB free, over older texts of its five files: each
+// file is either whole and printed (an older user file kept as .bak) or left as it was and
+// named with the reason on standard error; the status is 1 when any is not written; no
+// temporary is left beside them.
+TEST(ExampleBuilder, AFullDiskLeavesEachFileWholeOrAsItWas) {
+  SmallTmpfs disk(128);
+  if (!disk.mounted()) GTEST_SKIP() << disk.why;
+  ScratchDir scratch{"zarim_full"};
+  const std::string ref = scratch.path + "/ref", out = disk.path + "/out";
+  const std::string run = std::string("'") + ZARIM_BUILD_EXAMPLE + "' '" + valued_example_dir() + "valued.jx' ";
+  ASSERT_EQ(std::system((run + "'" + ref + "' >/dev/null 2>&1").c_str()), 0);
+  std::set<size_t> written_counts;
+  for (long free_kb = 0; free_kb <= 40; free_kb += 4) {
+    SCOPED_TRACE("free KB " + std::to_string(free_kb));
+    ASSERT_EQ(std::system(("rm -rf '" + out + "' '" + disk.path + "/fill'").c_str()), 0);
+    ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+    for (const std::string& f : kExampleFiles) write_file(out + "/" + f, "old " + f);
+    disk.fill_leaving(free_kb);
+    const int status = std::system((run + "'" + out + "' >'" + scratch.path + "/printed' 2>'" + scratch.path +
+                                    "/errors'").c_str());
+    const std::string printed = read_file(scratch.path + "/printed"), errors = read_file(scratch.path + "/errors");
+    std::set<std::string> expected_entries;
+    size_t written = 0;
+    for (const std::string& f : kExampleFiles) {
+      const std::string path = out + "/" + f;
+      expected_entries.insert(f);
+      if (printed.find(path + "\n") != std::string::npos) {
+        ++written;
+        EXPECT_EQ(read_file(path), read_file(ref + "/" + f)) << f;
+        if (!is_user_file(f)) continue;
+        EXPECT_EQ(read_file(path + ".bak"), "old " + f);
+        expected_entries.insert(f + ".bak");
+      } else {
+        EXPECT_EQ(read_file(path), "old " + f);
+        // The user files are written both or neither.
+        const std::string line = "build_example: " + path + " not written: ";
+        const std::string partner = out + "/user_data_Valued." + (f == "user_data_Valued.h" ? "cc" : "h");
+        auto said = [&](const std::string& why) { return errors.find(line + why + "\n") != std::string::npos; };
+        EXPECT_TRUE(said("No space left on device") ||
+                    (is_user_file(f) && said("it goes with " + partner + ", which could not be written")))
+            << f << "\n" << errors;
+      }
+    }
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), written == kExampleFiles.size() ? 0 : 1) << errors;
+    EXPECT_EQ(entries(out), expected_entries);
+    written_counts.insert(written);
+  }
+  // From nothing written to everything, through files written and files refused side by side.
+  EXPECT_EQ(*written_counts.begin(), 0u);
+  EXPECT_EQ(*written_counts.rbegin(), kExampleFiles.size());
+  EXPECT_GE(written_counts.size(), 3u);
+}
+
+// Outputs named by symbolic links: each link is replaced by the new file and the file it named
+// is left as it was (a user file's link is kept as its .bak).
+TEST(ExampleBuilder, ReplacesALinkAndLeavesTheFileItNames) {
+  ScratchDir scratch{"zarim_links"};
+  const std::string ref = scratch.path + "/ref", out = scratch.path + "/out", kept = scratch.path + "/kept";
+  const std::string run = std::string("'") + ZARIM_BUILD_EXAMPLE + "' '" + valued_example_dir() + "valued.jx' ";
+  ASSERT_EQ(std::system((run + "'" + ref + "' >/dev/null 2>&1").c_str()), 0);
+  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(kept.c_str(), 0755), 0);
+  for (const std::string& f : kExampleFiles) {
+    write_file(kept + "/" + f, "kept " + f);
+    ASSERT_EQ(symlink(("../kept/" + f).c_str(), (out + "/" + f).c_str()), 0);
+  }
+  ASSERT_EQ(std::system((run + "'" + out + "' >/dev/null 2>'" + scratch.path + "/errors'").c_str()), 0)
+      << read_file(scratch.path + "/errors");
+  for (const std::string& f : kExampleFiles) {
+    struct stat st;
+    ASSERT_EQ(lstat((out + "/" + f).c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode)) << f;
+    EXPECT_EQ(read_file(out + "/" + f), read_file(ref + "/" + f)) << f;
+    EXPECT_EQ(read_file(kept + "/" + f), "kept " + f);
+    if (is_user_file(f)) {
+      EXPECT_EQ(lstat((out + "/" + f + ".bak").c_str(), &st), 0);
+      EXPECT_TRUE(S_ISLNK(st.st_mode));
+    }
+  }
 }
 
 // A loop whose body can be instantaneous: the report names the module and the variables of the

@@ -1,7 +1,9 @@
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -14,6 +16,7 @@
 #include "module_and_files.h"
 #include "server_tables.h"
 #include "sexception.h"
+#include "source_harness.h"
 #include "test_scope.h"
 
 namespace {
@@ -201,6 +204,78 @@ TEST_F(ModuleFilesTest, UserDataFilesAreKeptAsBackups) {
   EXPECT_EQ(read_file(dir + "/user_data_M.h.bak"), "completed header");
   EXPECT_EQ(read_file(dir + "/user_data_M.cc.bak"), "completed body");
   EXPECT_EQ(read_file(dir + "/user_data_M.h").rfind("#ifndef  USER_DATA_M_H\n", 0), 0u);
+}
+
+// On a full disk every writer of a module (the .jxc, the value server, the user files, the
+// netlist for the simulator and each target generator) reports its file with the reason and
+// leaves the older file as it was, with no temporary beside it; the simulator is not run.
+TEST_F(ModuleFilesTest, EveryWriterLeavesItsFileAsItWasOnAFullDisk) {
+  SmallTmpfs disk(64);
+  if (!disk.mounted()) GTEST_SKIP() << disk.why;
+  SourceHarness source(read_file(valued_example_dir() + "valued.jx"));
+  Module* m = source.module("Valued");
+  source.build("Valued");
+  const std::vector<std::string> files = {"F.jxc", "zars_Valued.cc", "user_data_Valued.h", "user_data_Valued.cc",
+                                          "Valued.blif", "F.c", "F.h", "F.cs", "F.vhdl", "F.gal", "F.smv",
+                                          "F.blif", "F.dbg"};
+  for (const std::string& f : files) write_file(disk.path + "/" + f, "old " + f);
+  disk.fill_leaving(0);
+  char* here = getcwd(nullptr, 0);
+  ASSERT_EQ(chdir(disk.path.c_str()), 0);
+  const std::string saved_dir = Module::OutputDir, saved_file = Module::OutputFile;
+  Module::OutputDir = Module::SimulationJxcDir = ".";
+  Module::SimulationDir = "./";
+  Module::OutputFile = "F";
+  const std::string saved_path = getenv("PATH") != nullptr ? getenv("PATH") : "";
+  setenv("PATH", "/nonexistent", 1);  // blif_simul, were it run, is not found
+  const std::vector<std::pair<const char*, void (Module::*)()>> writers = {
+      {"save", &Module::save},
+      {"save_zars_code", &Module::save_zars_code},
+      {"save_user_data_code", &Module::save_user_data_code},
+      {"simulate", &Module::simulate},
+      {"printC", &Module::printC},
+      {"printCSHARP", &Module::printCSHARP},
+      {"printVHDL", &Module::printVHDL},
+      {"printENCAPSULATEDGAL", &Module::printENCAPSULATEDGAL},
+      {"printSMV", &Module::printSMV},
+      {"printBLIF", &Module::printBLIF},
+      {"printDebug", &Module::printDebug}};
+  for (const auto& w : writers) {
+    testing::internal::CaptureStderr();
+    (m->*w.second)();
+    const std::string err = testing::internal::GetCapturedStderr();
+    std::istringstream lines(err);
+    int refused = 0;
+    for (std::string line; std::getline(lines, line);)
+      if (line.rfind("Cannot ", 0) == 0) {
+        ++refused;
+        EXPECT_TRUE(line.rfind("Cannot write output file: ", 0) == 0 && line.size() > 25 &&
+                    line.compare(line.size() - 25, 25, ": No space left on device") == 0)
+            << w.first << ": " << line;
+      }
+    EXPECT_GT(refused, 0) << w.first << ": " << err;
+    EXPECT_EQ(err.find("blif_simul"), std::string::npos) << "the simulator was run: " << err;
+  }
+  setenv("PATH", saved_path.c_str(), 1);
+  Module::OutputDir = saved_dir;
+  Module::OutputFile = saved_file;
+  ASSERT_EQ(chdir(here), 0);
+  std::free(here);
+  std::vector<std::string> left;
+  for (const std::string& f : files) {
+    EXPECT_EQ(read_file(disk.path + "/" + f), "old " + f);
+    left.push_back(f);
+  }
+  left.push_back("fill");
+  std::sort(left.begin(), left.end());
+  std::vector<std::string> found;
+  if (DIR* d = opendir(disk.path.c_str())) {
+    while (dirent* e = readdir(d))
+      if (e->d_name[0] != '.') found.push_back(e->d_name);
+    closedir(d);
+  }
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, left);
 }
 
 TEST_F(ModuleFilesTest, SimulateRunsTheStandInOnTheQuotedPath) {

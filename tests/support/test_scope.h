@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -27,6 +30,41 @@ struct ScratchDir {
   }
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
+};
+
+// A tmpfs of a few kilobytes mounted on a scratch folder, unmounted afterwards; only root can
+// mount it (why says why it is not mounted).
+struct SmallTmpfs {
+  ScratchDir scratch{"zarim_tmpfs"};
+  const std::string path = scratch.path;
+  std::string why;
+  explicit SmallTmpfs(long kilobytes) {
+    if (geteuid() != 0) {
+      why = "mounting a tmpfs needs root";
+      return;
+    }
+    std::string cmd = "mount -t tmpfs -o size=" + std::to_string(kilobytes) + "k tmpfs '" + path + "' 2>/dev/null";
+    if (system(cmd.c_str()) != 0) why = "the tmpfs could not be mounted";
+  }
+  ~SmallTmpfs() {
+    if (why.empty()) {
+      EXPECT_EQ(system(("umount '" + path + "'").c_str()), 0);
+    }
+  }
+  bool mounted() const { return why.empty(); }
+  // Fills it with the file "fill" until at most free_kilobytes are left.
+  void fill_leaving(long free_kilobytes) {
+    struct statvfs st;
+    ASSERT_EQ(statvfs(path.c_str(), &st), 0);
+    long left = static_cast<long>(st.f_bavail * st.f_frsize) - free_kilobytes * 1024;
+    FILE* f = std::fopen((path + "/fill").c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::string block(1024, 'f');
+    for (; left > 0; left -= 1024) std::fwrite(block.data(), 1, block.size(), f);
+    std::fclose(f);
+  }
+  SmallTmpfs(const SmallTmpfs&) = delete;
+  SmallTmpfs& operator=(const SmallTmpfs&) = delete;
 };
 
 // Message boxes recorded instead of shown; the default sink comes back afterwards.

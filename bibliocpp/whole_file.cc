@@ -1,0 +1,171 @@
+#include "whole_file.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <set>
+
+fd_buffer::fd_buffer(int fd) : fd_(fd) { setp(space_, space_ + sizeof space_); }
+
+fd_buffer::~fd_buffer() { close(); }
+
+int fd_buffer::close() {
+  if (fd_ < 0) return error_;
+  drain();
+  if (::close(fd_) != 0 && error_ == 0) error_ = errno;
+  fd_ = -1;
+  return error_;
+}
+
+int fd_buffer::overflow(int c) {
+  if (!drain()) return traits_type::eof();
+  if (!traits_type::eq_int_type(c, traits_type::eof())) {
+    *pptr() = traits_type::to_char_type(c);
+    pbump(1);
+  }
+  return traits_type::not_eof(c);
+}
+
+int fd_buffer::sync() { return drain() ? 0 : -1; }
+
+bool fd_buffer::drain() {
+  const char* p = pbase();
+  while (error_ == 0 && fd_ >= 0 && p < pptr()) {
+    ssize_t n = ::write(fd_, p, static_cast<size_t>(pptr() - p));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) error_ = n < 0 ? errno : EIO;
+    else p += n;
+  }
+  setp(space_, space_ + sizeof space_);
+  return error_ == 0;
+}
+
+namespace {
+
+// The temporaries of this process not yet replaced or removed, removed at exit: a process that
+// ends while writing leaves no stray file beside its outputs. Each is kept with the process
+// that made it, so that a forked child that exits leaves its parent's alone.
+struct Temporaries {
+  std::mutex mutex;
+  std::set<std::pair<pid_t, std::string>> live;
+
+  static Temporaries& get() {
+    static Temporaries* t = [] {
+      std::atexit([] { get().remove_all(); });
+      return new Temporaries;
+    }();
+    return *t;
+  }
+  void add(const std::string& path) {
+    std::lock_guard<std::mutex> l(mutex);
+    live.emplace(::getpid(), path);
+  }
+  void drop(const std::string& path) {
+    std::lock_guard<std::mutex> l(mutex);
+    live.erase({::getpid(), path});
+  }
+  void remove_all() {
+    std::lock_guard<std::mutex> l(mutex);
+    for (const auto& t : live)
+      if (t.first == ::getpid()) ::unlink(t.second.c_str());
+    live.clear();
+  }
+};
+
+// Why path may not be replaced by a new file, or "" when it may (absent, a symbolic link, or a
+// regular file this process may write); mode gets a regular file's permission bits.
+std::string refusal(const std::string& path, mode_t& mode, bool& keep_mode) {
+  struct stat st;
+  keep_mode = false;
+  if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? "" : std::strerror(errno);
+  if (S_ISLNK(st.st_mode)) return "";
+  if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+  if (!S_ISREG(st.st_mode)) return "it is not a regular file";
+  if (::access(path.c_str(), W_OK) != 0) return std::strerror(errno);
+  mode = st.st_mode & 07777;
+  keep_mode = true;
+  return "";
+}
+
+}  // namespace
+
+whole_file::whole_file(const std::string& path) : path_(path), stream_(nullptr) {
+  mode_t mode = 0;
+  bool keep_mode = false;
+  why_ = refusal(path, mode, keep_mode);
+  if (!why_.empty()) return;
+  static std::atomic<unsigned long> count{0};
+  Temporaries& live = Temporaries::get();
+  int fd = -1;
+  // A name taken by another writer (or left by a process that was killed) is passed over.
+  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    temporary_ = path + "." + std::to_string(::getpid()) + "." + std::to_string(++count) + ".tmp";
+    fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    why_ = std::strerror(errno);
+    temporary_.clear();
+    return;
+  }
+  live.add(temporary_);
+  if (keep_mode) (void)::fchmod(fd, mode);
+  buffer_ = new fd_buffer(fd);
+  stream_.rdbuf(buffer_);
+}
+
+whole_file::~whole_file() { discard(); }
+
+bool whole_file::finish() {
+  if (buffer_ == nullptr) {
+    if (why_.empty()) why_ = "it is not open";
+    return false;
+  }
+  stream_.flush();
+  int error = buffer_->close();
+  if (error == 0 && !stream_) error = EIO;
+  if (error != 0) {
+    why_ = std::strerror(error);
+    discard();
+    return false;
+  }
+  finished_ = true;
+  return true;
+}
+
+bool whole_file::replace() {
+  if (!finished_) {
+    if (why_.empty()) why_ = "it is not finished";
+    return false;
+  }
+  if (std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    why_ = std::strerror(errno);
+    discard();
+    return false;
+  }
+  Temporaries::get().drop(temporary_);
+  temporary_.clear();
+  finished_ = false;
+  return true;
+}
+
+void whole_file::discard() {
+  if (buffer_ != nullptr) {
+    stream_.rdbuf(nullptr);
+    delete buffer_;
+    buffer_ = nullptr;
+  }
+  if (!temporary_.empty()) {
+    ::unlink(temporary_.c_str());
+    Temporaries::get().drop(temporary_);
+    temporary_.clear();
+  }
+  finished_ = false;
+}
