@@ -78,6 +78,12 @@ StrongAbort::StrongAbort(const std::string& n, Module* m, Expression* c, Stateme
 
 void StrongAbort::compile(Module* m, EquationTable* t) {
   Bddexpressionwood* w = t->getBddexpressionWood();
+  // The definitions kept name w's manager: they go on every way out, so that a branch copy
+  // destroyed while an exception passes here holds no handle of its own.
+  struct Forget {
+    std::map<long, bdd>& kept;
+    ~Forget() { kept.clear(); }
+  } forget{before_body};
   before_body.clear();
   forEmittedRails(m, w, [&](long id) {
     Bddexpression* e = w->slot(id);
@@ -85,7 +91,6 @@ void StrongAbort::compile(Module* m, EquationTable* t) {
   });
   body->compile(m, t);
   createEquations(m, t);
-  before_body.clear();
 }
 
 void StrongAbort::createEquations(Module* m, EquationTable* t) {

@@ -14,6 +14,10 @@
 #include "sexception.h"
 #include "signal_manager.h"
 #include "source_harness.h"
+#include "statement_control.h"
+#include "statement_parallel.h"
+#include "statement_preempt.h"
+#include "statement_time.h"
 
 namespace {
 
@@ -81,4 +85,47 @@ TEST(Forks, CheckBeforeACopyFindsASignalWithoutTable) {
   EXPECT_EQ(missingTable(m, t), "");
   dropped->dropOccurrenceTable();
   EXPECT_EQ(missingTable(m, t), "Dropped");
+}
+
+namespace {
+
+// Compiles its child, then throws, as a branch whose compile fails part-way does.
+class ThrowsAfter : public Statement {
+ public:
+  ThrowsAfter(const std::string& n, Module* m, Statement* child) : Statement(n, m), child(child) {}
+  void compile(Module* m, EquationTable* t) override {
+    child->compile(m, t);
+    throw IllegalOperationException("ThrowsAfter::compile", "thrown");
+  }
+  bool reincarnate() override { return false; }
+  Statement* child;
+};
+
+}  // namespace
+
+// A branch that throws part-way through its compile, in a fork nested in another (a parallel,
+// a flat parallel, a present's else branch), inside a strong abort (which keeps the
+// definitions the body may change while it compiles) or not: the exception reaches the caller,
+// and no copy's manager outlives a handle into it (a debug build checks each one's count).
+TEST(Forks, ExceptionInANestedForkReachesTheCaller) {
+  for (int shape = 0; shape < 8; ++shape) {
+    SCOPED_TRACE("shape " + std::to_string(shape));
+    ReactionHarness h;
+    Module* m = h.module();
+    Signal* i = h.input("I");
+    Signal* o = h.output("O");
+    Signal* p = h.output("P");
+    Signal* q = h.output("Q");
+    auto emit = [&](Signal* s) { return new Emit(h.name("E"), m, s); };
+    auto seq = [&](Statement* a, Statement* b) { return new Sequence(h.name("Q"), m, a, b); };
+    Statement* failing = new ThrowsAfter(h.name("T"), m, seq(emit(q), seq(new Pause(h.name("PS"), m), emit(o))));
+    if (shape >= 4) failing = new StrongAbort(h.name("A"), m, i, seq(emit(p), failing));
+    Statement* inner = nullptr;
+    if (shape % 4 == 0) inner = new Parallel(h.name("Par"), m, emit(p), failing);
+    if (shape % 4 == 1) inner = new Pn(h.name("Pn"), m, {emit(p), emit(o), failing});
+    if (shape % 4 == 2) inner = new Present(h.name("Pr"), m, i, emit(p), failing);
+    if (shape % 4 == 3) inner = new Parallel(h.name("Par"), m, failing, emit(p));
+    Statement* body = new Parallel(h.name("Par"), m, emit(o), seq(emit(q), inner));
+    EXPECT_THROW(h.compile(body), IllegalOperationException);
+  }
 }
