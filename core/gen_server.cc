@@ -16,18 +16,47 @@ namespace {
 // The type names in byte-wise name order (the table's map order).
 const std::map<std::string, int>& type_names() { return *Compilation::GDataTypeTable->getTypes(); }
 
-// One function per operator: "string <name>(string type, string arg1, string arg2)" with
-// result starting "--", T_to_string(string_to_T(arg1) op string_to_T(arg2)) per type.
-void put_arith(std::ostream& os, const char* fname, const char* op) {
+// One function per operator: "string <name>(string type, string arg1, string arg2)"; for
+// each type T, T_to_string(a op b) of a = string_to_T(arg1) and b = string_to_T(arg2), unless
+// check (a class template over numeric_limits<T>::is_integer and its member) finds that a op b
+// has no value: "--".
+void put_checked(std::ostream& os, const char* fname, const char* op, const char* check, const char* fails) {
   os << "string " << fname << "(string type, string arg1, string arg2)\n{\n  string result = \"--\";\n";
-  for (const auto& t : type_names())
-    os << "  if (type ==  \"" << t.first << "\") result = " << t.first << "_to_string(string_to_" << t.first
-       << "(arg1) " << op << " string_to_" << t.first << "(arg2));\n";
+  for (const auto& t : type_names()) {
+    const std::string& n = t.first;
+    os << "  if (type ==  \"" << n << "\") {\n    " << n << " a = string_to_" << n << "(arg1), b = string_to_" << n
+       << "(arg2);\n    if (!" << check << "<numeric_limits<" << n << ">::is_integer>::" << fails << "(a, b)) result = " << n
+       << "_to_string(a " << op << " b);\n  }\n";
+  }
   os << "  return result;\n}\n\n";
 }
 
+// binop_plus, binop_minus and binop_mult: an integer result outside its type has no value
+// ("--") instead of overflowing; other types compute as they are.
+void put_arithmetic(std::ostream& os) {
+  os << "/* An integer sum, difference or product outside its type has no value */\n"
+        "template <bool integer> struct zars_overflow\n{\n"
+        "  template <class T> static bool plus(const T &, const T &) { return false; }\n"
+        "  template <class T> static bool minus(const T &, const T &) { return false; }\n"
+        "  template <class T> static bool mult(const T &, const T &) { return false; }\n};\n"
+        "template <> struct zars_overflow<true>\n{\n"
+        "  template <class T> static bool plus(const T & a, const T & b)\n"
+        "  { return b > T(0) ? a > numeric_limits<T>::max() - b : a < numeric_limits<T>::min() - b; }\n"
+        "  template <class T> static bool minus(const T & a, const T & b)\n"
+        "  { return b > T(0) ? a < numeric_limits<T>::min() + b : a > numeric_limits<T>::max() + b; }\n"
+        "  template <class T> static bool mult(const T & a, const T & b)\n"
+        "  {\n"
+        "    if (a == T(0) || b == T(0)) return false;\n"
+        "    if (a > T(0)) return b > T(0) ? a > numeric_limits<T>::max() / b : b < numeric_limits<T>::min() / a;\n"
+        "    return b > T(0) ? a < numeric_limits<T>::min() / b : b < numeric_limits<T>::max() / a;\n"
+        "  }\n};\n\n";
+  put_checked(os, "binop_plus", "+", "zars_overflow", "plus");
+  put_checked(os, "binop_minus", "-", "zars_overflow", "minus");
+  put_checked(os, "binop_mult", "*", "zars_overflow", "mult");
+}
+
 // binop_div: an integer division by zero, or of the least value by -1, has no value ("--")
-// instead of ending the server; other types divide as put_arith does.
+// instead of ending the server; other types divide as they are.
 void put_division(std::ostream& os) {
   os << "/* An integer division by zero, or of the least value by -1, has no value */\n"
         "template <bool integer> struct zars_division\n{\n"
@@ -36,14 +65,7 @@ void put_division(std::ostream& os) {
         "  template <class T> static bool fails(const T & a, const T & b)\n"
         "  { return b == T(0) || (numeric_limits<T>::is_signed && b == T(-1) && a == numeric_limits<T>::min()); }\n"
         "};\n\n";
-  os << "string binop_div(string type, string arg1, string arg2)\n{\n  string result = \"--\";\n";
-  for (const auto& t : type_names()) {
-    const std::string& n = t.first;
-    os << "  if (type ==  \"" << n << "\") {\n    " << n << " a = string_to_" << n << "(arg1), b = string_to_" << n
-       << "(arg2);\n    if (!zars_division<numeric_limits<" << n << ">::is_integer>::fails(a, b)) result = " << n
-       << "_to_string(a / b);\n  }\n";
-  }
-  os << "  return result;\n}\n\n";
+  put_checked(os, "binop_div", "/", "zars_division", "fails");
 }
 
 void put_compare(std::ostream& os, const char* fname, const char* op) {
@@ -55,7 +77,7 @@ void put_compare(std::ostream& os, const char* fname, const char* op) {
 }
 
 // The fixed socket server and main: it listens on the loopback address for one client and
-// ends each reply with a NUL byte. The simulator's command line quotes its module word;
+// ends each reply with a NUL byte; a request whose user function throws is answered "--". The simulator's command line quotes its module word;
 // SIGPIPE is ignored so that a vanished simulator gives a failed send.
 const char* const ServerText[] = {
     "#define ZARS_BUFFER_RECEPT_LENGTH 1024",
@@ -235,7 +257,9 @@ const char* const ServerText[] = {
     "    cerr << \"reading SOCKET ...\" << endl;",
     "    if (r > 0) {",
     "      cerr << \"BUFFER RECEIVED:\" << request << endl;",
-    "      string reply = compute_data_value(request);",
+    "      string reply;",
+    "      // A user function that throws gives no value.",
+    "      try { reply = compute_data_value(request); } catch (...) { reply = \"--\"; }",
     "      // An empty reply would never reach the simulator.",
     "      if (reply.empty()) reply = \"--\";",
     "      cerr << \"TRANSMIT:\" << reply << endl;",
@@ -292,9 +316,7 @@ void Module::SIMUL_JXC_put_predef_func(std::ostream& os) {
   os << "  return result;\n}\n\n";
   os << "/* string to bool conversion */\nbool string_to_bool (string s)\n{\n  return s == \"true\";\n}\n\n";
   os << "/* Binary Operators */ \n";
-  put_arith(os, "binop_plus", "+");
-  put_arith(os, "binop_minus", "-");
-  put_arith(os, "binop_mult", "*");
+  put_arithmetic(os);
   put_division(os);
   put_compare(os, "binop_equal", "==");
   put_compare(os, "binop_notequal", "!=");

@@ -1,5 +1,8 @@
 #include "user_data_Valued.h"
 
+#include <limits>
+#include <stdexcept>
+
 // A num is a decimal integer, a real a decimal number; "--" is no value.
 bool check_num(string arg){
   if (arg.empty()) return false;
@@ -28,8 +31,11 @@ num count()
    return ++calls;
 }
 
+// Twice a num beyond half its range is no num: the server answers "--".
 num twice(num arg0)
 {
+   if (arg0 > numeric_limits<num>::max() / 2 || arg0 < numeric_limits<num>::min() / 2)
+      throw overflow_error("twice");
    return 2 * arg0;
 }
 

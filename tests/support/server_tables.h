@@ -57,9 +57,9 @@ inline std::string standin_bin_dir() {
 inline bool have_gxx() { return tool_on_path("g++"); }
 
 // Writes zars_Valued.cc into dir (the tables of ServerTables must be in place), copies the
-// completed user files there and compiles dir/zars_Valued, warnings as errors. Returns the
-// compiler's status.
-inline int build_valued_server(const std::string& dir) {
+// completed user files there and compiles dir/zars_Valued, warnings as errors, with the
+// compiler flags given. Returns the compiler's status.
+inline int build_valued_server(const std::string& dir, const std::string& flags = "") {
   std::string saved = Module::SimulationJxcDir;
   Module::SimulationJxcDir = dir;
   Module m("Valued");
@@ -67,7 +67,7 @@ inline int build_valued_server(const std::string& dir) {
   Module::SimulationJxcDir = saved;
   std::string ex = valued_example_dir();
   std::string cmd = "cp '" + ex + "user_data_Valued.h' '" + ex + "user_data_Valued.cc' '" + dir + "' && cd '" + dir +
-                    "' && g++ -O1 -Wall -Wextra -Werror -o zars_Valued zars_Valued.cc user_data_Valued.cc";
+                    "' && g++ -O1 -Wall -Wextra -Werror " + flags + " -o zars_Valued zars_Valued.cc user_data_Valued.cc";
   return std::system(cmd.c_str());
 }
 

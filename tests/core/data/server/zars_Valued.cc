@@ -22,27 +22,66 @@ bool string_to_bool (string s)
 }
 
 /* Binary Operators */ 
+/* An integer sum, difference or product outside its type has no value */
+template <bool integer> struct zars_overflow
+{
+  template <class T> static bool plus(const T &, const T &) { return false; }
+  template <class T> static bool minus(const T &, const T &) { return false; }
+  template <class T> static bool mult(const T &, const T &) { return false; }
+};
+template <> struct zars_overflow<true>
+{
+  template <class T> static bool plus(const T & a, const T & b)
+  { return b > T(0) ? a > numeric_limits<T>::max() - b : a < numeric_limits<T>::min() - b; }
+  template <class T> static bool minus(const T & a, const T & b)
+  { return b > T(0) ? a < numeric_limits<T>::min() + b : a > numeric_limits<T>::max() + b; }
+  template <class T> static bool mult(const T & a, const T & b)
+  {
+    if (a == T(0) || b == T(0)) return false;
+    if (a > T(0)) return b > T(0) ? a > numeric_limits<T>::max() / b : b < numeric_limits<T>::min() / a;
+    return b > T(0) ? a < numeric_limits<T>::min() / b : b < numeric_limits<T>::max() / a;
+  }
+};
+
 string binop_plus(string type, string arg1, string arg2)
 {
   string result = "--";
-  if (type ==  "num") result = num_to_string(string_to_num(arg1) + string_to_num(arg2));
-  if (type ==  "real") result = real_to_string(string_to_real(arg1) + string_to_real(arg2));
+  if (type ==  "num") {
+    num a = string_to_num(arg1), b = string_to_num(arg2);
+    if (!zars_overflow<numeric_limits<num>::is_integer>::plus(a, b)) result = num_to_string(a + b);
+  }
+  if (type ==  "real") {
+    real a = string_to_real(arg1), b = string_to_real(arg2);
+    if (!zars_overflow<numeric_limits<real>::is_integer>::plus(a, b)) result = real_to_string(a + b);
+  }
   return result;
 }
 
 string binop_minus(string type, string arg1, string arg2)
 {
   string result = "--";
-  if (type ==  "num") result = num_to_string(string_to_num(arg1) - string_to_num(arg2));
-  if (type ==  "real") result = real_to_string(string_to_real(arg1) - string_to_real(arg2));
+  if (type ==  "num") {
+    num a = string_to_num(arg1), b = string_to_num(arg2);
+    if (!zars_overflow<numeric_limits<num>::is_integer>::minus(a, b)) result = num_to_string(a - b);
+  }
+  if (type ==  "real") {
+    real a = string_to_real(arg1), b = string_to_real(arg2);
+    if (!zars_overflow<numeric_limits<real>::is_integer>::minus(a, b)) result = real_to_string(a - b);
+  }
   return result;
 }
 
 string binop_mult(string type, string arg1, string arg2)
 {
   string result = "--";
-  if (type ==  "num") result = num_to_string(string_to_num(arg1) * string_to_num(arg2));
-  if (type ==  "real") result = real_to_string(string_to_real(arg1) * string_to_real(arg2));
+  if (type ==  "num") {
+    num a = string_to_num(arg1), b = string_to_num(arg2);
+    if (!zars_overflow<numeric_limits<num>::is_integer>::mult(a, b)) result = num_to_string(a * b);
+  }
+  if (type ==  "real") {
+    real a = string_to_real(arg1), b = string_to_real(arg2);
+    if (!zars_overflow<numeric_limits<real>::is_integer>::mult(a, b)) result = real_to_string(a * b);
+  }
   return result;
 }
 
@@ -374,7 +413,9 @@ int main ()
     cerr << "reading SOCKET ..." << endl;
     if (r > 0) {
       cerr << "BUFFER RECEIVED:" << request << endl;
-      string reply = compute_data_value(request);
+      string reply;
+      // A user function that throws gives no value.
+      try { reply = compute_data_value(request); } catch (...) { reply = "--"; }
       // An empty reply would never reach the simulator.
       if (reply.empty()) reply = "--";
       cerr << "TRANSMIT:" << reply << endl;
