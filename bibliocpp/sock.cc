@@ -165,6 +165,7 @@ socket_type* SOCK_dup(socket_type* s) {
   d->fd = fd;
   d->owed = s->owed;
   d->framed = s->framed;
+  d->heard = s->heard;
   d->gave_up = s->gave_up;
   return d;
 }

@@ -12,7 +12,8 @@ struct socket_type {
   int fd;          // descriptor, -1 after SOCK_shutdown
   // Reply state of a value-server connection, kept by Compilation::Socket_call.
   int owed;        // replies given up on after a time-out (0 or 1), still to be read and dropped
-  int framed;      // non-zero once the peer has ended a reply with a NUL byte
+  int framed;      // non-zero once the peer has announced NUL-ended replies or ended one so
+  int heard;       // non-zero once a byte has come from the peer
   int gave_up;     // non-zero after a time-out, until the caller clears it
 };
 

@@ -175,17 +175,30 @@ void Compilation::jx_parse(const char* file) {
 
 namespace {
 
-// Reads and drops whatever already waits on fd; the byte count, -1 when the peer closed.
-long drain_pending(int fd) {
+// A peer that ends every reply with a NUL byte says so by a NUL byte before anything else
+// (an empty reply, which no reply is). Given the first bytes to come from the peer (data, at
+// least one), notes that they came and returns whether they begin with that announcement;
+// false at once for any later bytes.
+bool announced(socket_type* socket, const char* data) {
+  if (socket->heard) return false;
+  socket->heard = 1;
+  if (data[0] != '\0') return false;
+  socket->framed = 1;
+  return true;
+}
+
+// Reads and drops whatever already waits on the socket (but an announcement, which it
+// notes); the byte count, -1 when the peer closed.
+long drain_pending(socket_type* socket) {
   long dropped = 0;
   char buffer[1024];
   for (;;) {
-    pollfd p{fd, POLLIN, 0};
+    pollfd p{socket->fd, POLLIN, 0};
     if (poll(&p, 1, 0) <= 0 || (p.revents & (POLLIN | POLLHUP | POLLERR)) == 0) return dropped;
-    ssize_t r = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    ssize_t r = recv(socket->fd, buffer, sizeof buffer, MSG_DONTWAIT);
     if (r == 0) return dropped > 0 ? dropped : -1;
     if (r < 0) return dropped;
-    dropped += r;
+    dropped += r - (announced(socket, buffer) ? 1 : 0);
   }
 }
 
@@ -208,8 +221,9 @@ int ms_left(Clock::time_point deadline) {
 enum class Reply { Whole, Quiet, TimedOut, Closed, Failed };
 
 // Reads one reply into text (its first max_text bytes) and length (all of them): up to its
-// NUL byte, which is taken from the stream but nothing past it; while the peer has never
-// ended a reply so, also up to quiet_ms without more bytes, or up to the close.
+// NUL byte, which is taken from the stream but nothing past it; while the peer has neither
+// announced NUL-ended replies nor ended one so, also up to quiet_ms without more bytes, or
+// up to the close. An announcement met first is taken from the stream and noted.
 Reply read_reply(socket_type* socket, int timeout_ms, int quiet_ms, size_t max_text, std::string& text,
                  long& length) {
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
@@ -225,6 +239,10 @@ Reply read_reply(socket_type* socket, int timeout_ms, int quiet_ms, size_t max_t
     if (n < 0 && errno == EINTR) continue;
     if (n == 0) return quiet ? Reply::Quiet : Reply::Closed;
     if (n < 0) return Reply::Failed;
+    if (announced(socket, buffer)) {
+      if (SOCK_read(socket, buffer, 1) != 1) return Reply::Failed;
+      continue;
+    }
     const char* nul = static_cast<const char*>(std::memchr(buffer, '\0', static_cast<size_t>(n)));
     const size_t take = nul != nullptr ? static_cast<size_t>(nul - buffer) + 1 : static_cast<size_t>(n);
     if (SOCK_read(socket, buffer, static_cast<int>(take)) != static_cast<int>(take)) return Reply::Failed;
@@ -282,7 +300,7 @@ std::string Compilation::Socket_call(const std::string& request, socket_type* so
                 << std::endl;
     }
     // Bytes already waiting cannot answer this request.
-    long dropped = drain_pending(socket->fd);
+    long dropped = drain_pending(socket);
     if (dropped > 0)
       std::cerr << "Socket_call: " << dropped << " bytes of an earlier reply dropped" << std::endl;
   }

@@ -59,7 +59,7 @@ class Compilation {
   static DataMethodTable* GDataMethodTable;
   static DataConstantTable* GDataConstantTable;
   static int SocketReplyTimeout;  // ms, 10000
-  static int SocketQuietTime;     // ms, 50: end of a reply of a peer that sends no NUL
+  static int SocketQuietTime;     // ms, 50: end of a reply of a peer that has sent no NUL
 
   static ModuleTable* JxcModTable;      // modules loaded from compiled files
   static ModuleTable* ModTable;         // modules read from source
@@ -110,9 +110,12 @@ class Compilation {
   // Sends request whole and returns one reply of at most 1022 bytes; "" when there is no
   // socket, the send fails, the peer closed or the read fails. A request longer than 1023
   // bytes is refused without sending. A reply ends at its NUL byte (read in as many pieces
-  // as it comes); before the peer has ended a reply so, also when nothing more comes for
-  // SocketQuietTime ms. No reply within SocketReplyTimeout ms gives "--"; that reply is
-  // then read and dropped before the next request is sent (if it does not come within
+  // as it comes). A peer that ends its replies so announces it by a NUL byte before anything
+  // else (the generated server does as soon as it accepts the connection): with it no reply
+  // ever ends otherwise. Before a peer that did not announce it has ended a reply by a NUL,
+  // a reply also ends when nothing more comes for SocketQuietTime ms. No reply within
+  // SocketReplyTimeout ms, or one cut by that time-out, gives "--"; the rest of that reply
+  // is then read and dropped before the next request is sent (if it does not come within
   // SocketReplyTimeout ms either, that request is not sent and gives "--"), and every call
   // gives "--" at once, sending nothing, until Socket_retry. A reply longer than 1022
   // bytes gives "--". Time-outs, long replies and dropped bytes are reported on stderr.

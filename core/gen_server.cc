@@ -76,8 +76,9 @@ void put_compare(std::ostream& os, const char* fname, const char* op) {
   os << "  return result;\n}\n\n";
 }
 
-// The fixed socket server and main: it listens on the loopback address for one client and
-// ends each reply with a NUL byte; a request whose user function throws is answered "--". The simulator's command line quotes its module word;
+// The fixed socket server and main: it listens on the loopback address for one client,
+// sends it a NUL byte first and ends each reply with one; a request whose user function
+// throws is answered "--". The simulator's command line quotes its module word;
 // SIGPIPE is ignored so that a vanished simulator gives a failed send.
 const char* const ServerText[] = {
     "#define ZARS_BUFFER_RECEPT_LENGTH 1024",
@@ -244,6 +245,8 @@ const char* const ServerText[] = {
     "  unsigned accepted = socket_server.accept_connection();",
     "  cerr << \"SOCKET accepted ...\" << endl;",
     "  if (!accepted) exit(1);",
+    "  // Every reply ends with a NUL byte: said first by a NUL byte alone, an empty reply.",
+    "  socket_server.write(\"\");",
     "#ifdef WIN32",
     "  u_long blocking = 0;",
     "  ioctlsocket(socket_server.fd(), FIONBIO, &blocking);",
@@ -264,7 +267,8 @@ const char* const ServerText[] = {
     "      if (reply.empty()) reply = \"--\";",
     "      cerr << \"TRANSMIT:\" << reply << endl;",
     "      socket_server.write(reply);",
-    "    } else if (r == 0) {",
+    "    } else if (r == 0 || errno == ECONNRESET) {",
+    "      // The simulator has closed, or ended before reading all it was sent.",
     "      exit(0);",
     "    } else if (errno != EINTR) {",
     "      cerr << \"read error on SOCKET\" << endl;",

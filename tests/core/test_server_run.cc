@@ -69,7 +69,7 @@ const char* const Exchange =
 
 // The compiled server, built with the undefined-behaviour sanitizer (which ends it at the
 // first fault), listens on the loopback address only, starts the stand-in simulator with
-// that address, serves it alone, answers each request (an integer
+// that address, serves it alone, sends it a NUL byte first, answers each request (an integer
 // sum, difference, product or quotient outside its type, or a user function that throws,
 // gives "--" and the server goes on) and exits 0 when the client closes.
 TEST(ServerRun, CompiledServerAnswersTheStandIn) {
@@ -99,7 +99,7 @@ TEST(ServerRun, CompiledServerAnswersTheStandIn) {
   ASSERT_NE(p, std::string::npos);
   std::string port = log.substr(p + port_text.size(), log.find('\n', p) - p - port_text.size());
   EXPECT_EQ(argv, "Valued.jxc\n127.0.0.1\n" + port + "\n");
-  EXPECT_EQ(read_file(dir + "/probe"), "listening on 127.0.0.1\nsecond connection: ConnectionRefusedError\n");
+  EXPECT_EQ(read_file(dir + "/probe"), "listening on 127.0.0.1\nannounced\nsecond connection: ConnectionRefusedError\n");
   EXPECT_EQ(log.find("runtime error"), std::string::npos) << log;
   EXPECT_NE(log.find("BUFFER RECEIVED:MC,twice,21\nTRANSMIT:42\n"), std::string::npos);
   EXPECT_NE(log.find("Error: Binary operator with arguments not having the same type\n"), std::string::npos);

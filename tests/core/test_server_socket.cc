@@ -151,6 +151,38 @@ TEST_F(MisbehavingServer, FramedRepliesSplitLateOrTooLongKeepThePairing) {
             "Socket_call: reply too long (1500 bytes) to: MC,n,5\n");
 }
 
+// A server that announces NUL-ended replies (a NUL byte first, as the generated server does
+// when it accepts) sends each reply "reply<n>" in two pieces, 100 ms apart (more than the
+// quiet time), the second one's rest after the time-out: no reply is ended by a pause, the
+// one cut by the time-out gives "--" and its rest is dropped, and the pairing holds.
+TEST_F(MisbehavingServer, AnnouncedRepliesEndOnlyAtTheirNul) {
+  Compilation::SocketReplyTimeout = 500;
+  server = std::thread([this] {
+    char buf[1024];
+    send_text(link.server, std::string(1, '\0'));
+    for (int n = 1; n <= 3; ++n) {
+      if (SOCK_read(link.server, buf, 1023) <= 0) return;
+      std::string reply = "reply" + std::to_string(n) + '\0';
+      send_text(link.server, reply.substr(0, 3));
+      pause_ms(n == 2 ? 700 : 100);
+      send_text(link.server, reply.substr(3));
+    }
+  });
+  std::vector<std::string> replies;
+  std::string messages;
+  for (int n = 1; n <= 3; ++n) {
+    auto r = call("MC,n," + std::to_string(n));
+    replies.push_back(r.first);
+    messages += r.second;
+    Compilation::Socket_retry(link.client);
+  }
+  EXPECT_EQ(replies, (std::vector<std::string>{"reply1", "--", "reply3"}));
+  EXPECT_EQ(messages,
+            "Socket_call: no reply within 500 ms to: MC,n,2\n"
+            "Socket_call: 4 bytes of an earlier reply dropped\n");
+  EXPECT_NE(link.client->framed, 0);
+}
+
 TEST_F(MisbehavingServer, CloseMidReplyEndsWithConnexionStopped) {
   serve([](socket_type* s) {
     send_text(s, "par");

@@ -31,8 +31,8 @@ inline std::vector<std::string> split(const std::string& s) {
 }
 
 // A small value server over loopback: int arithmetic and comparisons, "twice" and "now"
-// methods, the constant K; it records every request it reads and ends each reply with a
-// NUL byte, as the generated server does (an empty answer sends nothing).
+// methods, the constant K; it records every request it reads and, as the generated server
+// does, sends a NUL byte first and ends each reply with one (an empty answer sends nothing).
 class ValueServer {
  public:
   typedef std::function<std::string(const std::string&)> Answer;
@@ -89,6 +89,7 @@ class ValueServer {
  private:
   void serve() {
     char buf[1024];
+    if (SOCK_write(pair_.server, "", 1) != 1) return;  // the announcement
     for (;;) {
       int r = SOCK_read(pair_.server, buf, 1023);
       if (r <= 0) return;

@@ -400,6 +400,8 @@ int main ()
   unsigned accepted = socket_server.accept_connection();
   cerr << "SOCKET accepted ..." << endl;
   if (!accepted) exit(1);
+  // Every reply ends with a NUL byte: said first by a NUL byte alone, an empty reply.
+  socket_server.write("");
 #ifdef WIN32
   u_long blocking = 0;
   ioctlsocket(socket_server.fd(), FIONBIO, &blocking);
@@ -420,7 +422,8 @@ int main ()
       if (reply.empty()) reply = "--";
       cerr << "TRANSMIT:" << reply << endl;
       socket_server.write(reply);
-    } else if (r == 0) {
+    } else if (r == 0 || errno == ECONNRESET) {
+      // The simulator has closed, or ended before reading all it was sent.
       exit(0);
     } else if (errno != EINTR) {
       cerr << "read error on SOCKET" << endl;
