@@ -1,5 +1,6 @@
 // Reading compiled-module files: a generated .jxc of N equations over 64 inputs, three BDD
-// nodes of its own per equation (the reader's unique table merges the equal ones).
+// nodes of its own per equation (the reader's unique table merges the equal ones); the same
+// behind a long comment line.
 #include <benchmark/benchmark.h>
 
 #include <fstream>
@@ -92,6 +93,14 @@ BENCHMARK(BM_ReadJxcBound)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)
 
 void BM_ReadJxcChain(benchmark::State& state) { read_jxc(state, generate_chain(state.range(0)), state.range(0)); }
 BENCHMARK(BM_ReadJxcChain)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// A comment line of N characters before a file of 10 equations: the time per character stays
+// flat as N grows.
+void BM_ReadJxcLongComment(benchmark::State& state) {
+  const std::string comment = "// " + std::string(static_cast<size_t>(state.range(0)), 'c') + "\n";
+  read_jxc(state, comment + generate(10), state.range(0));
+}
+BENCHMARK(BM_ReadJxcLongComment)->Arg(1 << 16)->Arg(1 << 20)->Arg(1 << 22)->Arg(1 << 23)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
