@@ -53,6 +53,16 @@ class MisbehavingServer : public ::testing::Test {
     if (p != std::string::npos) err.erase(p, echo.size());
     return {reply, err};
   }
+  // Requests "MC,n,<n>" for n from 1 to count, each retried at once after a time-out (as the
+  // next reaction does): the replies and the messages.
+  void call_in_turn(int count, std::vector<std::string>& replies, std::string& messages) {
+    for (int n = 1; n <= count; ++n) {
+      auto r = call("MC,n," + std::to_string(n));
+      replies.push_back(r.first);
+      messages += r.second;
+      Compilation::Socket_retry(link.client);
+    }
+  }
   static void pause_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
   static void send_text(socket_type* s, const std::string& text) {
     SOCK_write(s, text.data(), static_cast<int>(text.size()));
@@ -120,8 +130,7 @@ TEST_F(MisbehavingServer, UnframedSplitReplyIsReadWhole) {
 // A server that ends each reply with a NUL byte answers "r<n>" to the n-th request in two
 // pieces, 100 ms apart from the second reply on (more than the quiet time); the third
 // reply comes after the time-out, the fifth is 1500 bytes long. The client asks without
-// pausing (after the time-out it retries at once, as the next reaction does): every later
-// value pairs with its own request.
+// pausing: every later value pairs with its own request.
 TEST_F(MisbehavingServer, FramedRepliesSplitLateOrTooLongKeepThePairing) {
   Compilation::SocketReplyTimeout = 500;
   server = std::thread([this] {
@@ -138,12 +147,7 @@ TEST_F(MisbehavingServer, FramedRepliesSplitLateOrTooLongKeepThePairing) {
   });
   std::vector<std::string> replies;
   std::string messages;
-  for (int n = 1; n <= 7; ++n) {
-    auto r = call("MC,n," + std::to_string(n));
-    replies.push_back(r.first);
-    messages += r.second;
-    Compilation::Socket_retry(link.client);
-  }
+  call_in_turn(7, replies, messages);
   EXPECT_EQ(replies, (std::vector<std::string>{"r1", "r2", "--", "r4", "--", "r6", "r7"}));
   EXPECT_EQ(messages,
             "Socket_call: no reply within 500 ms to: MC,n,3\n"
@@ -170,12 +174,7 @@ TEST_F(MisbehavingServer, AnnouncedRepliesEndOnlyAtTheirNul) {
   });
   std::vector<std::string> replies;
   std::string messages;
-  for (int n = 1; n <= 3; ++n) {
-    auto r = call("MC,n," + std::to_string(n));
-    replies.push_back(r.first);
-    messages += r.second;
-    Compilation::Socket_retry(link.client);
-  }
+  call_in_turn(3, replies, messages);
   EXPECT_EQ(replies, (std::vector<std::string>{"reply1", "--", "reply3"}));
   EXPECT_EQ(messages,
             "Socket_call: no reply within 500 ms to: MC,n,2\n"
