@@ -226,7 +226,7 @@ void Module::VHDL_put(std::ostream& os, int flavour) {
   std::set<long> internal = w->Set_of_index_used_variables();
 
   // The ports in their order (Set and Reset of a module not finalised, the inputs, the
-  // outputs), then the signals: what is declared, so that its written names are known first.
+  // data signals, the outputs), then the signals: what is declared, so that its written names are known first.
   std::vector<std::string> leading;  // ports before reset and clk
   if (!finalised) {
     // The ports carry the variable names that the equations read.
@@ -236,7 +236,11 @@ void Module::VHDL_put(std::ostream& os, int flavour) {
       internal.erase(id);
     }
   }
-  for (const Rail& r : signal_rails(*this, getInputSignalList(), !finalised)) {
+  // A data condition (a data signal) is computed by no equation of the design: as in the
+  // BLIF, its rails are input ports after the inputs', for the environment to drive.
+  std::vector<Rail> rails = signal_rails(*this, getInputSignalList(), !finalised);
+  for (const Rail& r : signal_rails(*this, getDataSignalList(), !finalised)) rails.push_back(r);
+  for (const Rail& r : rails) {
     leading.push_back(r.name);
     inputs.push_back(r.name);
     internal.erase(r.id);

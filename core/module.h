@@ -267,7 +267,9 @@ class Module {
   void NUSMV_put(std::ostream& os, int, int);
   // OutputDir + "/" + ".smv" name, finalising the module first when it is not.
   void printSMV();
-  // The VHDL design; flavour non-zero: std_logic, 0: bit. Names that are not legal basic
+  // The VHDL design; flavour non-zero: std_logic, 0: bit. The ports: Set and Reset when not
+  // finalised, the inputs' rails, the data signals' rails (as in the BLIF: the environment
+  // drives each data condition), reset and clk, the outputs. Names that are not legal basic
   // identifiers are written as extended ones; a basic one that equals a name declared
   // before it once letter case is ignored gets the first free suffix "_1", "_2", ...
   // Nothing without an equation system.

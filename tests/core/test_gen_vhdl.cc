@@ -15,26 +15,30 @@
 namespace {
 
 // A testbench instantiating the design by position, one reaction per input row: the
-// inputs set, a rising then a falling clock edge, and one line of output presences.
+// inputs set, and the data rails (the ports after the inputs') to the engine's values of
+// that reaction, a rising then a falling clock edge, and one line of output presences.
 // flavour as VHDL_put's.
-std::string testbench(Module* m, const std::vector<Reaction>& rs, int flavour) {
+std::string testbench(Module* m, const std::vector<Reaction>& rs, int flavour, const EngineRun& engine) {
   size_t ins = params(m, m->getInputSignalList()).size();
+  size_t data = engine.conditions.empty() ? 0 : engine.conditions[0].size();
   size_t outs = params(m, m->getOutputSignalList()).size();
   const char* bit = flavour != 0 ? "std_logic" : "bit";
   std::ostringstream s;
   if (flavour != 0) s << "library ieee;\nuse ieee.std_logic_1164.all;\n";
   s << "use std.textio.all;\nentity tb is\nend tb;\narchitecture t of tb is\n"
     << "  signal reset, clk : " << bit << " := '0';\n";
-  for (size_t i = 0; i < ins; ++i) s << "  signal i" << i << " : " << bit << ";\n";
+  for (size_t i = 0; i < ins + data; ++i) s << "  signal i" << i << " : " << bit << ";\n";
   for (size_t j = 0; j < outs; ++j) s << "  signal o" << j << " : " << bit << ";\n";
   s << "begin\n  dut: entity work." << m->getName() << " port map (";
-  for (size_t i = 0; i < ins; ++i) s << "i" << i << ", ";
+  for (size_t i = 0; i < ins + data; ++i) s << "i" << i << ", ";
   s << "reset, clk";
   for (size_t j = 0; j < outs; ++j) s << ", o" << j;
   s << ");\n  process\n    variable l : line;\n  begin\n"
     << "    wait for 1 ns; reset <= '1'; wait for 1 ns;\n";
-  for (const Reaction& r : rs) {
+  for (size_t k = 0; k < rs.size(); ++k) {
+    const Reaction& r = rs[k];
     for (size_t i = 0; i < ins; ++i) s << "    i" << i << " <= '" << int(r.present[i]) << "';\n";
+    for (size_t d = 0; d < data; ++d) s << "    i" << ins + d << " <= '" << engine.conditions[k][d] << "';\n";
     s << "    wait for 1 ns; clk <= '1'; wait for 1 ns; clk <= '0'; wait for 1 ns;\n";
     for (size_t j = 0; j < outs; ++j)
       s << "    if o" << j << " = '1' then write(l, string'(\"1 \")); else write(l, string'(\"0 \")); end if;\n";
@@ -51,17 +55,21 @@ ToolResult ghdl_elaborate(const std::string& dir, const std::vector<std::string>
   return run_tool(cmd + " 2>&1 && ghdl -e " + top + " 2>&1");
 }
 
-// m's design driven by rs under ghdl prints what the simulator's engine gives.
+// m's design driven by rs under ghdl prints the presences that the simulator's engine
+// gives, its data conditions driven as the engine's value server answered.
 void expect_design_agrees(Module* m, const std::vector<Reaction>& rs, const std::string& dir, int flavour = 0) {
+  testing::internal::CaptureStderr();  // the requests
+  EngineRun engine = run_engine(m, rs);
+  testing::internal::GetCapturedStderr();
   std::ostringstream design;
   m->VHDL_put(design, flavour);
   write_text(dir + "/design.vhdl", design.str());
-  write_text(dir + "/tb.vhdl", testbench(m, rs, flavour));
+  write_text(dir + "/tb.vhdl", testbench(m, rs, flavour, engine));
   ToolResult built = ghdl_elaborate(dir, {"design.vhdl", "tb.vhdl"}, "tb");
   ASSERT_EQ(built.status, 0) << built.output << design.str();
   ToolResult run = run_tool("cd " + dir + " && ghdl -r tb 2>/dev/null");
   ASSERT_EQ(run.status, 0);
-  EXPECT_EQ(run.output, simulate(m, rs)) << design.str();
+  EXPECT_EQ(run.output, engine.presences) << design.str();
 }
 
 class GenVhdl : public ::testing::TestWithParam<int> {
@@ -160,5 +168,34 @@ TEST(GenVhdlNames, ReservedNamesElaborateAndUnopenableFileIsReported) {
   m->printVHDL();
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "Cannot open output file: " + dir.path + "/missing/x.vhdl\n");
   EXPECT_EQ(boxes.texts.size(), 1u);
+}
+// A data condition is an input port of the entity, after the inputs, in both flavours, as in
+// the BLIF: driven with the engine's values of "#Split > limit", Over rises when it holds.
+TEST(GenVhdlSource, DataConditionIsAPortDrivenAsTheSimulatorComputesIt) {
+  if (!tool_present("ghdl")) GTEST_SKIP() << "ghdl is not installed";
+  ScratchDir dir;
+  SourceHarness src("data: Type: int; Constant: int limit := 10; end data\n"
+                    "module Lim: Input: Split: int, G; Output: Over, Under;\n"
+                    "loop { { present Split { if #Split > limit emit Over else emit Under } else { present G emit Under } }"
+                    " >> pause }\nend\n");
+  src.build("Lim");
+  Module* m = src.module("Lim");
+  ASSERT_EQ(m->getDataSignalList()->size(), 1u);
+  Bddexpressionwood* w = m->getBddWood();
+  std::string condition = w->Name_var_by_index(m->getDataSignalList()->front()->getInitialBddStatusId(m, w));
+  std::ostringstream design;
+  m->VHDL_put(design, 0);
+  EXPECT_NE(design.str().find("  port(Split, G, " + condition + ", reset, clk: in bit;\n"), std::string::npos)
+      << design.str();
+  EXPECT_EQ(design.str().find("signal " + condition + " :"), std::string::npos);
+  std::vector<Reaction> rs = random_inputs(m, 4u);
+  testing::internal::CaptureStderr();
+  std::string outputs = run_engine(m, rs).outputs;
+  testing::internal::GetCapturedStderr();
+  EXPECT_NE(outputs.find("1 0 \n"), std::string::npos) << outputs;  // Over rises
+  for (int flavour : {0, 1}) {
+    SCOPED_TRACE(flavour);
+    expect_design_agrees(m, rs, dir.path, flavour);
+  }
 }
 #endif

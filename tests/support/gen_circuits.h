@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <sstream>
@@ -212,27 +213,55 @@ inline std::vector<Reaction> random_inputs(Module* m, unsigned seed) {
   return rs;
 }
 
-// A line per reaction: each output's presence (its status variable), then ":" and its
-// value when it is valued and present. answer: the value server's, when given.
-inline std::string simulate(Module* m, const std::vector<Reaction>& rs, ValueServer::Answer answer = nullptr) {
-  auto int_answer = [](const std::string& request) -> std::string {
-    std::vector<std::string> f = value_server::split(request);
-    auto tf = [](bool b) { return std::string(b ? "true" : "false"); };
-    if (f[0] == "MC" && f.size() == 3 && f[1] == "twice") return std::to_string(2 * std::atoi(f[2].c_str()));
-    if (f[0] != "BOP" || f.size() != 6 || f[1] == "--" || f[4] == "--") return "--";
-    int l = std::atoi(f[1].c_str()), r = std::atoi(f[4].c_str());
-    if (f[3] == " + ") return std::to_string(l + r);
-    if (f[3] == " * ") return std::to_string(l * r);
-    if (f[3] == " > ") return tf(l > r);
-    return "--";
+// The engine's answers for the data of the test modules: the method "twice"; +, -, *, >, <
+// and == over int (decimal) and real (printed as "%g" prints it); "--" for anything else.
+inline std::string number_answer(const std::string& request) {
+  std::vector<std::string> f = value_server::split(request);
+  auto tf = [](bool b) { return std::string(b ? "true" : "false"); };
+  if (f[0] == "MC" && f.size() == 3 && f[1] == "twice") return std::to_string(2 * std::atoi(f[2].c_str()));
+  if (f[0] != "BOP" || f.size() != 6 || f[1] == "--" || f[4] == "--" || f[2] != f[5]) return "--";
+  bool real = f[2] == "real";
+  double l = std::strtod(f[1].c_str(), nullptr), r = std::strtod(f[4].c_str(), nullptr);
+  auto text = [real](double x) {
+    char b[40];
+    std::snprintf(b, sizeof b, real ? "%g" : "%.0f", x);
+    return std::string(b);
   };
-  ValueServer server(answer != nullptr ? answer : ValueServer::Answer(int_answer));
+  const std::string& op = f[3];
+  if (op == " + ") return text(l + r);
+  if (op == " - ") return text(l - r);
+  if (op == " * ") return text(l * r);
+  if (op == " > ") return tf(l > r);
+  if (op == " < ") return tf(l < r);
+  if (op == " == ") return tf(l == r);
+  return "--";
+}
+
+// What the engine gives for a sequence of reactions, a line per reaction each: outputs,
+// each output's presence (its status variable), then ":" and its value when it is valued
+// and present; presences, the presences alone; conditions, the context's values of the
+// rails of every data signal (a data condition: its status, and its value when the
+// module is not finalised), as the engine set them from the value server's replies.
+struct EngineRun {
+  std::string outputs, presences;
+  std::vector<std::string> conditions;
+};
+
+// The engine on m, asking answer (number_answer when none) for the values.
+inline EngineRun run_engine(Module* m, const std::vector<Reaction>& rs, ValueServer::Answer answer = nullptr) {
+  ValueServer server(answer != nullptr ? answer : ValueServer::Answer(number_answer));
   Simulation sim;
   sim.setSocket(server.client());
   sim.load(m);
   Bddexpressionwood* w = m->getBddWood();
   std::vector<Signal*> ins = params(m, m->getInputSignalList());
-  std::ostringstream out;
+  std::vector<long> rails;
+  if (m->getDataSignalList() != nullptr)
+    for (Signal* d : *m->getDataSignalList())
+      for (long id : {d->getInitialBddStatusId(m, w), m->getFinalised() != 0 ? -1L : d->getInitialBddValueId(m, w)})
+        if (id != -1) rails.push_back(id);
+  EngineRun run;
+  std::ostringstream out, presences;
   for (const Reaction& r : rs) {
     for (size_t i = 0; i < ins.size(); ++i) {
       sim.setInputColour(ins[i], r.present[i] ? Colour::Bleu : Colour::Jaune);
@@ -242,14 +271,25 @@ inline std::string simulate(Module* m, const std::vector<Reaction>& rs, ValueSer
     for (Signal* o : params(m, m->getOutputSignalList())) {
       int status = sim.context()[static_cast<size_t>(o->getInitialBddStatusId(m, w))];
       out << status;
+      presences << status << " ";
       if (o->isValued(m) && status == 1) out << ":" << sim.outputValue(o);
       out << " ";
     }
     out << "\n";
+    presences << "\n";
+    std::string condition;
+    for (long id : rails) condition += std::to_string(sim.context()[static_cast<size_t>(id)]);
+    run.conditions.push_back(condition);
   }
-  return out.str();
+  run.outputs = out.str();
+  run.presences = presences.str();
+  return run;
 }
 
+// The outputs of run_engine.
+inline std::string simulate(Module* m, const std::vector<Reaction>& rs, ValueServer::Answer answer = nullptr) {
+  return run_engine(m, rs, answer).outputs;
+}
 
 #endif
 #endif
