@@ -87,7 +87,9 @@ class DataExpr {
   // and arguments are written as references through t (see DataEvalTable).
   virtual void JXC_put(std::ostream& os, DataEvalTable& t) = 0;
   // The expression as C and as C# text (gen_data.cc); operands are not parenthesised.
-  // C# writes a method or constant whose name is a C# keyword with "@" before it.
+  // A constant is written by its identifier (ConstantDecl::getIdentifier), a literal as
+  // DataValue says. C# writes a method or constant whose name is a C# keyword with "@"
+  // before it.
   // The base forms throw AbstractMethodCallException.
   virtual void C_put(std::ostream& os, Module* m);
   virtual void CSharp_put(std::ostream& os, Module* m);
@@ -147,6 +149,10 @@ class DataConstant : public DataExpr {
 };
 
 // A literal; decl is the constant declared with this literal as its value, or null.
+// The C, C# and Lustre writers write a text that the source scanner reads as a number
+// (digits, or '-'s, digits, '.' and digits) as that number, without the leading zeros of
+// an integer (C would read it in octal) and with a digit after a final '.'; any other text,
+// a string literal of the source, between double quotes, with '\' and '"' escaped.
 class DataValue : public DataExpr {
  public:
   explicit DataValue(const std::string& text, ConstantDecl* decl = nullptr) : text(text), decl(decl) {}
@@ -397,13 +403,21 @@ class ConstantDecl {
   // Its value is an expression other than a literal: it is always written inline in
   // the evaluation table and has no line in the file's constant section.
   bool isInlined() const { return value != nullptr && !value->isDataValue(); }
+  // The name every generator writes where the C, C++, C# or Lustre text names this
+  // constant (gen_data.cc): the name itself when it is an identifier (a letter or '_',
+  // then letters, digits and '_'), as a literal's "C__12" is; otherwise each character that
+  // cannot stand where it is written as "_x" and two upper-case hex digits ("C__2.5" as
+  // "C__2_x2E5"), then "_" appended as long as another constant of
+  // Compilation::GDataConstantTable has that identifier (the table's constants that are
+  // not identifiers take theirs in table order).
+  std::string getIdentifier() const;
 
   // "type name" and, with a value, " value: " and the value's debug text.
   void print(std::ostream& os) const;
-  // C: ["extern "] "const type name[ = value]" with no line end. C#: "private const type
-  // name = value;" for a literal of a built-in type, else "private static readonly type
-  // name = value;", or "private static readonly type name;" without a value; a name that
-  // is a C# keyword gets "@" (gen_data.cc).
+  // The name written is getIdentifier(). C: ["extern "] "const type name[ = value]" with
+  // no line end. C#: "private const type name = value;" for a literal of a built-in type,
+  // else "private static readonly type name = value;", or "private static readonly type
+  // name;" without a value; a name that is a C# keyword gets "@" (gen_data.cc).
   void C_put(std::ostream& os, Module* m);
   void CSharp_put(std::ostream& os, Module* m);
   void LUSTRE_put(std::ostream& os, Module* m);

@@ -1,5 +1,6 @@
 // C, C# and Lustre texts of the data part: data expressions, and the declarations of types,
 // methods and constants.
+#include <cstdio>
 #include <list>
 #include <map>
 #include <ostream>
@@ -106,6 +107,60 @@ std::string csharp_name(const std::string& name) {
   }
 }
 
+bool letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool digit(char c) { return c >= '0' && c <= '9'; }
+
+bool identifier(const std::string& name) {
+  if (name.empty() || !letter(name[0])) return false;
+  for (char c : name)
+    if (!letter(c) && !digit(c)) return false;
+  return true;
+}
+
+// Each character that cannot stand where it is as "_x" and two upper-case hex digits.
+std::string escaped(const std::string& name) {
+  std::string out;
+  for (size_t i = 0; i < name.size(); ++i) {
+    char c = name[i];
+    if (letter(c) || (digit(c) && i > 0)) {
+      out += c;
+    } else {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "_x%02X", static_cast<unsigned char>(c));
+      out += hex;
+    }
+  }
+  return out;
+}
+
+// A text the source scanner reads as an integer ([0-9]+) or a real (-*[0-9]+"."[0-9]*).
+bool number(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == '-') ++i;
+  size_t minus = i, digits = i;
+  while (digits < text.size() && digit(text[digits])) ++digits;
+  if (digits == minus) return false;
+  if (digits == text.size()) return minus == 0;
+  if (text[digits] != '.') return false;
+  for (size_t k = digits + 1; k < text.size(); ++k)
+    if (!digit(text[k])) return false;
+  return true;
+}
+
+// A literal's text as a C, C# or Lustre literal (see DataValue).
+std::string target_literal(const std::string& text) {
+  if (!number(text)) {
+    std::string out = "\"";
+    for (char c : text) out += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
+    return out + "\"";
+  }
+  if (text.find('.') == std::string::npos) {
+    size_t first = text.find_first_not_of('0');
+    return first == std::string::npos ? "0" : text.substr(first);
+  }
+  return text.back() == '.' ? text + "0" : text;
+}
+
 // The types whose literals a C# const can hold.
 bool csharp_constant_type(const std::string& type) {
   static const std::set<std::string> types = {"bool", "byte",  "sbyte", "char",   "short",   "ushort", "int",
@@ -124,11 +179,30 @@ std::string DataExpr::CSharp_opname(int op) {
 
 // ----- C -----
 
-void DataConstant::C_put(std::ostream& os, Module* m) {
-  os << getDecl(std::to_string(constant_index), m != nullptr ? m->getName() : std::string())->getName();
+std::string ConstantDecl::getIdentifier() const {
+  if (identifier(name)) return name;
+  DataConstantTable* t = Compilation::GDataConstantTable;
+  std::list<ConstantDecl*> none;
+  const std::list<ConstantDecl*>& all = t != nullptr && t->getConstantList() != nullptr ? *t->getConstantList() : none;
+  std::set<std::string> taken;
+  for (ConstantDecl* c : all)
+    if (identifier(c->name)) taken.insert(c->name);
+  for (ConstantDecl* c : all) {
+    if (identifier(c->name)) continue;
+    std::string id = escaped(c->name);
+    while (!taken.insert(id).second) id += "_";
+    if (c->name == name) return id;
+  }
+  std::string id = escaped(name);
+  while (taken.count(id) != 0) id += "_";
+  return id;
 }
 
-void DataValue::C_put(std::ostream& os, Module*) { os << text; }
+void DataConstant::C_put(std::ostream& os, Module* m) {
+  os << getDecl(std::to_string(constant_index), m != nullptr ? m->getName() : std::string())->getIdentifier();
+}
+
+void DataValue::C_put(std::ostream& os, Module*) { os << target_literal(text); }
 
 void DataMethodCall::C_put(std::ostream& os, Module* m) {
   os << method_of(method_index)->getName();
@@ -158,7 +232,7 @@ void DataMethodTable::C_put(std::ostream& os) { put_each(os, method_list, &Metho
 
 void ConstantDecl::C_put(std::ostream& os, Module* m) {
   if (value == nullptr) os << "extern ";
-  os << "const " << type << " " << name;
+  os << "const " << type << " " << getIdentifier();
   if (value != nullptr) {
     os << " = ";
     value->C_put(os, m);
@@ -171,7 +245,7 @@ void DataConstantTable::C_put(std::ostream& os, Module* m) { put_each(os, m, con
 // ----- C# -----
 
 void DataConstant::CSharp_put(std::ostream& os, Module* m) {
-  os << csharp_name(getDecl(std::to_string(constant_index), m != nullptr ? m->getName() : std::string())->getName());
+  os << csharp_name(getDecl(std::to_string(constant_index), m != nullptr ? m->getName() : std::string())->getIdentifier());
 }
 
 void DataValue::CSharp_put(std::ostream& os, Module* m) { C_put(os, m); }
@@ -208,12 +282,16 @@ void ConstantDecl::CSharp_put(std::ostream& os, Module* m) {
   // A constant without a value is the user's to set: a C# const needs one. A C# const
   // holds only a literal of a built-in type; any other value is a static field.
   if (value == nullptr) {
-    os << "private static readonly " << type << " " << csharp_name(name) << ";";
+    os << "private static readonly " << type << " " << csharp_name(getIdentifier()) << ";";
     return;
   }
   bool literal = value->isDataValue() && csharp_constant_type(type);
-  os << (literal ? "private const " : "private static readonly ") << type << " " << csharp_name(name) << " = ";
+  os << (literal ? "private const " : "private static readonly ") << type << " " << csharp_name(getIdentifier())
+     << " = ";
   value->CSharp_put(os, m);
+  // A real literal is a double: a float or decimal one takes its suffix.
+  if (value->isDataValue() && static_cast<DataValue*>(value)->getText().find('.') != std::string::npos)
+    os << (type == "float" ? "F" : type == "decimal" ? "M" : "");
   os << ";";
 }
 
@@ -267,7 +345,7 @@ void DataMethodTable::LUSTRE_put(std::ostream& os) { put_each(os, method_list, &
 
 void ConstantDecl::LUSTRE_put(std::ostream& os, Module* m) {
   if (value == nullptr) os << "extern ";
-  os << "const " << type << " " << name;
+  os << "const " << type << " " << getIdentifier();
   if (value != nullptr) {
     os << " = ";
     value->LUSTRE_put(os, m);

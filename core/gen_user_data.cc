@@ -60,7 +60,7 @@ void Module::SIMUL_JXC_put_user_files(std::ostream& header, std::ostream& body) 
   if (Compilation::GDataConstantTable != nullptr && Compilation::GDataConstantTable->getConstantList() != nullptr) {
     for (ConstantDecl* c : *Compilation::GDataConstantTable->getConstantList())
       if (c->getValue() == nullptr)
-        header << "const " << c->getType() << " " << c->getName() << "= " << Placeholder << ";\n";
+        header << "const " << c->getType() << " " << c->getIdentifier() << "= " << Placeholder << ";\n";
     header << "\n";
   }
   if (Compilation::GDataMethodTable != nullptr && Compilation::GDataMethodTable->getMethodList() != nullptr) {

@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <random>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "gen_circuits.h"
 #include "gen_modules.h"
 #include "gen_text_checks.h"
+#include "module_and_files.h"
 #include "source_harness.h"
 #include "test_scope.h"
 #include "value_server.h"
@@ -42,16 +45,24 @@ std::string c_arrays(const std::vector<Reaction>& rs) {
   return s.str();
 }
 
+// The C type of an output's value and its printf format, as simulate() prints its value.
+std::pair<std::string, std::string> c_value(Module* m, Signal* s) {
+  std::string type = s->isValued(m) ? s->getValueType(m) : "int";
+  return {type, type == "real" ? "%g" : type == "string" ? "%s" : "%d"};
+}
+
 // A driver calling the reset function and then the reaction function once per reaction,
 // printing the outputs as simulate() does.
 std::string c_driver(Module* m, const std::vector<Reaction>& rs) {
   std::vector<Signal*> ins = params(m, m->getInputSignalList());
   std::vector<Signal*> outs = params(m, m->getOutputSignalList());
   std::ostringstream s;
-  s << "#include <stdio.h>\n#include \"" << m->getName() << ".h\"\n" << c_arrays(rs);
+  s << "#include <stdio.h>\n#include \"" << m->getName() << "_typedecl.h\"\n#include \"" << m->getName()
+    << ".h\"\n" << c_arrays(rs);
   s << "int main(void) {\n";
   s << "  (void)value;\n";
-  for (size_t j = 0; j < outs.size(); ++j) s << "  int o" << j << " = 0, v" << j << " = 0;\n  (void)v" << j << ";\n";
+  for (size_t j = 0; j < outs.size(); ++j)
+    s << "  int o" << j << " = 0;\n  " << c_value(m, outs[j]).first << " v" << j << " = 0;\n  (void)v" << j << ";\n";
   std::ostringstream args;
   for (size_t i = 0; i < ins.size(); ++i) {
     args << (i ? ", " : "") << "present[k][" << i + 1 << "]";
@@ -65,15 +76,18 @@ std::string c_driver(Module* m, const std::vector<Reaction>& rs) {
   s << "  for (k = 0; k < " << rs.size() << "; ++k) {\n    " << m->getName() << "_automaton(" << args.str() << ");\n";
   for (size_t j = 0; j < outs.size(); ++j) {
     s << "    printf(\"%d\", o" << j << ");\n";
-    if (outs[j]->isValued(m)) s << "    if (o" << j << ") printf(\":%d\", v" << j << ");\n";
+    if (outs[j]->isValued(m)) s << "    if (o" << j << ") printf(\":" << c_value(m, outs[j]).second << "\", v" << j << ");\n";
     s << "    printf(\" \");\n";
   }
   s << "    printf(\"\\n\");\n  }\n  return 0;\n}\n";
   return s.str();
 }
 
-// The user's part of the data: the zero of int and the method.
-const char* const UserData = "const int int_zero = 0;\nint twice(int x) { return 2 * x; }\n";
+// The user's part of the data: the types beyond C's int, the zeros and the method.
+const char* const TypeDecl = "#ifndef TYPEDECL\n#define TYPEDECL\ntypedef double real;\ntypedef const char* string;\n#endif\n";
+const char* const UserData =
+    "const int int_zero = 0;\nconst real real_zero = 0;\nconst string string_zero = \"\";\n"
+    "int twice(int x) { return 2 * x; }\n";
 
 // Flags the generated text needs beyond -Wall -Werror: a node line "x && a || !x && b",
 // flags set for nobody (value rails) and the value variable declared for every valued
@@ -147,9 +161,10 @@ std::string run_c_program(Module* m, bool systemc, const std::vector<Reaction>& 
     else
       m->C_put(body, header);
   }
-  write_text(stem + "_typedecl.h", "");
+  write_text(stem + "_typedecl.h", TypeDecl);
   write_text(stem + "_sc.h", "#include \"" + m->getName() + ".h\"\n");
-  write_text(dir + "/user" + ext, "#include \"" + m->getName() + ".h\"\n" + UserData);
+  write_text(dir + "/user" + ext,
+             "#include \"" + m->getName() + "_typedecl.h\"\n#include \"" + m->getName() + ".h\"\n" + UserData);
   write_text(dir + "/driver" + ext, c_driver(m, rs));
   std::string compiler = systemc ? "g++ -std=c++17 " : "gcc -std=c99 ";
   std::string build = compiler + CWarnings + " -I" + dir + " -o " + dir + "/run " + stem + ext + " " + dir + "/user" +
@@ -183,6 +198,23 @@ std::string run_csharp(Module* m, const std::vector<Reaction>& rs, const std::st
   EXPECT_EQ(ran.status, 0) << ran.output;
   return ran.output;
 }
+
+// The user's C# part for the type real of a module M: a double with +, its zero, its
+// conversions.
+std::string csharp_real(const std::string& M) {
+  return "using System;\nusing System.Globalization;\nnamespace GenEntree {\n"
+         "  public struct real {\n"
+         "    public double v;\n"
+         "    public static implicit operator real(double x) { real r; r.v = x; return r; }\n"
+         "    public static real operator +(real a, real b) { return a.v + b.v; }\n"
+         "    public static real To(string s) { return double.Parse(s, CultureInfo.InvariantCulture); }\n"
+         "    public override string ToString() { return v.ToString(CultureInfo.InvariantCulture); }\n"
+         "  }\n"
+         "  public partial class " + M + " { static readonly real real_zero = 0.0; }\n"
+         "}\n";
+}
+
+bool have_mono() { return tool_present("mcs") && tool_present("mono"); }
 
 class GenDiffSource : public ::testing::Test {
  protected:
@@ -387,6 +419,57 @@ namespace GenEntree {
   std::string expected = simulate(m, rs, answer);
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(run_csharp(m, rs, dir.path, user), expected);
+}
+
+// Literal constants of every kind: reals (one ending in '.'), an integer with a leading
+// zero (decimal ten, not C's octal eight), strings with blanks, punctuation and a backslash,
+// and a user constant named as the first real's identifier would be. Each target names
+// them by identifiers of its own (the .jxc keeps "C__2.5"); gcc, g++ and mcs compile them,
+// and the programs agree with the simulator. No Lustre compiler is packaged: its
+// declarations are checked as text.
+TEST_F(GenDiffSource, LiteralConstantsCompileAndAgreeWithTheSimulator) {
+  SourceHarness src(
+      "data: Type: int, real, string;\n"
+      "Constant: real 2.5; real 2.; real 0.5; int 010; string \"hello world, ok!\"; string \"x\\y; z?\";\n"
+      "  real C__2_x2E5 := 7.5;\nend data\n"
+      "module Lit: Input: A: int; Output: O: int, R: real, S: string, T: string, U: real, D;\n"
+      "loop { { present A { emit O(#A + 010) || emit R(2. + 0.5) || emit S(\"hello world, ok!\") || "
+      "{ if #A > 010 emit D } }\n"
+      "  else { emit R(2.5) || emit T(\"x\\y; z?\") || emit U(C__2_x2E5) } } >> pause }\nend\n");
+  Module* m = built(src, "Lit");
+  EXPECT_NE(jxc_text(*m).find("real C__2.5   \"2.5\";\n"), std::string::npos);
+  std::vector<Reaction> rs = random_inputs(m, 8u);
+  testing::internal::CaptureStderr();  // the requests
+  std::string expected = simulate(m, rs);
+  testing::internal::GetCapturedStderr();
+  for (bool systemc : {false, true}) {
+    SCOPED_TRACE(systemc ? "SystemC" : "C");
+    EXPECT_EQ(run_c_flavour(m, systemc, rs), expected);
+  }
+  std::ostringstream body, header;
+  m->C_put(body, header);
+  EXPECT_NE(body.str().find("const real C__2_x2E5_ = 2.5;\nconst real C__2_x2E = 2.0;\n"), std::string::npos)
+      << body.str();
+  EXPECT_NE(body.str().find("const string C__x_x5Cy_x3B_x20z_x3F = \"x\\\\y; z?\";\n"), std::string::npos);
+
+  std::ostringstream declarations, node;
+  Compilation::GDataTypeTable->LUSTRE_put(declarations);
+  Compilation::GDataConstantTable->LUSTRE_put(declarations, m);
+  m->LUSTRE_put(node, 0);
+  std::set<std::string> declared;
+  std::istringstream lines(declarations.str());
+  static const std::regex declaration(R"(const (\w+) ([A-Za-z_]\w*)( = (-?[0-9]+(\.[0-9]+)?|"([^"\\]|\\.)*"))?;)");
+  for (std::string line; std::getline(lines, line);) {
+    std::smatch d;
+    ASSERT_TRUE(std::regex_match(line, d, declaration)) << line;
+    declared.insert(d[2]);
+  }
+  EXPECT_EQ(declared.size(), 8u) << declarations.str();  // string_zero and the constants
+  std::set<std::string> undeclared = check_lustre(node.str()).undeclared;
+  for (const std::string& name : undeclared) EXPECT_EQ(declared.count(name), 1u) << name << "\n" << node.str();
+
+  if (!have_mono()) GTEST_SKIP() << "mono-mcs and mono-runtime are not installed";
+  EXPECT_EQ(run_csharp(m, rs, dir.path, csharp_real("Lit")), expected);
 }
 
 }  // namespace
