@@ -4,6 +4,7 @@
 #include <iostream>
 #include <list>
 #include <map>
+#include <set>
 #include <string>
 
 #include "compilation.h"
@@ -16,17 +17,33 @@ namespace {
 // The type names in byte-wise name order (the table's map order).
 const std::map<std::string, int>& type_names() { return *Compilation::GDataTypeTable->getTypes(); }
 
-// One function per operator: "string <name>(string type, string arg1, string arg2)"; for
-// each type T, T_to_string(a op b) of a = string_to_T(arg1) and b = string_to_T(arg2), unless
-// check (a class template over numeric_limits<T>::is_integer and its member) finds that a op b
-// has no value: "--".
+// The server never brings namespace std into scope, and names every declaration of the
+// user-data files through the global namespace ("::" + name), so that no user name meets
+// a standard one (a constant "max", a type "vector") or a local of the server ("data",
+// "v"), even where the user's header brings std into scope.
+std::string user(const std::string& name) { return "::" + name; }
+
+// A type as a declaration names it: a fundamental type's keyword as it is.
+std::string user_type(const std::string& type) {
+  static const std::set<std::string> keywords = {"bool",   "char",     "char8_t", "char16_t", "char32_t", "wchar_t",
+                                                 "short",  "int",      "long",    "signed",   "unsigned", "float",
+                                                 "double", "void"};
+  return keywords.count(type) != 0 ? type : user(type);
+}
+
+// One function per operator: "std::string <name>(std::string type, std::string arg1,
+// std::string arg2)"; for each type T, T_to_string(a op b) of a = string_to_T(arg1) and
+// b = string_to_T(arg2), unless check (a class template over numeric_limits<T>::is_integer
+// and its member) finds that a op b has no value: "--".
 void put_checked(std::ostream& os, const char* fname, const char* op, const char* check, const char* fails) {
-  os << "string " << fname << "(string type, string arg1, string arg2)\n{\n  string result = \"--\";\n";
+  os << "std::string " << fname << "(std::string type, std::string arg1, std::string arg2)\n{\n"
+     << "  std::string result = \"--\";\n";
   for (const auto& t : type_names()) {
     const std::string& n = t.first;
-    os << "  if (type ==  \"" << n << "\") {\n    " << n << " a = string_to_" << n << "(arg1), b = string_to_" << n
-       << "(arg2);\n    if (!" << check << "<numeric_limits<" << n << ">::is_integer>::" << fails << "(a, b)) result = " << n
-       << "_to_string(a " << op << " b);\n  }\n";
+    const std::string from = user("string_to_" + n);
+    os << "  if (type ==  \"" << n << "\") {\n    " << user_type(n) << " a = " << from << "(arg1), b = " << from
+       << "(arg2);\n    if (!" << check << "<std::numeric_limits<" << user_type(n) << ">::is_integer>::" << fails
+       << "(a, b)) result = " << user(n + "_to_string") << "(a " << op << " b);\n  }\n";
   }
   os << "  return result;\n}\n\n";
 }
@@ -41,14 +58,15 @@ void put_arithmetic(std::ostream& os) {
         "  template <class T> static bool mult(const T &, const T &) { return false; }\n};\n"
         "template <> struct zars_overflow<true>\n{\n"
         "  template <class T> static bool plus(const T & a, const T & b)\n"
-        "  { return b > T(0) ? a > numeric_limits<T>::max() - b : a < numeric_limits<T>::min() - b; }\n"
+        "  { return b > T(0) ? a > std::numeric_limits<T>::max() - b : a < std::numeric_limits<T>::min() - b; }\n"
         "  template <class T> static bool minus(const T & a, const T & b)\n"
-        "  { return b > T(0) ? a < numeric_limits<T>::min() + b : a > numeric_limits<T>::max() + b; }\n"
+        "  { return b > T(0) ? a < std::numeric_limits<T>::min() + b : a > std::numeric_limits<T>::max() + b; }\n"
         "  template <class T> static bool mult(const T & a, const T & b)\n"
         "  {\n"
         "    if (a == T(0) || b == T(0)) return false;\n"
-        "    if (a > T(0)) return b > T(0) ? a > numeric_limits<T>::max() / b : b < numeric_limits<T>::min() / a;\n"
-        "    return b > T(0) ? a < numeric_limits<T>::min() / b : b < numeric_limits<T>::max() / a;\n"
+        "    if (a > T(0))\n"
+        "      return b > T(0) ? a > std::numeric_limits<T>::max() / b : b < std::numeric_limits<T>::min() / a;\n"
+        "    return b > T(0) ? a < std::numeric_limits<T>::min() / b : b < std::numeric_limits<T>::max() / a;\n"
         "  }\n};\n\n";
   put_checked(os, "binop_plus", "+", "zars_overflow", "plus");
   put_checked(os, "binop_minus", "-", "zars_overflow", "minus");
@@ -63,16 +81,17 @@ void put_division(std::ostream& os) {
         "  template <class T> static bool fails(const T &, const T &) { return false; }\n};\n"
         "template <> struct zars_division<true>\n{\n"
         "  template <class T> static bool fails(const T & a, const T & b)\n"
-        "  { return b == T(0) || (numeric_limits<T>::is_signed && b == T(-1) && a == numeric_limits<T>::min()); }\n"
+        "  { return b == T(0) || (std::numeric_limits<T>::is_signed && b == T(-1) && a == "
+        "std::numeric_limits<T>::min()); }\n"
         "};\n\n";
   put_checked(os, "binop_div", "/", "zars_division", "fails");
 }
 
 void put_compare(std::ostream& os, const char* fname, const char* op) {
-  os << "bool " << fname << " (string type, string arg1, string arg2)\n{\n  bool result = false;\n";
+  os << "bool " << fname << " (std::string type, std::string arg1, std::string arg2)\n{\n  bool result = false;\n";
   for (const auto& t : type_names())
-    os << "  if (type ==  \"" << t.first << "\") result = string_to_" << t.first << "(arg1) " << op
-       << " string_to_" << t.first << "(arg2);\n";
+    os << "  if (type ==  \"" << t.first << "\") result = " << user("string_to_" + t.first) << "(arg1) " << op << " "
+       << user("string_to_" + t.first) << "(arg2);\n";
   os << "  return result;\n}\n\n";
 }
 
@@ -95,8 +114,8 @@ const char* const ServerText[] = {
     " public:",
     "  sockserv(unsigned portnum);",
     "  unsigned accept_connection(void);",
-    "  int read (string & buffer);",
-    "  int write (const string & buffer);",
+    "  int read (std::string & buffer);",
+    "  int write (const std::string & buffer);",
     "  unsigned portnumber(void);",
     "  char * hostname(void);",
     "  char * hostip(void);",
@@ -142,7 +161,7 @@ const char* const ServerText[] = {
     "{",
     "  init();",
     "  int s = socket(AF_INET, SOCK_STREAM, 0);",
-    "  if (ZARS_BAD_SOCKET(s)) { cerr << \"Cannot create socket\" << endl; exit(1); }",
+    "  if (ZARS_BAD_SOCKET(s)) { std::cerr << \"Cannot create socket\" << std::endl; exit(1); }",
     "#ifndef WIN32",
     "  // The simulator started through the shell must not hold the port open.",
     "  fcntl(s, F_SETFD, FD_CLOEXEC);",
@@ -152,10 +171,10 @@ const char* const ServerText[] = {
     "  addr.sin_family = AF_INET;",
     "  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);",
     "  addr.sin_port = htons((unsigned short)portnum);",
-    "  if (bind(s, (struct sockaddr *)&addr, sizeof addr) < 0) { close(s); cerr << \"Cannot create socket\" << endl; exit(1); }",
+    "  if (bind(s, (struct sockaddr *)&addr, sizeof addr) < 0) { close(s); std::cerr << \"Cannot create socket\" << std::endl; exit(1); }",
     "  zars_socklen len = sizeof addr;",
-    "  if (getsockname(s, (struct sockaddr *)&addr, &len) < 0) { close(s); cerr << \"cannot create socket\" << endl; exit(1); }",
-    "  if (listen(s, 5) < 0) { close(s); cerr << \"cannot create socket\" << endl; exit(1); }",
+    "  if (getsockname(s, (struct sockaddr *)&addr, &len) < 0) { close(s); std::cerr << \"cannot create socket\" << std::endl; exit(1); }",
+    "  if (listen(s, 5) < 0) { close(s); std::cerr << \"cannot create socket\" << std::endl; exit(1); }",
     "  internal_portnumber = ntohs(addr.sin_port);",
     "  internal_hostname = 0;",
     "  internal_hostip = 0;",
@@ -167,7 +186,7 @@ const char* const ServerText[] = {
     "  struct sockaddr_in addr;",
     "  zars_socklen len = sizeof addr;",
     "  int s = accept(internal_fd, (struct sockaddr *)&addr, &len);",
-    "  if (ZARS_BAD_SOCKET(s)) { cerr << \"unable to make connexion\" << endl; return 0; }",
+    "  if (ZARS_BAD_SOCKET(s)) { std::cerr << \"unable to make connexion\" << std::endl; return 0; }",
     "  struct hostent * h = gethostbyaddr((const char *)&addr.sin_addr, sizeof addr.sin_addr, AF_INET);",
     "  const char * ip = inet_ntoa(addr.sin_addr);",
     "  internal_hostip = strdup(ip);",
@@ -183,7 +202,7 @@ const char* const ServerText[] = {
     "inline char * sockserv::hostip(void) { return internal_hostip; }",
     "inline int sockserv::fd(void) { return internal_fd; }",
     "",
-    "inline int sockserv::read (string & buffer)",
+    "inline int sockserv::read (std::string & buffer)",
     "{",
     "  char buf[ZARS_BUFFER_RECEPT_LENGTH];",
     "  int r = recv(internal_fd, buf, ZARS_BUFFER_RECEPT_LENGTH-1, 0);",
@@ -193,9 +212,9 @@ const char* const ServerText[] = {
     "}",
     "",
     "// The reply and the NUL byte that ends it, in as many sends as it takes.",
-    "inline int sockserv::write (const string & buffer)",
+    "inline int sockserv::write (const std::string & buffer)",
     "{",
-    "  string reply = buffer + string(1, '\\0');",
+    "  std::string reply = buffer + std::string(1, '\\0');",
     "  size_t done = 0;",
     "  while (done < reply.size()) {",
     "    int n = send(internal_fd, reply.data() + done, reply.size() - done, 0);",
@@ -210,23 +229,23 @@ const char* const ServerText[] = {
     "{",
     "#ifdef WIN32",
     "  WSADATA data;",
-    "  if (WSAStartup(MAKEWORD(1,1), &data) != 0) { cerr << \"initialisation failed\" << endl; abort(); }",
+    "  if (WSAStartup(MAKEWORD(1,1), &data) != 0) { std::cerr << \"initialisation failed\" << std::endl; abort(); }",
     "#else",
     "  signal(SIGPIPE, SIG_IGN);",
     "#endif",
     "}",
     "",
-    "string unsint2s(unsigned d)",
+    "std::string unsint2s(unsigned d)",
     "{",
-    "  string s;",
+    "  std::string s;",
     "  do { s.insert(s.begin(), (char)('0' + d % 10)); d /= 10; } while (d != 0);",
     "  return s;",
     "}",
     "",
     "// One single-quoted shell word.",
-    "string shell_word(const string & s)",
+    "std::string shell_word(const std::string & s)",
     "{",
-    "  string out = \"'\";",
+    "  std::string out = \"'\";",
     "  for (size_t i = 0; i < s.size(); i++) {",
     "    if (s[i] == '\\'') out += \"'\\\\''\"; else out += s[i];",
     "  }",
@@ -236,14 +255,14 @@ const char* const ServerText[] = {
     "int main ()",
     "{",
     "  sockserv socket_server(0);",
-    "  cerr << \"allocated port number is \" << socket_server.portnumber() << endl;",
+    "  std::cerr << \"allocated port number is \" << socket_server.portnumber() << std::endl;",
     "  // The server listens on the loopback address only: the simulator runs on this machine.",
-    "  string command = string(\"zars \") + shell_word(application) + \" 127.0.0.1 \"",
+    "  std::string command = std::string(\"zars \") + shell_word(application) + \" 127.0.0.1 \"",
     "    + unsint2s(socket_server.portnumber()) + \" &\";",
     "  int status = system(command.c_str());",
     "  (void)status;",
     "  unsigned accepted = socket_server.accept_connection();",
-    "  cerr << \"SOCKET accepted ...\" << endl;",
+    "  std::cerr << \"SOCKET accepted ...\" << std::endl;",
     "  if (!accepted) exit(1);",
     "  // Every reply ends with a NUL byte: said first by a NUL byte alone, an empty reply.",
     "  socket_server.write(\"\");",
@@ -255,23 +274,23 @@ const char* const ServerText[] = {
     "  ioctl(socket_server.fd(), FIONBIO, &blocking);",
     "#endif",
     "  for (;;) {",
-    "    string request;",
+    "    std::string request;",
     "    int r = socket_server.read(request);",
-    "    cerr << \"reading SOCKET ...\" << endl;",
+    "    std::cerr << \"reading SOCKET ...\" << std::endl;",
     "    if (r > 0) {",
-    "      cerr << \"BUFFER RECEIVED:\" << request << endl;",
-    "      string reply;",
+    "      std::cerr << \"BUFFER RECEIVED:\" << request << std::endl;",
+    "      std::string reply;",
     "      // A user function that throws gives no value.",
     "      try { reply = compute_data_value(request); } catch (...) { reply = \"--\"; }",
     "      // An empty reply would never reach the simulator.",
     "      if (reply.empty()) reply = \"--\";",
-    "      cerr << \"TRANSMIT:\" << reply << endl;",
+    "      std::cerr << \"TRANSMIT:\" << reply << std::endl;",
     "      socket_server.write(reply);",
     "    } else if (r == 0 || errno == ECONNRESET) {",
     "      // The simulator has closed, or ended before reading all it was sent.",
     "      exit(0);",
     "    } else if (errno != EINTR) {",
-    "      cerr << \"read error on SOCKET\" << endl;",
+    "      std::cerr << \"read error on SOCKET\" << std::endl;",
     "      exit(1);",
     "    }",
     "  }",
@@ -284,8 +303,8 @@ void Module::SIMUL_JXC_put(std::ostream& os) {
   os << "#include  \"user_data_" << name << ".h\"\n#include <limits>\n";
   os << "#define application \"" << name << ".jxc\"\n";
   SIMUL_JXC_put_predef_func(os);
-  os << "string compute_data_value(const string & param)\n{\n";
-  os << "  int n,l;\n  string data,tmp;\n  vector<string> v;\n";
+  os << "std::string compute_data_value(const std::string & param)\n{\n";
+  os << "  int n,l;\n  std::string data,tmp;\n  std::vector<std::string> v;\n";
   os << "  l = param.length();\n  tmp = \"\";\n";
   os << "  for (n = 0; n < l; n++) {\n";
   os << "    if (param[n] == ',') { v.push_back(tmp); tmp = \"\"; }\n";
@@ -306,8 +325,8 @@ void Module::SIMUL_JXC_put(std::ostream& os) {
 }
 
 void Module::SIMUL_JXC_put_predef_func(std::ostream& os) {
-  os << "using namespace std;\n\n/* TYPE RELATED FUNCTIONS  */\n/*=======================*/\n\n";
-  os << "/* Check Type */ \nbool check_type (string type, string arg)\n{\n  bool result = false;\n";
+  os << "\n/* TYPE RELATED FUNCTIONS  */\n/*=======================*/\n\n";
+  os << "/* Check Type */ \nbool check_type (std::string type, std::string arg)\n{\n  bool result = false;\n";
   if (Compilation::GDataTypeTable == nullptr) {
     const std::string text = "Module::SIMUL_JXC:No type defined\n";
     os.flush();
@@ -316,9 +335,9 @@ void Module::SIMUL_JXC_put_predef_func(std::ostream& os) {
     std::exit(1);
   }
   for (const auto& t : type_names())
-    os << "  if (type ==  \"" << t.first << "\") result = check_" << t.first << "(arg);\n";
+    os << "  if (type ==  \"" << t.first << "\") result = " << user("check_" + t.first) << "(arg);\n";
   os << "  return result;\n}\n\n";
-  os << "/* string to bool conversion */\nbool string_to_bool (string s)\n{\n  return s == \"true\";\n}\n\n";
+  os << "/* string to bool conversion */\nbool string_to_bool (std::string s)\n{\n  return s == \"true\";\n}\n\n";
   os << "/* Binary Operators */ \n";
   put_arithmetic(os);
   put_division(os);
@@ -333,29 +352,29 @@ void Module::SIMUL_JXC_put_predef_func(std::ostream& os) {
 // Every field index is guarded: a short or cut request answers "--".
 void Module::SIMUL_JXC_put_method(std::ostream& os) {
   os << "  if (v[0] == \"MC\") {\n";
-  os << "    if (v.size() < 2) data = string(\"--\");\n";
+  os << "    if (v.size() < 2) data = std::string(\"--\");\n";
   std::list<MethodDecl*>* methods = Compilation::GDataMethodTable->getMethodList();
   if (methods != nullptr)
   for (MethodDecl* m : *methods) {
-    const std::string& r = m->getReturnType();
+    const std::string to_text = user(m->getReturnType() + "_to_string");
     os << "    if (v.size() >= 2 && v[1] == \"" << m->getName() << "\") {\n";
     std::list<std::string>* args = m->getArgTypeList();
     if (args == nullptr || args->empty()) {
-      os << "      data = " << r << "_to_string(" << m->getName() << "());\n";
+      os << "      data = " << to_text << "(" << user(m->getName()) << "());\n";
     } else {
-      os << "      if (v.size() < " << args->size() + 2 << ") data = string(\"--\");\n      else if (";
+      os << "      if (v.size() < " << args->size() + 2 << ") data = std::string(\"--\");\n      else if (";
       std::size_t i = 2;
       for (const std::string& t : *args) {
-        os << (i != 2 ? " && " : "") << "check_" << t << "(v[" << i << "])";
+        os << (i != 2 ? " && " : "") << user("check_" + t) << "(v[" << i << "])";
         ++i;
       }
-      os << ")\n        data = " << r << "_to_string(" << m->getName() << "(";
+      os << ")\n        data = " << to_text << "(" << user(m->getName()) << "(";
       i = 2;
       for (const std::string& t : *args) {
-        os << (i != 2 ? ", " : "") << "string_to_" << t << "(v[" << i << "])";
+        os << (i != 2 ? ", " : "") << user("string_to_" + t) << "(v[" << i << "])";
         ++i;
       }
-      os << "));\n      else data = string(\"--\");\n";
+      os << "));\n      else data = std::string(\"--\");\n";
     }
     os << "    }\n";
   }
@@ -366,10 +385,10 @@ void Module::SIMUL_JXC_put_binary_op(std::ostream& os) {
   os << "   //BINARY OP\n"
         "  if (v[0] == \"BOP\") {\n"
         "    bool res;\n"
-        "    if (v.size() < 6) data = string(\"--\");\n"
+        "    if (v.size() < 6) data = std::string(\"--\");\n"
         "    else if (v[2] != v[5]) {\n"
-        "      cerr << \"Error: Binary operator with arguments not having the same type\" << endl;\n"
-        "      data = string(\"--\");\n"
+        "      std::cerr << \"Error: Binary operator with arguments not having the same type\" << std::endl;\n"
+        "      data = std::string(\"--\");\n"
         "    } else if (check_type(v[2], v[1]) && check_type(v[2], v[4])) {\n"
         "      if (v[3] == \" + \") data = binop_plus(v[2], v[1], v[4]);\n"
         "      else if (v[3] == \" - \") data = binop_minus(v[2], v[1], v[4]);\n"
@@ -384,36 +403,38 @@ void Module::SIMUL_JXC_put_binary_op(std::ostream& os) {
         "      else if (v[3] == \" > \") { res = binop_sup(v[2], v[1], v[4]); data = res ? \"true\" : \"false\"; }\n"
         "      else if (v[3] == \" >= \") { res = binop_supe(v[2], v[1], v[4]); data = res ? \"true\" : \"false\"; }\n"
         "      else {\n"
-        "        cerr << \"Error: SIMUL_JXC:unknown binary operator\" << endl;\n"
-        "        data = string(\"--\");\n"
+        "        std::cerr << \"Error: SIMUL_JXC:unknown binary operator\" << std::endl;\n"
+        "        data = std::string(\"--\");\n"
         "      }\n"
-        "    } else data = string(\"--\");\n"
+        "    } else data = std::string(\"--\");\n"
         "  }\n";
 }
 
 void Module::SIMUL_JXC_put_unary_op(std::ostream& os) {
   os << "   //UNARY OP\n"
         "  if (v[0] == \"UOP\") {\n"
-        "    if (v.size() < 4) data = string(\"--\");\n"
+        "    if (v.size() < 4) data = std::string(\"--\");\n"
         "    else if (check_type(v[3], v[2])) {\n"
-        "      if (v[1] == \" -\") data = string(\" -\") + v[2];\n"
+        "      if (v[1] == \" -\") data = std::string(\" -\") + v[2];\n"
         "      else if (v[1] == \" !\") data = !string_to_bool(v[2]) ? \"true\" : \"false\";\n"
         "      else {\n"
-        "        cerr << \"Error: SIMUL_JXC:unknown unary operator\" << endl;\n"
-        "        data = string(\"--\");\n"
+        "        std::cerr << \"Error: SIMUL_JXC:unknown unary operator\" << std::endl;\n"
+        "        data = std::string(\"--\");\n"
         "      }\n"
-        "    } else data = string(\"--\");\n"
+        "    } else data = std::string(\"--\");\n"
         "  }\n";
 }
 
+// The request names a constant as the compiled module does; the server reads it by its
+// identifier.
 void Module::SIMUL_JXC_put_const(std::ostream& os) {
-  os << "  if (v[0] == \"CONST\") {\n    data = string(\"--\");\n";
+  os << "  if (v[0] == \"CONST\") {\n    data = std::string(\"--\");\n";
   std::list<ConstantDecl*>* constants = Compilation::GDataConstantTable->getConstantList();
   if (constants != nullptr)
   for (ConstantDecl* c : *constants) {
     if (c->getValue() != nullptr) continue;
-    os << "    if (v.size() >= 2 && v[1] == \"" << c->getName() << "\") data = " << c->getType() << "_to_string("
-       << c->getName() << ");\n";
+    os << "    if (v.size() >= 2 && v[1] == \"" << c->getName() << "\") data = " << user(c->getType() + "_to_string")
+       << "(" << user(c->getIdentifier()) << ");\n";
   }
   os << "  }\n";
 }

@@ -68,8 +68,8 @@ TEST(ServerGenerator, BoolTypeDottedAndVoidMethods) {
   EXPECT_NE(g.body.find("// bool obj.get(bool arg0) /* NEEDED DEFINITION HERE! */\n"), std::string::npos);
   EXPECT_NE(g.header.find("extern bool now(void);\n"), std::string::npos);
   EXPECT_NE(g.body.find("bool now(void)\n{\n   return zero_bool;\n}\n"), std::string::npos);
-  EXPECT_NE(g.server.find("data = bool_to_string(now());"), std::string::npos);
-  EXPECT_NE(g.server.find("data = bool_to_string(obj.get(string_to_bool(v[2])));"), std::string::npos);
+  EXPECT_NE(g.server.find("data = ::bool_to_string(::now());"), std::string::npos);
+  EXPECT_NE(g.server.find("data = ::bool_to_string(::obj.get(::string_to_bool(v[2])));"), std::string::npos);
   DataTablesScope::free_read_tables();
 }
 

@@ -56,19 +56,27 @@ inline std::string standin_bin_dir() {
 
 inline bool have_gxx() { return tool_on_path("g++"); }
 
-// Writes zars_Valued.cc into dir (the tables of ServerTables must be in place), copies the
-// completed user files there and compiles dir/zars_Valued, warnings as errors, with the
-// compiler flags given. Returns the compiler's status.
-inline int build_valued_server(const std::string& dir, const std::string& flags = "") {
+// Writes zars_<name>.cc into dir (the global data tables must be in place) and compiles
+// dir/zars_<name> with the user files dir/user_data_<name>.{h,cc}, warnings as errors, with
+// the compiler flags given. Returns the compiler's status.
+inline int build_server(const std::string& dir, const std::string& name, const std::string& flags = "") {
   std::string saved = Module::SimulationJxcDir;
   Module::SimulationJxcDir = dir;
-  Module m("Valued");
+  Module m(name);
   m.save_zars_code();
   Module::SimulationJxcDir = saved;
-  std::string ex = valued_example_dir();
-  std::string cmd = "cp '" + ex + "user_data_Valued.h' '" + ex + "user_data_Valued.cc' '" + dir + "' && cd '" + dir +
-                    "' && g++ -O1 -Wall -Wextra -Werror " + flags + " -o zars_Valued zars_Valued.cc user_data_Valued.cc";
+  std::string cmd = "cd '" + dir + "' && g++ -O1 -Wall -Wextra -Werror " + flags + " -o zars_" + name + " zars_" +
+                    name + ".cc user_data_" + name + ".cc";
   return std::system(cmd.c_str());
+}
+
+// build_server of "Valued" (the tables of ServerTables must be in place) with the completed
+// user files, copied into dir.
+inline int build_valued_server(const std::string& dir, const std::string& flags = "") {
+  std::string ex = valued_example_dir();
+  std::string cmd = "cp '" + ex + "user_data_Valued.h' '" + ex + "user_data_Valued.cc' '" + dir + "'";
+  if (std::system(cmd.c_str()) != 0) return 1;
+  return build_server(dir, "Valued", flags);
 }
 
 #endif

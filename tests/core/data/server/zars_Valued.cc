@@ -1,87 +1,47 @@
 #include  "user_data_Valued.h"
 #include <limits>
 #define application "Valued.jxc"
-using namespace std;
 
 /* TYPE RELATED FUNCTIONS  */
 /*=======================*/
 
 /* Check Type */ 
-bool check_type (string type, string arg)
+bool check_type (std::string type, std::string arg)
 {
   bool result = false;
-  if (type ==  "num") result = check_num(arg);
-  if (type ==  "real") result = check_real(arg);
+  if (type ==  "num") result = ::check_num(arg);
+  if (type ==  "real") result = ::check_real(arg);
   return result;
 }
 
 /* string to bool conversion */
-bool string_to_bool (string s)
+bool string_to_bool (std::string s)
 {
   return s == "true";
 }
 
 /* Binary Operators */ 
-/* An integer sum, difference or product outside its type has no value */
-template <bool integer> struct zars_overflow
+std::string binop_plus(std::string type, std::string arg1, std::string arg2)
 {
-  template <class T> static bool plus(const T &, const T &) { return false; }
-  template <class T> static bool minus(const T &, const T &) { return false; }
-  template <class T> static bool mult(const T &, const T &) { return false; }
-};
-template <> struct zars_overflow<true>
-{
-  template <class T> static bool plus(const T & a, const T & b)
-  { return b > T(0) ? a > numeric_limits<T>::max() - b : a < numeric_limits<T>::min() - b; }
-  template <class T> static bool minus(const T & a, const T & b)
-  { return b > T(0) ? a < numeric_limits<T>::min() + b : a > numeric_limits<T>::max() + b; }
-  template <class T> static bool mult(const T & a, const T & b)
-  {
-    if (a == T(0) || b == T(0)) return false;
-    if (a > T(0)) return b > T(0) ? a > numeric_limits<T>::max() / b : b < numeric_limits<T>::min() / a;
-    return b > T(0) ? a < numeric_limits<T>::min() / b : b < numeric_limits<T>::max() / a;
-  }
-};
-
-string binop_plus(string type, string arg1, string arg2)
-{
-  string result = "--";
-  if (type ==  "num") {
-    num a = string_to_num(arg1), b = string_to_num(arg2);
-    if (!zars_overflow<numeric_limits<num>::is_integer>::plus(a, b)) result = num_to_string(a + b);
-  }
-  if (type ==  "real") {
-    real a = string_to_real(arg1), b = string_to_real(arg2);
-    if (!zars_overflow<numeric_limits<real>::is_integer>::plus(a, b)) result = real_to_string(a + b);
-  }
+  std::string result = "--";
+  if (type ==  "num") result = ::num_to_string(::string_to_num(arg1) + ::string_to_num(arg2));
+  if (type ==  "real") result = ::real_to_string(::string_to_real(arg1) + ::string_to_real(arg2));
   return result;
 }
 
-string binop_minus(string type, string arg1, string arg2)
+std::string binop_minus(std::string type, std::string arg1, std::string arg2)
 {
-  string result = "--";
-  if (type ==  "num") {
-    num a = string_to_num(arg1), b = string_to_num(arg2);
-    if (!zars_overflow<numeric_limits<num>::is_integer>::minus(a, b)) result = num_to_string(a - b);
-  }
-  if (type ==  "real") {
-    real a = string_to_real(arg1), b = string_to_real(arg2);
-    if (!zars_overflow<numeric_limits<real>::is_integer>::minus(a, b)) result = real_to_string(a - b);
-  }
+  std::string result = "--";
+  if (type ==  "num") result = ::num_to_string(::string_to_num(arg1) - ::string_to_num(arg2));
+  if (type ==  "real") result = ::real_to_string(::string_to_real(arg1) - ::string_to_real(arg2));
   return result;
 }
 
-string binop_mult(string type, string arg1, string arg2)
+std::string binop_mult(std::string type, std::string arg1, std::string arg2)
 {
-  string result = "--";
-  if (type ==  "num") {
-    num a = string_to_num(arg1), b = string_to_num(arg2);
-    if (!zars_overflow<numeric_limits<num>::is_integer>::mult(a, b)) result = num_to_string(a * b);
-  }
-  if (type ==  "real") {
-    real a = string_to_real(arg1), b = string_to_real(arg2);
-    if (!zars_overflow<numeric_limits<real>::is_integer>::mult(a, b)) result = real_to_string(a * b);
-  }
+  std::string result = "--";
+  if (type ==  "num") result = ::num_to_string(::string_to_num(arg1) * ::string_to_num(arg2));
+  if (type ==  "real") result = ::real_to_string(::string_to_real(arg1) * ::string_to_real(arg2));
   return result;
 }
 
@@ -93,76 +53,76 @@ template <bool integer> struct zars_division
 template <> struct zars_division<true>
 {
   template <class T> static bool fails(const T & a, const T & b)
-  { return b == T(0) || (numeric_limits<T>::is_signed && b == T(-1) && a == numeric_limits<T>::min()); }
+  { return b == T(0) || (std::numeric_limits<T>::is_signed && b == T(-1) && a == std::numeric_limits<T>::min()); }
 };
 
-string binop_div(string type, string arg1, string arg2)
+std::string binop_div(std::string type, std::string arg1, std::string arg2)
 {
-  string result = "--";
+  std::string result = "--";
   if (type ==  "num") {
-    num a = string_to_num(arg1), b = string_to_num(arg2);
-    if (!zars_division<numeric_limits<num>::is_integer>::fails(a, b)) result = num_to_string(a / b);
+    ::num a = ::string_to_num(arg1), b = ::string_to_num(arg2);
+    if (!zars_division<std::numeric_limits<::num>::is_integer>::fails(a, b)) result = ::num_to_string(a / b);
   }
   if (type ==  "real") {
-    real a = string_to_real(arg1), b = string_to_real(arg2);
-    if (!zars_division<numeric_limits<real>::is_integer>::fails(a, b)) result = real_to_string(a / b);
+    ::real a = ::string_to_real(arg1), b = ::string_to_real(arg2);
+    if (!zars_division<std::numeric_limits<::real>::is_integer>::fails(a, b)) result = ::real_to_string(a / b);
   }
   return result;
 }
 
-bool binop_equal (string type, string arg1, string arg2)
+bool binop_equal (std::string type, std::string arg1, std::string arg2)
 {
   bool result = false;
-  if (type ==  "num") result = string_to_num(arg1) == string_to_num(arg2);
-  if (type ==  "real") result = string_to_real(arg1) == string_to_real(arg2);
+  if (type ==  "num") result = ::string_to_num(arg1) == ::string_to_num(arg2);
+  if (type ==  "real") result = ::string_to_real(arg1) == ::string_to_real(arg2);
   return result;
 }
 
-bool binop_notequal (string type, string arg1, string arg2)
+bool binop_notequal (std::string type, std::string arg1, std::string arg2)
 {
   bool result = false;
-  if (type ==  "num") result = string_to_num(arg1) != string_to_num(arg2);
-  if (type ==  "real") result = string_to_real(arg1) != string_to_real(arg2);
+  if (type ==  "num") result = ::string_to_num(arg1) != ::string_to_num(arg2);
+  if (type ==  "real") result = ::string_to_real(arg1) != ::string_to_real(arg2);
   return result;
 }
 
-bool binop_inf (string type, string arg1, string arg2)
+bool binop_inf (std::string type, std::string arg1, std::string arg2)
 {
   bool result = false;
-  if (type ==  "num") result = string_to_num(arg1) < string_to_num(arg2);
-  if (type ==  "real") result = string_to_real(arg1) < string_to_real(arg2);
+  if (type ==  "num") result = ::string_to_num(arg1) < ::string_to_num(arg2);
+  if (type ==  "real") result = ::string_to_real(arg1) < ::string_to_real(arg2);
   return result;
 }
 
-bool binop_infe (string type, string arg1, string arg2)
+bool binop_infe (std::string type, std::string arg1, std::string arg2)
 {
   bool result = false;
-  if (type ==  "num") result = string_to_num(arg1) <= string_to_num(arg2);
-  if (type ==  "real") result = string_to_real(arg1) <= string_to_real(arg2);
+  if (type ==  "num") result = ::string_to_num(arg1) <= ::string_to_num(arg2);
+  if (type ==  "real") result = ::string_to_real(arg1) <= ::string_to_real(arg2);
   return result;
 }
 
-bool binop_sup (string type, string arg1, string arg2)
+bool binop_sup (std::string type, std::string arg1, std::string arg2)
 {
   bool result = false;
-  if (type ==  "num") result = string_to_num(arg1) > string_to_num(arg2);
-  if (type ==  "real") result = string_to_real(arg1) > string_to_real(arg2);
+  if (type ==  "num") result = ::string_to_num(arg1) > ::string_to_num(arg2);
+  if (type ==  "real") result = ::string_to_real(arg1) > ::string_to_real(arg2);
   return result;
 }
 
-bool binop_supe (string type, string arg1, string arg2)
+bool binop_supe (std::string type, std::string arg1, std::string arg2)
 {
   bool result = false;
-  if (type ==  "num") result = string_to_num(arg1) >= string_to_num(arg2);
-  if (type ==  "real") result = string_to_real(arg1) >= string_to_real(arg2);
+  if (type ==  "num") result = ::string_to_num(arg1) >= ::string_to_num(arg2);
+  if (type ==  "real") result = ::string_to_real(arg1) >= ::string_to_real(arg2);
   return result;
 }
 
-string compute_data_value(const string & param)
+std::string compute_data_value(const std::string & param)
 {
   int n,l;
-  string data,tmp;
-  vector<string> v;
+  std::string data,tmp;
+  std::vector<std::string> v;
   l = param.length();
   tmp = "";
   for (n = 0; n < l; n++) {
@@ -173,30 +133,30 @@ string compute_data_value(const string & param)
 
    //  METHOD CALL
   if (v[0] == "MC") {
-    if (v.size() < 2) data = string("--");
+    if (v.size() < 2) data = std::string("--");
     if (v.size() >= 2 && v[1] == "count") {
-      data = num_to_string(count());
+      data = ::num_to_string(::count());
     }
     if (v.size() >= 2 && v[1] == "twice") {
-      if (v.size() < 3) data = string("--");
-      else if (check_num(v[2]))
-        data = num_to_string(twice(string_to_num(v[2])));
-      else data = string("--");
+      if (v.size() < 3) data = std::string("--");
+      else if (::check_num(v[2]))
+        data = ::num_to_string(::twice(::string_to_num(v[2])));
+      else data = std::string("--");
     }
     if (v.size() >= 2 && v[1] == "mix") {
-      if (v.size() < 4) data = string("--");
-      else if (check_num(v[2]) && check_real(v[3]))
-        data = real_to_string(mix(string_to_num(v[2]), string_to_real(v[3])));
-      else data = string("--");
+      if (v.size() < 4) data = std::string("--");
+      else if (::check_num(v[2]) && ::check_real(v[3]))
+        data = ::real_to_string(::mix(::string_to_num(v[2]), ::string_to_real(v[3])));
+      else data = std::string("--");
     }
   }
    //BINARY OP
   if (v[0] == "BOP") {
     bool res;
-    if (v.size() < 6) data = string("--");
+    if (v.size() < 6) data = std::string("--");
     else if (v[2] != v[5]) {
-      cerr << "Error: Binary operator with arguments not having the same type" << endl;
-      data = string("--");
+      std::cerr << "Error: Binary operator with arguments not having the same type" << std::endl;
+      data = std::string("--");
     } else if (check_type(v[2], v[1]) && check_type(v[2], v[4])) {
       if (v[3] == " + ") data = binop_plus(v[2], v[1], v[4]);
       else if (v[3] == " - ") data = binop_minus(v[2], v[1], v[4]);
@@ -211,27 +171,27 @@ string compute_data_value(const string & param)
       else if (v[3] == " > ") { res = binop_sup(v[2], v[1], v[4]); data = res ? "true" : "false"; }
       else if (v[3] == " >= ") { res = binop_supe(v[2], v[1], v[4]); data = res ? "true" : "false"; }
       else {
-        cerr << "Error: SIMUL_JXC:unknown binary operator" << endl;
-        data = string("--");
+        std::cerr << "Error: SIMUL_JXC:unknown binary operator" << std::endl;
+        data = std::string("--");
       }
-    } else data = string("--");
+    } else data = std::string("--");
   }
    //UNARY OP
   if (v[0] == "UOP") {
-    if (v.size() < 4) data = string("--");
+    if (v.size() < 4) data = std::string("--");
     else if (check_type(v[3], v[2])) {
-      if (v[1] == " -") data = string(" -") + v[2];
+      if (v[1] == " -") data = std::string(" -") + v[2];
       else if (v[1] == " !") data = !string_to_bool(v[2]) ? "true" : "false";
       else {
-        cerr << "Error: SIMUL_JXC:unknown unary operator" << endl;
-        data = string("--");
+        std::cerr << "Error: SIMUL_JXC:unknown unary operator" << std::endl;
+        data = std::string("--");
       }
-    } else data = string("--");
+    } else data = std::string("--");
   }
    //CONSTANTS
   if (v[0] == "CONST") {
-    data = string("--");
-    if (v.size() >= 2 && v[1] == "rate") data = real_to_string(rate);
+    data = std::string("--");
+    if (v.size() >= 2 && v[1] == "rate") data = ::real_to_string(::rate);
   }
    return data;
 }
@@ -250,8 +210,8 @@ class sockserv
  public:
   sockserv(unsigned portnum);
   unsigned accept_connection(void);
-  int read (string & buffer);
-  int write (const string & buffer);
+  int read (std::string & buffer);
+  int write (const std::string & buffer);
   unsigned portnumber(void);
   char * hostname(void);
   char * hostip(void);
@@ -297,7 +257,7 @@ sockserv::sockserv(unsigned portnum)
 {
   init();
   int s = socket(AF_INET, SOCK_STREAM, 0);
-  if (ZARS_BAD_SOCKET(s)) { cerr << "Cannot create socket" << endl; exit(1); }
+  if (ZARS_BAD_SOCKET(s)) { std::cerr << "Cannot create socket" << std::endl; exit(1); }
 #ifndef WIN32
   // The simulator started through the shell must not hold the port open.
   fcntl(s, F_SETFD, FD_CLOEXEC);
@@ -307,10 +267,10 @@ sockserv::sockserv(unsigned portnum)
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   addr.sin_port = htons((unsigned short)portnum);
-  if (bind(s, (struct sockaddr *)&addr, sizeof addr) < 0) { close(s); cerr << "Cannot create socket" << endl; exit(1); }
+  if (bind(s, (struct sockaddr *)&addr, sizeof addr) < 0) { close(s); std::cerr << "Cannot create socket" << std::endl; exit(1); }
   zars_socklen len = sizeof addr;
-  if (getsockname(s, (struct sockaddr *)&addr, &len) < 0) { close(s); cerr << "cannot create socket" << endl; exit(1); }
-  if (listen(s, 5) < 0) { close(s); cerr << "cannot create socket" << endl; exit(1); }
+  if (getsockname(s, (struct sockaddr *)&addr, &len) < 0) { close(s); std::cerr << "cannot create socket" << std::endl; exit(1); }
+  if (listen(s, 5) < 0) { close(s); std::cerr << "cannot create socket" << std::endl; exit(1); }
   internal_portnumber = ntohs(addr.sin_port);
   internal_hostname = 0;
   internal_hostip = 0;
@@ -322,7 +282,7 @@ unsigned sockserv::accept_connection(void)
   struct sockaddr_in addr;
   zars_socklen len = sizeof addr;
   int s = accept(internal_fd, (struct sockaddr *)&addr, &len);
-  if (ZARS_BAD_SOCKET(s)) { cerr << "unable to make connexion" << endl; return 0; }
+  if (ZARS_BAD_SOCKET(s)) { std::cerr << "unable to make connexion" << std::endl; return 0; }
   struct hostent * h = gethostbyaddr((const char *)&addr.sin_addr, sizeof addr.sin_addr, AF_INET);
   const char * ip = inet_ntoa(addr.sin_addr);
   internal_hostip = strdup(ip);
@@ -338,7 +298,7 @@ inline char * sockserv::hostname(void) { return internal_hostname; }
 inline char * sockserv::hostip(void) { return internal_hostip; }
 inline int sockserv::fd(void) { return internal_fd; }
 
-inline int sockserv::read (string & buffer)
+inline int sockserv::read (std::string & buffer)
 {
   char buf[ZARS_BUFFER_RECEPT_LENGTH];
   int r = recv(internal_fd, buf, ZARS_BUFFER_RECEPT_LENGTH-1, 0);
@@ -348,9 +308,9 @@ inline int sockserv::read (string & buffer)
 }
 
 // The reply and the NUL byte that ends it, in as many sends as it takes.
-inline int sockserv::write (const string & buffer)
+inline int sockserv::write (const std::string & buffer)
 {
-  string reply = buffer + string(1, '\0');
+  std::string reply = buffer + std::string(1, '\0');
   size_t done = 0;
   while (done < reply.size()) {
     int n = send(internal_fd, reply.data() + done, reply.size() - done, 0);
@@ -365,23 +325,23 @@ void sockserv::init (void)
 {
 #ifdef WIN32
   WSADATA data;
-  if (WSAStartup(MAKEWORD(1,1), &data) != 0) { cerr << "initialisation failed" << endl; abort(); }
+  if (WSAStartup(MAKEWORD(1,1), &data) != 0) { std::cerr << "initialisation failed" << std::endl; abort(); }
 #else
   signal(SIGPIPE, SIG_IGN);
 #endif
 }
 
-string unsint2s(unsigned d)
+std::string unsint2s(unsigned d)
 {
-  string s;
+  std::string s;
   do { s.insert(s.begin(), (char)('0' + d % 10)); d /= 10; } while (d != 0);
   return s;
 }
 
 // One single-quoted shell word.
-string shell_word(const string & s)
+std::string shell_word(const std::string & s)
 {
-  string out = "'";
+  std::string out = "'";
   for (size_t i = 0; i < s.size(); i++) {
     if (s[i] == '\'') out += "'\\''"; else out += s[i];
   }
@@ -391,17 +351,15 @@ string shell_word(const string & s)
 int main ()
 {
   sockserv socket_server(0);
-  cerr << "allocated port number is " << socket_server.portnumber() << endl;
+  std::cerr << "allocated port number is " << socket_server.portnumber() << std::endl;
   // The server listens on the loopback address only: the simulator runs on this machine.
-  string command = string("zars ") + shell_word(application) + " 127.0.0.1 "
+  std::string command = std::string("zars ") + shell_word(application) + " 127.0.0.1 "
     + unsint2s(socket_server.portnumber()) + " &";
   int status = system(command.c_str());
   (void)status;
   unsigned accepted = socket_server.accept_connection();
-  cerr << "SOCKET accepted ..." << endl;
+  std::cerr << "SOCKET accepted ..." << std::endl;
   if (!accepted) exit(1);
-  // Every reply ends with a NUL byte: said first by a NUL byte alone, an empty reply.
-  socket_server.write("");
 #ifdef WIN32
   u_long blocking = 0;
   ioctlsocket(socket_server.fd(), FIONBIO, &blocking);
@@ -410,23 +368,20 @@ int main ()
   ioctl(socket_server.fd(), FIONBIO, &blocking);
 #endif
   for (;;) {
-    string request;
+    std::string request;
     int r = socket_server.read(request);
-    cerr << "reading SOCKET ..." << endl;
+    std::cerr << "reading SOCKET ..." << std::endl;
     if (r > 0) {
-      cerr << "BUFFER RECEIVED:" << request << endl;
-      string reply;
-      // A user function that throws gives no value.
-      try { reply = compute_data_value(request); } catch (...) { reply = "--"; }
+      std::cerr << "BUFFER RECEIVED:" << request << std::endl;
+      std::string reply = compute_data_value(request);
       // An empty reply would never reach the simulator.
       if (reply.empty()) reply = "--";
-      cerr << "TRANSMIT:" << reply << endl;
+      std::cerr << "TRANSMIT:" << reply << std::endl;
       socket_server.write(reply);
-    } else if (r == 0 || errno == ECONNRESET) {
-      // The simulator has closed, or ended before reading all it was sent.
+    } else if (r == 0) {
       exit(0);
     } else if (errno != EINTR) {
-      cerr << "read error on SOCKET" << endl;
+      std::cerr << "read error on SOCKET" << std::endl;
       exit(1);
     }
   }
