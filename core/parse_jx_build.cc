@@ -265,6 +265,13 @@ DataExpr* nesting_checked(DataExpr* e) {
 DataExpr* jx_method_call(const std::string& name, std::list<DataExpr*>* args) {
   MethodDecl* d = Compilation::GDataMethodTable != nullptr ? Compilation::GDataMethodTable->getMethod(name) : nullptr;
   if (d == nullptr) throw UndefinedMethodException(name);
+  size_t declared = d->getArgTypeList() != nullptr ? d->getArgTypeList()->size() : 0;
+  size_t given = args != nullptr ? args->size() : 0;
+  if (given != declared)
+    throw jx_report("ERROR at line " + std::to_string(jx_line()) + ": the method " + name + " is declared with " +
+                        std::to_string(declared) + " arguments and called with " + std::to_string(given) +
+                        "\n\nAbortion ...",
+                    1);
   return nesting_checked(new DataMethodCall(d->getIndex(), args));
 }
 

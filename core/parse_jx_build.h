@@ -126,8 +126,9 @@ void jx_module_end();
 // module name, "" outside a module).
 DataExpr* jx_literal_reference(const std::string& literal);
 DataExpr* jx_constant_reference(const std::string& name);
-// UndefinedMethodException(name) when the method is not declared (or there is no table).
-// args null: "m()".
+// UndefinedMethodException(name) when the method is not declared (or there is no table);
+// jx_report (status 1) "ERROR at line L: the method m is declared with n arguments and
+// called with k" when the counts differ. args null: "m()".
 // These three: jx_report (status 1) beyond DataExpr::MaxNesting, the nesting that the
 // compiled-module reader accepts.
 DataExpr* jx_method_call(const std::string& name, std::list<DataExpr*>* args);
