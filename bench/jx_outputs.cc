@@ -1,8 +1,9 @@
 // Writes what the compiler produces for random programs, so that two builds can be compared
 // byte for byte (scripts/compare_outputs.sh). For each seed, in a child process of its own,
 // folder <dir>/<seed> receives the program (M.jx), the .jxc of each of its modules, and the
-// C (M.c, M.h), VHDL, BLIF and C# of its module M, then its standard error and its end
-// ("status": the exit code, or "signal N").
+// C (M.c, M.h), VHDL, BLIF, C# and Lustre of its module M, with its value server and user-data
+// skeleton when it has data bindings, then its standard error and its end ("status": the exit
+// code, or "signal N").
 //
 //   jx_outputs <dir> <first seed> <last seed> [depth]   (depth -d: a flat parallel of statements of depth d)
 //   jx_outputs <dir> <first seed> <last seed> modules   programs of several modules, each one's files
@@ -32,7 +33,7 @@ void write_file(const std::string& path, const std::string& text) {
 }
 
 void generate(Module* m, const std::string& dir) {
-  std::ostringstream c, h, vhdl, blif, cs;
+  std::ostringstream c, h, vhdl, blif, cs, lustre;
   m->C_put(c, h);
   write_file(dir + "/" + m->getName() + ".c", c.str());
   write_file(dir + "/" + m->getName() + ".h", h.str());
@@ -42,6 +43,15 @@ void generate(Module* m, const std::string& dir) {
   write_file(dir + "/" + m->getName() + ".blif", blif.str());
   m->CSharp_put(cs);
   write_file(dir + "/" + m->getName() + ".cs", cs.str());
+  m->LUSTRE_put(lustre, 0);
+  write_file(dir + "/" + m->getName() + ".lus", lustre.str());
+  if (m->getDataTable() == nullptr) return;
+  std::ostringstream server, header, body;
+  m->SIMUL_JXC_put(server);
+  write_file(dir + "/zars_" + m->getName() + ".cc", server.str());
+  m->SIMUL_JXC_put_user_files(header, body);
+  write_file(dir + "/user_data_" + m->getName() + ".h", header.str());
+  write_file(dir + "/user_data_" + m->getName() + ".cc", body.str());
 }
 
 // In the child: compile every module, then finalise and save each, as build_example does; then the

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Compares what two builds of the compiler write, byte for byte: the .jxc of every module and
-# the C, VHDL, BLIF and C# of module M for random programs (bench/jx_outputs.cc, the generator
-# of tests/core/test_jx_random_flow.cc), those files of every module for as many random programs
-# of several modules (the generator of tests/SIMULATOR_JXC/test_multi_module.cc), then the same
+# the C, VHDL, BLIF, C#, Lustre and value server of module M for random programs
+# (bench/jx_outputs.cc, the generator of tests/core/test_jx_random_flow.cc), those files of
+# every module for as many random programs of several modules (the generator of
+# tests/SIMULATOR_JXC/test_multi_module.cc), then the same
 # files for the example of SIMULATOR_JXC/examples. The reference build is made from a revision
 # in a worktree of its own.
 #

@@ -13,12 +13,14 @@
 #include <vector>
 
 #include "../bibliocpp/tool_run.h"
+#include "child_end.h"
 #include "compilation.h"
 #include "evaluation.h"
 #include "gen_circuits.h"
 #include "gen_modules.h"
 #include "gen_text_checks.h"
 #include "module_and_files.h"
+#include "random_program.h"
 #include "source_harness.h"
 #include "test_scope.h"
 #include "value_server.h"
@@ -471,6 +473,53 @@ TEST_F(GenDiffSource, LiteralConstantsCompileAndAgreeWithTheSimulator) {
   if (!have_mono()) GTEST_SKIP() << "mono-mcs and mono-runtime are not installed";
   EXPECT_EQ(run_csharp(m, rs, dir.path, csharp_real("Lit")), expected);
 }
+
+// Random programs with a data part (random_program.h): literal constants of every kind,
+// data conditions, valued outputs of three types. The generated C, SystemC and C# of each
+// that compiles (a causality cycle ends a compile: a child process tells) agree with the
+// simulator.
+class GenDiffRandom : public ::testing::TestWithParam<int> {
+ protected:
+  RecordedBoxes boxes;
+  ScratchDir dir{"gen_diff_random"};
+};
+
+TEST_P(GenDiffRandom, GeneratedCodeOfRandomProgramsAgreesWithTheSimulator) {
+  int checked = 0;
+  const unsigned first = 4u * static_cast<unsigned>(GetParam()) + 1u;
+  for (unsigned seed = first; seed < first + 4u; ++seed) {
+    std::string source = random_program::program(seed, 4);
+    int end = end_in_child([&] {
+      SourceHarness src(source);
+      src.build("M");
+      return 0;
+    });
+    ASSERT_TRUE(end == 0 || end == 1) << "ended with " << end << ":\n" << source;
+    if (end != 0) continue;
+    SCOPED_TRACE(source);
+    SourceHarness src(source);
+    src.build("M");
+    Module* m = src.module("M");
+    std::vector<Reaction> rs = random_inputs(m, seed);
+    testing::internal::CaptureStderr();  // the requests
+    std::string expected = simulate(m, rs);
+    testing::internal::GetCapturedStderr();
+    for (bool systemc : {false, true}) {
+      SCOPED_TRACE(systemc ? "SystemC" : "C");
+      testing::internal::CaptureStderr();  // the constants' names
+      std::string out = run_c_program(m, systemc, rs, dir.path);
+      testing::internal::GetCapturedStderr();
+      EXPECT_EQ(out, expected);
+    }
+    if (have_mono()) {
+      EXPECT_EQ(run_csharp(m, rs, dir.path, csharp_real("M")), expected);
+    }
+    ++checked;
+  }
+  EXPECT_GT(checked, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, GenDiffRandom, ::testing::Range(0, 12));
 
 }  // namespace
 

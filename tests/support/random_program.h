@@ -1,6 +1,10 @@
 // Random Jexa programs: statements drawn from the whole statement grammar (sequences,
-// parallels, presents, loops, locals, aborts, waits, sustains, valued signals, runs of pure,
-// valued, automaton and Mealy modules), the modules they run, and random input traces.
+// parallels, presents, loops, locals, aborts, waits, sustains, valued signals, data
+// conditions, runs of pure, valued, automaton and Mealy modules), a data part with literal
+// constants of every kind (integers, one with a leading zero, reals, one ending in '.',
+// strings with blanks and punctuation), the modules they run, and random input traces.
+// The value of K is read only where K is present: a generated C or C# function reads the
+// value it is given whatever the presence, where the simulator has none.
 #ifndef RANDOM_PROGRAM_H
 #define RANDOM_PROGRAM_H
 
@@ -24,7 +28,7 @@ class ProgramMaker {
     std::string local = "L" + std::to_string(locals.size());
     std::vector<std::string> inner = locals;
     inner.push_back(local);
-    switch (below(21)) {
+    switch (below(24)) {
       case 0: return "emit " + pick(emitted);
       case 1: return "pause";
       case 2: return sub() + " >> " + sub();
@@ -44,7 +48,10 @@ class ProgramMaker {
       case 16: return "run Sub3 [" + pick(tested) + " \\ A, " + pick(emitted) + " \\ B]";
       case 17: return sub() + " || " + sub() + " || " + sub();
       case 18: return "present K " + sub() + " else " + sub();
-      case 19: return "emit V(#K + 1)";
+      case 19: return "present K { emit V(#K + 1) }";
+      case 20: return "present K { if #K > " + pick({"10", "010"}) + " " + sub() + " else " + sub() + " }";
+      case 21: return "emit R(" + pick({"2.5", "0.5 + 2.5", "2. + 0.5"}) + ")";
+      case 22: return "emit S(" + pick({"\"a b, c!\"", "\"x\\y; z?\""}) + ")";
       default: return pick({"noemit O", "sustain V(1) until I", "emit V(2)"});
     }
   }
@@ -62,7 +69,9 @@ class ProgramMaker {
 };
 
 inline const char* kPrelude =
-    "data: Type: int; Constant: int 1; int 2; end data\n"
+    "data: Type: int, real, string;\n"
+    "Constant: int 1; int 2; int 10; int 010; real 2.5; real 0.5; real 2.; string \"a b, c!\"; string \"x\\y; z?\";\n"
+    "end data\n"
     "module Sub: Input: A; Output: B;\nloop { { present A { emit B } } >> pause }\nend\n"
     "module Sub2: Input: A; Output: B: int;\nloop { { present A { emit B(1) } else { emit B(2) } } >> pause }\nend\n"
     "module Sub3: Input: A; Output: B;\nrun Sub [A \\ A, B \\ B] || { pause >> emit B }\nend\n"
@@ -70,11 +79,20 @@ inline const char* kPrelude =
     "A0 [X] -> B0;\nB0 [X] strong-> A0;\nend\n"
     "module Mm: Input: X; Output: Y;\nMealy Machine Register: r : 0 : rn;\nrn = r xor X; Y = rn;\nend\n";
 
+// The interface of the module M of a test program.
+inline const char* kModuleHead = "module M: Input: I, J, K: int; Output: O, P, Q, V: int, R: real, S: string;\n";
+
+// The body of M: body in parallel with an instant that emits every valued output. A module
+// with data bindings must bind each of its valued outputs (the compiler ends otherwise),
+// and body may emit none.
+inline std::string module_body(const std::string& body) {
+  return "{ " + body + " } || { present J { emit V(1) || emit R(0.5) || emit S(\"x\\y; z?\") } }";
+}
+
 // The module M of a test program: the prelude's modules and a random body of that depth.
 inline std::string program(unsigned seed, int depth = 5) {
   ProgramMaker make(seed);
-  return std::string(kPrelude) + "module M: Input: I, J, K: int; Output: O, P, Q, V: int;\n" + make.statement(depth, {}) +
-         "\nend\n";
+  return std::string(kPrelude) + kModuleHead + module_body(make.statement(depth, {})) + "\nend\n";
 }
 
 // The same module with a flat parallel of 3 to 10 random statements as its body: branches
@@ -84,7 +102,7 @@ inline std::string wide_program(unsigned seed, int depth) {
   std::string body;
   for (unsigned k = 0, branches = 3 + seed % 8; k < branches; ++k)
     body += (k == 0 ? "{ " : " ||\n{ ") + make.statement(depth, {}) + " }";
-  return std::string(kPrelude) + "module M: Input: I, J, K: int; Output: O, P, Q, V: int;\n" + body + "\nend\n";
+  return std::string(kPrelude) + kModuleHead + module_body(body) + "\nend\n";
 }
 
 }  // namespace random_program
