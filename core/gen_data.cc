@@ -245,7 +245,8 @@ void DataConstantTable::C_put(std::ostream& os, Module* m) { put_each(os, m, con
 // ----- C# -----
 
 void DataConstant::CSharp_put(std::ostream& os, Module* m) {
-  os << csharp_name(getDecl(std::to_string(constant_index), m != nullptr ? m->getName() : std::string())->getIdentifier());
+  ConstantDecl* d = getDecl(std::to_string(constant_index), m != nullptr ? m->getName() : std::string());
+  os << csharp_name(d->getIdentifier());
 }
 
 void DataValue::CSharp_put(std::ostream& os, Module* m) { C_put(os, m); }

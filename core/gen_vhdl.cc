@@ -226,7 +226,8 @@ void Module::VHDL_put(std::ostream& os, int flavour) {
   std::set<long> internal = w->Set_of_index_used_variables();
 
   // The ports in their order (Set and Reset of a module not finalised, the inputs, the
-  // data signals, the outputs), then the signals: what is declared, so that its written names are known first.
+  // data signals, the outputs), then the signals: what is declared, so that its written
+  // names are known first.
   std::vector<std::string> leading;  // ports before reset and clk
   if (!finalised) {
     // The ports carry the variable names that the equations read.

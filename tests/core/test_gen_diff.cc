@@ -77,7 +77,8 @@ std::string c_driver(Module* m, const std::vector<Reaction>& rs) {
   s << "  for (k = 0; k < " << rs.size() << "; ++k) {\n    " << m->getName() << "_automaton(" << args.str() << ");\n";
   for (size_t j = 0; j < outs.size(); ++j) {
     s << "    printf(\"%d\", o" << j << ");\n";
-    if (outs[j]->isValued(m)) s << "    if (o" << j << ") printf(\":" << c_value(m, outs[j]).second << "\", v" << j << ");\n";
+    if (outs[j]->isValued(m))
+      s << "    if (o" << j << ") printf(\":" << c_value(m, outs[j]).second << "\", v" << j << ");\n";
     s << "    printf(\" \");\n";
   }
   s << "    printf(\"\\n\");\n  }\n  return 0;\n}\n";
@@ -85,7 +86,8 @@ std::string c_driver(Module* m, const std::vector<Reaction>& rs) {
 }
 
 // The user's part of the data: the types beyond C's int, the zeros and the method.
-const char* const TypeDecl = "#ifndef TYPEDECL\n#define TYPEDECL\ntypedef double real;\ntypedef const char* string;\n#endif\n";
+const char* const TypeDecl =
+    "#ifndef TYPEDECL\n#define TYPEDECL\ntypedef double real;\ntypedef const char* string;\n#endif\n";
 const char* const UserData =
     "const int int_zero = 0;\nconst real real_zero = 0;\nconst string string_zero = \"\";\n"
     "int twice(int x) { return 2 * x; }\n";

@@ -177,8 +177,8 @@ TEST(GenVhdlSource, DataConditionIsAPortDrivenAsTheSimulatorComputesIt) {
   ScratchDir dir;
   SourceHarness src("data: Type: int; Constant: int limit := 10; end data\n"
                     "module Lim: Input: Split: int, G; Output: Over, Under;\n"
-                    "loop { { present Split { if #Split > limit emit Over else emit Under } else { present G emit Under } }"
-                    " >> pause }\nend\n");
+                    "loop { { present Split { if #Split > limit emit Over else emit Under }\n"
+                    "         else { present G emit Under } } >> pause }\nend\n");
   src.build("Lim");
   Module* m = src.module("Lim");
   ASSERT_EQ(m->getDataSignalList()->size(), 1u);

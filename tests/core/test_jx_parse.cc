@@ -318,10 +318,11 @@ TEST_F(JxParseTest, DataPartDeclarationsAndTheirErrors) {
   EXPECT_EQ(parse(types + "Constant: int x; int 3; end data\nmodule M: if x == 3 nothing end"), 0);
   // A call's argument count is its method's: too few, too many or none, at the call's line.
   const std::string methods = types + "Method: int avg(int, int); int now(); end data\nmodule A: Input: T: int;\n";
-  const std::pair<const char*, const char*> calls[] = {{"avg(#T)", "avg is declared with 2 arguments and called with 1"},
-                                                        {"avg(#T, #T, #T)", "avg is declared with 2 arguments and called with 3"},
-                                                        {"avg()", "avg is declared with 2 arguments and called with 0"},
-                                                        {"now(#T)", "now is declared with 0 arguments and called with 1"}};
+  const std::pair<const char*, const char*> calls[] = {
+      {"avg(#T)", "avg is declared with 2 arguments and called with 1"},
+      {"avg(#T, #T, #T)", "avg is declared with 2 arguments and called with 3"},
+      {"avg()", "avg is declared with 2 arguments and called with 0"},
+      {"now(#T)", "now is declared with 0 arguments and called with 1"}};
   for (const auto& call : calls) {
     EXPECT_EQ(parse(methods + "Output: O: int;\n\nemit O(" + call.first + ")\nend\n"), 1);
     EXPECT_EQ(report, std::string("ERROR at line 6: the method ") + call.second + "\n\nAbortion ...");
