@@ -21,27 +21,67 @@ bool string_to_bool (std::string s)
 }
 
 /* Binary Operators */ 
+/* An integer sum, difference or product outside its type has no value */
+template <bool integer> struct zars_overflow
+{
+  template <class T> static bool plus(const T &, const T &) { return false; }
+  template <class T> static bool minus(const T &, const T &) { return false; }
+  template <class T> static bool mult(const T &, const T &) { return false; }
+};
+template <> struct zars_overflow<true>
+{
+  template <class T> static bool plus(const T & a, const T & b)
+  { return b > T(0) ? a > std::numeric_limits<T>::max() - b : a < std::numeric_limits<T>::min() - b; }
+  template <class T> static bool minus(const T & a, const T & b)
+  { return b > T(0) ? a < std::numeric_limits<T>::min() + b : a > std::numeric_limits<T>::max() + b; }
+  template <class T> static bool mult(const T & a, const T & b)
+  {
+    if (a == T(0) || b == T(0)) return false;
+    if (a > T(0))
+      return b > T(0) ? a > std::numeric_limits<T>::max() / b : b < std::numeric_limits<T>::min() / a;
+    return b > T(0) ? a < std::numeric_limits<T>::min() / b : b < std::numeric_limits<T>::max() / a;
+  }
+};
+
 std::string binop_plus(std::string type, std::string arg1, std::string arg2)
 {
   std::string result = "--";
-  if (type ==  "num") result = ::num_to_string(::string_to_num(arg1) + ::string_to_num(arg2));
-  if (type ==  "real") result = ::real_to_string(::string_to_real(arg1) + ::string_to_real(arg2));
+  if (type ==  "num") {
+    ::num a = ::string_to_num(arg1), b = ::string_to_num(arg2);
+    if (!zars_overflow<std::numeric_limits<::num>::is_integer>::plus(a, b)) result = ::num_to_string(a + b);
+  }
+  if (type ==  "real") {
+    ::real a = ::string_to_real(arg1), b = ::string_to_real(arg2);
+    if (!zars_overflow<std::numeric_limits<::real>::is_integer>::plus(a, b)) result = ::real_to_string(a + b);
+  }
   return result;
 }
 
 std::string binop_minus(std::string type, std::string arg1, std::string arg2)
 {
   std::string result = "--";
-  if (type ==  "num") result = ::num_to_string(::string_to_num(arg1) - ::string_to_num(arg2));
-  if (type ==  "real") result = ::real_to_string(::string_to_real(arg1) - ::string_to_real(arg2));
+  if (type ==  "num") {
+    ::num a = ::string_to_num(arg1), b = ::string_to_num(arg2);
+    if (!zars_overflow<std::numeric_limits<::num>::is_integer>::minus(a, b)) result = ::num_to_string(a - b);
+  }
+  if (type ==  "real") {
+    ::real a = ::string_to_real(arg1), b = ::string_to_real(arg2);
+    if (!zars_overflow<std::numeric_limits<::real>::is_integer>::minus(a, b)) result = ::real_to_string(a - b);
+  }
   return result;
 }
 
 std::string binop_mult(std::string type, std::string arg1, std::string arg2)
 {
   std::string result = "--";
-  if (type ==  "num") result = ::num_to_string(::string_to_num(arg1) * ::string_to_num(arg2));
-  if (type ==  "real") result = ::real_to_string(::string_to_real(arg1) * ::string_to_real(arg2));
+  if (type ==  "num") {
+    ::num a = ::string_to_num(arg1), b = ::string_to_num(arg2);
+    if (!zars_overflow<std::numeric_limits<::num>::is_integer>::mult(a, b)) result = ::num_to_string(a * b);
+  }
+  if (type ==  "real") {
+    ::real a = ::string_to_real(arg1), b = ::string_to_real(arg2);
+    if (!zars_overflow<std::numeric_limits<::real>::is_integer>::mult(a, b)) result = ::real_to_string(a * b);
+  }
   return result;
 }
 
@@ -360,6 +400,8 @@ int main ()
   unsigned accepted = socket_server.accept_connection();
   std::cerr << "SOCKET accepted ..." << std::endl;
   if (!accepted) exit(1);
+  // Every reply ends with a NUL byte: said first by a NUL byte alone, an empty reply.
+  socket_server.write("");
 #ifdef WIN32
   u_long blocking = 0;
   ioctlsocket(socket_server.fd(), FIONBIO, &blocking);
@@ -373,12 +415,15 @@ int main ()
     std::cerr << "reading SOCKET ..." << std::endl;
     if (r > 0) {
       std::cerr << "BUFFER RECEIVED:" << request << std::endl;
-      std::string reply = compute_data_value(request);
+      std::string reply;
+      // A user function that throws gives no value.
+      try { reply = compute_data_value(request); } catch (...) { reply = "--"; }
       // An empty reply would never reach the simulator.
       if (reply.empty()) reply = "--";
       std::cerr << "TRANSMIT:" << reply << std::endl;
       socket_server.write(reply);
-    } else if (r == 0) {
+    } else if (r == 0 || errno == ECONNRESET) {
+      // The simulator has closed, or ended before reading all it was sent.
       exit(0);
     } else if (errno != EINTR) {
       std::cerr << "read error on SOCKET" << std::endl;
