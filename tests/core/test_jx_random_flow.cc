@@ -33,8 +33,8 @@ TEST(JxRandomFlow, SourceAndJxcReactAlikeOnRandomPrograms) {
   int compiled = 0;
   for (unsigned seed = 1; seed <= 300; ++seed) {
     ProgramMaker make(seed);
-    std::string source = std::string(kPrelude) + random_program::kModuleHead +
-                         random_program::module_body(make.statement(5, {})) + "\nend\n";
+    std::string source = std::string(kPrelude) + random_program::kModuleHead + make.statement(5, {}) +
+                         "\nend\n";
     int end = run_in_child(source, make.inputs(6));
     EXPECT_TRUE(end == 0 || end == 1) << "seed " << seed << " ended with " << end << ":\n" << source;
     compiled += end == 0 ? 1 : 0;

@@ -82,17 +82,10 @@ inline const char* kPrelude =
 // The interface of the module M of a test program.
 inline const char* kModuleHead = "module M: Input: I, J, K: int; Output: O, P, Q, V: int, R: real, S: string;\n";
 
-// The body of M: body in parallel with an instant that emits every valued output. A module
-// with data bindings must bind each of its valued outputs (the compiler ends otherwise),
-// and body may emit none.
-inline std::string module_body(const std::string& body) {
-  return "{ " + body + " } || { present J { emit V(1) || emit R(0.5) || emit S(\"x\\y; z?\") } }";
-}
-
 // The module M of a test program: the prelude's modules and a random body of that depth.
 inline std::string program(unsigned seed, int depth = 5) {
   ProgramMaker make(seed);
-  return std::string(kPrelude) + kModuleHead + module_body(make.statement(depth, {})) + "\nend\n";
+  return std::string(kPrelude) + kModuleHead + make.statement(depth, {}) + "\nend\n";
 }
 
 // The same module with a flat parallel of 3 to 10 random statements as its body: branches
@@ -102,7 +95,7 @@ inline std::string wide_program(unsigned seed, int depth) {
   std::string body;
   for (unsigned k = 0, branches = 3 + seed % 8; k < branches; ++k)
     body += (k == 0 ? "{ " : " ||\n{ ") + make.statement(depth, {}) + " }";
-  return std::string(kPrelude) + kModuleHead + module_body(body) + "\nend\n";
+  return std::string(kPrelude) + kModuleHead + body + "\nend\n";
 }
 
 }  // namespace random_program
