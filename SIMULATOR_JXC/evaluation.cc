@@ -17,6 +17,7 @@
 #include "data.h"
 #include "equationtable.h"
 #include "formspp.h"
+#include "g_exit.h"
 #include "module.h"
 #include "module_signal.h"
 #include "signal_manager.h"
@@ -203,8 +204,7 @@ Context& update_context_register(Module* m, Context& context) {
 Context& Signal_eval::Get_contexts(Module* m, const set_reset& sr, const std::vector<Colour>& inputs,
                                    Context& context) {
   if (m == nullptr) {
-    std::cerr << "***error:Signal_eval: No module loaded\n";
-    std::exit(1);
+    g_exit(1, "***error:Signal_eval: No module loaded\n");
   }
   Bddexpressionwood* w = woodOf(m);
   if (m->getSet() != nullptr) {
@@ -451,14 +451,12 @@ void Simulation::evaluateEquations(DataSimulMap& constants, DataSimulValueMap& v
         values[b->getClock()->getInitialBddStatusId(m, w)] = request(b->getValue(), constants, values, report);
     } else {
       if (st.ref == nullptr) {
-        std::cerr << "***error:FenPrincipale::Simuler(): No binding for signal:" << st.id << "\n";
-        std::exit(1);
+        g_exit(1, "***error:FenPrincipale::Simuler(): No binding for signal:" + std::to_string(st.id) + "\n");
       }
       if (!st.first) continue;  // the pair is set at its first rail
       DataBinding* b = m->getBinding(st.ref->getCurrentName());
       if (b == nullptr) {
-        std::cerr << "***error:FenPrincipale::Simuler(): No binding for signal:" << st.ref->getCurrentName() << "\n";
-        std::exit(1);
+        g_exit(1, "***error:FenPrincipale::Simuler(): No binding for signal:" + st.ref->getCurrentName() + "\n");
       }
       std::string reply = request(b->getValue(), constants, values, report);
       std::pair<int, int> p = reply == "true" ? std::make_pair(1, 0)
@@ -479,15 +477,14 @@ void Simulation::valuedOutputs(DataSimulMap& constants, DataSimulValueMap& value
     Signal* c = entry.second->getClock();
     if (c != nullptr && c->isOutput()) by_clock[c].push_back(entry.second);
   }
-  auto unknown = [](Signal* o) {
-    std::cerr << "***error: FenPrincipale:Simuler:  unknown signal:" << o->getInternalName() << "\n";
+  auto unknown_text = [](Signal* o) {
+    return "***error: FenPrincipale:Simuler:  unknown signal:" + o->getInternalName() + "\n";
   };
   // Clocks that are not in the output list end the process once present.
   for (const auto& entry : by_clock) {
     Signal* o = entry.first;
     if (index(outputs_, o) < 0 && isPresent(context_, o->getInitialBddStatusId(m, w), o->getInitialBddValueId(m, w))) {
-      unknown(o);
-      std::exit(1);
+      g_exit(1, unknown_text(o));
     }
   }
   // Output-list order, so that the requests go out in a fixed order.
@@ -512,7 +509,7 @@ void Simulation::valuedOutputs(DataSimulMap& constants, DataSimulValueMap& value
       if (!asked) continue;  // no present emission: the output keeps its text
     }
     if (o->isValue()) {  // a bound output has no row
-      unknown(o);
+      std::cerr << unknown_text(o);
       continue;
     }
     output_values_[i] = value;
@@ -537,9 +534,10 @@ ReactionReport Simulation::react(const std::function<void()>& recolour) {
   // the window's event loop: it ends the process like any other fatal reaction error.
   try {
     step(report, recolour);
+  } catch (const g_exit_error&) {
+    throw;  // ended already
   } catch (const std::exception& e) {
-    std::cerr << "***error: FenPrincipale:Simuler: " << e.what() << "\n";
-    std::exit(1);
+    g_exit(1, std::string("***error: FenPrincipale:Simuler: ") + e.what() + "\n");
   }
   return report;
 }

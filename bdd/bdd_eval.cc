@@ -4,11 +4,9 @@
 
 #include "bdd_tables.h"
 #include "bddpp.h"
+#include "g_exit.h"
 
-[[noreturn]] static void unknown_bdd_type() {
-  std::cerr << "error in bddpp_manager::Bdd_eval(): unknown bdd type ..." << std::endl;
-  std::exit(1);
-}
+[[noreturn]] static void unknown_bdd_type() { g_exit(1, "error in bddpp_manager::Bdd_eval(): unknown bdd type ...\n"); }
 
 // Follows determined entries along one path; an undetermined variable evaluates both branches
 // (then first) and gives their common value or 2. size < 0: the context is not bounded.
@@ -77,9 +75,7 @@ void bddpp_manager::Bdd_node_to_literals(int link, bdd_node* n, int* literals) {
   bdd_node* one = internal_bdd_node_one;
   if (n == one) {
     if (link == 1) {
-      std::cerr << "ERROR in  bddpp_manager::Bdd_node_to_literals() :\n"
-                << "constant 1 is not a literal ..." << std::endl;
-      std::exit(1);
+      g_exit(1, "ERROR in  bddpp_manager::Bdd_node_to_literals() :\nconstant 1 is not a literal ...\n");
     }
     return;
   }

@@ -6,11 +6,14 @@
 #include <functional>
 #include <iostream>
 #include <new>
+#include <sstream>
+#include <string>
 #include <unordered_set>
 
 #include "Stringpp.h"
 #include "bdd_tables.h"
 #include "bddpp.h"
+#include "g_exit.h"
 
 void bdd_name_table::unshare(std::shared_ptr<block>& b) { b = std::make_shared<block>(*b); }
 
@@ -88,8 +91,7 @@ bddpp_manager::~bddpp_manager() {
 bdd_node* bddpp_manager::New_node(long global_id, long var_index, int else_link_type, bdd_node* then_node,
                                   bdd_node* else_node) {
   if (global_id > INT32_MAX) {
-    std::cerr << "FATAL ERROR: more than " << INT32_MAX << " BDD nodes in one manager" << std::endl;
-    std::exit(1);
+    g_exit(1, "FATAL ERROR: more than " + std::to_string(INT32_MAX) + " BDD nodes in one manager\n");
   }
   bdd_node* n = new (internal_state->nodes.allocate()) bdd_node();
   n->internal_then = then_node;
@@ -255,10 +257,9 @@ bdd_node* bddpp_manager::Find_or_create_bdd_node(long var_index, int link_then, 
   int else_link = link_else * link_then;
   if (var_index < -1) return nullptr;
   if (var_index >= internal_bdd_vars) {
-    std::cerr << "FATAL ERROR: Bad call of bddpp_manager::Find_or_create_bdd_node():\n"
-              << "  index " << var_index << " is not a variable of this manager (" << internal_bdd_vars
-              << " variables)" << std::endl;
-    std::exit(1);
+    g_exit(1, "FATAL ERROR: Bad call of bddpp_manager::Find_or_create_bdd_node():\n  index " +
+                  std::to_string(var_index) + " is not a variable of this manager (" +
+                  std::to_string(internal_bdd_vars) + " variables)\n");
   }
   bdd_node* one = internal_bdd_node_one;
   if (then_node == one && else_node == one)
@@ -266,14 +267,11 @@ bdd_node* bddpp_manager::Find_or_create_bdd_node(long var_index, int link_then, 
   bool then_bad = then_node->internal_var_index >= 0 && then_node->internal_var_index <= var_index;
   bool else_bad = else_node->internal_var_index >= 0 && else_node->internal_var_index <= var_index;
   if (then_bad || else_bad) {
-    std::cerr << "FATAL ERROR: Bad call of bddpp_manager::Find_or_create_bdd_node():\n"
-              << "  index " << var_index << " is not less than ";
-    if (then_bad)
-      std::cerr << " its then node index (" << then_node->internal_var_index << ")";
-    else
-      std::cerr << " its else node index (" << else_node->internal_var_index << ")";
-    std::cerr << std::endl;
-    std::exit(1);
+    const bdd_node* bad = then_bad ? then_node : else_node;
+    g_exit(1, "FATAL ERROR: Bad call of bddpp_manager::Find_or_create_bdd_node():\n  index " +
+                  std::to_string(var_index) + " is not less than " +
+                  (then_bad ? " its then node index (" : " its else node index (") +
+                  std::to_string(bad->internal_var_index) + ")\n");
   }
   int link = 1;
   bdd_node* n = Find_or_create_ordered(var_index, 1, else_link, then_node, else_node, link);
@@ -396,10 +394,11 @@ std::string bddpp_manager::Name_var_by_bdd(bdd f) {
   if (index >= 0 && index < internal_bdd_vars) return internal_names_table[index];
   bdd_node* n = f.internal_bdd_node;
   if (n && n->internal_var_index == -1) return f.internal_link_type == 1 ? "1" : "0";
-  std::cerr << "error in bddpp_manager::Name_var_by_bdd()\n"
-            << "bdd defined by: " << f << ", is not correct ...\n"
-            << "(typebdd = " << (n ? n->internal_var_index : -3) << ")" << std::endl;
-  std::exit(1);
+  std::ostringstream text;
+  text << "error in bddpp_manager::Name_var_by_bdd()\n"
+       << "bdd defined by: " << f << ", is not correct ...\n"
+       << "(typebdd = " << (n ? n->internal_var_index : -3) << ")\n";
+  g_exit(1, text.str());
 }
 
 // ----- renaming -----

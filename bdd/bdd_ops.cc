@@ -7,9 +7,11 @@
 // and the and/or core expands the then cofactor before the else cofactor.
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 
 #include "bdd_tables.h"
 #include "bddpp.h"
+#include "g_exit.h"
 
 bdd bddpp_manager::Bdd_one() { return bdd(this, 1, internal_bdd_node_one); }
 
@@ -38,17 +40,18 @@ bdd bddpp_manager::Bdd_else(bdd f) {
 
 void bddpp_manager::Null_reference_report(const char* op, bdd_node* x, bdd_node* y, bool bad_manager) {
   std::string name(op);
-  std::cerr << "ERROR: call bddpp_manager::" << name << "() with null reference" << std::endl;
+  std::ostringstream text;
+  text << "ERROR: call bddpp_manager::" << name << "() with null reference\n";
   if (name == "Bdd_and")
-    std::cerr << "Bdd_and(" << static_cast<const void*>(x) << "," << static_cast<const void*>(y) << ")" << std::endl;
-  if (bad_manager) std::cerr << "bad manager: an operand belongs to another bddpp_manager" << std::endl;
-  std::exit(1);
+    text << "Bdd_and(" << static_cast<const void*>(x) << "," << static_cast<const void*>(y) << ")\n";
+  if (bad_manager) text << "bad manager: an operand belongs to another bddpp_manager\n";
+  g_exit(1, text.str());
 }
 
 void bddpp_manager::Post_check_report(const char* op, int lx, bdd_node* x, int ly, bdd_node* y, int lr, bdd_node* r) {
-  std::cerr << "INTERNAL ERROR in " << op << "(): result has an index (" << r->internal_var_index
-            << ") less than the operands (" << x->internal_var_index << ") and (" << y->internal_var_index << ")!"
-            << std::endl;
+  std::ostringstream text;
+  text << "INTERNAL ERROR in " << op << "(): result has an index (" << r->internal_var_index
+       << ") less than the operands (" << x->internal_var_index << ") and (" << y->internal_var_index << ")!\n";
   Bdd_global_clear_marks();
   long id = Bdd_incremental_id(x, 0);
   id = Bdd_incremental_id(y, id);
@@ -56,15 +59,14 @@ void bddpp_manager::Post_check_report(const char* op, int lx, bdd_node* x, int l
   Bdd_clear_marks(x);
   Bdd_clear_marks(y);
   Bdd_clear_marks(r);
-  std::cerr << "\n\n";
-  std::cerr << "x= " << (lx == -1 ? "NOT" : "") << "\n";
-  Print_bdd_structure_loc(std::cerr, 5, x);
-  std::cerr << "y= " << (ly == -1 ? "NOT" : "") << "\n";
-  Print_bdd_structure_loc(std::cerr, 5, y);
-  std::cerr << "result= " << (lr == -1 ? "NOT" : "") << "\n";
-  Print_bdd_structure_loc(std::cerr, 5, r);
-  std::cerr.flush();
-  std::exit(1);
+  text << "\n\n";
+  text << "x= " << (lx == -1 ? "NOT" : "") << "\n";
+  Print_bdd_structure_loc(text, 5, x);
+  text << "y= " << (ly == -1 ? "NOT" : "") << "\n";
+  Print_bdd_structure_loc(text, 5, y);
+  text << "result= " << (lr == -1 ? "NOT" : "") << "\n";
+  Print_bdd_structure_loc(text, 5, r);
+  g_exit(1, text.str());
 }
 
 // ----- the and/or core -----

@@ -11,9 +11,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 
 #include "bdd_tables.h"
 #include "bddpp.h"
+#include "g_exit.h"
 
 // ----- supports and dependence -----
 
@@ -107,8 +109,7 @@ int bddpp_manager::Bdd_is_cube(bdd f) {
 
 bdd_node* bddpp_manager::Restrict_rec(const int* literals, long literals_max, int link, bdd_node* f, int& link_out) {
   if (!f) {
-    std::cerr << "Error in Bdd_cube_reduce(): bdd has a Null pointer!" << std::endl;
-    std::exit(1);
+    g_exit(1, "Error in Bdd_cube_reduce(): bdd has a Null pointer!\n");
   }
   link_out = link;
   if (f == internal_bdd_node_one) return f;
@@ -141,14 +142,12 @@ bdd_node* bddpp_manager::Bdd_cube_reduce(int link, bdd_node* f, int* literals, i
 
 bdd_node* bddpp_manager::Bdd_cube_reduce(int link, bdd_node* f, int link_c, bdd_node* c, int& link_out) {
   if (!f) {
-    std::cerr << "Error in Bdd_cube_reduce(): bdd has a Null pointer!" << std::endl;
-    std::exit(1);
+    g_exit(1, "Error in Bdd_cube_reduce(): bdd has a Null pointer!\n");
   }
   link_out = link;
   if (f == internal_bdd_node_one) return f;
   if (!c) {
-    std::cerr << "Error in Bdd_cube_reduce(): assertion has a Null pointer!" << std::endl;
-    std::exit(1);
+    g_exit(1, "Error in Bdd_cube_reduce(): assertion has a Null pointer!\n");
   }
   if (c == internal_bdd_node_one) return f;
   // The literals of the path that the literal conversion walks, set in the shared array
@@ -200,9 +199,10 @@ bdd bddpp_manager::Bdd_reduce(bdd f, bdd c) {
   while (!Bdd_is_zero_tautologic(rest)) {
     bdd m = Bdd_satisfy(rest);
     if (!Bdd_is_cube(m)) {
-      std::cerr << "ERREUR sur !!!" << std::endl;
-      Print_bdd_structure(std::cerr, m);
-      std::exit(1);
+      std::ostringstream text;
+      text << "ERREUR sur !!!\n";
+      Print_bdd_structure(text, m);
+      g_exit(1, text.str());
     }
     bdd part = Bdd_cube_reduce(f, m);
     result = Bdd_and(result, part);
@@ -297,11 +297,9 @@ void bddpp_manager::Bdd_assoc_bdd_to_var(bdd e, bdd v) {
     if ((Bdd_is_one_tautologic(v) && Bdd_is_one_tautologic(e)) ||
         (Bdd_is_zero_tautologic(v) && Bdd_is_zero_tautologic(e)))
       return;
-    std::cerr << "error in bddpp_manager::Bdd_assoc_bdd_to_var():\n"
-              << "     second parameter is not a var !\n"
-              << "replace from: " << Print_sop_to_String("+", ".", "!", "", v, 1)
-              << " by expression: " << Print_sop_to_String("+", ".", "!", "", e, 1) << std::endl;
-    std::exit(1);
+    g_exit(1, "error in bddpp_manager::Bdd_assoc_bdd_to_var():\n     second parameter is not a var !\nreplace from: " +
+                  Print_sop_to_String("+", ".", "!", "", v, 1) +
+                  " by expression: " + Print_sop_to_String("+", ".", "!", "", e, 1) + "\n");
   }
   long i = v.internal_bdd_node->internal_var_index;
   bdd r = e;
@@ -370,8 +368,7 @@ bdd bddpp_manager::Bdd_simplify2(bdd f, bdd) { return f; }
 
 int bddpp_manager::OneSat_rec(bdd_node* n, int link, int* literals, std::vector<long>* touched) {
   if (!n) {
-    std::cerr << "ERROR: call bddpp_manager::Bdd_OneSat() with null reference" << std::endl;
-    std::exit(1);
+    g_exit(1, "ERROR: call bddpp_manager::Bdd_OneSat() with null reference\n");
   }
   if (n == internal_bdd_node_one) return link == 1 ? 1 : 0;
   long v = n->internal_var_index;

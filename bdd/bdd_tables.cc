@@ -13,6 +13,7 @@
 #endif
 
 #include "bddpp.h"
+#include "g_exit.h"
 
 // ----- large allocations -----
 
@@ -177,8 +178,10 @@ bdd_unique_table::bdd_unique_table(size_t nodes) {
 uint64_t bdd_unique_table::pack(const bdd_node* n, uint64_t h) {
   uint64_t a = bdd_ptr_bits(n);
   if (a & ~kAddressMask) {
-    std::fprintf(stderr, "FATAL ERROR: node address %p beyond %d bits\n", static_cast<const void*>(n), kAddressBits);
-    std::exit(1);
+    char text[96];
+    std::snprintf(text, sizeof text, "FATAL ERROR: node address %p beyond %d bits\n", static_cast<const void*>(n),
+                  kAddressBits);
+    g_exit(1, text);
   }
   return a | tag_of(h);
 }

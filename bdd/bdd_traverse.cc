@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <string>
 
 #include "bdd_tables.h"
 #include "bddpp.h"
+#include "g_exit.h"
 
 // ----- marks and numbering -----
 
@@ -151,10 +153,9 @@ void bddpp_manager::Print_bdd_node(std::ostream& os, bdd_node* n, long int* renu
   }
   // -1 would read back as the terminal: refuse to write a file that means another function.
   if (renumber[v] == -1) {
-    std::cerr << "FATAL ERROR: bddpp_manager::Print_bdd_node(): variable "
-              << (v < internal_bdd_vars ? internal_names_table[v] : std::string("?")) << " (index " << v
-              << ") has no file number" << std::endl;
-    std::exit(1);
+    g_exit(1, "FATAL ERROR: bddpp_manager::Print_bdd_node(): variable " +
+                  (v < internal_bdd_vars ? internal_names_table[v] : std::string("?")) + " (index " +
+                  std::to_string(v) + ") has no file number\n");
   }
   write_record(os, n, renumber[v]);
 }

@@ -3,10 +3,12 @@
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
 #include "bddpp.h"
+#include "g_exit.h"
 
 namespace {
 
@@ -53,10 +55,9 @@ void bddpp_manager::Print_bdd_by_nodes_list_loc(std::ostream& os, bdd_node* n, l
   long index = n->var_index();
   // a variable without file number would be read back as the terminal: never write it
   if (index >= 0 && renumber[index] == -1) {
-    std::cerr << "INTERNAL ERROR in bddpp_manager::Print_bdd_by_nodes_list_loc():" << std::endl;
-    std::cerr << "  variable " << internal_names_table[index] << " (index " << index
-              << ") has no number in the renumbering table" << std::endl;
-    exit(1);
+    g_exit(1, "INTERNAL ERROR in bddpp_manager::Print_bdd_by_nodes_list_loc():\n  variable " +
+                  internal_names_table[index] + " (index " + std::to_string(index) +
+                  ") has no number in the renumbering table\n");
   }
   n->mark();
   Print_bdd_node(os, n, renumber);

@@ -6,8 +6,11 @@
 // Every step keeps the order of node requests of the original walk (ids are printed later).
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
+#include <string>
 
 #include "bddpp.h"
+#include "g_exit.h"
 
 namespace {
 
@@ -40,9 +43,10 @@ void copy_out(const std::vector<bdd>& v, bdd* out) {
 }
 
 [[noreturn]] void bad_handle_report(const char* where, const bdd& f) {
-  std::cerr << "ERROR in bddpp_manager::" << where << "():" << std::endl;
-  std::cerr << "   bdd : " << f << ", is not allocated or associated with a bad BDD manager..." << std::endl;
-  exit(1);
+  std::ostringstream text;
+  text << "ERROR in bddpp_manager::" << where << "():\n";
+  text << "   bdd : " << f << ", is not allocated or associated with a bad BDD manager...\n";
+  g_exit(1, text.str());
 }
 
 }  // namespace
@@ -111,9 +115,7 @@ int Tdd::Bdd_implicants_loc(bdd cube, int n, std::vector<bdd>& out) {
       }
     }
     if (n >= kMaxProducts) {
-      std::cerr << "error in Tdd::Bdd_implicants_loc() " << std::endl;
-      std::cerr << "excessive number of products ..." << std::endl;
-      exit(1);
+      g_exit(1, "error in Tdd::Bdd_implicants_loc() \nexcessive number of products ...\n");
     }
     out.resize(n);
     out.push_back(cube);
@@ -246,9 +248,8 @@ int bddpp_manager::Bdd_sop_0(bdd f, std::vector<bdd>& out) {
   for (;;) {
     if (Bdd_is_zero_tautologic(rest)) return static_cast<int>(out.size());
     if (static_cast<long>(out.size()) >= kMaxProducts) {
-      std::cerr << "ERREUR: number of products exceeds limit of " << kMaxProducts << std::endl;
-      std::cerr << "process aborted !" << std::endl;
-      exit(1);
+      g_exit(1,
+             "ERREUR: number of products exceeds limit of " + std::to_string(kMaxProducts) + "\nprocess aborted !\n");
     }
     bdd m = Bdd_satisfy(rest);
     rest = Bdd_and(rest, Bdd_not(m));

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "bddpp.h"
+#include "g_exit.h"
 
 namespace {
 
@@ -196,9 +197,7 @@ void pla_table(bddpp_manager* m, std::ostream& os, const bdd& defined, const bdd
   std::set<long> support = m->set_of_index_depend_on(definition);
   product_cover cover(m, definition, method);
   if (cover.count() > 999999) {
-    std::cerr << "internal error in void bdd_manager::PLA_print...(ostream &, bdd)" << std::endl;
-    std::cerr << " product term number exceded limit" << std::endl;
-    exit(1);
+    g_exit(1, "internal error in void bdd_manager::PLA_print...(ostream &, bdd)\n product term number exceded limit\n");
   }
   const std::string p = text_or_empty(pref);
   const std::string s = text_or_empty(suff);

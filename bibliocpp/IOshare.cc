@@ -9,12 +9,11 @@
 #include <cstring>
 #include <iostream>
 
+#include "g_exit.h"
+
 namespace {
 
-[[noreturn]] void fatal(const std::string& text) {
-  std::cerr << text << std::flush;
-  std::exit(1);
-}
+[[noreturn]] void fatal(const std::string& text) { g_exit(1, text); }
 
 [[noreturn]] void allocation_failure() { fatal("ERREUR interne d'allocation memoire\n\n"); }
 

@@ -7,6 +7,8 @@
 #include <iostream>
 #include <set>
 
+#include "g_exit.h"
+
 template <class T>
 struct g_set_cell {
   T value;
@@ -55,9 +57,7 @@ class g_scanset {
   // Value of the current cell; ends the process with status 1 when there is none.
   T* item_value() {
     if (current == nullptr) {
-      std::cerr << "ERREUR: il n'y a plus d'element " << std::endl;
-      std::cerr << "   ou vous utilisez mal first_item() " << std::endl;
-      std::exit(1);
+      g_exit(1, "ERREUR: il n'y a plus d'element \n   ou vous utilisez mal first_item() \n");
     }
     return &current->value;
   }

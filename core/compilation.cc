@@ -15,6 +15,7 @@
 
 #include "Stringpp.h"
 #include "formspp.h"
+#include "g_exit.h"
 #include "load_jxc.h"
 #include "module.h"
 #include "parse_jx.h"
@@ -158,17 +159,15 @@ void Compilation::jx_parse(const char* file) {
   std::string name = file != nullptr ? file : "";
   std::ifstream in(name);
   if (!in) {
-    fl_show_Salert("Can not open input file:\n" + name + "\n");
-    std::exit(1);
+    fl_exit_S(forms_box_kind::alert, "Can not open input file:\n" + name + "\n", 1);
   }
   if (jx_reader == nullptr) return;
   std::string report;
   int status = jx_reader(in, report);
   in.close();
   if (status == 0) return;
-  std::cerr << report << std::endl;
-  if (status == 1) fl_show_Salert(report);
-  std::exit(status);
+  if (status == 1) fl_exit_S(forms_box_kind::alert, report, 1);
+  g_exit(status, report + "\n");
 }
 
 // ----- value server -----

@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "compilation.h"
+#include "g_exit.h"
 #include "interface.h"
 #include "module.h"
 #include "module_signal.h"
@@ -193,9 +194,7 @@ void DataBinaryOp::computeType(Module* m) {
   std::string l = left->getType();
   std::string r = right->getType();
   if (l != r) {
-    std::cerr << "*** Type check error in binary operator: "
-              << "type: " << l << " differs from type: " << r << std::endl;
-    std::exit(1);
+    g_exit(1, "*** Type check error in binary operator: type: " + l + " differs from type: " + r + "\n");
   }
   type = l;
 }

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "data.h"
+#include "g_exit.h"
 #include "interface.h"
 #include "list.h"
 #include "module.h"
@@ -266,8 +267,7 @@ Signal* findInInterface(Interface* I, const std::string& name) {
 DataBinding* DataBinding::instanciate(Interface* I, Module*, Bddexpressionwood*) {
   Signal* s = findInInterface(I, signal->getInternalName());
   if (s == nullptr) {
-    std::cerr << " not in interface:" << signal->getOriginalName() << std::endl;
-    std::exit(1);
+    g_exit(1, " not in interface:" + signal->getOriginalName() + "\n");
   }
   Signal* k = clock != nullptr ? findInInterface(I, clock->getInternalName()) : nullptr;
   return new DataBinding(s, value->instanciate(I), k);

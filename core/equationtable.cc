@@ -13,6 +13,7 @@
 #include "compilation.h"
 #include "expression.h"
 #include "formspp.h"
+#include "g_exit.h"
 #include "module.h"
 #include "module_signal.h"
 #include "sexception.h"
@@ -532,13 +533,11 @@ void EquationTable::pre(Module* m) {
       if (!open(o)) continue;
       Bddexpression* old_status = old_equation(o, true);
       if (old_status == nullptr) {
-        std::cerr << "undefined equation for status of :" << o->getInternalName() << std::endl;
-        std::exit(1);
+        g_exit(1, "undefined equation for status of :" + o->getInternalName() + "\n");
       }
       Bddexpression* old_value = old_equation(o, false);
       if (old_value == nullptr) {
-        std::cerr << "undefined equation for value of :" << o->getInternalName() << std::endl;
-        std::exit(1);
+        g_exit(1, "undefined equation for value of :" + o->getInternalName() + "\n");
       }
       chain(o, old_status, old_value);
     }
@@ -600,8 +599,7 @@ long EquationTable::reportCycles(long levels) {
   std::string report = "ERROR in Module `" + module_name + "': detecting variables in a dependance cycle:\n";
   for (long id : cycle) report += " " + w->Name_var_by_index(id) + "\n";
   report += "\n\nwhen sorting equations: \n";
-  fl_show_Smessages(report);
-  std::cerr << report << std::endl;
+  fl_report_S(forms_box_kind::message, report);
   std::string paths;
   std::list<long> path;
   for (long id : cycle) {
@@ -609,8 +607,7 @@ long EquationTable::reportCycles(long levels) {
     paths += computeDependence(path);
   }
   if (!paths.empty()) {
-    fl_show_Smessages(paths);
-    std::cerr << paths << std::endl;
+    fl_report_S(forms_box_kind::message, paths);
   }
   return levels;
 }
@@ -653,8 +650,7 @@ std::string EquationTable::computeDependence(std::list<long>& path) {
         else
           text += w->Name_var_by_index(v) + " = -\n\n";
       }
-      std::cerr << text << std::endl;
-      std::exit(1);
+      g_exit(1, text + "\n");
     }
     if (finished.count(d) != 0) continue;
     Bddexpression* e = w->slot(d);

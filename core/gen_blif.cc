@@ -44,11 +44,7 @@ void Put_blif(Bddexpressionwood& w, std::ostream& os, const std::string& nodeNam
 
 namespace {
 
-[[noreturn]] void blif_fatal(const std::string& text) {
-  fl_show_Smessages(text);
-  std::cerr << text << std::endl;
-  std::exit(1);
-}
+[[noreturn]] void blif_fatal(const std::string& text) { fl_exit_S(forms_box_kind::message, text, 1); }
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "Bddexpression.h"
 #include "compilation.h"
 #include "data.h"
+#include "g_exit.h"
 #include "gen_c_writer.h"
 #include "gen_equations.h"
 #include "gen_files.h"
@@ -115,8 +116,7 @@ void put_abstract_equation(Module& m, Bddexpression& e, long id, DataBinding& b,
 DataBinding* abstract_binding(Module& m, const std::string& signal_name) {
   DataBinding* b = m.getBinding(signal_name);
   if (b == nullptr) {
-    std::cerr << "***error: abstract equation without bindind for:" << signal_name << "\n";
-    std::exit(1);
+    g_exit(1, "***error: abstract equation without bindind for:" + signal_name + "\n");
   }
   return b;
 }

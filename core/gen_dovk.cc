@@ -10,6 +10,7 @@
 
 #include "Bddexpression.h"
 #include "formspp.h"
+#include "g_exit.h"
 #include "gen_printers.h"
 #include "module.h"
 #include "module_signal.h"
@@ -138,8 +139,7 @@ bool Module::DOVKCC_put(std::ostream& os, int method) {
   os << "\n  // context to outputs conversion\n"
      << "  out=CONTINUE;\n";
   if (output_signal_list == nullptr || output_signal_list->size() != 3) {
-    std::cerr << "Bad Number of outputs! Aborted ..." << "\n";
-    std::exit(1);
+    g_exit(1, "Bad Number of outputs! Aborted ...\n");
   }
   // Each output at its occurrence 0, which gathers its later occurrences.
   auto o = output_signal_list->begin();

@@ -330,9 +330,7 @@ void Module::SIMUL_JXC_put_predef_func(std::ostream& os) {
   if (Compilation::GDataTypeTable == nullptr) {
     const std::string text = "Module::SIMUL_JXC:No type defined\n";
     os.flush();
-    std::cerr << text << std::endl;
-    fl_show_Salert(text);
-    std::exit(1);
+    fl_exit_S(forms_box_kind::alert, text, 1);
   }
   for (const auto& t : type_names())
     os << "  if (type ==  \"" << t.first << "\") result = " << user("check_" + t.first) << "(arg);\n";

@@ -8,6 +8,7 @@
 
 #include "compilation.h"
 #include "data.h"
+#include "g_exit.h"
 #include "module.h"
 
 namespace {
@@ -40,8 +41,7 @@ void Module::SIMUL_JXC_put_user_files(std::ostream& header, std::ostream& body) 
   if (Compilation::GDataTypeTable == nullptr) {
     header.flush();
     body.flush();
-    std::cerr << "***error:SIMUL_JXC_put_user_files: No types defined" << std::endl;
-    std::exit(1);
+    g_exit(1, "***error:SIMUL_JXC_put_user_files: No types defined\n");
   }
   body << "// FUNCTIONS TO EXPAND ...\n";
   const std::map<std::string, int>& types = *Compilation::GDataTypeTable->getTypes();

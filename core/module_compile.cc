@@ -37,10 +37,7 @@ void learn(Bddexpressionwood* w, const std::string& name, long var_id, const bdd
   learn(w, name, w->Bdd_var_by_index(var_id), def, kind);
 }
 
-void report(const std::string& text) {
-  fl_show_Smessages(text);
-  std::cerr << text << std::endl;
-}
+void report(const std::string& text) { fl_report_S(forms_box_kind::message, text); }
 
 // (status id, value id) pairs of every occurrence of s.
 std::list<std::pair<long, long>> occurrence_pairs(const Signal* s, Module* m, Bddexpressionwood* w) {

@@ -9,6 +9,7 @@
 #include "Bddexpression.h"
 #include "data.h"
 #include "equationtable.h"
+#include "g_exit.h"
 #include "interface.h"
 #include "module.h"
 #include "module_signal.h"
@@ -133,8 +134,7 @@ std::list<Signal*>* Module::getSignalBindingByClock(Signal* clock) const {
   }
   if (bound->empty()) {
     delete bound;
-    std::cerr << "Module::getSignalBindingByClock: no binding for signal: " << clock->getInternalName() << std::endl;
-    std::exit(10);
+    g_exit(10, "Module::getSignalBindingByClock: no binding for signal: " + clock->getInternalName() + "\n");
   }
   return bound;
 }

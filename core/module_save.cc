@@ -66,11 +66,7 @@ const std::string& ident(const std::string& s) {
 }
 
 // Reported in a box and on standard error; the process ends with status 1.
-[[noreturn]] void fatal(const std::string& text) {
-  fl_show_Smessages(text);
-  std::cerr << text << std::endl;
-  exit(1);
-}
+[[noreturn]] void fatal(const std::string& text) { fl_exit_S(forms_box_kind::message, text, 1); }
 
 // Reported in a box and on standard error, then thrown: the stream is left untouched.
 [[noreturn]] void internalError(const std::string& text, const std::string& argument) {

@@ -3,10 +3,12 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <unordered_map>
 
 #include "Bddexpression.h"
 #include "compilation.h"
+#include "g_exit.h"
 #include "module.h"
 #include "sexception.h"
 #include "signal_manager.h"
@@ -255,13 +257,13 @@ SignalRef* Signal::getCurrentSignalRef(Bddexpressionwood* w, Module* m) const {
   SignalManager* sm = m->getSignalManager();
   std::unique_ptr<std::list<SignalRef*>> refs(sm->getAllSignalRef(this, w));
   if (!refs->empty()) return refs->front();
-  std::cerr << "Internal error in Signal::getCurrentSignalRef about " << name << "\n"
-            << "Wood concernee:" << "\n"
-            << *w << "\n"
-            << "---------------------------------" << "\n";
-  sm->printSignalTableById(std::cerr);
-  std::cerr.flush();
-  std::exit(1);
+  std::ostringstream text;
+  text << "Internal error in Signal::getCurrentSignalRef about " << name << "\n"
+       << "Wood concernee:" << "\n"
+       << *w << "\n"
+       << "---------------------------------" << "\n";
+  sm->printSignalTableById(text);
+  g_exit(1, text.str());
 }
 
 // The reference of the occurrence recorded for w.

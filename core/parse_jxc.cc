@@ -9,6 +9,7 @@
 #include "compilation.h"
 #include "data.h"
 #include "equationtable.h"
+#include "g_exit.h"
 #include "module.h"
 #include "module_signal.h"
 #include "signal_manager.h"
@@ -41,6 +42,9 @@ int class_jxc_parser::parse(std::ostream& log, int explain, const std::string& i
   int status = 1;
   try {
     status = jxcparse();
+  } catch (const g_exit_error&) {
+    discard_module();
+    throw;  // a fatal error under a throwing exit handler
   } catch (const std::exception& e) {
     // The grammar's helpers report their own failures; this is the last resort (bad_alloc).
     std::cerr << "line " << plexer->lineno() << ": " << e.what() << std::endl;

@@ -28,6 +28,7 @@ struct jxc_pair {
 #include "Bddexpression.h"
 #include "data.h"
 #include "formspp.h"
+#include "g_exit.h"
 #include "module.h"
 #include "module_signal.h"
 #include "parse_jxc.h"
@@ -400,6 +401,8 @@ template <typename Step>
 bool jxc_checked(Step step) {
   try {
     step();
+  } catch (const g_exit_error&) {
+    throw;  // a fatal error under a throwing exit handler
   } catch (const std::exception& e) {
     jxc_broken(e.what());
     return false;
@@ -492,9 +495,8 @@ void jxc_check_awaited(const std::list<Signal*>& list, const std::list<std::stri
     text += std::string("PARSING ERROR: ") + kind + " signal \"" + s->getOriginalName() +
             "\" is unknown in main module!\n  --> authorised signals:\n";
     for (const std::string& a : *awaited) text += a + "\n";
-    fl_show_Smessages(text);
-    std::cerr << text;
-    std::exit(1);
+    text.pop_back();  // the newline that the report adds
+    fl_exit_S(forms_box_kind::message, text, 1);
   }
 }
 
@@ -548,9 +550,7 @@ Signal* jxc_find_declared(const std::string& internal) {
 bool jxc_register(std::string* next, std::string* current, long initial) {
   owned_text nx(next), cur(current);
   if (initial >= 2) {
-    const char* text = "Warning: Boolean value expected to initialize register value\n";
-    fl_show_Smessages(text);
-    std::cerr << text;
+    fl_report_S(forms_box_kind::message, "Warning: Boolean value expected to initialize register value\n");
   }
   return jxc_checked([&] {
     Signal* n = jxc_find_declared(*nx + JXC->instance);

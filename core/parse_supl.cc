@@ -11,6 +11,7 @@
 #include "bddpp.h"
 #include "data.h"
 #include "flat_index.h"
+#include "g_exit.h"
 #include "module.h"
 #include "module_signal.h"
 #include "sexception.h"
@@ -181,8 +182,7 @@ void jxc_bddexpression_convert(Bddexpressionwood* wood, jxc_node_table& table, l
                                long var, long node, int link, const std::list<long>* ids) {
   bddpp_manager* man = wood != nullptr ? wood->my_bdd_manager() : nullptr;
   if (man == nullptr) {
-    std::cerr << "internal error in class_jxc_parser::bddexpression_convert(): no bdd manager !" << std::endl;
-    std::exit(1);
+    g_exit(1, "internal error in class_jxc_parser::bddexpression_convert(): no bdd manager !\n");
   }
   long nb_vars = man->Nb_bdd_vars();
   if (var < 0 || var >= nb_vars) throw jxc_file_error("equation of unknown variable " + num(var));

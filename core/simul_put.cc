@@ -10,6 +10,7 @@
 #include "compilation.h"
 #include "data.h"
 #include "equationtable.h"
+#include "g_exit.h"
 #include "module.h"
 #include "module_signal.h"
 #include "sexception.h"
@@ -87,8 +88,7 @@ std::string DataConstant::Simul_put(Module* m, DataSimulMap* constants, DataSimu
   const std::string& name = d->getName();
   auto it = constants != nullptr ? constants->find(name) : DataSimulMap::iterator();
   if (constants == nullptr || it == constants->end()) {
-    std::cerr << "***error: DataConstant::Simul_put: undefined constant:" << name << "\n";
-    std::exit(1);
+    g_exit(1, "***error: DataConstant::Simul_put: undefined constant:" + name + "\n");
   }
   if (!it->second.second.empty()) return it->second.second;
   std::string value;
@@ -108,9 +108,8 @@ std::string DataSignalValue::Simul_put(Module* m, DataSimulMap* constants, DataS
   long vid = signal->getBddValueId(m, w);
   auto it = values != nullptr ? values->find(sid) : DataSimulValueMap::iterator();
   if (values == nullptr || it == values->end()) {
-    std::cerr << "***error: DataSignalValue:Simul_put: signal: " << signal->getInternalName()
-              << "  undefined in  data signal value table\n";
-    std::exit(1);
+    g_exit(1, "***error: DataSignalValue:Simul_put: signal: " + signal->getInternalName() +
+                  "  undefined in  data signal value table\n");
   }
   std::string result = it->second;
   if (result != "--") return result;

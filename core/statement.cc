@@ -8,6 +8,7 @@
 #include "Bddexpression.h"
 #include "data.h"
 #include "equationtable.h"
+#include "g_exit.h"
 #include "module.h"
 #include "module_signal.h"
 #include "sexception.h"

@@ -19,15 +19,9 @@ const char* const kAborted = "\n\n   --> compilation process aborted ...";
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
-void warn(const std::string& text) {
-  fl_show_Smessages(text);
-  std::cerr << text << std::endl;
-}
+void warn(const std::string& text) { fl_report_S(forms_box_kind::message, text); }
 
-[[noreturn]] void abortCompilation(const std::string& text) {
-  warn(text);
-  exit(1);
-}
+[[noreturn]] void abortCompilation(const std::string& text) { fl_exit_S(forms_box_kind::message, text, 1); }
 
 // var := def in w, kind given; the equation is destroyed when w refuses it.
 void define(Bddexpressionwood* w, const std::string& name, bdd var, bdd def, int kind) {

@@ -1,6 +1,7 @@
 #include "formspp.h"
 
 #include "Stringpp.h"
+#include "g_exit.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Browser.H>
@@ -205,6 +206,19 @@ void forms_set_file_selector(forms_file_selector selector) { file_selector() = s
 void fl_show_Smessages(const std::string& text) { current_sink().show(forms_box_kind::message, text); }
 
 void fl_show_Salert(const std::string& text) { current_sink().show(forms_box_kind::alert, text); }
+
+void fl_report_S(forms_box_kind kind, const std::string& text) {
+  const forms_sink& sink = current_sink();
+  sink.show(kind, text);
+  typedef void (*show_function)(forms_box_kind, const std::string&);
+  const show_function* f = sink.show.target<show_function>();
+  if (f == nullptr || *f != stderr_show) std::cerr << text << std::endl;
+}
+
+void fl_exit_S(forms_box_kind kind, const std::string& text, int status) {
+  fl_report_S(kind, text);
+  g_exit(status, text + "\n", true);
+}
 
 int fl_show_Squestion(const std::string& text, int) {
   return current_sink().question(text) == 1 ? 1 : 0;

@@ -54,6 +54,12 @@ void forms_set_file_selector(forms_file_selector selector);
 
 void fl_show_Smessages(const std::string& text);
 void fl_show_Salert(const std::string& text);
+// A report of the library: shown in a box of that kind and written once, with a newline, on
+// standard error (by the sink when its show is the stderr sink's, else here).
+void fl_report_S(forms_box_kind kind, const std::string& text);
+// A fatal report: fl_report_S, then the end through the library's exit handler, g_exit(status,
+// text and a newline, already written).
+[[noreturn]] void fl_exit_S(forms_box_kind kind, const std::string& text, int status);
 int fl_show_Squestion(const std::string& text, int unused = 0);
 // Entered text, "" when cancelled.
 std::string fl_show_Sinput(const std::string& prompt, const std::string& deflt);

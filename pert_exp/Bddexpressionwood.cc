@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "Bddexpression.h"
+#include "g_exit.h"
 #include "list.h"
 
 namespace {
@@ -12,9 +13,7 @@ const long kMaxSlots = 0x1fffffff;
 
 
 [[noreturn]] void table_limit(const char* who) {
-  std::cerr << "in " << who << ": Nb bdd vars reached!" << std::endl;
-  std::cerr << "program aborted ..." << std::endl;
-  std::exit(1);
+  g_exit(1, std::string("in ") + who + ": Nb bdd vars reached!\nprogram aborted ...\n");
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 // the bound. Otherwise the depth-bounded walk runs, on an explicit stack, in the same order.
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 #include <unordered_set>
 
 #include "Bddexpression.h"
+#include "g_exit.h"
 #include "list.h"
 #include "wood_walk.h"
 
@@ -277,10 +279,11 @@ void Bddexpressionwood::useless_local(long v) {
   if (e->abstraction != 0 || !bdd_initialised(e->bdd_exp) || reader_is_abstract(v)) return;
   e->internal_build_dependances();
   if (e->vars_dependance.count(v) != 0) {
-    std::cerr << "ERROR: detected self-dependance about variable : " << v << " !!!" << std::endl;
-    std::cerr << "in associated wood:" << std::endl;
-    std::cerr << *this << std::endl;
-    std::exit(1);
+    std::ostringstream text;
+    text << "ERROR: detected self-dependance about variable : " << v << " !!!\n";
+    text << "in associated wood:\n";
+    text << *this << "\n";
+    g_exit(1, text.str());
   }
   std::set<long> deps = e->vars_dependance;
   for (long d : deps) {
