@@ -15,6 +15,7 @@
 #include "module.h"
 #include "data.h"
 #include "module_signal.h"
+#include "refusal.h"
 #include "sexception.h"
 #include "signal_manager.h"
 #include "statement.h"
@@ -106,6 +107,7 @@ void Module::compile() {
 }
 
 void Module::compile_body() {
+  CompileScope scope(name);
   createCompileEnv();
   if (statement == nullptr) throw IllegalOperationException("Module::compile: no body statement", name);
   struct Compiling {

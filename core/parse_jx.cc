@@ -6,17 +6,35 @@
 
 #include "Stringpp.h"
 #include "compilation.h"
+#include "module.h"
 #include "parse_jx_build.h"
 
 namespace {
 // The parser running jxparse (the grammar's token and error functions read its scanner).
 class_jx_parser* running = nullptr;
+
+// The refusal of the parse under way, while TheModule is still there: the line of name, or of
+// the last token read when the scanner did not read that name.
+Refusal refusal_here(const class_jx_parser& p, const std::string& name, const std::string& what,
+                     const std::string& system) {
+  Refusal r;
+  auto seen = name.empty() ? p.name_lines.end() : p.name_lines.find(name);
+  r.line = seen != p.name_lines.end() ? seen->second : p.plexer->lineno();
+  if (TheModule != nullptr) r.module = TheModule->getName();
+  r.what = what;
+  r.system = system;
+  return r;
+}
+
 }  // namespace
 
 int class_jx_parser::parse() {
   report.clear();
+  refusal = Refusal();
+  name_lines.clear();
   if (plexer == nullptr) {
     report = "class_jx_parser::parse: no scanner";
+    refusal.system = report;
     return 2;
   }
   class_jx_parser* outer = running;
@@ -25,9 +43,16 @@ int class_jx_parser::parse() {
   int status = 0;
   try {
     status = jxparse() == 0 ? 0 : 1;
+    if (status != 0) refusal = refusal_here(*this, std::string(), std::string(), report);
   } catch (const jx_report& r) {
     report = r.what();
     status = r.status;
+    refusal = refusal_here(*this, r.name, r.what_wrong, report);
+  } catch (const std::exception& e) {
+    refusal = refusal_here(*this, refusal_name(e), refusal_what(e, TheModule, std::string()), refusal_system(e));
+    jx_parse_undo();
+    running = outer;
+    throw;
   } catch (...) {
     jx_parse_undo();
     running = outer;
@@ -38,13 +63,19 @@ int class_jx_parser::parse() {
   return status;
 }
 
-int jx_read_source(std::istream& in, std::string& report) {
+int jx_read_source(std::istream& in, std::string& report) { return jx_read_source(in, report, nullptr); }
+
+int jx_read_source(std::istream& in, std::string& report, Refusal* refusal) {
   class_jx_parser* parser = Compilation::pjx_parser;
   jxFlexLexer lexer(&in, nullptr);
   struct Unset {
     class_jx_parser* parser;
-    ~Unset() { parser->plexer = nullptr; }
-  } unset{parser};
+    Refusal* refusal;
+    ~Unset() {
+      parser->plexer = nullptr;
+      if (refusal != nullptr) *refusal = parser->refusal;
+    }
+  } unset{parser, refusal};
   parser->plexer = &lexer;
   int status = parser->parse();
   report = parser->report;
@@ -52,6 +83,10 @@ int jx_read_source(std::istream& in, std::string& report) {
 }
 
 int jxlex() { return running->plexer->yylex(); }
+
+void jx_name_read(const std::string& name, int line) {
+  if (running != nullptr) running->name_lines[name] = line;
+}
 
 int jx_line() { return running != nullptr && running->plexer != nullptr ? running->plexer->lineno() : 0; }
 

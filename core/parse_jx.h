@@ -5,6 +5,9 @@
 
 #include <iosfwd>
 #include <string>
+#include <unordered_map>
+
+#include "refusal.h"
 
 // jxFlexLexer(std::istream* in, std::ostream* echo): the generated scanner defines
 // JX_SCANNER_CLASS before including this header, having declared the class itself.
@@ -34,12 +37,20 @@ class class_jx_parser {
 
   jxFlexLexer* plexer;  // scanner in use, set before each parse
   std::string report;   // "" after a successful parse
+  // After a failed parse (status or exception): the line of the name it is about (else of the
+  // last token read), the module being read, what is wrong and the report or the exception's
+  // text. Empty after a successful one.
+  Refusal refusal;
+  // Each identifier read in this parse and the line on which it was last read.
+  std::unordered_map<std::string, int> name_lines;
 };
 
 // Reads one source from in with a scanner of its own, set in Compilation::pjx_parser for
 // the parse and cleared afterwards: the status and report of class_jx_parser::parse. The
 // reader behind Compilation::jx_parse, which ends the process on a non-zero status.
 int jx_read_source(std::istream& in, std::string& report);
+// The same; refusal (when not null) receives the parser's refusal, also when an exception passes.
+int jx_read_source(std::istream& in, std::string& report, Refusal* refusal);
 
 // The grammar (generated): 0 accepted, 1 syntax error, 2 stack exhausted.
 int jxparse();
@@ -48,5 +59,7 @@ int jxlex();
 // Records "SYNTAX ERROR at line N: last token read: \"<text>\"\n\n" as the parser's report
 // (the message argument is not used).
 void jxerror(const char* message);
+// The scanner has read the identifier on that line (noted for the parser running, if any).
+void jx_name_read(const std::string& name, int line);
 
 #endif

@@ -62,7 +62,8 @@ std::string module_text() { return TheModule != nullptr ? TheModule->getName() :
 
 DataExpr* constant_of(const std::string& name, const std::string& text) {
   if (Compilation::GDataConstantTable == nullptr)
-    throw jx_report("PARSE ERROR: empty constant table detected: \n\nAbortion ...", 1);
+    throw jx_report("PARSE ERROR: empty constant table detected: \n\nAbortion ...", 1, text,
+                    "constant " + text + " is read, and the source declares no constants");
   ConstantDecl* c = Compilation::GDataConstantTable->getConstant(name);
   if (c == nullptr) throw ModuleUndefinedConstantException(text, module_text());
   return new DataConstant(c->getConstantIndex());
@@ -515,7 +516,7 @@ Statement* jx_automaton(std::list<Transition*>* transitions) {
 void jx_state(const std::string& name, bool final, Statement* run, std::list<Signal*>* emissions,
               std::vector<double>* geometry) {
   if (Automaton::findState(TheCurrentStateTable, name) != nullptr)
-    throw jx_report("ERROR: two states or more have the same name: " + name + "\n\nAbortion ...", 1);
+    throw jx_report("ERROR: two states or more have the same name: " + name + "\n\nAbortion ...", 1, name);
   State* s = state_named(name);
   s->final = final;
   s->run = static_cast<Run*>(run);

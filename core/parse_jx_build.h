@@ -45,8 +45,12 @@ void jx_parse_undo();
 // that cannot be read).
 class jx_report : public std::runtime_error {
  public:
-  jx_report(const std::string& text, int status) : std::runtime_error(text), status(status) {}
+  jx_report(const std::string& text, int status, const std::string& name = std::string(),
+            const std::string& what = std::string())
+      : std::runtime_error(text), status(status), name(name), what_wrong(what) {}
   int status;
+  std::string name;        // the name the report is about, "" for none
+  std::string what_wrong;  // what is wrong in words when the text does not say it, else ""
 };
 
 // ----- token values -----
@@ -122,7 +126,7 @@ void jx_module_end();
 // ----- data expressions -----
 // A literal or a name in a data expression: a DataConstant of the declared constant
 // (jx_literal_constant_name(text) for a literal). No constant table: jx_report "PARSE ERROR:
-// empty constant table detected: ..."; not declared: ModuleUndefinedConstantException(text,
+// empty constant table detected: ..." about the text; not declared: ModuleUndefinedConstantException(text,
 // module name, "" outside a module).
 DataExpr* jx_literal_reference(const std::string& literal);
 DataExpr* jx_constant_reference(const std::string& name);
@@ -199,7 +203,7 @@ void jx_automaton_open();
 Statement* jx_automaton(std::list<Transition*>* transitions);
 // geometry null: none. run null: none. A name already in the table (declared, or made by
 // a transition): jx_report("ERROR: two states or more have the same name: " + name +
-// "\n\nAbortion ...", 1).
+// "\n\nAbortion ...", 1, name).
 void jx_state(const std::string& name, bool final, Statement* run, std::list<Signal*>* emissions,
               std::vector<double>* geometry);
 // source, target null: none written, a null state. A name not in the table makes a state.

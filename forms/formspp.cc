@@ -212,7 +212,7 @@ void fl_report_S(forms_box_kind kind, const std::string& text) {
   sink.show(kind, text);
   typedef void (*show_function)(forms_box_kind, const std::string&);
   const show_function* f = sink.show.target<show_function>();
-  if (f == nullptr || *f != stderr_show) std::cerr << text << std::endl;
+  if (!sink.writes_stderr && (f == nullptr || *f != stderr_show)) std::cerr << text << std::endl;
 }
 
 void fl_exit_S(forms_box_kind kind, const std::string& text, int status) {

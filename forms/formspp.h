@@ -30,6 +30,9 @@ struct forms_sink {
   std::function<bool(const std::string& prompt, const std::string& deflt, std::string& answer)> input;
   // Long-message window (fl_show_Sbigmessages) with its width in characters.
   std::function<void(const std::string& text, int width)> bigmessage;
+  // show puts each text on standard error itself (at once or later), so that a report is not
+  // written there again; the stderr sink's show counts as such.
+  bool writes_stderr = false;
 };
 
 // True when an X display can be opened (checked once per process; FLTK then keeps that connection).
@@ -55,7 +58,7 @@ void forms_set_file_selector(forms_file_selector selector);
 void fl_show_Smessages(const std::string& text);
 void fl_show_Salert(const std::string& text);
 // A report of the library: shown in a box of that kind and written once, with a newline, on
-// standard error (by the sink when its show is the stderr sink's, else here).
+// standard error (by the sink when it writes_stderr or its show is the stderr sink's, else here).
 void fl_report_S(forms_box_kind kind, const std::string& text);
 // A fatal report: fl_report_S, then the end through the library's exit handler, g_exit(status,
 // text and a newline, already written).

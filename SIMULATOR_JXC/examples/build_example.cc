@@ -10,7 +10,11 @@
 // Prints the path of each file written. Status 0 when every file is written; 1 when the
 // source is refused, a module cannot be built, dir cannot be created or a file cannot be
 // written whole (the file and the reason on standard error; the file is left as it was); the
-// compiler's own fatal reports keep theirs.
+// compiler's own fatal ends keep their status. Every module is compiled, then every one
+// finalised (a module run by another is included as compiled), before any file is written, so
+// that a refused source writes nothing. A refusal is one message on standard error: the file,
+// the line (for the reader) or the module (for the compiler), what is wrong and the system's
+// own text, with the reports that the refused step showed before it ended.
 #include <errno.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -26,15 +30,29 @@
 
 #include "compilation.h"
 #include "formspp.h"
+#include "g_exit.h"
 #include "module.h"
 #include "parse_jx.h"
-#include "sexception.h"
+#include "refusal.h"
 
 namespace {
 
-// Texts of the library's message boxes since the last clear, which go to standard error: the
-// library names there each file it cannot open.
+// Texts of the library's message boxes since the last clear: the library names there each file
+// it cannot open. They go to standard error when their step is done (flush_shown), or into the
+// message of its refusal.
 std::vector<std::string> shown;
+
+void flush_shown() {
+  for (const std::string& text : shown) std::cerr << text << "\n";
+  shown.clear();
+}
+
+std::string joined_shown() {
+  std::string all;
+  for (const std::string& text : shown) all += (all.empty() ? "" : "\n") + text;
+  shown.clear();
+  return all;
+}
 
 // Why path cannot be opened for writing, asked again of the system.
 std::string why_unwritable(const std::string& path) {
@@ -64,7 +82,7 @@ std::string why_not_written(const std::string& path) {
 // Runs write, which writes the files paths, all or none; prints each path written and says
 // why of each other one. True when all were written.
 bool write_files(const std::vector<std::string>& paths, const std::function<void()>& write) {
-  shown.clear();
+  flush_shown();
   write();
   std::vector<std::string> why;
   std::string refused;
@@ -79,11 +97,31 @@ bool write_files(const std::vector<std::string>& paths, const std::function<void
       std::cerr << "build_example: " << paths[i] << " not written: "
                 << (why[i].empty() ? "it goes with " + refused + ", which could not be written" : why[i]) << "\n";
   }
+  flush_shown();
   return refused.empty();
 }
 
-bool build(Module* m, const std::string& dir) {
-  m->finalize(0);
+// Runs a step on m (compiling, finalising, writing); false on a refusal, after its one
+// message, with the status to end with: a fatal end's own, else 1.
+bool attempt(Module* m, const std::string& source, int& status, const std::function<void()>& step) {
+  try {
+    CompileScope place(m->getName());
+    step();
+  } catch (const std::exception& e) {
+    const g_exit_error* end = dynamic_cast<const g_exit_error*>(&e);
+    status = end != nullptr ? end->status : 1;
+    std::cerr << compile_refusal(e, joined_shown()).message(source);
+    return false;
+  }
+  flush_shown();
+  return true;
+}
+
+void compile(Module* m) {
+  if (m->getSet() == nullptr) m->compile();  // a module run by another is compiled already
+}
+
+bool write(Module* m, const std::string& dir) {
   const std::string stem = dir + "/";
   bool ok = write_files({stem + m->getName() + ".jxc"}, [m] { m->save(); });
   if (m->data_table == nullptr) return ok;
@@ -113,27 +151,34 @@ int main(int argc, char** argv) {
     return 1;
   }
   forms_sink sink;
-  sink.show = [](forms_box_kind, const std::string& text) {
-    shown.push_back(text);
-    std::cerr << text << "\n";
-  };
+  sink.show = [](forms_box_kind, const std::string& text) { shown.push_back(text); };
+  sink.writes_stderr = true;  // by flush_shown or in a refusal's message
   forms_set_sink(sink);
+  g_set_exit_handler(g_throwing_exit);
   Module::OutputDir = dir;
   Module::SimulationJxcDir = dir;
+  std::string report;
+  Refusal refusal;
   try {
-    std::string report;
-    if (jx_read_source(in, report) != 0) {
-      std::cerr << report;
+    if (jx_read_source(in, report, &refusal) != 0) {
+      std::cerr << refusal.message(source);
       return 1;
     }
-    for (const auto& entry : *Compilation::ModTable->table)
-      if (entry.second->getSet() == nullptr) entry.second->compile();  // a run module may be compiled already
-    bool all = true;
-    for (const auto& entry : *Compilation::ModTable->table) all = build(entry.second, dir) && all;
-    if (!all) return 1;
-  } catch (const std::exception& e) {
-    std::cerr << source << ": " << e.what() << "\n";
+  } catch (const std::exception&) {
+    std::cerr << refusal.message(source);
     return 1;
   }
-  return 0;
+  flush_shown();
+  int status = 0;
+  for (const auto& entry : *Compilation::ModTable->table)
+    if (!attempt(entry.second, source, status, [m = entry.second] { compile(m); })) return status;
+  for (const auto& entry : *Compilation::ModTable->table)
+    if (!attempt(entry.second, source, status, [m = entry.second] { m->finalize(0); })) return status;
+  bool all = true;
+  for (const auto& entry : *Compilation::ModTable->table) {
+    bool written = false;
+    if (!attempt(entry.second, source, status, [&] { written = write(entry.second, dir); })) return status;
+    all = written && all;
+  }
+  return all ? 0 : 1;
 }

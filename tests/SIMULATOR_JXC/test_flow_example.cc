@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "data_tables_scope.h"
@@ -241,10 +242,112 @@ TEST(ExampleBuilder, ReportsACausalityCycleBeforeItsPath) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 1);
   const std::string errors = read_file(scratch.path + "/errors");
-  EXPECT_EQ(errors.rfind("ERROR in Module `M': detecting variables in a dependance cycle:\n _s_", 0), 0) << errors;
+  const std::string head = scratch.path + "/cycle.jx: module M: ERROR in Module `M': detecting variables in a "
+                                          "dependance cycle:\n _s_";
+  EXPECT_EQ(errors.rfind(head, 0), 0) << errors;
   const std::size_t path = errors.find("when sorting equations: \n");
   ASSERT_NE(path, std::string::npos) << errors;
   EXPECT_NE(errors.find(" weight: 1 usertype: 9\n", path), std::string::npos) << errors;
+}
+
+// Each mistake of a source, read and compiled by build_example: status 1, one message on
+// standard error that begins with the file, the line where the reader met the name (none for
+// a refusal of the compiler) and the module, and holds what is wrong and the name; the system's
+// own text is kept whole; nothing is printed or written.
+TEST(ExampleBuilder, RefusesEachMistakeWithOneMessageNamingWhereAndWhat) {
+  struct Mistake {
+    const char* file;
+    const char* where;  // after the file: ":line: module M: " or ": module M: "
+    const char* what;   // what is wrong, the name in it
+    const char* system; // the system's own text, in the message
+  };
+  const char* inner = "module Inner:\nInput: A;\nOutput: B;\npresent A emit B\nend\n";
+  const std::string outer = std::string(inner) + "module Outer:\nInput: X;\nOutput: Y;\n";
+  const std::string typed = "data:\nType: int, bool;\nMethod:\nint plus1(int);\nbool yes();\nConstant:\nint 3;\nend data\n"
+                            "module Typed:\nInput: I : int;\nOutput: O : int;\n";
+  const std::string run_inner = outer + "run Inner [";
+  const std::vector<std::pair<Mistake, std::string>> mistakes = {
+      {{"test", ":6: module Beat: ", "Tock is not a declared signal", "ModuleUnknownSignalException: Tock"},
+       "module Beat:\nInput: Tick;\nOutput: Beep;\nloop {\n  pause >>\n  present Tock emit Beep\n}\nend\n"},
+      {{"emit", ":5: module Lights: ", "Amber is not a declared signal", "StatementSignalException: Amber"},
+       "module Lights:\nInput: Go;\nOutput: Red;\nloop {\n  present Go emit Amber >>\n  pause\n}\nend\n"},
+      {{"output", ":6: module Echo: ", "O is an output of module Echo: only inputs and local signals can be tested",
+        "ModuleUnknownSignalException: O"},
+       "module Echo:\nInput: I;\nOutput: O;\nloop {\n  emit O >> pause >>\n  present O emit O\n}\nend\n"},
+      {{"run", ": module Top: ", "run Wach: no module Wach is defined", "ex1:Run module undefined: : Wach"},
+       "module Top:\nInput: I;\nOutput: O;\nloop {\n  run Wach >> pause\n}\nend\n"},
+      {{"run2", ": module Top: ", "run Wach: no module Wach is defined", "not defined in file: Wach"},
+       "module Top:\nInput: I;\nOutput: O;\nrun Wach [I \\ I, O \\ O]\nend\n"},
+      {{"unrenamed", ": module Door: ", "run Bell: output Ring of Bell is neither renamed nor an output",
+        "RunUnknownSignalException: not ouput expected: Ring"},
+       "module Bell:\nInput: Push;\nOutput: Ring;\nloop { present Push emit Ring >> pause }\nend\n"
+       "module Door:\nInput: Push;\nOutput: Open;\nrun Bell >> emit Open\nend\n"},
+      {{"unrenamed_input", ": module Outer: ", "run Inner: input A of Inner is neither renamed nor an input",
+        "not input expected: A"},
+       outer + "run Inner\nend\n"},
+      {{"automaton", ": module Choice: ", "", "Non determinist automaton: Several possible transitions from state \"S0\""},
+       "module Choice:\nInput: A, B;\nOutput: X, Y;\nautomaton\nstate: S0;\nstate: S1 / X;\nstate: S2 / Y;\n"
+       "transition:\ninitial -> S0;\nS0 [A] -> S1;\nS0 [B] -> S2;\nS1 -> S0;\nS2 -> S0;\nend\n"},
+      {{"cycle", ": module Cyc: ", "", "ERROR in Module `Cyc': detecting variables in a dependance cycle:\n _s_"},
+       "module Cyc:\nOutput: O;\nloop { emit O }\nend\n"},
+      {{"arity", ":9: module Outer: ", "", "SYNTAX ERROR at line 9: last token read: \"\\\""},
+       run_inner + "X \\ A \\ B]\nend\n"},
+      {{"arity1", ":9: module Outer: ", "", "SYNTAX ERROR at line 9: last token read: \"]\""}, run_inner + "X]\nend\n"},
+      {{"renamed_unknown", ":9: module Outer: ", "Z, renamed in a run, is not a declared signal",
+        "RunUnknownSignalException: undeclared: Z"},
+       run_inner + "Z \\ A, Y \\ B]\nend\n"},
+      {{"renamed_twice", ":9: module Outer: ", "A is renamed twice in a run", "HashTableAddException: A"},
+       run_inner + "X \\ A, X \\ A]\nend\n"},
+      {{"types", ":12: module Typed: ", "", "Type check error in binary operator: type: int differs from type: bool"},
+       typed + "present I emit O(#I + yes())\nend\n"},
+      {{"method", ":12: module Typed: ", "method minus1 is not declared in the data part",
+        "UndefinedMethodException: minus1"},
+       typed + "present I emit O(minus1(#I))\nend\n"},
+      {{"constant", ":12: module Typed: ", "constant four is not declared in the data part",
+        "ModuleUndefinedConstantException: four: Typed"},
+       typed + "present I emit O(#I + four)\nend\n"},
+      {{"type", ":4: ", "type real is not declared in the data part", "UndefinedTypeException: real"},
+       "data:\nType: int;\nMethod:\nreal half(int);\nend data\nmodule M:\nOutput: O;\nemit O\nend\n"},
+      {{"no_constants", ":4: module E: ", "constant 3 is read, and the source declares no constants",
+        "PARSE ERROR: empty constant table detected: "},
+       "module E:\nInput: I;\nOutput: O;\npresent I emit O(3)\nend\n"},
+      {{"recursive", ": module A: ", "run A: module A runs itself", "Run: recursive module call: : A"},
+       "module A:\nInput: I;\nOutput: O;\nrun A\nend\n"},
+      {{"module_twice", ":5: module Twice: ", "module Twice is defined twice", "HashTableAddException: Twice"},
+       "module Twice:\nOutput: O;\nemit O\nend\nmodule Twice:\nOutput: P;\nemit P\nend\n"},
+      {{"wait", ":4: module W: ", "wait 0: the count is out of range", "BadValueNumberWaitException: is a bad number"},
+       "module W:\nInput: I;\nOutput: O;\nwait 0 I >> emit O\nend\n"},
+      {{"states", ":7: module Aut: ", "", "two states or more have the same name: S0"},
+       "module Aut:\nInput: A;\nOutput: X;\nautomaton\nstate: S0;\nstate: S1 / X;\nstate: S0;\ntransition:\n"
+       "initial -> S0;\nS0 [A] -> S1;\nend\n"},
+      {{"mealy", ":5: module Mm: ", "a constant of a Mealy equation is 0 or 1",
+        "StatementSignalException:  constant right part is not a Boolean value"},
+       "module Mm:\nInput: A;\nOutput: O;\nMealy Machine\nO = A and 2;\nend\n"},
+  };
+  ScratchDir scratch{"zarim_mistakes"};
+  for (const auto& [m, source] : mistakes) {
+    SCOPED_TRACE(m.file);
+    const std::string file = scratch.path + "/" + m.file + ".jx", out = scratch.path + "/" + m.file;
+    write_file(file, source);
+    const int status = std::system(("'" + std::string(ZARIM_BUILD_EXAMPLE) + "' '" + file + "' '" + out + "' >'" +
+                                    out + ".printed' 2>'" + out + ".errors'")
+                                       .c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::string errors = read_file(out + ".errors");
+    EXPECT_EQ(errors.rfind(file + m.where, 0), 0) << errors;
+    EXPECT_EQ(errors.find(file, 1), std::string::npos) << "more than one message: " << errors;
+    EXPECT_NE(errors.find(m.what), std::string::npos) << errors;
+    const std::size_t system = errors.find(m.system);
+    EXPECT_NE(system, std::string::npos) << errors;
+    EXPECT_EQ(errors.find(m.system, system + 1), std::string::npos) << "said twice: " << errors;
+    if (*m.what != 0) {
+      EXPECT_LT(errors.find(m.what), errors.find(" (")) << "the system's text after what is wrong: " << errors;
+    }
+    EXPECT_EQ(errors.back(), '\n');
+    EXPECT_EQ(read_file(out + ".printed"), "");
+    EXPECT_EQ(std::system(("rmdir '" + out + "'").c_str()), 0) << "files written in " << out;
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>  // before FLTK: X11 macros clash with its names
 
 #include "formspp.h"
+#include "g_exit.h"
 
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Window.H>
@@ -114,6 +115,42 @@ TEST(FormsSinkSelection, EmptyEntriesWriteOnStandardError) {
   EXPECT_EQ(fl_show_Sinput("p", "d"), "");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "q %s\np\n");
   EXPECT_EQ(seen, (std::vector<std::string>{"message m 100%", "alert a %s"}));
+  forms_reset_sink();
+}
+
+// A report reaches standard error once whatever the sink: written after a box that does not
+// write there, not again after the stderr sink's text or a sink that writes it itself. A fatal
+// report then ends through the exit handler, its text marked as written.
+TEST(FormsReports, EachReportIsWrittenOnceOnStandardError) {
+  std::vector<std::string> shown;
+  forms_sink boxes;
+  boxes.show = [&](forms_box_kind, const std::string& t) { shown.push_back(t); };
+  forms_set_sink(boxes);
+  testing::internal::CaptureStderr();
+  fl_report_S(forms_box_kind::message, "cycle");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "cycle\n");
+
+  forms_set_sink(forms_stderr_sink());
+  testing::internal::CaptureStderr();
+  fl_report_S(forms_box_kind::alert, "headless");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "headless\n");
+
+  boxes.writes_stderr = true;
+  forms_set_sink(boxes);
+  testing::internal::CaptureStderr();
+  {
+    g_exit_throwing_scope throwing;
+    try {
+      fl_exit_S(forms_box_kind::alert, "Non determinist automaton", 1);
+      ADD_FAILURE() << "fl_exit_S returned";
+    } catch (const g_exit_error& e) {
+      EXPECT_EQ(e.status, 1);
+      EXPECT_TRUE(e.written);
+      EXPECT_STREQ(e.what(), "Non determinist automaton\n");
+    }
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(shown, (std::vector<std::string>{"cycle", "Non determinist automaton"}));
   forms_reset_sink();
 }
 
