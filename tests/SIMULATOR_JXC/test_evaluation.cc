@@ -16,6 +16,7 @@
 #include "equationtable.h"
 #include "evaluation.h"
 #include "expression.h"
+#include "library_exit.h"
 #include "module.h"
 #include "module_and_files.h"
 #include "module_signal.h"
@@ -179,15 +180,14 @@ TEST_F(EngineTest, SignalValuesAndTheirBindings) {
 }
 
 TEST_F(EngineTest, MissingSignalOrConstantEndsTheProcess) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
   Signal* a = input("A");
   DataSimulMap constants;
   DataSimulValueMap values;
   DataSignalValue va(a);
-  EXPECT_EXIT(va.Simul_put(m, &constants, &values, nullptr, nullptr), testing::ExitedWithCode(1),
-              "signal: A  undefined in  data signal value table");
-  EXPECT_EXIT(DataConstant(0).Simul_put(m, &constants, &values, nullptr, nullptr), testing::ExitedWithCode(1),
-              "undefined constant:K");
+  EXPECT_LIBRARY_EXIT(va.Simul_put(m, &constants, &values, nullptr, nullptr), 1,
+                      "signal: A  undefined in  data signal value table");
+  EXPECT_LIBRARY_EXIT(DataConstant(0).Simul_put(m, &constants, &values, nullptr, nullptr), 1,
+                      "undefined constant:K");
 }
 
 TEST_F(EngineTest, ClosedConnectionGivesEmptyReplies) {
@@ -421,18 +421,16 @@ TEST_F(ValuedModule, NoValueServerIsReportedAndTheReactionGoesOn) {
 }
 
 TEST_F(ValuedModule, DataConditionWithoutBindingIsFatal) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
   build();
   m->removeBinding("C");
   Simulation sim;
   sim.load(m);
-  EXPECT_EXIT(sim.react(), testing::ExitedWithCode(1), "No binding for signal:C");
+  EXPECT_LIBRARY_EXIT(sim.react(), 1, "No binding for signal:C");
 }
 
 // Valued outputs whose value cannot be shown: a bound output has no row (message, the
 // reaction goes on); a clock flagged output but missing from the output list is fatal.
 TEST_F(EngineTest, ValuedOutputsWithoutRow) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
   Signal* a = input("A");
   Signal* q = output("Q");
   q->setValueType("int", m);
@@ -449,7 +447,7 @@ TEST_F(EngineTest, ValuedOutputsWithoutRow) {
   sim.load(m);
   EXPECT_TRUE(sim.shownOutputs().empty());
   sim.setInputColour(a, Colour::Bleu);
-  EXPECT_EXIT(sim.react(), testing::ExitedWithCode(1), "unknown signal:X");
+  EXPECT_LIBRARY_EXIT(sim.react(), 1, "unknown signal:X");
   m->removeBinding(ex->getInternalName());
   testing::internal::CaptureStderr();
   EXPECT_TRUE(sim.react().ran);
@@ -458,17 +456,15 @@ TEST_F(EngineTest, ValuedOutputsWithoutRow) {
 }
 
 TEST_F(ValuedModule, ExceptionOfARequestEndsTheProcess) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
   build();
   m->removeBinding("C");
   m->addSignalBinding(new DataMethodCall(9, nullptr), c, nullptr);  // no method 9
   Simulation sim;
   sim.load(m);
-  EXPECT_EXIT(sim.react(), testing::ExitedWithCode(1), "FenPrincipale:Simuler: ");
+  EXPECT_LIBRARY_EXIT(sim.react(), 1, "FenPrincipale:Simuler: ");
 }
 
 TEST_F(EngineTest, WithoutModuleNothingHappens) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
   Simulation sim;
   testing::internal::CaptureStderr();
   ReactionReport rep = sim.react();
@@ -478,7 +474,7 @@ TEST_F(EngineTest, WithoutModuleNothingHappens) {
   Signal_eval eval;
   Context ctx;
   set_reset sr;
-  EXPECT_EXIT(eval.Get_contexts(nullptr, sr, {}, ctx), testing::ExitedWithCode(1), "No module loaded");
+  EXPECT_LIBRARY_EXIT(eval.Get_contexts(nullptr, sr, {}, ctx), 1, "No module loaded");
 }
 
 }  // namespace

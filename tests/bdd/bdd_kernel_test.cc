@@ -9,6 +9,7 @@
 #include "bdd_tables.h"
 #include "bdd_test_util.h"
 #include "bddpp.h"
+#include "library_exit.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
@@ -314,8 +315,8 @@ TEST(BddFindOrCreate, NormalisationAndReuse) {
   EXPECT_EQ(m.Bdd_total_size(), 5);
 }
 
-TEST(BddFindOrCreateDeath, OrderViolationAndUnknownVariable) {
-  EXPECT_EXIT(
+TEST(BddFindOrCreateExit, OrderViolationAndUnknownVariable) {
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m;
         bdd a = m.New_var_last("a");
@@ -323,10 +324,10 @@ TEST(BddFindOrCreateDeath, OrderViolationAndUnknownVariable) {
         int link = 1;
         m.Find_or_create_bdd_node(1, 1, 1, b.node(), a.node(), link);
       }()),
-      testing::ExitedWithCode(1),
+      1,
       "^" + Literal_regex("FATAL ERROR: Bad call of bddpp_manager::Find_or_create_bdd_node():\n"
                           "  index 1 is not less than  its then node index (1)\n") + "$");
-  EXPECT_EXIT(
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m;
         bdd a = m.New_var_last("a");
@@ -334,15 +335,15 @@ TEST(BddFindOrCreateDeath, OrderViolationAndUnknownVariable) {
         int link = 1;
         m.Find_or_create_bdd_node(1, 1, 1, m.Bdd_node_one(), a.node(), link);
       }()),
-      testing::ExitedWithCode(1), Literal_regex("  index 1 is not less than  its else node index (0)\n"));
-  EXPECT_EXIT(
+      1, Literal_regex("  index 1 is not less than  its else node index (0)\n"));
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m;
         m.New_var_last("a");
         int link = 1;
         m.Find_or_create_bdd_node(3, 1, -1, m.Bdd_node_one(), m.Bdd_node_one(), link);
       }()),
-      testing::ExitedWithCode(1), Literal_regex("index 3 is not a variable of this manager"));
+      1, Literal_regex("index 3 is not a variable of this manager"));
 }
 
 TEST(BddUniqueTable, GcKeepsLiveNodesAndAssociations) {
@@ -476,15 +477,15 @@ TEST(BddLookups, FailureValuesAndTexts) {
   EXPECT_EQ(GetCapturedStderr(), "\ncalling bddpp_manager::Bdd_if() with bdd index= -1 :out of range!\n");
 }
 
-TEST(BddLookupsDeath, NameOfForeignHandle) {
-  EXPECT_EXIT(
+TEST(BddLookupsExit, NameOfForeignHandle) {
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m, other;
         m.New_var_last("a");
         bdd z = other.New_var_last("z");
         m.Name_var_by_bdd(z);
       }()),
-      testing::ExitedWithCode(1),
+      1,
       Literal_regex("error in bddpp_manager::Name_var_by_bdd()\nbdd defined by: adr manager= ") + ".*" +
           Literal_regex(", is not correct ...\n(typebdd = 0)\n"));
 }

@@ -7,6 +7,7 @@
 #include "bdd_tables.h"
 #include "bdd_test_util.h"
 #include "bddpp.h"
+#include "library_exit.h"
 
 namespace {
 
@@ -206,66 +207,66 @@ TEST(BddOps, AndOrWithAnOperandOfTheOriginalEqualThoseOfItsCopy) {
   EXPECT_EQ(made, copy.internal_next_node_id);
 }
 
-TEST(BddOpsDeath, NullReferenceReports) {
-  EXPECT_EXIT(
+TEST(BddOpsExit, NullReferenceReports) {
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m;
         bdd a = m.New_var_last("a");
         m.Bdd_and(a, bdd());
       }()),
-      testing::ExitedWithCode(1),
+      1,
       "^" + Literal_regex("ERROR: call bddpp_manager::Bdd_and() with null reference\nBdd_and(") + "0x[0-9a-f]+,0" +
           Literal_regex(")\n") + "$");
-  EXPECT_EXIT(
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m;
         bdd a = m.New_var_last("a");
         m.Bdd_or(bdd(), a);
       }()),
-      testing::ExitedWithCode(1), "^" + Literal_regex("ERROR: call bddpp_manager::Bdd_or() with null reference\n") + "$");
-  EXPECT_EXIT(
+      1, "^" + Literal_regex("ERROR: call bddpp_manager::Bdd_or() with null reference\n") + "$");
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m;
         bdd a = m.New_var_last("a");
         m.Bdd_ite(1, 5, a, a);
       }()),
-      testing::ExitedWithCode(1),
+      1,
       "^" + Literal_regex("ERROR: abnormal index in bddpp_manager::Bdd_ite()\n"
                           "ERROR: call bddpp_manager::Bdd_and() with null reference\n"));
 }
 
-TEST(BddOpsDeath, HandlesOfAnotherManagerAreRefused) {
+TEST(BddOpsExit, HandlesOfAnotherManagerAreRefused) {
   const std::string bad = Literal_regex("bad manager: an operand belongs to another bddpp_manager\n");
-  EXPECT_EXIT(
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m, other;
         bdd a = m.New_var_last("a");
         bdd z = other.New_var_last("z");
         m.Bdd_and(a, z);
       }()),
-      testing::ExitedWithCode(1), Literal_regex("ERROR: call bddpp_manager::Bdd_and() with null reference\n") + ".*" + bad);
-  EXPECT_EXIT(
+      1, Literal_regex("ERROR: call bddpp_manager::Bdd_and() with null reference\n") + ".*" + bad);
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m, other;
         bdd a = m.New_var_last("a");
         bdd z = other.New_var_last("z");
         m.Bdd_or(z, a);
       }()),
-      testing::ExitedWithCode(1), bad);
-  EXPECT_EXIT(
+      1, bad);
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m, other;
         bdd a = m.New_var_last("a");
         bdd z = other.New_var_last("z");
         m.Bdd_xor(a, z);
       }()),
-      testing::ExitedWithCode(1), bad);
-  EXPECT_EXIT(
+      1, bad);
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m, other;
         bdd a = m.New_var_last("a");
         bdd z = other.New_var_last("z");
         m.Bdd_ite(z, a, a);
       }()),
-      testing::ExitedWithCode(1), bad);
+      1, bad);
 }

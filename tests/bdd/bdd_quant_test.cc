@@ -7,6 +7,7 @@
 #include "bdd_tables.h"
 #include "bdd_test_util.h"
 #include "bddpp.h"
+#include "library_exit.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
@@ -230,14 +231,14 @@ TEST_F(Xyzw, AssociationsFollowLinks) {
   m.Bdd_assoc_bdd_to_var(m.Bdd_one(), m.Bdd_one());
 }
 
-TEST(BddQuantDeath, AssociationToANonVariable) {
-  EXPECT_EXIT(
+TEST(BddQuantExit, AssociationToANonVariable) {
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m;
         bdd a = m.New_var_last("a");
         m.Bdd_assoc_bdd_to_var(a, m.Bdd_not(a));
       }()),
-      testing::ExitedWithCode(1),
+      1,
       "^" + Literal_regex("error in bddpp_manager::Bdd_assoc_bdd_to_var():\n     second parameter is not a var !\n"
                           "replace from: !a by expression: a\n") + "$");
 }
@@ -310,9 +311,9 @@ TEST_F(Xyzw, ThreeValuedEvaluation) {
   }
 }
 
-TEST(BddEvalDeath, UnknownTypeAndShortContext) {
+TEST(BddEvalExit, UnknownTypeAndShortContext) {
   const std::string text = "^" + Literal_regex("error in bddpp_manager::Bdd_eval(): unknown bdd type ...\n") + "$";
-  EXPECT_EXIT(
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m;
         Make_vars(m, 3);
@@ -320,14 +321,14 @@ TEST(BddEvalDeath, UnknownTypeAndShortContext) {
         int ctx[3] = {1, 1, 1};
         m.Bdd_eval_for_literal(f, ctx, 2);  // variable 2 lies past the context
       }()),
-      testing::ExitedWithCode(1), text);
-  EXPECT_EXIT(
+      1, text);
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m;
         int ctx[1] = {1};
         m.Bdd_eval_for_literal(bdd(), ctx);
       }()),
-      testing::ExitedWithCode(1), text);
+      1, text);
 }
 
 TEST_F(Xyzw, LiteralsMintermsAndTruthTables) {
@@ -389,36 +390,36 @@ TEST_F(Xyzw, AwaitedVariables) {
   EXPECT_EQ(m.Variable_false_awaited(f, 2), 0);
 }
 
-TEST(BddQuantDeath, FatalReports) {
-  EXPECT_EXIT(
+TEST(BddQuantExit, FatalReports) {
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m;
         m.New_var_last("a");
         int lits[1];
         m.Bdd_to_literals(m.Bdd_one(), lits);
       }()),
-      testing::ExitedWithCode(1),
+      1,
       "^" + Literal_regex("ERROR in  bddpp_manager::Bdd_node_to_literals() :\nconstant 1 is not a literal ...\n") + "$");
-  EXPECT_EXIT(
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m;
         int lits[1];
         m.Bdd_OneSat(nullptr, 1, lits);
       }()),
-      testing::ExitedWithCode(1), "^" + Literal_regex("ERROR: call bddpp_manager::Bdd_OneSat() with null reference\n") + "$");
-  EXPECT_EXIT(
+      1, "^" + Literal_regex("ERROR: call bddpp_manager::Bdd_OneSat() with null reference\n") + "$");
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m;
         bdd a = m.New_var_last("a");
         m.Bdd_cube_reduce(bdd(), a);
       }()),
-      testing::ExitedWithCode(1), "^" + Literal_regex("Error in Bdd_cube_reduce(): bdd has a Null pointer!\n") + "$");
-  EXPECT_EXIT(
+      1, "^" + Literal_regex("Error in Bdd_cube_reduce(): bdd has a Null pointer!\n") + "$");
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m;
         bdd a = m.New_var_last("a");
         m.Bdd_cube_reduce(a, bdd());
       }()),
-      testing::ExitedWithCode(1),
+      1,
       "^" + Literal_regex("Error in Bdd_cube_reduce(): assertion has a Null pointer!\n") + "$");
 }

@@ -12,6 +12,7 @@
 #include "bdd_tables.h"
 #include "bdd_test_util.h"
 #include "bddpp.h"
+#include "library_exit.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
@@ -140,8 +141,8 @@ TEST(BddTraverse, NodeRecords) {
   EXPECT_TRUE(std::regex_match(ad.str(), std::regex("0x[0-9a-f]+: -1:-3:-3,1")));
 }
 
-TEST(BddTraverseDeath, RecordWithoutFileNumber) {
-  EXPECT_EXIT(
+TEST(BddTraverseExit, RecordWithoutFileNumber) {
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m;
         bdd a = m.New_var_last("a");
@@ -152,7 +153,7 @@ TEST(BddTraverseDeath, RecordWithoutFileNumber) {
         std::ostringstream os;
         m.Print_bdd_node(os, b.node(), renumber);
       }()),
-      testing::ExitedWithCode(1), Literal_regex("variable sig_b (index 1) has no file number"));
+      1, Literal_regex("variable sig_b (index 1) has no file number"));
 }
 
 TEST(BddStructure, DumpForms) {
@@ -350,8 +351,8 @@ TEST(BddCopy, ByMapAndByEqualIndex) {
   EXPECT_TRUE(bad2 == m1.Bdd_zero());
 }
 
-TEST(BddCopyDeath, EqualIndexIntoAManagerLackingTheVariable) {
-  EXPECT_EXIT(
+TEST(BddCopyExit, EqualIndexIntoAManagerLackingTheVariable) {
+  EXPECT_LIBRARY_EXIT(
       ([] {
         bddpp_manager m2, m1;
         Make_vars(m2, 3);
@@ -359,18 +360,18 @@ TEST(BddCopyDeath, EqualIndexIntoAManagerLackingTheVariable) {
         bdd f = m2.Bdd_and(m2.Bdd_var_by_index(0), m2.Bdd_var_by_index(2));
         Bdd_isomorphe(&m1, &m2, f);
       }()),
-      testing::ExitedWithCode(1), Literal_regex("index 2 is not a variable of this manager"));
+      1, Literal_regex("index 2 is not a variable of this manager"));
 }
 
-TEST(BddCopyDeath, ReplaceWithAMapEntryOutsideTheVariables) {
-  EXPECT_EXIT(([] {
+TEST(BddCopyExit, ReplaceWithAMapEntryOutsideTheVariables) {
+  EXPECT_LIBRARY_EXIT(([] {
                 bddpp_manager m;
                 Make_vars(m, 2);
                 long map[2] = {0, 9};
                 m.Bdd_replace_vars(m.Bdd_and(m.Bdd_var_by_index(0), m.Bdd_var_by_index(1)), map);
-              }()),
-              testing::ExitedWithCode(1),
-              "^" + Literal_regex("calling bddpp_manager::Bdd_var_by_index() with index= 9 :out of range!\n"
+                      }()),
+                      1,
+                      "^" + Literal_regex("calling bddpp_manager::Bdd_var_by_index() with index= 9 :out of range!\n"
                                   "ERROR: call bddpp_manager::Bdd_and() with null reference\n"));
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bddpp.h"
+#include "library_exit.h"
 
 namespace {
 
@@ -92,15 +93,16 @@ TEST(NodeListParityTest, SharedGraphIsWrittenOncePerNode) {
   EXPECT_EQ(records, 65);
 }
 
-using NodeListDeathTest = NodeListTest;
+using NodeListExitTest = NodeListTest;
 
-TEST_F(NodeListDeathTest, VariableWithoutFileNumberIsFatal) {
+TEST_F(NodeListExitTest, VariableWithoutFileNumberIsFatal) {
   long renumber[2] = {0, -1};
   std::list<bdd> l{m.Bdd_and(a, b)};
   std::ostringstream os;
-  EXPECT_EXIT(m.Print_bdds_list_by_nodes_list(os, l, renumber), testing::ExitedWithCode(1),
-              "INTERNAL ERROR in bddpp_manager::Print_bdd_by_nodes_list_loc\\(\\):\n  variable b \\(index 1\\) has no "
-              "number in the renumbering table\n");
+  EXPECT_LIBRARY_EXIT(m.Print_bdds_list_by_nodes_list(os, l, renumber), 1,
+                      "INTERNAL ERROR in bddpp_manager::Print_bdd_by_nodes_list_loc\\(\\):\n"
+                      "  variable b \\(index 1\\) has no "
+                      "number in the renumbering table\n");
 }
 
 TEST_F(NodeListTest, VariableDump) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bddpp.h"
+#include "library_exit.h"
 
 namespace {
 
@@ -226,31 +227,31 @@ TEST_F(SopTest, Simplify3EnlargesPrimesAwayFromTheForbiddenSet) {
   EXPECT_EQ(r, orr(a, c));
 }
 
-using SopDeathTest = SopTest;
+using SopExitTest = SopTest;
 
-TEST_F(SopDeathTest, ForeignHandlesAreFatal) {
+TEST_F(SopExitTest, ForeignHandlesAreFatal) {
   bddpp_manager other;
   bdd x = other.New_var_last("x");
   std::vector<bdd> out;
-  EXPECT_EXIT(m.Bdd_sop(x, out, 0), testing::ExitedWithCode(1),
-              "ERROR in bddpp_manager::Bdd_sop\\(\\):\n   bdd : adr manager= .*, is not allocated or "
-              "associated with a bad BDD manager...\n");
-  EXPECT_EXIT(m.Bdd_one_implicant(bdd()), testing::ExitedWithCode(1),
-              "ERROR in bddpp_manager::Bdd_one_implicant\\(\\):\n   bdd : ");
+  EXPECT_LIBRARY_EXIT(m.Bdd_sop(x, out, 0), 1,
+                      "ERROR in bddpp_manager::Bdd_sop\\(\\):\n   bdd : adr manager= .*, is not allocated or "
+                      "associated with a bad BDD manager...\n");
+  EXPECT_LIBRARY_EXIT(m.Bdd_one_implicant(bdd()), 1,
+                      "ERROR in bddpp_manager::Bdd_one_implicant\\(\\):\n   bdd : ");
 }
 
 // The limit through the raw Tdd interface: a full array of products that the new cube does not
 // enlarge leaves no room for it.
-TEST_F(SopDeathTest, TddImplicantsBeyondTheLimitAreFatal) {
+TEST_F(SopExitTest, TddImplicantsBeyondTheLimitAreFatal) {
   Tdd tree(&m, a);
   std::vector<bdd> full(m.Max_number_of_terms(), b);
-  EXPECT_EXIT(tree.Bdd_implicants_loc(m.Bdd_one(), static_cast<int>(full.size()), full.data()),
-              testing::ExitedWithCode(1), "error in Tdd::Bdd_implicants_loc\\(\\) \nexcessive number of products ...\n");
+  EXPECT_LIBRARY_EXIT(tree.Bdd_implicants_loc(m.Bdd_one(), static_cast<int>(full.size()), full.data()),
+                      1, "error in Tdd::Bdd_implicants_loc\\(\\) \nexcessive number of products ...\n");
 }
 
 // Parity over 21 variables has 2^20 disjoint cubes, beyond the 1,000,000 allowed. About half a
 // minute in an optimised build; skipped in unoptimised and sanitizer builds.
-TEST(SopLimitDeathTest, ParityOver21VariablesExceedsTheProductLimit) {
+TEST(SopLimitExitTest, ParityOver21VariablesExceedsTheProductLimit) {
 #if defined(__SANITIZE_ADDRESS__) || !defined(__OPTIMIZE__)
   GTEST_SKIP() << "too slow without optimisation";
 #else
@@ -258,8 +259,8 @@ TEST(SopLimitDeathTest, ParityOver21VariablesExceedsTheProductLimit) {
   bdd parity = m.Bdd_zero();
   for (int i = 0; i < 21; ++i) parity = m.Bdd_xor(parity, m.New_var_last("x" + std::to_string(i)));
   std::vector<bdd> out;
-  EXPECT_EXIT(m.Bdd_sop(parity, out, 0), testing::ExitedWithCode(1),
-              "^ERREUR: number of products exceeds limit of 1000000\nprocess aborted !\n$");
+  EXPECT_LIBRARY_EXIT(m.Bdd_sop(parity, out, 0), 1,
+                      "^ERREUR: number of products exceeds limit of 1000000\nprocess aborted !\n$");
 #endif
 }
 

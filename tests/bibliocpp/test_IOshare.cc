@@ -1,4 +1,5 @@
 #include "IOshare.h"
+#include "library_exit.h"
 #include "tool_run.h"
 
 #include <gtest/gtest.h>
@@ -176,9 +177,9 @@ TEST(IOshare, ServerNeverHandsOutIdentifierZero) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
-TEST(IOshareDeathTest, RefusalsEndTheProcess) {
-  EXPECT_EXIT(IOsharemem_client c(0), testing::ExitedWithCode(1),
-              "^IOshare: erreur sur partage memoire\nident_mem ==0 !\n\n$");
+TEST(IOshareExitTest, RefusalsEndTheProcess) {
+  EXPECT_LIBRARY_EXIT(IOsharemem_client c(0), 1,
+                      "^IOshare: erreur sur partage memoire\nident_mem ==0 !\n\n$");
 
   // A removed segment; on a fresh machine the first one made gets identifier 0, which is
   // refused for another reason, so take the next one.
@@ -189,24 +190,24 @@ TEST(IOshareDeathTest, RefusalsEndTheProcess) {
   }
   shmctl(gone, IPC_RMID, nullptr);
   ASSERT_GT(gone, 0);
-  EXPECT_EXIT(IOsharemem_client c(gone), testing::ExitedWithCode(1),
-              "^ident_mem=" + std::to_string(gone) + "\nIOshare: erreur sur partage memoire\n"
-              "shmat\\(\\) client refuse pour ident mem=" + std::to_string(gone) + "\n\n$");
+  EXPECT_LIBRARY_EXIT(IOsharemem_client c(gone), 1,
+                      "^ident_mem=" + std::to_string(gone) + "\nIOshare: erreur sur partage memoire\n"
+                      "shmat\\(\\) client refuse pour ident mem=" + std::to_string(gone) + "\n\n$");
 
   int small = shmget(IPC_PRIVATE, 64, IPC_CREAT | 0600);
   ASSERT_GE(small, 0);
-  EXPECT_EXIT(IOsharemem_client c(small), testing::ExitedWithCode(1), "shmat\\(\\) client refuse");
+  EXPECT_LIBRARY_EXIT(IOsharemem_client c(small), 1, "shmat\\(\\) client refuse");
   shmctl(small, IPC_RMID, nullptr);
 
   std::list<std::string> many;
   for (int i = 0; i < 42; ++i) many.push_back("n" + std::to_string(i));
   std::list<std::string> full(many);
   full.pop_back();
-  EXPECT_EXIT(IOsharemem_server s(many, {"x"}), testing::ExitedWithCode(1),
-              "^IOshare: erreur sur partage memoire\nplus de 41 entrees !\n\n$");
-  EXPECT_EXIT(IOsharemem_server s({"a"}, many), testing::ExitedWithCode(1), "plus de 41 sorties !");
-  EXPECT_EXIT(IOsharemem_server s({std::string(50, 'n')}, {"x"}), testing::ExitedWithCode(1),
-              "nom de plus de 49 caracteres: n{50}\n\n$");
+  EXPECT_LIBRARY_EXIT(IOsharemem_server s(many, {"x"}), 1,
+                      "^IOshare: erreur sur partage memoire\nplus de 41 entrees !\n\n$");
+  EXPECT_LIBRARY_EXIT(IOsharemem_server s({"a"}, many), 1, "plus de 41 sorties !");
+  EXPECT_LIBRARY_EXIT(IOsharemem_server s({std::string(50, 'n')}, {"x"}), 1,
+                      "nom de plus de 49 caracteres: n{50}\n\n$");
 
   // The limits themselves fit: 41 names each side, 49 characters, the last name not spilling.
   full.back() = std::string(49, 'z');

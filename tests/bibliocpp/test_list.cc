@@ -1,3 +1,4 @@
+#include "library_exit.h"
 #include "list.h"
 
 #include <gtest/gtest.h>
@@ -131,13 +132,13 @@ TEST(GSet, NextPastTheEndWarnsAndStays) {
   EXPECT_TRUE(scan.last_item());
 }
 
-TEST(GSetDeathTest, ItemValueWithoutCurrentCellExits) {
+TEST(GSetExitTest, ItemValueWithoutCurrentCellExits) {
   g_set<long> empty{set<long>()};
   g_scanset<long> scan(empty);
   scan.first_item();
   EXPECT_TRUE(scan.last_item());
-  EXPECT_EXIT(scan.item_value(), testing::ExitedWithCode(1),
-              "ERREUR: il n'y a plus d'element \n   ou vous utilisez mal first_item\\(\\) \n");
+  EXPECT_LIBRARY_EXIT(scan.item_value(), 1,
+                      "ERREUR: il n'y a plus d'element \n   ou vous utilisez mal first_item\\(\\) \n");
 }
 
 namespace {

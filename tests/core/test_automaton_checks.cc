@@ -6,6 +6,7 @@
 
 #include "automaton_builder.h"
 #include "expression.h"
+#include "library_exit.h"
 #include "module.h"
 #include "module_signal.h"
 #include "reaction_harness.h"
@@ -43,34 +44,34 @@ class AutomatonChecks : public ::testing::Test {
   RecordedBoxes boxes;
 };
 
-using AutomatonChecksDeathTest = AutomatonChecks;
+using AutomatonChecksExitTest = AutomatonChecks;
 
-TEST_F(AutomatonChecksDeathTest, SyntaxErrorsEndTheProcessWithTheirText) {
+TEST_F(AutomatonChecksExitTest, SyntaxErrorsEndTheProcessWithTheirText) {
   State* f = state("F");
   f->final = true;
   f->moore.push_back(h.output("O"));
   f->run = new ::Run("R", h.module(), "M");  // the Moore message comes first
-  EXPECT_EXIT(a->check_syntax(), ::testing::ExitedWithCode(1),
-              literal("ERROR: The FINAL state: \"F\" must not have one (or several) Moore action!" +
+  EXPECT_LIBRARY_EXIT(a->check_syntax(), 1,
+                      literal("ERROR: The FINAL state: \"F\" must not have one (or several) Moore action!" +
                       std::string(kAborted)));
   f->moore.clear();
-  EXPECT_EXIT(a->check_syntax(), ::testing::ExitedWithCode(1),
-              literal("ERROR: The FINAL state: \"F\" must not run a module!" + std::string(kAborted)));
+  EXPECT_LIBRARY_EXIT(a->check_syntax(), 1,
+                      literal("ERROR: The FINAL state: \"F\" must not run a module!" + std::string(kAborted)));
   f->run = nullptr;
 
   State* s = state("S");
   Transition* t = arc(f, s, i);
-  EXPECT_EXIT(a->check_syntax(), ::testing::ExitedWithCode(1),
-              literal("ERROR: A transition beginning with the FINAL state: \"F\" had been detected!" +
+  EXPECT_LIBRARY_EXIT(a->check_syntax(), 1,
+                      literal("ERROR: A transition beginning with the FINAL state: \"F\" had been detected!" +
                       std::string(kAborted)));
   t->source = nullptr;
-  EXPECT_EXIT(a->check_syntax(), ::testing::ExitedWithCode(1),
-              literal("ERROR: A transition has no source state!" + std::string(kAborted)));
+  EXPECT_LIBRARY_EXIT(a->check_syntax(), 1,
+                      literal("ERROR: A transition has no source state!" + std::string(kAborted)));
   t->source = s;
   t->target = f;
   t->kind = Transition::termination_kind;
-  EXPECT_EXIT(a->check_syntax(), ::testing::ExitedWithCode(1),
-              literal("ERROR: TRIGGER in the Normal Terminaison transition from \"S\" is not supported!" +
+  EXPECT_LIBRARY_EXIT(a->check_syntax(), 1,
+                      literal("ERROR: TRIGGER in the Normal Terminaison transition from \"S\" is not supported!" +
                       std::string(kAborted)));
 }
 
@@ -86,22 +87,22 @@ TEST_F(AutomatonChecks, AcceptsTerminationWithoutTriggerAndStartIntoFinal) {
   EXPECT_TRUE(boxes.texts.empty());
 }
 
-TEST_F(AutomatonChecksDeathTest, OverlappingGuardsOfOneKindAreRejected) {
+TEST_F(AutomatonChecksExitTest, OverlappingGuardsOfOneKindAreRejected) {
   State* s = state("S");
   State* u = state("U");
   arc(s, u, i);
   arc(s, s, stmt_expr::Or(i, j));
-  EXPECT_EXIT(determinism(), ::testing::ExitedWithCode(1),
-              literal("ERROR: Non determinist automaton: Several possible transitions from state \"S\" " +
+  EXPECT_LIBRARY_EXIT(determinism(), 1,
+                      literal("ERROR: Non determinist automaton: Several possible transitions from state \"S\" " +
                       std::string(kAborted)));
 }
 
-TEST_F(AutomatonChecksDeathTest, OverlappingStartTransitionsAreRejected) {
+TEST_F(AutomatonChecksExitTest, OverlappingStartTransitionsAreRejected) {
   State* s = state("S");
   State* u = state("U");
   for (State* to : {s, u}) arc(nullptr, to, i)->initial = true;
-  EXPECT_EXIT(determinism(), ::testing::ExitedWithCode(1),
-              literal("Several possible transitions from state \"pre-existing\" "));
+  EXPECT_LIBRARY_EXIT(determinism(), 1,
+                      literal("Several possible transitions from state \"pre-existing\" "));
 }
 
 TEST_F(AutomatonChecks, DisjointGuardsOtherKindsAndFalseGuardsPass) {

@@ -9,6 +9,7 @@
 #include "data_tables_scope.h"
 #include "data.h"
 #include "interface.h"
+#include "library_exit.h"
 #include "module.h"
 #include "module_and_files.h"
 #include "module_signal.h"
@@ -137,8 +138,8 @@ TEST_F(DataTest, BinaryTypeMismatchEndsProcess) {
   Signal* a = valued("A", "int");
   Signal* b = valued("B", "float");
   DataBinaryOp bad(DataExpr::Plus, new DataSignalValue(a), new DataSignalValue(b));
-  EXPECT_EXIT(bad.computeType(m.get()), ::testing::ExitedWithCode(1),
-              "\\*\\*\\* Type check error in binary operator: type: int differs from type: float");
+  EXPECT_LIBRARY_EXIT(bad.computeType(m.get()), 1,
+                      "\\*\\*\\* Type check error in binary operator: type: int differs from type: float");
 }
 
 // ----- copies, dependencies, debug texts -----
@@ -503,5 +504,5 @@ TEST_F(DataTest, BindingCopyAndInstance) {
   EXPECT_EQ(inst->getSignal(), s2);
   EXPECT_EQ(inst->getClock(), nullptr);  // the clock is missing from the interface
   Interface empty;
-  EXPECT_EXIT(b.instanciate(&empty, nullptr, nullptr), ::testing::ExitedWithCode(1), " not in interface:S");
+  EXPECT_LIBRARY_EXIT(b.instanciate(&empty, nullptr, nullptr), 1, " not in interface:S");
 }

@@ -7,6 +7,7 @@
 #include "Bddexpression.h"
 #include "compilation.h"
 #include "expression.h"
+#include "library_exit.h"
 #include "module.h"
 #include "module_and_files.h"
 #include "module_signal.h"
@@ -46,7 +47,7 @@ class EquationTableTest : public ::testing::Test {
   EquationTable* t;
 };
 
-using EquationTableDeathTest = EquationTableTest;
+using EquationTableExitTest = EquationTableTest;
 
 }  // namespace
 
@@ -416,10 +417,9 @@ TEST_F(EquationTableTest, PreLeavesSignalsThatTakeNoOccurrence) {
   EXPECT_EQ(value_eq(n)->my_bdd_exp(), V(a));
 }
 
-TEST_F(EquationTableDeathTest, PreWithoutOutputEquationEndsTheProcess) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
+TEST_F(EquationTableExitTest, PreWithoutOutputEquationEndsTheProcess) {
   output("O");
-  EXPECT_EXIT(t->pre(&m), ::testing::ExitedWithCode(1), "undefined equation for status of :O\n");
+  EXPECT_LIBRARY_EXIT(t->pre(&m), 1, "undefined equation for status of :O\n");
 }
 
 TEST_F(EquationTableTest, CallPertOnAnAcyclicSystem) {
@@ -438,16 +438,15 @@ TEST_F(EquationTableTest, CallPertOnAnAcyclicSystem) {
   EXPECT_EQ(t->callPert(order), 3);
 }
 
-TEST_F(EquationTableDeathTest, CallPertOnACycleEndsTheProcess) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
+TEST_F(EquationTableExitTest, CallPertOnACycleEndsTheProcess) {
   Signal* x = output("X");
   Signal* y = output("Y");
   t->createEquation(x, y, &m);
   t->createEquation(y, x, &m);
   RecordedBoxes boxes;  // the report's box must not wait for a click
   // What happened first, then the equations of the path.
-  EXPECT_EXIT(t->callPert(), ::testing::ExitedWithCode(1),
-              "detecting variables in a dependance cycle:\n(.|\n)*<X> [^\n]*\n\n<Y> [^\n]*\n\n\n");
+  EXPECT_LIBRARY_EXIT(t->callPert(), 1,
+                      "detecting variables in a dependance cycle:\n(.|\n)*<X> [^\n]*\n\n<Y> [^\n]*\n\n\n");
 }
 
 TEST_F(EquationTableTest, ComputeDependenceWithoutCycle) {

@@ -10,6 +10,7 @@
 
 #include "../bibliocpp/tool_run.h"
 #include "gen_circuits.h"
+#include "library_exit.h"
 #include "test_scope.h"
 
 namespace {
@@ -115,16 +116,16 @@ TEST(GenBlifData, DataSignalsWithoutInputsAreInputs) {
   }
 }
 
-TEST(GenBlifDeathTest, NoEquationTableEndsTheProcess) {
+TEST(GenBlifExitTest, NoEquationTableEndsTheProcess) {
   TestModule t("X");
   t.m->compilation = nullptr;
   std::ostringstream os;
-  EXPECT_EXIT(
+  EXPECT_LIBRARY_EXIT(
       {
         RecordedBoxes boxes;
         t.m->BLIF_put(os, 1);
       },
-      ::testing::ExitedWithCode(1),
+      1,
               "ERROR in Module::BLIF_put\\(\\): no equationtable defined!");
 }
 #endif

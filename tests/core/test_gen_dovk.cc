@@ -7,6 +7,7 @@
 
 #include "gen_printers.h"
 #include "gen_text_checks.h"
+#include "library_exit.h"
 #include "test_scope.h"
 
 namespace {
@@ -101,12 +102,11 @@ TEST(GenDovk, RefusesMoreThanTwentyRegisters) {
   EXPECT_EQ(err, boxes.texts[0] + "\n");
 }
 
-TEST(GenDovkDeathTest, NotThreeOutputs) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
+TEST(GenDovkExitTest, NotThreeOutputs) {
   GenDataScope data;
   TestModule t("B");
   t.eq(t.output("O"), t.input("A"));
   Module* m = t.date();
   std::ostringstream os;
-  EXPECT_EXIT(m->DOVKCC_put(os, 0), testing::ExitedWithCode(1), "Bad Number of outputs! Aborted ...");
+  EXPECT_LIBRARY_EXIT(m->DOVKCC_put(os, 0), 1, "Bad Number of outputs! Aborted ...");
 }

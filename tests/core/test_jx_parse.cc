@@ -13,6 +13,7 @@
 #include "compilation.h"
 #include "data.h"
 #include "formspp.h"
+#include "library_exit.h"
 #include "module.h"
 #include "module_signal.h"
 #include "parse_jx.h"
@@ -63,7 +64,7 @@ class JxParseTest : public testing::Test {
   std::string report;
 };
 
-using JxParseDeathTest = JxParseTest;
+using JxParseExitTest = JxParseTest;
 
 std::string opname(int op) {
   std::string s = DataExpr::C_opname(op);
@@ -151,7 +152,7 @@ TEST_F(JxParseTest, ParserStackIsBounded) {
   EXPECT_EQ(moduleCount(), 0u);
 }
 
-TEST_F(JxParseDeathTest, EntryPointEndsTheProcessOnAFailedParse) {
+TEST_F(JxParseExitTest, EntryPointEndsTheProcessOnAFailedParse) {
   ScratchDir dir("jx");
   auto write = [&](const std::string& name, const std::string& text) {
     std::ofstream(dir.path + "/" + name) << text;
@@ -161,14 +162,14 @@ TEST_F(JxParseDeathTest, EntryPointEndsTheProcessOnAFailedParse) {
   std::string line4 = write("line4.jx", "module M:\nInput: A;\nOutput: B;\nInput: C;\nend\n");
   std::string literal = write("literal.jx", "module M: Input: A; if 3 nothing end");
   forms_set_sink(forms_stderr_sink());
-  EXPECT_EXIT(Compilation::jx_parse(empty.c_str()), testing::ExitedWithCode(1),
-              "^SYNTAX ERROR at line 1: last token read: \"\"\n\n\n");
-  EXPECT_EXIT(Compilation::jx_parse(line4.c_str()), testing::ExitedWithCode(1),
-              "^SYNTAX ERROR at line 4: last token read: \"Input:\"\n\n\n");
-  EXPECT_EXIT(Compilation::jx_parse(literal.c_str()), testing::ExitedWithCode(1),
-              "^PARSE ERROR: empty constant table detected: \n\nAbortion ...\n");
+  EXPECT_LIBRARY_EXIT(Compilation::jx_parse(empty.c_str()), 1,
+                      "^SYNTAX ERROR at line 1: last token read: \"\"\n\n\n");
+  EXPECT_LIBRARY_EXIT(Compilation::jx_parse(line4.c_str()), 1,
+                      "^SYNTAX ERROR at line 4: last token read: \"Input:\"\n\n\n");
+  EXPECT_LIBRARY_EXIT(Compilation::jx_parse(literal.c_str()), 1,
+                      "^PARSE ERROR: empty constant table detected: \n\nAbortion ...\n");
   // A directory opens but cannot be read: the scanner's input failure, exit 2.
-  EXPECT_EXIT(Compilation::jx_parse(dir.path.c_str()), testing::ExitedWithCode(2), "^input in flex scanner failed\n$");
+  EXPECT_LIBRARY_EXIT(Compilation::jx_parse(dir.path.c_str()), 2, "^input in flex scanner failed\n$");
   forms_reset_sink();
 }
 

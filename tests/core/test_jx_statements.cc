@@ -8,6 +8,7 @@
 #include "compilation.h"
 #include "formspp.h"
 #include "expression.h"
+#include "library_exit.h"
 #include "module.h"
 #include "module_signal.h"
 #include "sexception.h"
@@ -259,10 +260,10 @@ TEST(JxStatements, MealyEquationsExpandAndValuedLeftSidesGetTheirSignals) {
   EXPECT_THROW(SourceHarness("module N: Input: I;\nMealy Machine I = I and X; end"), StatementSignalException);
 }
 
-TEST(JxStatementsDeathTest, DuplicateStateEndsTheProcess) {
+TEST(JxStatementsExitTest, DuplicateStateEndsTheProcess) {
   std::string file = dataDir() + "duplicate_state.jx";
   forms_set_sink(forms_stderr_sink());
-  EXPECT_EXIT(Compilation::jx_parse(file.c_str()), testing::ExitedWithCode(1),
-              "^ERROR: two states or more have the same name: X\n\nAbortion \\.\\.\\.\n");
+  EXPECT_LIBRARY_EXIT(Compilation::jx_parse(file.c_str()), 1,
+                      "^ERROR: two states or more have the same name: X\n\nAbortion \\.\\.\\.\n");
   forms_reset_sink();
 }

@@ -19,6 +19,7 @@
 #include "compilation.h"
 #include "data.h"
 #include "formspp.h"
+#include "library_exit.h"
 #include "load_jxc.h"
 #include "module.h"
 #include "module_signal.h"
@@ -190,10 +191,10 @@ class JxcReaderTest : public ::testing::Test {
   std::string err;
   std::list<std::string>* awaited_inputs = nullptr;
   std::list<std::string>* awaited_outputs = nullptr;
-  bool capture = true;  // off in death tests: the message must reach the real stderr
+  bool capture = true;  // off under EXPECT_LIBRARY_EXIT, which captures standard error itself
 };
 
-using JxcReaderDeathTest = JxcReaderTest;
+using JxcReaderExitTest = JxcReaderTest;
 
 }  // namespace
 
@@ -389,18 +390,18 @@ TEST_F(JxcReaderTest, BrokenFilesAreRejectedNotRead) {
 
 // ----- fatal exits -----
 
-TEST_F(JxcReaderDeathTest, InputsAndOutputsNotAwaitedAreFatal) {
+TEST_F(JxcReaderExitTest, InputsAndOutputsNotAwaitedAreFatal) {
   std::list<std::string> only_a = {"a"};
   const std::string file = "module: m 0 0\ninput: a b : int c ;\noutput: p o ;\nconnexion: S R T;\n"
                            "equation_def:\n0\nexpressions:\nend:\n";
   awaited_inputs = &only_a;
   capture = false;
-  EXPECT_EXIT(read(file), testing::ExitedWithCode(1),
-              "m:PARSING ERROR: input signal \"c\" is unknown in main module!\n  --> authorised signals:\na\n");
+  EXPECT_LIBRARY_EXIT(read(file), 1,
+                      "m:PARSING ERROR: input signal \"c\" is unknown in main module!\n  --> authorised signals:\na\n");
   awaited_inputs = nullptr;
   std::list<std::string> only_o = {"o"};
   awaited_outputs = &only_o;
-  EXPECT_EXIT(read(file), testing::ExitedWithCode(1), "m:PARSING ERROR: output signal \"p\" is unknown");
+  EXPECT_LIBRARY_EXIT(read(file), 1, "m:PARSING ERROR: output signal \"p\" is unknown");
   // The valued b is accepted, and an empty list accepts everything.
   std::list<std::string> none;
   awaited_outputs = &none;

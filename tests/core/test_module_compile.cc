@@ -10,6 +10,7 @@
 #include "expression.h"
 #include "formspp.h"
 #include "interface.h"
+#include "library_exit.h"
 #include "module.h"
 #include "module_and_files.h"
 #include "module_signal.h"

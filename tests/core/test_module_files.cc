@@ -12,6 +12,7 @@
 
 #include "compilation.h"
 #include "formspp.h"
+#include "library_exit.h"
 #include "module.h"
 #include "module_and_files.h"
 #include "server_tables.h"
@@ -53,7 +54,7 @@ class FilesTest : public ::testing::Test {
 };
 
 using JxcLoadingTest = FilesTest;
-using JxcLoadingDeathTest = FilesTest;
+using JxcLoadingExitTest = FilesTest;
 using ModuleFilesTest = FilesTest;
 
 // Test reader: records what it was given, answers with reader_module (or fails).
@@ -160,11 +161,11 @@ TEST_F(JxcLoadingTest, SourceParseReadsTheFile) {
   EXPECT_EQ(source_text, "module M: end");
 }
 
-TEST_F(JxcLoadingDeathTest, UnreadableSourceEndsTheProcess) {
+TEST_F(JxcLoadingExitTest, UnreadableSourceEndsTheProcess) {
   std::string path = dir + "/none.jx";
   forms_set_sink(forms_stderr_sink());
-  EXPECT_EXIT(Compilation::jx_parse(path.c_str()), testing::ExitedWithCode(1),
-              "Can not open input file:\n" + path + "\n");
+  EXPECT_LIBRARY_EXIT(Compilation::jx_parse(path.c_str()), 1,
+                      "Can not open input file:\n" + path + "\n");
 }
 
 TEST_F(ModuleFilesTest, GeneratedFileNamesAndOpenFailures) {

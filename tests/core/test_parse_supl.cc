@@ -10,6 +10,7 @@
 #include "Bddexpression.h"
 #include "bddpp.h"
 #include "data.h"
+#include "library_exit.h"
 #include "module.h"
 #include "module_signal.h"
 #include "parse_supl.h"
@@ -129,8 +130,8 @@ TEST_F(NodeTableTest, LongCycleIsFoundWithoutDeepRecursion) {
 TEST(NodeTableNoManager, ConvertExits) {
   Bddexpressionwood bare(static_cast<bddpp_manager*>(nullptr));
   jxc_node_table t;
-  EXPECT_EXIT(jxc_bddexpression_convert(&bare, t, 0, 0, 0, 0, 1, nullptr), ::testing::ExitedWithCode(1),
-              "no bdd manager");
+  EXPECT_LIBRARY_EXIT(jxc_bddexpression_convert(&bare, t, 0, 0, 0, 0, 1, nullptr), 1,
+                      "no bdd manager");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include "equationtable.h"
 #include "expression.h"
 #include "formspp.h"
+#include "library_exit.h"
 #include "module.h"
 #include "module_and_files.h"
 #include "module_signal.h"
@@ -169,7 +170,7 @@ class SaveTest : public ::testing::Test {
   std::string saved_file;
 };
 
-using SaveDeathTest = SaveTest;
+using SaveExitTest = SaveTest;
 
 }  // namespace
 
@@ -356,14 +357,14 @@ TEST_F(SaveTest, SaveRequiresAnEquationTable) {
   m.compilation = t;
 }
 
-TEST_F(SaveDeathTest, InputWithoutReferenceEndsTheProcess) {
+TEST_F(SaveExitTest, InputWithoutReferenceEndsTheProcess) {
   Module m("m");
   Module elsewhere("e");
   Signal* s = new Signal("In", &m, elsewhere.getBddWood());
   s->is_input = true;
   m.addInputSignal(s);
   wires(m);
-  EXPECT_EXIT(text(m), testing::ExitedWithCode(1), "In has no signal reference!");
+  EXPECT_LIBRARY_EXIT(text(m), 1, "In has no signal reference!");
 }
 
 TEST_F(SaveTest, CompiledAndFinalisedModuleIsWritten) {

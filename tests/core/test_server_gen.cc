@@ -4,6 +4,7 @@
 #include <string>
 
 #include "compilation.h"
+#include "library_exit.h"
 #include "module.h"
 #include "gen_modules.h"
 #include "module_and_files.h"
@@ -73,14 +74,14 @@ TEST(ServerGenerator, BoolTypeDottedAndVoidMethods) {
   DataTablesScope::free_read_tables();
 }
 
-TEST(ServerGeneratorDeathTest, NoTypeTableEndsTheProcess) {
+TEST(ServerGeneratorExitTest, NoTypeTableEndsTheProcess) {
   DataTablesScope scope;
   RecordedBoxes boxes;
   Module m("N");
   std::ostringstream out, header, body;
-  EXPECT_EXIT(m.SIMUL_JXC_put(out), ::testing::ExitedWithCode(1), "Module::SIMUL_JXC:No type defined\n");
-  EXPECT_EXIT(m.SIMUL_JXC_put_user_files(header, body), ::testing::ExitedWithCode(1),
-              "\\*\\*\\*error:SIMUL_JXC_put_user_files: No types defined\n");
+  EXPECT_LIBRARY_EXIT(m.SIMUL_JXC_put(out), 1, "Module::SIMUL_JXC:No type defined\n");
+  EXPECT_LIBRARY_EXIT(m.SIMUL_JXC_put_user_files(header, body), 1,
+                      "\\*\\*\\*error:SIMUL_JXC_put_user_files: No types defined\n");
 }
 
 }  // namespace

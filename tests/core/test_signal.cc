@@ -1,3 +1,4 @@
+#include "library_exit.h"
 #include "module_signal.h"
 
 #include <gtest/gtest.h>
@@ -207,9 +208,9 @@ TEST_F(SignalTest, CurrentSignalRefWithoutReferenceIsFatal) {
   Signal* a = new Signal("A", m, w);
   auto* other = new Bddexpressionwood();
   a->extendCurrentOccurrenceTable(other, 0);
-  EXPECT_EXIT(a->getCurrentSignalRef(other, m), ::testing::ExitedWithCode(1),
-              "Internal error in Signal::getCurrentSignalRef about A\nWood concernee:\n(.|\n)*"
-              "---------------------------------\nwood address:");
+  EXPECT_LIBRARY_EXIT(a->getCurrentSignalRef(other, m), 1,
+                      "Internal error in Signal::getCurrentSignalRef about A\nWood concernee:\n(.|\n)*"
+                      "---------------------------------\nwood address:");
 }
 
 }  // namespace

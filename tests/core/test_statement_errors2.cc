@@ -11,6 +11,7 @@
 #include "compilation.h"
 #include "data.h"
 #include "equationtable.h"
+#include "library_exit.h"
 #include "module.h"
 #include "module_and_files.h"
 #include "module_signal.h"

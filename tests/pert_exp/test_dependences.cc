@@ -4,6 +4,7 @@
 #include <random>
 #include <sstream>
 
+#include "library_exit.h"
 #include "pert_test_util.h"
 
 namespace {
@@ -96,8 +97,7 @@ TEST(Dependences, MemoisedPathsMatchTheRecursiveWalk) {
 // A change in a wood whose readers close a cycle through twenty diamonds (2^20 paths around it)
 // warns once, at once (the down walk after a change reads nothing but the warning), before the
 // up walk reports the self-dependence and ends the process.
-TEST(DependencesDeathTest, ChangeOnACycleOfDiamondsWarnsOnce) {
-  testing::FLAGS_gtest_death_test_style = "threadsafe";
+TEST(DependencesExitTest, ChangeOnACycleOfDiamondsWarnsOnce) {
   auto change = [] {
     test_system s;
     const int k = 20;
@@ -111,10 +111,10 @@ TEST(DependencesDeathTest, ChangeOnACycleOfDiamondsWarnsOnce) {
     }
     s.at("x0")->append_or_exp(s.v("q"));
   };
-  EXPECT_EXIT(change(), testing::ExitedWithCode(1),
-              "^WARNING in Bddexpressionwood::down_critical_path\\(\\):\n"
-              "   possible infinite recursion due to a signals cycle\n"
-              "ERROR: detected self-dependance");
+  EXPECT_LIBRARY_EXIT(change(), 1,
+                      "^WARNING in Bddexpressionwood::down_critical_path\\(\\):\n"
+                      "   possible infinite recursion due to a signals cycle\n"
+                      "ERROR: detected self-dependance");
 }
 
 TEST(Dependences, CycleWarningsOfTheBoundedWalks) {
@@ -205,13 +205,14 @@ TEST(Dependences, UselessLocalLeavesAbstractEquationsAlone) {
   EXPECT_EQ(b->bdd_exp, s.v("a"));
 }
 
-TEST(DependencesDeathTest, UselessLocalOfASelfDependence) {
+TEST(DependencesExitTest, UselessLocalOfASelfDependence) {
   test_system s;
   long x = s.var("x");
   auto* e = s.eq("x", s.w->Bdd_and(s.v("x"), s.v("a")));
   (void)e;
-  EXPECT_EXIT(s.w->useless_local(x), testing::ExitedWithCode(1),
-              "ERROR: detected self-dependance about variable : 0 !!!\nin associated wood:\nwood Bddexpression");
+  EXPECT_LIBRARY_EXIT(s.w->useless_local(x), 1,
+                      "ERROR: detected self-dependance about variable : 0 !!!\n"
+                      "in associated wood:\nwood Bddexpression");
 }
 
 TEST(Dependences, PrintedDependenceTree) {
