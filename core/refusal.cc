@@ -51,7 +51,7 @@ std::string run_signal(const RunUnknownSignalException& e, const Module* m, cons
     return head + "input " + s + " of " + k + " is neither renamed nor an input or local signal of " + module_text(m);
   if (mes == "output signal renames an input signal") return head + s + ", an output, renames an input of " + k;
   if (mes == "input signal renames an output signal") return head + s + ", an input, renames an output of " + k;
-  return head + "refused for the signal " + s;
+  return head + "signal " + s;
 }
 
 std::string illegal_operation(const IllegalOperationException& e) {
@@ -104,8 +104,10 @@ std::string refusal_what(const std::exception& e, const Module* m, const std::st
     if (x->function_name() == nullptr) return n + " is renamed twice in a run";
     return std::string();
   }
-  if (auto* x = dynamic_cast<const IllegalOperationException*>(&e)) return illegal_operation(*x);
-  return std::string();
+  std::string what;
+  if (auto* x = dynamic_cast<const IllegalOperationException*>(&e)) what = illegal_operation(*x);
+  if (what.empty() && !run.empty()) what = "run " + run;
+  return what;
 }
 
 std::string refusal_system(const std::exception& e) {
@@ -160,8 +162,12 @@ CompileScope::~CompileScope() {
   places().pop_back();
 }
 
-void compile_place_run(const std::string& called) {
+RunScope::RunScope(const std::string& called) : uncaught_(std::uncaught_exceptions()) {
   if (!places().empty()) places().back().run = called;
+}
+
+RunScope::~RunScope() {
+  if (std::uncaught_exceptions() == uncaught_ && !places().empty()) places().back().run.clear();
 }
 
 CompilePlace compile_place() { return places().empty() ? CompilePlace() : places().back(); }

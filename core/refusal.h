@@ -24,7 +24,8 @@ struct Refusal {
 
 // What is wrong, said of an exception of the reader or the compiler: m is the module being read
 // or compiled (null: none), run the module called by the Run it was compiling ("" for none).
-// "" for an exception that names nothing the user wrote.
+// "" for an exception that names nothing the user wrote; "run <K>" for another exception of a
+// Run.
 std::string refusal_what(const std::exception& e, const Module* m, const std::string& run);
 
 // The system's own text of an exception: its class and what() for the exceptions of the module
@@ -57,8 +58,18 @@ class CompileScope {
   int uncaught_;
 };
 
-// A Run of the innermost module being compiled includes that called module.
-void compile_place_run(const std::string& called);
+// A Run's mark while it includes its called module into the innermost module being compiled:
+// the place's run, cleared when the Run is done, kept when an exception leaves it.
+class RunScope {
+ public:
+  explicit RunScope(const std::string& called);
+  ~RunScope();
+  RunScope(const RunScope&) = delete;
+  RunScope& operator=(const RunScope&) = delete;
+
+ private:
+  int uncaught_;
+};
 // The innermost place under way; empty outside a compile.
 CompilePlace compile_place();
 // The place that the last failed compile left; empty when none.

@@ -131,7 +131,7 @@ Module* Run::findCalledModule(Module* caller) {
 }
 
 void Run::include(Module* m, EquationTable* t, Interface* included) {
-  compile_place_run(called_name);
+  RunScope place(called_name);
   Module* k = findCalledModule(m);
   if (k->compiling) throw IllegalOperationException("Run: recursive module call: ", called_name);
   // Finalising gives a module its own boot and input equations and renames its variables:
