@@ -2,9 +2,10 @@
 # Builds a reader's libFuzzer target with clang (AddressSanitizer and UBSan) and runs it for a
 # bounded time: the compiled-module reader (jxc, corpus from the golden compiled-module files) or
 # the source reader (jx, corpus from the test sources), whose modules are then compiled and
-# finalised in a child process (see tests/core/fuzz_jx.cc). The compiled-module reader runs with leak
-# detection on (a read module is released whole); the source reader with it off, since a source
-# module keeps its statements and signals for the life of the program.
+# finalised in the fuzzer's process, the library's fatal ends thrown (see tests/core/fuzz_jx.cc).
+# The compiled-module reader runs with leak detection on (a read module is released whole); the
+# source reader with it off, since a source module keeps its statements and signals for the life
+# of the program.
 # Usage: scripts/fuzz.sh [seconds] [build folder] [jxc|jx]   (defaults: 60, build-fuzz, jxc)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
