@@ -18,8 +18,8 @@ class_jx_parser* running = nullptr;
 Refusal refusal_here(const class_jx_parser& p, const std::string& name, const std::string& what,
                      const std::string& system) {
   Refusal r;
-  auto seen = name.empty() ? p.name_lines.end() : p.name_lines.find(name);
-  r.line = seen != p.name_lines.end() ? seen->second : p.plexer->lineno();
+  const int seen = name.empty() ? 0 : p.line_of(name);
+  r.line = seen > 0 ? seen : p.plexer->lineno();
   if (TheModule != nullptr) r.module = TheModule->getName();
   r.what = what;
   r.system = system;
@@ -28,10 +28,19 @@ Refusal refusal_here(const class_jx_parser& p, const std::string& name, const st
 
 }  // namespace
 
+int class_jx_parser::line_of(const std::string& name) const {
+  const std::size_t n = recent_names.size();
+  for (std::size_t k = 1; k <= n && k <= names_read; ++k) {
+    const auto& recent = recent_names[(names_read - k) % n];
+    if (recent.first == name) return recent.second;
+  }
+  return 0;
+}
+
 int class_jx_parser::parse() {
   report.clear();
   refusal = Refusal();
-  name_lines.clear();
+  names_read = 0;
   if (plexer == nullptr) {
     report = "class_jx_parser::parse: no scanner";
     refusal.system = report;
@@ -85,7 +94,10 @@ int jx_read_source(std::istream& in, std::string& report, Refusal* refusal) {
 int jxlex() { return running->plexer->yylex(); }
 
 void jx_name_read(const std::string& name, int line) {
-  if (running != nullptr) running->name_lines[name] = line;
+  if (running == nullptr) return;
+  auto& slot = running->recent_names[running->names_read++ % running->recent_names.size()];
+  slot.first.assign(name);
+  slot.second = line;
 }
 
 int jx_line() { return running != nullptr && running->plexer != nullptr ? running->plexer->lineno() : 0; }

@@ -3,9 +3,11 @@
 #ifndef PARSE_JX_H
 #define PARSE_JX_H
 
+#include <array>
+#include <cstddef>
 #include <iosfwd>
 #include <string>
-#include <unordered_map>
+#include <utility>
 
 #include "refusal.h"
 
@@ -41,8 +43,13 @@ class class_jx_parser {
   // last token read), the module being read, what is wrong and the report or the exception's
   // text. Empty after a successful one.
   Refusal refusal;
-  // Each identifier read in this parse and the line on which it was last read.
-  std::unordered_map<std::string, int> name_lines;
+  // The last identifiers read in this parse with their lines, a ring: an action refuses a name
+  // within a few tokens of reading it (a method call within its arguments), and a ring costs
+  // the scanner a copy of a short text where a table of every name would cost a look-up.
+  std::array<std::pair<std::string, int>, 256> recent_names;
+  std::size_t names_read = 0;
+  // The line on which the identifier was last read among the recent ones; 0 when not there.
+  int line_of(const std::string& name) const;
 };
 
 // Reads one source from in with a scanner of its own, set in Compilation::pjx_parser for
