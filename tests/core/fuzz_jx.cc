@@ -6,7 +6,8 @@
 // minutes and gigabytes to compile (a wait of 10^5 instants, loops whose bodies are doubled at
 // each level, runs of runs), which are not faults: an input whose parse made more than a bound
 // of statements, weighted by its loops and runs, is read and not compiled. The modules read and
-// the global data tables are dropped after each input so that memory stays flat over a long run.
+// the global data tables are dropped after each input, so that memory grows only by what a
+// source module never frees (its statements and expression nodes): about 6 MB a second.
 #include <cstddef>
 #include <cstdint>
 #include <exception>
