@@ -152,7 +152,7 @@ CompilePlace& refused() {
 }  // namespace
 
 CompileScope::CompileScope(const std::string& module) : uncaught_(std::uncaught_exceptions()) {
-  if (places().empty()) clear_refused_compile_place();  // a new compile from the top
+  if (places().empty()) refused() = CompilePlace();  // a new compile from the top
   places().push_back(CompilePlace{module, std::string()});
 }
 
@@ -170,11 +170,7 @@ RunScope::~RunScope() {
   if (std::uncaught_exceptions() == uncaught_ && !places().empty()) places().back().run.clear();
 }
 
-CompilePlace compile_place() { return places().empty() ? CompilePlace() : places().back(); }
-
 CompilePlace refused_compile_place() { return refused(); }
-
-void clear_refused_compile_place() { refused() = CompilePlace(); }
 
 Refusal compile_refusal(const std::exception& e, const std::string& shown) {
   const CompilePlace place = refused_compile_place();

@@ -44,7 +44,8 @@ struct CompilePlace {
   std::string run;
 };
 
-// Module::compile's mark, for its life: the module is the innermost one being compiled. When an
+// Module::compile's mark, for its life (and a caller's around the other steps of a module, such
+// as finalize or a writer): the module is the innermost one being compiled. When an
 // exception (or a fatal end under a throwing exit handler) leaves the compile, the place it
 // leaves is kept as the refused place, the innermost first, until the next compile from the top.
 class CompileScope {
@@ -70,11 +71,9 @@ class RunScope {
  private:
   int uncaught_;
 };
-// The innermost place under way; empty outside a compile.
-CompilePlace compile_place();
+
 // The place that the last failed compile left; empty when none.
 CompilePlace refused_compile_place();
-void clear_refused_compile_place();
 
 // The refusal of a failed compile, made once the compile has ended: e is the exception that
 // left it (the g_exit_error of a fatal end under a throwing exit handler among them), shown the

@@ -101,15 +101,20 @@ bool write_files(const std::vector<std::string>& paths, const std::function<void
   return refused.empty();
 }
 
+// The status to end with after a refusal: a fatal end's own, else 1.
+int refusal_status(const std::exception& e) {
+  const g_exit_error* end = dynamic_cast<const g_exit_error*>(&e);
+  return end != nullptr ? end->status : 1;
+}
+
 // Runs a step on m (compiling, finalising, writing); false on a refusal, after its one
-// message, with the status to end with: a fatal end's own, else 1.
+// message, with the status to end with.
 bool attempt(Module* m, const std::string& source, int& status, const std::function<void()>& step) {
   try {
     CompileScope place(m->getName());
     step();
   } catch (const std::exception& e) {
-    const g_exit_error* end = dynamic_cast<const g_exit_error*>(&e);
-    status = end != nullptr ? end->status : 1;
+    status = refusal_status(e);
     std::cerr << compile_refusal(e, joined_shown()).message(source);
     return false;
   }
@@ -164,9 +169,9 @@ int main(int argc, char** argv) {
       std::cerr << refusal.message(source);
       return 1;
     }
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     std::cerr << refusal.message(source);
-    return 1;
+    return refusal_status(e);
   }
   flush_shown();
   int status = 0;
