@@ -92,8 +92,7 @@ bool Module::DOVKCC_put(std::ostream& os, int method) {
     std::string text = "dovk: more than " + std::to_string(MaxDovkBits) + " registers or inputs in module " + name +
                        " (" + std::to_string(regs.size()) + " registers, " + std::to_string(inputs.size()) +
                        " inputs); nothing written";
-    std::cerr << text << "\n";
-    fl_show_Smessages(text);
+    fl_report_S(forms_box_kind::message, text);
     return false;
   }
   size_t nstates = size_t{1} << regs.size();

@@ -13,10 +13,7 @@
 
 namespace {
 
-void report(const std::string& text) {
-  fl_show_Smessages(text);
-  std::cerr << text << std::endl;
-}
+void report(const std::string& text) { fl_report_S(forms_box_kind::message, text); }
 
 // An existing file is renamed to path + ".bak" before the new one takes its name.
 void keep_backup(const std::string& path) {

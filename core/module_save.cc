@@ -70,8 +70,7 @@ const std::string& ident(const std::string& s) {
 
 // Reported in a box and on standard error, then thrown: the stream is left untouched.
 [[noreturn]] void internalError(const std::string& text, const std::string& argument) {
-  fl_show_Smessages(text + argument);
-  std::cerr << text << argument << std::endl;
+  fl_report_S(forms_box_kind::message, text + argument);
   throw IllegalOperationException(text, argument);
 }
 

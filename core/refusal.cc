@@ -51,6 +51,8 @@ std::string run_signal(const RunUnknownSignalException& e, const Module* m, cons
     return head + "input " + s + " of " + k + " is neither renamed nor an input or local signal of " + module_text(m);
   if (mes == "output signal renames an input signal") return head + s + ", an output, renames an input of " + k;
   if (mes == "input signal renames an output signal") return head + s + ", an input, renames an output of " + k;
+  if (starts_with(mes, "renames no input or output of the called module"))
+    return head + s + ", renamed, is neither an input nor an output of " + k;
   return head + "signal " + s;
 }
 
@@ -65,6 +67,8 @@ std::string illegal_operation(const IllegalOperationException& e) {
   if (op == "Run: ambiguous called module: ")
     return "run " + arg + ": module " + arg + " is both in the source and in a compiled file";
   if (op == "Run: recursive module call: ") return "run " + arg + ": module " + arg + " runs itself";
+  if (op == "Run: called module already finalised: ")
+    return "run " + arg + ": module " + arg + " is finalised already; a run includes a module as compiled";
   return std::string();
 }
 

@@ -8,7 +8,6 @@
 #include "Bddexpression.h"
 #include "data.h"
 #include "equationtable.h"
-#include "g_exit.h"
 #include "module.h"
 #include "module_signal.h"
 #include "sexception.h"

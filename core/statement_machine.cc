@@ -9,7 +9,6 @@
 #include "data.h"
 #include "equationtable.h"
 #include "expression.h"
-#include "g_exit.h"
 #include "interface.h"
 #include "module.h"
 #include "module_signal.h"
