@@ -1,6 +1,7 @@
 #include "formspp.h"
 
 #include "Stringpp.h"
+#include "forms_style.h"
 #include "g_exit.h"
 
 #include <FL/Fl.H>
@@ -130,13 +131,8 @@ void display_bigmessage(const std::string& text, int width) {
     browser->add((line.empty() || line[0] != '@' ? line : "@." + line).c_str());
 
   win->show();
-  for (;;) {
-    Fl_Widget* const read = Fl::readqueue();
-    if (!read) {
-      if (!win->shown()) break;  // closed by the window manager: same as Quit
-      Fl::wait();
-      continue;
-    }
+  // A window closed by the window manager ends it as Quit does.
+  while (Fl_Widget* const read = forms_wait_widget(win)) {
     if (read == quit) break;
     if (read == save) {
       const std::string name = choose_file("save message", "", "*.txt", "");
