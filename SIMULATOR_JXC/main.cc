@@ -5,11 +5,13 @@
 #include <iostream>
 
 #include "fenetrepricipale.h"
+#include "formspp.h"
 #include "startup.h"
 
 int main(int argc, char** argv) {
   // A value server that closed its end must give an empty reply, not kill the window.
   std::signal(SIGPIPE, SIG_IGN);
+  forms_install_display_sink();  // the library's messages in FLTK boxes when there is a display
   try {
     Q_INIT_RESOURCE(ressource);
     QApplication app(argc, argv);

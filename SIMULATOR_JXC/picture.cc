@@ -6,7 +6,7 @@
 //
 // Prints the picture's path; status 1 when the module does not load or the picture cannot
 // be written. No message box is shown (it would wait for a click): the window's and the
-// library's texts go to standard error.
+// library's texts go to standard error (the library's default sink, no display sink installed).
 #include <QApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -16,7 +16,6 @@
 #include <string>
 
 #include "fenetrepricipale.h"
-#include "formspp.h"
 #include "module_signal.h"
 #include "startup.h"
 
@@ -65,7 +64,6 @@ int main(int argc, char** argv) {
     std::cerr << "usage: zars_picture <picture.png> module.jxc [host port]\n";
     return 1;
   }
-  forms_set_sink(forms_stderr_sink());
   Q_INIT_RESOURCE(ressource);
   QApplication app(argc, argv);
   const std::string path = argv[1];

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "Stringpp.h"
-#include "formspp.h"
 #include "g_exit.h"
+#include "g_messages.h"
 #include "load_jxc.h"
 #include "module.h"
 #include "parse_jx.h"

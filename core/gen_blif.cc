@@ -7,7 +7,7 @@
 #include "Bddexpression.h"
 #include "compilation.h"
 #include "equationtable.h"
-#include "formspp.h"
+#include "g_messages.h"
 #include "gen_files.h"
 #include "gen_netlists.h"
 #include "module.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "Bddexpression.h"
-#include "formspp.h"
 #include "g_exit.h"
+#include "g_messages.h"
 #include "gen_printers.h"
 #include "module.h"
 #include "module_signal.h"

@@ -7,7 +7,7 @@
 #include <iostream>
 #include <memory>
 
-#include "formspp.h"
+#include "g_messages.h"
 #include "module.h"
 #include "whole_file.h"
 

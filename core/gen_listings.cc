@@ -1,10 +1,6 @@
 // Listings of a module: the documentation listing (state machine and node definitions),
-// the debug trace and its viewer, and the plain, LaTeX and structure printers of
-// equations.
-#include <FL/Fl.H>
-#include <FL/Fl_Box.H>
-#include <FL/Fl_Window.H>
-
+// the debug trace (its file shown in the message sink's listing viewer), and the plain,
+// LaTeX and structure printers of equations.
 #include <algorithm>
 #include <fstream>
 #include <initializer_list>
@@ -16,10 +12,9 @@
 
 #include "Bddexpression.h"
 #include "Stringpp.h"
-#include "formspp.h"
+#include "g_messages.h"
 #include "gen_files.h"
 #include "gen_printers.h"
-#include "listing_viewer.h"
 #include "module.h"
 #include "module_signal.h"
 
@@ -241,12 +236,7 @@ void Module::printDebug() {
   bool written = write_generated_files({{path, path}}, [&](std::vector<std::ostream*>& files) { DEBUG_put(*files[0]); });
   if (!written) return;
   std::ifstream in(path, std::ios::binary);
-  std::list<std::string> lines = debug_listing_lines(in);
-  Fl_Window form(740, 665);
-  Fl_Box box(FL_UP_BOX, 0, 0, 740, 665, "");
-  form.end();
-  OFD_afficheur viewer(&form, 1);
-  viewer.activation(lines, "Debugging trace", "");
+  fl_show_Slisting(debug_listing_lines(in), "Debugging trace");
 }
 
 // ===================================================================================

@@ -9,7 +9,7 @@
 
 #include "compilation.h"
 #include "data.h"
-#include "formspp.h"
+#include "g_messages.h"
 #include "module.h"
 
 namespace {

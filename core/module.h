@@ -254,7 +254,8 @@ class Module {
   void ESTEREL_put(std::ostream& os, int method);
   void DOC_put(std::ostream& os, int);
   void DEBUG_put(std::ostream& os);
-  // Writes the debug listing into its ".dbg" file and shows the file in the listing viewer.
+  // Writes the debug listing into its ".dbg" file and shows the file in the message sink's
+  // listing viewer (fl_show_Slisting).
   void printDebug();
   // Refuses (message, nothing written, returns false) more than 20 registers or inputs.
   bool DOVKCC_put(std::ostream& os, int method);

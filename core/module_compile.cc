@@ -11,7 +11,7 @@
 #include "compilation.h"
 #include "deep_stack.h"
 #include "equationtable.h"
-#include "formspp.h"
+#include "g_messages.h"
 #include "module.h"
 #include "data.h"
 #include "module_signal.h"

@@ -17,7 +17,7 @@
 #include "compilation.h"
 #include "data.h"
 #include "equationtable.h"
-#include "formspp.h"
+#include "g_messages.h"
 #include "gen_files.h"
 #include "module.h"
 #include "module_signal.h"

@@ -7,7 +7,7 @@
 #include "Bddexpression.h"
 #include "compilation.h"
 #include "equationtable.h"
-#include "formspp.h"
+#include "g_messages.h"
 #include "module.h"
 #include "module_signal.h"
 #include "sexception.h"

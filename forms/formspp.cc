@@ -2,9 +2,10 @@
 
 #include "Stringpp.h"
 #include "forms_style.h"
-#include "g_exit.h"
+#include "listing_viewer.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Box.H>
 #include <FL/Fl_Browser.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Input_.H>
@@ -15,19 +16,15 @@
 #include <FL/forms.H>
 #include <FL/x.H>
 
-#include <cerrno>
-#include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iostream>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// ---- sinks ----
+// ---- the display sink ----
 
 // The boxes draw their text as a label, where "@" starts a symbol: "@@" draws one "@".
 std::string label_text(const std::string& text) {
@@ -63,27 +60,12 @@ bool display_input(const std::string& prompt, const std::string& deflt, std::str
 
 void display_bigmessage(const std::string& text, int width);
 
-void stderr_show(forms_box_kind, const std::string& text) { std::cerr << text << '\n' << std::flush; }
-
-int stderr_question(const std::string& text) {
-  std::cerr << text << '\n' << std::flush;
-  return 0;
-}
-
-bool stderr_input(const std::string& prompt, const std::string&, std::string&) {
-  std::cerr << prompt << '\n' << std::flush;
-  return false;
-}
-
-void stderr_bigmessage(const std::string& text, int) { std::cerr << text << '\n' << std::flush; }
-
-forms_sink default_sink() {
-  return forms_display_available() ? forms_display_sink() : forms_stderr_sink();
-}
-
-forms_sink& current_sink() {
-  static forms_sink sink = default_sink();
-  return sink;
+void display_listing(const std::list<std::string>& lines, const std::string& title) {
+  Fl_Window form(740, 665);
+  Fl_Box box(FL_UP_BOX, 0, 0, 740, 665, "");
+  form.end();
+  OFD_afficheur viewer(&form, 1);
+  viewer.activation(lines, title, "");
 }
 
 forms_file_selector& file_selector() {
@@ -146,21 +128,9 @@ void display_bigmessage(const std::string& text, int width) {
   Fl_Group::current(caller_group);  // show() clears it
 }
 
-// "%lf" text of any double (1e308 has over 300 digits).
-std::string double_text(double value) {
-  const int n = std::snprintf(nullptr, 0, "%lf", value);
-  if (n <= 0) return std::string();
-  std::string out(static_cast<std::size_t>(n) + 1, '\0');
-  std::snprintf(&out[0], out.size(), "%lf", value);
-  out.resize(static_cast<std::size_t>(n));
-  return out;
-}
-
-std::string prompt_text(const char* prompt) { return prompt ? std::string(prompt) : std::string(); }
-
 }  // namespace
 
-// ---- sink selection ----
+// ---- display sink selection ----
 
 bool forms_display_available() {
   static const bool available = [] {
@@ -177,80 +147,14 @@ bool forms_display_available() {
 }
 
 forms_sink forms_display_sink() {
-  return forms_sink{display_show, display_question, display_input, display_bigmessage};
+  return forms_sink{display_show, display_question, display_input, display_bigmessage, display_listing};
 }
 
-forms_sink forms_stderr_sink() {
-  return forms_sink{stderr_show, stderr_question, stderr_input, stderr_bigmessage};
+void forms_install_display_sink() {
+  forms_set_default_sink([] { return forms_display_available() ? forms_display_sink() : forms_stderr_sink(); });
 }
-
-void forms_set_sink(const forms_sink& sink) {
-  forms_sink& s = current_sink();
-  s = sink;
-  if (!s.show) s.show = stderr_show;
-  if (!s.question) s.question = stderr_question;
-  if (!s.input) s.input = stderr_input;
-  if (!s.bigmessage) s.bigmessage = stderr_bigmessage;
-}
-
-void forms_reset_sink() { current_sink() = default_sink(); }
 
 void forms_set_file_selector(forms_file_selector selector) { file_selector() = std::move(selector); }
-
-// ---- message boxes ----
-
-void fl_show_Smessages(const std::string& text) { current_sink().show(forms_box_kind::message, text); }
-
-void fl_show_Salert(const std::string& text) { current_sink().show(forms_box_kind::alert, text); }
-
-void fl_report_S(forms_box_kind kind, const std::string& text) {
-  const forms_sink& sink = current_sink();
-  sink.show(kind, text);
-  typedef void (*show_function)(forms_box_kind, const std::string&);
-  const show_function* f = sink.show.target<show_function>();
-  if (!sink.writes_stderr && (f == nullptr || *f != stderr_show)) std::cerr << text << std::endl;
-}
-
-void fl_exit_S(forms_box_kind kind, const std::string& text, int status) {
-  fl_report_S(kind, text);
-  g_exit(status, text + "\n", true);
-}
-
-int fl_show_Squestion(const std::string& text, int) {
-  return current_sink().question(text) == 1 ? 1 : 0;
-}
-
-std::string fl_show_Sinput(const std::string& prompt, const std::string& deflt) {
-  std::string answer;
-  if (!current_sink().input(prompt, deflt, answer)) return std::string();
-  return answer;
-}
-
-int fl_show_int(const char* prompt, int deflt) {
-  std::string answer;
-  if (!current_sink().input(prompt_text(prompt), std::to_string(deflt), answer)) return deflt;
-  const char* begin = answer.c_str();
-  char* end = nullptr;
-  errno = 0;
-  const long v = std::strtol(begin, &end, 10);
-  if (end == begin || errno == ERANGE || v < INT_MIN || v > INT_MAX) return deflt;
-  return static_cast<int>(v);
-}
-
-double fl_show_double(const char* prompt, double deflt) {
-  std::string answer;
-  if (!current_sink().input(prompt_text(prompt), double_text(deflt), answer)) return deflt;
-  const char* begin = answer.c_str();
-  char* end = nullptr;
-  const double v = std::strtod(begin, &end);
-  return end == begin ? deflt : v;
-}
-
-double fl_show_double(const std::string& prompt, double deflt) {
-  return fl_show_double(prompt.c_str(), deflt);
-}
-
-void fl_show_Sbigmessages(const std::string& text, int width) { current_sink().bigmessage(text, width); }
 
 // ---- widget helpers ----
 

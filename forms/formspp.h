@@ -1,11 +1,9 @@
-// Message and input dialogs, widget and drawing helpers over FLTK taking standard strings.
-//
-// Every box goes through one replaceable sink. The default sink shows FLTK's modal boxes when an X
-// display can be opened, and otherwise writes the text and a newline on standard error (a question
-// answers no, an input box is cancelled). Texts are always shown literally, never used as a format.
-// All of these must be called from the thread that owns the FLTK display.
+// The FLTK display of the library's messages (g_messages.h), widget and drawing helpers over FLTK
+// taking standard strings. All of these must be called from the thread that owns the FLTK display.
 #ifndef FORMSPP_H
 #define FORMSPP_H
+
+#include "g_messages.h"
 
 #include <FL/Enumerations.H>
 
@@ -17,34 +15,16 @@ class Fl_Input_;
 class Fl_Browser;
 class Fl_FormsText;
 
-// ---- message sink ----
-
-enum class forms_box_kind { message, alert };
-
-struct forms_sink {
-  // Message or alert box; returns when the box is closed.
-  std::function<void(forms_box_kind kind, const std::string& text)> show;
-  // Yes/no question; 1 for yes, 0 otherwise.
-  std::function<int(const std::string& question)> question;
-  // Input box with a default text; false when cancelled, else true with the text in answer.
-  std::function<bool(const std::string& prompt, const std::string& deflt, std::string& answer)> input;
-  // Long-message window (fl_show_Sbigmessages) with its width in characters.
-  std::function<void(const std::string& text, int width)> bigmessage;
-  // show puts each text on standard error itself (at once or later), so that a report is not
-  // written there again; the stderr sink's show counts as such.
-  bool writes_stderr = false;
-};
+// ---- the display sink ----
 
 // True when an X display can be opened (checked once per process; FLTK then keeps that connection).
 bool forms_display_available();
-// The FLTK boxes, whatever the display.
+// The FLTK boxes, whatever the display; its listing is the listing viewer (English labels, no PDF
+// viewer) whose parent is an unshown 740 x 665 window with an up-box.
 forms_sink forms_display_sink();
-// Writes every text with a newline on standard error; question 0, input cancelled.
-forms_sink forms_stderr_sink();
-// Replaces the sink; an entry left empty writes on standard error as forms_stderr_sink does.
-void forms_set_sink(const forms_sink& sink);
-// Back to the default: display sink when a display is available, else the stderr sink.
-void forms_reset_sink();
+// Makes the default sink (forms_set_default_sink) the display sink when a display is available,
+// else the stderr sink; the display is looked for at the first message, not before.
+void forms_install_display_sink();
 
 // File selector of fl_show_Sbigmessages' "save" button: (message, directory, pattern, default name)
 // to the chosen path, "" for none. An empty function restores FLTK's selector.
@@ -52,27 +32,6 @@ using forms_file_selector =
     std::function<std::string(const std::string& message, const std::string& dir,
                               const std::string& pattern, const std::string& fname)>;
 void forms_set_file_selector(forms_file_selector selector);
-
-// ---- message boxes ----
-
-void fl_show_Smessages(const std::string& text);
-void fl_show_Salert(const std::string& text);
-// A report of the library: shown in a box of that kind and written once, with a newline, on
-// standard error (by the sink when it writes_stderr or its show is the stderr sink's, else here).
-void fl_report_S(forms_box_kind kind, const std::string& text);
-// A fatal report: fl_report_S, then the end through the library's exit handler, g_exit(status,
-// text and a newline, already written).
-[[noreturn]] void fl_exit_S(forms_box_kind kind, const std::string& text, int status);
-int fl_show_Squestion(const std::string& text, int unused = 0);
-// Entered text, "" when cancelled.
-std::string fl_show_Sinput(const std::string& prompt, const std::string& deflt);
-// The default when cancelled or when the answer does not begin with a number (for the int, one
-// that fits an int).
-int fl_show_int(const char* prompt, int deflt);
-double fl_show_double(const char* prompt, double deflt);
-double fl_show_double(const std::string& prompt, double deflt);
-// Scrolling window of the text's lines with "Quit" and "save" buttons; width in characters.
-void fl_show_Sbigmessages(const std::string& text, int width);
 
 // ---- widget helpers ----
 

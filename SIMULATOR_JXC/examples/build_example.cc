@@ -29,8 +29,8 @@
 #include <vector>
 
 #include "compilation.h"
-#include "formspp.h"
 #include "g_exit.h"
+#include "g_messages.h"
 #include "module.h"
 #include "parse_jx.h"
 #include "refusal.h"

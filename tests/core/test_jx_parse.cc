@@ -12,7 +12,7 @@
 
 #include "compilation.h"
 #include "data.h"
-#include "formspp.h"
+#include "g_messages.h"
 #include "library_exit.h"
 #include "module.h"
 #include "module_signal.h"

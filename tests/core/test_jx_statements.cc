@@ -6,8 +6,8 @@
 #include <string>
 
 #include "compilation.h"
-#include "formspp.h"
 #include "expression.h"
+#include "g_messages.h"
 #include "library_exit.h"
 #include "module.h"
 #include "module_signal.h"

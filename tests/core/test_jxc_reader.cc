@@ -18,7 +18,7 @@
 #include "Bddexpression.h"
 #include "compilation.h"
 #include "data.h"
-#include "formspp.h"
+#include "g_messages.h"
 #include "library_exit.h"
 #include "load_jxc.h"
 #include "module.h"

@@ -8,7 +8,7 @@
 #include "data.h"
 #include "equationtable.h"
 #include "expression.h"
-#include "formspp.h"
+#include "g_messages.h"
 #include "interface.h"
 #include "library_exit.h"
 #include "module.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "compilation.h"
-#include "formspp.h"
+#include "g_messages.h"
 #include "library_exit.h"
 #include "module.h"
 #include "module_and_files.h"

@@ -13,7 +13,7 @@
 #include "data.h"
 #include "equationtable.h"
 #include "expression.h"
-#include "formspp.h"
+#include "g_messages.h"
 #include "library_exit.h"
 #include "module.h"
 #include "module_and_files.h"

@@ -28,9 +28,11 @@ class FormsDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!forms_display_available()) GTEST_SKIP() << "no X display";
-    forms_set_sink(forms_display_sink());
+    forms_install_display_sink();  // the default is then the FLTK boxes
+    forms_reset_sink();
   }
   void TearDown() override {
+    forms_set_default_sink(nullptr);
     forms_reset_sink();
     forms_set_file_selector(nullptr);
   }

@@ -1,6 +1,7 @@
 // The listing viewer driven under Xvfb from timeouts, with stand-in viewer programs in a scratch
 // working directory.
 #include "forms_test_support.h"  // first: gtest before FLTK
+#include "formspp.h"
 #include "listing_viewer.h"
 
 #include <FL/Fl_Browser.H>
@@ -167,6 +168,27 @@ TEST_F(ListingViewer, EnglishWithoutViewerClosedByTheWindowManager) {
   EXPECT_FALSE(w->shown());
   EXPECT_EQ(boxes.texts, (std::vector<std::string>{"generation of tmp.pdf file", "generation of tmp.txt file"}));
   EXPECT_EQ(file_text("tmp.pdf").compare(0, 9, "%PDF-1.4\n"), 0);  // kept without a viewer
+}
+
+// The display sink's listing: the viewer with English labels and no PDF viewer, until it is
+// cancelled.
+TEST_F(ListingViewer, DisplaySinkListingShowsTheViewer) {
+  std::string title;
+  std::vector<std::string> lines;
+  after_delays({
+      [&] {
+        Fl_Window* w = Fl::first_window();
+        title = label_at(w, 230, 20);
+        lines = browser_lines(w);
+        press(w, "pdf file");
+      },
+      [&] { press(Fl::first_window(), "CANCEL"); },
+  });
+  forms_display_sink().listing({"#C4 ", "one", "two"}, "Debugging trace");
+  EXPECT_EQ(Fl::first_window(), nullptr);
+  EXPECT_EQ(title, "Debugging trace");
+  EXPECT_EQ(lines, (std::vector<std::string>{"", "@f@S12 one", "@f@S12 two"}));
+  EXPECT_EQ(boxes.texts, (std::vector<std::string>{"generation of tmp.pdf file"}));
 }
 
 TEST_F(ListingViewer, PostScriptPathConvertsShowsAndRemoves) {

@@ -3,11 +3,12 @@
 #ifndef READER_TABLES_H
 #define READER_TABLES_H
 
+#include <list>
 #include <string>
 
 #include "compilation.h"
 #include "data.h"
-#include "formspp.h"
+#include "g_messages.h"
 #include "module.h"
 #include "signal_manager.h"
 
@@ -34,11 +35,11 @@ inline void drop_data_tables() {
   Compilation::GDataConstantTable = nullptr;
 }
 
-// Boxes dropped, questions answered no, inputs cancelled.
+// Boxes and listings dropped, questions answered no, inputs cancelled.
 inline forms_sink silent_sink() {
   return forms_sink{[](forms_box_kind, const std::string&) {}, [](const std::string&) { return 0; },
                     [](const std::string&, const std::string&, std::string&) { return false; },
-                    [](const std::string&, int) {}};
+                    [](const std::string&, int) {}, [](const std::list<std::string>&, const std::string&) {}};
 }
 
 #endif

@@ -8,10 +8,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <list>
 #include <string>
 #include <vector>
 
-#include "formspp.h"
+#include "g_messages.h"
 
 // A fresh directory under /tmp, removed with everything in it.
 struct ScratchDir {
@@ -67,12 +68,17 @@ struct SmallTmpfs {
   SmallTmpfs& operator=(const SmallTmpfs&) = delete;
 };
 
-// Message boxes recorded instead of shown; the default sink comes back afterwards.
+// Message boxes and listings recorded instead of shown; the default sink comes back afterwards.
 struct RecordedBoxes {
   std::vector<std::string> texts;
+  std::vector<std::list<std::string>> listings;  // each listing's title, then its entries
   RecordedBoxes() {
     forms_sink sink;
     sink.show = [this](forms_box_kind, const std::string& text) { texts.push_back(text); };
+    sink.listing = [this](const std::list<std::string>& lines, const std::string& title) {
+      listings.push_back(lines);
+      listings.back().push_front(title);
+    };
     forms_set_sink(sink);
   }
   ~RecordedBoxes() { forms_reset_sink(); }
