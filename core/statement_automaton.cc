@@ -160,24 +160,155 @@ Statement* Automaton::duplicate(Module* m, EquationTable* t) {
 
 namespace {
 
-// The binary encoding under construction: the register bits and, per bit, the conditions
-// under which the next state has the bit 0 (zero) or 1 (one).
-struct Encoding {
-  Bddexpressionwood* w;
+// One compile of an automaton into T's system: the binary encoding under construction (the
+// register bits and, per bit, the conditions under which the next state has the bit 0, zero,
+// or 1, one) and, per transition, its end codes and its guard. The members after the
+// encoding's are the steps of Automaton::compile, called in their order.
+struct AutomatonCompile {
+  Automaton& a;
+  Module* m;
+  EquationTable* T;
+  Bddexpressionwood* W;
+  bdd S, Rn, notS, fire, term;
   int k;
-  std::vector<bdd> cur, nxt, zero, one;
+  std::vector<bdd> cur, nxt, zero, one, guard, strongOut, weakOut;
+  std::vector<int> src, tgt;
 
-  Encoding(Bddexpressionwood* wood, int bits)
-      : w(wood), k(bits), cur(bits), nxt(bits), zero(bits, wood->Bdd_zero()), one(bits, wood->Bdd_zero()) {}
+  // The statement's own Set and Reset (the module's at the root) start and kill it.
+  AutomatonCompile(Automaton& automaton, Module* module, EquationTable* table, int bits)
+      : a(automaton), m(module), T(table), W(table->getBddexpressionWood()), S(isTrue(a.getSet(), m, W)),
+        Rn(W->Bdd_and(isTrue(a.getReset(), m, W), W->Bdd_not(S))), k(bits), cur(bits), nxt(bits),
+        zero(bits, W->Bdd_zero()), one(bits, W->Bdd_zero()) {}
 
-  bdd in(int code, std::vector<bdd>& regs) { return w->my_bdd_manager()->Minterm(code, k, regs.data()); }
+  bdd in(int code, std::vector<bdd>& regs) { return W->my_bdd_manager()->Minterm(code, k, regs.data()); }
   bdd inCurrent(int code) { return in(code, cur); }
   // Under c the next state is code.
   void load(int code, bdd c) {
     for (int i = 0; i < k; ++i) {
       bdd& side = (code >> i) & 1 ? one[i] : zero[i];
-      side = w->Bdd_or(side, c);
+      side = W->Bdd_or(side, c);
     }
+  }
+
+  void readTransitions() {
+    size_t count = a.transition_list->size(), j = 0;
+    src.resize(count), tgt.resize(count), guard.resize(count);
+    for (auto it = a.transition_list->begin(); it != a.transition_list->end(); ++it, ++j) {
+      ident_states_transitions(it, k, &src[j], &tgt[j]);
+      guard[j] = (*it)->triggerable_bdd(m, W);
+    }
+  }
+
+  // States that run a module: started on entry, killed when a strong or weak transition
+  // leaves, outputs preempted by the strong ones.
+  void compileRuns() {
+    for (auto& entry : *a.state_table) {
+      State* s = entry.second;
+      if (s->run == nullptr) continue;
+      bdd strong = W->Bdd_zero(), weak = W->Bdd_zero(), leave = W->Bdd_zero();
+      size_t j = 0;
+      for (Transition* t : *a.transition_list) {
+        bdd g = guard[j];
+        if (src[j++] != s->code || (t->kind != Transition::strong_kind && t->kind != Transition::weak_kind)) continue;
+        bdd& side = t->kind == Transition::strong_kind ? strong : weak;
+        bdd overlap = W->Bdd_and(side, g);
+        if (!W->my_bdd_manager()->Bdd_is_zero_tautologic(overlap))
+          abortCompilation("Error: Multiple behaviors about state:" + quoted(s->name) + " when " +
+                           W->my_bdd_manager()->Print_sop_to_ESTEREL_String(overlap, 1));
+        side = W->Bdd_or(side, g);
+        leave = W->Bdd_or(leave, W->Bdd_and(inCurrent(s->code), g));
+      }
+      ForkCopy D(T->duplicate(m), m);
+      s->run->compile_with_preemption(m, T, strong);
+      T->unify(D.get(), m);
+      defineWire(s->run->getReset(), leave, m, W, Compilation::SWIRE, Compilation::VWIRE);
+      defineWire(s->run->getSet(), W->Bdd_zero(), m, W, Compilation::SWIRE, Compilation::VWIRE);
+    }
+  }
+
+  // Per source code, where a strong and where a weak transition leaves it.
+  void leavingGuards() {
+    strongOut.assign(static_cast<size_t>(1 << k), W->Bdd_zero()), weakOut = strongOut;
+    size_t j = 0;
+    for (Transition* t : *a.transition_list) {
+      size_t c = static_cast<size_t>(src[j]);
+      if (t->kind == Transition::strong_kind) strongOut[c] = W->Bdd_or(strongOut[c], guard[j]);
+      if (t->kind == Transition::weak_kind) weakOut[c] = W->Bdd_or(weakOut[c], guard[j]);
+      ++j;
+    }
+  }
+
+  // Each transition: where it fires (c, out of a start) and emits (e), its target loaded
+  // under c, its actions, the Moore signals of a weak one's source, its target's Run set.
+  void fireTransitions() {
+    fire = W->Bdd_zero(), term = W->Bdd_zero(), notS = W->Bdd_not(S);
+    size_t j = 0;
+    for (Transition* t : *a.transition_list) {
+      int from = src[j], to = tgt[j];
+      size_t f = static_cast<size_t>(from);
+      bdd g = guard[j++], c = W->Bdd_zero(), e = W->Bdd_zero();
+      if ((t->kind == Transition::strong_kind || t->kind == Transition::weak_kind) && t->initial) {
+        c = e = W->Bdd_and(S, g);
+      } else if (t->kind == Transition::strong_kind || t->kind == Transition::weak_kind) {
+        e = W->Bdd_and(inCurrent(from), g);
+        if (t->kind == Transition::weak_kind) e = W->Bdd_and(e, W->Bdd_not(strongOut[f]));
+        c = W->Bdd_and(e, notS);
+      } else if (t->kind == Transition::termination_kind) {
+        if (t->source == nullptr || t->source->run == nullptr) {
+          warn("Warning: No found Run module about state " + sourceName(t) + ": Normal Terminaison has no effect ...");
+        } else {
+          e = W->Bdd_and(inCurrent(from), isTrue(t->source->run->getRtl(), m, W));
+          e = W->Bdd_and(e, W->Bdd_not(W->Bdd_or(strongOut[f], weakOut[f])));
+          c = W->Bdd_and(e, notS);
+        }
+      } else {
+        warn("Warning: Skipping TRANSITION " + std::to_string(from) + " " + std::to_string(to) + ": unknown type ...");
+      }
+      fire = W->Bdd_or(fire, c);
+      load(to, c);
+      if (t->final || (t->target != nullptr && t->target->final)) term = W->Bdd_or(term, c);
+      for (Signal* x : *t->actions) orStatus(x, e, m, W);
+      if (t->kind == Transition::weak_kind && !t->initial && t->source != nullptr)
+        for (Signal* x : t->source->moore) orStatus(x, c, m, W);
+      if (t->target != nullptr && t->target->run != nullptr) {
+        Signal* set = t->target->run->getSet();
+        W->exp_by_bdd(set->getBddStatus(m, W))->append_or_exp(c);
+        W->exp_by_bdd(set->getBddValue(m, W))->append_and_exp(W->Bdd_not(c));
+      }
+    }
+  }
+
+  // A state no transition leaves stays; Reset clears every bit; a final state sets them all.
+  void holdResetAndFinal() {
+    for (auto& entry : *a.state_table) {
+      bdd here = inCurrent(entry.second->code);
+      bdd stay = W->Bdd_and(W->Bdd_and(W->Bdd_not(W->Bdd_reduce(fire, here)), here), notS);
+      load(entry.second->code, stay);
+    }
+    for (int i = 0; i < k; ++i) {
+      zero[i] = W->Bdd_or(zero[i], Rn);
+      one[i] = W->Bdd_and(one[i], W->Bdd_not(Rn));
+    }
+    for (auto& entry : *a.state_table) {
+      if (!entry.second->final) continue;
+      bdd f = W->Bdd_and(inCurrent(entry.second->code), notS);
+      for (int i = 0; i < k; ++i) {
+        one[i] = W->Bdd_or(one[i], f);
+        zero[i] = W->Bdd_and(zero[i], W->Bdd_not(f));
+      }
+    }
+  }
+
+  // Every region where neither side holds goes to code 0, the inactive state.
+  void defineNextStates(const std::vector<Signal*>& next) {
+    for (int i = 0; i < k; ++i) {
+      Signal* x = next[static_cast<size_t>(i)];
+      define(W, x->getInternalName(), x->getBddStatus(m, W), one[i], Compilation::SREG);
+      define(W, x->getInternalName(), x->getBddValue(m, W), W->Bdd_not(one[i]), Compilation::VREG);
+    }
+    for (auto& entry : *a.state_table)
+      for (Signal* x : entry.second->moore) orStatus(x, in(entry.second->code, nxt), m, W);
+    defineWire(a.getRtl(), term, m, W, Compilation::STAT, Compilation::VAL);
   }
 };
 
@@ -186,138 +317,29 @@ struct Encoding {
 void Automaton::compile(Module* m, EquationTable* T) {
   check_syntax();
   createWires(m, T);
-  Bddexpressionwood* W = T->getBddexpressionWood();
-  check_determinism(m, W);
-
-  // The statement's own Set and Reset (the module's at the root) start and kill it.
-  bdd S = isTrue(getSet(), m, W);
-  bdd Rn = W->Bdd_and(isTrue(getReset(), m, W), W->Bdd_not(S));
-  int n = static_cast<int>(state_table->size());
-  int code = 1;
+  check_determinism(m, T->getBddexpressionWood());
+  // The states take the codes 1 to n in name order, on k bits.
+  int n = static_cast<int>(state_table->size()), code = 1, k = 1;
   for (auto& entry : *state_table) entry.second->code = code++;
-  int k = 1;
   while ((1 << k) < n + 2) ++k;
-
+  AutomatonCompile c(*this, m, T, k);
   // A second automaton of the module (a copy, say) names its registers after itself.
   std::string suffix = m->getName();
   if (m->getLocalSignal("reg0" + suffix) != nullptr) suffix += "_" + name;
-  Encoding enc(W, k);
   current.assign(static_cast<size_t>(k), nullptr);
   next.assign(static_cast<size_t>(k), nullptr);
-  for (int i = 0; i < k; ++i) {
-    Signal* c = makeRegisterSignal("reg" + std::to_string(i) + suffix, m, T);
-    Signal* x = makeRegisterSignal("reg" + std::to_string(i) + "next" + suffix, m, T);
-    m->addRegisterSignal(c, x, 0);
-    T->createRegisterEquation(c, m);
-    current[static_cast<size_t>(i)] = c;
-    next[static_cast<size_t>(i)] = x;
-    enc.cur[static_cast<size_t>(i)] = c->getBddStatus(m, W);
-    enc.nxt[static_cast<size_t>(i)] = x->getBddStatus(m, W);
+  for (size_t i = 0; i < current.size(); ++i) {
+    current[i] = makeRegisterSignal("reg" + std::to_string(i) + suffix, m, T);
+    next[i] = makeRegisterSignal("reg" + std::to_string(i) + "next" + suffix, m, T);
+    m->addRegisterSignal(current[i], next[i], 0);
+    T->createRegisterEquation(current[i], m);
+    c.cur[i] = current[i]->getBddStatus(m, c.W);
+    c.nxt[i] = next[i]->getBddStatus(m, c.W);
   }
-
-  std::vector<int> src(transition_list->size()), tgt(transition_list->size());
-  std::vector<bdd> guard(transition_list->size());
-  size_t j = 0;
-  for (auto it = transition_list->begin(); it != transition_list->end(); ++it, ++j) {
-    ident_states_transitions(it, k, &src[j], &tgt[j]);
-    guard[j] = (*it)->triggerable_bdd(m, W);
-  }
-
-  // States that run a module: started on entry, killed when a strong or weak transition
-  // leaves, outputs preempted by the strong ones.
-  for (auto& entry : *state_table) {
-    State* s = entry.second;
-    if (s->run == nullptr) continue;
-    bdd strong = W->Bdd_zero(), weak = W->Bdd_zero(), leave = W->Bdd_zero();
-    j = 0;
-    for (Transition* t : *transition_list) {
-      bdd g = guard[j];
-      if (src[j++] != s->code || (t->kind != Transition::strong_kind && t->kind != Transition::weak_kind)) continue;
-      bdd& side = t->kind == Transition::strong_kind ? strong : weak;
-      bdd overlap = W->Bdd_and(side, g);
-      if (!W->my_bdd_manager()->Bdd_is_zero_tautologic(overlap))
-        abortCompilation("Error: Multiple behaviors about state:" + quoted(s->name) + " when " +
-                         W->my_bdd_manager()->Print_sop_to_ESTEREL_String(overlap, 1));
-      side = W->Bdd_or(side, g);
-      leave = W->Bdd_or(leave, W->Bdd_and(enc.inCurrent(s->code), g));
-    }
-    ForkCopy D(T->duplicate(m), m);
-    s->run->compile_with_preemption(m, T, strong);
-    T->unify(D.get(), m);
-    defineWire(s->run->getReset(), leave, m, W, Compilation::SWIRE, Compilation::VWIRE);
-    defineWire(s->run->getSet(), W->Bdd_zero(), m, W, Compilation::SWIRE, Compilation::VWIRE);
-  }
-
-  int codes = 1 << k;
-  std::vector<bdd> strongOut(static_cast<size_t>(codes), W->Bdd_zero()), weakOut = strongOut;
-  j = 0;
-  for (Transition* t : *transition_list) {
-    size_t c = static_cast<size_t>(src[j]);
-    if (t->kind == Transition::strong_kind) strongOut[c] = W->Bdd_or(strongOut[c], guard[j]);
-    if (t->kind == Transition::weak_kind) weakOut[c] = W->Bdd_or(weakOut[c], guard[j]);
-    ++j;
-  }
-
-  bdd fire = W->Bdd_zero(), term = W->Bdd_zero(), notS = W->Bdd_not(S);
-  j = 0;
-  for (Transition* t : *transition_list) {
-    int from = src[j], to = tgt[j];
-    bdd g = guard[j++];
-    bdd c = W->Bdd_zero(), e = W->Bdd_zero();
-    if ((t->kind == Transition::strong_kind || t->kind == Transition::weak_kind) && t->initial) {
-      c = e = W->Bdd_and(S, g);
-    } else if (t->kind == Transition::strong_kind || t->kind == Transition::weak_kind) {
-      e = W->Bdd_and(enc.inCurrent(from), g);
-      if (t->kind == Transition::weak_kind) e = W->Bdd_and(e, W->Bdd_not(strongOut[static_cast<size_t>(from)]));
-      c = W->Bdd_and(e, notS);
-    } else if (t->kind == Transition::termination_kind) {
-      if (t->source == nullptr || t->source->run == nullptr) {
-        warn("Warning: No found Run module about state " + sourceName(t) + ": Normal Terminaison has no effect ...");
-      } else {
-        e = W->Bdd_and(enc.inCurrent(from), isTrue(t->source->run->getRtl(), m, W));
-        e = W->Bdd_and(e, W->Bdd_not(W->Bdd_or(strongOut[static_cast<size_t>(from)], weakOut[static_cast<size_t>(from)])));
-        c = W->Bdd_and(e, notS);
-      }
-    } else {
-      warn("Warning: Skipping TRANSITION " + std::to_string(from) + " " + std::to_string(to) + ": unknown type ...");
-    }
-    fire = W->Bdd_or(fire, c);
-    enc.load(to, c);
-    if (t->final || (t->target != nullptr && t->target->final)) term = W->Bdd_or(term, c);
-    for (Signal* x : *t->actions) orStatus(x, e, m, W);
-    if (t->kind == Transition::weak_kind && !t->initial && t->source != nullptr)
-      for (Signal* x : t->source->moore) orStatus(x, c, m, W);
-    if (t->target != nullptr && t->target->run != nullptr) {
-      Signal* set = t->target->run->getSet();
-      W->exp_by_bdd(set->getBddStatus(m, W))->append_or_exp(c);
-      W->exp_by_bdd(set->getBddValue(m, W))->append_and_exp(W->Bdd_not(c));
-    }
-  }
-
-  for (auto& entry : *state_table) {
-    bdd here = enc.inCurrent(entry.second->code);
-    bdd stay = W->Bdd_and(W->Bdd_and(W->Bdd_not(W->Bdd_reduce(fire, here)), here), notS);
-    enc.load(entry.second->code, stay);
-  }
-  for (int i = 0; i < k; ++i) {
-    enc.zero[i] = W->Bdd_or(enc.zero[i], Rn);
-    enc.one[i] = W->Bdd_and(enc.one[i], W->Bdd_not(Rn));
-  }
-  for (auto& entry : *state_table) {
-    if (!entry.second->final) continue;
-    bdd f = W->Bdd_and(enc.inCurrent(entry.second->code), notS);
-    for (int i = 0; i < k; ++i) {
-      enc.one[i] = W->Bdd_or(enc.one[i], f);
-      enc.zero[i] = W->Bdd_and(enc.zero[i], W->Bdd_not(f));
-    }
-  }
-  // Every region where neither side holds goes to code 0, the inactive state.
-  for (int i = 0; i < k; ++i) {
-    Signal* x = next[static_cast<size_t>(i)];
-    define(W, x->getInternalName(), x->getBddStatus(m, W), enc.one[i], Compilation::SREG);
-    define(W, x->getInternalName(), x->getBddValue(m, W), W->Bdd_not(enc.one[i]), Compilation::VREG);
-  }
-  for (auto& entry : *state_table)
-    for (Signal* x : entry.second->moore) orStatus(x, enc.in(entry.second->code, enc.nxt), m, W);
-  defineWire(getRtl(), term, m, W, Compilation::STAT, Compilation::VAL);
+  c.readTransitions();
+  c.compileRuns();
+  c.leavingGuards();
+  c.fireTransitions();
+  c.holdResetAndFinal();
+  c.defineNextStates(next);
 }
