@@ -52,9 +52,14 @@ std::list<std::pair<long, long>> occurrence_pairs(const Signal* s, Module* m, Bd
   return pairs;
 }
 
+// The signals of l, none when l is null.
+const std::list<Signal*>& listed(const std::list<Signal*>* l) {
+  static const std::list<Signal*> none;
+  return l != nullptr ? *l : none;
+}
+
 void append_ids(std::list<long>& to, const std::list<Signal*>* signals, Module* m, Bddexpressionwood* w) {
-  if (signals == nullptr) return;
-  for (Signal* s : *signals) {
+  for (Signal* s : listed(signals)) {
     std::list<long> ids = s->getAllBddId(m, w);
     to.insert(to.end(), ids.begin(), ids.end());
   }
@@ -134,15 +139,13 @@ void Module::sortCode() {
 void Module::check_over_knowledge() {
   Bddexpressionwood* w = getBddWood();
   bdd error = w->Bdd_zero();
-  if (output_signal_list != nullptr) {
-    for (Signal* o : *output_signal_list) {
-      for (const auto& p : occurrence_pairs(o, this, w)) {
-        if (p.first < 0) continue;
-        Bddexpression* st = w->slot(p.first);
-        Bddexpression* va = w->slot(p.second);
-        if (st == nullptr || va == nullptr || !bdd_initialised(st->bdd_exp) || !bdd_initialised(va->bdd_exp)) continue;
-        error = w->Bdd_or(error, w->Bdd_and(st->bdd_exp, va->bdd_exp));
-      }
+  for (Signal* o : listed(output_signal_list)) {
+    for (const auto& p : occurrence_pairs(o, this, w)) {
+      if (p.first < 0) continue;
+      Bddexpression* st = w->slot(p.first);
+      Bddexpression* va = w->slot(p.second);
+      if (st == nullptr || va == nullptr || !bdd_initialised(st->bdd_exp) || !bdd_initialised(va->bdd_exp)) continue;
+      error = w->Bdd_or(error, w->Bdd_and(st->bdd_exp, va->bdd_exp));
     }
   }
   Signal* s = new Signal("OverKnowledgeError", this, w);
@@ -225,117 +228,121 @@ void Module::finalize(int keep_rtl) {
   run_on_deep_stack([this, keep_rtl] { finalize_body(keep_rtl); });
 }
 
+namespace {
+
+// Inputs and data signals: a present pure input reads true. The data signals of a module
+// run twice share their original name: the second keeps its own.
+void learn_inputs(Module* m, Bddexpressionwood* w) {
+  std::set<std::string> given;
+  for (std::list<Signal*>* l : {m->input_signal_list, m->data_signal_list})
+    for (Signal* s : listed(l)) {
+      long sid = s->getInitialBddStatusId(m, w);
+      long vid = s->getInitialBddValueId(m, w);
+      if (sid < 0 || vid < 0) continue;
+      learn(w, s->getInternalName(), vid, w->Bdd_not(w->Bdd_var_by_index(sid)), Compilation::VINPUT);
+      if (given.insert(s->getOriginalName()).second)
+        w->my_bdd_manager()->Rename_var(s->getOriginalName(), w->Name_var_by_index(sid));
+    }
+}
+
+void status_from_value(Bddexpressionwood* w, Signal* s, long sid, long vid) {
+  report("***Warning: Finalize: no status expression and a value expression for:" + w->Name_var_by_index(vid) +
+         "!!!\n => changing status equation ...\n");
+  learn(w, s->getInternalName(), sid, w->Bdd_not(w->Bdd_var_by_index(vid)), s->computeValueType());
+}
+
+// Each occurrence of an output or a local with one rail only gets the other from it.
+void complete_rails(Module* m, Bddexpressionwood* w) {
+  for (Signal* o : listed(m->output_signal_list)) {
+    for (const auto& p : occurrence_pairs(o, m, w)) {
+      long sid = p.first, vid = p.second;
+      if (sid < 0) continue;
+      Bddexpression* st = w->slot(sid);
+      Bddexpression* va = w->slot(vid);
+      if (va == nullptr) {
+        learn(w, o->getInternalName(), vid, w->Bdd_not(w->Bdd_var_by_index(sid)), o->computeValueType());
+      } else if (st != nullptr) {
+        if (is_constant(w, st, 0) && is_constant(w, va, 0))
+          learn(w, o->getInternalName(), vid, w->Bdd_one(), va->getUserType());
+      } else {
+        status_from_value(w, o, sid, vid);
+      }
+    }
+    long initial = o->getInitialBddStatusId(m, w);
+    if (initial >= 0) w->my_bdd_manager()->Rename_var(o->getOriginalName(), w->Name_var_by_index(initial));
+  }
+  for (Signal* l : listed(m->local_signal_list)) {
+    for (const auto& p : occurrence_pairs(l, m, w)) {
+      long sid = p.first, vid = p.second;
+      if (sid < 0) continue;
+      if (w->slot(vid) == nullptr)
+        learn(w, l->getInternalName(), vid, w->Bdd_not(w->Bdd_var_by_index(sid)), l->computeValueType());
+      else if (w->slot(sid) == nullptr && !l->is_register)
+        status_from_value(w, l, sid, vid);
+    }
+  }
+}
+
+// A signal's two rails made constants.
+void learn_constant(Bddexpressionwood* w, Module* m, Signal* s, const bdd& status, const bdd& value) {
+  learn(w, s->getInternalName(), s->getBddStatusId(m, w), status, s->computeStatusType());
+  learn(w, s->getInternalName(), s->getBddValueId(m, w), value, s->computeValueType());
+}
+
+// Boot register: raises Set in the first reaction only, never Reset. Its two variables are
+// the first of the ids kept.
+std::list<long> add_boot_register(Module* m, Bddexpressionwood* w) {
+  Signal* boot = new Signal("boot", m, w, true);
+  Signal* bootplus = new Signal("bootplus", m, w, true);
+  if (m->register_list == nullptr) m->register_list = new std::list<regclass*>;
+  m->register_list->push_back(new regclass(boot, bootplus, 1));
+  if (m->local_signal_list == nullptr) m->local_signal_list = new std::list<Signal*>;
+  m->local_signal_list->push_back(boot);
+  m->local_signal_list->push_back(bootplus);
+  std::list<long> kept_ids{w->Index_var_by_name("_s_boot"), w->Index_var_by_name("_s_bootplus")};
+  if (Signal* set = m->set_wire) {
+    long sid = set->getBddStatusId(m, w);
+    learn(w, set->getInternalName(), sid, boot->getBddStatus(m, w), set->computeStatusType());
+    learn(w, set->getInternalName(), set->getBddValueId(m, w), w->Bdd_not(w->Bdd_var_by_index(sid)),
+          set->computeValueType());
+  }
+  if (m->reset_wire != nullptr) learn_constant(w, m, m->reset_wire, w->Bdd_zero(), w->Bdd_one());
+  learn_constant(w, m, bootplus, w->Bdd_zero(), w->Bdd_one());
+  return kept_ids;
+}
+
+// What the cleaning keeps besides the boot register: the inputs' status, both rails of an
+// output (a constant value rail that nothing reads, a pure output's, is still what the
+// simulator and the writers read), the locals and, asked for, the RTL wire's status.
+void keep_interface(Module* m, Bddexpressionwood* w, int keep_rtl, std::list<long>& kept_ids) {
+  for (Signal* s : listed(m->input_signal_list)) kept_ids.push_back(s->getInitialBddStatusId(m, w));
+  for (Signal* s : listed(m->output_signal_list)) {
+    kept_ids.push_back(s->getInitialBddStatusId(m, w));
+    kept_ids.push_back(s->getInitialBddValueId(m, w));
+  }
+  append_ids(kept_ids, m->local_signal_list, m, w);
+  if (keep_rtl != 0 && m->rtl_wire != nullptr) kept_ids.push_back(m->rtl_wire->getBddStatusId(m, w));
+}
+
+}  // namespace
+
 void Module::finalize_body(int keep_rtl) {
   if (finalised != 0) return;  // a second pass would add another boot register
   finalised = 1;
   Bddexpressionwood* w = getBddWood();
   w->settle();  // exact reader table for the passes below
-  bddpp_manager* man = w->my_bdd_manager();
-
-  // Inputs and data signals: a present pure input reads true. The data signals of a module
-  // run twice share their original name: the second keeps its own.
-  std::set<std::string> given;
-  for (std::list<Signal*>* l : {input_signal_list, data_signal_list}) {
-    if (l == nullptr) continue;
-    for (Signal* s : *l) {
-      long sid = s->getInitialBddStatusId(this, w);
-      long vid = s->getInitialBddValueId(this, w);
-      if (sid < 0 || vid < 0) continue;
-      learn(w, s->getInternalName(), vid, w->Bdd_not(w->Bdd_var_by_index(sid)), Compilation::VINPUT);
-      if (given.insert(s->getOriginalName()).second) man->Rename_var(s->getOriginalName(), w->Name_var_by_index(sid));
-    }
-  }
-
-  auto status_from_value = [&](Signal* s, long sid, long vid) {
-    report("***Warning: Finalize: no status expression and a value expression for:" + w->Name_var_by_index(vid) +
-           "!!!\n => changing status equation ...\n");
-    learn(w, s->getInternalName(), sid, w->Bdd_not(w->Bdd_var_by_index(vid)), s->computeValueType());
-  };
-
-  if (output_signal_list != nullptr) {
-    for (Signal* o : *output_signal_list) {
-      for (const auto& p : occurrence_pairs(o, this, w)) {
-        long sid = p.first, vid = p.second;
-        if (sid < 0) continue;
-        Bddexpression* st = w->slot(sid);
-        Bddexpression* va = w->slot(vid);
-        if (va == nullptr) {
-          learn(w, o->getInternalName(), vid, w->Bdd_not(w->Bdd_var_by_index(sid)), o->computeValueType());
-        } else if (st != nullptr) {
-          if (is_constant(w, st, 0) && is_constant(w, va, 0))
-            learn(w, o->getInternalName(), vid, w->Bdd_one(), va->getUserType());
-        } else {
-          status_from_value(o, sid, vid);
-        }
-      }
-      long initial = o->getInitialBddStatusId(this, w);
-      if (initial >= 0) man->Rename_var(o->getOriginalName(), w->Name_var_by_index(initial));
-    }
-  }
-
-  if (local_signal_list != nullptr) {
-    for (Signal* l : *local_signal_list) {
-      for (const auto& p : occurrence_pairs(l, this, w)) {
-        long sid = p.first, vid = p.second;
-        if (sid < 0) continue;
-        if (w->slot(vid) == nullptr)
-          learn(w, l->getInternalName(), vid, w->Bdd_not(w->Bdd_var_by_index(sid)), l->computeValueType());
-        else if (w->slot(sid) == nullptr && !l->is_register)
-          status_from_value(l, sid, vid);
-      }
-    }
-  }
-
+  learn_inputs(this, w);
+  complete_rails(this, w);
   std::list<int> keep = keep_kinds();
   w->constants_propagation(keep);
   clean();
-
-  // Boot register: raises Set in the first reaction only, never Reset.
-  Signal* boot = new Signal("boot", this, w, true);
-  Signal* bootplus = new Signal("bootplus", this, w, true);
-  if (register_list == nullptr) register_list = new std::list<regclass*>;
-  register_list->push_back(new regclass(boot, bootplus, 1));
-  if (local_signal_list == nullptr) local_signal_list = new std::list<Signal*>;
-  local_signal_list->push_back(boot);
-  local_signal_list->push_back(bootplus);
-  std::list<long> kept_ids;
-  kept_ids.push_back(w->Index_var_by_name("_s_boot"));
-  kept_ids.push_back(w->Index_var_by_name("_s_bootplus"));
-  if (set_wire != nullptr) {
-    long sid = set_wire->getBddStatusId(this, w);
-    learn(w, set_wire->getInternalName(), sid, boot->getBddStatus(this, w), set_wire->computeStatusType());
-    learn(w, set_wire->getInternalName(), set_wire->getBddValueId(this, w),
-          w->Bdd_not(w->Bdd_var_by_index(sid)), set_wire->computeValueType());
-  }
-  if (reset_wire != nullptr) {
-    learn(w, reset_wire->getInternalName(), reset_wire->getBddStatusId(this, w), w->Bdd_zero(),
-          reset_wire->computeStatusType());
-    learn(w, reset_wire->getInternalName(), reset_wire->getBddValueId(this, w), w->Bdd_one(),
-          reset_wire->computeValueType());
-  }
-  learn(w, bootplus->getInternalName(), bootplus->getBddStatusId(this, w), w->Bdd_zero(),
-        bootplus->computeStatusType());
-  learn(w, bootplus->getInternalName(), bootplus->getBddValueId(this, w), w->Bdd_one(),
-        bootplus->computeValueType());
-
-  if (input_signal_list != nullptr)
-    for (Signal* s : *input_signal_list) kept_ids.push_back(s->getInitialBddStatusId(this, w));
-  // Both rails of an output: a constant value rail that nothing reads (a pure output's)
-  // is still what the simulator and the writers read.
-  if (output_signal_list != nullptr)
-    for (Signal* s : *output_signal_list) {
-      kept_ids.push_back(s->getInitialBddStatusId(this, w));
-      kept_ids.push_back(s->getInitialBddValueId(this, w));
-    }
-  append_ids(kept_ids, local_signal_list, this, w);
-  if (keep_rtl != 0 && rtl_wire != nullptr) kept_ids.push_back(rtl_wire->getBddStatusId(this, w));
+  std::list<long> kept_ids = add_boot_register(this, w);
+  keep_interface(this, w, keep_rtl, kept_ids);
   w->clean(kept_ids);
-
   std::list<long> order;
   append_ids(order, local_signal_list, this, w);
   append_ids(order, output_signal_list, this, w);
   w->compute_dates(order);
-
   replace_at_in_name_variables();
   loose_first_underscore_in_name_variables();
 }
@@ -343,9 +350,8 @@ void Module::finalize_body(int keep_rtl) {
 void Module::learnStatusWireAssertion() {
   Bddexpressionwood* w = getBddWood();
   bdd assertion = w->Bdd_one();
-  if (local_signal_list != nullptr)
-    for (Signal* s : *local_signal_list)
-      if (s->is_wire) assertion = w->Bdd_and(assertion, s->getBddStatus(this, w));
+  for (Signal* s : listed(local_signal_list))
+    if (s->is_wire) assertion = w->Bdd_and(assertion, s->getBddStatus(this, w));
   for (long id : id_bits(w->ens_exp)) {
     Bddexpression* e = w->slot(id);
     if (e == nullptr || !bdd_initialised(e->bdd_exp)) continue;
@@ -358,20 +364,18 @@ void Module::update_user_type() {
   auto set_kind = [&](long id, int kind) {
     if (Bddexpression* e = w->slot(id)) e->setUserType(kind);
   };
-  if (output_signal_list != nullptr)
-    for (Signal* o : *output_signal_list) {
-      set_kind(o->getInitialBddStatusId(this, w), Compilation::SOUTPUT);
-      set_kind(o->getInitialBddValueId(this, w), Compilation::VOUTPUT);
+  for (Signal* o : listed(output_signal_list)) {
+    set_kind(o->getInitialBddStatusId(this, w), Compilation::SOUTPUT);
+    set_kind(o->getInitialBddValueId(this, w), Compilation::VOUTPUT);
+  }
+  for (Signal* l : listed(local_signal_list)) {
+    if (!l->is_register) continue;
+    for (const auto& p : occurrence_pairs(l, this, w)) {
+      if (p.first < 0) continue;
+      set_kind(p.first, Compilation::SREG);
+      set_kind(p.second, Compilation::VREG);
     }
-  if (local_signal_list != nullptr)
-    for (Signal* l : *local_signal_list) {
-      if (!l->is_register) continue;
-      for (const auto& p : occurrence_pairs(l, this, w)) {
-        if (p.first < 0) continue;
-        set_kind(p.first, Compilation::SREG);
-        set_kind(p.second, Compilation::VREG);
-      }
-    }
+  }
 }
 
 bdd Module::associate_bdd_state(int state) {
