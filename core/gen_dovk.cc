@@ -54,6 +54,27 @@ void put_table(std::ostream& os, const char* title, std::vector<StateTables>& st
   os << "@\n\n";
 }
 
+// The states' tables. The transition source reports no condition and fills nothing: no
+// array is made for it, so the guard and the awaited sets stay empty.
+std::vector<StateTables> state_tables(Module* m, const std::vector<Signal*>& inputs, size_t nstates) {
+  Bddexpressionwood* w = m->getBddWood();
+  std::vector<StateTables> states(nstates);
+  for (size_t s = 0; s < nstates; ++s) {
+    states[s].guard = w->Bdd_zero();
+    int n = m->possible_transitions(m->associate_bdd_state(static_cast<int>(s)), nullptr);
+    std::cout << "nb transitions: " << n << "\n";
+  }
+  for (StateTables& t : states) {
+    bdd h = w->Bdd_not(t.guard);
+    for (size_t i = 0; i < inputs.size(); ++i) {
+      int index = static_cast<int>(i);
+      if (t.awaited_not.count(index) != 0 && awaited(m, h, inputs[i], true)) t.trigger_not.insert(index);
+      if (t.awaited.count(index) != 0 && awaited(m, h, inputs[i], false)) t.trigger.insert(index);
+    }
+  }
+  return states;
+}
+
 }  // namespace
 
 int quadrival_var_true_awaited(Module* m, bdd f, Signal* s) { return awaited(m, f, s, true); }
@@ -101,25 +122,7 @@ bool Module::DOVKCC_put(std::ostream& os, int method) {
      << "nstates: " << nstates << "\n"
      << "contextsize: " << w->my_bdd_manager()->Nb_bdd_vars() << "\n"
      << "ninputs: " << inputs.size() << "\n\n";
-
-  std::vector<StateTables> states(nstates);
-  for (size_t s = 0; s < nstates; ++s) {
-    states[s].guard = w->Bdd_zero();
-    // The transition source reports no condition and fills nothing: no array is made
-    // for it, so the guard and the awaited sets stay empty.
-    int n = possible_transitions(associate_bdd_state(static_cast<int>(s)), nullptr);
-    std::cout << "nb transitions: " << n << "\n";
-  }
-  for (StateTables& t : states) {
-    bdd h = w->Bdd_not(t.guard);
-    for (size_t i = 0; i < inputs.size(); ++i) {
-      int index = static_cast<int>(i);
-      if (t.awaited_not.count(index) != 0 && quadrival_var_true_awaited(this, h, inputs[i]))
-        t.trigger_not.insert(index);
-      if (t.awaited.count(index) != 0 && quadrival_var_false_awaited(this, h, inputs[i])) t.trigger.insert(index);
-    }
-  }
-
+  std::vector<StateTables> states = state_tables(this, inputs, nstates);
   os << "# Transition function body: Boolean equations + braces (use _c[])\n"
      << "Transition @\n"
      << "  // inputs to context conversion\n";

@@ -164,6 +164,68 @@ void put_vhdl_equation(Bddexpression& e, std::ostream& os, const std::string& A,
   }
 }
 
+// The ports in their order (Set and Reset of a module not finalised, the inputs, the data
+// signals, the outputs), then the signals: what is declared, so that its written names are
+// known first; and the registers' reset and update assignments.
+struct VhdlDesign {
+  std::vector<std::string> leading;  // ports before reset and clk
+  std::list<std::string> inputs, outputs, resets, updates;
+  std::set<long> internal;
+  Renames renames;
+};
+
+VhdlDesign vhdl_design(Module& m, Bddexpressionwood* w, bool finalised, const std::string& M, const std::string& A) {
+  VhdlDesign d;
+  d.internal = w->Set_of_index_used_variables();
+  if (!finalised) {
+    // The ports carry the variable names that the equations read.
+    for (Signal* s : {m.getSet(), m.getReset()}) {
+      long id = s->getBddStatusId(&m, w);
+      d.leading.push_back(w->Name_var_by_index(id));
+      d.internal.erase(id);
+    }
+  }
+  // A data condition (a data signal) is computed by no equation of the design: as in the
+  // BLIF, its rails are input ports after the inputs', for the environment to drive.
+  std::vector<Rail> rails = signal_rails(m, m.getInputSignalList(), !finalised);
+  for (const Rail& r : signal_rails(m, m.getDataSignalList(), !finalised)) rails.push_back(r);
+  for (const Rail& r : rails) {
+    d.leading.push_back(r.name);
+    d.inputs.push_back(r.name);
+    d.internal.erase(r.id);
+  }
+  if (m.getOutputSignalList() != nullptr)
+    for (Signal* s : *m.getOutputSignalList()) {
+      // An output's ports are its occurrence 0, which gathers every occurrence.
+      long status = s->getInitialBddStatusId(&m, w), value = s->getInitialBddValueId(&m, w);
+      bool bound = m.getBinding(s->getOriginalName()) != nullptr;  // no port: an internal signal
+      if (status != -1 && !bound) d.internal.erase(status);
+      if (value != -1) {
+        if (finalised)
+          d.internal.insert(value);
+        else
+          d.internal.erase(value);
+      }
+      std::list<long> ports;
+      if (!bound) ports.push_back(status);
+      if (value != -1 && !finalised) ports.push_back(value);
+      for (long id : ports)
+        if (id != -1) d.outputs.push_back(w->Name_var_by_index(id));
+    }
+  std::list<regclass*> none, &registers = m.getRegisterList() != nullptr ? *m.getRegisterList() : none;
+  for (regclass* r : registers) d.internal.insert(r->actual_var()->getBddStatusId(&m, w));
+  std::vector<std::string> declared = d.leading;
+  declared.insert(declared.end(), d.outputs.begin(), d.outputs.end());
+  for (long id : d.internal) declared.push_back(w->Name_var_by_index(id));
+  d.renames = case_renames({M, M + "_a", "array_" + A, A, "reset", "clk"}, declared);
+  for (regclass* r : registers) {
+    std::string state = written(d.renames, r->actual_var()->getStatusName(&m));
+    d.resets.push_back("  " + state + " <= " + (r->is_initialy_true() ? "'1'" : "'0'"));
+    d.updates.push_back("  " + state + " <= " + written(d.renames, r->next_var()->getStatusName(&m)));
+  }
+  return d;
+}
+
 }  // namespace
 
 void put_vhdl(Bddexpression& e, std::ostream& os, const std::string& A, std::list<std::string>& outputs) {
@@ -222,71 +284,18 @@ void Module::VHDL_put(std::ostream& os, int flavour) {
   const std::string A = getName() + "_node";
   const std::string& M = getName();
   bool finalised = getFinalised() != 0;
-  std::list<std::string> inputs, outputs, resets, updates;
-  std::set<long> internal = w->Set_of_index_used_variables();
-
-  // The ports in their order (Set and Reset of a module not finalised, the inputs, the
-  // data signals, the outputs), then the signals: what is declared, so that its written
-  // names are known first.
-  std::vector<std::string> leading;  // ports before reset and clk
-  if (!finalised) {
-    // The ports carry the variable names that the equations read.
-    for (Signal* s : {getSet(), getReset()}) {
-      long id = s->getBddStatusId(this, w);
-      leading.push_back(w->Name_var_by_index(id));
-      internal.erase(id);
-    }
-  }
-  // A data condition (a data signal) is computed by no equation of the design: as in the
-  // BLIF, its rails are input ports after the inputs', for the environment to drive.
-  std::vector<Rail> rails = signal_rails(*this, getInputSignalList(), !finalised);
-  for (const Rail& r : signal_rails(*this, getDataSignalList(), !finalised)) rails.push_back(r);
-  for (const Rail& r : rails) {
-    leading.push_back(r.name);
-    inputs.push_back(r.name);
-    internal.erase(r.id);
-  }
-  if (getOutputSignalList() != nullptr)
-    for (Signal* s : *getOutputSignalList()) {
-      // An output's ports are its occurrence 0, which gathers every occurrence.
-      long status = s->getInitialBddStatusId(this, w), value = s->getInitialBddValueId(this, w);
-      bool bound = getBinding(s->getOriginalName()) != nullptr;  // no port: an internal signal
-      if (status != -1 && !bound) internal.erase(status);
-      if (value != -1) {
-        if (finalised)
-          internal.insert(value);
-        else
-          internal.erase(value);
-      }
-      std::list<long> ports;
-      if (!bound) ports.push_back(status);
-      if (value != -1 && !finalised) ports.push_back(value);
-      for (long id : ports)
-        if (id != -1) outputs.push_back(w->Name_var_by_index(id));
-    }
-  if (getRegisterList() != nullptr)
-    for (regclass* r : *getRegisterList()) internal.insert(r->actual_var()->getBddStatusId(this, w));
-  std::vector<std::string> declared = leading;
-  declared.insert(declared.end(), outputs.begin(), outputs.end());
-  for (long id : internal) declared.push_back(w->Name_var_by_index(id));
-  Renames renames = case_renames({M, M + "_a", "array_" + A, A, "reset", "clk"}, declared);
-  if (getRegisterList() != nullptr)
-    for (regclass* r : *getRegisterList()) {
-      std::string state = written(renames, r->actual_var()->getStatusName(this));
-      resets.push_back("  " + state + " <= " + (r->is_initialy_true() ? "'1'" : "'0'"));
-      updates.push_back("  " + state + " <= " + written(renames, r->next_var()->getStatusName(this)));
-    }
+  VhdlDesign d = vhdl_design(*this, w, finalised, M, A);
 
   os << "-- VHDL generation by TREV from " << M << " Jexa compiled code\n\n";
   if (flavour != 0) os << "LIBRARY ieee;\nUSE ieee.std_logic_1164.all;\n";
   os << "entity " << M << " is\n";
   os << "  port(";
-  for (size_t k = 0; k < leading.size(); ++k)
-    os << (!finalised && k < 2 ? " " : "") << written(renames, leading[k]) << (!finalised && k < 2 ? "," : ", ");
+  for (size_t k = 0; k < d.leading.size(); ++k)
+    os << (!finalised && k < 2 ? " " : "") << written(d.renames, d.leading[k]) << (!finalised && k < 2 ? "," : ", ");
   os << "reset, clk: in " << bit << ";\n";
   bool first = true;
-  for (const std::string& o : outputs) {
-    os << (first ? "       " : ", ") << written(renames, o);
+  for (const std::string& o : d.outputs) {
+    os << (first ? "       " : ", ") << written(d.renames, o);
     first = false;
   }
   os << (first ? "     );\n" : ": out " + bit + ");\n");
@@ -294,11 +303,11 @@ void Module::VHDL_put(std::ostream& os, int flavour) {
      << "architecture " << M << "_a of " << M << " is\n";
   os << "\nTYPE array_" << A << " IS ARRAY (" << w->my_bdd_manager()->Bdd_total_size() << " downto 0) OF " << bit
      << " ;\n";
-  for (long id : internal) os << "signal " << written(renames, w->Name_var_by_index(id)) << " : " << bit << ";\n";
+  for (long id : d.internal) os << "signal " << written(d.renames, w->Name_var_by_index(id)) << " : " << bit << ";\n";
   os << "signal " << A << " : array_" << A << ";\n\n";
   os << "begin\n"
      << "-- state and output computation\n";
-  Put_vhdl(*w, os, A, inputs, outputs, resets, updates, renames);
+  Put_vhdl(*w, os, A, d.inputs, d.outputs, d.resets, d.updates, d.renames);
   os << "end " << M << "_a;\n\n";
 }
 
