@@ -344,6 +344,56 @@ void Bddexpressionwood::reduce_expressions_when_var_forgotten_by_forall_op(long 
 
 // ----- loop breaking -----
 
+namespace {
+
+// The variable that most equations of the loop read and no equation defines, outside
+// ineligible; -1 when there is none.
+long choose_cut(Bddexpressionwood& w, const std::list<long>& loop, const std::set<long>& ineligible) {
+  std::vector<long> count(static_cast<size_t>(w.Nb_bdd_vars()), 0);
+  for (long id : loop)
+    if (Bddexpression* e = w.slot(id))
+      for (long d : e->vars_dependance)
+        if (w.valid_id(d)) ++count[static_cast<size_t>(d)];
+  long cut = -1, best = 0;
+  for (long id = 0; id < w.Nb_bdd_vars(); ++id) {
+    if (ineligible.count(id) != 0) continue;
+    Bddexpression* e = w.slot(id);
+    if (e != nullptr && !e->vars_dependance.empty()) continue;
+    if (count[static_cast<size_t>(id)] > best) {
+      best = count[static_cast<size_t>(id)];
+      cut = id;
+    }
+  }
+  return cut;
+}
+
+// An expanded equation's index and those of its then and else copies (negative: none).
+struct pair_ids {
+  long expanded, positive, negative;
+};
+
+// Each copy reads the copies of the expanded variables on its side instead of them.
+void rename_in_copies(Bddexpressionwood& w, const std::vector<pair_ids>& pairs) {
+  long vars = w.man->Nb_bdd_vars();
+  std::vector<long> positive(static_cast<size_t>(vars)), negative(static_cast<size_t>(vars));
+  for (long i = 0; i < vars; ++i) positive[static_cast<size_t>(i)] = negative[static_cast<size_t>(i)] = i;
+  for (const pair_ids& p : pairs) {
+    if (p.positive >= 0) positive[static_cast<size_t>(p.expanded)] = p.positive;
+    if (p.negative >= 0) negative[static_cast<size_t>(p.expanded)] = p.negative;
+  }
+  for (const pair_ids& p : pairs) {
+    for (int side = 0; side < 2; ++side) {
+      long c = side == 0 ? p.positive : p.negative;
+      Bddexpression* copy = w.slot(c);
+      if (copy == nullptr || !bdd_initialised(copy->bdd_exp)) continue;
+      long* table = side == 0 ? positive.data() : negative.data();
+      copy->setBddExp(w.man->Bdd_replace_vars(copy->bdd_exp, table), 0, 0);
+    }
+  }
+}
+
+}  // namespace
+
 std::set<long> Bddexpressionwood::loop_breaking(std::set<long> eligible, int& ok) {
   settle();
   acyclic = false;
@@ -363,21 +413,7 @@ std::set<long> Bddexpressionwood::loop_breaking(std::set<long> eligible, int& ok
   ok = 1;
   std::set<long> created;
   while (!loop.empty() && ok == 1) {
-    std::vector<long> count(static_cast<size_t>(nb_var_bdd), 0);
-    for (long id : loop)
-      if (Bddexpression* e = slot(id))
-        for (long d : e->vars_dependance)
-          if (valid_id(d)) ++count[static_cast<size_t>(d)];
-    long cut = -1, best = 0;
-    for (long id = 0; id < nb_var_bdd; ++id) {
-      if (ineligible.count(id) != 0) continue;
-      Bddexpression* e = slot(id);
-      if (e != nullptr && !e->vars_dependance.empty()) continue;
-      if (count[static_cast<size_t>(id)] > best) {
-        best = count[static_cast<size_t>(id)];
-        cut = id;
-      }
-    }
+    long cut = choose_cut(*this, loop, ineligible);
     if (cut < 0) {
       ok = 0;
       break;
@@ -385,9 +421,6 @@ std::set<long> Bddexpressionwood::loop_breaking(std::set<long> eligible, int& ok
     ineligible.insert(cut);
     // Expansion: each equation v := f becomes ite(x, v_x, v_notx), the copies defined by the
     // cofactors of f.
-    struct pair_ids {
-      long expanded, positive, negative;
-    };
     std::vector<pair_ids> pairs;
     bdd x = man->Bdd_var_by_id(cut);
     for (long id : loop) {
@@ -410,22 +443,7 @@ std::set<long> Bddexpressionwood::loop_breaking(std::set<long> eligible, int& ok
         }
       pairs.push_back(pair_ids{id, t, el});
     }
-    long vars = man->Nb_bdd_vars();
-    std::vector<long> positive(static_cast<size_t>(vars)), negative(static_cast<size_t>(vars));
-    for (long i = 0; i < vars; ++i) positive[static_cast<size_t>(i)] = negative[static_cast<size_t>(i)] = i;
-    for (const pair_ids& p : pairs) {
-      if (p.positive >= 0) positive[static_cast<size_t>(p.expanded)] = p.positive;
-      if (p.negative >= 0) negative[static_cast<size_t>(p.expanded)] = p.negative;
-    }
-    for (const pair_ids& p : pairs) {
-      for (int side = 0; side < 2; ++side) {
-        long c = side == 0 ? p.positive : p.negative;
-        Bddexpression* copy = slot(c);
-        if (copy == nullptr || !bdd_initialised(copy->bdd_exp)) continue;
-        long* table = side == 0 ? positive.data() : negative.data();
-        copy->setBddExp(man->Bdd_replace_vars(copy->bdd_exp, table), 0, 0);
-      }
-    }
+    rename_in_copies(*this, pairs);
     loop = detect();
   }
   return created;
