@@ -464,36 +464,36 @@ int Bddexpressionwood::global_tautology() {
 
 // ----- abstract text -----
 
-void Bddexpressionwood::Put_jxa(std::ostream& os, long* renumber, std::set<long>& kept, int unused) {
-  settle();
-  (void)unused;
-  for (long id = 0; id < nb_var_bdd; ++id) {
+namespace {
+
+// A line per renumbered variable: its index, the kept variables it reads and those that read
+// it, each with its critical path, then its text: module.jxc and the index when a module is
+// named, else the equation's definition when it has one.
+void put_jxa_lines(Bddexpressionwood& w, std::ostream& os, long* renumber, std::set<long>& kept,
+                   const std::string* module) {
+  w.settle();
+  for (long id = 0; id < w.Nb_bdd_vars(); ++id) {
     if (renumber[id] < 0) continue;
     std::set<long> none;
-    std::set<long> up = set_reencoding(set_inter(up_dependances(id, 1, none), kept), renumber);
-    std::set<long> down = set_reencoding(set_inter(down_dependances(id, 1, none), kept), renumber);
-    long early = up_critical_path(id, 1, 1);
-    long late = down_critical_path(id, 1, 0);
+    std::set<long> up = set_reencoding(set_inter(w.up_dependances(id, 1, none), kept), renumber);
+    std::set<long> down = set_reencoding(set_inter(w.down_dependances(id, 1, none), kept), renumber);
+    long early = w.up_critical_path(id, 1, 1);
+    long late = w.down_critical_path(id, 1, 0);
     os << renumber[id] << " : " << up << ":" << early << ", " << down << ":" << late;
-    Bddexpression* e = slot(id);
+    Bddexpression* e = module == nullptr ? w.slot(id) : nullptr;
+    if (module != nullptr) os << "[\"" << *module << ".jxc:" << renumber[id] << "\"]";
     if (e != nullptr && !e->exp_def.empty()) os << "[\"" << e->exp_def << "\"]";
     os << ";" << std::endl;
   }
 }
 
-void Bddexpressionwood::Put_jxa(std::ostream& os, long* renumber, std::set<long>& kept, int unused,
+}  // namespace
+
+void Bddexpressionwood::Put_jxa(std::ostream& os, long* renumber, std::set<long>& kept, int) {
+  put_jxa_lines(*this, os, renumber, kept, nullptr);
+}
+
+void Bddexpressionwood::Put_jxa(std::ostream& os, long* renumber, std::set<long>& kept, int,
                                 const std::string& module) {
-  (void)unused;
-  settle();
-  for (long id = 0; id < nb_var_bdd; ++id) {
-    if (renumber[id] < 0) continue;
-    std::set<long> none;
-    std::set<long> up = set_reencoding(set_inter(up_dependances(id, 1, none), kept), renumber);
-    std::set<long> down = set_reencoding(set_inter(down_dependances(id, 1, none), kept), renumber);
-    long early = up_critical_path(id, 1, 1);
-    long late = down_critical_path(id, 1, 0);
-    os << renumber[id] << " : " << up << ":" << early << ", " << down << ":" << late;
-    os << "[\"" << module << ".jxc:" << renumber[id] << "\"]";
-    os << ";" << std::endl;
-  }
+  put_jxa_lines(*this, os, renumber, kept, &module);
 }
