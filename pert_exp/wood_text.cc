@@ -83,6 +83,31 @@ void put_equation(std::ostream& os, const Bddexpression& e, bool every_product) 
   if (e.pw != nullptr) os << "  weight: " << e.w << " usertype: " << e.usertype;
 }
 
+// Per equation of w, its record when renumbered, with comments "// expression id:" and the
+// equation's comment before it; else, with comments, "// no generate expression about:id:"
+// and that comment.
+template <class Comment, class Record>
+void put_records(Bddexpressionwood& w, std::ostream& os, long* renumbering, int comments, Comment comment,
+                 Record record) {
+  for (long id : w.ens_exp) {
+    Bddexpression* e = w.slot(id);
+    if (e == nullptr) continue;
+    if (renumbering[id] != -1) {
+      if (comments != 0) {
+        os << "// expression " << id << ":";
+        comment(*e);
+        os << std::endl;
+      }
+      record(*e);
+      os << std::endl;
+    } else if (comments != 0) {
+      os << "// no generate expression about:" << id << ":";
+      comment(*e);
+      os << std::endl << std::endl;
+    }
+  }
+}
+
 }  // namespace
 
 // ----- one equation -----
@@ -247,68 +272,27 @@ void Bddexpressionwood::put_kept_nodes(std::ostream& os, long* renumbering) {
 void Bddexpressionwood::Put_jxc(std::ostream& os, long* renumbering, int comments) {
   settle();
   put_kept_nodes(os, renumbering);
-  for (long id : ens_exp) {
-    Bddexpression* e = slot(id);
-    if (e == nullptr) continue;
-    std::ostringstream doc;
-    if (comments != 0) e->put_doc(doc, "node");
-    if (renumbering[id] != -1) {
-      if (comments != 0) {
-        os << "// expression " << id << ":";
-        comment_lines(os, doc.str());
-        os << std::endl;
-      }
-      e->put_jxc(os, renumbering);
-      os << std::endl;
-    } else if (comments != 0) {
-      os << "// no generate expression about:" << id << ":";
-      comment_lines(os, doc.str());
-      os << std::endl << std::endl;
-    }
-  }
+  auto doc = [&os](Bddexpression& e) {
+    std::ostringstream text;
+    e.put_doc(text, "node");
+    comment_lines(os, text.str());
+  };
+  put_records(*this, os, renumbering, comments, doc, [&](Bddexpression& e) { e.put_jxc(os, renumbering); });
 }
 
 void Bddexpressionwood::Put_jxc_2_0_4(std::ostream& os, long* renumbering, int comments) {
   settle();
   put_kept_nodes(os, renumbering);
-  for (long id : ens_exp) {
-    Bddexpression* e = slot(id);
-    if (e == nullptr) continue;
-    if (renumbering[id] != -1) {
-      if (comments != 0) {
-        os << "// expression " << id << ":";
-        e->put_lustre_compatibilite(os, 1);
-        os << std::endl;
-      }
-      e->put_jxc_2_0_4(os, renumbering);
-      os << std::endl;
-    } else if (comments != 0) {
-      os << "// no generate expression about:" << id << ":";
-      e->put_lustre_compatibilite(os, 1);
-      os << std::endl << std::endl;
-    }
-  }
+  put_records(
+      *this, os, renumbering, comments, [&os](Bddexpression& e) { e.put_lustre_compatibilite(os, 1); },
+      [&](Bddexpression& e) { e.put_jxc_2_0_4(os, renumbering); });
 }
 
 void Bddexpressionwood::Put_jxc_0_3_0(std::ostream& os, long* renumbering, int method, int comments) {
   settle();
-  for (long id : ens_exp) {
-    Bddexpression* e = slot(id);
-    if (e == nullptr) continue;
-    if (renumbering[id] != -1) {
-      if (comments != 0) {
-        os << "// expression " << id << ":";
-        e->put_lustre_compatibilite(os, method);
-        os << std::endl;
-      }
-      e->put_jxc_0_3_0(os, renumbering, method);
-      os << std::endl;
-    } else if (comments != 0) {
-      os << "// no generate expression about:" << id << ":";
-      e->put_lustre_compatibilite(os, method);
-      os << std::endl << std::endl;
-    }
-  }
+  put_records(
+      *this, os, renumbering, comments, [&](Bddexpression& e) { e.put_lustre_compatibilite(os, method); },
+      [&](Bddexpression& e) { e.put_jxc_0_3_0(os, renumbering, method); });
 }
 
 bdd Bddexpressionwood::reduce_proposition() {
