@@ -47,6 +47,37 @@ const int kPanelWidths[] = {260, 200, 200, 329};
 
 QString declaredName(Signal* s) { return QString::fromStdString(s->getOriginalName()); }
 
+// A dock of parent holding panel under a title bar of its own (stored in title).
+QDockWidget* makeDock(QMainWindow* parent, const char* name, QWidget* panel, TitleBar*& title,
+                      Qt::DockWidgetAreas allowed) {
+  auto* dock = new QDockWidget(parent);
+  dock->setObjectName(name);
+  dock->setWidget(panel);
+  title = new TitleBar();
+  dock->setTitleBarWidget(title);
+  dock->setAllowedAreas(allowed);
+  return dock;
+}
+
+// A tool button of the header at x, its tip as tool and status tip.
+QToolButton* makeButton(QWidget* header, const char* icon, const char* tip, int x) {
+  auto* b = new QToolButton(header);
+  b->setIcon(QIcon(icon));
+  b->setIconSize(QSize(40, 40));
+  b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  b->setToolTip(tip);
+  b->setStatusTip(tip);
+  b->setProperty("kind", "toolbar");
+  b->move(x, 10);
+  return b;
+}
+
+void textColour(QWidget* w, const QColor& c) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::All, QPalette::WindowText, c);
+  w->setPalette(p);
+}
+
 }  // namespace
 
 void FenPrincipale::closeEvent(QCloseEvent* event) {
@@ -124,15 +155,6 @@ void FenPrincipale::create_gui() {
   headerDock->setFeatures(QDockWidget::NoDockWidgetFeatures);
   addDockWidget(Qt::TopDockWidgetArea, headerDock);
 
-  auto makeDock = [this](const char* name, QWidget* panel, TitleBar*& title, Qt::DockWidgetAreas allowed) {
-    auto* dock = new QDockWidget(this);
-    dock->setObjectName(name);
-    dock->setWidget(panel);
-    title = new TitleBar();
-    dock->setTitleBarWidget(title);
-    dock->setAllowedAreas(allowed);
-    return dock;
-  };
   const Qt::DockWidgetAreas leftOrBottom = Qt::LeftDockWidgetArea | Qt::BottomDockWidgetArea;
   file_panel = new FilePanel();
   inputs_panel = new InputsDialog();
@@ -140,13 +162,13 @@ void FenPrincipale::create_gui() {
   register_panel = new RegisterPanel();
   outputs_panel = new OutputsPanel();
   debugger_panel = new DebuggerPanel();
-  dock0 = makeDock("Inputs_Dialog", file_panel, title0, leftOrBottom);
+  dock0 = makeDock(this, "Inputs_Dialog", file_panel, title0, leftOrBottom);
   dock0->setMaximumHeight(120);
-  dock1 = makeDock("Inputs_Dialog", inputs_panel, title1, leftOrBottom);
-  dock2 = makeDock("Locals_Dialog", locals_panel, title2, leftOrBottom);
-  dock3 = makeDock("Locals_Dialog", register_panel, title3, leftOrBottom);
-  dock4 = makeDock("Outputs_Dialog", outputs_panel, title4, leftOrBottom);
-  dock5 = makeDock("Outputs_Dialog", debugger_panel, title5, Qt::BottomDockWidgetArea);
+  dock1 = makeDock(this, "Inputs_Dialog", inputs_panel, title1, leftOrBottom);
+  dock2 = makeDock(this, "Locals_Dialog", locals_panel, title2, leftOrBottom);
+  dock3 = makeDock(this, "Locals_Dialog", register_panel, title3, leftOrBottom);
+  dock4 = makeDock(this, "Outputs_Dialog", outputs_panel, title4, leftOrBottom);
+  dock5 = makeDock(this, "Outputs_Dialog", debugger_panel, title5, Qt::BottomDockWidgetArea);
   dock5->setMaximumHeight(180);
   addDockWidget(Qt::LeftDockWidgetArea, dock0);
   addDockWidget(Qt::LeftDockWidgetArea, dock1);
@@ -155,28 +177,12 @@ void FenPrincipale::create_gui() {
   splitDockWidget(dock3, dock4, Qt::Horizontal);
   addDockWidget(Qt::BottomDockWidgetArea, dock5);
 
-  auto makeButton = [this](const char* icon, const char* tip, int x) {
-    auto* b = new QToolButton(header);
-    b->setIcon(QIcon(icon));
-    b->setIconSize(QSize(40, 40));
-    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    b->setToolTip(tip);
-    b->setStatusTip(tip);
-    b->setProperty("kind", "toolbar");
-    b->move(x, 10);
-    return b;
-  };
-  go = makeButton(":/img/go.png", "Go", 40);
-  set = makeButton(":/img/init.png", "Set", 100);
-  reset = makeButton(":/img/init.png", "Reset", 200);
-  config = makeButton(":/img/preferences.png", "Configure Personal finances", 300);
-  help = makeButton(":/img/help.png", "Show about dialog", 400);
+  go = makeButton(header, ":/img/go.png", "Go", 40);
+  set = makeButton(header, ":/img/init.png", "Set", 100);
+  reset = makeButton(header, ":/img/init.png", "Reset", 200);
+  config = makeButton(header, ":/img/preferences.png", "Configure Personal finances", 300);
+  help = makeButton(header, ":/img/help.png", "Show about dialog", 400);
 
-  auto textColour = [](QWidget* w, const QColor& c) {
-    QPalette p = w->palette();
-    p.setColor(QPalette::All, QPalette::WindowText, c);
-    w->setPalette(p);
-  };
   textColour(debugger_panel->one, Qt::blue);
   textColour(debugger_panel->zero, Qt::yellow);
   textColour(debugger_panel->bottom, Qt::black);
