@@ -349,6 +349,43 @@ std::string traversal_name(Traversal t, int n) {
   return p;
 }
 
+// One timed traversal of f by this package; checks a copy's size.
+double time_ours(Traversal kind, OursPkg& op, const bdd& f, std::vector<long>& identity,
+                 const std::vector<std::vector<int>>& ctxs, long& sink, const std::string& name) {
+  bddpp_manager& m = op.manager();
+  auto t0 = Clock::now();
+  switch (kind) {
+    case Traversal::Size:
+      sink += m.Bdd_size(f);
+      return seconds_since(t0);
+    case Traversal::CopyIndex:
+    case Traversal::CopyMap:
+    case Traversal::CopyName: {
+      bddpp_manager target_same(&m);
+      bddpp_manager target_empty;
+      bdd copy;
+      t0 = Clock::now();
+      if (kind == Traversal::CopyIndex) {
+        copy = Bdd_isomorphe(&target_same, &m, f);
+      } else if (kind == Traversal::CopyMap) {
+        bdd src = f;
+        copy = Bdd_isomorphe(&target_same, &m, src, identity.data());
+      } else {
+        copy = Bdd_isomorphe_by_name(&target_empty, &m, f);
+      }
+      double t = seconds_since(t0);
+      bddpp_manager& target = kind == Traversal::CopyName ? target_empty : target_same;
+      if (target.Bdd_size(copy) != m.Bdd_size(f)) check_failed(name, "the copy has another size");
+      return t;
+    }
+    case Traversal::Eval10:
+    case Traversal::Eval50:
+      for (auto& ctx : ctxs) sink += op.eval(f, ctx.data());
+      return seconds_since(t0);
+  }
+  return 0;
+}
+
 void run_traversal(benchmark::State& st, Traversal kind, int n) {
   constexpr int kEvals = 1000;
   const Parity w{n};
@@ -356,7 +393,6 @@ void run_traversal(benchmark::State& st, Traversal kind, int n) {
   OursPkg op(n);
   std::vector<bdd> ro = w.build(op);
   const bdd& f = ro[0];
-  bddpp_manager& m = op.manager();
   std::vector<long> identity(n);
   for (int i = 0; i < n; ++i) identity[i] = i;
   auto ctxs = random_contexts(kEvals, n, kind == Traversal::Eval10 ? 10 : 50, 0x9a71);
@@ -372,43 +408,7 @@ void run_traversal(benchmark::State& st, Traversal kind, int n) {
   double ours_total = 0, buddy_total = 0;
   long sink = 0;
   for (auto _ : st) {
-    double t = 0;
-    switch (kind) {
-      case Traversal::Size: {
-        auto t0 = Clock::now();
-        sink += m.Bdd_size(f);
-        t = seconds_since(t0);
-        break;
-      }
-      case Traversal::CopyIndex:
-      case Traversal::CopyMap:
-      case Traversal::CopyName: {
-        bddpp_manager target_same(&m);
-        bddpp_manager target_empty;
-        bdd copy;
-        auto t0 = Clock::now();
-        if (kind == Traversal::CopyIndex) {
-          copy = Bdd_isomorphe(&target_same, &m, f);
-        } else if (kind == Traversal::CopyMap) {
-          bdd src = f;
-          copy = Bdd_isomorphe(&target_same, &m, src, identity.data());
-        } else {
-          copy = Bdd_isomorphe_by_name(&target_empty, &m, f);
-        }
-        t = seconds_since(t0);
-        bddpp_manager& target = kind == Traversal::CopyName ? target_empty : target_same;
-        if (target.Bdd_size(copy) != m.Bdd_size(f)) check_failed(r.name, "the copy has another size");
-        copy = bdd();
-        break;
-      }
-      case Traversal::Eval10:
-      case Traversal::Eval50: {
-        auto t0 = Clock::now();
-        for (auto& ctx : ctxs) sink += op.eval(f, ctx.data());
-        t = seconds_since(t0);
-        break;
-      }
-    }
+    double t = time_ours(kind, op, f, identity, ctxs, sink, r.name);
 #ifdef BENCH_HAVE_BUDDY
     auto t1 = Clock::now();
     switch (kind) {
