@@ -99,6 +99,20 @@ class Statement {
   void requireChildren(int count, const char* operation) const;
 };
 
+// The children of Sn and Pn, in order.
+class NaryStatement : public Statement {
+ public:
+  NaryStatement(const std::string& name, Module* module, const std::vector<Statement*>& children = {})
+      : Statement(name, module), children(children) {}
+
+  // Appends a child (the source reader builds the statement child by child).
+  void append(Statement* child) { children.push_back(child); }
+  int getCount() const { return static_cast<int>(children.size()); }
+  Statement* getChild(int i) const { return children[static_cast<std::size_t>(i)]; }
+
+  std::vector<Statement*> children;
+};
+
 // A scope of local signals around a body. The signal list is shared, not copied.
 class Local : public Statement {
  public:

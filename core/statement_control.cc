@@ -35,29 +35,19 @@ Statement* Sequence::duplicate(Module* m, EquationTable* t) {
 
 // ----- Sn -----
 
-Sn::Sn(const std::string& n, Module* m) : Statement(n, m), count(0) {}
-
-Sn::Sn(const std::string& n, Module* m, const std::vector<Statement*>& c)
-    : Statement(n, m), count(static_cast<int>(c.size())), children(c) {}
-
-void Sn::append(Statement* child) {
-  children.push_back(child);
-  count = static_cast<int>(children.size());
-}
-
 void Sn::compile(Module* m, EquationTable* t) {
-  requireChildren(count, "Sn::compile");
+  requireChildren(getCount(), "Sn::compile");
   for (Statement* k : children) k->compile(m, t);
   createEquations(m, t);
 }
 
 void Sn::createEquations(Module* m, EquationTable* t) {
-  requireChildren(count, "Sn::createEquations");
+  requireChildren(getCount(), "Sn::createEquations");
   createWires(m, t);
   t->createEquation(children[0]->getSet(), getSet(), m);
-  for (int i = 1; i < count; ++i) t->createEquation(getChild(i)->getSet(), getChild(i - 1)->getRtl(), m);
+  for (int i = 1; i < getCount(); ++i) t->createEquation(getChild(i)->getSet(), getChild(i - 1)->getRtl(), m);
   for (Statement* k : children) t->createEquation(k->getReset(), getReset(), m);
-  t->createEquation(getRtl(), getChild(count - 1)->getRtl(), m);
+  t->createEquation(getRtl(), children.back()->getRtl(), m);
 }
 
 bool Sn::reincarnate() {

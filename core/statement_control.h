@@ -29,10 +29,9 @@ class Sequence : public Statement {
 
 // children[0] ... children[count-1] one after the other. A count below 1 makes compile
 // and createEquations throw IllegalOperationException.
-class Sn : public Statement {
+class Sn : public NaryStatement {
  public:
-  Sn(const std::string& name, Module* module);
-  Sn(const std::string& name, Module* module, const std::vector<Statement*>& children);
+  using NaryStatement::NaryStatement;
 
   void createEquations(Module* m, EquationTable* t) override;
   void compile(Module* m, EquationTable* t) override;
@@ -40,14 +39,6 @@ class Sn : public Statement {
   // Every child's answer, asked in order until one is false.
   bool reincarnate() override;
   Statement* duplicate(Module* m, EquationTable* t) override;
-
-  // Appends a child (the source reader builds the statement child by child).
-  void append(Statement* child);
-  int getCount() const { return count; }
-  Statement* getChild(int i) const { return children[static_cast<std::size_t>(i)]; }
-
-  int count;
-  std::vector<Statement*> children;
 };
 
 // Terminates at once.

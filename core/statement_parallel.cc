@@ -53,17 +53,8 @@ Statement* Parallel::duplicate(Module* m, EquationTable* t) {
 
 // ----- Pn -----
 
-Pn::Pn(const std::string& n, Module* m) : Statement(n, m), count(0) {}
-
-Pn::Pn(const std::string& n, Module* m, const std::vector<Statement*>& c)
-    : Statement(n, m), count(static_cast<int>(c.size())), children(c) {}
-
-void Pn::append(Statement* child) {
-  children.push_back(child);
-  count = static_cast<int>(children.size());
-}
-
 void Pn::compile(Module* m, EquationTable* t) {
+  int count = getCount();
   requireChildren(count, "Pn::compile");
   // Every branch after the first compiles in a copy of the system as it is before any branch:
   // one copy is kept as it is, each branch takes a copy of it when its turn comes (the last
@@ -76,7 +67,7 @@ void Pn::compile(Module* m, EquationTable* t) {
 }
 
 void Pn::createEquations(Module* m, EquationTable* t) {
-  requireChildren(count, "Pn::createEquations");
+  requireChildren(getCount(), "Pn::createEquations");
   createWires(m, t);
   ACTIF.assign(children.size(), nullptr);
   ACTIFPLUS.assign(children.size(), nullptr);

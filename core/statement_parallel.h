@@ -40,10 +40,9 @@ class Parallel : public Statement {
 // "RTL" + name + "_" + i (branches 0 .. i have all terminated, now or earlier). The "_"
 // keeps these names apart from the wires of a statement named name + i. A count below 1
 // makes compile and createEquations throw IllegalOperationException.
-class Pn : public Statement {
+class Pn : public NaryStatement {
  public:
-  Pn(const std::string& name, Module* module);
-  Pn(const std::string& name, Module* module, const std::vector<Statement*>& children);
+  using NaryStatement::NaryStatement;
 
   void createEquations(Module* m, EquationTable* t) override;
   void compile(Module* m, EquationTable* t) override;
@@ -52,13 +51,6 @@ class Pn : public Statement {
   bool reincarnate() override;
   Statement* duplicate(Module* m, EquationTable* t) override;
 
-  // Appends a branch (the source reader builds the statement branch by branch).
-  void append(Statement* child);
-  int getCount() const { return count; }
-  Statement* getChild(int i) const { return children[static_cast<std::size_t>(i)]; }
-
-  int count;
-  std::vector<Statement*> children;
   std::vector<Signal*> ACTIF;      // empty until createEquations
   std::vector<Signal*> ACTIFPLUS;  // empty until createEquations
 };
