@@ -11,19 +11,6 @@ using namespace stmt_expr;
 
 namespace {
 
-// The circuit both aborts share, after the wires and the register (A = actif): the body
-// is killed where the preemption fires, and a body that terminates in its starting
-// instant ends the statement whatever z is (z is not tested in that instant).
-void abortEquations(Statement* s, Statement* body, Expression* z, Signal* a, Signal* a_plus, Module* m,
-                    EquationTable* t) {
-  Signal* p_rtl = body->getRtl();
-  Expression* not_reset = Not(s->getReset());
-  t->createEquation(body->getSet(), s->getSet(), m);
-  t->createEquation(body->getReset(), Or(And(a, And(not_reset, z)), s->getReset()), m, true);
-  t->createEquation(s->getRtl(), Or(And(p_rtl, Np(z)), And(p_rtl, Not(a)), And(z, a)), m, true);
-  t->createEquation(a_plus, And(not_reset, And(Or(And(a, Np(z)), s->getSet()), Not(p_rtl))), m, true);
-}
-
 // Calls f(variable id) for both rails of occurrences 1 .. current, in w, of every output
 // and of every local that is neither a wire nor a register: the equations that emissions
 // OR into. Occurrence 0 (the chain of pre and of the local scopes) is left out.
@@ -50,21 +37,32 @@ bool hasDefinition(const Bddexpression* e) { return e != nullptr && e->bdd_exp.n
 
 }  // namespace
 
-// ----- Abort -----
+// ----- both aborts -----
 
-Abort::Abort(const std::string& n, Module* m, Expression* c, Statement* b) : Statement(n, m), condition(c), body(b) {}
+// After the wires and the register (A = actif): the body is killed where the preemption
+// fires, and a body that terminates in its starting instant ends the statement whatever z
+// is (z is not tested in that instant).
+Expression* Preemption::abortEquations(Module* m, EquationTable* t) {
+  createWires(m, t);
+  Expression* z = condition->buildCurrentExpression(t, m);
+  ACTIF = makeRegister("ACTIF" + name, "ACTIFPLUS" + name, m, t, &ACTIFPLUS);
+  Signal* p_rtl = body->getRtl();
+  Expression* not_reset = Not(getReset());
+  t->createEquation(body->getSet(), getSet(), m);
+  t->createEquation(body->getReset(), Or(And(ACTIF, And(not_reset, z)), getReset()), m, true);
+  t->createEquation(getRtl(), Or(And(p_rtl, Np(z)), And(p_rtl, Not(ACTIF)), And(z, ACTIF)), m, true);
+  t->createEquation(ACTIFPLUS, And(not_reset, And(Or(And(ACTIF, Np(z)), getSet()), Not(p_rtl))), m, true);
+  return z;
+}
 
-void Abort::compile(Module* m, EquationTable* t) {
+void Preemption::compile(Module* m, EquationTable* t) {
   body->compile(m, t);
   createEquations(m, t);
 }
 
-void Abort::createEquations(Module* m, EquationTable* t) {
-  createWires(m, t);
-  Expression* z = condition->buildCurrentExpression(t, m);
-  ACTIF = makeRegister("ACTIF" + name, "ACTIFPLUS" + name, m, t, &ACTIFPLUS);
-  abortEquations(this, body, z, ACTIF, ACTIFPLUS, m, t);
-}
+// ----- Abort -----
+
+void Abort::createEquations(Module* m, EquationTable* t) { abortEquations(m, t); }
 
 Statement* Abort::duplicate(Module* m, EquationTable* t) {
   Statement* b = body->duplicate(m, t);
@@ -72,9 +70,6 @@ Statement* Abort::duplicate(Module* m, EquationTable* t) {
 }
 
 // ----- StrongAbort -----
-
-StrongAbort::StrongAbort(const std::string& n, Module* m, Expression* c, Statement* b)
-    : Statement(n, m), condition(c), body(b) {}
 
 void StrongAbort::compile(Module* m, EquationTable* t) {
   Bddexpressionwood* w = t->getBddexpressionWood();
@@ -93,13 +88,7 @@ void StrongAbort::compile(Module* m, EquationTable* t) {
   createEquations(m, t);
 }
 
-void StrongAbort::createEquations(Module* m, EquationTable* t) {
-  createWires(m, t);
-  Expression* z = condition->buildCurrentExpression(t, m);
-  ACTIF = makeRegister("ACTIF" + name, "ACTIFPLUS" + name, m, t, &ACTIFPLUS);
-  abortEquations(this, body, z, ACTIF, ACTIFPLUS, m, t);
-  mask(m, t, z);
-}
+void StrongAbort::createEquations(Module* m, EquationTable* t) { mask(m, t, abortEquations(m, t)); }
 
 void StrongAbort::mask(Module* m, EquationTable* t, Expression* z) {
   Bddexpressionwood* w = t->getBddexpressionWood();

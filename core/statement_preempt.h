@@ -12,29 +12,42 @@
 #include "bddpp.h"
 #include "statement.h"
 
-class Abort : public Statement {
+// What both aborts hold, and the circuit they share.
+class Preemption : public Statement {
  public:
-  Abort(const std::string& name, Module* module, Expression* condition, Statement* body);
+  Preemption(const std::string& name, Module* module, Expression* condition, Statement* body)
+      : Statement(name, module), condition(condition), body(body) {}
 
-  // Terminates when the body terminates and no preemption fires, or when it fires; a
-  // body that terminates in its starting instant terminates the statement whatever the
-  // condition is.
-  void createEquations(Module* m, EquationTable* t) override;
+  // The body, then createEquations.
   void compile(Module* m, EquationTable* t) override;
-  Statement* duplicate(Module* m, EquationTable* t) override;
 
   Expression* condition;
   Statement* body;
   Signal* ACTIF = nullptr;
   Signal* ACTIFPLUS = nullptr;
+
+ protected:
+  // The wires, the register and Abort's equations; returns the condition as built for them.
+  Expression* abortEquations(Module* m, EquationTable* t);
+};
+
+class Abort : public Preemption {
+ public:
+  using Preemption::Preemption;
+
+  // Terminates when the body terminates and no preemption fires, or when it fires; a
+  // body that terminates in its starting instant terminates the statement whatever the
+  // condition is.
+  void createEquations(Module* m, EquationTable* t) override;
+  Statement* duplicate(Module* m, EquationTable* t) override;
 };
 
 // The circuit of Abort, then, where the preemption fires, the emissions of the body are
 // removed: every output and plain local that the body emitted is bottom in that instant.
 // Emissions made outside the body, before or after the statement, are kept.
-class StrongAbort : public Statement {
+class StrongAbort : public Preemption {
  public:
-  StrongAbort(const std::string& name, Module* module, Expression* condition, Statement* body);
+  using Preemption::Preemption;
 
   // Abort's equations, then the masking against the equations recorded by compile (when
   // called alone, every emission of an occurrence after the first counts as the body's).
@@ -43,11 +56,6 @@ class StrongAbort : public Statement {
   // createEquations.
   void compile(Module* m, EquationTable* t) override;
   Statement* duplicate(Module* m, EquationTable* t) override;
-
-  Expression* condition;
-  Statement* body;
-  Signal* ACTIF = nullptr;
-  Signal* ACTIFPLUS = nullptr;
 
  private:
   // Each emission equation (occurrence 1 and later of the outputs and plain locals)
