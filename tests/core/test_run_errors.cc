@@ -1,5 +1,5 @@
-// The error paths of strong abort, local scopes, Mealy machines and Run: exceptions with
-// their exact texts, and the process exits of valued signals without bindings.
+// The error paths of Run and of local scopes: exceptions with their exact texts, and the
+// process exits of valued signals without bindings.
 #include <gtest/gtest.h>
 
 #include <iostream>
