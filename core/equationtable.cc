@@ -23,14 +23,6 @@ namespace {
 
 bool initialised(const bdd& f) { return f.node() != nullptr && f.link_type() != 0; }
 
-// Keeps e when its system took it into its table, else destroys it (learning refused it).
-void enter(Bddexpression* e) {
-  Bddexpressionwood* w = e->my_manager();
-  long k = e->my_index_var();
-  if (w != nullptr && w->slot(k) == e) return;
-  delete e;
-}
-
 bool has_entry(const Signal* s, Bddexpressionwood* w) {
   return s->occurrence_table != nullptr && s->occurrence_table->count(w) != 0;
 }
@@ -93,13 +85,13 @@ void EquationTable::createEquation(Signal* s, Expression* e, Module* m, bool ini
   int value_kind = s->computeValueType();
   bdd status_def = initial ? e->getInitialBddStatus(m, w) : e->getBddStatus(m, w);
   bdd status_var = s->getBddStatus(m, w);
-  enter(new Bddexpression(s->getInternalName(), w, status_var, status_def, 0, 0, status_kind));
+  w->enter(s->getInternalName(), w, status_var, status_def, 0, 0, status_kind);
   bdd value_def;
   if (s->is_wire)
     value_def = w->Bdd_not(status_var);
   else
     value_def = initial ? e->getInitialBddValue(m, w) : e->getBddValue(m, w);
-  enter(new Bddexpression(s->getInternalName(), w, s->getBddValue(m, w), value_def, 0, 0, value_kind));
+  w->enter(s->getInternalName(), w, s->getBddValue(m, w), value_def, 0, 0, value_kind);
 }
 
 void EquationTable::createUnifyEquation(Signal* s, Expression* e, Module* m, bool initial) {
@@ -121,7 +113,7 @@ void EquationTable::createUnifyEquation(Signal* s, Expression* e, Module* m, boo
 void EquationTable::createRegisterEquation(Signal* s, Module* m) {
   Bddexpressionwood* w = bdd_expression_wood;
   bdd def = w->Bdd_not(s->getBddStatus(m, w));
-  enter(new Bddexpression(s->getInternalName(), w, s->getBddValue(m, w), def, 0, 0, s->computeValueType()));
+  w->enter(s->getInternalName(), w, s->getBddValue(m, w), def, 0, 0, s->computeValueType());
 }
 
 void EquationTable::replaceEquation(Signal* s1, Signal* s2, Module* m) {
@@ -130,22 +122,20 @@ void EquationTable::replaceEquation(Signal* s1, Signal* s2, Module* m) {
   if (Bddexpression* eq = w->slot(sid))
     eq->setBddExp(s2->getBddStatus(m, w));
   else
-    enter(new Bddexpression(s1->getInternalName(), w, w->Bdd_var_by_index(sid),
-                            w->Bdd_var_by_index(s2->getBddStatusId(m, w)), 0, 0, Compilation::STAT));
+    w->enter(s1->getInternalName(), w, w->Bdd_var_by_index(sid), w->Bdd_var_by_index(s2->getBddStatusId(m, w)), 0, 0,
+             Compilation::STAT);
   long vid = s1->getBddValueId(m, w);
   if (Bddexpression* eq = w->slot(vid))
     eq->setBddExp(s2->getBddValue(m, w));
   else
-    enter(new Bddexpression(s1->getInternalName(), w, w->Bdd_var_by_index(vid),
-                            w->Bdd_var_by_index(s2->getBddValueId(m, w)), 0, 0, Compilation::VAL));
+    w->enter(s1->getInternalName(), w, w->Bdd_var_by_index(vid), w->Bdd_var_by_index(s2->getBddValueId(m, w)), 0, 0,
+             Compilation::VAL);
 }
 
 void EquationTable::createBottomEquation(Signal* s, Module* m) {
   Bddexpressionwood* w = bdd_expression_wood;
-  enter(new Bddexpression(s->getInternalName(), w, s->getBddStatus(m, w), w->Bdd_zero(), 0, 0,
-                          s->computeStatusType()));
-  enter(new Bddexpression(s->getInternalName(), w, s->getBddValue(m, w), w->Bdd_zero(), 0, 0,
-                          s->computeValueType()));
+  w->enter(s->getInternalName(), w, s->getBddStatus(m, w), w->Bdd_zero(), 0, 0, s->computeStatusType());
+  w->enter(s->getInternalName(), w, s->getBddValue(m, w), w->Bdd_zero(), 0, 0, s->computeValueType());
 }
 
 void EquationTable::createBottomEquation(Signal* s, Module* m, int occurrence) {
@@ -154,8 +144,8 @@ void EquationTable::createBottomEquation(Signal* s, Module* m, int occurrence) {
   if (r == nullptr) throw IllegalOperationException("createBottomEquation: no signalref", s->getInternalName());
   bdd status_var = w->Bdd_var_by_index(r->getBddStatusId(w));
   bdd value_var = w->Bdd_var_by_index(r->getBddValueId(w));
-  enter(new Bddexpression(s->getInternalName(), w, status_var, w->Bdd_zero(), 0, 0, s->computeStatusType()));
-  enter(new Bddexpression(s->getInternalName(), w, value_var, w->Bdd_zero(), 0, 0, s->computeValueType()));
+  w->enter(s->getInternalName(), w, status_var, w->Bdd_zero(), 0, 0, s->computeStatusType());
+  w->enter(s->getInternalName(), w, value_var, w->Bdd_zero(), 0, 0, s->computeValueType());
 }
 
 void EquationTable::learnSignal(Signal* s, Module* m) {
@@ -190,7 +180,7 @@ void EquationTable::add(Bddexpression* eq, Module* m) {
     long k = from->Bdd_if_index(eq->bdd_var);
     if (k >= 0 && k < from->nb_var_bdd) late = from->latest(k);
   }
-  enter(new Bddexpression(eq->my_name(), w, var, def, eq->getEarlyDate(), late, eq->getUserType()));
+  w->enter(eq->my_name(), w, var, def, eq->getEarlyDate(), late, eq->getUserType());
   knowSignalOf(from->Name_var_by_bdd(eq->bdd_var), from, m);
 }
 
@@ -200,9 +190,8 @@ void EquationTable::addAbstract(Bddexpression* eq, Module* m) {
   const std::string v = from->Name_var_by_index(eq->my_index_var());
   std::set<long> deps;
   for (long d : eq->set_of_var_dependances()) deps.insert(find_or_append(w, from->Name_var_by_index(d)));
-  Bddexpression* e = new Bddexpression(find_or_append(w, v), w, deps, eq->my_exp_def(), eq->getEarlyDate(), 0);
-  e->setUserType(eq->getUserType());
-  enter(e);
+  if (Bddexpression* e = w->enter(find_or_append(w, v), w, deps, eq->my_exp_def(), eq->getEarlyDate(), 0))
+    e->setUserType(eq->getUserType());
   knowSignalOf(v, from, m);
 }
 

@@ -28,16 +28,6 @@ std::list<int> keep_kinds() {
           Compilation::SREG,   Compilation::VREG,   Compilation::SCLOCK,  Compilation::VCLOCK};
 }
 
-// var := def, learned into w at once (a refused equation is freed).
-void learn(Bddexpressionwood* w, const std::string& name, const bdd& var, const bdd& def, int kind) {
-  Bddexpression* e = new Bddexpression(name, w, var, def, 0, 0, kind);
-  if (w->slot(e->my_index_var()) != e) delete e;
-}
-
-void learn(Bddexpressionwood* w, const std::string& name, long var_id, const bdd& def, int kind) {
-  learn(w, name, w->Bdd_var_by_index(var_id), def, kind);
-}
-
 void report(const std::string& text) { fl_report_S(forms_box_kind::message, text); }
 
 // (status id, value id) pairs of every occurrence of s.
@@ -87,10 +77,10 @@ void Module::createCompileEnv() {
     compilation->createBottomEquation(s, this);
     SignalRef* c = s->getSignalRef(this, w);
     if (c == nullptr || c == r) return;  // no occurrence could be opened: keep the bottom rails
-    learn(w, s->getInternalName(), r->getBddStatusId(w), w->Bdd_var_by_index(c->getBddStatusId(w)),
-          s->computeStatusType());
-    learn(w, s->getInternalName(), r->getBddValueId(w), w->Bdd_var_by_index(c->getBddValueId(w)),
-          s->computeValueType());
+    w->enter(s->getInternalName(), w, w->Bdd_var_by_index(r->getBddStatusId(w)),
+             w->Bdd_var_by_index(c->getBddStatusId(w)), 0, 0, s->computeStatusType());
+    w->enter(s->getInternalName(), w, w->Bdd_var_by_index(r->getBddValueId(w)),
+             w->Bdd_var_by_index(c->getBddValueId(w)), 0, 0, s->computeValueType());
   };
 
   if (output_signal_list == nullptr) return;
@@ -152,8 +142,9 @@ void Module::check_over_knowledge() {
   s->is_output = true;
   addOutputSignal(s);
   compilation->createBottomEquation(s, this);
-  learn(w, s->getInternalName(), s->getBddStatusId(this, w), error, Compilation::SOUTPUT);
-  learn(w, s->getInternalName(), s->getBddValueId(this, w), w->Bdd_not(error), Compilation::VOUTPUT);
+  w->enter(s->getInternalName(), w, w->Bdd_var_by_index(s->getBddStatusId(this, w)), error, 0, 0, Compilation::SOUTPUT);
+  w->enter(s->getInternalName(), w, w->Bdd_var_by_index(s->getBddValueId(this, w)), w->Bdd_not(error), 0, 0,
+           Compilation::VOUTPUT);
 }
 
 // ----- cleaning -----
@@ -239,7 +230,8 @@ void learn_inputs(Module* m, Bddexpressionwood* w) {
       long sid = s->getInitialBddStatusId(m, w);
       long vid = s->getInitialBddValueId(m, w);
       if (sid < 0 || vid < 0) continue;
-      learn(w, s->getInternalName(), vid, w->Bdd_not(w->Bdd_var_by_index(sid)), Compilation::VINPUT);
+      w->enter(s->getInternalName(), w, w->Bdd_var_by_index(vid), w->Bdd_not(w->Bdd_var_by_index(sid)), 0, 0,
+               Compilation::VINPUT);
       if (given.insert(s->getOriginalName()).second)
         w->my_bdd_manager()->Rename_var(s->getOriginalName(), w->Name_var_by_index(sid));
     }
@@ -248,7 +240,8 @@ void learn_inputs(Module* m, Bddexpressionwood* w) {
 void status_from_value(Bddexpressionwood* w, Signal* s, long sid, long vid) {
   report("***Warning: Finalize: no status expression and a value expression for:" + w->Name_var_by_index(vid) +
          "!!!\n => changing status equation ...\n");
-  learn(w, s->getInternalName(), sid, w->Bdd_not(w->Bdd_var_by_index(vid)), s->computeValueType());
+  w->enter(s->getInternalName(), w, w->Bdd_var_by_index(sid), w->Bdd_not(w->Bdd_var_by_index(vid)), 0, 0,
+           s->computeValueType());
 }
 
 // Each occurrence of an output or a local with one rail only gets the other from it.
@@ -260,10 +253,11 @@ void complete_rails(Module* m, Bddexpressionwood* w) {
       Bddexpression* st = w->slot(sid);
       Bddexpression* va = w->slot(vid);
       if (va == nullptr) {
-        learn(w, o->getInternalName(), vid, w->Bdd_not(w->Bdd_var_by_index(sid)), o->computeValueType());
+        w->enter(o->getInternalName(), w, w->Bdd_var_by_index(vid), w->Bdd_not(w->Bdd_var_by_index(sid)), 0, 0,
+                 o->computeValueType());
       } else if (st != nullptr) {
         if (is_constant(w, st, 0) && is_constant(w, va, 0))
-          learn(w, o->getInternalName(), vid, w->Bdd_one(), va->getUserType());
+          w->enter(o->getInternalName(), w, w->Bdd_var_by_index(vid), w->Bdd_one(), 0, 0, va->getUserType());
       } else {
         status_from_value(w, o, sid, vid);
       }
@@ -276,7 +270,8 @@ void complete_rails(Module* m, Bddexpressionwood* w) {
       long sid = p.first, vid = p.second;
       if (sid < 0) continue;
       if (w->slot(vid) == nullptr)
-        learn(w, l->getInternalName(), vid, w->Bdd_not(w->Bdd_var_by_index(sid)), l->computeValueType());
+        w->enter(l->getInternalName(), w, w->Bdd_var_by_index(vid), w->Bdd_not(w->Bdd_var_by_index(sid)), 0, 0,
+                 l->computeValueType());
       else if (w->slot(sid) == nullptr && !l->is_register)
         status_from_value(w, l, sid, vid);
     }
@@ -285,8 +280,8 @@ void complete_rails(Module* m, Bddexpressionwood* w) {
 
 // A signal's two rails made constants.
 void learn_constant(Bddexpressionwood* w, Module* m, Signal* s, const bdd& status, const bdd& value) {
-  learn(w, s->getInternalName(), s->getBddStatusId(m, w), status, s->computeStatusType());
-  learn(w, s->getInternalName(), s->getBddValueId(m, w), value, s->computeValueType());
+  w->enter(s->getInternalName(), w, w->Bdd_var_by_index(s->getBddStatusId(m, w)), status, 0, 0, s->computeStatusType());
+  w->enter(s->getInternalName(), w, w->Bdd_var_by_index(s->getBddValueId(m, w)), value, 0, 0, s->computeValueType());
 }
 
 // Boot register: raises Set in the first reaction only, never Reset. Its two variables are
@@ -302,9 +297,10 @@ std::list<long> add_boot_register(Module* m, Bddexpressionwood* w) {
   std::list<long> kept_ids{w->Index_var_by_name("_s_boot"), w->Index_var_by_name("_s_bootplus")};
   if (Signal* set = m->set_wire) {
     long sid = set->getBddStatusId(m, w);
-    learn(w, set->getInternalName(), sid, boot->getBddStatus(m, w), set->computeStatusType());
-    learn(w, set->getInternalName(), set->getBddValueId(m, w), w->Bdd_not(w->Bdd_var_by_index(sid)),
-          set->computeValueType());
+    w->enter(set->getInternalName(), w, w->Bdd_var_by_index(sid), boot->getBddStatus(m, w), 0, 0,
+             set->computeStatusType());
+    w->enter(set->getInternalName(), w, w->Bdd_var_by_index(set->getBddValueId(m, w)),
+             w->Bdd_not(w->Bdd_var_by_index(sid)), 0, 0, set->computeValueType());
   }
   if (m->reset_wire != nullptr) learn_constant(w, m, m->reset_wire, w->Bdd_zero(), w->Bdd_one());
   learn_constant(w, m, bootplus, w->Bdd_zero(), w->Bdd_one());
@@ -355,7 +351,7 @@ void Module::learnStatusWireAssertion() {
   for (long id : id_bits(w->ens_exp)) {
     Bddexpression* e = w->slot(id);
     if (e == nullptr || !bdd_initialised(e->bdd_exp)) continue;
-    learn(w, e->my_name(), e->bdd_var, w->Bdd_reduce(e->bdd_exp, assertion), e->getUserType());
+    w->enter(e->my_name(), w, e->bdd_var, w->Bdd_reduce(e->bdd_exp, assertion), 0, 0, e->getUserType());
   }
 }
 

@@ -72,10 +72,7 @@ void learn_value_dependences(Module* m, Signal* s, DataExpr* e) {
     if (sid >= 0) deps.insert(sid);
     if (vid >= 0) deps.insert(vid);
   }
-  for (long id : {s->getBddStatusId(m, w), s->getBddValueId(m, w)}) {
-    Bddexpression* eq = new Bddexpression(id, w, deps, "VALUE_SIGNAL", 0, 0);
-    if (w->slot(id) != eq) delete eq;
-  }
+  for (long id : {s->getBddStatusId(m, w), s->getBddValueId(m, w)}) w->enter(id, w, deps, "VALUE_SIGNAL", 0, 0);
 }
 
 }  // namespace

@@ -173,10 +173,8 @@ void defineFirstOccurrence(Signal* s, SignalRef* r, Module* m, Bddexpressionwood
     return;
   }
   for (auto [id, def, kind] : {std::make_tuple(sid, status, s->computeStatusType()),
-                               std::make_tuple(vid, value, s->computeValueType())}) {
-    Bddexpression* e = new Bddexpression(s->getInternalName(), w, w->Bdd_var_by_index(id), def, 0, 0, kind);
-    if (w->slot(id) != e) delete e;
-  }
+                               std::make_tuple(vid, value, s->computeValueType())})
+    w->enter(s->getInternalName(), w, w->Bdd_var_by_index(id), def, 0, 0, kind);
 }
 
 }  // namespace

@@ -23,17 +23,11 @@ void warn(const std::string& text) { fl_report_S(forms_box_kind::message, text);
 
 [[noreturn]] void abortCompilation(const std::string& text) { fl_exit_S(forms_box_kind::message, text, 1); }
 
-// var := def in w, kind given; the equation is destroyed when w refuses it.
-void define(Bddexpressionwood* w, const std::string& name, bdd var, bdd def, int kind) {
-  Bddexpression* e = new Bddexpression(name, w, var, def, 0, 0, kind);
-  if (w->slot(e->my_index_var()) != e) delete e;
-}
-
 // The equation of x's current status variable in w, made x := false (STAT) when absent.
 Bddexpression* statusEquation(Signal* x, Module* m, Bddexpressionwood* w) {
   bdd var = x->getBddStatus(m, w);
   if (Bddexpression* e = w->exp_by_bdd(var)) return e;
-  define(w, x->getInternalName(), var, w->Bdd_zero(), Compilation::STAT);
+  w->enter(x->getInternalName(), w, var, w->Bdd_zero(), 0, 0, Compilation::STAT);
   return w->exp_by_bdd(var);
 }
 
@@ -47,8 +41,8 @@ bdd isTrue(Signal* x, Module* m, Bddexpressionwood* w) {
 // A wire's two equations: status := f, value := NOT f.
 void defineWire(Signal* s, bdd f, Module* m, Bddexpressionwood* w, int status_kind, int value_kind) {
   std::string name = s->getName(m, w);
-  define(w, name, s->getBddStatus(m, w), f, status_kind);
-  define(w, name, s->getBddValue(m, w), w->Bdd_not(f), value_kind);
+  w->enter(name, w, s->getBddStatus(m, w), f, 0, 0, status_kind);
+  w->enter(name, w, s->getBddValue(m, w), w->Bdd_not(f), 0, 0, value_kind);
 }
 
 const std::string& sourceName(const Transition* t) {
@@ -303,8 +297,8 @@ struct AutomatonCompile {
   void defineNextStates(const std::vector<Signal*>& next) {
     for (int i = 0; i < k; ++i) {
       Signal* x = next[static_cast<size_t>(i)];
-      define(W, x->getInternalName(), x->getBddStatus(m, W), one[i], Compilation::SREG);
-      define(W, x->getInternalName(), x->getBddValue(m, W), W->Bdd_not(one[i]), Compilation::VREG);
+      W->enter(x->getInternalName(), W, x->getBddStatus(m, W), one[i], 0, 0, Compilation::SREG);
+      W->enter(x->getInternalName(), W, x->getBddValue(m, W), W->Bdd_not(one[i]), 0, 0, Compilation::VREG);
     }
     for (auto& entry : *a.state_table)
       for (Signal* x : entry.second->moore) orStatus(x, in(entry.second->code, nxt), m, W);

@@ -249,8 +249,7 @@ void orInto(Signal* a, Signal* x, Module* m, EquationTable* t) {
       e->append_or_exp(vars[i]);
       continue;
     }
-    Bddexpression* e = new Bddexpression(a->getInternalName(), w, w->Bdd_var_by_index(ids[i]), vars[i], 0, 0, kinds[i]);
-    if (w->slot(ids[i]) != e) delete e;
+    w->enter(a->getInternalName(), w, w->Bdd_var_by_index(ids[i]), vars[i], 0, 0, kinds[i]);
   }
 }
 

@@ -336,6 +336,14 @@ class Bddexpressionwood {
   void settle();
 
   // ----- learning and forgetting -----
+  // Constructs an equation of this system from args (the construction learns it) and keeps it
+  // when learning took it into the table, else destroys it: the entered equation, or null.
+  template <class... Args>
+  Bddexpression* enter(Args&&... args) {
+    auto e = std::make_unique<Bddexpression>(std::forward<Args>(args)...);
+    long k = e->my_index_var();
+    return valid_id(k) && slot(k) == e.get() ? e.release() : nullptr;
+  }
   void learn_expression(Bddexpression* e);
   void learn_abstract_expression(Bddexpression* e, std::set<long>* readers);
   void forget_expression_by_bddid(long id);
@@ -581,7 +589,6 @@ class Bddexpressionwood {
   void copy_from(const Bddexpressionwood& src);
   void destroy_contents();
   void release(Bddexpression* e);
-  bool adopt(Bddexpression* e);  // deletes e when learning refused it; true when it is in the table
   void destroy_equation(long id);
   void clean_reader_table();
   bool in_keep(const std::list<int>& keep, int usertype) const;

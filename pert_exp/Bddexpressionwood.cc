@@ -365,13 +365,6 @@ void Bddexpressionwood::release(Bddexpression* e) {
   if (e != nullptr) released.insert(e);
 }
 
-bool Bddexpressionwood::adopt(Bddexpression* e) {
-  long k = e->my_index_var();
-  if (valid_id(k) && slot(k) == e) return true;
-  delete e;
-  return false;
-}
-
 void Bddexpressionwood::learn_expression(Bddexpression* e) {
   learn_abstract_expression(e, nullptr);
 }

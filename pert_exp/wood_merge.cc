@@ -126,7 +126,7 @@ void Bddexpressionwood::Include_wood_instance(Bddexpressionwood& instance, std::
       if (e->abstraction == 0) {
         bdd var = man->Bdd_var_by_name(var_name);
         bdd f = bdd_initialised(e->bdd_exp) ? man->Bdd_replace_vars(e->bdd_exp, map.data()) : bdd();
-        adopt(new Bddexpression(e->name + suffix, this, var, f, e->exp_def, e->earliest_date, late, e->usertype));
+        enter(e->name + suffix, this, var, f, e->exp_def, e->earliest_date, late, e->usertype);
       } else {
         long k = man->Index_var_by_name(var_name);
         std::set<long> deps = renumbered(e->vars_dependance, map);
@@ -134,7 +134,7 @@ void Bddexpressionwood::Include_wood_instance(Bddexpressionwood& instance, std::
           for (long r : renumbered(instance.readers(id), map))
             if (valid_id(r)) reader_set(k).insert(r);
         std::set<long> no_readers;
-        adopt(new Bddexpression(k, this, &no_readers, &deps, e->exp_def, e->earliest_date, late));
+        enter(k, this, &no_readers, &deps, e->exp_def, e->earliest_date, late);
       }
     }
   } else {
@@ -156,12 +156,11 @@ void Bddexpressionwood::Include_wood_instance(Bddexpressionwood& instance, std::
         bdd var = bdd_initialised(e->bdd_var) ? Bdd_isomorphe(man, im, e->bdd_var, map.data()) : bdd();
         bdd rhs = e->bdd_exp;
         bdd f = bdd_initialised(rhs) ? Bdd_isomorphe(man, im, rhs, map.data()) : bdd();
-        adopt(new Bddexpression(e->name + suffix, this, var, f, e->exp_def, e->earliest_date, late, e->usertype));
+        enter(e->name + suffix, this, var, f, e->exp_def, e->earliest_date, late, e->usertype);
       } else {
         std::set<long> deps = renumbered(e->vars_dependance, map);
-        Bddexpression* copy =
-            new Bddexpression(man->Index_var_by_name(var_name), this, deps, e->exp_def, e->earliest_date, late);
-        if (adopt(copy)) copy->usertype = e->usertype;
+        long k = man->Index_var_by_name(var_name);
+        if (Bddexpression* copy = enter(k, this, deps, e->exp_def, e->earliest_date, late)) copy->usertype = e->usertype;
       }
     }
   }

@@ -431,11 +431,9 @@ std::set<long> Bddexpressionwood::loop_breaking(std::set<long> eligible, int& ok
       e->Shannon_expand(cut, t, el);
       // The then copy before the else copy: node ids follow that order.
       if (t >= 0)
-        adopt(new Bddexpression(man->Name_var_by_index(t), this, man->Bdd_var_by_index(t), man->Bdd_reduce(f, x), 0,
-                                0));
+        enter(man->Name_var_by_index(t), this, man->Bdd_var_by_index(t), man->Bdd_reduce(f, x), 0, 0);
       if (el >= 0)
-        adopt(new Bddexpression(man->Name_var_by_index(el), this, man->Bdd_var_by_index(el),
-                                man->Bdd_reduce(f, man->Bdd_not(x)), 0, 0));
+        enter(man->Name_var_by_index(el), this, man->Bdd_var_by_index(el), man->Bdd_reduce(f, man->Bdd_not(x)), 0, 0);
       for (long c : {t, el})
         if (c >= 0) {
           ineligible.insert(c);
