@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <ostream>
+#include <vector>
 
 #include "compilation.h"
 #include "g_exit.h"
@@ -258,6 +259,28 @@ DataExpr* DataMethodCall::duplicate() {
 
 DataExpr* DataMethodCall::changeModule(Module* n, Module* o) {
   return new DataMethodCall(method_index, mapArgs(args, [n, o](DataExpr* a) { return a->changeModule(n, o); }));
+}
+
+void data_expression_closure(DataExpr* e, std::set<DataExpr*>& into) {
+  std::vector<DataExpr*> stack{e};
+  while (!stack.empty()) {
+    DataExpr* x = stack.back();
+    stack.pop_back();
+    if (x == nullptr || !into.insert(x).second) continue;
+    if (auto* u = dynamic_cast<DataUnaryOp*>(x)) {
+      stack.push_back(u->getOperand());
+    } else if (auto* b = dynamic_cast<DataBinaryOp*>(x)) {
+      stack.push_back(b->getLeft());
+      stack.push_back(b->getRight());
+    } else if (auto* c = dynamic_cast<DataMethodCall*>(x)) {
+      if (c->getArgs() != nullptr) stack.insert(stack.end(), c->getArgs()->begin(), c->getArgs()->end());
+    }
+  }
+}
+
+void delete_data_node(DataExpr* e) {
+  if (auto* c = dynamic_cast<DataMethodCall*>(e)) delete c->getArgs();
+  delete e;
 }
 
 std::set<Signal*>* DataMethodCall::computeDependencySet() {

@@ -293,6 +293,12 @@ class DataMethodCall : public DataExpr {
   std::list<DataExpr*>* args;
 };
 
+// Adds e and every operand and argument below it to into (a shared one once; null adds nothing).
+void data_expression_closure(DataExpr* e, std::set<DataExpr*>& into);
+// Frees the expression node e with a method call's argument list, not its operands: a tree is
+// freed by freeing each node of its closure.
+void delete_data_node(DataExpr* e);
+
 // ===================================================================================
 // Evaluation-table writer (one per written file)
 // ===================================================================================

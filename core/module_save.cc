@@ -340,24 +340,6 @@ void writeDataSection(std::ostream& os) {
   os << "end:" << std::endl << std::endl;
 }
 
-// Frees a copy made for one binding line (each node once).
-void freeCopy(DataExpr* e, std::set<DataExpr*>& freed) {
-  if (e == nullptr || !freed.insert(e).second) return;
-  if (e->isDataBinaryOp()) {
-    freeCopy(static_cast<DataBinaryOp*>(e)->getLeft(), freed);
-    freeCopy(static_cast<DataBinaryOp*>(e)->getRight(), freed);
-  } else if (e->isDataUnaryOp()) {
-    freeCopy(static_cast<DataUnaryOp*>(e)->getOperand(), freed);
-  } else if (e->isDataMethod()) {
-    std::list<DataExpr*>* args = static_cast<DataMethodCall*>(e)->getArgs();
-    if (args != nullptr) {
-      for (DataExpr* a : *args) freeCopy(a, freed);
-      delete args;
-    }
-  }
-  delete e;
-}
-
 }  // namespace
 
 void Module::printBinding(std::ostream& os, long* renumbering) {
@@ -365,47 +347,46 @@ void Module::printBinding(std::ostream& os, long* renumbering) {
   Bddexpressionwood* w = getBddWood();
   long size = renumberingSize(w);
   DataEvalTable table(renumbering, size, this);
-  std::vector<DataExpr*> copies;
+  // The copies made for the binding lines, freed on every way out (each node once).
+  struct Copies : std::vector<DataExpr*> {
+    ~Copies() {
+      std::set<DataExpr*> nodes;
+      for (DataExpr* c : *this) data_expression_closure(c, nodes);
+      for (DataExpr* e : nodes) delete_data_node(e);
+    }
+  } copies;
   std::ostringstream text;
-  try {
-    text << "binding:" << std::endl;
-    for (auto& entry : *data_table) {
-      DataBinding* b = entry.second;
-      Signal* s = b->getSignal();
-      Signal* clock = b->getClock();
-      if (s->is_local || s->is_wire || s->is_output) {
-        // One line per occurrence, each with its own copy of the value expression.
-        std::list<long> ids = s->getAllBddId(this, w);
-        for (auto it = ids.begin(); it != ids.end();) {
-          long sid = *it++;
-          long vid = it != ids.end() ? *it++ : -1;
-          copies.push_back(b->getValue()->duplicate());
-          text << "   (" << table.fileNumber(sid) << ", " << table.fileNumber(vid) << "): value: "
-               << table.reference(copies.back());
-          if (clock != nullptr)
-            text << " clock: (" << table.fileNumber(clock->getInitialBddStatusId(this, w)) << ", "
-                 << table.fileNumber(clock->getInitialBddValueId(this, w)) << ")";
-          text << ";" << std::endl;
-        }
-      } else {
-        text << "   (" << table.fileNumber(s->getBddStatusId(this, w)) << ", "
-             << table.fileNumber(s->getBddValueId(this, w)) << "): value: " << table.reference(b->getValue());
+  text << "binding:" << std::endl;
+  for (auto& entry : *data_table) {
+    DataBinding* b = entry.second;
+    Signal* s = b->getSignal();
+    Signal* clock = b->getClock();
+    if (s->is_local || s->is_wire || s->is_output) {
+      // One line per occurrence, each with its own copy of the value expression.
+      std::list<long> ids = s->getAllBddId(this, w);
+      for (auto it = ids.begin(); it != ids.end();) {
+        long sid = *it++;
+        long vid = it != ids.end() ? *it++ : -1;
+        copies.push_back(b->getValue()->duplicate());
+        text << "   (" << table.fileNumber(sid) << ", " << table.fileNumber(vid) << "): value: "
+             << table.reference(copies.back());
         if (clock != nullptr)
-          text << " clock: (" << table.fileNumber(clock->getBddStatusId(this, w)) << ", "
-               << table.fileNumber(clock->getBddValueId(this, w)) << ")";
+          text << " clock: (" << table.fileNumber(clock->getInitialBddStatusId(this, w)) << ", "
+               << table.fileNumber(clock->getInitialBddValueId(this, w)) << ")";
         text << ";" << std::endl;
       }
+    } else {
+      text << "   (" << table.fileNumber(s->getBddStatusId(this, w)) << ", "
+           << table.fileNumber(s->getBddValueId(this, w)) << "): value: " << table.reference(b->getValue());
+      if (clock != nullptr)
+        text << " clock: (" << table.fileNumber(clock->getBddStatusId(this, w)) << ", "
+             << table.fileNumber(clock->getBddValueId(this, w)) << ")";
+      text << ";" << std::endl;
     }
-    text << "end:" << std::endl << std::endl << "evaltable:" << std::endl;
-    table.writeEntries(text);
-    text << "end:" << std::endl << std::endl;
-  } catch (...) {
-    std::set<DataExpr*> freed;
-    for (DataExpr* c : copies) freeCopy(c, freed);
-    throw;
   }
-  std::set<DataExpr*> freed;
-  for (DataExpr* c : copies) freeCopy(c, freed);
+  text << "end:" << std::endl << std::endl << "evaltable:" << std::endl;
+  table.writeEntries(text);
+  text << "end:" << std::endl << std::endl;
   os << text.str();
 }
 

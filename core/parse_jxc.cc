@@ -63,7 +63,7 @@ void class_jxc_parser::discard_module() {
   parts.signals.insert(declared_signals.begin(), declared_signals.end());
   if (registers != nullptr) parts.registers.insert(registers->begin(), registers->end());
   if (binding_section)
-    for (auto& entry : binding_section->built_expressions()) jxc_expression_closure(entry.second, parts.expressions);
+    for (auto& entry : binding_section->built_expressions()) data_expression_closure(entry.second, parts.expressions);
   declared_signals.clear();
   inputs.clear();
   outputs.clear();
@@ -85,13 +85,13 @@ void jxc_read_parts::add_module(const Module* m) {
   if (m->data_table == nullptr) return;
   for (auto& entry : *m->data_table) {
     bindings.insert(entry.second);
-    if (entry.second != nullptr) jxc_expression_closure(entry.second->getValue(), expressions);
+    if (entry.second != nullptr) data_expression_closure(entry.second->getValue(), expressions);
   }
   bindings.erase(nullptr);
 }
 
 void jxc_free_read_module(Module* m, const jxc_read_parts& parts) {
-  for (DataExpr* e : parts.expressions) jxc_delete_expression(e);
+  for (DataExpr* e : parts.expressions) delete_data_node(e);
   for (DataBinding* b : parts.bindings) delete b;
   for (regclass* r : parts.registers) delete r;
   for (Signal* s : parts.signals) {

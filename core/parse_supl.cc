@@ -436,36 +436,14 @@ void binding_declaration_parse::bind_all(Module* m) {
 void binding_declaration_parse::drop_replaced(Module* m) {
   if (replaced_values.empty()) return;
   std::set<DataExpr*> used, dropped, mine;
-  for (auto& entry : *m->getDataTable()) jxc_expression_closure(entry.second->getValue(), used);
-  for (DataExpr* e : replaced_values) jxc_expression_closure(e, dropped);
+  for (auto& entry : *m->getDataTable()) data_expression_closure(entry.second->getValue(), used);
+  for (DataExpr* e : replaced_values) data_expression_closure(e, dropped);
   replaced_values.clear();
   for (auto& entry : built) mine.insert(entry.second);
   for (auto it = built.begin(); it != built.end();)
     it = dropped.count(it->second) != 0 && used.count(it->second) == 0 ? built.erase(it) : std::next(it);
   for (DataExpr* e : dropped)
-    if (used.count(e) == 0 && mine.count(e) != 0) jxc_delete_expression(e);
-}
-
-void jxc_expression_closure(DataExpr* e, std::set<DataExpr*>& into) {
-  std::vector<DataExpr*> stack{e};
-  while (!stack.empty()) {
-    DataExpr* x = stack.back();
-    stack.pop_back();
-    if (x == nullptr || !into.insert(x).second) continue;
-    if (auto* u = dynamic_cast<DataUnaryOp*>(x)) {
-      stack.push_back(u->getOperand());
-    } else if (auto* b = dynamic_cast<DataBinaryOp*>(x)) {
-      stack.push_back(b->getLeft());
-      stack.push_back(b->getRight());
-    } else if (auto* c = dynamic_cast<DataMethodCall*>(x)) {
-      if (c->getArgs() != nullptr) stack.insert(stack.end(), c->getArgs()->begin(), c->getArgs()->end());
-    }
-  }
-}
-
-void jxc_delete_expression(DataExpr* e) {
-  if (auto* c = dynamic_cast<DataMethodCall*>(e)) delete c->getArgs();
-  delete e;
+    if (used.count(e) == 0 && mine.count(e) != 0) delete_data_node(e);
 }
 
 void binding_declaration_parse::print(std::ostream& os) const {

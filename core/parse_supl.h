@@ -113,11 +113,6 @@ class jxc_node_table {
 void jxc_bddexpression_convert(Bddexpressionwood* wood, jxc_node_table& table, long earliest, long latest,
                                long var, long node, int link, const std::list<long>* ids);
 
-// Adds e and every operand and argument below it to into (a shared one once; null adds nothing).
-void jxc_expression_closure(DataExpr* e, std::set<DataExpr*>& into);
-// Frees the expression node e with a method call's argument list, not its operands.
-void jxc_delete_expression(DataExpr* e);
-
 // ---------------------------------------------------------------------------------------------
 // Evaluation nodes and bindings
 // ---------------------------------------------------------------------------------------------
