@@ -1,5 +1,6 @@
 // Merging of equation systems: the inclusion of an instance under a name suffix, the suppression of
 // one local and the set of the variables a system uses.
+#include <algorithm>
 #include <iostream>
 #include <iterator>
 
@@ -109,60 +110,50 @@ void Bddexpressionwood::Include_wood_instance(Bddexpressionwood& instance, std::
   std::set<long> u = used_variables(instance);
   auto suffixed = [&](long v) { return im->Name_var_by_index(v) + suffix; };
 
-  if (im == man) {
+  // Variables are mapped by index, right sides rebuilt over the map: in the same manager by
+  // replacing variables (each copied variable found by its name), else by an isomorphic copy.
+  bool same = im == man;
+  std::vector<long> map;
+  if (same) {
     for (long v : u) New_var_last(suffixed(v));
-    std::vector<long> map(static_cast<size_t>(nb_var_bdd));
+    map.resize(static_cast<size_t>(nb_var_bdd));
     for (long i = 0; i < nb_var_bdd; ++i) map[static_cast<size_t>(i)] = i;
     for (long v : u) {
       long k = man->Index_var_by_name(suffixed(v));
       if (v >= 0 && v < nb_var_bdd && k >= 0) map[static_cast<size_t>(v)] = k;
     }
-    id_bits ids = instance.ens_exp;
-    for (long id : ids) {
-      Bddexpression* e = instance.slot(id);
-      if (e == nullptr) continue;
-      std::string var_name = e->my_bddname() + suffix;
-      long late = instance_latest(instance, *e);
-      if (e->abstraction == 0) {
-        bdd var = man->Bdd_var_by_name(var_name);
-        bdd f = bdd_initialised(e->bdd_exp) ? man->Bdd_replace_vars(e->bdd_exp, map.data()) : bdd();
-        enter(e->name + suffix, this, var, f, e->exp_def, e->earliest_date, late, e->usertype);
-      } else {
-        long k = man->Index_var_by_name(var_name);
-        std::set<long> deps = renumbered(e->vars_dependance, map);
-        if (valid_id(k) && instance.valid_id(id))
-          for (long r : renumbered(instance.readers(id), map))
-            if (valid_id(r)) reader_set(k).insert(r);
-        std::set<long> no_readers;
-        enter(k, this, &no_readers, &deps, e->exp_def, e->earliest_date, late);
-      }
-    }
   } else {
-    std::vector<long> map(static_cast<size_t>(instance.nb_var_bdd > im->Nb_bdd_vars() ? instance.nb_var_bdd
-                                                                                         : im->Nb_bdd_vars()),
-                          -1);
+    map.assign(static_cast<size_t>(std::max(instance.nb_var_bdd, im->Nb_bdd_vars())), -1);
     for (long v : u) {
       bdd nv = New_var_last(suffixed(v));
       if (v >= 0 && v < static_cast<long>(map.size())) map[static_cast<size_t>(v)] = man->Bdd_if_index(nv);
     }
-    id_bits ids = instance.ens_exp;
-    for (long id : ids) {
-      Bddexpression* e = instance.slot(id);
-      if (e == nullptr) continue;
-      std::string var_name = e->my_bddname() + suffix;
-      long late = instance_latest(instance, *e);
-      if (e->abstraction == 0) {
-        // Variable before right side, in named temporaries: node ids follow the order of the copies.
-        bdd var = bdd_initialised(e->bdd_var) ? Bdd_isomorphe(man, im, e->bdd_var, map.data()) : bdd();
-        bdd rhs = e->bdd_exp;
-        bdd f = bdd_initialised(rhs) ? Bdd_isomorphe(man, im, rhs, map.data()) : bdd();
-        enter(e->name + suffix, this, var, f, e->exp_def, e->earliest_date, late, e->usertype);
-      } else {
-        std::set<long> deps = renumbered(e->vars_dependance, map);
-        long k = man->Index_var_by_name(var_name);
-        if (Bddexpression* copy = enter(k, this, deps, e->exp_def, e->earliest_date, late)) copy->usertype = e->usertype;
-      }
+  }
+  auto copied = [&](bdd f) {
+    if (!bdd_initialised(f)) return bdd();
+    return same ? man->Bdd_replace_vars(f, map.data()) : Bdd_isomorphe(man, im, f, map.data());
+  };
+  id_bits ids = instance.ens_exp;
+  for (long id : ids) {
+    Bddexpression* e = instance.slot(id);
+    if (e == nullptr) continue;
+    std::string var_name = e->my_bddname() + suffix;
+    long late = instance_latest(instance, *e);
+    if (e->abstraction == 0) {
+      // Variable before right side, in named temporaries: node ids follow the order of the copies.
+      bdd var = same ? man->Bdd_var_by_name(var_name) : copied(e->bdd_var);
+      bdd f = copied(e->bdd_exp);
+      enter(e->name + suffix, this, var, f, e->exp_def, e->earliest_date, late, e->usertype);
+      continue;
     }
+    long k = man->Index_var_by_name(var_name);
+    std::set<long> deps = renumbered(e->vars_dependance, map);
+    // In the same manager the readers come along, in another the kind.
+    if (same && valid_id(k) && instance.valid_id(id))
+      for (long r : renumbered(instance.readers(id), map))
+        if (valid_id(r)) reader_set(k).insert(r);
+    Bddexpression* copy = enter(k, this, deps, e->exp_def, e->earliest_date, late);
+    if (copy != nullptr && !same) copy->usertype = e->usertype;
   }
   instance.update_bdd_vars();
   if (instance.nb_level > nb_level) nb_level = instance.nb_level;
