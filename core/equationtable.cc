@@ -21,7 +21,9 @@
 
 namespace {
 
-bool initialised(const bdd& f) { return f.node() != nullptr && f.link_type() != 0; }
+// f reaches a node through a plain or complemented link, whatever its manager (bdd_initialised
+// asks for a manager and a node, not for the link).
+bool links_a_node(const bdd& f) { return f.node() != nullptr && f.link_type() != 0; }
 
 bool has_entry(const Signal* s, Bddexpressionwood* w) {
   return s->occurrence_table != nullptr && s->occurrence_table->count(w) != 0;
@@ -176,7 +178,7 @@ void EquationTable::add(Bddexpression* eq, Module* m) {
   bdd var = Bdd_isomorphe_by_name(w->man, from->man, eq->bdd_var);
   bdd def = Bdd_isomorphe_by_name(w->man, from->man, eq->bdd_exp);
   long late = 0;
-  if (initialised(eq->bdd_var)) {
+  if (links_a_node(eq->bdd_var)) {
     long k = from->Bdd_if_index(eq->bdd_var);
     if (k >= 0 && k < from->nb_var_bdd) late = from->latest(k);
   }
@@ -471,7 +473,7 @@ void EquationTable::cond(Signal* c, Module* m) {
     if (id >= w->Nb_bdd_vars()) throw IllegalOperationException("EquationTable::id out of bounds", nullptr);
     Bddexpression* eq = w->slot(id);
     // An abstract equation has no BDD definition to condition.
-    if (eq == nullptr || !initialised(eq->bdd_exp)) return;
+    if (eq == nullptr || !links_a_node(eq->bdd_exp)) return;
     if (!guarded) {
       guard = c->getBddValue(m, w);
       guarded = true;
