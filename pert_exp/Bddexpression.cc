@@ -151,12 +151,12 @@ bool Bddexpression::void_when_unchanged(int kind) const {
   if (m->Renamed() || !bdd_owned_by(r.base_, m)) return false;
   if (!r.pending_.empty()) {
     // The merge appends the copy's terms, all known here, unless operators differ (a fold).
-    return kind != 0 && r.pending_kind_ == kind && dependences_current();
+    return kind != replace_op && r.pending_kind_ == kind && dependences_current();
   }
   // An absorbing right side takes the merge's other path.
   bool one = m->Bdd_is_tautology(r.base_, 1) != 0;
   bool zero = m->Bdd_is_tautology(r.base_, 0) != 0;
-  return !((kind != 2 && one) || (kind != 1 && zero));
+  return !((kind != and_op && one) || (kind != or_op && zero));
 }
 
 bool Bddexpression::merge_back_is_void(int kind) {
@@ -406,7 +406,7 @@ Bddexpression::RightSide& Bddexpression::RightSide::operator=(const bdd& f) {
   base_ = f;
   pending_.clear();
   depth_.clear();
-  pending_kind_ = 0;
+  pending_kind_ = replace_op;
   owner_->dependences_superset = false;
   return *this;
 }
@@ -441,7 +441,7 @@ void Bddexpression::fold_pending() {
     bdd fold = translate(m, r.pending_[order.front()]);
     auto with = [&](const bdd& f) {
       bddpp_manager* there = f.manager_ref() != m ? f.manager_ref() : nullptr;
-      if (r.pending_kind_ == 1)
+      if (r.pending_kind_ == or_op)
         fold = there != nullptr ? m->Bdd_or_from(there, f, fold) : m->Bdd_or(f, fold);
       else
         fold = there != nullptr ? m->Bdd_and_from(there, f, fold) : m->Bdd_and(f, fold);
@@ -451,7 +451,7 @@ void Bddexpression::fold_pending() {
     r.base_ = fold;
     r.pending_.clear();
     r.depth_.clear();
-    r.pending_kind_ = 0;
+    r.pending_kind_ = replace_op;
     if (!dependences_superset) {
       dependences_of = r.base_;
       dependences_size = vars_dependance.size();
@@ -479,7 +479,7 @@ bool Bddexpression::defer_terms(int kind, const std::vector<bdd>& terms) {
   RightSide& r = bdd_exp;
   // A base still the original's stays there (see materialize): the terms are this manager's.
   if (!bdd_owned_by(r.base_, r.foreign_ ? r.base_.manager_ref() : m)) return false;
-  int absorbing = kind == 1 ? 1 : 0;
+  int absorbing = kind == or_op ? 1 : 0;
   for (const bdd& g : terms)
     if (!bdd_owned_by(g, m) || m->Bdd_is_tautology(g, absorbing) != 0) return false;
   if (!r.pending_.empty() && r.pending_kind_ != kind) fold_pending();
@@ -631,7 +631,7 @@ class known_terms {
 }  // namespace
 
 void Bddexpression::merge_right_side(int kind, Bddexpression& e) {
-  const char* op = kind == 1 ? "append_or_exp" : "append_and_exp";
+  const char* op = kind == or_op ? "append_or_exp" : "append_and_exp";
   bddpp_manager* from = e.my_bdd_manager();
   if (!has_manager() || from == nullptr) {
     change_right_side(op, kind, bdd());
@@ -667,7 +667,7 @@ void Bddexpression::merge_right_side(int kind, Bddexpression& e) {
   change_right_side(op, kind, translated ? base_here : Bdd_isomorphe_by_name(m, f_man, f));
 }
 
-// kind 0: replace, 1: or, 2: and. Keeps the wood's reader table exact, touching only the
+// kind: replace_op, or_op or and_op. Keeps the wood's reader table exact, touching only the
 // readers of the variables that the right side gains or loses (an or-merge into a long
 // equation changes one or two of them).
 void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
@@ -676,7 +676,7 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
     std::cerr << "   no wood defined! Aborted  ..." << std::endl;
     return;
   }
-  if (kind != 0 && defer_appends && defer_terms(kind, {g})) return;
+  if (kind != replace_op && defer_appends && defer_terms(kind, {g})) return;
   fold_pending();
   Bddexpressionwood* wood = pw;
   bddpp_manager* m = wood->man;
@@ -684,22 +684,22 @@ void Bddexpression::change_right_side(const char* op, int kind, const bdd& g) {
   bool keyed = wood->valid_id(k);
   // An or (and) of two right sides of disjoint supports, neither of them one (zero), depends
   // on every variable of both: the support of g, found by a walk of g alone, is added.
-  bool merged = kind != 0 && dependences_current() && bdd_initialised(g) && g.manager_ref() == m;
+  bool merged = kind != replace_op && dependences_current() && bdd_initialised(g) && g.manager_ref() == m;
   std::set<long> added;
   if (merged) {
-    int absorbing = kind == 1 ? 1 : 0;
+    int absorbing = kind == or_op ? 1 : 0;
     merged = m->Bdd_is_tautology(bdd_exp, absorbing) == 0 && m->Bdd_is_tautology(g, absorbing) == 0;
     if (merged) added = m->set_of_index_depend_on(g);
     for (auto it = added.begin(); merged && it != added.end(); ++it) merged = vars_dependance.count(*it) == 0;
   }
   std::set<long> before;
   if (keyed && !merged) before = vars_dependance.release();
-  if (kind == 0) {
+  if (kind == replace_op) {
     bdd_exp = g;
   } else if (!bdd_initialised(bdd_exp.get())) {
     bdd_exp = g;
   } else {
-    bdd_exp = kind == 1 ? m->Bdd_or(bdd_exp, g) : m->Bdd_and(bdd_exp, g);
+    bdd_exp = kind == or_op ? m->Bdd_or(bdd_exp, g) : m->Bdd_and(bdd_exp, g);
   }
   abstraction = 0;
   if (merged) {
@@ -779,11 +779,11 @@ void Bddexpression::walk_after_change(long k, bool merged, const std::set<long>&
   }
 }
 
-void Bddexpression::setBddExp(bdd f) { change_right_side("setBddExp", 0, f); }
+void Bddexpression::setBddExp(bdd f) { change_right_side("setBddExp", replace_op, f); }
 
-void Bddexpression::append_or_exp(bdd g) { change_right_side("append_or_exp", 1, g); }
+void Bddexpression::append_or_exp(bdd g) { change_right_side("append_or_exp", or_op, g); }
 
-void Bddexpression::append_and_exp(bdd g) { change_right_side("append_and_exp", 2, g); }
+void Bddexpression::append_and_exp(bdd g) { change_right_side("append_and_exp", and_op, g); }
 
 void Bddexpression::setBddExp(bdd f, long early, long late) {
   if (!has_manager()) {

@@ -38,6 +38,11 @@ class Bddexpressionwood;
 
 class Bddexpression {
  public:
+  // The operator of a change of the right side (the int kind of the functions below): replace,
+  // OR or AND. replace_op also stands for no terms pending, and for either operator in the
+  // merge-back tests.
+  enum op_kind { replace_op = 0, or_op = 1, and_op = 2 };
+
   // The right side. append_or_exp (append_and_exp) only records its term while the terms
   // pending are of the same operator; every read folds them in first. An or-chain built by
   // n appends of terms on ever newer variables (each at the bottom of the order) then costs
@@ -61,7 +66,7 @@ class Bddexpression {
     mutable bdd base_;                  // the right side less the pending terms
     mutable std::vector<bdd> pending_;  // in append order
     mutable std::vector<long> depth_;   // each pending term's deepest variable (-1: none)
-    mutable int pending_kind_ = 0;      // 1: or, 2: and; 0 when none are pending
+    mutable int pending_kind_ = replace_op;  // or_op, and_op; replace_op when none are pending
     // true: base_ (and the owner's dependences_of) are still the handles of the equation this
     // one was copied from, in that equation's manager, and so are the pending terms but those
     // appended since; every read but an append or a merge back translates them first (see
@@ -153,7 +158,7 @@ class Bddexpression {
   void setBddExp(bdd f);
   void append_or_exp(bdd g);
   void append_and_exp(bdd g);
-  // This right side OR (kind 1) or AND (kind 2) the right side of e, an equation of another
+  // This right side OR (or_op) or AND (and_op) the right side of e, an equation of another
   // system, translated by variable names. When both carry the same folded part and only
   // terms of that operator pending, only e's pending terms that this one lacks are appended.
   void merge_right_side(int kind, Bddexpression& e);
@@ -168,15 +173,16 @@ class Bddexpression {
   uint64_t copied_stamp() const { return origin_stamp_; }
   uint64_t stamp() const { return bdd_exp.stamp_; }
   // Whether merging back a copy of this equation that neither side changed since, with
-  // operator kind (0: either), changes nothing here but may make nodes: this state takes
-  // the merge's path that only appends the copy's terms, all known here.
+  // operator kind (replace_op: either), changes nothing here but may make nodes: this state
+  // takes the merge's path that only appends the copy's terms, all known here.
   bool void_when_unchanged(int kind) const;
   // The same, making no node either: this state was merged back once already (every node
   // its translation makes exists since, and nodes are never freed), and the system is known
   // to be acyclic (otherwise the merge's walks may report a cycle).
   bool merge_back_is_void(int kind);
-  // After merging back such a copy with operator kind (0: either): when the merge left this
-  // equation as it was and void_when_unchanged holds, later merges of this state are void.
+  // After merging back such a copy with operator kind (replace_op: either): when the merge
+  // left this equation as it was and void_when_unchanged holds, later merges of this state
+  // are void.
   void note_merged_back(uint64_t stamp_before, int kind);
   // The same for a copy of an earlier state of this equation, the state of stamp `origin`,
   // that neither side changed since it was copied: once such a merge with operator kind left
@@ -250,7 +256,7 @@ class Bddexpression {
   // See note_absorbed: the earlier state merged back, this equation's stamp then, the operator.
   uint64_t absorbed_origin_ = 0;
   uint64_t absorbed_at_ = 0;
-  int absorbed_kind_ = 0;
+  int absorbed_kind_ = replace_op;
   // When this equation's change was last recorded by its wood (see Bddexpressionwood::changes_).
   uint64_t logged_stamp_ = 0;
   // A new stamp, the change recorded by the wood whose table holds this equation.
