@@ -189,8 +189,8 @@ void jxc_bddexpression_convert(Bddexpressionwood* wood, jxc_node_table& table, l
   if (node != -3) {
     if (link != 1 && link != -1) throw jxc_file_error("equation link type " + num(link) + " is neither 1 nor -1");
     bdd_node* root = table.build(node, man);
-    new Bddexpression(man->Name_var_by_index(var), wood, man->Bdd_var_by_index(var), bdd(man, link, root), earliest,
-                      latest);
+    wood->enter(man->Name_var_by_index(var), wood, man->Bdd_var_by_index(var), bdd(man, link, root), earliest,
+                latest);
     return;
   }
   std::set<long> deps;
@@ -199,7 +199,7 @@ void jxc_bddexpression_convert(Bddexpressionwood* wood, jxc_node_table& table, l
       if (id < 0 || id >= nb_vars) throw jxc_file_error("dependence on unknown variable " + num(id));
       deps.insert(id);
     }
-  new Bddexpression(var, wood, deps, "VALUE_SIGNAL", earliest, latest);
+  wood->enter(var, wood, deps, "VALUE_SIGNAL", earliest, latest);
 }
 
 // =============================================================================================
