@@ -61,6 +61,13 @@ long find_or_append(Bddexpressionwood* w, const std::string& name) {
   return i;
 }
 
+// r gets the variables of the occurrence called name in w, found or created last.
+void give_variables(SignalManager* sm, SignalRef* r, Bddexpressionwood* w, const std::string& name) {
+  long sid = find_or_append(w, "_s_" + name);
+  long vid = find_or_append(w, "_v_" + name);
+  sm->extendSignalRef(sid, vid, r, w);
+}
+
 }  // namespace
 
 EquationTable::EquationTable() : bdd_expression_wood(nullptr) {}
@@ -203,11 +210,7 @@ void EquationTable::knowSignalOf(const std::string& variable, Bddexpressionwood*
   SignalManager* sm = m->getSignalManager();
   SignalRef* r = sm->getSignalRefByName(occurrence);
   if (r == nullptr) throw IllegalOperationException("EquationTable::add: no Signal ref", occurrence);
-  if (!r->isDefinedWood(w)) {
-    long sid = find_or_append(w, "_s_" + occurrence);
-    long vid = find_or_append(w, "_v_" + occurrence);
-    sm->extendSignalRef(sid, vid, r, w);
-  }
+  if (!r->isDefinedWood(w)) give_variables(sm, r, w, occurrence);
   // Occurrence 0 of a module signal: its current occurrence follows it.
   if (r->getCurrentOccurrence() == 0) {
     Signal* s = m->getSignalFromInternalName(r->getInternalName());
@@ -215,16 +218,34 @@ void EquationTable::knowSignalOf(const std::string& variable, Bddexpressionwood*
   }
 }
 
-void EquationTable::unify(EquationTable* other, Module* m) {
-  if (other == nullptr) return;
-  Bddexpressionwood* w = bdd_expression_wood;
+// The steps of unify: this system w, the other system ow, and what they share between steps.
+struct EquationTable::merge_back {
+  merge_back(EquationTable& t, EquationTable* o, Module* module) : table(t), other(o), m(module) {}
+  EquationTable& table;
+  EquationTable* other;
+  Module* m;
+  Bddexpressionwood* w = table.bdd_expression_wood;
   Bddexpressionwood* ow = other->bdd_expression_wood;
-  if (ow == nullptr) return;
-  if (ow == w) throw IllegalOperationException("EquationTable:unify", "same equation system");
   SignalManager* sm = m->getSignalManager();
-  w->update_bdd_vars();
-  ow->update_bdd_vars();
   long n = ow->Nb_bdd_vars();
+  std::unique_ptr<capture_log>& fork_log = table.fork_log;
+
+  // here stands for the same state as eq, a copy of it (or of the same original) unchanged.
+  static bool same_state(const Bddexpression* eq, const Bddexpression* here) {
+    const Bddexpression* o = eq->copied_from();
+    if (o == nullptr || here == nullptr) return false;
+    if (here == o) return here->stamp() == eq->copied_stamp();
+    return here->copied_from() == o && here->copied_stamp() == eq->copied_stamp();
+  }
+
+  // The state of an earlier stamp of here that eq stands for, unchanged since on eq's side, or 0.
+  static uint64_t earlier_state(const Bddexpression* eq, const Bddexpression* here) {
+    const Bddexpression* o = eq->copied_from();
+    if (o == nullptr) o = eq;
+    if (o != here) return 0;
+    uint64_t origin = eq->copied_from() != nullptr ? eq->copied_stamp() : eq->stamp();
+    return origin != here->stamp() ? origin : 0;
+  }
 
   // The equation of this system, as it was before the merge, that defines the variable
   // called v. Names are unique in a system and variables keep their creation names until
@@ -237,7 +258,7 @@ void EquationTable::unify(EquationTable* other, Module* m) {
   bool by_name_built = false;
   // A copy keeps the indexes of the system it was made from: variable i of the other system
   // is first looked for at index i here.
-  auto equation_here = [&](const std::string& v, long i) -> Bddexpression* {
+  Bddexpression* equation_here(const std::string& v, long i) {
     long k = w->Index_var_by_name(v, i);
     if (k < 0) return nullptr;
     if (w->valid_id(k) && w->Name_var_by_index(k) == v) {
@@ -252,7 +273,7 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     }
     auto found = by_name.find(v);
     return found != by_name.end() ? found->second : nullptr;
-  };
+  }
 
   // The variables the other system had when it was copied, that neither side has changed
   // since, are passed over when merging them back would do nothing: an equation whose merge
@@ -260,15 +281,9 @@ void EquationTable::unify(EquationTable* other, Module* m) {
   // occurrence the branch wrote has anything to merge: the original's occurrences only rise).
   long forked = other->fork_size < 0 ? 0 : std::min(other->fork_size, n);
   std::unordered_set<long> written;
-  if (forked > 0) {
-    // The variables the merge matches to a signal: those of its occurrence 0, or, without a
-    // signal reference, by name.
-    auto named = [&](const std::string& occurrence) {
-      for (const char* prefix : {"_s_", "_v_"}) {
-        long k = ow->Index_var_by_name(prefix + occurrence);
-        if (k >= 0 && k < forked && sm->getSignalRefById(k, ow) == nullptr) written.insert(k);
-      }
-    };
+  // The variables the merge matches to a signal: those of its occurrence 0, or, without a
+  // signal reference, by name.
+  void note_written() {
     std::unordered_set<std::string> seen;
     for (const std::string& internal : Signal::occurrencesWritten(ow)) {
       if (!seen.insert(internal).second) continue;
@@ -277,37 +292,28 @@ void EquationTable::unify(EquationTable* other, Module* m) {
         written.insert(r->getBddStatusId(ow));
         written.insert(r->getBddValueId(ow));
       }
-      named(internal);
-      if (r != nullptr && r->getOriginalName() != internal) named(r->getOriginalName());
+      written_by_name(internal);
+      if (r != nullptr && r->getOriginalName() != internal) written_by_name(r->getOriginalName());
     }
   }
-  // here stands for the same state as eq, a copy of it (or of the same original) unchanged.
-  auto same_state = [](const Bddexpression* eq, const Bddexpression* here) {
-    const Bddexpression* o = eq->copied_from();
-    if (o == nullptr || here == nullptr) return false;
-    if (here == o) return here->stamp() == eq->copied_stamp();
-    return here->copied_from() == o && here->copied_stamp() == eq->copied_stamp();
-  };
+  void written_by_name(const std::string& occurrence) {
+    for (const char* prefix : {"_s_", "_v_"}) {
+      long k = ow->Index_var_by_name(prefix + occurrence);
+      if (k >= 0 && k < forked && sm->getSignalRefById(k, ow) == nullptr) written.insert(k);
+    }
+  }
   // The signal of variable i of the other system, and the operator that merges the value
   // equation of signal s: AND for occurrence 0 of a signal that pre chains in either system
   // (the AND of its occurrences' values; OR would keep only the shorter copy's chain), OR
   // otherwise.
-  auto signal_of = [&](long i) { return signal_of_variable(m, ow, i, ow->Name_var_by_index(i).substr(3)); };
-  auto value_operator = [&](Signal* s) { return chained_by_pre(s, ow) || chained_by_pre(s, w) ? 2 : 1; };
-  // The state of an earlier stamp of here that eq stands for, unchanged since on eq's side, or 0.
-  auto earlier_state = [](const Bddexpression* eq, const Bddexpression* here) -> uint64_t {
-    const Bddexpression* o = eq->copied_from();
-    if (o == nullptr) o = eq;
-    if (o != here) return 0;
-    uint64_t origin = eq->copied_from() != nullptr ? eq->copied_stamp() : eq->stamp();
-    return origin != here->stamp() ? origin : 0;
-  };
-  auto merge_operator = [&](long i, int kind) {
+  Signal* signal_of(long i) { return signal_of_variable(m, ow, i, ow->Name_var_by_index(i).substr(3)); }
+  int value_operator(Signal* s) { return chained_by_pre(s, ow) || chained_by_pre(s, w) ? 2 : 1; }
+  int merge_operator(long i, int kind) {
     return Compilation::isStatusType(kind) ? 1 : Compilation::isValueType(kind) ? value_operator(signal_of(i)) : 0;
-  };
+  }
   // A slot the branch never took, standing for an earlier state of here already merged back
   // once, is passed over without taking it: here when so, null otherwise.
-  auto absorbed = [&](long i) -> Bddexpression* {
+  Bddexpression* absorbed(long i) {
     if (i >= forked || written.count(i) != 0) return nullptr;
     const Bddexpression* eq = ow->untaken(i);
     if (eq == nullptr || eq->getAbstraction() != 0) return nullptr;
@@ -317,53 +323,55 @@ void EquationTable::unify(EquationTable* other, Module* m) {
     if (origin == 0 || !here->absorbed_state(origin)) return nullptr;
     int op = merge_operator(i, here->getUserType());
     return op != 0 && here->absorbs(origin, op) ? here : nullptr;
-  };
-  auto passed_over = [&](long i, Bddexpression* eq) {
+  }
+  bool passed_over(long i, Bddexpression* eq) {
     if (i >= forked || written.count(i) != 0) return false;
     if (eq == nullptr || eq->getAbstraction() != 0) return true;
     Bddexpression* here = w->slot(i);
     if (!same_state(eq, here)) return false;
-    int kind = here->getUserType();
-    if (Compilation::isStatusType(kind)) return here->merge_back_is_void(1);
-    return Compilation::isValueType(kind) && here->merge_back_is_void(value_operator(signal_of(i)));
-  };
+    int op = merge_operator(i, here->getUserType());
+    return op != 0 && here->merge_back_is_void(op);
+  }
+
   // Below the fork's size only what changed on either side, or was never merged back here,
-  // may have anything to merge; every later variable is the branch's own.
+  // may have anything to merge (in increasing order, each once); every later variable is the
+  // branch's own.
+  id_bits below_fork;
   std::vector<long> visits;
-  if (forked > 0) {
-    auto below = [&](long i) {
-      if (i >= 0 && i < forked) visits.push_back(i);
-    };
-    for (long i : ow->changed_since(0)) below(i);
+  void list_visits() {
+    if (forked > 0) {
+      note_written();
+      for (long i : ow->changed_since(0)) below(i);
+      list_this_side();
+      for (long i : written) below(i);
+      visits.assign(below_fork.begin(), below_fork.end());
+    }
+    for (long i = forked; i < n; ++i) visits.push_back(i);
+  }
+  void below(long i) {
+    if (i >= 0 && i < forked) below_fork.insert(i);
+  }
+  // This system's side: from the log of the copies of this capture, unless the manager renamed.
+  void list_this_side() {
     if (w->man->Renamed()) {
       for (long i : w->changed_since(other->captured_stamp)) below(i);
       for (long i : w->unmerged()) below(i);
-    } else {
-      // This system's side, read from the log of the copies of this capture.
-      if (fork_log == nullptr || fork_log->captured != other->captured_stamp) {
-        fork_log = std::make_unique<capture_log>();
-        fork_log->captured = fork_log->read = other->captured_stamp;
-        fork_log->unmerged.assign(w->unmerged().begin(), w->unmerged().end());
-      }
-      for (long i : w->changed_since(fork_log->read))
-        if (fork_log->listed.insert(i).second) fork_log->changed.push_back(i);
-      fork_log->read = std::max(fork_log->read, w->last_logged_change());
-      auto& unmerged = fork_log->unmerged;
-      unmerged.erase(std::remove_if(unmerged.begin(), unmerged.end(), [&](long i) { return w->unmerged().count(i) == 0; }),
-                     unmerged.end());
-      for (long i : fork_log->changed) below(i);
-      for (long i : unmerged) below(i);
+      return;
     }
-    for (long i : written) below(i);
-    // In increasing order, each once: a sort of the ids as bits.
-    std::vector<uint64_t> bits(static_cast<size_t>(forked + 63) / 64, 0);
-    for (long i : visits) bits[static_cast<size_t>(i) >> 6] |= uint64_t{1} << (i & 63);
-    visits.clear();
-    for (size_t b = 0; b < bits.size(); ++b)
-      for (uint64_t word = bits[b]; word != 0; word &= word - 1)
-        visits.push_back(static_cast<long>(b * 64 + static_cast<size_t>(__builtin_ctzll(word))));
+    if (fork_log == nullptr || fork_log->captured != other->captured_stamp) {
+      fork_log = std::make_unique<capture_log>();
+      fork_log->captured = fork_log->read = other->captured_stamp;
+      fork_log->unmerged.assign(w->unmerged().begin(), w->unmerged().end());
+    }
+    for (long i : w->changed_since(fork_log->read))
+      if (fork_log->listed.insert(i).second) fork_log->changed.push_back(i);
+    fork_log->read = std::max(fork_log->read, w->last_logged_change());
+    auto& unmerged = fork_log->unmerged;
+    unmerged.erase(std::remove_if(unmerged.begin(), unmerged.end(), [&](long i) { return w->unmerged().count(i) == 0; }),
+                   unmerged.end());
+    for (long i : fork_log->changed) below(i);
+    for (long i : unmerged) below(i);
   }
-  for (long i = forked; i < n; ++i) visits.push_back(i);
 
   // Passing over is exact only while this system is known to be acyclic (a merge's walks
   // may report a cycle otherwise): from the first visit that finds it is not, every
@@ -371,96 +379,95 @@ void EquationTable::unify(EquationTable* other, Module* m) {
   bool every = false;
   long from = 0;
   size_t c = 0;
-  auto take = [&](long& i) {
+  bool take(long& i) {
     if (!every && c < visits.size() && visits[c] < forked && !w->known_acyclic()) {
       every = true;
       from = c == 0 ? 0 : visits[c - 1] + 1;
     }
-    if (every) {
-      i = from++;
-      return i < n;
-    }
+    if (every) return (i = from++) < n;
     if (c >= visits.size()) return false;
     i = visits[c++];
     return true;
-  };
-  // On an error the other system goes as on success: its equations may hold handles into
-  // this one.
-  struct Drop {
-    SignalManager* sm;
-    EquationTable* other;
-    ~Drop() {
-      if (other->bdd_expression_wood == nullptr) return;
-      sm->deleteWood(other->bdd_expression_wood);
-      other->bdd_expression_wood = nullptr;
-    }
-  } drop{sm, other};
+  }
+
+  // On an error the other system goes as on success: its equations may hold handles into this
+  // one.
+  ~merge_back() {
+    if (other->bdd_expression_wood == nullptr) return;
+    sm->deleteWood(other->bdd_expression_wood);
+    other->bdd_expression_wood = nullptr;
+  }
+
   bool pruned = false;
-  for (long i = 0; take(i);) {
+  void visit(long i) {
     if (i >= ow->Nb_bdd_vars()) throw IllegalOperationException("EquationTable::id out of bounds", nullptr);
     if (Bddexpression* here = absorbed(i)) {
       if (fork_log != nullptr && Compilation::isStatusType(here->getUserType()) && fork_log->listed.erase(i) != 0) {
         here->log_next_change();
         pruned = true;
       }
-      continue;
+      return;
     }
     Bddexpression* eq = ow->slot(i);
-    if (passed_over(i, eq)) continue;
+    if (passed_over(i, eq)) return;
     std::string v = ow->Name_var_by_index(i);
-    if (eq == nullptr) {
-      std::string occurrence = v.substr(3);
-      Signal* s = signal_of_variable(m, ow, i, occurrence);
-      if (s == nullptr || !has_entry(s, ow)) continue;
-      raise_current_occurrence(s, w, s->getCurrentOccurrence(ow));
-      SignalRef* r = s->getSignalRef(m, ow);
-      if (r != nullptr && !r->isDefinedWood(w)) {
-        long sid = find_or_append(w, "_s_" + r->getCurrentName());
-        long vid = find_or_append(w, "_v_" + r->getCurrentName());
-        sm->extendSignalRef(sid, vid, r, w);
-      }
-      continue;
-    }
+    if (eq == nullptr) return follow_occurrence(i, v.substr(3));
     Bddexpression* here = equation_here(v, i);
     // An abstract equation never changes: only one the branch made (the data conditions of
     // a run compiled there) is taken.
-    if (eq->getAbstraction() != 0) {
-      if (here == nullptr) add(eq, m);
-      continue;
-    }
-    if (here == nullptr) {
-      add(eq, m);
-      long k = w->Index_var_by_name(v, i);
-      if (k >= 0) copied_in.insert(k);
-      continue;
-    }
+    bool abstract = eq->getAbstraction() != 0;
+    if (here == nullptr) table.add(eq, m);
+    if (abstract) return;
+    if (here != nullptr) return merge(i, eq, here);
+    long k = w->Index_var_by_name(v, i);
+    if (k >= 0) copied_in.insert(k);
+  }
+  // A variable without equation: the current occurrence of its signal follows the branch's.
+  void follow_occurrence(long i, const std::string& occurrence) {
+    Signal* s = signal_of_variable(m, ow, i, occurrence);
+    if (s == nullptr || !has_entry(s, ow)) return;
+    raise_current_occurrence(s, w, s->getCurrentOccurrence(ow));
+    SignalRef* r = s->getSignalRef(m, ow);
+    if (r != nullptr && !r->isDefinedWood(w)) give_variables(sm, r, w, r->getCurrentName());
+  }
+  void merge(long i, Bddexpression* eq, Bddexpression* here) {
     int kind = here->getUserType();
     // Merged back unchanged on both sides: once this merge leaves it as it was, the next
     // ones with the same operator are void.
     bool unchanged = i < forked && same_state(eq, here);
     uint64_t earlier = i < forked && !unchanged ? earlier_state(eq, here) : 0;
     uint64_t stamp = here->stamp();
-    int op = 1;
+    bool value = Compilation::isValueType(kind);
+    if (!value && !Compilation::isStatusType(kind))
+      throw IllegalOperationException("EquationTable:unify", "Bdd expression neither status nor value equation");
+    Signal* s = value ? signal_of(i) : nullptr;
+    int op = value ? value_operator(s) : 1;
     // A copy made by duplicate still shares its pending terms' folded part with this one:
     // only the terms the branch added are merged, and no chain is folded.
-    if (Compilation::isStatusType(kind)) {
-      here->merge_right_side(op, *eq);
-    } else if (Compilation::isValueType(kind)) {
-      Signal* s = signal_of(i);
-      op = value_operator(s);
-      here->merge_right_side(op, *eq);
-      if (s != nullptr && has_entry(s, ow)) raise_current_occurrence(s, w, s->getCurrentOccurrence(ow));
-    } else {
-      throw IllegalOperationException("EquationTable:unify", "Bdd expression neither status nor value equation");
-    }
+    here->merge_right_side(op, *eq);
+    if (s != nullptr && has_entry(s, ow)) raise_current_occurrence(s, w, s->getCurrentOccurrence(ow));
     if (unchanged) here->note_merged_back(stamp, op);
     if (earlier != 0) here->note_absorbed(earlier, stamp, op);
   }
-  if (pruned) {
+  // The status equations found void leave the log's changes.
+  void drop_pruned() {
+    if (!pruned) return;
     auto& changed = fork_log->changed;
     changed.erase(std::remove_if(changed.begin(), changed.end(), [&](long i) { return fork_log->listed.count(i) == 0; }),
                   changed.end());
   }
+};
+
+void EquationTable::unify(EquationTable* other, Module* m) {
+  Bddexpressionwood* ow = other != nullptr ? other->bdd_expression_wood : nullptr;
+  if (ow == nullptr) return;
+  if (ow == bdd_expression_wood) throw IllegalOperationException("EquationTable:unify", "same equation system");
+  bdd_expression_wood->update_bdd_vars();
+  ow->update_bdd_vars();
+  merge_back run(*this, other, m);
+  run.list_visits();
+  for (long i = 0; run.take(i);) run.visit(i);
+  run.drop_pruned();
 }
 
 // ----- whole-module steps -----

@@ -125,6 +125,7 @@ class EquationTable {
     std::unordered_set<long> listed;  // the ids of changed
   };
   std::unique_ptr<capture_log> fork_log;
+  struct merge_back;  // unify's steps
 };
 
 #endif
