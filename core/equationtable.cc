@@ -307,9 +307,12 @@ struct EquationTable::merge_back {
   // (the AND of its occurrences' values; OR would keep only the shorter copy's chain), OR
   // otherwise.
   Signal* signal_of(long i) { return signal_of_variable(m, ow, i, ow->Name_var_by_index(i).substr(3)); }
-  int value_operator(Signal* s) { return chained_by_pre(s, ow) || chained_by_pre(s, w) ? 2 : 1; }
+  int value_operator(Signal* s) {
+    return chained_by_pre(s, ow) || chained_by_pre(s, w) ? Bddexpression::and_op : Bddexpression::or_op;
+  }
   int merge_operator(long i, int kind) {
-    return Compilation::isStatusType(kind) ? 1 : Compilation::isValueType(kind) ? value_operator(signal_of(i)) : 0;
+    if (Compilation::isStatusType(kind)) return Bddexpression::or_op;
+    return Compilation::isValueType(kind) ? value_operator(signal_of(i)) : Bddexpression::replace_op;
   }
   // A slot the branch never took, standing for an earlier state of here already merged back
   // once, is passed over without taking it: here when so, null otherwise.
@@ -322,7 +325,7 @@ struct EquationTable::merge_back {
     uint64_t origin = earlier_state(eq, here);
     if (origin == 0 || !here->absorbed_state(origin)) return nullptr;
     int op = merge_operator(i, here->getUserType());
-    return op != 0 && here->absorbs(origin, op) ? here : nullptr;
+    return op != Bddexpression::replace_op && here->absorbs(origin, op) ? here : nullptr;
   }
   bool passed_over(long i, Bddexpression* eq) {
     if (i >= forked || written.count(i) != 0) return false;
@@ -330,7 +333,7 @@ struct EquationTable::merge_back {
     Bddexpression* here = w->slot(i);
     if (!same_state(eq, here)) return false;
     int op = merge_operator(i, here->getUserType());
-    return op != 0 && here->merge_back_is_void(op);
+    return op != Bddexpression::replace_op && here->merge_back_is_void(op);
   }
 
   // Below the fork's size only what changed on either side, or was never merged back here,
@@ -441,7 +444,7 @@ struct EquationTable::merge_back {
     if (!value && !Compilation::isStatusType(kind))
       throw IllegalOperationException("EquationTable:unify", "Bdd expression neither status nor value equation");
     Signal* s = value ? signal_of(i) : nullptr;
-    int op = value ? value_operator(s) : 1;
+    int op = value ? value_operator(s) : Bddexpression::or_op;
     // A copy made by duplicate still shares its pending terms' folded part with this one:
     // only the terms the branch added are merged, and no chain is folded.
     here->merge_right_side(op, *eq);
