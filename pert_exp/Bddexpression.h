@@ -564,6 +564,7 @@ class Bddexpressionwood {
   // keeps the lender's dates. The same dates, level and outcome as dates_by_topological_order;
   // false (nothing changed) where that needs the full walk.
   bool date_from_lender();
+  struct lender_dating;  // its steps
   // Changes (stamp, index), an equation's first change after each capture only: a fork's
   // merge reads those after its capture instead of the whole table.
   std::vector<std::pair<uint64_t, long>> changes_;

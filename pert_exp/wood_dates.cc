@@ -292,29 +292,193 @@ std::shared_ptr<const Bddexpressionwood::fork_dating> Bddexpressionwood::dating_
 
 namespace {
 
+// Ids in the order they are reached, each once.
+struct reached {
+  std::unordered_set<long> in;
+  std::vector<long> ids;
+  void reach(long v) {
+    if (in.insert(v).second) ids.push_back(v);
+  }
+};
+
 // Kahn's order of the ids of a region under edges(v, visit) restricted to the region, with a
 // longest-path pass: value(v) is called once every edge into v is passed; false on a cycle.
 template <class Edges, class Value>
-bool region_in_order(const std::vector<long>& region, const std::unordered_set<long>& in, Edges edges, Value value) {
+bool region_in_order(const reached& region, Edges edges, Value value) {
   std::unordered_map<long, long> pending;
-  for (long v : region)
+  for (long v : region.ids)
     edges(v, [&](long t) {
-      if (in.count(t) != 0) ++pending[t];
+      if (region.in.count(t) != 0) ++pending[t];
     });
   std::vector<long> order;
-  for (long v : region)
+  for (long v : region.ids)
     if (pending.count(v) == 0) order.push_back(v);
   for (size_t k = 0; k < order.size(); ++k) {
     long v = order[k];
     value(v);
     edges(v, [&](long t) {
-      if (in.count(t) != 0 && --pending[t] == 0) order.push_back(t);
+      if (region.in.count(t) != 0 && --pending[t] == 0) order.push_back(t);
     });
   }
-  return order.size() == region.size();
+  return order.size() == region.ids.size();
 }
 
 }  // namespace
+
+// The steps of date_from_lender: the copy w, its lender from, the lender's dating b.
+struct Bddexpressionwood::lender_dating {
+  lender_dating(Bddexpressionwood& copy, const fork_dating& dating) : w(copy), b(dating) {}
+  Bddexpressionwood& w;
+  const fork_dating& b;
+  Bddexpressionwood* from = w.lender_;
+  const long n = w.nb_var_bdd, n0 = b.n;
+  // The copy's equation of v as the full dating reads it: the lender's while not taken.
+  const Bddexpression* eq(long v) const {
+    if (v < 0 || v >= n) return nullptr;
+    return (v < n0 && w.lazy_.count(v) != 0 ? from : &w)->exp_table[static_cast<size_t>(v)];
+  }
+  // visit(x) for each x of ids within the table.
+  template <class Visit>
+  void each(const shared_ids& ids, Visit visit) const {
+    for (long x : ids)
+      if (x >= 0 && x < n) visit(x);
+  }
+
+  // The changed ids: those taken or given an equation, those past the lender's table, those
+  // whose readers differ. False where the full dating must run: an equation out of its slot, a
+  // reader past the table.
+  reached changed;
+  bool list_changes() {
+    for (size_t k = 0; (k << 6) < static_cast<size_t>(n0); ++k) {
+      uint64_t bits = (from->ens_exp.word(k) | w.ens_exp.word(k)) & ~w.lazy_.word(k);
+      for (; bits != 0; bits &= bits - 1) {
+        long v = static_cast<long>((k << 6) + static_cast<size_t>(__builtin_ctzll(bits)));
+        if (v < n0) changed.reach(v);
+      }
+    }
+    for (long v : w.changed_since(0))
+      if (v >= 0 && v < n0) changed.reach(v);
+    for (long v = n0; v < n; ++v) changed.reach(v);
+    w.amont_dep_table.for_each_unshared(from->amont_dep_table, static_cast<size_t>(n0), [&](size_t s) {
+      long v = static_cast<long>(s);
+      if (!(w.readers(v) == from->readers(v))) changed.reach(v);
+    });
+    for (long v : changed.ids) {
+      if ((v >= n0 || w.lazy_.count(v) == 0) && !in_own_slot(eq(v), w.man, v)) return false;
+      for (long r : w.readers(v))
+        if (r >= n) return false;  // reported by the full dating
+    }
+    return true;
+  }
+
+  // The ids whose earliest date may differ: the readers of a changed id (its own and the
+  // lender's) and every equation read, from there on, by one with an equation.
+  reached early_region;
+  void reach_early() {
+    auto reach = [&](long r) { early_region.reach(r); };
+    for (long v : changed.ids) {
+      reach(v);
+      each(w.readers(v), reach);
+      if (v < n0) each(from->readers(v), reach);
+    }
+    for (size_t k = 0; k < early_region.ids.size(); ++k) early_edges(early_region.ids[k], reach);
+  }
+  // The ids whose latest date may differ: the dependences of a changed id (its own and the
+  // lender's), and every dependence, from there on, of one with an equation.
+  reached late_region;
+  void reach_late() {
+    auto reach = [&](long d) { late_region.reach(d); };
+    for (long v : changed.ids) {
+      reach(v);
+      late_edges(v, reach);
+      if (v < n0)
+        if (const Bddexpression* e = from->exp_table[static_cast<size_t>(v)]) each(e->vars_dependance, reach);
+    }
+    for (size_t k = 0; k < late_region.ids.size(); ++k) late_edges(late_region.ids[k], reach);
+  }
+  template <class Visit>
+  void early_edges(long p, Visit visit) const {
+    if (eq(p) == nullptr) return;
+    for (long r : w.readers(p))
+      if (r >= 0 && r < n && eq(r) != nullptr) visit(r);
+  }
+  template <class Visit>
+  void late_edges(long x, Visit visit) const {
+    if (const Bddexpression* e = eq(x)) each(e->vars_dependance, visit);
+  }
+
+  // The edges into an id of a region: the unchanged ids of the lender's reverse lists, and the
+  // changed ids whose sets hold it.
+  std::unordered_map<long, std::vector<long>> changed_readers_of, changed_users_of;
+  void list_changed_edges() {
+    for (long v : changed.ids) {
+      each(w.readers(v), [&](long r) { changed_readers_of[r].push_back(v); });
+      late_edges(v, [&](long d) { changed_users_of[d].push_back(v); });
+    }
+  }
+  template <class Visit>
+  void into(long v, const std::vector<long>& first, const std::vector<long>& list,
+            const std::unordered_map<long, std::vector<long>>& extra, Visit visit) const {
+    if (v < n0)
+      for (long k = first[static_cast<size_t>(v)]; k < first[static_cast<size_t>(v) + 1]; ++k)
+        if (changed.in.count(list[static_cast<size_t>(k)]) == 0) visit(list[static_cast<size_t>(k)]);
+    auto it = extra.find(v);
+    if (it != extra.end())
+      for (long p : it->second) visit(p);
+  }
+
+  // Earliest dates over the region, from the lender's outside it.
+  std::unordered_map<long, long> early;
+  long early_of(long v) const {
+    auto it = early.find(v);
+    return it != early.end() ? it->second : b.early[static_cast<size_t>(v)];
+  }
+  bool date_early() {
+    auto edges = [&](long p, auto visit) { early_edges(p, visit); };
+    return region_in_order(early_region, edges, [&](long v) {
+      const Bddexpression* e = eq(v);
+      if (e == nullptr) return;
+      long date = e->earliest_date;
+      into(v, b.reader_of_first, b.reader_of, changed_readers_of, [&](long p) {
+        date = std::max(date, eq(p) != nullptr ? early_of(p) + 1 : 1L);
+      });
+      early[v] = date;
+    });
+  }
+  // Latest dates over the region, from the lender's outside it.
+  std::unordered_map<long, long> late;
+  long late_of(long v) const {
+    auto it = late.find(v);
+    return it != late.end() ? it->second : (v < n0 ? b.late[static_cast<size_t>(v)] : 0L);
+  }
+  bool date_late() {
+    auto edges = [&](long x, auto visit) { late_edges(x, visit); };
+    return region_in_order(late_region, edges, [&](long v) {
+      long date = 0;
+      into(v, b.user_first, b.user, changed_users_of, [&](long x) {
+        if (eq(x) != nullptr) date = std::max(date, late_of(x) + 1);
+      });
+      late[v] = date;
+    });
+  }
+
+  // The level: the highest term, the lender's outside the regions.
+  long level() const {
+    auto affected = [&](long v) {
+      return changed.in.count(v) != 0 || early_region.in.count(v) != 0 || late_region.in.count(v) != 0;
+    };
+    auto top = std::find_if(b.by_level.begin(), b.by_level.end(), [&](const auto& t) { return !affected(t.second); });
+    long level = top != b.by_level.end() ? top->first : 0;
+    auto term = [&](long v) {
+      const Bddexpression* e = eq(v);
+      long e_date = e != nullptr ? early_of(v) : 0;
+      return level_term(e != nullptr, e != nullptr ? e->earliest_date : 0, e_date, !w.readers(v).empty(), late_of(v));
+    };
+    for (const reached* r : {&changed, &early_region, &late_region})
+      for (long v : r->ids) level = std::max(level, term(v));
+    return level;
+  }
+};
 
 bool Bddexpressionwood::date_from_lender() {
   Bddexpressionwood* from = lender_;
@@ -322,178 +486,25 @@ bool Bddexpressionwood::date_from_lender() {
       from->version_ != lender_version_)
     return false;
   std::shared_ptr<const fork_dating> base = from->dating_for_copies();
-  if (base == nullptr) return false;
-  const fork_dating& b = *base;
-  const long n = nb_var_bdd, n0 = b.n;
-  if (n < n0) return false;
-  // The copy's equation of v as the full dating reads it: the lender's while not taken.
-  auto eq = [&](long v) -> const Bddexpression* {
-    if (v < 0 || v >= n) return nullptr;
-    return v < n0 && lazy_.count(v) != 0 ? from->exp_table[static_cast<size_t>(v)] : exp_table[static_cast<size_t>(v)];
-  };
-  auto deps_of = [&](long v) -> const shared_ids* {
-    const Bddexpression* e = eq(v);
-    return e != nullptr ? &e->vars_dependance : nullptr;
-  };
-
-  // The changed ids: those taken or given an equation, those past the lender's table, those
-  // whose readers differ.
-  std::unordered_set<long> changed;
-  std::vector<long> changes;
-  auto change = [&](long v) {
-    if (changed.insert(v).second) changes.push_back(v);
-  };
-  for (size_t w = 0; (w << 6) < static_cast<size_t>(n0); ++w) {
-    uint64_t bits = (from->ens_exp.word(w) | ens_exp.word(w)) & ~lazy_.word(w);
-    for (; bits != 0; bits &= bits - 1) {
-      long v = static_cast<long>((w << 6) + static_cast<size_t>(__builtin_ctzll(bits)));
-      if (v < n0) change(v);
-    }
-  }
-  for (long v : changed_since(0))
-    if (v >= 0 && v < n0) change(v);
-  for (long v = n0; v < n; ++v) change(v);
-  amont_dep_table.for_each_unshared(from->amont_dep_table, static_cast<size_t>(n0), [&](size_t s) {
-    long v = static_cast<long>(s);
-    if (!(readers(v) == from->readers(v))) change(v);
-  });
-  for (long v : changes) {
-    if ((v >= n0 || lazy_.count(v) == 0) && !in_own_slot(eq(v), man, v)) return false;
-    for (long r : readers(v))
-      if (r >= n) return false;  // reported by the full dating
-  }
-
-  // The ids whose earliest date may differ: the readers of a changed id (its own and the
-  // lender's) and every equation read, from there on, by one with an equation.
-  std::unordered_set<long> early_in;
-  std::vector<long> early_region;
-  auto reach = [](std::unordered_set<long>& in, std::vector<long>& region, long v) {
-    if (in.insert(v).second) region.push_back(v);
-  };
-  for (long v : changes) {
-    reach(early_in, early_region, v);
-    for (long r : readers(v))
-      if (r >= 0 && r < n) reach(early_in, early_region, r);
-    if (v < n0)
-      for (long r : from->readers(v))
-        if (r >= 0 && r < n) reach(early_in, early_region, r);
-  }
-  for (size_t k = 0; k < early_region.size(); ++k) {
-    long v = early_region[k];
-    if (eq(v) == nullptr) continue;
-    for (long r : readers(v))
-      if (r >= 0 && r < n && eq(r) != nullptr) reach(early_in, early_region, r);
-  }
-  // The ids whose latest date may differ: the dependences of a changed id (its own and the
-  // lender's), and every dependence, from there on, of one with an equation.
-  std::unordered_set<long> late_in;
-  std::vector<long> late_region;
-  for (long v : changes) {
-    reach(late_in, late_region, v);
-    if (const shared_ids* deps = deps_of(v))
-      for (long d : *deps)
-        if (d >= 0 && d < n) reach(late_in, late_region, d);
-    if (v < n0)
-      if (const Bddexpression* e = from->exp_table[static_cast<size_t>(v)])
-        for (long d : e->vars_dependance)
-          if (d >= 0 && d < n) reach(late_in, late_region, d);
-  }
-  for (size_t k = 0; k < late_region.size(); ++k)
-    if (const shared_ids* deps = deps_of(late_region[k]))
-      for (long d : *deps)
-        if (d >= 0 && d < n) reach(late_in, late_region, d);
-
-  // The edges into an id of a region: the unchanged ids of the lender's reverse lists, and the
-  // changed ids whose sets hold it.
-  std::unordered_map<long, std::vector<long>> changed_readers_of, changed_users_of;
-  for (long v : changes) {
-    for (long r : readers(v))
-      if (r >= 0 && r < n) changed_readers_of[r].push_back(v);
-    if (const shared_ids* deps = deps_of(v))
-      for (long d : *deps)
-        if (d >= 0 && d < n) changed_users_of[d].push_back(v);
-  }
-  auto into = [&](long v, const std::vector<long>& first, const std::vector<long>& list,
-                  std::unordered_map<long, std::vector<long>>& extra, auto visit) {
-    if (v < n0)
-      for (long k = first[static_cast<size_t>(v)]; k < first[static_cast<size_t>(v) + 1]; ++k) {
-        long p = list[static_cast<size_t>(k)];
-        if (changed.count(p) == 0) visit(p);
-      }
-    auto it = extra.find(v);
-    if (it != extra.end())
-      for (long p : it->second) visit(p);
-  };
-
-  // Earliest dates over the region, from the lender's outside it.
-  std::unordered_map<long, long> early;
-  auto early_of = [&](long v) {
-    auto it = early.find(v);
-    return it != early.end() ? it->second : b.early[static_cast<size_t>(v)];
-  };
-  auto early_edges = [&](long p, auto visit) {
-    if (eq(p) == nullptr) return;
-    for (long r : readers(p))
-      if (r >= 0 && r < n && eq(r) != nullptr) visit(r);
-  };
-  bool ok = region_in_order(early_region, early_in, early_edges, [&](long v) {
-    const Bddexpression* e = eq(v);
-    if (e == nullptr) return;
-    long date = e->earliest_date;
-    into(v, b.reader_of_first, b.reader_of, changed_readers_of, [&](long p) {
-      date = std::max(date, eq(p) != nullptr ? early_of(p) + 1 : 1L);
-    });
-    early[v] = date;
-  });
-  if (!ok) return false;
-
-  // Latest dates over the region, from the lender's outside it.
-  std::unordered_map<long, long> late;
-  auto late_of = [&](long v) {
-    auto it = late.find(v);
-    return it != late.end() ? it->second : (v < n0 ? b.late[static_cast<size_t>(v)] : 0L);
-  };
-  auto late_edges = [&](long x, auto visit) {
-    if (const shared_ids* deps = deps_of(x))
-      for (long d : *deps)
-        if (d >= 0 && d < n) visit(d);
-  };
-  ok = region_in_order(late_region, late_in, late_edges, [&](long v) {
-    long date = 0;
-    into(v, b.user_first, b.user, changed_users_of, [&](long x) {
-      if (eq(x) != nullptr) date = std::max(date, late_of(x) + 1);
-    });
-    late[v] = date;
-  });
-  if (!ok) return false;
-
-  // The level: the highest term, the lender's outside the regions.
-  long level = 0;
-  auto affected = [&](long v) { return changed.count(v) != 0 || early_in.count(v) != 0 || late_in.count(v) != 0; };
-  for (const auto& t : b.by_level)
-    if (!affected(t.second)) {
-      level = t.first;
-      break;
-    }
-  auto term = [&](long v) {
-    const Bddexpression* e = eq(v);
-    long e_date = e != nullptr ? early_of(v) : 0;
-    return level_term(e != nullptr, e != nullptr ? e->earliest_date : 0, e_date, !readers(v).empty(), late_of(v));
-  };
-  for (long v : changes) level = std::max(level, term(v));
-  for (long v : early_region) level = std::max(level, term(v));
-  for (long v : late_region) level = std::max(level, term(v));
-  if (level > 2 * n) return false;
+  if (base == nullptr || nb_var_bdd < base->n) return false;
+  lender_dating d(*this, *base);
+  if (!d.list_changes()) return false;
+  d.reach_early();
+  d.reach_late();
+  d.list_changed_edges();
+  if (!d.date_early() || !d.date_late()) return false;
+  long level = d.level();
+  if (level > 2 * d.n) return false;
 
   // The copy's dates: those of the regions written, the lender's read by every other id (its
   // latest dates shared, its earliest ones taken on with each equation).
-  std::vector<std::pair<long, long>> early_dates(early.begin(), early.end());
+  std::vector<std::pair<long, long>> early_dates(d.early.begin(), d.early.end());
   std::sort(early_dates.begin(), early_dates.end());
-  for (const auto& d : early_dates) slot(d.first)->earliest_date = d.second;
+  for (const auto& e : early_dates) slot(e.first)->earliest_date = e.second;
   touch();
-  latest_date_table.replace_prefix(b.late, static_cast<size_t>(n0));
-  for (long v = n0; v < n; ++v) latest(v) = 0;
-  for (const auto& d : late) latest(d.first) = d.second;
+  latest_date_table.replace_prefix(base->late, static_cast<size_t>(d.n0));
+  for (long v = d.n0; v < d.n; ++v) latest(v) = 0;
+  for (const auto& e : d.late) latest(e.first) = e.second;
   dated_from_ = base;
   nb_level = level;
   return true;
