@@ -205,6 +205,49 @@ bool date_in_topological_order(long n, bddpp_manager* man, Eq eq, Readers reader
   return out.level <= 2 * n;
 }
 
+// The passes of dates_by_topological_order(ids), false on a cycle; level rises past each date
+// passed. Earliest dates: a listed id passes its date + 1 (1 without equation) to its readers; so
+// does every equation whose date rises.
+bool pass_early(Bddexpressionwood& w, const flat_edges& readers_of, const std::vector<char>& seed,
+                std::vector<long>& early, std::vector<long>& order, long& level) {
+  if (!wood_walk::topological(w.nb_var_bdd, readers_of, order)) return false;
+  std::vector<long> start(early);
+  for (long p : order) {
+    size_t sp = static_cast<size_t>(p);
+    bool has_equation = w.slot(p) != nullptr;
+    if (!seed[sp] && early[sp] == start[sp]) continue;
+    if (seed[sp] && has_equation && w.readers(p).empty()) level = std::max(level, early[sp] + 1);
+    long d = has_equation ? early[sp] + 1 : 1;
+    readers_of(p, [&](long r) {
+      size_t sr = static_cast<size_t>(r);
+      if (w.slot(r) == nullptr || d <= early[sr]) return;
+      early[sr] = d;
+      level = std::max(level, d + 1);
+    });
+  }
+  return true;
+}
+
+// Latest dates: a listed equation passes its latest date + 1 to its dependences; so does every
+// equation whose latest date rises.
+bool pass_late(Bddexpressionwood& w, const flat_edges& dependences_of, const std::vector<char>& seed,
+               std::vector<long>& late, std::vector<long>& order, long& level) {
+  if (!wood_walk::topological(w.nb_var_bdd, dependences_of, order)) return false;
+  std::vector<long> start(late);
+  for (long x : order) {
+    size_t sx = static_cast<size_t>(x);
+    if (w.slot(x) == nullptr || (!seed[sx] && late[sx] == start[sx])) continue;
+    long d = late[sx] + 1;
+    dependences_of(x, [&](long t) {
+      size_t st = static_cast<size_t>(t);
+      if (d <= late[st]) return;
+      late[st] = d;
+      level = std::max(level, d + 1);
+    });
+  }
+  return true;
+}
+
 }  // namespace
 
 // Dates of an acyclic system in topological order; false (nothing changed) when a cycle, an
@@ -518,17 +561,15 @@ bool Bddexpressionwood::date_from_lender() {
 // are not yet consistent, quadratic in all.
 bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
   const long n = nb_var_bdd;
-  const size_t sn = static_cast<size_t>(n);
   auto in_range = [n](long v) { return v >= 0 && v < n; };
-  std::vector<char> seed(sn, 0);
+  std::vector<char> seed(static_cast<size_t>(n), 0), beyond(seed.size(), 0);
   for (long i : ids)
     if (in_range(i)) seed[static_cast<size_t>(i)] = 1;
   // Each set is read once, into flat edges; the variables with a reader past the table are
   // marked for the report. A variable without equation passes a date only when listed: the
   // readers of the others are not read (they order nothing that changes, and a cycle through
   // one stops the propagation there too).
-  std::vector<long> early(sn, 0), late(sn, 0);
-  std::vector<char> beyond(sn, 0);
+  std::vector<long> early(seed.size(), 0), late(seed.size(), 0);
   flat_edges readers_of(n), dependences_of(n);
   for (long i = 0; i < n; ++i) {
     size_t si = static_cast<size_t>(i);
@@ -551,50 +592,15 @@ bool Bddexpressionwood::dates_by_topological_order(const std::list<long>& ids) {
   std::vector<long> order;
   long level = nb_level;
 
-  // Earliest dates: a listed id passes its date + 1 (1 without equation) to its readers; so does
-  // every equation whose date rises.
-  if (!wood_walk::topological(n, readers_of, order)) return false;
-  std::vector<long> start(early);
-  for (long p : order) {
-    size_t sp = static_cast<size_t>(p);
-    bool has_equation = slot(p) != nullptr;
-    if (!seed[sp] && early[sp] == start[sp]) continue;
-    if (seed[sp] && has_equation && readers(p).empty()) level = std::max(level, early[sp] + 1);
-    long d = has_equation ? early[sp] + 1 : 1;
-    readers_of(p, [&](long r) {
-      size_t sr = static_cast<size_t>(r);
-      if (slot(r) == nullptr || d <= early[sr]) return;
-      early[sr] = d;
-      level = std::max(level, d + 1);
-    });
-  }
+  if (!pass_early(*this, readers_of, seed, early, order, level)) return false;
+  if (!pass_late(*this, dependences_of, seed, late, order, level) || level > 2 * n) return false;
 
-  // Latest dates: a listed equation passes its latest date + 1 to its dependences; so does
-  // every equation whose latest date rises.
-  if (!wood_walk::topological(n, dependences_of, order)) return false;
-  start = late;
-  for (long x : order) {
-    size_t sx = static_cast<size_t>(x);
-    if (slot(x) == nullptr || (!seed[sx] && late[sx] == start[sx])) continue;
-    long d = late[sx] + 1;
-    dependences_of(x, [&](long t) {
-      size_t st = static_cast<size_t>(t);
-      if (d <= late[st]) return;
-      late[st] = d;
-      level = std::max(level, d + 1);
-    });
-  }
-  if (level > 2 * n) return false;
-
-  for (long i : ids) {
-    if (!in_range(i)) {
+  for (long i : ids)
+    if (!in_range(i))
       std::cerr << kListError << i << ">= " << n << std::endl;
-      continue;
-    }
-    if (beyond[static_cast<size_t>(i)])
+    else if (beyond[static_cast<size_t>(i)])
       for (long r : readers(i))
         if (r >= n) std::cerr << kListError << r << ">= " << n << std::endl;
-  }
   for (long i = 0; i < n; ++i) {
     if (Bddexpression* e = slot(i)) e->earliest_date = early[static_cast<size_t>(i)];
     latest(i) = late[static_cast<size_t>(i)];
