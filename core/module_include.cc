@@ -24,16 +24,90 @@ int take_indexation() {
   return n;
 }
 
-bool valued_in(const Signal* s, Module* m, Bddexpressionwood* w) {
-  SignalRef* r = s->getSignalRef(m, w);
-  return r != nullptr && r->isValued();
-}
-
 // Gives s the value type of src (a signal of src_module) when src is valued there.
 void value_like(Signal* s, Module* m, Bddexpressionwood* w, const Signal* src, Module* src_module) {
-  Bddexpressionwood* sw = src_module->getBddWood();
-  if (!valued_in(src, src_module, sw)) return;
-  s->setValueType(src->getSignalRef(src_module, sw)->getType(), m, w);
+  SignalRef* r = src->getSignalRef(src_module, src_module->getBddWood());
+  if (r != nullptr && r->isValued()) s->setValueType(r->getType(), m, w);
+}
+
+// The signals of sub as signals of m in wood, named with suffix and given to interface: locals
+// for sub's inputs, outputs (each occurrence), locals and wires, data for its data.
+void include_signals(Module* m, Module* sub, Interface* interface, const std::string& suffix, Bddexpressionwood* wood) {
+  Bddexpressionwood* sw = sub->getBddWood();
+  auto make_local = [&](Signal* s) {
+    s->is_local = true;
+    s->is_input = false;
+    s->is_output = false;
+  };
+  // A local of m named occurrence + suffix, valued like src.
+  auto local_like = [&](Signal* src, const std::string& occurrence) {
+    Signal* s = new Signal(src->getOriginalName(), occurrence + suffix, m, wood);
+    make_local(s);
+    value_like(s, m, wood, src, sub);
+    m->addLocalSignal(s);
+    return s;
+  };
+  // Locals for occurrences n .. 1 of src, named after the occurrence names in sub.
+  auto further_occurrences = [&](Signal* src) {
+    for (int k = src->getCurrentOccurrence(sw); k >= 1; --k) {
+      SignalRef* r = sub->getSignalManager()->getSignalRefByOccurrence(src, k);
+      local_like(src, r != nullptr ? r->getCurrentName() : src->getInternalName() + "_" + std::to_string(k));
+    }
+  };
+
+  if (std::list<Signal*>* l = sub->getInputSignalList())
+    for (Signal* in : *l) interface->addInput(in->getOriginalName(), local_like(in, in->getInternalName()));
+  if (std::list<Signal*>* l = sub->getDataSignalList())
+    for (Signal* d : *l) {
+      Signal* s = new Signal(d->getOriginalName(), d->getInternalName() + suffix, m, wood);
+      s->is_input = true;
+      m->addDataSignal(s);
+      interface->addData(d->getInternalName(), s);
+    }
+  if (std::list<Signal*>* l = sub->getOutputSignalList())
+    for (Signal* o : *l) {
+      further_occurrences(o);
+      interface->addOutput(o->getOriginalName(), local_like(o, o->getInternalName()));
+    }
+  if (std::list<Signal*>* l = sub->getLocalSignalList())
+    for (Signal* loc : *l) {
+      Signal* s = new Signal(loc->getOriginalName(), loc->getInternalName() + suffix, m, wood, loc->is_register);
+      make_local(s);
+      if (loc->is_wire) s->is_wire = true;
+      value_like(s, m, wood, loc, sub);
+      further_occurrences(loc);
+      m->local_signal_list->push_back(s);
+      interface->addLocal(loc->getInternalName(), s);
+    }
+  for (Signal* wire : {sub->getSet(), sub->getReset(), sub->getRtl()}) {
+    if (wire == nullptr) continue;
+    Signal* s = new Signal(wire->getName(sub, sw) + suffix, m, wood);
+    make_local(s);
+    s->is_wire = true;
+    m->addLocalSignal(s);
+  }
+}
+
+// The registers of sub as registers of m, over the locals include_signals made for theirs.
+void include_registers(Module* m, Module* sub, Interface* interface, const std::string& suffix) {
+  Bddexpressionwood* sw = sub->getBddWood();
+  if (std::list<regclass*>* l = sub->getRegisterList())
+    for (regclass* r : *l) {
+      std::string current = r->actual_var()->getName(sub, sw) + suffix;
+      std::string next = r->next_var()->getName(sub, sw) + suffix;
+      Signal* c = m->getLocalSignal(current);
+      if (c == nullptr)
+        throw IllegalOperationException("Module::includeCompiledModule: register signal not found", current);
+      Signal* n = m->getLocalSignal(next);
+      if (n == nullptr)
+        throw IllegalOperationException("Module::includeCompiledModule: register signal not found", next);
+      c->is_wire = c->is_register = true;
+      n->is_wire = n->is_register = true;
+      regclass* copy = new regclass(c, n, r->is_initialy_true());
+      if (m->register_list == nullptr) m->register_list = new std::list<regclass*>;
+      m->register_list->push_back(copy);
+      interface->addRegister(copy);
+    }
 }
 
 }  // namespace
@@ -167,87 +241,10 @@ std::string* Module::getModuleLocation(const std::string& module_name) const {
 
 void Module::includeCompiledModule(Module* sub, Interface* interface, const std::string& suffix,
                                    Bddexpressionwood* wood) {
-  Bddexpressionwood* sw = sub->getBddWood();
-  SignalManager* ssm = sub->getSignalManager();
-  auto make_local = [&](Signal* s) {
-    s->is_local = true;
-    s->is_input = false;
-    s->is_output = false;
-  };
-  // Locals for occurrences n .. 1 of src, named after the occurrence names in sub.
-  auto further_occurrences = [&](Signal* src) {
-    for (int k = src->getCurrentOccurrence(sw); k >= 1; --k) {
-      SignalRef* r = ssm->getSignalRefByOccurrence(src, k);
-      std::string occurrence = r != nullptr ? r->getCurrentName() : src->getInternalName() + "_" + std::to_string(k);
-      Signal* s = new Signal(src->getOriginalName(), occurrence + suffix, this, wood);
-      make_local(s);
-      value_like(s, this, wood, src, sub);
-      addLocalSignal(s);
-    }
-  };
-
-  if (std::list<Signal*>* l = sub->getInputSignalList())
-    for (Signal* in : *l) {
-      Signal* s = new Signal(in->getOriginalName(), in->getInternalName() + suffix, this, wood);
-      make_local(s);
-      value_like(s, this, wood, in, sub);
-      addLocalSignal(s);
-      interface->addInput(in->getOriginalName(), s);
-    }
-  if (std::list<Signal*>* l = sub->getDataSignalList())
-    for (Signal* d : *l) {
-      Signal* s = new Signal(d->getOriginalName(), d->getInternalName() + suffix, this, wood);
-      s->is_input = true;
-      addDataSignal(s);
-      interface->addData(d->getInternalName(), s);
-    }
-  if (std::list<Signal*>* l = sub->getOutputSignalList())
-    for (Signal* o : *l) {
-      further_occurrences(o);
-      Signal* s = new Signal(o->getOriginalName(), o->getInternalName() + suffix, this, wood);
-      make_local(s);
-      value_like(s, this, wood, o, sub);
-      addLocalSignal(s);
-      interface->addOutput(o->getOriginalName(), s);
-    }
-  if (std::list<Signal*>* l = sub->getLocalSignalList())
-    for (Signal* loc : *l) {
-      Signal* s = new Signal(loc->getOriginalName(), loc->getInternalName() + suffix, this, wood, loc->is_register);
-      make_local(s);
-      if (loc->is_wire) s->is_wire = true;
-      value_like(s, this, wood, loc, sub);
-      further_occurrences(loc);
-      local_signal_list->push_back(s);
-      interface->addLocal(loc->getInternalName(), s);
-    }
-  for (Signal* wire : {sub->getSet(), sub->getReset(), sub->getRtl()}) {
-    if (wire == nullptr) continue;
-    Signal* s = new Signal(wire->getName(sub, sw) + suffix, this, wood);
-    make_local(s);
-    s->is_wire = true;
-    addLocalSignal(s);
-  }
-  if (std::list<regclass*>* l = sub->getRegisterList())
-    for (regclass* r : *l) {
-      std::string current = r->actual_var()->getName(sub, sw) + suffix;
-      std::string next = r->next_var()->getName(sub, sw) + suffix;
-      Signal* c = getLocalSignal(current);
-      if (c == nullptr)
-        throw IllegalOperationException("Module::includeCompiledModule: register signal not found", current);
-      Signal* n = getLocalSignal(next);
-      if (n == nullptr)
-        throw IllegalOperationException("Module::includeCompiledModule: register signal not found", next);
-      for (Signal* s : {c, n}) {
-        s->is_wire = true;
-        s->is_register = true;
-      }
-      regclass* copy = new regclass(c, n, r->is_initialy_true());
-      if (register_list == nullptr) register_list = new std::list<regclass*>;
-      register_list->push_back(copy);
-      interface->addRegister(copy);
-    }
+  include_signals(this, sub, interface, suffix, wood);
+  include_registers(this, sub, interface, suffix);
   std::string instance_suffix = suffix;
-  wood->Include_wood_instance(*sw, instance_suffix);
+  wood->Include_wood_instance(*sub->getBddWood(), instance_suffix);
   if (sub->getReincarnate()) reincarnate = true;
   if (std::map<std::string, DataBinding*>* table = sub->getDataTable())
     for (const auto& entry : *table) addBinding(entry.second->instanciate(interface, this, wood), wood);
