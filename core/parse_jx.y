@@ -305,7 +305,7 @@ if_inst
   ;
 
 loop
-  : LOOP '{' instruction '}' { $$ = jx_loop($3); }
+  : LOOP { $<number>$ = jx_line(); } '{' instruction '}' { $$ = jx_loop($4, $<number>2); }
   ;
 
 instruction_automaton_mm

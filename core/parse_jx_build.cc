@@ -420,7 +420,11 @@ Statement* jx_if(DataExpr* condition, Statement* then_branch, Statement* else_br
   return new Present(n, TheModule, condition_value(condition, n), then_branch, else_branch);
 }
 
-Statement* jx_loop(Statement* body) { return new Loop(new_name("L", Module::LoopNumber), TheModule, body); }
+Statement* jx_loop(Statement* body, int line) {
+  Loop* loop = new Loop(new_name("L", Module::LoopNumber), TheModule, body);
+  loop->line = line;
+  return loop;
+}
 
 void jx_local_open(const jx_typed_names& names) {
   std::string n = new_name("Lo", Module::LocalNumber);

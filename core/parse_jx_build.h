@@ -173,7 +173,8 @@ Statement* jx_sequence(Statement* left, Statement* right);
 Statement* jx_present(Expression* condition, Statement* then_branch, Statement* else_branch);
 // The condition is a new valued input bound to condition, among the data signals.
 Statement* jx_if(DataExpr* condition, Statement* then_branch, Statement* else_branch);
-Statement* jx_loop(Statement* body);
+// line: that of the keyword "loop".
+Statement* jx_loop(Statement* body, int line);
 // 'local S1[: T1], ...': the Local is made and pushed on TheLocalStack at the opening brace,
 // given its body and popped at the closing one.
 void jx_local_open(const jx_typed_names& names);

@@ -92,6 +92,10 @@ std::string refusal_what(const std::exception& e, const Module* m, const std::st
     return unknown_signal(s, m);
   }
   if (auto* x = dynamic_cast<const RunUnknownSignalException*>(&e)) return run_signal(*x, m, run);
+  if (dynamic_cast<const LoopInstantBranchException*>(&e) != nullptr)
+    return "a branch of a parallel in this loop ends in the instant it starts, which the compiler reads as a "
+           "dependance cycle through the loop; write that branch before the others in sequence, as "
+           "`emit F >> wait A` for `emit F || wait A`";
   if (auto* x = dynamic_cast<const BadValueNumberWaitException*>(&e))
     return "wait " + std::to_string(x->value()) + ": the count is out of range";
   if (auto* x = dynamic_cast<const UndefinedTypeException*>(&e))
@@ -181,6 +185,7 @@ Refusal compile_refusal(const std::exception& e, const std::string& shown) {
   const Module* m = Compilation::ModTable != nullptr ? Compilation::ModTable->get(place.module) : nullptr;
   Refusal r;
   r.module = place.module;
+  if (auto* loop = dynamic_cast<const LoopInstantBranchException*>(&e)) r.line = loop->line();
   r.what = refusal_what(e, m, place.run);
   const g_exit_error* end = dynamic_cast<const g_exit_error*>(&e);
   if (end != nullptr && end->written && !shown.empty())

@@ -79,7 +79,7 @@ CompilePlace refused_compile_place();
 // left it (the g_exit_error of a fatal end under a throwing exit handler among them), shown the
 // reports that the compile showed before it ended ("" for none), which go before e's text (a
 // fatal end's text that was shown already is not repeated). The module is the refused place's
-// (read from Compilation::ModTable), no line.
+// (read from Compilation::ModTable), the line of a refused loop, none for others.
 Refusal compile_refusal(const std::exception& e, const std::string& shown);
 
 #endif

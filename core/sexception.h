@@ -172,6 +172,20 @@ class StatementSignalException : public TextException {
   const char* op_name() const { return first(); }
 };
 
+// A loop whose body, as compiled, reads its own start at its end only through a parallel's
+// branch that ends in the instant it starts beside a branch that waits: restarting the body
+// would close a dependance cycle. The loop's name and its source line (0: not known).
+class LoopInstantBranchException : public TextException {
+ public:
+  LoopInstantBranchException(ExceptionText loop, int line)
+      : TextException("LoopInstantBranchException", std::move(loop)), line_(line) {}
+  const char* loop_name() const { return first(); }
+  int line() const { return line_; }
+
+ private:
+  int line_;
+};
+
 class StatementWireException : public TextException {
  public:
   explicit StatementWireException(ExceptionText wire)

@@ -1,9 +1,17 @@
 #include "statement_control.h"
 
+#include <algorithm>
+#include <unordered_set>
+
+#include "Bddexpression.h"
 #include "equationtable.h"
 #include "expression.h"
 #include "module.h"
 #include "module_signal.h"
+#include "sexception.h"
+#include "statement_parallel.h"
+#include "statement_preempt.h"
+#include "statement_time.h"
 
 // ----- Sequence -----
 
@@ -157,6 +165,81 @@ Statement* Present::duplicate(Module* m, EquationTable* t) {
 
 // ----- Loop -----
 
+namespace {
+
+bool never_at_once(Statement* s);
+
+// Whether s terminates in every instant it starts. Statements whose end depends on a
+// condition, a called module or an automaton answer false, as do the timed ones.
+bool always_at_once(Statement* s) {
+  if (dynamic_cast<Emit*>(s) || dynamic_cast<NoEmit*>(s) || dynamic_cast<Nothing*>(s)) return true;
+  if (auto* q = dynamic_cast<Sequence*>(s)) return always_at_once(q->first) && always_at_once(q->second);
+  if (auto* q = dynamic_cast<Parallel*>(s)) return always_at_once(q->left) && always_at_once(q->right);
+  if (auto* q = dynamic_cast<NaryStatement*>(s))
+    return std::all_of(q->children.begin(), q->children.end(), always_at_once);
+  if (auto* q = dynamic_cast<Present*>(s))
+    return always_at_once(q->then_branch) && (q->else_branch == nullptr || always_at_once(q->else_branch));
+  if (auto* q = dynamic_cast<Local*>(s)) return always_at_once(q->body);
+  return false;
+}
+
+// Whether s never terminates in the instant it starts (false where that is not known).
+bool never_at_once(Statement* s) {
+  if (dynamic_cast<Pause*>(s) || dynamic_cast<Wait*>(s) || dynamic_cast<Halt*>(s) || dynamic_cast<Loop*>(s))
+    return true;
+  if (auto* q = dynamic_cast<Sequence*>(s)) return never_at_once(q->first) || never_at_once(q->second);
+  if (auto* q = dynamic_cast<Parallel*>(s)) return never_at_once(q->left) || never_at_once(q->right);
+  if (auto* q = dynamic_cast<NaryStatement*>(s))
+    return std::any_of(q->children.begin(), q->children.end(), never_at_once);
+  if (auto* q = dynamic_cast<Present*>(s))
+    return q->else_branch != nullptr && never_at_once(q->then_branch) && never_at_once(q->else_branch);
+  if (auto* q = dynamic_cast<Local*>(s)) return never_at_once(q->body);
+  if (auto* q = dynamic_cast<Preemption*>(s)) return never_at_once(q->body);
+  return false;
+}
+
+std::vector<Statement*> children_of(Statement* s) {
+  if (auto* q = dynamic_cast<Sequence*>(s)) return {q->first, q->second};
+  if (auto* q = dynamic_cast<Parallel*>(s)) return {q->left, q->right};
+  if (auto* q = dynamic_cast<NaryStatement*>(s)) return q->children;
+  if (auto* q = dynamic_cast<Present*>(s)) return {q->then_branch, q->else_branch};
+  if (auto* q = dynamic_cast<Local*>(s)) return {q->body};
+  if (auto* q = dynamic_cast<Preemption*>(s)) return {q->body};
+  return {};  // an inner loop never ends: nothing in it lies on its parent's instant paths
+}
+
+// The status ids of the RTL wires in s of the branches that end at once beside a branch that
+// waits, in the same parallel: their parallel cannot end in its starting instant, where alone
+// they end, so its end reads them for nothing.
+void instant_branch_ends(Statement* s, Module* m, Bddexpressionwood* w, std::unordered_set<long>& ends) {
+  std::vector<Statement*> children = children_of(s);
+  bool waits = s->isParallel() && std::any_of(children.begin(), children.end(), never_at_once);
+  for (Statement* k : children) {
+    if (k == nullptr) continue;
+    if (waits && always_at_once(k)) ends.insert(k->getRtl()->getBddStatusId(m, w));
+    instant_branch_ends(k, m, w, ends);
+  }
+}
+
+// Whether the equation of from reads to, directly or through other equations, without passing
+// through the variables of cut.
+bool reads(const Bddexpressionwood* w, long from, long to, const std::unordered_set<long>& cut) {
+  std::vector<long> stack{from};
+  std::unordered_set<long> seen{from};
+  while (!stack.empty()) {
+    const Bddexpression* e = w->peek(stack.back());
+    stack.pop_back();
+    if (e == nullptr) continue;
+    for (long d : e->vars_dependance) {
+      if (d == to) return true;
+      if (cut.count(d) == 0 && seen.insert(d).second) stack.push_back(d);
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 Loop::Loop(const std::string& n, Module* m, Statement* b) : Statement(n, m), body(b) {}
 
 void Loop::compile(Module* m, EquationTable* t) {
@@ -166,7 +249,20 @@ void Loop::compile(Module* m, EquationTable* t) {
     body = new Sequence(double_name, m, body, copy);
   }
   body->compile(m, t);
+  refuseInstantBranch(m, t);
   createEquations(m, t);
+}
+
+// The body's SET := SET | body's RTL would close a cycle wherever the body's end reads its
+// start; where it does so only through branches that end at once beside a waiting one, no
+// reaction follows that cycle, and the user is told which loop and what to write instead.
+void Loop::refuseInstantBranch(Module* m, EquationTable* t) const {
+  Bddexpressionwood* w = t->getBddexpressionWood();
+  const long start = body->getSet()->getBddStatusId(m, w), end = body->getRtl()->getBddStatusId(m, w);
+  if (!reads(w, end, start, {})) return;
+  std::unordered_set<long> ends;
+  instant_branch_ends(body, m, w, ends);
+  if (!ends.empty() && !reads(w, end, start, ends)) throw LoopInstantBranchException(name, line);
 }
 
 void Loop::createEquations(Module* m, EquationTable* t) {
@@ -180,5 +276,7 @@ bool Loop::reincarnate() { return body->reincarnate(); }
 
 Statement* Loop::duplicate(Module* m, EquationTable* t) {
   Statement* b = body->duplicate(m, t);
-  return new Loop(copyName(m), m, b);
+  Loop* copy = new Loop(copyName(m), m, b);
+  copy->line = line;
+  return copy;
 }

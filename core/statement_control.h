@@ -122,6 +122,10 @@ class Loop : public Statement {
   Loop(const std::string& name, Module* module, Statement* body);
 
   void createEquations(Module* m, EquationTable* t) override;
+  // The body (doubled when it can restart in the instant it ends), then createEquations. A
+  // body whose end reads its start only through a branch of a parallel that ends at once
+  // beside a branch that waits throws LoopInstantBranchException before any loop equation;
+  // a body that can end at once otherwise is left to the cycle report.
   void compile(Module* m, EquationTable* t) override;
   // The body's answer.
   bool reincarnate() override;
@@ -130,6 +134,10 @@ class Loop : public Statement {
   Statement* getBody() const { return body; }
 
   Statement* body;
+  int line = 0;  // of the source's "loop", 0 when not known
+
+ private:
+  void refuseInstantBranch(Module* m, EquationTable* t) const;
 };
 
 #endif

@@ -250,6 +250,63 @@ TEST(ExampleBuilder, ReportsACausalityCycleBeforeItsPath) {
   EXPECT_NE(errors.find(" weight: 1 usertype: 9\n", path), std::string::npos) << errors;
 }
 
+// A loop around a parallel with a branch that ends at once beside a branch that waits: build_example
+// refuses it with status 1 and one message at the loop's line (line 6, in a parallel here) that
+// gives the form in sequence; that form, built the same way, reacts from its .jxc as worked by
+// hand. A loop whose body does end at once keeps the cycle report, which names no line.
+TEST(ExampleBuilder, RefusesALoopAroundAnInstantBranchAtItsLine) {
+  struct Case {
+    const char* parallel;
+    const char* sequence;
+    Trace reactions;  // of the sequence, for the inputs below
+  };
+  const Trace inputs = {"", "A=T", "", "A=T", "A=T"};
+  const std::vector<Case> cases = {
+      {"emit F || wait A", "emit F >> wait A", {"F=T G=T", "F=T G=T", "F=B G=T", "F=T G=T", "F=T G=T"}},
+      {"emit F || pause", "emit F >> pause", {"F=T G=T", "F=T G=T", "F=T G=T", "F=T G=T", "F=T G=T"}},
+      {"nothing || pause", "nothing >> pause", {"F=F G=T", "F=F G=T", "F=F G=T", "F=F G=T", "F=F G=T"}},
+      {"present A emit F || pause", "present A emit F >> pause",
+       {"F=B G=T", "F=T G=T", "F=B G=T", "F=T G=T", "F=T G=T"}},
+  };
+  ScratchDir scratch{"zarim_instant_branch"};
+  auto build = [&](const std::string& name, const std::string& body, std::string& errors) {
+    const std::string file = scratch.path + "/" + name + ".jx";
+    write_file(file, "module M:\nInput: A;\nOutput: F, G;\nloop { emit G >> pause }\n||\nloop {\n  " + body +
+                         "\n}\nend\n");
+    const std::string cmd = std::string("'") + ZARIM_BUILD_EXAMPLE + "' '" + file + "' '" + scratch.path + "/" + name +
+                            "' >/dev/null 2>'" + scratch.path + "/errors'";
+    const int status = std::system(cmd.c_str());
+    errors = read_file(scratch.path + "/errors");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  std::string errors;
+  for (std::size_t k = 0; k < cases.size(); ++k) {
+    SCOPED_TRACE(cases[k].parallel);
+    const std::string name = "loop" + std::to_string(k);
+    EXPECT_EQ(build(name, cases[k].parallel, errors), 1);
+    EXPECT_EQ(errors, scratch.path + "/" + name + ".jx:6: module M: a branch of a parallel in this loop ends in the "
+                          "instant it starts, which the compiler reads as a dependance cycle through the loop; write "
+                          "that branch before the others in sequence, as `emit F >> wait A` for `emit F || wait A` "
+                          "(LoopInstantBranchException: ML_1)\n");
+    EXPECT_FALSE(file_exists(scratch.path + "/" + name + "/M.jxc"));
+    ASSERT_EQ(build(name + "seq", cases[k].sequence, errors), 0) << errors;
+    DataTablesScope tables;
+    jxc_load_request request;
+    request.explain = 0;
+    jxc_load_result read = jxc_load(scratch.path + "/" + name + "seq/M.jxc", request);
+    ASSERT_TRUE(read.ok()) << read.error;
+    EXPECT_EQ(run_read_module(read.module, inputs), cases[k].reactions);
+    jxc_release(read.module);
+    DataTablesScope::free_read_tables();
+  }
+  EXPECT_EQ(build("instant", "emit F || nothing", errors), 1);
+  EXPECT_EQ(errors.rfind(scratch.path + "/instant.jx: module M: ERROR in Module `M': detecting variables in a "
+                                        "dependance cycle:\n _s_",
+                         0),
+            0u)
+      << errors;
+}
+
 // Each mistake of a source, read and compiled by build_example: status 1, one message on
 // standard error that begins with the file, the line where the reader met the name (none for
 // a refusal of the compiler) and the module, and holds what is wrong and the name; the system's
