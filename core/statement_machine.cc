@@ -262,13 +262,10 @@ void Run::bindInputs(Module* m, EquationTable* t) {
     if (called->getBinding(f) != nullptr) continue;
     Signal* a = actualSignal(f, m, true);
     t->createEquation(x, a, m, true);
-    if (!a->isValued(m)) continue;
-    std::unique_ptr<std::list<DataBinding*>> bindings(m->getDataBindingByClock(a));
-    if (bindings == nullptr) {
-      bindThrough(m, t, new DataSignalValue(a), x, a);
-      continue;
-    }
-    for (DataBinding* b : *bindings) bindThrough(m, t, b->getValue(), x, b->getSignal());
+    // x's value is a's, however a gets it: a valued local takes it at run time from
+    // whichever of its emissions is present, those compiled after this run or in another
+    // branch (in another copy of the system) among them.
+    if (a->isValued(m)) bindThrough(m, t, new DataSignalValue(a), x, a);
   }
 }
 

@@ -117,6 +117,8 @@ class Run : public Statement {
   // The caller's signal f stands for: the renaming entry, else the local scopes, else
   // the caller's input (output) f.
   Signal* actualSignal(const std::string& f, Module* m, bool input) const;
+  // Each included input := its actual; a valued actual also gives the input its value
+  // (a local bound under the input to the actual's value), whatever emits the actual.
   void bindInputs(Module* m, EquationTable* t);
   void bindOutputs(Module* m, EquationTable* t);
 

@@ -1,12 +1,15 @@
 // Programs of several modules through build_example and the .jxc files it writes: every
 // module reacts as it does when compiled alone, whatever the names of the modules, their
-// data and their renamings. Valued signals take their values from a loopback value server.
+// data and their renamings. Valued signals take their values from a loopback value server,
+// or from the generated one compiled with g++.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +17,7 @@
 #include "jxc_flow.h"
 #include "module_and_files.h"
 #include "random_modules.h"
+#include "server_tables.h"
 #include "sexception.h"
 #include "source_modules.h"
 #include "value_server.h"
@@ -34,27 +38,28 @@ Built build_example(const std::string& source, const std::string& dir) {
   return {WIFEXITED(status) ? WEXITSTATUS(status) : 128, read_file(dir + "/built")};
 }
 
-// The reactions of a module with a loopback value server, values shown; the requests it
-// sent, when asked for.
-Trace served(Module* m, const Trace& inputs, std::vector<std::string>* requests = nullptr) {
-  ValueServer server;
+// The reactions of a module, values shown, asked of the value server at the other end of
+// client; with none, of a loopback value server, whose requests are given when asked for.
+Trace served(Module* m, const Trace& inputs, std::vector<std::string>* requests, socket_type* client) {
+  std::unique_ptr<ValueServer> loopback(client == nullptr ? new ValueServer : nullptr);
   ReactionHarness h(m);
   h.show_values = true;
   h.simulation().load(m);
-  h.simulation().setSocket(server.client());
+  h.simulation().setSocket(client != nullptr ? client : loopback->client());
   Trace t = h.run(inputs);
-  if (requests != nullptr) *requests = server.requests();
+  if (requests != nullptr && loopback != nullptr) *requests = loopback->requests();
   return t;
 }
 
 // The reactions of the module read from path.
-Trace jxc_trace(const std::string& path, const Trace& inputs, std::vector<std::string>* requests = nullptr) {
+Trace jxc_trace(const std::string& path, const Trace& inputs, std::vector<std::string>* requests = nullptr,
+                socket_type* client = nullptr) {
   DataTablesScope tables;
   jxc_load_request request;
   request.explain = 0;
   jxc_load_result read = jxc_load(path, request);
   if (!read.ok()) return {"not read: " + read.error};
-  Trace t = served(read.module, inputs, requests);
+  Trace t = served(read.module, inputs, requests, client);
   jxc_release(read.module);
   DataTablesScope::free_read_tables();
   return t;
@@ -168,6 +173,106 @@ TEST(MultiModule, DataConditionOfACalledModuleReadsTheCallersValue) {
             (Trace{"Reading=T:120 Alert=T", "Reading=T:6 Alert=B"}));
   EXPECT_EQ(requests, (std::vector<std::string>{"CONST,K", "BOP,60,int, > ,7,int", "MC,twice,60", "CONST,K",
                                                  "BOP,3,int, > ,7,int", "MC,twice,3"}));
+}
+
+// The generated value server dir/zars_<name>, started in dir with a stand-in simulator that
+// only records its arguments, and the engine's connexion to it.
+struct GeneratedServer {
+  GeneratedServer(const std::string& dir, const std::string& name, const std::string& log) : log(dir + "/" + log) {
+    std::string cmd = "cd '" + dir + "' && (PATH=\"$PWD/bin:$PATH\" timeout 60 ./zars_" + name + " 2>'" + log +
+                      "'; echo $? > '" + log + ".status') &";
+    if (std::system(cmd.c_str()) != 0) return;
+    const std::string key = "allocated port number is ";
+    for (int i = 0; i < 500 && client == nullptr; ++i) {
+      std::string text = read_file(this->log);
+      if (text.rfind(key, 0) == 0 && text.find('\n') != std::string::npos)
+        client = SOCK_make_client("127.0.0.1", std::atoi(text.c_str() + key.size()));
+      else
+        usleep(10000);
+    }
+  }
+  // Closes the connexion; the server's exit status as it wrote it ("" when it has not ended).
+  std::string close() {
+    SOCK_shutdown(client, 1);
+    client = nullptr;
+    std::string status;
+    for (int i = 0; i < 500 && (status = read_file(log + ".status")).empty(); ++i) usleep(10000);
+    return status;
+  }
+  ~GeneratedServer() {
+    if (client != nullptr) close();
+  }
+
+  std::string log;
+  socket_type* client = nullptr;
+};
+
+// A valued local passed between runs, or emitted by the caller and read by a run, reaches
+// every run that reads it, whatever the order of the branches or statements: each module is
+// built by build_example and served by the generated server, compiled with g++ beside a
+// completed user file. Before, the run after the emitter in a parallel was refused ("unknown
+// wood") and the other shapes gave Out the value "--".
+TEST(MultiModule, ValuedLocalReachesEveryRunThatReadsIt) {
+  if (!have_gxx()) GTEST_SKIP() << "g++ missing";
+  ScratchDir scratch{"zarim_multi"};
+  const std::string& dir = scratch.path;
+  const std::string tail = " || present L emit Both } >> pause } }\nend\n";
+  const std::string link = ": Input: In: num; Output: Out: num, Seen, Both";
+  const std::string send = "run Send [In \\ A, L \\ B]", recv = "run Recv [L \\ C, Out \\ D, Seen \\ S]";
+  const std::string emit = "present In emit L(#In)";
+  auto module = [&](const std::string& name, const std::string& outputs, const std::string& body) {
+    return "module " + name + link + outputs + ";\nlocal L : num { loop { { " + body + tail;
+  };
+  Built b = build_example(
+      "data: Type: num; Constant: num 1; num 10; end data\n" +
+          module("SendFirst", ", Big", send + " || " + recv + " || run Check [L \\ C, Big \\ Big]") +
+          module("RecvFirst", "", recv + " || " + send) + module("InSequence", "", "{ " + send + " >> " + recv + " }") +
+          module("EmitInParallel", "", emit + " || " + recv) +
+          module("EmitBefore", "", "{ " + emit + " >> " + recv + " }") +
+          "module Send: Input: A: num; Output: B: num; present A emit B(#A + 1) end\n"
+          "module Recv: Input: C: num; Output: D: num, S; present C { emit D(#C * 10) >> emit S } end\n"
+          "module Check: Input: C: num; Output: Big; if #C > 10 emit Big end\n",
+      dir);
+  ASSERT_EQ(b.status, 0) << b.output;
+  // The user's completion of the skeleton: a num is a decimal integer.
+  std::string header = read_file(dir + "/user_data_SendFirst.h");
+  for (auto [from, to] : {std::pair<std::string, std::string>{"/* NEEDED DEFINITION HERE! */ num", "long num"},
+                          {"/* NEEDED DEFINITION HERE! */", "0"}})
+    header.replace(header.find(from), from.size(), to);
+  write_file(dir + "/user_data_SendFirst.h", header);
+  write_file(dir + "/user_data_SendFirst.cc",
+             "#include \"user_data_SendFirst.h\"\n"
+             "bool check_num(string arg) {\n"
+             "  size_t i = !arg.empty() && arg[0] == '-' ? 1 : 0;\n"
+             "  if (i == arg.size()) return false;\n"
+             "  for (; i < arg.size(); i++) if (arg[i] < '0' || arg[i] > '9') return false;\n"
+             "  return true;\n"
+             "}\n"
+             "num string_to_num(string arg) { return strtol(arg.c_str(), 0, 10); }\n"
+             "string num_to_string(num arg) { return to_string(arg); }\n");
+  ASSERT_EQ(mkdir((dir + "/bin").c_str(), 0755), 0);
+  write_file(dir + "/bin/zars", "#!/bin/sh\necho \"$@\" >> argv\n");
+  std::string cmd = "cd '" + dir + "' && chmod +x bin/zars && g++ -O0 -Wall -Wextra -Werror -o zars_SendFirst " +
+                    "zars_SendFirst.cc user_data_SendFirst.cc";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+
+  // The local is In + 1 through Send, In itself when the caller emits it; Check reads it in
+  // a data condition. The modules share one data part, so one server serves each in turn.
+  const Trace inputs{"In=T:4", "", "In=T:12"};
+  const Trace through_send{"Out=T:50 Seen=T Both=T", "Out=B Seen=B Both=B", "Out=T:130 Seen=T Both=T"};
+  const Trace emitted{"Out=T:40 Seen=T Both=T", "Out=B Seen=B Both=B", "Out=T:120 Seen=T Both=T"};
+  const std::pair<std::string, Trace> cases[] = {
+      {"SendFirst", {"Out=T:50 Seen=T Both=T Big=B", "Out=B Seen=B Both=B Big=B", "Out=T:130 Seen=T Both=T Big=T"}},
+      {"RecvFirst", through_send},
+      {"InSequence", through_send},
+      {"EmitInParallel", emitted},
+      {"EmitBefore", emitted}};
+  for (const auto& [name, expected] : cases) {
+    GeneratedServer server(dir, "SendFirst", name + ".log");
+    ASSERT_NE(server.client, nullptr) << read_file(server.log);
+    EXPECT_EQ(jxc_trace(dir + "/" + name + ".jxc", inputs, nullptr, server.client), expected) << name;
+    EXPECT_EQ(server.close(), "0\n") << read_file(server.log);
+  }
 }
 
 TEST(MultiModule, RenamingOfNoSignalOfTheCalledModuleIsRefused) {
