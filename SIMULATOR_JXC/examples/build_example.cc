@@ -13,8 +13,8 @@
 // compiler's own fatal ends keep their status. Every module is compiled, then every one
 // finalised (a module run by another is included as compiled), before any file is written, so
 // that a refused source writes nothing. A refusal is one message on standard error: the file,
-// the line (for the reader) or the module (for the compiler), what is wrong and the system's
-// own text, with the reports that the refused step showed before it ended.
+// the line (for the reader, and for the compiler in a run) and the module, what is wrong and
+// the system's own text, with the reports that the refused step showed before it ended.
 #include <errno.h>
 #include <fcntl.h>
 #include <unistd.h>
