@@ -79,19 +79,36 @@ struct Temporaries {
   }
 };
 
+// What the file at path is, when it is neither a regular file nor a directory nor a link.
+std::string kind_refused(mode_t mode) {
+  if (S_ISFIFO(mode)) return "it is a FIFO";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device";
+  if (S_ISSOCK(mode)) return "it is a socket";
+  return "it is not a regular file";
+}
+
 // Why path may not be replaced by a new file, or "" when it may (absent, a symbolic link, or a
-// regular file this process may write); mode gets a regular file's permission bits.
+// regular file this process may write); mode gets a regular file's permission bits. Only
+// lstat and access look at path: nothing there is opened.
 std::string refusal(const std::string& path, mode_t& mode, bool& keep_mode) {
   struct stat st;
   keep_mode = false;
   if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? "" : std::strerror(errno);
   if (S_ISLNK(st.st_mode)) return "";
   if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
-  if (!S_ISREG(st.st_mode)) return "it is not a regular file";
+  if (!S_ISREG(st.st_mode)) return kind_refused(st.st_mode);
   if (::access(path.c_str(), W_OK) != 0) return std::strerror(errno);
   mode = st.st_mode & 07777;
   keep_mode = true;
   return "";
+}
+
+// Why the temporary of path could not be made, from the errno of its open.
+std::string why_no_temporary(const std::string& path, int error) {
+  if (error != EACCES && error != EPERM && error != EROFS) return std::strerror(error);
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  return "the folder " + folder + " cannot be written (" + std::strerror(error) + ")";
 }
 
 }  // namespace
@@ -103,15 +120,16 @@ whole_file::whole_file(const std::string& path) : path_(path), stream_(nullptr) 
   if (!why_.empty()) return;
   static std::atomic<unsigned long> count{0};
   Temporaries& live = Temporaries::get();
-  int fd = -1;
+  int fd = -1, error = 0;
   // A name taken by another writer (or left by a process that was killed) is passed over.
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
     temporary_ = path + "." + std::to_string(::getpid()) + "." + std::to_string(++count) + ".tmp";
     fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
+    error = errno;
+    if (fd < 0 && error != EEXIST) break;
   }
   if (fd < 0) {
-    why_ = std::strerror(errno);
+    why_ = why_no_temporary(path, error);
     temporary_.clear();
     return;
   }

@@ -15,11 +15,6 @@
 // that a refused source writes nothing. A refusal is one message on standard error: the file,
 // the line (for the reader, and for the compiler in a run) and the module, what is wrong and
 // the system's own text, with the reports that the refused step showed before it ended.
-#include <errno.h>
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -54,25 +49,10 @@ std::string joined_shown() {
   return all;
 }
 
-// Why path cannot be opened for writing, asked again of the system.
-std::string why_unwritable(const std::string& path) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
-  if (fd < 0 && errno == ENOENT) {
-    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (fd >= 0) ::unlink(path.c_str());
-  }
-  if (fd < 0) return std::strerror(errno);
-  ::close(fd);
-  return "it could not be opened";
-}
-
-// Why the library did not write path, from its message that names it: the reason after
-// "<path>: " (a write, the close or the rename failed), or the system's answer when the
-// message ends with path (it could not be opened); "" when no message names it.
+// Why the library did not write path: the reason after "<path>: " in its message that names
+// it ("" when none does).
 std::string why_not_written(const std::string& path) {
   for (const std::string& text : shown) {
-    if (text.size() >= path.size() && text.compare(text.size() - path.size(), path.size(), path) == 0)
-      return why_unwritable(path);
     size_t at = text.find(path + ": ");
     if (at != std::string::npos) return text.substr(at + path.size() + 2);
   }

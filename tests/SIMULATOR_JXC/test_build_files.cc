@@ -1,0 +1,171 @@
+// What build_example does with its output folder when it is not a plain one: files of other
+// kinds at the outputs' names, a folder it may not write.
+#include <dirent.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "module_and_files.h"
+#include "server_tables.h"
+#include "test_scope.h"
+
+namespace {
+
+const std::vector<std::string> kExampleFiles = {"Blink.jxc", "Valued.jxc", "zars_Valued.cc", "user_data_Valued.h",
+                                                 "user_data_Valued.cc"};
+
+std::string valued_source() { return valued_example_dir() + "valued.jx"; }
+
+// build_example source out in a child, its output and errors into out + ".printed" and
+// ".errors"; as the user uid unless it is -1. SIGALRM ends it after 60 s: a build that blocks
+// ends the test.
+pid_t start_build(const std::string& source, const std::string& out, uid_t uid = static_cast<uid_t>(-1)) {
+  const std::string printed = out + ".printed", errors = out + ".errors";
+  pid_t pid = fork();
+  if (pid != 0) return pid;
+  int o = open(printed.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+  int e = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+  if (o < 0 || e < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) _exit(126);
+  if (uid != static_cast<uid_t>(-1) && (setgroups(0, nullptr) != 0 || setgid(uid) != 0 || setuid(uid) != 0))
+    _exit(126);
+  alarm(60);
+  execl(ZARIM_BUILD_EXAMPLE, "build_example", source.c_str(), out.c_str(), static_cast<char*>(nullptr));
+  _exit(127);
+}
+
+int wait_build(pid_t pid) {
+  int status = 0;
+  EXPECT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_FALSE(WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) << "build_example blocked";
+  return status;
+}
+
+struct Built {
+  int status;
+  std::string printed, errors;
+};
+
+Built build(const std::string& source, const std::string& out, uid_t uid = static_cast<uid_t>(-1)) {
+  const int status = wait_build(start_build(source, out, uid));
+  return {status, read_file(out + ".printed"), read_file(out + ".errors")};
+}
+
+bool ended_with(const Built& b, int code) { return WIFEXITED(b.status) && WEXITSTATUS(b.status) == code; }
+
+// The names in dir ending with ".tmp".
+std::set<std::string> temporaries(const std::string& dir) {
+  std::set<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d)) {
+      const std::string n = e->d_name;
+      if (n.size() > 4 && n.compare(n.size() - 4, 4, ".tmp") == 0) names.insert(n);
+    }
+    closedir(d);
+  }
+  return names;
+}
+
+std::string said_not_written(const std::string& path, const std::string& why) {
+  return "build_example: " + path + " not written: " + why + "\n";
+}
+
+// A socket bound at path (closed, the socket file stays); false when it cannot be made.
+bool make_socket(const std::string& path) {
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  if (path.size() >= sizeof a.sun_path) return false;
+  std::strcpy(a.sun_path, path.c_str());
+  int s = socket(AF_UNIX, SOCK_STREAM, 0);
+  const bool made = s >= 0 && bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  if (s >= 0) close(s);
+  return made;
+}
+
+// A FIFO, a socket or a device at one output's name: that file (and the user file that goes
+// with it) is refused with its kind, without blocking; the others are written; the status is
+// 1 and the special file is left as it was.
+TEST(BuildFiles, AFileOfAnotherKindAtAnOutputsNameIsRefusedWithoutBlocking) {
+  struct Case {
+    const char* name;
+    mode_t kind;
+    const char* why;
+  };
+  const std::vector<Case> cases = {{"Valued.jxc", S_IFIFO, "it is a FIFO"},
+                                   {"zars_Valued.cc", S_IFIFO, "it is a FIFO"},
+                                   {"user_data_Valued.h", S_IFIFO, "it is a FIFO"},
+                                   {"Blink.jxc", S_IFSOCK, "it is a socket"},
+                                   {"user_data_Valued.cc", S_IFCHR, "it is a device"}};
+  ScratchDir scratch{"zarim_kinds"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string out = scratch.path + "/" + c.name + ".out", special = out + "/" + c.name;
+    ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+    const bool made = c.kind == S_IFIFO   ? mkfifo(special.c_str(), 0644) == 0
+                      : c.kind == S_IFSOCK ? make_socket(special)
+                                           : mknod(special.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    if (!made) continue;  // a device needs the right to make one
+    const Built b = build(valued_source(), out);
+    EXPECT_TRUE(ended_with(b, 1)) << b.errors;
+    for (const std::string& f : kExampleFiles) {
+      const std::string path = out + "/" + f;
+      const bool partner = f.rfind("user_data_", 0) == 0 && std::string(c.name).rfind("user_data_", 0) == 0;
+      if (f == c.name)
+        EXPECT_NE(b.errors.find(said_not_written(path, c.why)), std::string::npos) << b.errors;
+      else if (partner)
+        EXPECT_NE(b.errors.find(said_not_written(path, "it goes with " + special + ", which could not be written")),
+                  std::string::npos)
+            << b.errors;
+      else
+        EXPECT_NE(b.printed.find(path + "\n"), std::string::npos) << b.printed << b.errors;
+    }
+    struct stat st;
+    ASSERT_EQ(lstat(special.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & S_IFMT, c.kind);
+    EXPECT_TRUE(temporaries(out).empty());
+  }
+}
+
+// Writable files in a folder that may not be written: each is refused saying that the folder
+// cannot be written, and left as it was. Root writes any folder: the build then runs as nobody.
+TEST(BuildFiles, AReadOnlyFolderIsNamedAsTheReason) {
+  ScratchDir scratch{"zarim_readonly"};
+  ASSERT_EQ(chmod(scratch.path.c_str(), 0755), 0);
+  const uid_t as = geteuid() == 0 ? 65534 : static_cast<uid_t>(-1);
+  const std::string out = scratch.path + "/out", source = scratch.path + "/valued.jx";
+  write_file(source, read_file(valued_source()));
+  ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+  for (const std::string& f : kExampleFiles) {
+    write_file(out + "/" + f, "old " + f);
+    ASSERT_EQ(chmod((out + "/" + f).c_str(), 0666), 0);
+  }
+  if (as == static_cast<uid_t>(-1)) {
+    ASSERT_EQ(chmod(out.c_str(), 0555), 0);
+  }
+  const Built b = build(source, out, as);
+  if (WIFEXITED(b.status) && WEXITSTATUS(b.status) >= 126) {
+    GTEST_SKIP() << "build_example cannot be run as user " << as << " here (status " << WEXITSTATUS(b.status) << ")";
+  }
+  EXPECT_TRUE(ended_with(b, 1)) << b.errors;
+  EXPECT_EQ(b.printed, "");
+  for (const std::string& f : kExampleFiles) {
+    EXPECT_NE(b.errors.find(said_not_written(out + "/" + f, "the folder " + out + " cannot be written (Permission denied)")),
+              std::string::npos)
+        << b.errors;
+    EXPECT_EQ(read_file(out + "/" + f), "old " + f);
+  }
+  chmod(out.c_str(), 0755);
+}
+
+}  // namespace
