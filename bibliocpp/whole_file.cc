@@ -7,10 +7,9 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <mutex>
-#include <set>
+
+#include "temporary_files.h"
 
 fd_buffer::fd_buffer(int fd) : fd_(fd) { setp(space_, space_ + sizeof space_); }
 
@@ -48,36 +47,6 @@ bool fd_buffer::drain() {
 }
 
 namespace {
-
-// The temporaries of this process not yet replaced or removed, removed at exit: a process that
-// ends while writing leaves no stray file beside its outputs. Each is kept with the process
-// that made it, so that a forked child that exits leaves its parent's alone.
-struct Temporaries {
-  std::mutex mutex;
-  std::set<std::pair<pid_t, std::string>> live;
-
-  static Temporaries& get() {
-    static Temporaries* t = [] {
-      std::atexit([] { get().remove_all(); });
-      return new Temporaries;
-    }();
-    return *t;
-  }
-  void add(const std::string& path) {
-    std::lock_guard<std::mutex> l(mutex);
-    live.emplace(::getpid(), path);
-  }
-  void drop(const std::string& path) {
-    std::lock_guard<std::mutex> l(mutex);
-    live.erase({::getpid(), path});
-  }
-  void remove_all() {
-    std::lock_guard<std::mutex> l(mutex);
-    for (const auto& t : live)
-      if (t.first == ::getpid()) ::unlink(t.second.c_str());
-    live.clear();
-  }
-};
 
 // What the file at path is, when it is neither a regular file nor a directory nor a link.
 std::string kind_refused(mode_t mode) {
@@ -118,22 +87,25 @@ whole_file::whole_file(const std::string& path) : path_(path), stream_(nullptr) 
   bool keep_mode = false;
   why_ = refusal(path, mode, keep_mode);
   if (!why_.empty()) return;
+  remove_stale_temporaries(path);
   static std::atomic<unsigned long> count{0};
-  Temporaries& live = Temporaries::get();
   int fd = -1, error = 0;
   // A name taken by another writer (or left by a process that was killed) is passed over.
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    temporary_ = path + "." + std::to_string(::getpid()) + "." + std::to_string(++count) + ".tmp";
+    temporary_ = temporary_name(path, ++count);
+    slot_ = register_temporary(temporary_);  // before the file exists: a signal finds it
     fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) break;
     error = errno;
-    if (fd < 0 && error != EEXIST) break;
+    release_temporary(slot_);
+    slot_ = -1;
+    if (error != EEXIST) break;
   }
   if (fd < 0) {
     why_ = why_no_temporary(path, error);
     temporary_.clear();
     return;
   }
-  live.add(temporary_);
   if (keep_mode) (void)::fchmod(fd, mode);
   buffer_ = new fd_buffer(fd);
   stream_.rdbuf(buffer_);
@@ -168,7 +140,8 @@ bool whole_file::replace() {
     discard();
     return false;
   }
-  Temporaries::get().drop(temporary_);
+  release_temporary(slot_);
+  slot_ = -1;
   temporary_.clear();
   finished_ = false;
   return true;
@@ -182,7 +155,8 @@ void whole_file::discard() {
   }
   if (!temporary_.empty()) {
     ::unlink(temporary_.c_str());
-    Temporaries::get().drop(temporary_);
+    release_temporary(slot_);
+    slot_ = -1;
     temporary_.clear();
   }
   finished_ = false;

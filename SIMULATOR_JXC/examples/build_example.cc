@@ -10,11 +10,13 @@
 // Prints the path of each file written. Status 0 when every file is written; 1 when the
 // source is refused, a module cannot be built, dir cannot be created or a file cannot be
 // written whole (the file and the reason on standard error; the file is left as it was); the
-// compiler's own fatal ends keep their status. Every module is compiled, then every one
-// finalised (a module run by another is included as compiled), before any file is written, so
-// that a refused source writes nothing. A refusal is one message on standard error: the file,
-// the line (for the reader, and for the compiler in a run) and the module, what is wrong and
-// the system's own text, with the reports that the refused step showed before it ended.
+// compiler's own fatal ends keep their status; SIGINT and SIGTERM end it with the signal, no
+// temporary of its files left (nor one that an ended run left). Every module is compiled,
+// then every one finalised (a module run by another is included as compiled), before any file
+// is written, so that a refused source writes nothing. A refusal is one message on standard
+// error: the file, the line (for the reader, and for the compiler in a run) and the module,
+// what is wrong and the system's own text, with the reports that the refused step showed
+// before it ended.
 #include <exception>
 #include <filesystem>
 #include <fstream>

@@ -1,10 +1,13 @@
 // What build_example does with its output folder when it is not a plain one: files of other
-// kinds at the outputs' names, a folder it may not write.
+// kinds at the outputs' names, a signal while it writes, temporaries left by a killed run, a
+// module name as long as a file name may be, a folder it may not write.
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -135,6 +138,114 @@ TEST(BuildFiles, AFileOfAnotherKindAtAnOutputsNameIsRefusedWithoutBlocking) {
     EXPECT_EQ(st.st_mode & S_IFMT, c.kind);
     EXPECT_TRUE(temporaries(out).empty());
   }
+}
+
+// The example's data part and n copies of its valued module: 4n files to write, the value
+// servers and user files written while they are generated.
+std::string many_valued_modules(int n) {
+  const std::string example = read_file(valued_source());
+  const size_t data_end = example.find("end data") + 8, from = example.find("module Valued:");
+  const std::string body = example.substr(from + 14, example.find("\nend\n", from) + 5 - from - 14);
+  std::string s = example.substr(0, data_end) + "\n";
+  for (int k = 0; k < n; ++k) s += "module V" + std::to_string(k) + ":" + body;
+  return s;
+}
+
+// Starts build_example and stops it (SIGSTOP) at a moment when one of its temporaries is in
+// out: its pid, stopped, or -1 when it ended first (reaped).
+pid_t stopped_while_writing(const std::string& source, const std::string& out) {
+  int watch = inotify_init1(IN_CLOEXEC);
+  EXPECT_GE(watch, 0);
+  EXPECT_GE(inotify_add_watch(watch, out.c_str(), IN_CREATE), 0);
+  pid_t pid = start_build(source, out);
+  alignas(inotify_event) char events[8192];
+  pollfd p{watch, POLLIN, 0};
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (poll(&p, 1, 100) != 1) continue;
+    const ssize_t n = read(watch, events, sizeof events);
+    bool created = false;
+    for (ssize_t at = 0; at < n;) {
+      const inotify_event* e = reinterpret_cast<const inotify_event*>(events + at);
+      created = created || (e->len > 0 && std::strstr(e->name, ".tmp") != nullptr);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+    }
+    if (!created) continue;
+    kill(pid, SIGSTOP);
+    if (waitpid(pid, &status, WUNTRACED) != pid || !WIFSTOPPED(status)) break;  // it ended
+    if (!temporaries(out).empty()) {
+      close(watch);
+      return pid;
+    }
+    kill(pid, SIGCONT);
+  }
+  close(watch);
+  return -1;
+}
+
+// SIGINT or SIGTERM while build_example writes: it ends with that signal and leaves no
+// temporary. SIGKILL leaves its temporaries; the next run removes them and keeps those of a
+// process that still runs and those of other names.
+TEST(BuildFiles, ASignalDuringTheWritesLeavesNoTemporary) {
+  ScratchDir scratch{"zarim_signal"};
+  const std::string source = scratch.path + "/many.jx";
+  write_file(source, many_valued_modules(20));
+  for (int sig : {SIGINT, SIGTERM, SIGKILL}) {
+    SCOPED_TRACE(strsignal(sig));
+    const std::string out = scratch.path + "/out" + std::to_string(sig);
+    pid_t pid = -1;
+    for (int attempt = 0; attempt < 5 && pid < 0; ++attempt) {
+      ASSERT_EQ(std::system(("rm -rf '" + out + "' && mkdir '" + out + "'").c_str()), 0);
+      pid = stopped_while_writing(source, out);
+    }
+    ASSERT_GT(pid, 0) << "no temporary seen";
+    kill(pid, sig);
+    kill(pid, SIGCONT);
+    const int status = wait_build(pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+    if (sig != SIGKILL) {
+      EXPECT_EQ(temporaries(out), std::set<std::string>()) << read_file(out + ".errors");
+      continue;
+    }
+    const std::set<std::string> left = temporaries(out);
+    ASSERT_FALSE(left.empty());
+    const std::string live = "V1.jxc." + std::to_string(getpid()) + ".1.tmp";
+    const std::string other = "Other.jxc." + std::to_string(pid) + ".1.tmp";
+    write_file(out + "/" + live, "");
+    write_file(out + "/" + other, "");
+    const Built b = build(source, out);
+    EXPECT_TRUE(ended_with(b, 0)) << b.errors;
+    EXPECT_EQ(temporaries(out), (std::set<std::string>{live, other}));
+  }
+}
+
+// A module name of 245 characters: its .jxc is written (the temporary's name cut to the folder's
+// limit) and written again, said to be rewritten once it is; a directory at its name is
+// refused with the reason, and not said to be rewritten.
+TEST(BuildFiles, AModuleNameAsLongAsAFileNameIsWrittenAndRewritten) {
+  ScratchDir scratch{"zarim_long"};
+  const std::string name = "M" + std::string(244, 'x'), source = scratch.path + "/long.jx";
+  write_file(source, "module " + name + ":\nInput: I;\nOutput: O;\nloop { present I emit O >> pause }\nend\n");
+  const std::string out = scratch.path + "/out", jxc = out + "/" + name + ".jxc";
+  Built b = build(source, out);
+  ASSERT_TRUE(ended_with(b, 0)) << b.errors;
+  EXPECT_EQ(b.printed, jxc + "\n");
+  EXPECT_EQ(read_file(jxc).rfind("module: " + name + " ", 0), 0u);
+  EXPECT_EQ(b.errors, "");
+  const std::string text = read_file(jxc);
+  write_file(jxc, "old");
+  b = build(source, out);
+  ASSERT_TRUE(ended_with(b, 0)) << b.errors;
+  EXPECT_EQ(b.errors, "File: " + jxc + " already exists. File rewrited.\n");
+  EXPECT_EQ(read_file(jxc), text);
+
+  ASSERT_EQ(unlink(jxc.c_str()), 0);
+  ASSERT_EQ(mkdir(jxc.c_str(), 0755), 0);
+  b = build(source, out);
+  EXPECT_TRUE(ended_with(b, 1));
+  EXPECT_NE(b.errors.find(said_not_written(jxc, "Is a directory")), std::string::npos) << b.errors;
+  EXPECT_EQ(b.errors.find("already exists"), std::string::npos) << b.errors;
+  EXPECT_TRUE(temporaries(out).empty());
 }
 
 // Writable files in a folder that may not be written: each is refused saying that the folder
