@@ -7,10 +7,9 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <mutex>
-#include <set>
+
+#include "temporary_files.h"
 
 fd_buffer::fd_buffer(int fd) : fd_(fd) { setp(space_, space_ + sizeof space_); }
 
@@ -49,49 +48,36 @@ bool fd_buffer::drain() {
 
 namespace {
 
-// The temporaries of this process not yet replaced or removed, removed at exit: a process that
-// ends while writing leaves no stray file beside its outputs. Each is kept with the process
-// that made it, so that a forked child that exits leaves its parent's alone.
-struct Temporaries {
-  std::mutex mutex;
-  std::set<std::pair<pid_t, std::string>> live;
-
-  static Temporaries& get() {
-    static Temporaries* t = [] {
-      std::atexit([] { get().remove_all(); });
-      return new Temporaries;
-    }();
-    return *t;
-  }
-  void add(const std::string& path) {
-    std::lock_guard<std::mutex> l(mutex);
-    live.emplace(::getpid(), path);
-  }
-  void drop(const std::string& path) {
-    std::lock_guard<std::mutex> l(mutex);
-    live.erase({::getpid(), path});
-  }
-  void remove_all() {
-    std::lock_guard<std::mutex> l(mutex);
-    for (const auto& t : live)
-      if (t.first == ::getpid()) ::unlink(t.second.c_str());
-    live.clear();
-  }
-};
+// What the file at path is, when it is neither a regular file nor a directory nor a link.
+std::string kind_refused(mode_t mode) {
+  if (S_ISFIFO(mode)) return "it is a FIFO";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device";
+  if (S_ISSOCK(mode)) return "it is a socket";
+  return "it is not a regular file";
+}
 
 // Why path may not be replaced by a new file, or "" when it may (absent, a symbolic link, or a
-// regular file this process may write); mode gets a regular file's permission bits.
+// regular file this process may write); mode gets a regular file's permission bits. Only
+// lstat and access look at path: nothing there is opened.
 std::string refusal(const std::string& path, mode_t& mode, bool& keep_mode) {
   struct stat st;
   keep_mode = false;
   if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? "" : std::strerror(errno);
   if (S_ISLNK(st.st_mode)) return "";
   if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
-  if (!S_ISREG(st.st_mode)) return "it is not a regular file";
+  if (!S_ISREG(st.st_mode)) return kind_refused(st.st_mode);
   if (::access(path.c_str(), W_OK) != 0) return std::strerror(errno);
   mode = st.st_mode & 07777;
   keep_mode = true;
   return "";
+}
+
+// Why the temporary of path could not be made, from the errno of its open.
+std::string why_no_temporary(const std::string& path, int error) {
+  if (error != EACCES && error != EPERM && error != EROFS) return std::strerror(error);
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  return "the folder " + folder + " cannot be written (" + std::strerror(error) + ")";
 }
 
 }  // namespace
@@ -101,21 +87,25 @@ whole_file::whole_file(const std::string& path) : path_(path), stream_(nullptr) 
   bool keep_mode = false;
   why_ = refusal(path, mode, keep_mode);
   if (!why_.empty()) return;
+  remove_stale_temporaries(path);
   static std::atomic<unsigned long> count{0};
-  Temporaries& live = Temporaries::get();
-  int fd = -1;
+  int fd = -1, error = 0;
   // A name taken by another writer (or left by a process that was killed) is passed over.
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    temporary_ = path + "." + std::to_string(::getpid()) + "." + std::to_string(++count) + ".tmp";
+    temporary_ = temporary_name(path, ++count);
+    slot_ = register_temporary(temporary_);  // before the file exists: a signal finds it
     fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
+    if (fd >= 0) break;
+    error = errno;
+    release_temporary(slot_);
+    slot_ = -1;
+    if (error != EEXIST) break;
   }
   if (fd < 0) {
-    why_ = std::strerror(errno);
+    why_ = why_no_temporary(path, error);
     temporary_.clear();
     return;
   }
-  live.add(temporary_);
   if (keep_mode) (void)::fchmod(fd, mode);
   buffer_ = new fd_buffer(fd);
   stream_.rdbuf(buffer_);
@@ -150,7 +140,8 @@ bool whole_file::replace() {
     discard();
     return false;
   }
-  Temporaries::get().drop(temporary_);
+  release_temporary(slot_);
+  slot_ = -1;
   temporary_.clear();
   finished_ = false;
   return true;
@@ -164,7 +155,8 @@ void whole_file::discard() {
   }
   if (!temporary_.empty()) {
     ::unlink(temporary_.c_str());
-    Temporaries::get().drop(temporary_);
+    release_temporary(slot_);
+    slot_ = -1;
     temporary_.clear();
   }
   finished_ = false;

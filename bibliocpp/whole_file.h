@@ -32,14 +32,17 @@ class fd_buffer : public std::streambuf {
 };
 
 // A file that replaces path only when it was written whole: the writes go to a temporary file
-// beside path, which takes path's name (a symbolic link there is itself replaced, never the file
-// it names) only once every write and the close succeeded. An existing regular file passes its
-// permission bits on; a directory, another kind of file, or a file this process may not write is
-// refused, as an open for writing would be. The temporary is removed when the file is dropped
-// unreplaced, and at exit when the process ends before that.
+// beside path (temporary_files.h), which takes path's name (a symbolic link there is itself
+// replaced, never the file it names) only once every write and the close succeeded. An existing
+// regular file passes its permission bits on; a directory, a FIFO, a device, a socket, or a file
+// this process may not write is refused without being opened. The temporary is removed when the
+// file is dropped unreplaced, and at exit, SIGINT or SIGTERM when the process ends before that;
+// the temporaries of path that an ended process left are removed before this one is made.
 class whole_file {
  public:
-  // Creates the temporary; is_open() tells whether that worked, why() why not.
+  // Creates the temporary; is_open() tells whether that worked, why() why not (the errno of the
+  // failed call, or the kind of file at path; "the folder F cannot be written (...)" when the
+  // temporary may not be made there).
   explicit whole_file(const std::string& path);
   ~whole_file();
   whole_file(const whole_file&) = delete;
@@ -65,6 +68,7 @@ class whole_file {
   fd_buffer* buffer_ = nullptr;
   std::ostream stream_;
   bool finished_ = false;
+  int slot_ = -1;  // of register_temporary
 };
 
 #endif

@@ -2,8 +2,9 @@
 // and user-data writers and the target code generators.
 #include "gen_files.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -15,13 +16,17 @@ namespace {
 
 void report(const std::string& text) { fl_report_S(forms_box_kind::message, text); }
 
+// Whether path names a file (a link among them); nothing is opened.
+bool exists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
 // An existing file is renamed to path + ".bak" before the new one takes its name.
 void keep_backup(const std::string& path) {
-  if (!std::ifstream(path)) return;
   std::string backup = path + ".bak";
   if (std::rename(path.c_str(), backup.c_str()) != 0)
     std::cerr << "Cannot keep a copy of " << path << " as " << backup << std::endl;
-  std::cerr << "File: " << path << " already exists. File rewrited." << std::endl;
 }
 
 }  // namespace
@@ -46,7 +51,7 @@ bool write_generated_files(const std::vector<GeneratedFile>& files,
     outputs.push_back(std::make_unique<whole_file>(f.path));
     streams.push_back(&outputs.back()->stream());
     if (!outputs.back()->is_open()) {
-      report(f.refusal + f.shown);
+      report(f.refusal + f.shown + ": " + outputs.back()->why());
       opened = false;
     }
   }
@@ -59,10 +64,13 @@ bool write_generated_files(const std::vector<GeneratedFile>& files,
       written = false;
     }
   for (size_t i = 0; written && i < files.size(); ++i) {
-    if (files[i].backup) keep_backup(files[i].path);
+    const bool existed = files[i].old != OldFile::replaced && exists(files[i].path);
+    if (existed && files[i].old == OldFile::kept_as_bak) keep_backup(files[i].path);
     if (!outputs[i]->replace()) {
       report("Cannot write output file: " + files[i].shown + ": " + outputs[i]->why());
       written = false;
+    } else if (existed) {
+      std::cerr << "File: " << files[i].path << " already exists. File rewrited." << std::endl;
     }
   }
   return written;

@@ -232,8 +232,8 @@ std::list<std::string> debug_listing_lines(std::istream& in) {
 
 void Module::printDebug() {
   std::string path = in_output_dir(generated_file_name(name, ".dbg"));
-  if (std::ifstream(path).good()) std::cerr << "File: " << path << " already exists. File rewrited." << "\n";
-  bool written = write_generated_files({{path, path}}, [&](std::vector<std::ostream*>& files) { DEBUG_put(*files[0]); });
+  bool written = write_generated_files({{path, path, OldFile::said_rewritten}},
+                                       [&](std::vector<std::ostream*>& files) { DEBUG_put(*files[0]); });
   if (!written) return;
   std::ifstream in(path, std::ios::binary);
   fl_show_Slisting(debug_listing_lines(in), "Debugging trace");

@@ -104,8 +104,7 @@ void Module::NUSMV_put(std::ostream& os, int, int) {
 
 void Module::printSMV() {
   std::string path = in_output_dir(generated_file_name(getName(), ".smv"));
-  if (std::ifstream(path)) std::cerr << "File: " << path << " already exists. File rewrited." << std::endl;
-  write_generated_files({{path, path}}, [&](std::vector<std::ostream*>& out) {
+  write_generated_files({{path, path, OldFile::said_rewritten}}, [&](std::vector<std::ostream*>& out) {
     if (getFinalised() == 0) finalize(0);
     NUSMV_put(*out[0], 2, !Compilation::KeepWiresFlag);
   });

@@ -187,7 +187,8 @@ class Module {
   // generator's) is written whole or not at all through write_generated_files
   // (gen_files.h): a failed open, write or close is reported and leaves the file as it was.
   // OutputDir + "/" + the file name (name + ".jxc", or OutputFile, ".jxc" added when it
-  // holds none) through JXC_put; IllegalOperationException without an equation table.
+  // holds none) through JXC_put; IllegalOperationException without an equation table. A file
+  // it replaces is said so ("File: " + path + " already exists. File rewrited.") once replaced.
   void save();
   // Writes the compiled-module text (nothing without an equation system); the two int
   // arguments in the middle are not used. The text is built whole first: a failure
@@ -229,7 +230,8 @@ class Module {
   // Finalises the module when it is not yet finalised, then writes the body file
   // (OutputFile, or the module name, with ".c") and its header (".h"; OutputFile + ".h"
   // when the two names would be one) through C_put. Nothing is written when either file
-  // cannot be opened ("Cannot open output file: " + its name, box and standard error).
+  // cannot be opened ("Cannot open output file: " + its name + ": " + the reason, box and
+  // standard error).
   void printC();
   // Every equation in earliest-date order over the node array A, the outputs in
   // pointer_names written through "*"; abstract equations from their bindings (none: the
@@ -262,8 +264,8 @@ class Module {
 
   // ----- netlist and model generators (gen_smv.cc, gen_vhdl.cc, gen_blif.cc, gen_gal.cc) -----
   // Each file opener names its file from OutputFile (or the module name) and its
-  // extension; a file that cannot be opened gives "Cannot open output file: " + its name
-  // (box and standard error) and nothing is written.
+  // extension; a file that cannot be opened gives "Cannot open output file: " + its name +
+  // ": " + the reason (box and standard error) and nothing is written.
   // The SMV model (the register state is its status rail); the two ints are not used.
   void NUSMV_put(std::ostream& os, int, int);
   // OutputDir + "/" + ".smv" name, finalising the module first when it is not.

@@ -13,15 +13,6 @@
 
 namespace {
 
-bool readable(const std::string& path) {
-  std::ifstream in(path);
-  return static_cast<bool>(in);
-}
-
-void report_overwrite(const std::string& path) {
-  std::cerr << "File: " << path << " already exists. File rewrited." << std::endl;
-}
-
 // The path as one single-quoted shell word.
 std::string shell_quote(const std::string& s) {
   std::string out = "'";
@@ -39,7 +30,7 @@ std::string shell_quote(const std::string& s) {
 
 void Module::save_zars_code() {
   std::string path = SimulationJxcDir + "/zars_" + name + ".cc";
-  write_generated_files({{path, path, "Cannot open zars file:"}},
+  write_generated_files({{path, path, OldFile::replaced, "Cannot open zars file:"}},
                         [&](std::vector<std::ostream*>& out) { SIMUL_JXC_put(*out[0]); });
 }
 
@@ -48,17 +39,16 @@ void Module::save_user_data_code() {
   std::string body = SimulationJxcDir + "/user_data_" + name + ".cc";
   // The user completes these files: an existing one is kept as <path>.bak.
   const char* refusal = "Cannot open user data file:";
-  write_generated_files({{header, header, refusal, true}, {body, body, refusal, true}},
+  write_generated_files({{header, header, OldFile::kept_as_bak, refusal}, {body, body, OldFile::kept_as_bak, refusal}},
                         [&](std::vector<std::ostream*>& out) { SIMUL_JXC_put_user_files(*out[0], *out[1]); });
 }
 
 void Module::simulate() {
   if (compilation == nullptr) throw IllegalOperationException("Simulation requires compilation", nullptr);
   std::string path = SimulationDir + name + ".blif";
-  if (readable(path)) report_overwrite(path);
   if (finalised == 0) finalize(0);
   // A stale netlist must not be simulated.
-  if (!write_generated_files({{path, path}}, [&](std::vector<std::ostream*>& out) {
+  if (!write_generated_files({{path, path, OldFile::said_rewritten}}, [&](std::vector<std::ostream*>& out) {
         BLIF_put(*out[0], !Compilation::KeepWiresFlag);
       }))
     return;

@@ -412,6 +412,5 @@ void Module::save() {
   // Built first: a module that cannot be written leaves an existing file as it was.
   std::ostringstream text;
   JXC_put(text, 2, !Compilation::KeepWiresFlag, Compilation::ForgetLocalsNameFlag);
-  if (std::ifstream(path).good()) std::cerr << "File: " << path << " already exists. File rewrited." << std::endl;
-  write_generated_files({{path, path}}, [&](std::vector<std::ostream*>& out) { *out[0] << text.str(); });
+  write_generated_files({{path, path, OldFile::said_rewritten}}, [&](std::vector<std::ostream*>& out) { *out[0] << text.str(); });
 }

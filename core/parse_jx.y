@@ -352,7 +352,7 @@ sustain_until
   ;
 
 run
-  : RUN ID opt_renaming { $$ = jx_run(take($2), own($3).get()); }
+  : RUN ID { $<number>$ = jx_line(); } opt_renaming { $$ = jx_run(take($2), own($4).get(), $<number>3); }
   ;
 
 opt_renaming

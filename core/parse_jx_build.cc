@@ -499,8 +499,9 @@ std::pair<std::string, Signal*> jx_renaming(const std::string& caller, const std
   return std::make_pair(called, s);
 }
 
-Statement* jx_run(const std::string& module, jx_renamings* renamings) {
+Statement* jx_run(const std::string& module, jx_renamings* renamings, int line) {
   Run* r = new Run(new_name(("R_" + module).c_str(), Module::RunNumber), TheModule, module);
+  r->line = line;
   r->setRenamingTable(renamings);  // a called name renamed twice is refused
   return r;
 }

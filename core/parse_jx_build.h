@@ -195,7 +195,8 @@ Statement* jx_sustain(const std::string& name, DataExpr* value, Expression* cond
 // 'a \ b': (b, the caller's signal a); RunUnknownSignalException("undeclared", a) when none.
 std::pair<std::string, Signal*> jx_renaming(const std::string& caller, const std::string& called);
 // renamings null: no brackets. HashTableAddException(b) for a called name b renamed twice.
-Statement* jx_run(const std::string& module, jx_renamings* renamings);
+// line: of the called module's name, kept on the Run for the compiler's refusals.
+Statement* jx_run(const std::string& module, jx_renamings* renamings, int line);
 
 // ----- automata and Mealy machines -----
 // TheCurrentStateTable becomes a new empty table.

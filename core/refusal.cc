@@ -170,12 +170,17 @@ CompileScope::~CompileScope() {
   places().pop_back();
 }
 
-RunScope::RunScope(const std::string& called) : uncaught_(std::uncaught_exceptions()) {
-  if (!places().empty()) places().back().run = called;
+RunScope::RunScope(const std::string& called, int line) : uncaught_(std::uncaught_exceptions()) {
+  if (places().empty() || !places().back().run.empty()) return;
+  places().back().run = called;
+  places().back().run_line = line;
+  marked_ = true;
 }
 
 RunScope::~RunScope() {
-  if (std::uncaught_exceptions() == uncaught_ && !places().empty()) places().back().run.clear();
+  if (!marked_ || std::uncaught_exceptions() != uncaught_) return;
+  places().back().run.clear();
+  places().back().run_line = 0;
 }
 
 CompilePlace refused_compile_place() { return refused(); }
@@ -185,7 +190,10 @@ Refusal compile_refusal(const std::exception& e, const std::string& shown) {
   const Module* m = Compilation::ModTable != nullptr ? Compilation::ModTable->get(place.module) : nullptr;
   Refusal r;
   r.module = place.module;
-  if (auto* loop = dynamic_cast<const LoopInstantBranchException*>(&e)) r.line = loop->line();
+  if (auto* loop = dynamic_cast<const LoopInstantBranchException*>(&e))
+    r.line = loop->line();
+  else if (!place.run.empty())
+    r.line = place.run_line;
   r.what = refusal_what(e, m, place.run);
   const g_exit_error* end = dynamic_cast<const g_exit_error*>(&e);
   if (end != nullptr && end->written && !shown.empty())

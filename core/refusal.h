@@ -38,10 +38,12 @@ std::string refusal_name(const std::exception& e);
 
 // ----- where the compiler is -----
 
-// The innermost module being compiled and the module that its Run under way includes.
+// The innermost module being compiled, the module that its Run under way includes and the
+// line of that Run in the source (0: unknown).
 struct CompilePlace {
   std::string module;
   std::string run;
+  int run_line = 0;
 };
 
 // Module::compile's mark, for its life (and a caller's around the other steps of a module, such
@@ -59,17 +61,20 @@ class CompileScope {
   int uncaught_;
 };
 
-// A Run's mark while it includes its called module into the innermost module being compiled:
-// the place's run, cleared when the Run is done, kept when an exception leaves it.
+// A Run's mark while it includes its called module into the innermost module being compiled, or
+// asks it whether it reincarnates: the place's run and its line, cleared when the Run is done,
+// kept when an exception leaves it. A place that has a run already keeps it: the Runs that the
+// called module's body holds are asked through the one that the module compiled holds.
 class RunScope {
  public:
-  explicit RunScope(const std::string& called);
+  RunScope(const std::string& called, int line);
   ~RunScope();
   RunScope(const RunScope&) = delete;
   RunScope& operator=(const RunScope&) = delete;
 
  private:
   int uncaught_;
+  bool marked_ = false;
 };
 
 // The place that the last failed compile left; empty when none.
@@ -79,7 +84,8 @@ CompilePlace refused_compile_place();
 // left it (the g_exit_error of a fatal end under a throwing exit handler among them), shown the
 // reports that the compile showed before it ended ("" for none), which go before e's text (a
 // fatal end's text that was shown already is not repeated). The module is the refused place's
-// (read from Compilation::ModTable), the line of a refused loop, none for others.
+// (read from Compilation::ModTable); the line is a refused loop's, else its Run's when the
+// refusal left a Run.
 Refusal compile_refusal(const std::exception& e, const std::string& shown);
 
 #endif

@@ -130,7 +130,7 @@ Module* Run::findCalledModule(Module* caller) {
 }
 
 void Run::include(Module* m, EquationTable* t, Interface* included) {
-  RunScope place(called_name);
+  RunScope place(called_name, line);
   Module* k = findCalledModule(m);
   if (k->compiling) throw IllegalOperationException("Run: recursive module call: ", called_name);
   // Finalising gives a module its own boot and input equations and renames its variables:
@@ -286,6 +286,7 @@ void Run::bindOutputs(Module* m, EquationTable* t) {
 }
 
 bool Run::reincarnate() {
+  RunScope place(called_name, line);
   if (asking) throw IllegalOperationException("Run: recursive module call: ", called_name);
   struct Asking {
     bool& flag;
@@ -316,5 +317,6 @@ Statement* Run::duplicate(Module* m, EquationTable*) {
   std::string copy_name = "R_" + m->getName() + "_" + std::to_string(Module::RunNumber++);
   Run* copy = new Run(copy_name, m, called_name);
   copy->renaming_table = renaming_table;
+  copy->line = line;
   return copy;
 }

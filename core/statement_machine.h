@@ -95,6 +95,7 @@ class Run : public Statement {
   Module* called = nullptr;                                  // null until compiled
   std::map<std::string, Signal*>* renaming_table = nullptr;  // formal name -> actual signal
   std::string instance_suffix;                               // of the compilation under way
+  int line = 0;  // of the called module's name in the source, named by a refusal; 0: unknown
 
  private:
   // The compiled-module table, then the run declarations (the compiled file), then the

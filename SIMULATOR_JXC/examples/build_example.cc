@@ -10,16 +10,13 @@
 // Prints the path of each file written. Status 0 when every file is written; 1 when the
 // source is refused, a module cannot be built, dir cannot be created or a file cannot be
 // written whole (the file and the reason on standard error; the file is left as it was); the
-// compiler's own fatal ends keep their status. Every module is compiled, then every one
-// finalised (a module run by another is included as compiled), before any file is written, so
-// that a refused source writes nothing. A refusal is one message on standard error: the file,
-// the line (for the reader) or the module (for the compiler), what is wrong and the system's
-// own text, with the reports that the refused step showed before it ended.
-#include <errno.h>
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstring>
+// compiler's own fatal ends keep their status; SIGINT and SIGTERM end it with the signal, no
+// temporary of its files left (nor one that an ended run left). Every module is compiled,
+// then every one finalised (a module run by another is included as compiled), before any file
+// is written, so that a refused source writes nothing. A refusal is one message on standard
+// error: the file, the line (for the reader, and for the compiler in a run) and the module,
+// what is wrong and the system's own text, with the reports that the refused step showed
+// before it ended.
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -54,25 +51,10 @@ std::string joined_shown() {
   return all;
 }
 
-// Why path cannot be opened for writing, asked again of the system.
-std::string why_unwritable(const std::string& path) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
-  if (fd < 0 && errno == ENOENT) {
-    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (fd >= 0) ::unlink(path.c_str());
-  }
-  if (fd < 0) return std::strerror(errno);
-  ::close(fd);
-  return "it could not be opened";
-}
-
-// Why the library did not write path, from its message that names it: the reason after
-// "<path>: " (a write, the close or the rename failed), or the system's answer when the
-// message ends with path (it could not be opened); "" when no message names it.
+// Why the library did not write path: the reason after "<path>: " in its message that names
+// it ("" when none does).
 std::string why_not_written(const std::string& path) {
   for (const std::string& text : shown) {
-    if (text.size() >= path.size() && text.compare(text.size() - path.size(), path.size(), path) == 0)
-      return why_unwritable(path);
     size_t at = text.find(path + ": ");
     if (at != std::string::npos) return text.substr(at + path.size() + 2);
   }

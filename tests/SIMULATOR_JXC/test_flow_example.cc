@@ -308,9 +308,10 @@ TEST(ExampleBuilder, RefusesALoopAroundAnInstantBranchAtItsLine) {
 }
 
 // Each mistake of a source, read and compiled by build_example: status 1, one message on
-// standard error that begins with the file, the line where the reader met the name (none for
-// a refusal of the compiler) and the module, and holds what is wrong and the name; the system's
-// own text is kept whole; nothing is printed or written.
+// standard error that begins with the file, the line where the reader met the name (for a
+// refusal of the compiler, the line of its run; none outside a run) and the module, and holds
+// what is wrong and the name; the system's own text is kept whole; nothing is printed or
+// written.
 TEST(ExampleBuilder, RefusesEachMistakeWithOneMessageNamingWhereAndWhat) {
   struct Mistake {
     const char* file;
@@ -331,15 +332,15 @@ TEST(ExampleBuilder, RefusesEachMistakeWithOneMessageNamingWhereAndWhat) {
       {{"output", ":6: module Echo: ", "O is an output of module Echo: only inputs and local signals can be tested",
         "ModuleUnknownSignalException: O"},
        "module Echo:\nInput: I;\nOutput: O;\nloop {\n  emit O >> pause >>\n  present O emit O\n}\nend\n"},
-      {{"run", ": module Top: ", "run Wach: no module Wach is defined", "ex1:Run module undefined: : Wach"},
+      {{"run", ":5: module Top: ", "run Wach: no module Wach is defined", "ex1:Run module undefined: : Wach"},
        "module Top:\nInput: I;\nOutput: O;\nloop {\n  run Wach >> pause\n}\nend\n"},
-      {{"run2", ": module Top: ", "run Wach: no module Wach is defined", "not defined in file: Wach"},
-       "module Top:\nInput: I;\nOutput: O;\nrun Wach [I \\ I, O \\ O]\nend\n"},
-      {{"unrenamed", ": module Door: ", "run Bell: output Ring of Bell is neither renamed nor an output",
+      {{"run2", ":6: module Alarm: ", "run Wach: no module Wach is defined", "not defined in file: Wach"},
+       "module Alarm:\nInput: I;\nOutput: O;\npause >>\n{ pause >>\n  run Wach [I \\ I,\n    O \\ O] }\nend\n"},
+      {{"unrenamed", ":9: module Door: ", "run Bell: output Ring of Bell is neither renamed nor an output",
         "RunUnknownSignalException: not ouput expected: Ring"},
        "module Bell:\nInput: Push;\nOutput: Ring;\nloop { present Push emit Ring >> pause }\nend\n"
        "module Door:\nInput: Push;\nOutput: Open;\nrun Bell >> emit Open\nend\n"},
-      {{"unrenamed_input", ": module Outer: ", "run Inner: input A of Inner is neither renamed nor an input",
+      {{"unrenamed_input", ":9: module Outer: ", "run Inner: input A of Inner is neither renamed nor an input",
         "not input expected: A"},
        outer + "run Inner\nend\n"},
       {{"automaton", ": module Choice: ", "", "Non determinist automaton: Several possible transitions from state \"S0\""},
@@ -368,7 +369,7 @@ TEST(ExampleBuilder, RefusesEachMistakeWithOneMessageNamingWhereAndWhat) {
       {{"no_constants", ":4: module E: ", "constant 3 is read, and the source declares no constants",
         "PARSE ERROR: empty constant table detected: "},
        "module E:\nInput: I;\nOutput: O;\npresent I emit O(3)\nend\n"},
-      {{"recursive", ": module A: ", "run A: module A runs itself", "Run: recursive module call: : A"},
+      {{"recursive", ":4: module A: ", "run A: module A runs itself", "Run: recursive module call: : A"},
        "module A:\nInput: I;\nOutput: O;\nrun A\nend\n"},
       {{"module_twice", ":5: module Twice: ", "module Twice is defined twice", "HashTableAddException: Twice"},
        "module Twice:\nOutput: O;\nemit O\nend\nmodule Twice:\nOutput: P;\nemit P\nend\n"},

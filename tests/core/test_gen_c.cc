@@ -154,15 +154,15 @@ TEST_F(GenCFiles, NamesFromTheOutputFile) {
 
 TEST_F(GenCFiles, AFileThatDoesNotOpenWritesNothing) {
   print(dir.path + "/none/x.c");
-  EXPECT_EQ(boxes.texts, (std::vector<std::string>{"Cannot open output file: " + dir.path + "/none/x.c",
-                                                   "Cannot open output file: " + dir.path + "/none/x.h"}));
-  EXPECT_NE(err.find("Cannot open output file: " + dir.path + "/none/x.c\n"), std::string::npos);
+  EXPECT_EQ(boxes.texts, (std::vector<std::string>{"Cannot open output file: " + dir.path + "/none/x.c: No such file or directory",
+                                                   "Cannot open output file: " + dir.path + "/none/x.h: No such file or directory"}));
+  EXPECT_NE(err.find("Cannot open output file: " + dir.path + "/none/x.c: No such file or directory\n"), std::string::npos);
   // The body opens but the header does not: the body keeps its old text.
   write_text(dir.path + "/y.c", "old");
   ASSERT_EQ(mkdir((dir.path + "/y.h").c_str(), 0700), 0);
   boxes.texts.clear();
   print(dir.path + "/y.c");
-  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Cannot open output file: " + dir.path + "/y.h"});
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Cannot open output file: " + dir.path + "/y.h: Is a directory"});
   EXPECT_EQ(read_text(dir.path + "/y.c"), "old");
   // A file the failed call created is removed.
   ASSERT_EQ(mkdir((dir.path + "/v.h").c_str(), 0700), 0);

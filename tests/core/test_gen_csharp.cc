@@ -124,6 +124,6 @@ TEST(GenCSharp, FileNameAndFailure) {
   Module::OutputFile = "";
   testing::internal::CaptureStderr();
   m->printCSHARP();
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Cannot open output file: F.cs\n");
-  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Cannot open output file: F.cs"});
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Cannot open output file: F.cs: No such file or directory\n");
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{"Cannot open output file: F.cs: No such file or directory"});
 }

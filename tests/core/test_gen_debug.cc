@@ -81,6 +81,6 @@ TEST(GenDebug, PrintDebugShowsTheFile) {
   testing::internal::CaptureStderr();
   m->printDebug();
   err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(boxes.texts.back(), "Cannot open output file: " + dir.path + "/missing/D.dbg");
+  EXPECT_EQ(boxes.texts.back(), "Cannot open output file: " + dir.path + "/missing/D.dbg: No such file or directory");
   EXPECT_EQ(boxes.listings.size(), 2u);
 }

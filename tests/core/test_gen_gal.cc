@@ -114,7 +114,7 @@ TEST(GenGal, UnopenableFileIsReportedAndNothingWritten) {
   Module::OutputFile = dir.path + "/none/S";
   testing::internal::CaptureStderr();
   t.m->printENCAPSULATEDGAL();
-  std::string shown = "Cannot open output file: " + dir.path + "/none/S.gal";
+  std::string shown = "Cannot open output file: " + dir.path + "/none/S.gal: No such file or directory";
   EXPECT_EQ(testing::internal::GetCapturedStderr(), shown + "\n");
   ASSERT_EQ(boxes.texts.size(), 1u);
   EXPECT_EQ(boxes.texts[0], shown);

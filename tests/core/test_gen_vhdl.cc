@@ -167,7 +167,7 @@ TEST(GenVhdlNames, ReservedNamesElaborateAndUnopenableFileIsReported) {
   Module::OutputFile = dir.path + "/missing/x";
   testing::internal::CaptureStderr();
   m->printVHDL();
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Cannot open output file: " + dir.path + "/missing/x.vhdl\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Cannot open output file: " + dir.path + "/missing/x.vhdl: No such file or directory\n");
   EXPECT_EQ(boxes.texts.size(), 1u);
 }
 // A data condition is an input port of the entity, after the inputs, in both flavours, as in

@@ -184,9 +184,9 @@ TEST_F(ModuleFilesTest, GeneratedFileNamesAndOpenFailures) {
   m.save_zars_code();
   m.save_user_data_code();
   std::string err = testing::internal::GetCapturedStderr();
-  std::string zars = "Cannot open zars file:" + dir + "/no/such/zars_M.cc";
-  std::string h = "Cannot open user data file:" + dir + "/no/such/user_data_M.h";
-  std::string cc = "Cannot open user data file:" + dir + "/no/such/user_data_M.cc";
+  std::string zars = "Cannot open zars file:" + dir + "/no/such/zars_M.cc: No such file or directory";
+  std::string h = "Cannot open user data file:" + dir + "/no/such/user_data_M.h: No such file or directory";
+  std::string cc = "Cannot open user data file:" + dir + "/no/such/user_data_M.cc: No such file or directory";
   EXPECT_EQ(err, zars + "\n" + h + "\n" + cc + "\n");
   EXPECT_EQ(boxes, (std::vector<std::string>{zars, h, cc}));
 }
@@ -307,7 +307,7 @@ TEST_F(ModuleFilesTest, SimulateRunsTheStandInOnTheQuotedPath) {
   Module::SimulationDir = dir + "/no/such/";
   testing::internal::CaptureStderr();
   m.simulate();
-  std::string text = "Cannot open output file: " + dir + "/no/such/M.blif";
+  std::string text = "Cannot open output file: " + dir + "/no/such/M.blif: No such file or directory";
   EXPECT_EQ(testing::internal::GetCapturedStderr(), text + "\n");
   EXPECT_EQ(boxes, std::vector<std::string>{text});
   EXPECT_FALSE(file_exists(dir + "/args"));

@@ -335,9 +335,9 @@ TEST_F(SaveTest, SaveFileNames) {
   Module::OutputDir = dir + "/missing";
   testing::internal::CaptureStderr();
   m.save();
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Cannot open output file: " + dir + "/missing/a.jxc.old\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Cannot open output file: " + dir + "/missing/a.jxc.old: No such file or directory\n");
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0], "Cannot open output file: " + dir + "/missing/a.jxc.old");
+  EXPECT_EQ(boxes[0], "Cannot open output file: " + dir + "/missing/a.jxc.old: No such file or directory");
 }
 
 TEST_F(SaveTest, SaveRequiresAnEquationTable) {
