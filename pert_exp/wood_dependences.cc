@@ -148,6 +148,7 @@ long Bddexpressionwood::literal_down_critical_path(long v, long depth, long acc)
   };
   wood_walk::depth_first<frame> walk;
   path_memo memo;  // the walk changes nothing
+  bool warned = false;  // once per walk, not per path
   long result = 0;
   // Opens the frame of x, or sets result and returns false when x ends at once.
   auto call = [&](long x, long d, long a) {
@@ -164,10 +165,12 @@ long Bddexpressionwood::literal_down_critical_path(long v, long depth, long acc)
       [&](frame& f, long r) {
         Bddexpression* e = slot(r);
         if (e == nullptr) return;
-        if (f.depth >= nb_var_bdd)
-          cycle_warning("down_critical_path", kRecursion);
-        else if (!call(r, f.depth + 1, e->w) && result > f.m)
+        if (f.depth >= nb_var_bdd) {
+          if (!warned) cycle_warning("down_critical_path", kRecursion);
+          warned = true;
+        } else if (!call(r, f.depth + 1, e->w) && result > f.m) {
           f.m = result;
+        }
       },
       [&](frame& f, frame* parent) {
         memo.keep(f.x, f.depth, f.m);
@@ -185,6 +188,7 @@ long Bddexpressionwood::literal_up_critical_path(long v, long depth, long acc) {
   wood_walk::depth_first<frame> walk;
   path_memo memo;
   unsigned long changes = 0;
+  bool warned = false;  // once per walk, not per path
   long result = 0;
   const long hard_limit = 3 * nb_var_bdd;
   // Opens the frame of x, or sets result and returns false when x ends at once.
@@ -205,7 +209,8 @@ long Bddexpressionwood::literal_up_critical_path(long v, long depth, long acc) {
       }
       // A local that could not be inlined keeps the cycle: stop here.
       if ((!readers(x).empty() && !no_dependence) || d >= hard_limit) {
-        cycle_warning("up_critical_path", kRecursion);
+        if (!warned) cycle_warning("up_critical_path", kRecursion);
+        warned = true;
         if (changes == before) memo.keep(x, d, e->w);
         result = a + e->w;
         return false;
