@@ -422,7 +422,9 @@ class Bddexpressionwood {
   long up_critical_path(long v, long depth, long acc);
   void coherence_dependances_check(std::ostream& os) const;
   void internal_global_build_dependances();
-  void useless_local(long v);
+  // Substitutes the equation of v into its readers; true when the system changed (the
+  // substitution, or deferred right sides settled first).
+  bool useless_local(long v);
   void stat_early_dep(std::ostream& os, long v);
   void internal_stat_early_dep(std::ostream& os, long v, int depth, std::list<long>* seen);
 

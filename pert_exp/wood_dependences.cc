@@ -3,9 +3,11 @@
 // The critical paths first run a memoised walk that also measures the longest chain; its result is
 // the depth-bounded walk's whenever the graph below the start is acyclic and the chain stays under
 // the bound. Otherwise the depth-bounded walk runs, on an explicit stack, in the same order.
+#include <cstdint>
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "Bddexpression.h"
@@ -30,6 +32,26 @@ long finish_path(long acc, long m, Frame* parent) {
   if (parent != nullptr && result > parent->m) parent->m = result;
   return result;
 }
+
+// The best weight m(x, d) of the vertex x entered at depth d of one depth-bounded walk, kept
+// while the walk has not changed the system: entered again, x would give the same weight and
+// repeat the same warnings. Around a cycle the paths up to the bound are exponentially many,
+// the pairs (x, d) only as many as the vertices times the depths.
+class path_memo {
+ public:
+  bool find(long x, long d, long& m) const {
+    auto it = table_.find(key(x, d));
+    if (it == table_.end()) return false;
+    m = it->second;
+    return true;
+  }
+  void keep(long x, long d, long m) { table_[key(x, d)] = m; }
+  void forget() { table_.clear(); }
+
+ private:
+  static uint64_t key(long x, long d) { return static_cast<uint64_t>(x) << 32 | static_cast<uint32_t>(d); }
+  std::unordered_map<uint64_t, long> table_;
+};
 
 }  // namespace
 
@@ -121,18 +143,21 @@ long Bddexpressionwood::up_critical_path(long v, long depth, long acc) {
 
 long Bddexpressionwood::literal_down_critical_path(long v, long depth, long acc) {
   struct frame {
-    long depth, acc, m;
+    long x, depth, acc, m;
     wood_walk::set_cursor successors;
   };
   wood_walk::depth_first<frame> walk;
+  path_memo memo;  // the walk changes nothing
+  bool warned = false;  // once per walk, not per path
   long result = 0;
   // Opens the frame of x, or sets result and returns false when x ends at once.
   auto call = [&](long x, long d, long a) {
-    if (!valid_id(x) || readers(x).empty()) {
-      result = a;
+    long m = 0;
+    if (!valid_id(x) || readers(x).empty() || memo.find(x, d, m)) {
+      result = a + m;
       return false;
     }
-    walk.open(frame{d, a, 0, wood_walk::set_cursor(readers(x))});
+    walk.open(frame{x, d, a, 0, wood_walk::set_cursor(readers(x))});
     return true;
   };
   if (!call(v, depth, acc)) return result;
@@ -140,42 +165,58 @@ long Bddexpressionwood::literal_down_critical_path(long v, long depth, long acc)
       [&](frame& f, long r) {
         Bddexpression* e = slot(r);
         if (e == nullptr) return;
-        if (f.depth >= nb_var_bdd)
-          cycle_warning("down_critical_path", kRecursion);
-        else if (!call(r, f.depth + 1, e->w) && result > f.m)
+        if (f.depth >= nb_var_bdd) {
+          if (!warned) cycle_warning("down_critical_path", kRecursion);
+          warned = true;
+        } else if (!call(r, f.depth + 1, e->w) && result > f.m) {
           f.m = result;
+        }
       },
-      [&](frame& f, frame* parent) { result = finish_path(f.acc, f.m, parent); });
+      [&](frame& f, frame* parent) {
+        memo.keep(f.x, f.depth, f.m);
+        result = finish_path(f.acc, f.m, parent);
+      });
   return result;
 }
 
 long Bddexpressionwood::literal_up_critical_path(long v, long depth, long acc) {
   struct frame {
-    long depth, acc, m, wv;
+    long x, depth, acc, m, wv;
+    unsigned long changes;                // the walk's changes of the system when x was entered
     wood_walk::copied_cursor successors;  // useless_local rewrites dependence sets
   };
   wood_walk::depth_first<frame> walk;
+  path_memo memo;
+  unsigned long changes = 0;
+  bool warned = false;  // once per walk, not per path
   long result = 0;
   const long hard_limit = 3 * nb_var_bdd;
   // Opens the frame of x, or sets result and returns false when x ends at once.
   auto call = [&](long x, long d, long a) {
     Bddexpression* e = slot(x);
-    if (e == nullptr) {
-      result = a;
+    long m = 0;
+    if (e == nullptr || memo.find(x, d, m)) {
+      result = a + m;
       return false;
     }
+    unsigned long before = changes;
     bool no_dependence = e->vars_dependance.empty();
     wood_walk::copied_cursor deps(e->vars_dependance);
     if (d >= nb_var_bdd) {
-      useless_local(x);
+      if (useless_local(x)) {
+        ++changes;
+        memo.forget();
+      }
       // A local that could not be inlined keeps the cycle: stop here.
       if ((!readers(x).empty() && !no_dependence) || d >= hard_limit) {
-        cycle_warning("up_critical_path", kRecursion);
+        if (!warned) cycle_warning("up_critical_path", kRecursion);
+        warned = true;
+        if (changes == before) memo.keep(x, d, e->w);
         result = a + e->w;
         return false;
       }
     }
-    walk.open(frame{d, a, e->w, e->w, std::move(deps)});
+    walk.open(frame{x, d, a, e->w, e->w, before, std::move(deps)});
     return true;
   };
   if (!call(v, depth, acc)) return result;
@@ -183,7 +224,10 @@ long Bddexpressionwood::literal_up_critical_path(long v, long depth, long acc) {
       [&](frame& f, long d) {
         if (slot(d) != nullptr && !call(d, f.depth + 1, f.wv) && result > f.m) f.m = result;
       },
-      [&](frame& f, frame* parent) { result = finish_path(f.acc, f.m, parent); });
+      [&](frame& f, frame* parent) {
+        if (f.changes == changes) memo.keep(f.x, f.depth, f.m);
+        result = finish_path(f.acc, f.m, parent);
+      });
   return result;
 }
 
@@ -271,12 +315,13 @@ bool Bddexpressionwood::reader_is_abstract(long id) const {
   return false;
 }
 
-void Bddexpressionwood::useless_local(long v) {
+bool Bddexpressionwood::useless_local(long v) {
+  bool settled = !unsettled.empty();
   settle();
   Bddexpression* e = slot(v);
-  if (e == nullptr || readers(v).empty() || e->vars_dependance.empty()) return;
+  if (e == nullptr || readers(v).empty() || e->vars_dependance.empty()) return settled;
   // An abstract equation has no right side to substitute, nor an abstract reader a BDD to rewrite.
-  if (e->abstraction != 0 || !bdd_initialised(e->bdd_exp) || reader_is_abstract(v)) return;
+  if (e->abstraction != 0 || !bdd_initialised(e->bdd_exp) || reader_is_abstract(v)) return settled;
   e->internal_build_dependances();
   if (e->vars_dependance.count(v) != 0) {
     std::ostringstream text;
@@ -304,6 +349,7 @@ void Bddexpressionwood::useless_local(long v) {
     reader_set(v) = priv(readers(v), noted);
   }
   reader_set(v).clear();
+  return true;
 }
 
 // ----- printed dependence tree -----

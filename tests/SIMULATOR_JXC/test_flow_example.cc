@@ -250,6 +250,36 @@ TEST(ExampleBuilder, ReportsACausalityCycleBeforeItsPath) {
   EXPECT_NE(errors.find(" weight: 1 usertype: 9\n", path), std::string::npos) << errors;
 }
 
+// A valued local emitted under a test of its own value, in a loop: the critical paths walk a
+// cycle they cannot break by inlining. build_example refuses it with the cycle report, in bounded
+// time (timeout ends a compile that would not) and with the walks' warning once per walk, not
+// once per path around the cycle.
+TEST(ExampleBuilder, RefusesACycleThroughAValuedLocalInBoundedTime) {
+  ScratchDir scratch{"zarim_value_cycle"};
+  write_file(scratch.path + "/cycle.jx",
+             "data: Type: int; Method: int twice(int); Constant: int K; int 1; int 2; end data\n"
+             "module M: Input: A, C, X: int; Output: B, D, Y: int;\n"
+             "local W0: int { { loop { { local L0 { { if #X > 2 { { local G1L0 { emit Y(2) } } ||\n"
+             "{ present C { emit B } else { pause } } } } || { if #W0 > 2 { { local G2L0 { emit W0(2) } } ||\n"
+             "{ present C { emit D } else { pause } } } } } } >> pause } } || { present W0 emit Y(#W0) } }\nend\n");
+  // Bounded in time and in what it writes: a compile that does not end prints without end.
+  const std::string cmd = "{ timeout 60 '" + std::string(ZARIM_BUILD_EXAMPLE) + "' '" + scratch.path +
+                          "/cycle.jx' '" + scratch.path + "/out' 2>&1 >/dev/null; echo $? >'" + scratch.path +
+                          "/status'; } | head -c 1000000 >'" + scratch.path + "/errors'";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_EQ(read_file(scratch.path + "/status"), "1\n");
+  const std::string errors = read_file(scratch.path + "/errors");
+  EXPECT_NE(errors.find(scratch.path + "/cycle.jx: module M: ERROR in Module `M': detecting variables in a "
+                                       "dependance cycle:\n _s_"),
+            std::string::npos)
+      << errors.substr(0, 2000);
+  const std::string warning = "WARNING in Bddexpressionwood::up_critical_path():\n";
+  size_t warnings = 0;
+  for (size_t at = errors.find(warning); at != std::string::npos; at = errors.find(warning, at + 1)) ++warnings;
+  EXPECT_GT(warnings, 0u);
+  EXPECT_LT(warnings, 100u);
+}
+
 // A loop around a parallel with a branch that ends at once beside a branch that waits: build_example
 // refuses it with status 1 and one message at the loop's line (line 6, in a parallel here) that
 // gives the form in sequence; that form, built the same way, reacts from its .jxc as worked by
