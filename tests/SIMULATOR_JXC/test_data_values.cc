@@ -254,4 +254,41 @@ TEST_F(DataFlow, ConditionsOnConstantsAloneHoldInEveryReaction) {
                        {"BOP,10,int, > ,3,int => true", 6}, {"BOP,12,int, > ,3,int => true", 3}, {"CONST,lim => 12", 3}}));
 }
 
+// The example with one change each: unary minus gives the negated value in its type's
+// text form, `not`, `and` and `or` of comparisons give their truth value. The requests are
+// those the example's server was always sent.
+TEST_F(DataFlow, MinusNotAndOrGiveTheirValues) {
+  struct Change {
+    const char* from;
+    const char* to;
+    std::vector<std::string> expected;  // for A = 41, 3, 20: O's value, or D present
+    const char* exchange;               // a request with A = 41 and its reply
+  } changes[] = {
+      {"emit O(#A + ten)", "emit O(-#A + ten)", {"-31", "7", "-10"}, "UOP, -,41,num => -41\n"},
+      {"emit O(#A + ten)", "emit O(-(-#A))", {"41", "3", "20"}, "UOP, -,-41,num => 41\n"},
+      {"if #A > 10 emit D", "if not (#A < 10) emit D", {"D", "-", "D"}, "UOP, !,false,num => true\n"},
+      {"if #A > 10 emit D", "if (#A > 10) and (#A > 10) emit D", {"D", "-", "D"},
+       "BOP,true,num, && ,true,num => true\n"},
+      {"if #A > 10 emit D", "if (#A < 10) or (#A > twice(ten)) emit D", {"D", "D", "-"},
+       "BOP,false,num, | ,true,num => true\n"},
+  };
+  const std::string example = read_file(valued_example_dir() + "valued.jx");
+  for (const Change& c : changes) {
+    SCOPED_TRACE(c.to);
+    std::string source = example;
+    ASSERT_NE(source.find(c.from), std::string::npos);
+    source.replace(source.find(c.from), std::string(c.from).size(), c.to);
+    ServedProgram p(source, "Valued", *cache);
+    ASSERT_EQ(p.error, "");
+    std::vector<std::string> seen;
+    for (const char* a : {"41", "3", "20"}) {
+      p.react({{"A", a}});
+      seen.push_back(c.to[0] == 'e' ? p.value("O") : p.present("D") ? "D" : "-");
+    }
+    EXPECT_EQ(seen, c.expected);
+    EXPECT_EQ(p.close(), "0\n");
+    EXPECT_NE(p.exchanges().find(c.exchange), std::string::npos) << p.exchanges();
+  }
+}
+
 }  // namespace
