@@ -87,7 +87,7 @@ class ServerCache {
     auto at = built.find(key);
     if (at != built.end()) return at->second;
     std::string exe = store.path + "/zars_" + std::to_string(built.size());
-    std::string cmd = "cd '" + dir + "' && g++ -O1 -Wall -Wextra -Werror -o '" + exe + "' zars_" + module +
+    std::string cmd = "cd '" + dir + "' && timeout 300 g++ -O1 -Wall -Wextra -Werror -o '" + exe + "' zars_" + module +
                       ".cc user_data_" + module + ".cc >gxx.log 2>&1";
     if (std::system(cmd.c_str()) != 0) {
       *why = read_file(dir + "/gxx.log");
@@ -109,7 +109,9 @@ class ServedProgram {
  public:
   ServedProgram(const std::string& source, const std::string& module, ServerCache& cache) {
     write_file(dir + "/program.jx", source);
-    std::string cmd = "'" + generator() + "' '" + dir + "/program.jx' '" + dir + "' >'" + dir + "/built' 2>&1";
+    // Bounded: a compile that does not end is a failure, not a hung test.
+    std::string cmd =
+        "timeout 60 '" + generator() + "' '" + dir + "/program.jx' '" + dir + "' >'" + dir + "/built' 2>&1";
     if (std::system(cmd.c_str()) != 0) {
       error = "build_example: " + read_file(dir + "/built");
       return;
@@ -444,9 +446,9 @@ class DataProgramMaker {
   int pick(int n) { return static_cast<int>(g() % static_cast<unsigned>(n)); }
   // Mostly small, else near the half or the end of the type's range.
   std::string integer_text(long lo, long hi) {
-    long near = pick(2) ? hi / 2 : hi;
-    long v = pick(10) < 7 ? pick(121) - 60 : (pick(2) ? near - pick(3) : -near - pick(3));
-    return std::to_string(v < lo ? lo : v);
+    __int128 near = pick(2) ? hi / 2 : hi;
+    __int128 v = pick(10) < 7 ? pick(121) - 60 : (pick(2) ? near - pick(3) : -near - pick(3));
+    return std::to_string(static_cast<long>(v < lo ? lo : v));
   }
   Gen leaf(user::Type t);
   Gen negated(user::Type t, const Gen& x) {
