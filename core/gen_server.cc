@@ -95,6 +95,44 @@ void put_compare(std::ostream& os, const char* fname, const char* op) {
   os << "  return result;\n}\n\n";
 }
 
+// Whether m's expressions, or those of the declared constants, hold a unary minus, a `not`,
+// an `and` or an `or`. Only such a server gets the branches that answer them with values
+// (a negation in its type's own text form, the truth value of comparisons joined by logic),
+// so that the server of any other module is written as before.
+bool asks_truth_or_negation(const Module& m) {
+  std::set<DataExpr*> nodes;
+  if (m.getDataTable() != nullptr)
+    for (const auto& entry : *m.getDataTable()) data_expression_closure(entry.second->getValue(), nodes);
+  if (Compilation::GDataConstantTable != nullptr && Compilation::GDataConstantTable->getConstantList() != nullptr)
+    for (ConstantDecl* c : *Compilation::GDataConstantTable->getConstantList())
+      data_expression_closure(c->getValue(), nodes);
+  for (DataExpr* e : nodes) {
+    if (dynamic_cast<DataUnaryOp*>(e) != nullptr) return true;
+    auto* b = dynamic_cast<DataBinaryOp*>(e);
+    if (b != nullptr && (b->getOp() == DataExpr::And || b->getOp() == DataExpr::Or)) return true;
+  }
+  return false;
+}
+
+// zars_truth: an operand of `not`, `and` and `or` is a comparison's "true" or "false" (typed
+// with its operands' type) or a value of its type. unop_minus: the type's zero minus the
+// value, in its own text form; an integer outside its type has no value ("--").
+void put_truth_and_negation(std::ostream& os) {
+  os << "/* An operand of not, and, or: a truth value or a value of its type */\n"
+        "bool zars_truth (std::string type, std::string arg)\n{\n"
+        "  return arg == \"true\" || arg == \"false\" || check_type(type, arg);\n}\n\n";
+  os << "/* Unary minus: the type's zero minus the value */\n"
+        "std::string unop_minus(std::string type, std::string arg)\n{\n  std::string result = \"--\";\n";
+  for (const auto& t : type_names()) {
+    const std::string& n = t.first;
+    const std::string zero = user("zero_" + n);
+    os << "  if (type ==  \"" << n << "\") {\n    " << user_type(n) << " b = " << user("string_to_" + n)
+       << "(arg);\n    if (!zars_overflow<std::numeric_limits<" << user_type(n) << ">::is_integer>::minus(" << zero
+       << ", b)) result = " << user(n + "_to_string") << "(" << zero << " - b);\n  }\n";
+  }
+  os << "  return result;\n}\n\n";
+}
+
 // The fixed socket server and main: it listens on the loopback address for one client,
 // sends it a NUL byte first and ends each reply with one; a request whose user function
 // throws is answered "--". The simulator's command line quotes its module word;
@@ -345,6 +383,7 @@ void Module::SIMUL_JXC_put_predef_func(std::ostream& os) {
   put_compare(os, "binop_infe", "<=");
   put_compare(os, "binop_sup", ">");
   put_compare(os, "binop_supe", ">=");
+  if (asks_truth_or_negation(*this)) put_truth_and_negation(os);
 }
 
 // Every field index is guarded: a short or cut request answers "--".
@@ -386,8 +425,13 @@ void Module::SIMUL_JXC_put_binary_op(std::ostream& os) {
         "    if (v.size() < 6) data = std::string(\"--\");\n"
         "    else if (v[2] != v[5]) {\n"
         "      std::cerr << \"Error: Binary operator with arguments not having the same type\" << std::endl;\n"
-        "      data = std::string(\"--\");\n"
-        "    } else if (check_type(v[2], v[1]) && check_type(v[2], v[4])) {\n"
+        "      data = std::string(\"--\");\n";
+  if (asks_truth_or_negation(*this))
+    os << "    } else if ((v[3] == \" && \" || v[3] == \" | \") && zars_truth(v[2], v[1]) && zars_truth(v[2], v[4])) {\n"
+          "      res = v[3] == \" && \" ? string_to_bool(v[1]) && string_to_bool(v[4])\n"
+          "                          : string_to_bool(v[1]) | string_to_bool(v[4]);\n"
+          "      data = res ? \"true\" : \"false\";\n";
+  os << "    } else if (check_type(v[2], v[1]) && check_type(v[2], v[4])) {\n"
         "      if (v[3] == \" + \") data = binop_plus(v[2], v[1], v[4]);\n"
         "      else if (v[3] == \" - \") data = binop_minus(v[2], v[1], v[4]);\n"
         "      else if (v[3] == \" * \") data = binop_mult(v[2], v[1], v[4]);\n"
@@ -409,12 +453,16 @@ void Module::SIMUL_JXC_put_binary_op(std::ostream& os) {
 }
 
 void Module::SIMUL_JXC_put_unary_op(std::ostream& os) {
+  const bool values = asks_truth_or_negation(*this);
   os << "   //UNARY OP\n"
         "  if (v[0] == \"UOP\") {\n"
-        "    if (v.size() < 4) data = std::string(\"--\");\n"
-        "    else if (check_type(v[3], v[2])) {\n"
-        "      if (v[1] == \" -\") data = std::string(\" -\") + v[2];\n"
-        "      else if (v[1] == \" !\") data = !string_to_bool(v[2]) ? \"true\" : \"false\";\n"
+        "    if (v.size() < 4) data = std::string(\"--\");\n";
+  if (values)
+    os << "    else if (v[1] == \" !\" && (v[2] == \"true\" || v[2] == \"false\")) data = v[2] == \"true\" ? \"false\" : \"true\";\n";
+  os << "    else if (check_type(v[3], v[2])) {\n"
+     << (values ? "      if (v[1] == \" -\") data = unop_minus(v[3], v[2]);\n"
+                : "      if (v[1] == \" -\") data = std::string(\" -\") + v[2];\n")
+     << "      else if (v[1] == \" !\") data = !string_to_bool(v[2]) ? \"true\" : \"false\";\n"
         "      else {\n"
         "        std::cerr << \"Error: SIMUL_JXC:unknown unary operator\" << std::endl;\n"
         "        data = std::string(\"--\");\n"

@@ -134,18 +134,19 @@ void Module::addBinding(DataBinding* b, Bddexpressionwood* wood) {
 namespace {
 
 // VALUE_SIGNAL abstract equations of both rails of s: s is dated after the signals that
-// e reads.
+// e reads. An expression that reads no signal (constants only) gets them too, over no
+// variable: without an equation the condition would never be computed.
 void learn_value_dependences(Module* m, Signal* s, DataExpr* e) {
   std::unique_ptr<std::set<Signal*>> read(e->computeDependencySet());
-  if (!read) return;
   Bddexpressionwood* w = m->getBddWood();
   std::set<long> deps;
-  for (Signal* r : *read) {
-    long sid = r->getBddStatusId(m, w);
-    long vid = r->getBddValueId(m, w);
-    if (sid >= 0) deps.insert(sid);
-    if (vid >= 0) deps.insert(vid);
-  }
+  if (read != nullptr)
+    for (Signal* r : *read) {
+      long sid = r->getBddStatusId(m, w);
+      long vid = r->getBddValueId(m, w);
+      if (sid >= 0) deps.insert(sid);
+      if (vid >= 0) deps.insert(vid);
+    }
   for (long id : {s->getBddStatusId(m, w), s->getBddValueId(m, w)}) w->enter(id, w, deps, "VALUE_SIGNAL", 0, 0);
 }
 

@@ -152,9 +152,10 @@ std::string csharp_driver(Module* m, const std::vector<Reaction>& rs) {
   return s.str();
 }
 
-// The C or SystemC files of m, the user's data and a driver for rs, compiled and run in dir:
-// what the program prints.
-std::string run_c_program(Module* m, bool systemc, const std::vector<Reaction>& rs, const std::string& dir) {
+// The C or SystemC files of m, the user's data (with user_part after it) and a driver for
+// rs, compiled and run in dir: what the program prints.
+std::string run_c_program(Module* m, bool systemc, const std::vector<Reaction>& rs, const std::string& dir,
+                          const std::string& user_part = "") {
   std::string stem = dir + "/" + m->getName();
   std::string ext = systemc ? ".cc" : ".c";
   {
@@ -167,7 +168,8 @@ std::string run_c_program(Module* m, bool systemc, const std::vector<Reaction>& 
   write_text(stem + "_typedecl.h", TypeDecl);
   write_text(stem + "_sc.h", "#include \"" + m->getName() + ".h\"\n");
   write_text(dir + "/user" + ext,
-             "#include \"" + m->getName() + "_typedecl.h\"\n#include \"" + m->getName() + ".h\"\n" + UserData);
+             "#include \"" + m->getName() + "_typedecl.h\"\n#include \"" + m->getName() + ".h\"\n" + UserData +
+                 user_part);
   write_text(dir + "/driver" + ext, c_driver(m, rs));
   std::string compiler = systemc ? "g++ -std=c++17 " : "gcc -std=c99 ";
   std::string build = compiler + CWarnings + " -I" + dir + " -o " + dir + "/run " + stem + ext + " " + dir + "/user" +
@@ -473,6 +475,37 @@ TEST_F(GenDiffSource, LiteralConstantsCompileAndAgreeWithTheSimulator) {
 
   if (!have_mono()) GTEST_SKIP() << "mono-mcs and mono-runtime are not installed";
   EXPECT_EQ(run_csharp(m, rs, dir.path, csharp_real("Lit")), expected);
+}
+
+// Conditions on constants alone (a literal, a constant the user gives, one inside a called
+// module) hold in every reaction of the generated C, SystemC and C#, as in the simulator.
+TEST_F(GenDiffSource, ConditionsOnConstantsAloneHoldInEveryReaction) {
+  SourceHarness src("data: Type: int; Constant: int 3; int ten := 10; int lim; end data\n"
+                    "module Sub: Output: V; if ten > 3 emit V end\n"
+                    "module Top: Input: A; Output: U, W, X;\n"
+                    "loop { { if ten > 3 emit U || if lim > 3 emit W || run Sub [X \\ V] } >> pause } end\n");
+  Module* m = built(src, "Top");
+  std::vector<Reaction> rs = random_inputs(m, 9u);
+  rs.resize(5);
+  auto answer = [](const std::string& request) {
+    return request == "CONST,lim" ? std::string("12") : number_answer(request);
+  };
+  testing::internal::CaptureStderr();  // the requests
+  std::string engine = simulate(m, rs, answer);
+  testing::internal::GetCapturedStderr();
+  std::string every = "";
+  for (size_t k = 0; k < rs.size(); ++k) every += "1 1 1 \n";
+  EXPECT_EQ(engine, every);
+  for (bool systemc : {false, true}) {
+    SCOPED_TRACE(systemc ? "SystemC" : "C");
+    testing::internal::CaptureStderr();  // the constants' names
+    EXPECT_EQ(run_c_program(m, systemc, rs, dir.path, "const int lim = 12;\n"), every);
+    testing::internal::GetCapturedStderr();
+  }
+  if (!have_mono()) GTEST_SKIP() << "mono-mcs and mono-runtime are not installed";
+  EXPECT_EQ(run_csharp(m, rs, dir.path,
+                       "namespace GenEntree { public partial class Top { static Top() { lim = 12; } } }\n"),
+            every);
 }
 
 // Random programs with a data part (random_program.h): literal constants of every kind,

@@ -367,7 +367,13 @@ TEST_F(ModuleFlowTest, SignalBindingsNameTheirSignalsAndDateAfterWhatTheyRead) {
   DataValue* lit2 = new DataValue("4");
   lit2->setType("int");
   EXPECT_EQ(m.addSignalBinding(lit2, "p")->getInternalName(), "IData_p2");
-  EXPECT_EQ(eq(sid(m.getBinding("IData_p2")->getSignal())), nullptr);  // a literal reads nothing
+  // A literal reads nothing: its condition is still computed, dated from no variable.
+  Signal* p2 = m.getBinding("IData_p2")->getSignal();
+  for (long id : {sid(p2), vid(p2)}) {
+    ASSERT_NE(eq(id), nullptr);
+    EXPECT_EQ(eq(id)->my_exp_def(), "VALUE_SIGNAL");
+    EXPECT_EQ(eq(id)->set_of_var_dependances(), std::set<long>());
+  }
 
   std::unique_ptr<std::list<Signal*>> bound(m.getSignalBindingByClock(k));
   ASSERT_NE(bound, nullptr);
