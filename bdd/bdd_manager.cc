@@ -33,16 +33,17 @@ void bdd_name_table::resize(size_t n) {
   blocks_.resize(count);
 }
 
-bddpp_manager::bddpp_manager()
+bddpp_manager::bddpp_manager(long room_for_nodes)
     : internal_bdd_vars(0),
       internal_max_bdd_vars(16),
       internal_next_node_id(2),
       internal_names_table(16),
-      internal_bdd_node_map(new bdd_unique_table()),
+      internal_bdd_node_map(new bdd_unique_table(
+          room_for_nodes > 0 ? static_cast<size_t>(room_for_nodes) : bdd_unique_table::kFreshNodes)),
       internal_bdd_node_one(nullptr),
       internal_state(new bddpp_internals()) {
   internal_state->nodes.set_owner(this);
-  internal_state->nodes.reserve(4096);
+  if (room_for_nodes > 0) internal_state->nodes.reserve(static_cast<size_t>(room_for_nodes));
   internal_bdd_node_one = New_node(1, -1, 1, nullptr, nullptr);
   internal_names_layers.push_back({std::make_shared<std::vector<uint64_t>>(), LONG_MAX});
 }
@@ -52,9 +53,9 @@ bddpp_manager::bddpp_manager(bddpp_manager* other, bool own_nodes_on_first_use)
       internal_max_bdd_vars(other->internal_max_bdd_vars),
       internal_next_node_id(2),
       internal_names_table(other->internal_names_table),
-      // A fork's copy makes few nodes: its table starts no larger than the default size.
+      // A fork's copy makes few nodes: its table starts with room for kForkNodes at most.
       internal_bdd_node_map(new bdd_unique_table(
-          own_nodes_on_first_use ? std::min(static_cast<size_t>(other->internal_bdd_vars), bdd_unique_table::kDefaultNodes)
+          own_nodes_on_first_use ? std::min(static_cast<size_t>(other->internal_bdd_vars), bdd_unique_table::kForkNodes)
                                  : static_cast<size_t>(other->internal_bdd_vars))),
       internal_bdd_node_one(nullptr),
       internal_state(new bddpp_internals()),

@@ -169,7 +169,7 @@ const bdd_support* bdd_support_walk(bddpp_internals& st, const bdd_node* n) {
 // Growth is one pass over the node storage, so a copied manager, which may make few nodes
 // beyond its variables, starts small.
 bdd_unique_table::bdd_unique_table(size_t nodes) {
-  size_t n = 2048;
+  size_t n = 256;
   while (n < 2 * nodes + 2) n *= 2;
   slots_.assign(n, 0);
   mask_ = n - 1;

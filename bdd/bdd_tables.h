@@ -84,10 +84,13 @@ class bdd_support_pool {
 // most mismatches are told without reading the node.
 class bdd_unique_table {
  public:
-  // Room for at least nodes nodes (1024 at least) before the first growth: a new manager takes
-  // 4096, a copy room for its variables only.
-  static constexpr size_t kDefaultNodes = 4096;
-  explicit bdd_unique_table(size_t nodes = kDefaultNodes);
+  // Room for at least nodes nodes (127 at least) before the first growth. A new manager takes
+  // room for kFreshNodes unless told more, as a one-line module makes about fifty nodes and a
+  // program may hold thousands of modules; a copy takes room for its variables, a fork's for
+  // kForkNodes at most.
+  static constexpr size_t kFreshNodes = 64;
+  static constexpr size_t kForkNodes = 4096;
+  explicit bdd_unique_table(size_t nodes = kFreshNodes);
 
   bdd_node* find(long var, const bdd_node* t, const bdd_node* e, int else_link) const {
     uint64_t h;
@@ -189,7 +192,7 @@ class bdd_computed_table : public bdd_cache_switch {
     e.r = bdd_ptr_bits(r) | (rl == 1 ? 0 : 1);
   }
   void clear();
-  // Called between operations. The table starts small (a copied manager often makes few nodes)
+  // Called between operations. The table starts small (a module or a copy makes few nodes)
   // and doubles while it earns its keep: when, over a window of as many look-ups as it has
   // entries, at least kGrowHitPercent of them hit, up to one entry per kNodesPerEntry nodes of
   // the unique table (which also holds every dead node): past that, a larger table misses the
@@ -208,7 +211,7 @@ class bdd_computed_table : public bdd_cache_switch {
   }
 
  private:
-  static constexpr size_t kMinEntries = size_t(1) << 8;
+  static constexpr size_t kMinEntries = size_t(1) << 6;
   static constexpr size_t kMaxEntries = size_t(1) << 21;
   static constexpr uint64_t kGrowHitPercent = 10;
   static constexpr size_t kNodesPerEntry = 8;
@@ -333,7 +336,8 @@ class bdd_memo {
 };
 
 // Storage of the nodes a manager makes: chunks handed out in creation order, a free list for
-// collected nodes, everything released with the manager.
+// collected nodes, everything released with the manager. Chunks double from 64 nodes, so that
+// a manager that makes few nodes holds little, up to 2^16 nodes (a huge page).
 class bdd_node_pool {
  public:
   bdd_node_pool() = default;
@@ -343,7 +347,7 @@ class bdd_node_pool {
   bdd_node_pool(const bdd_node_pool&) = delete;
   bdd_node_pool& operator=(const bdd_node_pool&) = delete;
   // Room for nodes nodes before the first chunk is taken, its pages touched now rather than
-  // by the first operations (a fresh manager takes room for 4096, like its unique table).
+  // by the first operations.
   void reserve(size_t nodes);
   void* allocate();
   void release(void* p);  // p's node destroyed; its slot reads as detached until reused
@@ -363,7 +367,7 @@ class bdd_node_pool {
   char* next_ = nullptr;
   char* end_ = nullptr;
   void* free_ = nullptr;
-  size_t chunk_nodes_ = 256;
+  size_t chunk_nodes_ = 64;
   bddpp_manager* owner_ = nullptr;
   void new_chunk();
 };

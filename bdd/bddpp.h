@@ -240,7 +240,11 @@ class bddpp_manager {
   bdd_node* internal_bdd_node_one;
 
   // ----- construction, variables -----
-  bddpp_manager();
+  // The node storage and the unique table grow on demand from a few dozen nodes, as a program
+  // may hold thousands of managers that make little. room_for_nodes > 0: both hold that many
+  // nodes from the start, their pages touched now rather than by the first operations.
+  bddpp_manager() : bddpp_manager(0L) {}
+  explicit bddpp_manager(long room_for_nodes);
   // A copy of other's variables (names, order; associations reset). own_nodes_on_first_use:
   // each variable's own node is made when first asked for, not at once: a fork's copy uses few
   // of them, and its node ids are never written out. Otherwise they are made at once, numbered

@@ -362,7 +362,7 @@ double time_ours(Traversal kind, OursPkg& op, const bdd& f, std::vector<long>& i
     case Traversal::CopyMap:
     case Traversal::CopyName: {
       bddpp_manager target_same(&m);
-      bddpp_manager target_empty;
+      bddpp_manager target_empty(OursPkg::kInitialNodes);
       bdd copy;
       t0 = Clock::now();
       if (kind == Traversal::CopyIndex) {

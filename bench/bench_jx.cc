@@ -2,8 +2,9 @@
 // every other one valued), a data part of N type names, and a module body of about N
 // statements, read alone and then taken on to its compiled-module text; and the shapes whose
 // compile time grew faster than their size: a sequence of parallels, a wide parallel over
-// distinct signals, a module of many inputs or outputs. peak_MB is the process's peak
-// resident size so far: run one benchmark per process (--benchmark_filter) to read it.
+// distinct signals, a module of many inputs or outputs, runs of a module, many one-line
+// modules. peak_MB is the process's peak resident size so far: run one benchmark per process
+// (--benchmark_filter) to read it.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -121,21 +122,35 @@ std::string generate_interface(long n, bool inputs) {
   return os.str();
 }
 
-// n runs of a small module one after the other, or n groups of the sequence's two branches
-// with a third that runs it.
-std::string generate_runs(long n, bool in_groups) {
+// n runs of a small module one after the other, each alone or followed by a pause, or n groups
+// of the sequence's two branches with a third that runs it.
+enum class Runs { in_sequence, with_pauses, in_groups };
+std::string generate_runs(long n, Runs shape) {
   std::ostringstream os;
   os << "module Sub: Input: A; Output: B; present A emit B >> pause end\n"
      << "module big: Input: I; Output: O, P;\n";
   for (long i = 0; i < n; ++i) {
     os << (i == 0 ? "" : " >>\n");
-    if (in_groups)
+    if (shape == Runs::in_groups)
       os << "{{present I emit O else pause >> wait I} || {emit P >> pause} || {run Sub [I \\ A, O \\ B]}}";
     else
-      os << "run Sub [I \\ A, O \\ B]";
+      os << "run Sub [I \\ A, O \\ B]" << (shape == Runs::with_pauses ? " >> pause" : "");
   }
   os << "\nend\n";
   return os.str();
+}
+
+// n one-line modules, each over signals of its own.
+std::string generate_modules(long n) {
+  std::ostringstream os;
+  for (long i = 0; i < n; ++i) os << "module M" << i << ": Input: A; Output: B; present A emit B end\n";
+  return os.str();
+}
+
+void count_peak(benchmark::State& state) {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
 // Source to compiled-module text: read, compile, finalise, write.
@@ -158,9 +173,7 @@ void source_to_jxc(benchmark::State& state, const std::string& text) {
     state.ResumeTiming();
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  count_peak(state);
 }
 
 void statements_to_jxc(benchmark::State& state, bool in_sequence) {
@@ -181,11 +194,52 @@ void BM_JxDistinctParallelToJxc(benchmark::State& state) {
 BENCHMARK(BM_JxDistinctParallelToJxc)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // Each run includes the same module: its cost should follow the run module, not the caller.
-void BM_JxRunsToJxc(benchmark::State& state) { source_to_jxc(state, generate_runs(state.range(0), false)); }
+void BM_JxRunsToJxc(benchmark::State& state) { source_to_jxc(state, generate_runs(state.range(0), Runs::in_sequence)); }
 BENCHMARK(BM_JxRunsToJxc)->Arg(100)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond);
 
-void BM_JxRunGroupsToJxc(benchmark::State& state) { source_to_jxc(state, generate_runs(state.range(0), true)); }
+// The same runs, each followed by a pause.
+void BM_JxRunsWithPausesToJxc(benchmark::State& state) {
+  source_to_jxc(state, generate_runs(state.range(0), Runs::with_pauses));
+}
+BENCHMARK(BM_JxRunsWithPausesToJxc)->Arg(100)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond);
+
+void BM_JxRunGroupsToJxc(benchmark::State& state) {
+  source_to_jxc(state, generate_runs(state.range(0), Runs::in_groups));
+}
 BENCHMARK(BM_JxRunGroupsToJxc)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
+
+// n one-line modules from source to compiled-module text, as build_example takes them: every
+// one compiled, then every one finalised, then every one written. What a module costs before
+// it makes its first node (its manager and tables, the compile's thread) counts n times.
+void BM_JxModulesToJxc(benchmark::State& state) {
+  const std::string text = generate_modules(state.range(0));
+  for (auto _ : state) {
+    std::istringstream in(text);
+    std::string report;
+    if (jx_read_source(in, report) != 0) {
+      state.SkipWithError(report.c_str());
+      break;
+    }
+    const auto& modules = *Compilation::ModTable->table;
+    for (const auto& entry : modules) entry.second->compile();
+    for (const auto& entry : modules) entry.second->finalize(0);
+    size_t bytes = 0;
+    for (const auto& entry : modules) {
+      std::ostringstream out;
+      entry.second->JXC_put(out, 0, 0, 0);
+      bytes += out.str().size();
+    }
+    benchmark::DoNotOptimize(bytes);
+    state.PauseTiming();
+    drop_modules(Compilation::ModTable);
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+  count_peak(state);
+}
+// One build each, so that peak_MB is one build's: a dropped module leaves its signals and
+// statement tree behind.
+BENCHMARK(BM_JxModulesToJxc)->Arg(1000)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_JxInputsToJxc(benchmark::State& state) { source_to_jxc(state, generate_interface(state.range(0), true)); }
 BENCHMARK(BM_JxInputsToJxc)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);

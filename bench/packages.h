@@ -21,6 +21,8 @@ namespace bench {
 class OursPkg {
  public:
   using B = bdd;
+  // Room up front, as the comparator's (BuddyPkg::kInitialNodes).
+  static constexpr long kInitialNodes = 1 << 12;
 
   explicit OursPkg(int nvars) {
     for (int i = 0; i < nvars; ++i) vars_.push_back(m_.New_var_last("v" + std::to_string(i)));
@@ -78,7 +80,7 @@ class OursPkg {
     return link > 0 ? it->second.first : it->second.second;
   }
 
-  bddpp_manager m_;
+  bddpp_manager m_{kInitialNodes};
   std::vector<B> vars_;
   std::vector<B> nvars_;
 };

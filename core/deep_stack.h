@@ -9,7 +9,8 @@
 
 // Runs f on a thread with a deep stack while the calling thread waits; an exception of f is
 // thrown again here. Runs f at once when already on such a thread, or when no such thread can
-// be started.
+// be started. The threads are kept for later calls (one for each caller at a time); the stack
+// pages f touched are given back when it returns.
 void run_on_deep_stack(const std::function<void()>& f);
 
 #endif
