@@ -8,6 +8,8 @@
 #include <set>
 #include <string>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "Bddexpression.h"
 #include "compilation.h"
@@ -127,44 +129,54 @@ void Module::C_put_equation(std::ostream& os, const std::string& A, std::list<st
   bddpp_manager* man = w->my_bdd_manager();
   man->Bdd_global_clear_marks();
   CNames names(pointer_names, "", "");
+  GuardedValues values(
+      *this, os, [&](long id) { return names.read(man->Name_var_by_index(id)); }, " || ", &DataExpr::C_put);
   for (long id : w->earliest_sort()) {
     Bddexpression* e = w->slot(id);
     if (e == nullptr) continue;
     std::string N = getSignalNameById(id, w);
     if (e->getAbstraction() != 0) {
       put_abstract_equation(*this, *e, id, *abstract_binding(*this, N), os, "  ", &DataExpr::C_put);
+      values.computed(id);
       continue;
     }
     put_c_equation(*e, os, A, names);
     os << "\n";
+    values.computed(id);
     DataBinding* b = getBinding(N);
     Signal* clock = b != nullptr ? b->getClock() : nullptr;
     // One block per emission: after its status equation (after the value equation too,
     // the block would test the value rail, which is false when the emission is present).
     if (clock == nullptr || clock->isOutput() || !is_status_rail(*this, id)) continue;
-    put_guarded_value(*this, os, man->Name_var_by_index(clock->getInitialBddStatusId(this, w)), e->my_bddname(),
-                      *b, &DataExpr::C_put);
+    values.emission(*e, *b, man->Name_var_by_index(clock->getInitialBddStatusId(this, w)));
   }
+  values.finish();
+}
+
+std::vector<long> presence_ids(Module& m, Signal* s, const std::set<long>& used) {
+  Bddexpressionwood* w = m.getBddWood();
+  SignalManager* sm = m.getSignalManager();
+  std::vector<long> later;
+  for (int k = 0; k <= s->getCurrentOccurrence(w); ++k) {
+    SignalRef* r = sm->getSignalRefByOccurrence(s, k);
+    if (r == nullptr || !r->isDefinedWood(w) || used.count(r->getBddStatusId(w)) == 0) continue;
+    if (k == 0) return {r->getBddStatusId(w)};
+    later.push_back(r->getBddStatusId(w));
+  }
+  return later;
 }
 
 std::string presence_condition(Module& m, Signal* s, const std::set<long>& used,
                                const std::function<std::string(long)>& name, const std::string& or_text,
                                const std::string& none_text) {
-  Bddexpressionwood* w = m.getBddWood();
-  SignalManager* sm = m.getSignalManager();
-  std::string later;
-  for (int k = 0; k <= s->getCurrentOccurrence(w); ++k) {
-    SignalRef* r = sm->getSignalRefByOccurrence(s, k);
-    if (r == nullptr || !r->isDefinedWood(w) || used.count(r->getBddStatusId(w)) == 0) continue;
-    if (k == 0) return name(r->getBddStatusId(w));
-    later += (later.empty() ? "" : or_text) + name(r->getBddStatusId(w));
-  }
-  return later.empty() ? none_text : later;
+  std::string condition;
+  for (long id : presence_ids(m, s, used)) condition += (condition.empty() ? "" : or_text) + name(id);
+  return condition.empty() ? none_text : condition;
 }
 
-void put_guarded_value(Module& m, std::ostream& os, const std::string& Q, const std::string& V, DataBinding& b,
-                       void (DataExpr::*writer)(std::ostream&, Module*)) {
-  os << "   if (" << Q << ") \n"
+void put_guarded_value(Module& m, std::ostream& os, const std::string& guard, const std::string& Q,
+                       const std::string& V, DataBinding& b, void (DataExpr::*writer)(std::ostream&, Module*)) {
+  os << "   if (" << guard << ") \n"
      << "      {\n"
      << "          if (" << V << ") \n"
      << "            {\n"
@@ -178,6 +190,46 @@ void put_guarded_value(Module& m, std::ostream& os, const std::string& Q, const 
      << "            }\n"
      << "         }\n";
 }
+
+GuardedValues::GuardedValues(Module& m, std::ostream& os, std::function<std::string(long)> name,
+                             const std::string& or_text, void (DataExpr::*writer)(std::ostream&, Module*))
+    : m(m), os(os), name(std::move(name)), or_text(or_text), writer(writer),
+      used(m.getBddWood()->Set_of_index_used_variables()) {}
+
+void GuardedValues::finish() {
+  for (const Block& b : pending) put(b);
+  pending.clear();
+}
+
+void GuardedValues::computed(long id) {
+  done.insert(id);
+  std::vector<Block> waiting;
+  for (Block& b : pending) {
+    b.waiting.erase(id);
+    if (b.waiting.empty())
+      put(b);
+    else
+      waiting.push_back(b);
+  }
+  pending.swap(waiting);
+}
+
+void GuardedValues::emission(Bddexpression& e, DataBinding& b, const std::string& Q) {
+  std::vector<long> clock = presence_ids(m, b.getClock(), used);
+  if (clock.empty()) return;
+  Block block{"", Q, e.my_bddname(), &b, {}};
+  Bddexpressionwood* w = m.getBddWood();
+  for (long id : clock) {
+    block.guard += (block.guard.empty() ? "" : or_text) + name(id);
+    if (w->slot(id) != nullptr && done.count(id) == 0) block.waiting.insert(id);
+  }
+  if (block.waiting.empty())
+    put(block);
+  else
+    pending.push_back(block);
+}
+
+void GuardedValues::put(const Block& b) { put_guarded_value(m, os, b.guard, b.Q, b.V, *b.binding, writer); }
 
 // ===================================================================================
 // Module writer

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "Bddexpression.h"
 #include "bddpp.h"
@@ -63,19 +64,61 @@ DataBinding* abstract_binding(Module& m, const std::string& signal_name);
 // has a false value rail.
 void put_abstract_equation(Module& m, Bddexpression& e, long id, DataBinding& b, std::ostream& os,
                            const char* indent, void (DataExpr::*writer)(std::ostream&, Module*));
-// The value block of an emission clocked by a local: when the clock Q and the emission's
-// variable V are both true, Q + "_val" takes the binding's value (by writer), else the
-// zero of the clock's type.
-void put_guarded_value(Module& m, std::ostream& os, const std::string& Q, const std::string& V, DataBinding& b,
-                       void (DataExpr::*writer)(std::ostream&, Module*));
+// The value block of an emission clocked by a local: when the clock is present (the
+// condition guard) and the emission's variable V is true, Q + "_val" takes the binding's
+// value (by writer), else the zero of the clock's type.
+void put_guarded_value(Module& m, std::ostream& os, const std::string& guard, const std::string& Q,
+                       const std::string& V, DataBinding& b, void (DataExpr::*writer)(std::ostream&, Module*));
 
-// The condition that s is present in a reaction, over the variables the equations use:
-// its occurrence 0 alone when used (it gathers the later ones), else the later occurrences
-// used joined by or_text, else none_text (s is never present). A binding signal's current
-// occurrence may be one the system no longer has, so a value block cannot name it.
+// The status variables that tell that s is present in a reaction, among the variables the
+// equations use: its occurrence 0 alone when used (it gathers the later ones), else the
+// later occurrences used; none when s is never present.
+std::vector<long> presence_ids(Module& m, Signal* s, const std::set<long>& used);
+// The condition that s is present: the variables of presence_ids, named by name, joined by
+// or_text; none_text when there is none. A binding signal's current occurrence may be one
+// the system no longer has, so a value block cannot name it.
 std::string presence_condition(Module& m, Signal* s, const std::set<long>& used,
                                const std::function<std::string(long)>& name, const std::string& or_text,
                                const std::string& none_text);
+
+// The value blocks of the emissions clocked by locals in an equation writer that takes the
+// equations in earliest order, where a clock (the input of an included module, say) may
+// come after its emission, or be used at other occurrences than the one the binding names:
+// each block is guarded by the clock's presence (presence_ids) and written as soon as the
+// variables it tests are computed, so that it never reads one declared nowhere or not yet
+// set. A clock never present gets no block (its value is never read).
+class GuardedValues {
+ public:
+  GuardedValues(Module& m, std::ostream& os, std::function<std::string(long)> name, const std::string& or_text,
+                void (DataExpr::*writer)(std::ostream&, Module*));
+  GuardedValues(const GuardedValues&) = delete;
+  GuardedValues& operator=(const GuardedValues&) = delete;
+
+  // After the equation of id: the blocks that waited for it alone.
+  void computed(long id);
+  // After the status equation e of b's signal, whose clock is a local: its block, whose
+  // value goes to Q + "_val".
+  void emission(Bddexpression& e, DataBinding& b, const std::string& Q);
+  // After the last equation: the blocks that still wait (for an equation left out).
+  void finish();
+
+ private:
+  struct Block {
+    std::string guard, Q, V;
+    DataBinding* binding;
+    std::set<long> waiting;  // variables with an equation not yet written
+  };
+  void put(const Block& b);
+
+  Module& m;
+  std::ostream& os;
+  const std::function<std::string(long)> name;
+  const std::string or_text;
+  void (DataExpr::*const writer)(std::ostream&, Module*);
+  const std::set<long> used;
+  std::set<long> done;
+  std::vector<Block> pending;
+};
 
 // One write of the C body and header of a module (Module::C_put), or of their SystemC
 // flavour (Module::SYSTEMC_put).

@@ -56,6 +56,7 @@ void Module::CSharp_put_equation(std::ostream& os, const std::string& node_array
   if (w == nullptr || w->my_bdd_manager() == nullptr) return;
   w->my_bdd_manager()->Bdd_global_clear_marks();
   std::string blanks(static_cast<std::size_t>(indent > 0 ? indent : 0), ' ');
+  GuardedValues values(*this, os, [w](long id) { return w->Name_var_by_index(id); }, " || ", &DataExpr::CSharp_put);
   for (long id : w->earliest_sort()) {
     Bddexpression* e = w->slot(id);
     if (e == nullptr) continue;
@@ -68,15 +69,18 @@ void Module::CSharp_put_equation(std::ostream& os, const std::string& node_array
         continue;
       }
       put_abstract_equation(*this, *e, id, *b, os, " ", &DataExpr::CSharp_put);
+      values.computed(id);
       continue;
     }
     put_csharp(*e, os, node_array, indent);
     os << "\n\n";
+    values.computed(id);
     Signal* clock = b != nullptr ? b->getClock() : nullptr;
     // One block per emission, after its status equation (as in the C writer).
     if (clock == nullptr || clock->isOutput() || !is_status_rail(*this, id)) continue;
-    put_guarded_value(*this, os, clock->getStatusName(this), e->my_bddname(), *b, &DataExpr::CSharp_put);
+    values.emission(*e, *b, clock->getStatusName(this));
   }
+  values.finish();
 }
 
 // ===================================================================================

@@ -259,7 +259,9 @@ class Module {
   // Writes the debug listing into its ".dbg" file and shows the file in the message sink's
   // listing viewer (fl_show_Slisting).
   void printDebug();
-  // Refuses (message, nothing written, returns false) more than 20 registers or inputs.
+  // Refuses (message, nothing written, returns false) more than 20 registers or inputs; a
+  // module without exactly three outputs ends the process (status 1) before anything is
+  // written or enumerated.
   bool DOVKCC_put(std::ostream& os, int method);
 
   // ----- netlist and model generators (gen_smv.cc, gen_vhdl.cc, gen_blif.cc, gen_gal.cc) -----

@@ -10,34 +10,11 @@
 
 #include "../bibliocpp/tool_run.h"
 #include "gen_circuits.h"
+#include "gen_targets.h"
 #include "library_exit.h"
 #include "test_scope.h"
 
 namespace {
-
-struct Counts {
-  int inputs = -1, outputs = -1, latches = -1;
-};
-
-Counts abc_counts(const std::string& path) {
-  ToolResult r = run_tool("berkeley-abc -c 'read_blif " + path + "; print_stats' 2>&1");
-  std::smatch m;
-  Counts c;
-  if (std::regex_search(r.output, m, std::regex("i/o = +([0-9]+)/ +([0-9]+) +lat = +([0-9]+)")))
-    c = {std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3])};
-  return c;
-}
-
-Counts yosys_counts(const std::string& path) {
-  ToolResult r = run_tool("yosys -p 'read_blif " + path + "; select -count i:*; select -count o:*; select -count t:$ff' 2>&1");
-  std::regex objects("([0-9]+) objects\\.");
-  std::vector<int> n;
-  for (std::sregex_iterator it(r.output.begin(), r.output.end(), objects), end; it != end; ++it)
-    n.push_back(std::stoi((*it)[1]));
-  Counts c;
-  if (n.size() == 3) c = {n[0], n[1], n[2]};
-  return c;
-}
 
 size_t rail_count(std::list<Signal*>* l) { return l == nullptr ? 0 : l->size(); }
 
@@ -76,7 +53,7 @@ TEST_P(GenBlif, ToolsReadTheNetlistAndProveItsLogic) {
   int inputs = static_cast<int>(rail_count(m->getInputSignalList()));
   int outputs = static_cast<int>(rail_count(m->getOutputSignalList()));
   int latches = static_cast<int>(m->getRegisterList()->size());
-  for (Counts c : {abc_counts(gen), yosys_counts(gen)}) {
+  for (BlifCounts c : {abc_counts(gen), yosys_counts(gen)}) {
     EXPECT_EQ(c.inputs, inputs) << text.str();
     EXPECT_EQ(c.outputs, outputs);
     EXPECT_EQ(c.latches, latches);
@@ -109,7 +86,7 @@ TEST(GenBlifData, DataSignalsWithoutInputsAreInputs) {
     EXPECT_EQ(text.substr(0, text.find("\n.outputs")),
               finalise ? ".model Dat\n.inputs D" : ".model Dat\n.inputs _s_SETDat _s_RESETDat _s_D _v_D")
         << text;
-    Counts a = abc_counts(path), y = yosys_counts(path);
+    BlifCounts a = abc_counts(path), y = yosys_counts(path);
     int inputs = finalise ? 1 : 4;
     EXPECT_EQ(a.inputs, inputs) << text;
     EXPECT_EQ(y.inputs, inputs) << text;

@@ -110,3 +110,27 @@ TEST(GenDovkExitTest, NotThreeOutputs) {
   std::ostringstream os;
   EXPECT_LIBRARY_EXIT(m->DOVKCC_put(os, 0), 1, "Bad Number of outputs! Aborted ...");
 }
+
+// Three inputs, four outputs and fourteen registers (16,384 states): refused before any
+// state is enumerated (each state's count of transitions would go to standard output) and
+// before anything is written.
+TEST(GenDovkExitTest, FourOutputsAreRefusedBeforeAnyStateIsEnumerated) {
+  GenDataScope data;
+  TestModule t("F");
+  Signal* previous = t.input("A");
+  t.input("B");
+  t.input("C");
+  for (int i = 1; i <= 14; ++i) {
+    std::string n = std::to_string(i);
+    Signal* r = t.reg("R" + n, i == 1, "N" + n);
+    t.eq(t.sig("N" + n), previous);
+    previous = r;
+  }
+  for (const char* o : {"Start", "Ok", "Ko", "Other"}) t.eq(t.output(o), previous);
+  Module* m = t.date();
+  std::ostringstream os;
+  testing::internal::CaptureStdout();
+  EXPECT_LIBRARY_EXIT(m->DOVKCC_put(os, 0), 1, "^Bad Number of outputs! Aborted \\.\\.\\.\n$");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(os.str(), "");
+}

@@ -9,52 +9,12 @@
 
 #include "../bibliocpp/tool_run.h"
 #include "gen_circuits.h"
+#include "gen_targets.h"
 #include "random_checks.h"
 #include "source_harness.h"
 #include "test_scope.h"
 
 namespace {
-
-// A testbench instantiating the design by position, one reaction per input row: the
-// inputs set, and the data rails (the ports after the inputs') to the engine's values of
-// that reaction, a rising then a falling clock edge, and one line of output presences.
-// flavour as VHDL_put's.
-std::string testbench(Module* m, const std::vector<Reaction>& rs, int flavour, const EngineRun& engine) {
-  size_t ins = params(m, m->getInputSignalList()).size();
-  size_t data = engine.conditions.empty() ? 0 : engine.conditions[0].size();
-  size_t outs = params(m, m->getOutputSignalList()).size();
-  const char* bit = flavour != 0 ? "std_logic" : "bit";
-  std::ostringstream s;
-  if (flavour != 0) s << "library ieee;\nuse ieee.std_logic_1164.all;\n";
-  s << "use std.textio.all;\nentity tb is\nend tb;\narchitecture t of tb is\n"
-    << "  signal reset, clk : " << bit << " := '0';\n";
-  for (size_t i = 0; i < ins + data; ++i) s << "  signal i" << i << " : " << bit << ";\n";
-  for (size_t j = 0; j < outs; ++j) s << "  signal o" << j << " : " << bit << ";\n";
-  s << "begin\n  dut: entity work." << m->getName() << " port map (";
-  for (size_t i = 0; i < ins + data; ++i) s << "i" << i << ", ";
-  s << "reset, clk";
-  for (size_t j = 0; j < outs; ++j) s << ", o" << j;
-  s << ");\n  process\n    variable l : line;\n  begin\n"
-    << "    wait for 1 ns; reset <= '1'; wait for 1 ns;\n";
-  for (size_t k = 0; k < rs.size(); ++k) {
-    const Reaction& r = rs[k];
-    for (size_t i = 0; i < ins; ++i) s << "    i" << i << " <= '" << int(r.present[i]) << "';\n";
-    for (size_t d = 0; d < data; ++d) s << "    i" << ins + d << " <= '" << engine.conditions[k][d] << "';\n";
-    s << "    wait for 1 ns; clk <= '1'; wait for 1 ns; clk <= '0'; wait for 1 ns;\n";
-    for (size_t j = 0; j < outs; ++j)
-      s << "    if o" << j << " = '1' then write(l, string'(\"1 \")); else write(l, string'(\"0 \")); end if;\n";
-    s << "    writeline(output, l);\n";
-  }
-  s << "    wait;\n  end process;\nend t;\n";
-  return s.str();
-}
-
-// Analyses the files in dir and elaborates top; what ghdl reports goes to the result.
-ToolResult ghdl_elaborate(const std::string& dir, const std::vector<std::string>& files, const std::string& top) {
-  std::string cmd = "cd " + dir + " && ghdl -a";
-  for (const std::string& f : files) cmd += " " + f;
-  return run_tool(cmd + " 2>&1 && ghdl -e " + top + " 2>&1");
-}
 
 // m's design driven by rs under ghdl prints the presences that the simulator's engine
 // gives, its data conditions driven as the engine's value server answered.
@@ -62,15 +22,9 @@ void expect_design_agrees(Module* m, const std::vector<Reaction>& rs, const std:
   testing::internal::CaptureStderr();  // the requests
   EngineRun engine = run_engine(m, rs);
   testing::internal::GetCapturedStderr();
-  std::ostringstream design;
-  m->VHDL_put(design, flavour);
-  write_text(dir + "/design.vhdl", design.str());
-  write_text(dir + "/tb.vhdl", testbench(m, rs, flavour, engine));
-  ToolResult built = ghdl_elaborate(dir, {"design.vhdl", "tb.vhdl"}, "tb");
-  ASSERT_EQ(built.status, 0) << built.output << design.str();
-  ToolResult run = run_tool("cd " + dir + " && ghdl -r tb 2>/dev/null");
-  ASSERT_EQ(run.status, 0);
-  EXPECT_EQ(run.output, engine.presences) << design.str();
+  TargetRun run = vhdl_target(m, rs, engine, dir, flavour);
+  ASSERT_TRUE(run.accepted && run.report.empty()) << run.report;
+  EXPECT_EQ(run.printed, engine.presences);
 }
 
 class GenVhdl : public ::testing::TestWithParam<int> {
