@@ -545,7 +545,8 @@ void EquationTable::pre(Module* m) {
   }
   if (m->getLocalSignalList() != nullptr) {
     for (Signal* l : m->plainLocals()) {
-      if (l->is_wire || l->is_value || !has_entry(l, w)) continue;
+      // An instance's signals follow its own equations, whatever instant the caller is in.
+      if (l->is_wire || l->is_value || l->is_instance || !has_entry(l, w)) continue;
       Bddexpression* old_status = old_equation(l, true);
       Bddexpression* old_value = old_equation(l, false);
       if (old_status == nullptr || old_value == nullptr) continue;

@@ -83,8 +83,9 @@ class EquationTable {
   // ANDs c's value rail into the equations of the outputs and of the non-wire locals.
   void cond(Signal* c, Module* m);
   // Opens a new, bottom occurrence of each output and plain local of this system and
-  // chains it to occurrence 0: status OR new status, value AND new value. A missing
-  // occurrence-0 equation of an output ends the process (exit 1).
+  // chains it to occurrence 0: status OR new status, value AND new value. The signals of
+  // an included instance (Signal::is_instance) are left alone. A missing occurrence-0
+  // equation of an output ends the process (exit 1).
   void pre(Module* m);
   // A new table (empty module name) on a copy of this system, with the same occurrences;
   // the caller owns it.

@@ -159,7 +159,10 @@ class Module {
   // The recorded location, or null.
   std::string* getModuleLocation(const std::string& module_name) const;
   // Includes the compiled sub-module sub under the instance suffix, its signals made in
-  // wood and entered in the interface.
+  // wood and entered in the interface. The instance reacts as sub alone from each start of
+  // its run: its Mealy machines' equations hold only while they run, their registers start
+  // from their initial values, and (when sub holds one) its outputs'
+  // occurrences are completed as sub's finalisation completes them.
   void includeCompiledModule(Module* sub, Interface* interface, const std::string& suffix,
                              Bddexpressionwood* wood);
 
@@ -342,6 +345,22 @@ class Module {
   // Names given to statement copies (a doubled loop body), so that two copies never share
   // their wires and registers.
   std::set<std::string> copy_names;
+  // The wires of a Mealy machine: ACTIF (running since an earlier instant), SET (starting)
+  // and ACTIFPLUS (running in the next instant).
+  struct MachineWires {
+    Signal* active;
+    Signal* start;
+    Signal* next;
+  };
+  // The occurrences that the equations of the module's Mealy machines define, by name, each
+  // with its machine's wires (a later machine defining one replaces the earlier): an
+  // instance of the module keeps each machine's effect to the instants it runs.
+  std::map<std::string, MachineWires> machine_definitions;
+  // Whether the module holds a Mealy machine, of its own or in a module it runs. Only an
+  // instance of such a module has its signals kept out of the caller's pauses and its
+  // outputs' occurrences completed, so that the equations of every other caller stay as
+  // they were.
+  bool has_mealy = false;
 
  private:
   // compile and finalize, run on a deep stack by the public ones.

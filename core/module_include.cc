@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "Bddexpression.h"
 #include "data.h"
@@ -38,6 +39,7 @@ void include_signals(Module* m, Module* sub, Interface* interface, const std::st
     s->is_local = true;
     s->is_input = false;
     s->is_output = false;
+    s->is_instance = sub->has_mealy;
   };
   // A local of m named occurrence + suffix, valued like src.
   auto local_like = [&](Signal* src, const std::string& occurrence) {
@@ -61,6 +63,7 @@ void include_signals(Module* m, Module* sub, Interface* interface, const std::st
     for (Signal* d : *l) {
       Signal* s = new Signal(d->getOriginalName(), d->getInternalName() + suffix, m, wood);
       s->is_input = true;
+      s->is_instance = sub->has_mealy;
       m->addDataSignal(s);
       interface->addData(d->getInternalName(), s);
     }
@@ -108,6 +111,81 @@ void include_registers(Module* m, Module* sub, Interface* interface, const std::
       m->register_list->push_back(copy);
       interface->addRegister(copy);
     }
+}
+
+// Whether e's rail is the constant value (false without an equation).
+bool rail_is(Bddexpressionwood* w, const Bddexpression* e, int value) {
+  return e != nullptr && bdd_initialised(e->bdd_exp) && w->Bdd_is_tautology(e->bdd_exp, value) != 0;
+}
+
+// The occurrences of sub's outputs in the instance as sub's finalisation completes them: one
+// with both rails bottom (a stretch of sub that never emits the output) reads false, so
+// that the chain of the occurrences keeps the false value of another one (a Mealy
+// machine's, a noemit), as the module alone does. Outputs none of whose occurrences can be
+// false keep them bottom.
+void complete_output_occurrences(Module* m, Module* sub, const std::string& suffix, Bddexpressionwood* wood) {
+  Bddexpressionwood* sw = sub->getBddWood();
+  std::list<Signal*>* outputs = sub->getOutputSignalList();
+  if (outputs == nullptr) return;
+  for (Signal* o : *outputs) {
+    std::vector<Bddexpression*> bottom;  // value equations of the bottom occurrences
+    bool may_be_false = false;
+    for (int k = o->getCurrentOccurrence(sw); k >= 1; --k) {
+      SignalRef* r = sub->getSignalManager()->getSignalRefByOccurrence(o, k);
+      Signal* copy = r != nullptr ? m->getLocalSignal(r->getCurrentName() + suffix) : nullptr;
+      if (copy == nullptr) continue;
+      Bddexpression* status = wood->slot(copy->getBddStatusId(m, wood));
+      Bddexpression* value = wood->slot(copy->getBddValueId(m, wood));
+      if (value == nullptr) continue;
+      if (!rail_is(wood, value, 0))
+        may_be_false = true;
+      else if (rail_is(wood, status, 0))
+        bottom.push_back(value);
+    }
+    if (may_be_false)
+      for (Bddexpression* value : bottom) value->setBddExp(wood->Bdd_one());
+  }
+}
+
+// The register of sub whose next state is the occurrence called next there, or null.
+const regclass* register_with_next(Module* sub, const std::string& next) {
+  if (std::list<regclass*>* registers = sub->getRegisterList())
+    for (const regclass* r : *registers)
+      if (r->next_var()->getName(sub, sub->getBddWood()) == next) return r;
+  return nullptr;
+}
+
+// The equations of sub's Mealy machines in the instance, kept to the instants each machine
+// runs, so that every run of the instance reacts as the module alone does from its start:
+// a signal they define is bottom while its machine neither runs nor starts (alone it reads
+// false, which would clash with the caller's emissions once the run is over), and a register
+// they drive holds its initial value while its machine will not run in the next instant
+// (next := running ? next : initial), so that a run starts from it.
+void keep_machines_to_their_runs(Module* m, Module* sub, const std::string& suffix, Bddexpressionwood* wood) {
+  // The instance's copy of the occurrence called name in sub.
+  auto copy_of = [&](const std::string& name) {
+    Signal* copy = m->getLocalSignal(name + suffix);
+    if (copy == nullptr) throw IllegalOperationException("Module::includeCompiledModule: signal not found", name + suffix);
+    return copy;
+  };
+  auto status_of = [&](Signal* s) { return copy_of(s->getName(sub, sub->getBddWood()))->getBddStatus(m, wood); };
+  for (const auto& entry : sub->machine_definitions) {
+    Signal* defined = copy_of(entry.first);
+    const Module::MachineWires& machine = entry.second;
+    Bddexpression* status = wood->slot(defined->getBddStatusId(m, wood));
+    if (status == nullptr || !bdd_initialised(status->bdd_exp)) continue;
+    if (const regclass* r = defined->is_register ? register_with_next(sub, entry.first) : nullptr) {
+      bdd running = status_of(machine.next);
+      bdd held = r->is_initialy_true() != 0 ? wood->Bdd_not(running) : wood->Bdd_zero();
+      status->setBddExp(wood->Bdd_or(wood->Bdd_and(running, status->bdd_exp), held));
+      continue;
+    }
+    bdd runs = wood->Bdd_or(status_of(machine.active), status_of(machine.start));
+    status->setBddExp(wood->Bdd_and(runs, status->bdd_exp));
+    Bddexpression* value = wood->slot(defined->getBddValueId(m, wood));
+    if (value != nullptr && bdd_initialised(value->bdd_exp) && !defined->is_wire)
+      value->setBddExp(wood->Bdd_and(runs, value->bdd_exp));
+  }
 }
 
 }  // namespace
@@ -246,6 +324,11 @@ void Module::includeCompiledModule(Module* sub, Interface* interface, const std:
   include_registers(this, sub, interface, suffix);
   std::string instance_suffix = suffix;
   wood->Include_wood_instance(*sub->getBddWood(), instance_suffix);
+  if (sub->has_mealy) {
+    has_mealy = true;
+    complete_output_occurrences(this, sub, suffix, wood);
+  }
+  keep_machines_to_their_runs(this, sub, suffix, wood);
   if (sub->getReincarnate()) reincarnate = true;
   if (std::map<std::string, DataBinding*>* table = sub->getDataTable())
     for (const auto& entry : *table) addBinding(entry.second->instanciate(interface, this, wood), wood);

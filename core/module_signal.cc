@@ -126,6 +126,7 @@ Signal::Signal(Signal& other)
       is_clock(other.is_clock),
       is_value(other.is_value),
       is_data(other.is_data),
+      is_instance(other.is_instance),
       occurrence_table(other.occurrence_table) {}
 
 namespace {
@@ -165,6 +166,7 @@ Signal::Signal(Signal& src, Module* m, Bddexpressionwood* w, Module* src_module)
       is_clock(src.is_clock),
       is_value(src.is_value),
       is_data(src.is_data),
+      is_instance(src.is_instance),
       occurrence_table(newOccurrenceTable()) {
   Bddexpressionwood* sw = src_module->getBddWood();
   if (src.occurrence_table == nullptr) {

@@ -42,7 +42,12 @@ void MealyMachine::createEquations(Module* m, EquationTable* t) {
   // The register equation gives the value rail !status also before finalisation.
   ACTIF = makeRegister("ACTIF" + name, "ACTIFPLUS" + name, m, t, &ACTIFPLUS);
   t->createEquation(ACTIFPLUS, And(Or(getSet(), ACTIF), Not(getReset())), m);
-  for (const auto& entry : *machine_table) createZarimEquation(entry.second, ACTIF, getSet(), m, t);
+  m->has_mealy = true;
+  Bddexpressionwood* w = t->getBddexpressionWood();
+  for (const auto& entry : *machine_table) {
+    createZarimEquation(entry.second, ACTIF, getSet(), m, t);
+    m->machine_definitions[entry.second->getSignal()->getName(m, w)] = {ACTIF, getSet(), ACTIFPLUS};
+  }
   // A wire: false, its value rail the negation of its status.
   t->createEquation(getRtl(), new FalseExpression(), m);
 }

@@ -27,7 +27,8 @@ class MealyMachine : public Statement {
   // one replaces an earlier one); a null list changes nothing.
   void setMachineTable(std::list<Equation*>* equations, Module* m);
   // Register ACTIF + name: ACTIFPLUS := (SET | ACTIF) & !RESET, then each equation in
-  // name order, then RTL := false: the machine never terminates.
+  // name order, then RTL := false: the machine never terminates. Records in m the
+  // occurrences it defines with its wires (Module::machine_definitions).
   void createEquations(Module* m, EquationTable* t) override;
   void compile(Module* m, EquationTable* t) override;
   bool reincarnate() override { return false; }
