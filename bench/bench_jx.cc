@@ -153,15 +153,20 @@ void count_peak(benchmark::State& state) {
   state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
+// Reads text as a source into the module table; false, the benchmark skipped with the
+// reader's report, when it is refused.
+bool read_source(benchmark::State& state, const std::string& text) {
+  std::istringstream in(text);
+  std::string report;
+  if (jx_read_source(in, report) == 0) return true;
+  state.SkipWithError(report.c_str());
+  return false;
+}
+
 // Source to compiled-module text: read, compile, finalise, write.
 void source_to_jxc(benchmark::State& state, const std::string& text) {
   for (auto _ : state) {
-    std::istringstream in(text);
-    std::string report;
-    if (jx_read_source(in, report) != 0) {
-      state.SkipWithError(report.c_str());
-      break;
-    }
+    if (!read_source(state, text)) break;
     Module* m = Compilation::ModTable->get("big");
     m->compile();
     m->finalize(0);
@@ -214,12 +219,7 @@ BENCHMARK(BM_JxRunGroupsToJxc)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMi
 void BM_JxModulesToJxc(benchmark::State& state) {
   const std::string text = generate_modules(state.range(0));
   for (auto _ : state) {
-    std::istringstream in(text);
-    std::string report;
-    if (jx_read_source(in, report) != 0) {
-      state.SkipWithError(report.c_str());
-      break;
-    }
+    if (!read_source(state, text)) break;
     const auto& modules = *Compilation::ModTable->table;
     for (const auto& entry : modules) entry.second->compile();
     for (const auto& entry : modules) entry.second->finalize(0);
