@@ -2,8 +2,11 @@
 
 #include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <limits.h>
+#include <pthread.h>
 #include <signal.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -40,6 +43,12 @@ struct Slot {
 constexpr int kSlots = 128;
 Slot slots[kSlots];
 
+// Set by a handler before it removes the temporaries; a file being made counts in making (its
+// thread holding SIGINT and SIGTERM meanwhile), so that the handler, which runs in another
+// thread, removes it once it exists and no thread makes one after.
+std::atomic<bool> ending{false};
+std::atomic<int> making{0};
+
 // Async-signal-safe: reads the table and unlinks.
 void remove_registered() {
   const pid_t self = ::getpid();
@@ -48,6 +57,12 @@ void remove_registered() {
 }
 
 extern "C" void remove_registered_and_end(int sig) {
+  ending.store(true);
+  // A file being made is made within a few system calls; a second at most is waited for.
+  for (int k = 0; k < 1000 && making.load() > 0; ++k) {
+    const timespec ms{0, 1000000};
+    ::nanosleep(&ms, nullptr);
+  }
   remove_registered();
   ::signal(sig, SIG_DFL);
   ::raise(sig);  // delivered once the handler returns, the signal being blocked until then
@@ -131,9 +146,9 @@ std::string temporary_name(const std::string& path, unsigned long n) {
   return folder + name.substr(0, longest - suffix.size()) + suffix;
 }
 
-int register_temporary(const std::string& temporary) {
-  static std::once_flag installed;
-  std::call_once(installed, install_removers);
+namespace {
+
+int register_slot(const std::string& temporary) {
   if (temporary.size() >= PATH_MAX) return -1;
   for (int k = 0; k < kSlots; ++k) {
     pid_t free = 0;
@@ -143,6 +158,34 @@ int register_temporary(const std::string& temporary) {
     return k;
   }
   return -1;
+}
+
+}  // namespace
+
+int open_temporary(const std::string& temporary, int& slot) {
+  static std::once_flag installed;
+  std::call_once(installed, install_removers);
+  sigset_t held, old;
+  sigemptyset(&held);
+  sigaddset(&held, SIGINT);
+  sigaddset(&held, SIGTERM);
+  ::pthread_sigmask(SIG_BLOCK, &held, &old);
+  making.fetch_add(1);
+  if (ending.load()) {
+    making.fetch_sub(1);
+    for (;;) ::pause();  // the process ends with the handler's signal
+  }
+  slot = register_slot(temporary);  // before the file exists: the handler finds it
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  const int error = errno;
+  if (fd < 0) {
+    release_temporary(slot);
+    slot = -1;
+  }
+  making.fetch_sub(1);
+  ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+  errno = error;
+  return fd;
 }
 
 void release_temporary(int slot) {

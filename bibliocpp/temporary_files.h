@@ -11,14 +11,17 @@
 // file name (then the name is exactly that long).
 std::string temporary_name(const std::string& path, unsigned long n);
 
-// Registers temporary, before it is made, for removal when this process ends by exit, SIGINT or
-// SIGTERM (whose handlers are installed with the first registration where the signal's action
-// is the default one, and end the process with the signal once the temporaries are removed).
-// Returns its slot, or -1 when the fixed table is full or the path is longer than a path may be
-// (then it is not registered).
-int register_temporary(const std::string& temporary);
+// Makes temporary (open with O_EXCL, mode 0666 less the umask) and registers it for removal when
+// this process ends by exit, SIGINT or SIGTERM (whose handlers are installed with the first
+// call where the signal's action is the default one, and end the process with the signal once
+// the temporaries are removed). Returns its descriptor, with errno set on failure (-1), and
+// sets slot to its registration, -1 when the fixed table is full or the path is longer than a
+// path may be (then it is not registered). Those signals are held while the file is made, and
+// a thread that begins making one after the handler has started waits for the end: no
+// temporary made by another thread while the handler removes them is left behind.
+int open_temporary(const std::string& temporary, int& slot);
 
-// Forgets a slot of register_temporary (nothing for -1), once its temporary is renamed or
+// Forgets a slot of open_temporary (nothing for -1), once its temporary is renamed or
 // removed.
 void release_temporary(int slot);
 

@@ -93,12 +93,9 @@ whole_file::whole_file(const std::string& path) : path_(path), stream_(nullptr) 
   // A name taken by another writer (or left by a process that was killed) is passed over.
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
     temporary_ = temporary_name(path, ++count);
-    slot_ = register_temporary(temporary_);  // before the file exists: a signal finds it
-    fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = open_temporary(temporary_, slot_);
     if (fd >= 0) break;
     error = errno;
-    release_temporary(slot_);
-    slot_ = -1;
     if (error != EEXIST) break;
   }
   if (fd < 0) {

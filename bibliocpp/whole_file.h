@@ -68,7 +68,7 @@ class whole_file {
   fd_buffer* buffer_ = nullptr;
   std::ostream stream_;
   bool finished_ = false;
-  int slot_ = -1;  // of register_temporary
+  int slot_ = -1;  // of open_temporary
 };
 
 #endif
