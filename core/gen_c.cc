@@ -175,7 +175,8 @@ std::string presence_condition(Module& m, Signal* s, const std::set<long>& used,
 }
 
 void put_guarded_value(Module& m, std::ostream& os, const std::string& guard, const std::string& Q,
-                       const std::string& V, DataBinding& b, void (DataExpr::*writer)(std::ostream&, Module*)) {
+                       const std::string& V, DataBinding& b, void (DataExpr::*writer)(std::ostream&, Module*),
+                       bool first) {
   os << "   if (" << guard << ") \n"
      << "      {\n"
      << "          if (" << V << ") \n"
@@ -183,12 +184,13 @@ void put_guarded_value(Module& m, std::ostream& os, const std::string& guard, co
      << "               " << Q << "_val = ";
   (b.getValue()->*writer)(os, &m);
   os << ";\n"
-     << "            }\n"
-     << "         else\n"
-     << "            {\n"
-     << "               " << Q << "_val = " << b.getClock()->getValueType(&m) << "_zero;\n"
-     << "            }\n"
-     << "         }\n";
+     << "            }\n";
+  if (first)
+    os << "         else\n"
+       << "            {\n"
+       << "               " << Q << "_val = " << b.getClock()->getValueType(&m) << "_zero;\n"
+       << "            }\n";
+  os << "         }\n";
 }
 
 GuardedValues::GuardedValues(Module& m, std::ostream& os, std::function<std::string(long)> name,
@@ -229,7 +231,9 @@ void GuardedValues::emission(Bddexpression& e, DataBinding& b, const std::string
     pending.push_back(block);
 }
 
-void GuardedValues::put(const Block& b) { put_guarded_value(m, os, b.guard, b.Q, b.V, *b.binding, writer); }
+void GuardedValues::put(const Block& b) {
+  put_guarded_value(m, os, b.guard, b.Q, b.V, *b.binding, writer, valued.insert(b.Q).second);
+}
 
 // ===================================================================================
 // Module writer
@@ -442,6 +446,8 @@ void CModuleWriter::writeCEquations() {
 }
 
 void CModuleWriter::writeSystemCEquations() {
+  // The values of signals clocked by an output, by groups after the equations (an output's
+  // value may be a local's value); those clocked by a local as in the C writer.
   std::list<Signal*> clocks;
   std::list<std::list<DataBinding*>> clocked;
   if (m.getDataTable() != nullptr) {
@@ -459,6 +465,7 @@ void CModuleWriter::writeSystemCEquations() {
         body << ";\n";
         continue;
       }
+      if (!clock->isOutput()) continue;
       auto c = clocks.begin();
       auto l = clocked.begin();
       while (c != clocks.end() && *c != clock) ++c, ++l;
@@ -471,43 +478,24 @@ void CModuleWriter::writeSystemCEquations() {
     }
     body << "  " << "/* outputs computing */\n";
   }
-  // The equations in earliest-date order; a data condition as in the C writer.
-  man->Bdd_global_clear_marks();
-  CNames names(pointer_names, "", "");
-  for (long id : w->earliest_sort()) {
-    Bddexpression* e = w->slot(id);
-    if (e == nullptr) continue;
-    if (e->getAbstraction() != 0) {
-      put_abstract_equation(m, *e, id, *abstract_binding(m, m.getSignalNameById(id, w)), body, "  ",
-                            &DataExpr::C_put);
-      continue;
-    }
-    put_c_equation(*e, body, M + "_node", names);
-    body << "\n";
-  }
-  // The groups of local clocks come first: an output's value may be a local's value.
-  for (bool outputs : {false, true}) {
-    auto l = clocked.begin();
-    for (auto c = clocks.begin(); c != clocks.end(); ++c, ++l)
-      if ((*c)->isOutput() == outputs) writeClockGroup(*c, *l);
-  }
+  m.C_put_equation(body, M + "_node", pointer_names);
+  auto l = clocked.begin();
+  for (auto c = clocks.begin(); c != clocks.end(); ++c, ++l) writeClockGroup(*c, *l);
 }
 
 void CModuleWriter::writeClockGroup(Signal* G, const std::list<DataBinding*>& bindings) {
-  std::string S = G->isOutput() ? "*" : "";
-  // The value of a clock is kept by its occurrence 0: an output's parameter, a local's
-  // value variable.
-  std::string N = man->Name_var_by_index(statusId(G, false));
-  body << "if (" << (G->isOutput() ? S + N : presence(G)) << ")  {\n";
+  // The value of an output is kept by its parameter, its occurrence 0.
+  std::string N = "*" + man->Name_var_by_index(statusId(G, false));
+  body << "if (" << N << ")  {\n";
   bool first = true;
   for (DataBinding* b : bindings) {
     if (!first) body << "   else";
     first = false;
-    body << "  if (" << presence(b->getSignal()) << ") {" << S << N << "_val = ";
+    body << "  if (" << presence(b->getSignal()) << ") {" << N << "_val = ";
     b->getValue()->C_put(body, &m);
     body << ";}\n";
   }
-  body << "   else { " << S << N << "_val = " << G->getValueType(&m) << "_zero" << ";}\n"
+  body << "   else { " << N << "_val = " << G->getValueType(&m) << "_zero" << ";}\n"
        << "}\n";
 }
 

@@ -66,9 +66,10 @@ void put_abstract_equation(Module& m, Bddexpression& e, long id, DataBinding& b,
                            const char* indent, void (DataExpr::*writer)(std::ostream&, Module*));
 // The value block of an emission clocked by a local: when the clock is present (the
 // condition guard) and the emission's variable V is true, Q + "_val" takes the binding's
-// value (by writer), else the zero of the clock's type.
+// value (by writer), else, when first (Q's first block), the zero of the clock's type.
 void put_guarded_value(Module& m, std::ostream& os, const std::string& guard, const std::string& Q,
-                       const std::string& V, DataBinding& b, void (DataExpr::*writer)(std::ostream&, Module*));
+                       const std::string& V, DataBinding& b, void (DataExpr::*writer)(std::ostream&, Module*),
+                       bool first);
 
 // The status variables that tell that s is present in a reaction, among the variables the
 // equations use: its occurrence 0 alone when used (it gathers the later ones), else the
@@ -86,7 +87,9 @@ std::string presence_condition(Module& m, Signal* s, const std::set<long>& used,
 // come after its emission, or be used at other occurrences than the one the binding names:
 // each block is guarded by the clock's presence (presence_ids) and written as soon as the
 // variables it tests are computed, so that it never reads one declared nowhere or not yet
-// set. A clock never present gets no block (its value is never read).
+// set. A clock never present gets no block (its value is never read). Of several emissions
+// of one clock, the last present gives the value, as in the engine: only the first block
+// sets the zero.
 class GuardedValues {
  public:
   GuardedValues(Module& m, std::ostream& os, std::function<std::string(long)> name, const std::string& or_text,
@@ -118,6 +121,7 @@ class GuardedValues {
   const std::set<long> used;
   std::set<long> done;
   std::vector<Block> pending;
+  std::set<std::string> valued;  // the Q of the blocks written
 };
 
 // One write of the C body and header of a module (Module::C_put), or of their SystemC
@@ -142,6 +146,7 @@ class CModuleWriter {
   void writeLocals();
   void writeCEquations();
   void writeSystemCEquations();
+  // The value block of output G, after the equations.
   void writeClockGroup(Signal* G, const std::list<DataBinding*>& bindings);
   // The C condition that s is present (presence_condition).
   std::string presence(Signal* s) const;

@@ -267,6 +267,31 @@ TEST(GenDiffRunsSource, ValuedInputsOfCalledModulesCompileAndAgreeWithTheEngine)
   }
 }
 
+// A valued local emitted in two places, its value read by an emission and by a data
+// condition: one value block for both emissions (a second block no longer sets the value
+// the first gave back to zero in C and C#), written before the condition that reads it
+// (SystemC wrote it after every equation); on a module alone and run by another.
+TEST(GenDiffRunsSource, ValuedLocalOfTwoEmissionsReadByAConditionAgreesWithTheEngine) {
+  const std::string data = "data: Type: int; Constant: int 1; int 3; end data\n";
+  const std::string body =
+      "local W : int { { present X { emit W(#X * 3) } } || { present A { emit W(1) } }\n"
+      "  || { present W { emit Q(#W + 1) } } || { present W { if #W > 3 emit P } } }\n";
+  const std::string programs[] = {
+      data + "module Top: Input: X : int, A; Output: P, Q : int;\nloop { { " + body + " } >> pause } end\n",
+      data + "module Top: Input: Y : int, B; Output: R, S : int; run Sub [Y \\ X, B \\ A, R \\ P, S \\ Q] end\n"
+             "module Sub: Input: X : int, A; Output: P, Q : int;\nloop { { " + body + " } >> pause } end\n",
+  };
+  RecordedBoxes boxes;
+  for (const std::string& source : programs) {
+    SCOPED_TRACE(source);
+    SourceHarness src(source);
+    build_every_module();
+    Tally tally;
+    check_targets(source, src.module("Top"), 5u, tally);
+    EXPECT_GT(tally.target[C].programs + tally.target[SystemC].programs, 0u);
+  }
+}
+
 }  // namespace
 
 #endif

@@ -28,9 +28,14 @@ TEST(GenSystemC, ModuleNotFinalised) {
             "  int _s_VData_v0;\n  int _v_VData_v0;\n  int _s_OData_o1;\n  int _v_OData_o1;\n"
             "  int  _s_V_val = int_zero;\n");
   EXPECT_NE(b.find("];\n\n//Data Handling\n//-------------\n  /* outputs computing */\n"), std::string::npos);
-  // The local clock's group before the output's.
-  EXPECT_EQ(text_between(b, "if (_s_V)", "\n  /* refresh"),
-            "if (_s_V)  {\n  if (_s_VData_v0) {_s_V_val = _s_A_val * 3;}\n   else { _s_V_val = int_zero;}\n}\n"
+  // The local's value as soon as its presence and its emission's are computed, as in the C;
+  // the output's after every equation.
+  EXPECT_EQ(text_between(b, "   _s_VData_v0= ", "   _v_VData_v0= "),
+            "   _s_VData_v0= _s_A;\n"
+            "   if (_s_V) \n      {\n          if (_s_VData_v0) \n            {\n"
+            "               _s_V_val = _s_A_val * 3;\n            }\n         else\n            {\n"
+            "               _s_V_val = int_zero;\n            }\n         }\n");
+  EXPECT_EQ(text_between(b, "if (*_s_O)", "\n  /* refresh"),
             "if (*_s_O)  {\n  if (_s_OData_o1) {*_s_O_val = _s_A_val + 1;}\n   else { *_s_O_val = int_zero;}\n}\n");
 }
 
