@@ -232,7 +232,11 @@ TEST(MultiModule, ValuedLocalReachesEveryRunThatReadsIt) {
           module("EmitBefore", "", "{ " + emit + " >> " + recv + " }") +
           "module Send: Input: A: num; Output: B: num; present A emit B(#A + 1) end\n"
           "module Recv: Input: C: num; Output: D: num, S; present C { emit D(#C * 10) >> emit S } end\n"
-          "module Check: Input: C: num; Output: Big; if #C > 10 emit Big end\n",
+          "module Check: Input: C: num; Output: Big; if #C > 10 emit Big end\n"
+          "module Pick: Input: In: num, Sel; Output: Out: num;\n"
+          "loop { present Sel { run Keep [In \\ A, Out \\ D] } else { run Keep [In \\ A, Out \\ D] } >> pause } end\n"
+          "module Keep: Input: A: num; Output: D: num;\n"
+          "local K : num { present A emit K(#A + 1) >> present K emit D(#K * 10) } end\n",
       dir);
   ASSERT_EQ(b.status, 0) << b.output;
   // The user's completion of the skeleton: a num is a decimal integer.
@@ -274,6 +278,13 @@ TEST(MultiModule, ValuedLocalReachesEveryRunThatReadsIt) {
     EXPECT_EQ(jxc_trace(dir + "/" + name + ".jxc", inputs, nullptr, server.client), expected) << name;
     EXPECT_EQ(server.close(), "0\n") << read_file(server.log);
   }
+  // A module's own valued local, the module run in both branches of a present: the run in
+  // the second branch was refused ("no current occurrence" of its instance's local).
+  GeneratedServer server(dir, "SendFirst", "Pick.log");
+  ASSERT_NE(server.client, nullptr) << read_file(server.log);
+  EXPECT_EQ(jxc_trace(dir + "/Pick.jxc", {"In=T:4", "In=T:12 Sel=T", "Sel=T", ""}, nullptr, server.client),
+            (Trace{"Out=T:50", "Out=T:130", "Out=B", "Out=B"}));
+  EXPECT_EQ(server.close(), "0\n") << read_file(server.log);
 }
 
 TEST(MultiModule, RenamingOfNoSignalOfTheCalledModuleIsRefused) {
