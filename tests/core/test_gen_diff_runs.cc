@@ -26,12 +26,17 @@ namespace {
 
 // Every module of the program compiled (a module that a run compiled already is not), then
 // every one finalised.
-void build_every_module() {
-  testing::internal::CaptureStdout();  // the finalisation's reports
-  testing::internal::CaptureStderr();
+void compile_and_finalize_every_module() {
   for (const auto& entry : *Compilation::ModTable->table)
     if (entry.second->getSet() == nullptr) entry.second->compile();
   for (const auto& entry : *Compilation::ModTable->table) entry.second->finalize(0);
+}
+
+// The same, the finalisation's reports dropped.
+void build_every_module() {
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  compile_and_finalize_every_module();
   testing::internal::GetCapturedStderr();
   testing::internal::GetCapturedStdout();
 }
@@ -131,18 +136,6 @@ const unsigned PerTest = 4;
 
 int test_count() { return static_cast<int>((from_environment("ZARIM_GEN_RUNS_PROGRAMS", DefaultPrograms) + PerTest - 1) / PerTest); }
 
-// The shapes the generator leaves out by default, asked for by name in ZARIM_GEN_RUNS_SHAPES
-// (constant_conditions, mealy_in_loops, valued_locals_in_runs, separated by commas).
-random_runs::Shapes shapes() {
-  random_runs::Shapes s;
-  const char* v = std::getenv("ZARIM_GEN_RUNS_SHAPES");
-  std::string asked = v != nullptr ? std::string(",") + v + "," : "";
-  s.constant_conditions = s.constant_conditions || asked.find(",constant_conditions,") != std::string::npos;
-  s.mealy_in_loops = s.mealy_in_loops || asked.find(",mealy_in_loops,") != std::string::npos;
-  s.valued_locals_in_runs = s.valued_locals_in_runs || asked.find(",valued_locals_in_runs,") != std::string::npos;
-  return s;
-}
-
 // The first line where the two runs differ, numbered from 0, and both lines.
 std::string first_difference(const std::string& got, const std::string& expected) {
   std::istringstream a(got), b(expected);
@@ -196,11 +189,12 @@ class GenDiffRuns : public ::testing::TestWithParam<int> {
   // The program of seed built, unless its compile ends on a causality cycle (told by a child
   // process); its top module on every target.
   void check(unsigned seed) {
-    random_runs::Program p = random_runs::ProgramMaker(seed, shapes()).program();
+    random_runs::Program p = random_runs::ProgramMaker(seed).program();
     ++tally.made;
+    // The child's standard error is read for the report of a causality cycle.
     int end = end_in_child([&] {
       SourceHarness src(p.source);
-      build_every_module();
+      compile_and_finalize_every_module();
       return 0;
     });
     ASSERT_TRUE(end == 0 || end == 1) << "seed " << seed << ": the build ended with " << end << "\n" << p.source;

@@ -1,10 +1,10 @@
 // Random Jexa programs of two to four modules for the differential checks of the
 // generators: a module Top runs the others, which may run those after them (three levels
 // deep at most). Called modules are statement bodies (pure, or valued: emissions and data
-// conditions on their valued inputs), automata (one state may run a module) and Mealy
-// machines; they are run once or twice, in sequence and in parallel, under aborts, in loops
-// and present branches, by name or with their signals renamed (valued inputs and outputs
-// too, at each level). A valued input's value is read only where the input is present: a
+// conditions on their valued inputs, on valued locals and on constants alone), automata (one
+// state may run a module) and Mealy machines; they are run once or twice, in sequence and in
+// parallel, under aborts, in loops and present branches, by name or with their signals
+// renamed (valued inputs and outputs too, at each level, and valued locals of the caller). A valued input's value is read only where the input is present: a
 // generated function reads the value it is given whatever the presence, where the engine
 // has none.
 #ifndef RANDOM_RUNS_H
@@ -17,21 +17,6 @@
 
 namespace random_runs {
 
-// Shapes that the compile itself gets wrong, left out until their fixes are in (the
-// generated code and the engine read the same wrong equations, or the compile refuses
-// the program): each is made only when its flag is set.
-struct Shapes {
-  bool constant_conditions = false;    // a data condition that reads no signal: "if ten > 3"
-  bool mealy_in_loops = false;         // a Mealy machine run inside a loop
-  bool valued_locals_in_runs = false;  // a valued local of the caller renaming a signal of a run
-  // A module holding a valued local run in a branch of a parallel: the compile refuses it
-  // ("no current occurrence for the considered wood" of the included local).
-  bool valued_locals_in_parallel_runs = false;
-  // A data condition on a valued local ("present W { if #W > 3 ... }"): the SystemC text
-  // computes it before the local's value (its clock groups come after every equation).
-  bool conditions_on_valued_locals = false;
-};
-
 struct Program {
   std::string source;
   std::vector<std::string> modules;  // Top first; module i runs only modules after it
@@ -39,11 +24,11 @@ struct Program {
 
 class ProgramMaker {
  public:
-  explicit ProgramMaker(unsigned seed, Shapes shapes = Shapes()) : rng_(seed), shapes_(shapes) {}
+  explicit ProgramMaker(unsigned seed) : rng_(seed) {}
 
   Program program() {
     make_specs();
-    // The called modules first: a caller knows which of them hold a Mealy machine.
+    // The called modules first, each body made before those of its callers.
     std::vector<std::string> bodies(specs_.size());
     for (size_t i = specs_.size(); i-- > 0;) bodies[i] = body(i);
     Program p;
@@ -64,20 +49,15 @@ class ProgramMaker {
     std::string name;
     Kind kind;
     Io io;
-    bool mealy_inside = false;         // a Mealy machine, or runs one
-    bool valued_local_inside = false;  // declares a valued local, or runs a module that does
   };
   // What a statement may name: the module's interface, the locals in scope, the modules
-  // it may run; inside a loop or a branch of a parallel, or not.
+  // it may run.
   struct Scope {
     size_t module;
     Io io;
-    bool in_loop = false;
-    bool in_parallel = false;
   };
 
   std::mt19937 rng_;
-  Shapes shapes_;
   std::vector<Spec> specs_;
   int locals_ = 0;
 
@@ -114,7 +94,6 @@ class ProgramMaker {
         s.io.vin = some({"X", "Y", "V"}, 1, 2);
         s.io.vout = some({"Z", "W", "N"}, 1, 2);
       }
-      s.mealy_inside = s.kind == Mealy;
       specs_.push_back(s);
     }
   }
@@ -189,7 +168,7 @@ class ProgramMaker {
     switch (below(16)) {
       case 0: return emission(s);
       case 1: return sub() + " >> " + sub();
-      case 2: return within(&Scope::in_parallel, s, [&] { return sub() + " || " + sub(); });
+      case 2: return sub() + " || " + sub();
       case 3: return "present " + pick(tested) + " " + sub() + " else " + sub();
       case 4: return looped(d, s);
       case 5: return pick({"weak", "strong"}) + " abort " + sub() + " when " + pick(tested);
@@ -205,18 +184,8 @@ class ProgramMaker {
     }
   }
 
-  // make() with the flag of s set for its time.
-  template <class Make>
-  static std::string within(bool Scope::*flag, Scope& s, Make make) {
-    bool was = s.*flag;
-    s.*flag = true;
-    std::string made = make();
-    s.*flag = was;
-    return made;
-  }
-
   std::string looped(int d, Scope& s) {
-    return within(&Scope::in_loop, s, [&] { return "loop { { " + statement(d, s) + " } >> pause }"; });
+    return "loop { { " + statement(d, s) + " } >> pause }";
   }
 
   std::string waiting(const Scope& s) {
@@ -228,7 +197,7 @@ class ProgramMaker {
   // A data condition on a valued input, where it is present; or on constants alone.
   std::string condition(int d, Scope& s) {
     auto sub = [&] { return "{ " + statement(d, s) + " }"; };
-    if (shapes_.constant_conditions && chance(25)) return "if " + pick({"ten > 3", "2 > 3", "ten == 10"}) + " " + sub() + " else " + sub();
+    if (chance(25)) return "if " + pick({"ten > 3", "2 > 3", "ten == 10"}) + " " + sub() + " else " + sub();
     if (s.io.vin.empty()) return "present " + pick(s.io.in) + " " + sub() + " else " + sub();
     std::string v = pick(s.io.vin);
     return "present " + v + " { if #" + v + " " + pick({"> 3", "< 10", "== 5", "> 10"}) + " " + sub() + " else " +
@@ -244,21 +213,17 @@ class ProgramMaker {
     return "local " + L + " { " + statement(d, inner) + " }";
   }
 
-  // A valued local that the body emits and reads; with valued_locals_in_runs, runs in its
+  // A valued local that the body emits and reads, in a data condition at times; runs in its
   // scope may also rename a valued signal by it.
   std::string valued_local(int d, Scope& s) {
     if (s.io.vin.empty() || s.io.vout.empty()) return pure_local(d, s);
     std::string L = "W" + std::to_string(locals_++), v = pick(s.io.vin);
-    specs_[s.module].valued_local_inside = true;
     Scope inner = s;
-    inner.in_parallel = true;
-    if (shapes_.valued_locals_in_runs) {
-      inner.io.vin.push_back(L);
-      inner.io.vout.push_back(L);
-    }
+    inner.io.vin.push_back(L);
+    inner.io.vout.push_back(L);
     std::string emit = "present " + v + " { emit " + L + "(" + value(v) + ") }";
     std::string read = "emit " + pick(s.io.vout) + "(#" + L + " + 1)";
-    if (shapes_.conditions_on_valued_locals && chance(50)) read = "if #" + L + " > 3 emit " + pick(s.io.out);
+    if (chance(50)) read = "if #" + L + " > 3 emit " + pick(s.io.out);
     return "local " + L + " : int { { " + emit + " } " + pick({">>", "||"}) + " { present " + L + " { " + read +
            " } } || { " + statement(d, inner) + " } }";
   }
@@ -279,47 +244,40 @@ class ProgramMaker {
     switch (below(d > 0 ? 10 : 4)) {
       case 0: return r;
       case 1: return r + " >> " + inner(-1);
-      case 2: return parallel(s, r, [&] { return run(s); }, [&] { return run(s); });
+      case 2: return parallel(r, [&] { return run(s); }, [&] { return run(s); });
       case 3: return "{ " + r + " } >> { " + r + " }";  // one module twice
       case 4: return pick({"weak", "strong"}) + " abort { " + inner(d - 1) + " } when " + pick(s.io.in);
       case 5: return looped_run(d - 1, s, r);
       case 6: return "present " + pick(s.io.in) + " { " + inner(d - 1) + " } else " + sub();
       case 7: return sub() + " >> { " + r + " }";
-      case 8: return parallel(s, r, [&] { return run(s); }, [&] { return statement(d - 1, s); });
-      default: return parallel(s, r, [&] { return runs(d - 1, s); }, [&] { return runs(d - 1, s); });
+      case 8: return parallel(r, [&] { return run(s); }, [&] { return statement(d - 1, s); });
+      default: return parallel(r, [&] { return runs(d - 1, s); }, [&] { return runs(d - 1, s); });
     }
   }
 
   // Runs in a loop; r (a run outside it) when none may be run there.
   std::string looped_run(int d, Scope& s, const std::string& r) {
-    std::string body = within(&Scope::in_loop, s, [&] { return runs(d, s); });
+    std::string body = runs(d, s);
     return body.empty() ? r : "loop { { " + body + " } >> pause }";
   }
 
   // Two branches in parallel, each with a run at least in the first; r (outside any
   // parallel) when no module may be run there.
   template <class Left, class Right>
-  std::string parallel(Scope& s, const std::string& r, Left left, Right right) {
-    std::string a, b;
-    within(&Scope::in_parallel, s, [&] {
-      a = left();
-      b = right();
-      return std::string();
-    });
+  std::string parallel(const std::string& r, Left left, Right right) {
+    std::string a = left();
+    std::string b = right();
     return a.empty() || b.empty() ? r : "{ " + a + " } || { " + b + " }";
   }
 
   // The modules s may run: after its own, and each of its valued signals renamable by one of
-  // s's; none of the shapes left out (a Mealy machine inside a loop, a valued local in a
-  // branch of a parallel) unless asked for.
+  // s's.
   std::vector<size_t> callees(const Scope& s) const {
     std::vector<size_t> out;
     for (size_t k = s.module + 1; k < specs_.size(); ++k) {
       const Io& io = specs_[k].io;
       if (!io.vin.empty() && s.io.vin.empty()) continue;
       if (!io.vout.empty() && s.io.vout.empty()) continue;
-      if (specs_[k].mealy_inside && s.in_loop && !shapes_.mealy_in_loops) continue;
-      if (specs_[k].valued_local_inside && s.in_parallel && !shapes_.valued_locals_in_parallel_runs) continue;
       out.push_back(k);
     }
     return out;
@@ -336,9 +294,7 @@ class ProgramMaker {
     std::vector<size_t> can = callees(s);
     if (can.empty()) return "";
     size_t k = can[static_cast<size_t>(below(static_cast<int>(can.size())))];
-    Spec& callee = specs_[k];
-    specs_[s.module].mealy_inside = specs_[s.module].mealy_inside || callee.mealy_inside;
-    specs_[s.module].valued_local_inside = specs_[s.module].valued_local_inside || callee.valued_local_inside;
+    const Spec& callee = specs_[k];
     std::vector<std::string> list;
     for (const std::string& f : callee.io.in) rename(f, s.io.in, list);
     for (const std::string& f : callee.io.vin) rename(f, s.io.vin, list);
