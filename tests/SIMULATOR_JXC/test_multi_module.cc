@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "jxc_flow.h"
+#include "built_program.h"
 #include "module_and_files.h"
 #include "random_blocks.h"
 #include "random_modules.h"
@@ -24,67 +24,6 @@
 #include "value_server.h"
 
 namespace {
-
-struct Built {
-  int status;
-  std::string output;  // standard output and error
-};
-
-// build_example on source (written to dir/program.jx) into dir.
-Built build_example(const std::string& source, const std::string& dir) {
-  write_file(dir + "/program.jx", source);
-  std::string cmd = std::string("'") + ZARIM_BUILD_EXAMPLE + "' '" + dir + "/program.jx' '" + dir + "' >'" + dir +
-                    "/built' 2>&1";
-  int status = std::system(cmd.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128, read_file(dir + "/built")};
-}
-
-// The reactions of a module, values shown, asked of the value server at the other end of
-// client; with none, of a loopback value server, whose requests are given when asked for.
-Trace served(Module* m, const Trace& inputs, std::vector<std::string>* requests, socket_type* client) {
-  std::unique_ptr<ValueServer> loopback(client == nullptr ? new ValueServer : nullptr);
-  ReactionHarness h(m);
-  h.show_values = true;
-  h.simulation().load(m);
-  h.simulation().setSocket(client != nullptr ? client : loopback->client());
-  Trace t = h.run(inputs);
-  if (requests != nullptr && loopback != nullptr) *requests = loopback->requests();
-  return t;
-}
-
-// The reactions of the module read from path.
-Trace jxc_trace(const std::string& path, const Trace& inputs, std::vector<std::string>* requests = nullptr,
-                socket_type* client = nullptr) {
-  DataTablesScope tables;
-  jxc_load_request request;
-  request.explain = 0;
-  jxc_load_result read = jxc_load(path, request);
-  if (!read.ok()) return {"not read: " + read.error};
-  Trace t = served(read.module, inputs, requests, client);
-  jxc_release(read.module);
-  DataTablesScope::free_read_tables();
-  return t;
-}
-
-// The module compiled alone from the program (its runs compiled, not finalised), saved
-// into dir and read back.
-Trace alone_trace(const std::string& source, const std::string& module, const std::string& dir, const Trace& inputs) {
-  {
-    SourceHarness src(source);
-    src.build(module);
-    const std::string saved = Module::OutputDir;
-    Module::OutputDir = dir;
-    src.module(module)->save();
-    Module::OutputDir = saved;
-  }
-  return jxc_trace(dir + "/" + module + ".jxc", inputs);
-}
-
-std::string joined(const Trace& t) {
-  std::string s;
-  for (const std::string& r : t) s += "[" + r + "] ";
-  return s;
-}
 
 // ----- the faults of multi-module programs, one by one -----
 
