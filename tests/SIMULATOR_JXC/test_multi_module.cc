@@ -65,6 +65,34 @@ TEST(MultiModule, RunModulesReactTheSameWhateverTheirNames) {
   }
 }
 
+// A module run again after each pause reacts as it does alone: an automaton and a statement
+// that test abs of their input see it false when it is, a noemit gives false, and an output
+// never emitted reads false. Before, every output of Top read bottom in every reaction.
+TEST(MultiModule, RunsInLoopsGiveFalseAsTheModulesAlone) {
+  const std::string source =
+      "module Watch: Input: A; Output: B, D;\n"
+      "automaton\nstate: S0;\nstate: S1 / B;\ntransition:\ninitial -> S0;\nS0 [abs A] -> S1;\nS1 [A] -> S0;\n"
+      "end\n"
+      "module Quiet: Input: A; Output: O, P;\n"
+      "{ present abs A emit O else noemit O } >> pause\n"
+      "end\n"
+      "module Top: Input: A; Output: B, D, Q, R;\n"
+      "loop { run Watch >> pause } || loop { run Quiet [Q \\ O, R \\ P] >> pause }\n"
+      "end\n";
+  ScratchDir dir{"zarim_multi"};
+  Built b = build_example(source, dir.path);
+  ASSERT_EQ(b.status, 0) << b.output;
+  const Trace inputs{"A=T", "A=F", "", "A=T", "A=F", "A=T"};
+  EXPECT_EQ(jxc_trace(dir.path + "/Watch.jxc", inputs),
+            (Trace{"B=B D=F", "B=T D=F", "B=T D=F", "B=B D=F", "B=T D=F", "B=B D=F"}));
+  EXPECT_EQ(jxc_trace(dir.path + "/Quiet.jxc", inputs),
+            (Trace{"O=F P=F", "O=B P=F", "O=B P=F", "O=B P=F", "O=B P=F", "O=B P=F"}));
+  // Quiet starts again every other instant: in the third, A absent, and the fifth, A false.
+  EXPECT_EQ(jxc_trace(dir.path + "/Top.jxc", inputs),
+            (Trace{"B=B D=F Q=F R=F", "B=T D=F Q=B R=F", "B=T D=F Q=T R=F", "B=B D=F Q=B R=F",
+                   "B=T D=F Q=T R=F", "B=B D=F Q=B R=F"}));
+}
+
 TEST(MultiModule, RunOfAModuleAlreadyFinalisedIsRefused) {
   SourceHarness src(
       "module Sub: Input: A; Output: B; loop { present A emit B >> pause } end\n"
