@@ -243,6 +243,24 @@ TEST(MultiModule, ValuedLocalReachesEveryRunThatReadsIt) {
   }
 }
 
+// A module with a valued local run in the second branch of a parallel, compiled in a copy of
+// the caller's system, gives its outputs their values as alone. Before, build_example refused
+// it: "no current occurrence for the considered wood" of the included local.
+TEST(MultiModule, ValuedLocalOfAModuleRunInTheSecondBranchOfAParallel) {
+  ScratchDir dir{"zarim_multi"};
+  Built b = build_example(std::string(kData) +
+                              "module Step: Input: X: int; Output: Y: int;\n"
+                              "local W: int { { present X { emit W(#X + 1) } } || { present W { emit Y(#W + 1) } } }\n"
+                              "end\n"
+                              "module Both: Input: A, X: int; Output: B, Y: int;\n"
+                              "loop { { { present A emit B } || { run Step } } >> pause }\n"
+                              "end\n",
+                          dir.path);
+  ASSERT_EQ(b.status, 0) << b.output;
+  EXPECT_EQ(jxc_trace(dir.path + "/Both.jxc", {"X=T:4", "A=T", "A=T X=T:0"}),
+            (Trace{"B=B Y=T:6", "B=T Y=B", "B=T Y=T:2"}));
+}
+
 TEST(MultiModule, RenamingOfNoSignalOfTheCalledModuleIsRefused) {
   for (const char* renaming : {"Door \\ Inn", "Door \\ Nowhere"}) {
     ScratchDir dir{"zarim_multi"};
