@@ -287,13 +287,13 @@ int compare_in_child(const std::string& source, const std::string& module, const
                      const Trace& inputs, std::string* report) {
   char path[] = "/tmp/zarim_multi_err_XXXXXX";
   int err = mkstemp(path);
+  ScratchDir alone{"zarim_alone"};  // removed here: the child ends without its destructors
   pid_t pid = fork();
   if (pid == 0) {
     int null = open("/dev/null", O_WRONLY);
     dup2(null, 1);
     dup2(err, 2);
     try {
-      ScratchDir alone{"zarim_alone"};
       Trace a = alone_trace(source, module, alone.path, inputs);
       Trace b = jxc_trace(dir + "/" + module + ".jxc", inputs);
       if (a == b) _exit(0);

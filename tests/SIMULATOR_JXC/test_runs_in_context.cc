@@ -577,11 +577,11 @@ TEST_P(RunsInContext, RenamedOutputsAreTheCalleesOwnReactionByReaction) {
 
     ScratchDir dir{"zarim_context"};
     Built b = build_example(program, dir.path);
+    ScratchDir alone{"zarim_context_alone"};  // the child ends without its destructors
     std::string report;
     int end = end_in_child(
         [&] {
           alarm(kChildSeconds);
-          ScratchDir alone{"zarim_context_alone"};
           const std::string oracle = kData + callee.module("Dn9");
           std::map<size_t, Segment> known;
           Process process = [&](size_t start) {
@@ -818,11 +818,11 @@ TEST_P(RunsInlined, CallerReactsAsWithTheCalleesBodyInPlaceOfItsRuns) {
     const std::vector<std::string> outputs = outputs_of(caller.io);
     ScratchDir dir{"zarim_inline"};
     Built b = build_example(program, dir.path);
+    ScratchDir alone{"zarim_inline_alone"};  // the child ends without its destructors
     std::string report;
     int end = end_in_child(
         [&] {
           alarm(kChildSeconds);
-          ScratchDir alone{"zarim_inline_alone"};
           Trace want = alone_trace(inlined, "Top", alone.path, inputs);
           if (b.status != 0) {
             std::cerr << "build_example refused the program, the caller with the body in place compiles:\n"
