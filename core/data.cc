@@ -128,9 +128,17 @@ void DataSignalValue::computeType(Module* m) {
 }
 
 DataExpr* DataSignalValue::instanciate(Interface* I) {
+  // The copy keeps the type known in the called module: a signal of an instance included in
+  // a branch's copy of the system has no occurrence yet in the module's own, where
+  // computeType would look for it.
+  auto typed = [this](Signal* s) {
+    DataSignalValue* v = new DataSignalValue(s);
+    v->type = type;
+    return v;
+  };
   Signal* found = nullptr;
   if (signal->is_input) {
-    if (Signal* source = I->getValueSource(signal->getOriginalName())) return new DataSignalValue(source);
+    if (Signal* source = I->getValueSource(signal->getOriginalName())) return typed(source);
     found = I->getInputSignal(signal->getOriginalName());
     if (found == nullptr) throw IllegalOperationException("Interface::getInputSignal", signal->getOriginalName());
   } else if (signal->is_output) {
@@ -142,7 +150,7 @@ DataExpr* DataSignalValue::instanciate(Interface* I) {
   } else {
     throw IllegalOperationException("DataSignalValue::instanciate", signal->getInternalName());
   }
-  return new DataSignalValue(found);
+  return typed(found);
 }
 
 DataExpr* DataSignalValue::duplicate() { return new DataSignalValue(signal); }

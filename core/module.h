@@ -160,9 +160,9 @@ class Module {
   std::string* getModuleLocation(const std::string& module_name) const;
   // Includes the compiled sub-module sub under the instance suffix, its signals made in
   // wood and entered in the interface. The instance reacts as sub alone from each start of
-  // its run: its Mealy machines' equations hold only while they run, their registers start
-  // from their initial values, and (when sub holds one) its outputs'
-  // occurrences are completed as sub's finalisation completes them.
+  // its run: its signals are kept out of the caller's pauses, its Mealy machines' equations
+  // hold only while they run, their registers start from their initial values, and its
+  // outputs' occurrences are completed as sub's finalisation completes them.
   void includeCompiledModule(Module* sub, Interface* interface, const std::string& suffix,
                              Bddexpressionwood* wood);
 
@@ -356,10 +356,7 @@ class Module {
   // with its machine's wires (a later machine defining one replaces the earlier): an
   // instance of the module keeps each machine's effect to the instants it runs.
   std::map<std::string, MachineWires> machine_definitions;
-  // Whether the module holds a Mealy machine, of its own or in a module it runs. Only an
-  // instance of such a module has its signals kept out of the caller's pauses and its
-  // outputs' occurrences completed, so that the equations of every other caller stay as
-  // they were.
+  // Whether the module holds a Mealy machine, of its own or in a module it runs.
   bool has_mealy = false;
 
  private:

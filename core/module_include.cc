@@ -39,7 +39,7 @@ void include_signals(Module* m, Module* sub, Interface* interface, const std::st
     s->is_local = true;
     s->is_input = false;
     s->is_output = false;
-    s->is_instance = sub->has_mealy;
+    s->is_instance = true;
   };
   // A local of m named occurrence + suffix, valued like src.
   auto local_like = [&](Signal* src, const std::string& occurrence) {
@@ -63,7 +63,7 @@ void include_signals(Module* m, Module* sub, Interface* interface, const std::st
     for (Signal* d : *l) {
       Signal* s = new Signal(d->getOriginalName(), d->getInternalName() + suffix, m, wood);
       s->is_input = true;
-      s->is_instance = sub->has_mealy;
+      s->is_instance = true;
       m->addDataSignal(s);
       interface->addData(d->getInternalName(), s);
     }
@@ -121,8 +121,9 @@ bool rail_is(Bddexpressionwood* w, const Bddexpression* e, int value) {
 // The occurrences of sub's outputs in the instance as sub's finalisation completes them: one
 // with both rails bottom (a stretch of sub that never emits the output) reads false, so
 // that the chain of the occurrences keeps the false value of another one (a Mealy
-// machine's, a noemit), as the module alone does. Outputs none of whose occurrences can be
-// false keep them bottom.
+// machine's, a noemit), as the module alone does; a pure output sub never emits reads false
+// as it does alone. A valued output none of whose occurrences can be false keeps them
+// bottom: the caller may emit the signal it renames, with a value.
 void complete_output_occurrences(Module* m, Module* sub, const std::string& suffix, Bddexpressionwood* wood) {
   Bddexpressionwood* sw = sub->getBddWood();
   std::list<Signal*>* outputs = sub->getOutputSignalList();
@@ -142,7 +143,7 @@ void complete_output_occurrences(Module* m, Module* sub, const std::string& suff
       else if (rail_is(wood, status, 0))
         bottom.push_back(value);
     }
-    if (may_be_false)
+    if (may_be_false || !o->isValued(sub))
       for (Bddexpression* value : bottom) value->setBddExp(wood->Bdd_one());
   }
 }
@@ -324,10 +325,8 @@ void Module::includeCompiledModule(Module* sub, Interface* interface, const std:
   include_registers(this, sub, interface, suffix);
   std::string instance_suffix = suffix;
   wood->Include_wood_instance(*sub->getBddWood(), instance_suffix);
-  if (sub->has_mealy) {
-    has_mealy = true;
-    complete_output_occurrences(this, sub, suffix, wood);
-  }
+  if (sub->has_mealy) has_mealy = true;
+  complete_output_occurrences(this, sub, suffix, wood);
   keep_machines_to_their_runs(this, sub, suffix, wood);
   if (sub->getReincarnate()) reincarnate = true;
   if (std::map<std::string, DataBinding*>* table = sub->getDataTable())

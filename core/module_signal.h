@@ -127,9 +127,9 @@ class Signal : public Expression {
   bool is_clock = false;
   bool is_value = false;  // bound by a value binding
   bool is_data = false;   // declared in the data-signal section of a compiled module
-  // Made for an included instance of a module that holds a Mealy machine
-  // (Module::has_mealy): only the instance's equations and its run's bindings define it,
-  // and the pauses of the module that includes it open no occurrence of it.
+  // Made for an included instance of a module: only the instance's equations and its run's
+  // bindings define it, and the pauses of the module that includes it open no occurrence
+  // of it.
   bool is_instance = false;
   OccurrenceTable* occurrence_table = nullptr;
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -17,8 +18,8 @@
 // How the child ended: 0 when work returned 0; 1 when the process ended with status 1 after
 // the report of a causality cycle; 3 when work threw; 4 for another end with status 1;
 // 128 + the signal of a crash; else work's result (or the child's exit status). The
-// child's standard output is dropped.
-inline int end_in_child(const std::function<int()>& work) {
+// child's standard output is dropped; its standard error is given in report when asked for.
+inline int end_in_child(const std::function<int()>& work, std::string* report = nullptr) {
   char path[] = "/tmp/zarim_child_end_XXXXXX";
   int err = mkstemp(path);
   std::cout.flush();
@@ -31,6 +32,9 @@ inline int end_in_child(const std::function<int()>& work) {
     int code = 3;
     try {
       code = work();
+    } catch (const std::exception& e) {
+      std::cerr << "exception: " << e.what() << "\n";
+      code = 3;
     } catch (...) {
       code = 3;
     }
@@ -43,12 +47,13 @@ inline int end_in_child(const std::function<int()>& work) {
   ssize_t n = pread(err, head.data(), head.size() - 1, 0);
   close(err);
   unlink(path);
+  std::string text(head.data(), n > 0 ? static_cast<size_t>(n) : 0);
+  if (report != nullptr) *report = text;
   if (!WIFEXITED(status)) return 128 + WTERMSIG(status);
   int code = WEXITSTATUS(status);
   if (code != 1) return code;
-  std::string report(head.data(), n > 0 ? static_cast<size_t>(n) : 0);
-  bool cycle = report.find("dependance cycle") != std::string::npos ||
-               report.find("self-dependance") != std::string::npos || report.rfind("<", 0) == 0;
+  bool cycle = text.find("dependance cycle") != std::string::npos ||
+               text.find("self-dependance") != std::string::npos || text.rfind("<", 0) == 0;
   return cycle ? 1 : 4;
 }
 
