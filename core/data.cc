@@ -117,12 +117,7 @@ void DataValue::JXC_put(std::ostream& os, DataEvalTable& t) {
 // ----- DataSignalValue -----
 
 void DataSignalValue::computeType(Module* m) {
-  // A signal made in a fork's copy (a local of a module run in a branch) has no occurrence
-  // in the module's own system before the merge: its type is that of its occurrence 0.
-  const auto* occurrences = signal->occurrence_table;
-  SignalRef* r = occurrences != nullptr && occurrences->find(m->getBddWood()) != occurrences->end()
-                     ? signal->getSignalRef(m)
-                     : m->getSignalManager()->getSignalRefByOccurrence(signal, 0);
+  SignalRef* r = signal->getSignalRef(m);
   if (r == nullptr || !r->isValued()) throw UndefinedTypeException(signal->getName(m));
   type = r->getType();
 }
