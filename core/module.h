@@ -356,8 +356,6 @@ class Module {
   // with its machine's wires (a later machine defining one replaces the earlier): an
   // instance of the module keeps each machine's effect to the instants it runs.
   std::map<std::string, MachineWires> machine_definitions;
-  // Whether the module holds a Mealy machine, of its own or in a module it runs.
-  bool has_mealy = false;
 
  private:
   // compile and finalize, run on a deep stack by the public ones.

@@ -325,7 +325,6 @@ void Module::includeCompiledModule(Module* sub, Interface* interface, const std:
   include_registers(this, sub, interface, suffix);
   std::string instance_suffix = suffix;
   wood->Include_wood_instance(*sub->getBddWood(), instance_suffix);
-  if (sub->has_mealy) has_mealy = true;
   complete_output_occurrences(this, sub, suffix, wood);
   keep_machines_to_their_runs(this, sub, suffix, wood);
   if (sub->getReincarnate()) reincarnate = true;

@@ -42,7 +42,6 @@ void MealyMachine::createEquations(Module* m, EquationTable* t) {
   // The register equation gives the value rail !status also before finalisation.
   ACTIF = makeRegister("ACTIF" + name, "ACTIFPLUS" + name, m, t, &ACTIFPLUS);
   t->createEquation(ACTIFPLUS, And(Or(getSet(), ACTIF), Not(getReset())), m);
-  m->has_mealy = true;
   Bddexpressionwood* w = t->getBddexpressionWood();
   for (const auto& entry : *machine_table) {
     createZarimEquation(entry.second, ACTIF, getSet(), m, t);
