@@ -538,8 +538,28 @@ random_blocks::Seeds seeds_of(int block, const char* programs, const char* first
 // A child that compiles for longer than this is ended (SIGALRM) and its program passed over.
 const unsigned kChildSeconds = 60;
 
+const int kReactions = 8;
+
 struct Figures {
   unsigned programs = 0, built = 0, cycles = 0, slow = 0, compared = 0, reactions = 0, differences = 0;
+  // How a program's comparison ended (the child's end, its report, build_example's status):
+  // a causality cycle, a compile stopped for its time, or a failure when the traces differ.
+  void count(int end, const std::string& report, int built_status, const std::string& failure) {
+    // A cycle whose report starts with more warnings than the child's report holds ends as 4.
+    if (end == 1 || (end == 4 && report.find("due to a signals cycle") != std::string::npos)) {
+      ++cycles;
+      return;
+    }
+    if (end == 128 + SIGALRM || built_status == 124) {
+      ++slow;
+      return;
+    }
+    built += built_status == 0 ? 1 : 0;
+    EXPECT_EQ(end, 0) << failure;
+    differences += end == 0 ? 0 : 1;
+    compared += end == 0 ? 1 : 0;
+    reactions += end == 0 ? kReactions : 0;
+  }
   void print(const char* what) const {
     std::cout << programs << " programs (" << built << " built, " << cycles << " with a causality cycle, " << slow
               << " compiled too long), "
@@ -547,8 +567,6 @@ struct Figures {
               << " differences\n";
   }
 };
-
-const int kReactions = 8;
 
 // ----- the context check -----
 
@@ -628,20 +646,7 @@ TEST_P(RunsInContext, RenamedOutputsAreTheCalleesOwnReactionByReaction) {
           return 2;
         },
         &report);
-    // A cycle whose report starts with more warnings than the child's report holds ends as 4.
-    if (end == 1 || (end == 4 && report.find("due to a signals cycle") != std::string::npos)) {
-      ++f.cycles;
-      continue;
-    }
-    if (end == 128 + SIGALRM || b.status == 124) {
-      ++f.slow;
-      continue;
-    }
-    f.built += b.status == 0 ? 1 : 0;
-    EXPECT_EQ(end, 0) << "seed " << seed << "\n" << report << program;
-    f.differences += end == 0 ? 0 : 1;
-    f.compared += end == 0 ? 1 : 0;
-    f.reactions += end == 0 ? kReactions : 0;
+    f.count(end, report, b.status, "seed " + std::to_string(seed) + "\n" + report + program);
   }
   f.print("callers");
   EXPECT_GT(f.compared * 2, f.programs) << "seeds " << seeds.begin << " to " << seeds.end - 1;
@@ -845,20 +850,8 @@ TEST_P(RunsInlined, CallerReactsAsWithTheCalleesBodyInPlaceOfItsRuns) {
           return 2;
         },
         &report);
-    // A cycle whose report starts with more warnings than the child's report holds ends as 4.
-    if (end == 1 || (end == 4 && report.find("due to a signals cycle") != std::string::npos)) {
-      ++f.cycles;
-      continue;
-    }
-    if (end == 128 + SIGALRM || b.status == 124) {
-      ++f.slow;
-      continue;
-    }
-    f.built += b.status == 0 ? 1 : 0;
-    EXPECT_EQ(end, 0) << "seed " << seed << "\n" << report << program << "inlined:\n" << caller.inlined;
-    f.differences += end == 0 ? 0 : 1;
-    f.compared += end == 0 ? 1 : 0;
-    f.reactions += end == 0 ? kReactions : 0;
+    f.count(end, report, b.status,
+            "seed " + std::to_string(seed) + "\n" + report + program + "inlined:\n" + caller.inlined);
   }
   f.print("callers");
   EXPECT_GT(f.compared * 2, f.programs) << "seeds " << seeds.begin << " to " << seeds.end - 1;
